@@ -1,0 +1,55 @@
+#include "Startup.h"
+
+#include "list/TfrmList.h"
+#include "main/TfrmMain.h"
+#include "platform/DisplayPlatform.h"
+#include "platform/TerminationSignals.h"
+#include "player/TfrmPlayer.h"
+#include "skin/Skin.h"
+
+#include <QApplication>
+#include <QSessionManager>
+
+#include <gst/gst.h>
+
+void CreateWindows()
+{
+    frmMain = new TfrmMain;
+    frmList = new TfrmList;
+    frmPlayer = new TfrmPlayer;
+}
+
+void DestroyWindows()
+{
+    delete frmPlayer;
+    frmPlayer = nullptr;
+    delete frmList;
+    frmList = nullptr;
+    delete frmMain;
+    frmMain = nullptr;
+}
+
+int RunTessaro(int argc, char **argv)
+{
+    PreferXcbOnWayland(argc, argv);
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tessaro"));
+    // The main window's close ends the program; the other windows only hide.
+    QApplication::setQuitOnLastWindowClosed(false);
+    gst_init(nullptr, nullptr);
+
+    InitSkin(QApplication::applicationDirPath());
+    CreateWindows();
+
+    // Outside close requests take the same road as the panel's close button.
+    TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignals::requested, frmMain, &QWidget::close);
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, frmMain,
+                     [](QSessionManager &) { frmMain->close(); });
+
+    frmMain->show();
+    QApplication::exec();
+
+    DestroyWindows();
+    return 0;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+// The settings routines: every settings file of the program is read and written
+// through the process-wide current settings file IniFileName, which each user
+// sets before its own run of reads or writes.
+
+// A colour laid out 0x00BBGGRR: red in the lowest byte.
+using TColor = std::int32_t;
+
+// The application folder with a trailing '/'.
+extern QString AppPath;
+// The current settings file.
+extern QString IniFileName;
+// The language chosen at start-up.
+extern QString LangName;
+
+// Files beside the executable.
+QString PreferencesFileName();   // preferences.ini
+QString EditionFileName();       // edition.dat
+QString LanguageFileName(const QString &language); // language/<name>.ini
+
+// Integer text: optional leading blanks, an optional sign, then decimal digits,
+// or hexadecimal digits after "$", "x", "X", "0x" or "0X". The whole text must
+// be consumed and the value must fit in 32 bits.
+std::optional<std::int32_t> ParseIntegerText(const QString &text);
+
+// #RRGGBB (rewritten to $BBGGRR) or an integer text; unusable text gives 0.
+TColor StrToColor(QString text);
+
+QString ReadIniString(const QString &section, const QString &ident, const QString &defaultValue);
+std::int32_t ReadIniInteger(const QString &section, const QString &ident, std::int32_t defaultValue);
+bool ReadIniBool(const QString &section, const QString &ident, bool defaultValue);
+TColor ReadIniColor(const QString &section, const QString &ident, TColor defaultValue);
+
+void WriteIniString(const QString &section, const QString &ident, const QString &value);
+void WriteIniInteger(const QString &section, const QString &ident, std::int32_t value);
+void WriteIniBool(const QString &section, const QString &ident, bool value);
+
+// The preferences' [General] Language, else edition.dat's, else "English".
+// Leaves IniFileName naming the preferences file.
+QString SelectLanguage();
