@@ -8,7 +8,6 @@
 #include "skin/Skin.h"
 
 #include <QApplication>
-#include <QSessionManager>
 
 #include <gst/gst.h>
 
@@ -36,16 +35,20 @@ int RunTessaro(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Tessaro"));
     // The main window's close ends the program; the other windows only hide.
     QApplication::setQuitOnLastWindowClosed(false);
-    gst_init(nullptr, nullptr);
-
-    InitSkin(QApplication::applicationDirPath());
-    CreateWindows();
 
     // Outside close requests take the same road as the panel's close button.
+    // A request that arrives during start-up waits for the message loop.
     TerminationSignals terminationSignals;
-    QObject::connect(&terminationSignals, &TerminationSignals::requested, frmMain, &QWidget::close);
-    QObject::connect(&application, &QGuiApplication::commitDataRequest, frmMain,
-                     [](QSessionManager &) { frmMain->close(); });
+    const auto closeMainWindow = [] {
+        if (frmMain)
+            frmMain->close();
+    };
+    QObject::connect(&terminationSignals, &TerminationSignals::requested, closeMainWindow);
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, closeMainWindow);
+
+    gst_init(nullptr, nullptr);
+    InitSkin(QApplication::applicationDirPath());
+    CreateWindows();
 
     frmMain->show();
     QApplication::exec();
