@@ -1,26 +1,99 @@
 #include "TfrmMain.h"
 
 #include "list/TfrmList.h"
+#include "main/PanelLayout.h"
+#include "main/PanelMath.h"
+#include "main/TGbtn.h"
+#include "main/TProgress.h"
+#include "main/TTextLable.h"
+#include "platform/WaveVolume.h"
 #include "player/TfrmPlayer.h"
 #include "skin/Settings.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QShowEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScreen>
+
+#include <gst/gst.h>
 
 TfrmMain *frmMain = nullptr;
 
 namespace {
 const QString WindowSection = QStringLiteral("Window");
 const QString ShowSection = QStringLiteral("Show");
+const QColor DisplayGreen(0, 210, 0);
+// The time display keeps a face of its own, never the window's language font.
+constexpr int TimePixelSize = 20;
 } // namespace
 
 TfrmMain::TfrmMain(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
 {
     setWindowTitle(QStringLiteral("Tessaro"));
-    setFixedSize(PanelWidth, PanelHeight);
+    setFixedSize(PanelLayout::Width, PanelLayout::Height);
     move(DefaultLeft, DefaultTop);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::FormCreate()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    m_face = TPanelFace::load(screen ? screen->devicePixelRatio() : 1.0);
+
+    PopupMenu = new QMenu(this);
+    mnuOpen = MakeMenuItem("mnuOpen");
+    N1 = MakeMenuItem("N1");
+    N1->setSeparator(true);
+    mnuAbout = MakeMenuItem("mnuAbout");
+    mnuExit = MakeMenuItem("mnuExit");
+    connect(mnuAbout, &QAction::triggered, this, &TfrmMain::mnuAboutClick);
+    connect(mnuExit, &QAction::triggered, this, &TfrmMain::mnuExitClick);
+
+    for (const PanelLayout::ButtonPlace &place : PanelLayout::Buttons)
+        m_buttons[place.tag] = MakeButton(place.tag, place.name, place.rect);
+
+    pbVolume = new TProgress(this, m_face);
+    pbVolume->setGeometry(PanelLayout::Volume);
+    pbVolume->SetPosition(VolumeToBar(GetWaveVolume(), pbVolume->width()));
+    pbVolume->OnTrack = [this](int X) { VolumeTrack(X); };
+
+    pbSeek = new TProgress(this, m_face);
+    pbSeek->setGeometry(PanelLayout::Seek);
+
+    lblTitle = new TTextLable(this);
+    lblTitle->setGeometry(PanelLayout::Title);
+    lblTitle->OnPaint = [this](TCustomControls *sender, QPainter &canvas) { PaintTitle(sender, canvas); };
+
+    lblTime = new TTextLable(this);
+    lblTime->setGeometry(PanelLayout::Time);
+    lblTime->OnPaint = [this](TCustomControls *sender, QPainter &canvas) { PaintTime(sender, canvas); };
+    lblTime->setText(QStringLiteral("0:00:00"));
+}
+
+QAction *TfrmMain::MakeMenuItem(const char *name)
+{
+    auto *item = new QAction(this);
+    item->setObjectName(QLatin1String(name));
+    PopupMenu->addAction(item);
+    return item;
+}
+
+TGbtn *TfrmMain::MakeButton(int Tag, const char *name, const QRect &place)
+{
+    auto *button = new TGbtn(this, m_face);
+    button->setObjectName(QLatin1String(name));
+    button->Tag = Tag;
+    button->resize(place.size());
+    connect(button, &TGbtn::Click, this, &TfrmMain::PanelButtonClick);
+    button->move(place.topLeft());
+    return button;
 }
 
 void TfrmMain::showEvent(QShowEvent *event)
@@ -37,6 +110,94 @@ void TfrmMain::closeEvent(QCloseEvent *event)
     FormCloseQuery();
     event->accept();
     QCoreApplication::exit(0);
+}
+
+void TfrmMain::paintEvent(QPaintEvent *)
+{
+    QPainter canvas(this);
+    CopyRect(canvas, rect(), m_face.bmpFace, rect());
+}
+
+void TfrmMain::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_dragOffset = event->globalPosition().toPoint() - pos();
+    QWidget::mousePressEvent(event);
+}
+
+void TfrmMain::mouseMoveEvent(QMouseEvent *event)
+{
+    // The panel moves itself, step by step, so docking sees every move.
+    if (m_dragOffset && (event->buttons() & Qt::LeftButton))
+        move(event->globalPosition().toPoint() - *m_dragOffset);
+    QWidget::mouseMoveEvent(event);
+}
+
+void TfrmMain::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_dragOffset.reset();
+    QWidget::mouseReleaseEvent(event);
+}
+
+void TfrmMain::moveEvent(QMoveEvent *event)
+{
+    if (frmList)
+        frmList->move(DockFollow(frmList->pos(), QRect(event->oldPos(), size()), event->pos()));
+    QWidget::moveEvent(event);
+}
+
+void TfrmMain::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && frmList && frmList->isVisible())
+        frmList->raise();
+    QWidget::changeEvent(event);
+}
+
+void TfrmMain::contextMenuEvent(QContextMenuEvent *event)
+{
+    PopupMenu->popup(event->globalPos());
+}
+
+void TfrmMain::PaintTitle(TCustomControls *Sender, QPainter &Canvas)
+{
+    const QRect R = Sender->rect();
+    CopyRect(Canvas, R, m_face.bmpFace, Sender->geometry());
+    const QString text = frmPlayer ? frmPlayer->windowTitle() : QString();
+    Canvas.setFont(font());
+    Canvas.setPen(DisplayGreen);
+    const int w = Canvas.fontMetrics().horizontalAdvance(text);
+    const bool moviePlaying = MovieIsPlaying && MovieIsPlaying();
+    const int left = ScrollTitle(w, R.right() + 1, moviePlaying, TitleScroll);
+    Canvas.setClipRect(R);
+    Canvas.drawText(QRect(R.left() + left, R.top(), w + 1, R.height()), Qt::AlignLeft | Qt::AlignTop, text);
+}
+
+void TfrmMain::PaintTime(TCustomControls *Sender, QPainter &Canvas)
+{
+    const QRect R = Sender->rect();
+    CopyRect(Canvas, R, m_face.bmpFace, Sender->geometry());
+    QFont timeFont(QStringLiteral("DejaVu Sans"));
+    timeFont.setPixelSize(TimePixelSize);
+    Canvas.setFont(timeFont);
+    Canvas.setPen(DisplayGreen);
+    Canvas.drawText(R, Qt::AlignHCenter | Qt::AlignTop, static_cast<TTextLable *>(Sender)->text());
+}
+
+void TfrmMain::mnuAboutClick()
+{
+    QMessageBox::about(this, tr("About Tessaro"),
+                       tr("<b>Tessaro %1</b><p>A compact player for audio, video and Flash movies.</p>"
+                          "<p>Qt %2, GStreamer %3</p>")
+                           .arg(QCoreApplication::applicationVersion().isEmpty()
+                                    ? QStringLiteral(TESSARO_VERSION)
+                                    : QCoreApplication::applicationVersion(),
+                                QLatin1String(qVersion()), QString::fromUtf8(gst_version_string())));
+}
+
+void TfrmMain::mnuExitClick()
+{
+    close();
 }
 
 void TfrmMain::FormShow()

@@ -1,17 +1,30 @@
 #pragma once
 
+#include "main/PanelFace.h"
+
 #include <QWidget>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+class QAction;
+class QMenu;
+class QPainter;
+class TCustomControls;
+class TGbtn;
+class TProgress;
+class TTextLable;
 
 // The main window: the borderless control panel. Closing it ends the program.
 class TfrmMain : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int PanelWidth = 268;
-    static constexpr int PanelHeight = 118;
     static constexpr int DefaultLeft = 150;
     static constexpr int DefaultTop = 94;
 
     explicit TfrmMain(QWidget *parent = nullptr);
+    ~TfrmMain() override;
 
     // Restores the places of all three windows from the preferences and shows
     // the playlist and player windows that were open at the last exit.
@@ -19,9 +32,59 @@ public:
     // Writes the places and visibility of the three windows to the preferences.
     void FormCloseQuery();
 
+    void PaintTitle(TCustomControls *Sender, QPainter &Canvas);
+    void PaintTime(TCustomControls *Sender, QPainter &Canvas);
+
+    // The command of a panel button, chosen by its Tag.
+    void PanelButtonClick(TGbtn *Sender);
+    // The output volume as 0 .. 65535, the mean of both channels.
+    int GetWaveVolume() const;
+    // The volume bar's track handler: moves the thumb and sets both channels.
+    void VolumeTrack(int X);
+
+    void mnuAboutClick();
+    void mnuExitClick();
+
+    TGbtn *button(int tag) const { return m_buttons[tag]; }
+    const TPanelFace &face() const { return m_face; }
+
+    TProgress *pbVolume = nullptr;
+    TProgress *pbSeek = nullptr;
+    TTextLable *lblTitle = nullptr;
+    TTextLable *lblTime = nullptr;
+
+    QMenu *PopupMenu = nullptr;
+    QAction *mnuOpen = nullptr;
+    QAction *N1 = nullptr;
+    QAction *mnuAbout = nullptr;
+    QAction *mnuExit = nullptr;
+
+    // Running offset of the scrolling title; reset when the playlist steps.
+    int TitleScroll = 0;
+    // Tells whether a movie is playing: the title scrolls only then. Set by
+    // the player window, which owns the movie control.
+    std::function<bool()> MovieIsPlaying;
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    void FormCreate();
+    TGbtn *MakeButton(int Tag, const char *name, const QRect &place);
+    QAction *MakeMenuItem(const char *name);
+
+    TPanelFace m_face;
+    std::array<TGbtn *, 10> m_buttons{};
+    // Where the pointer grabbed the panel, relative to its top-left corner.
+    std::optional<QPoint> m_dragOffset;
 };
 
 extern TfrmMain *frmMain;

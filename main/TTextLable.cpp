@@ -1,0 +1,9 @@
+#include "TTextLable.h"
+
+void TTextLable::setText(const QString &text)
+{
+    if (text == m_text)
+        return;
+    m_text = text;
+    repaint();
+}
