@@ -1,0 +1,294 @@
+#include "MediaGraph.h"
+
+#include "platform/WaveVolume.h"
+#include "player/VideoWindow.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+#include <gst/app/gstappsink.h>
+
+#include <algorithm>
+
+namespace {
+
+// The General MIDI soundfont of Debian's fluid-soundfont-gm, set on the MIDI
+// decoder directly so MIDI plays whatever the environment's data paths are.
+const char *const MidiSoundFont = "/usr/share/sounds/sf2/FluidR3_GM.sf2";
+
+GstFlowReturn onNewSample(GstAppSink *sink, gpointer slot)
+{
+    if (GstSample *sample = gst_app_sink_pull_sample(sink))
+        static_cast<FrameSlot *>(slot)->store(sample);
+    return GST_FLOW_OK;
+}
+
+GstFlowReturn onNewPreroll(GstAppSink *sink, gpointer slot)
+{
+    if (GstSample *sample = gst_app_sink_pull_preroll(sink))
+        static_cast<FrameSlot *>(slot)->store(sample);
+    return GST_FLOW_OK;
+}
+
+void onElementSetup(GstElement *, GstElement *element, gpointer)
+{
+    GstElementFactory *factory = gst_element_get_factory(element);
+    if (factory && g_strcmp0(GST_OBJECT_NAME(factory), "fluiddec") == 0 && QFile::exists(MidiSoundFont))
+        g_object_set(element, "soundfont", MidiSoundFont, nullptr);
+}
+
+GstElement *makeVideoOutput(FrameSlot *slot)
+{
+    GstElement *sink = gst_element_factory_make("appsink", "video-output");
+    if (!sink)
+        return nullptr;
+    GstCapsPtr caps(gst_caps_from_string("video/x-raw,format=BGRx"));
+    g_object_set(sink, "caps", caps.get(), "max-buffers", 2u, "drop", TRUE, "sync", TRUE, nullptr);
+    GstAppSinkCallbacks callbacks = {};
+    callbacks.new_sample = onNewSample;
+    callbacks.new_preroll = onNewPreroll;
+    gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, slot, nullptr);
+    return sink;
+}
+
+bool queryDuration(GstElement *element, REFERENCE_TIME &duration)
+{
+    gint64 nanoseconds = -1;
+    if (!gst_element_query_duration(element, GST_FORMAT_TIME, &nanoseconds) || nanoseconds < 0)
+        return false;
+    duration = nanoseconds / 100;
+    return true;
+}
+
+} // namespace
+
+MediaGraph::MediaGraph()
+    : m_frames(std::make_shared<FrameSlot>())
+{
+}
+
+MediaGraph::~MediaGraph()
+{
+    m_connections.reset();
+    delete m_window.data();
+    if (m_playbin) {
+        // Joins the streaming threads: no callback runs after this.
+        gst_element_set_state(m_playbin.get(), GST_STATE_NULL);
+    }
+    m_frames->clear();
+}
+
+bool MediaGraph::RenderFile(const QString &fileName)
+{
+    if (m_playbin)
+        return false; // one file per graph
+    m_fileName = fileName;
+    GstElement *playbin = gst_element_factory_make("playbin", nullptr);
+    if (!playbin)
+        return false;
+    m_playbin.reset(GST_ELEMENT(gst_object_ref_sink(playbin)));
+
+    const QString uri = QUrl::fromLocalFile(QFileInfo(fileName).absoluteFilePath()).toString(QUrl::FullyEncoded);
+    g_object_set(playbin, "uri", uri.toUtf8().constData(), nullptr);
+    if (GstElement *videoOutput = makeVideoOutput(m_frames.get()))
+        g_object_set(playbin, "video-sink", videoOutput, nullptr);
+    g_signal_connect(playbin, "element-setup", G_CALLBACK(onElementSetup), nullptr);
+
+    m_connections = std::make_unique<QObject>();
+    QObject::connect(&WaveVolume::process(), &WaveVolume::changed, m_connections.get(), [this] { applyVolume(); });
+    applyVolume();
+
+    m_bus.reset(gst_element_get_bus(playbin));
+    if (gst_element_set_state(playbin, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
+        return false;
+    GstMessagePtr reply(gst_bus_timed_pop_filtered(m_bus.get(), GstClockTime(PrerollTimeoutMs) * GST_MSECOND,
+                                                   GstMessageType(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR)));
+    if (!reply || GST_MESSAGE_TYPE(reply.get()) == GST_MESSAGE_ERROR)
+        return false;
+    readStreamFacts();
+    return true;
+}
+
+void MediaGraph::readStreamFacts()
+{
+    GstElement *playbin = m_playbin.get();
+    queryDuration(playbin, m_duration);
+
+    gint videoStreams = 0;
+    g_object_get(playbin, "n-video", &videoStreams, nullptr);
+    m_hasVideo = videoStreams > 0;
+    if (!m_hasVideo)
+        return;
+
+    GstPad *rawPad = nullptr;
+    g_signal_emit_by_name(playbin, "get-video-pad", 0, &rawPad);
+    GstPadPtr pad(rawPad);
+    if (pad) {
+        GstCapsPtr caps(gst_pad_get_current_caps(pad.get()));
+        if (caps && gst_caps_get_size(caps.get()) > 0) {
+            const GstStructure *format = gst_caps_get_structure(caps.get(), 0);
+            gst_structure_get_int(format, "width", &m_width);
+            gst_structure_get_int(format, "height", &m_height);
+            gint numerator = 0, denominator = 1;
+            if (gst_structure_get_fraction(format, "framerate", &numerator, &denominator) && numerator > 0)
+                m_frameSeconds = double(denominator) / numerator;
+        }
+    }
+
+    GstTagList *rawTags = nullptr;
+    g_signal_emit_by_name(playbin, "get-video-tags", 0, &rawTags);
+    GstTagListPtr tags(rawTags);
+    guint bitRate = 0;
+    if (tags && !gst_tag_list_get_uint(tags.get(), GST_TAG_BITRATE, &bitRate))
+        gst_tag_list_get_uint(tags.get(), GST_TAG_NOMINAL_BITRATE, &bitRate);
+    if (bitRate == 0 && m_duration > 0) {
+        // Streams that carry no rate: the file's average.
+        const qint64 bits = QFileInfo(m_fileName).size() * 8;
+        bitRate = guint(std::min<qint64>(INT32_MAX, bits * 10'000'000 / m_duration));
+    }
+    m_bitRate = std::int32_t(std::min<guint>(bitRate, INT32_MAX));
+}
+
+void MediaGraph::readMessages()
+{
+    if (!m_bus)
+        return;
+    const auto wanted = GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR | GST_MESSAGE_DURATION_CHANGED);
+    while (GstMessagePtr message{gst_bus_pop_filtered(m_bus.get(), wanted)}) {
+        if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_DURATION_CHANGED)
+            queryDuration(m_playbin.get(), m_duration);
+        else
+            m_ended = true;
+    }
+}
+
+void MediaGraph::applyVolume()
+{
+    const WaveVolume &volume = WaveVolume::process();
+    const double level = (double(volume.left()) + double(volume.right())) / 2.0 / 65535.0;
+    g_object_set(m_playbin.get(), "volume", level, nullptr);
+}
+
+REFERENCE_TIME MediaGraph::knownDuration() const
+{
+    return m_duration < 0 ? UnknownDuration : m_duration;
+}
+
+bool MediaGraph::Run()
+{
+    return m_playbin && gst_element_set_state(m_playbin.get(), GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+}
+
+bool MediaGraph::Pause()
+{
+    return m_playbin && gst_element_set_state(m_playbin.get(), GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE;
+}
+
+bool MediaGraph::GetDuration(REFERENCE_TIME &duration)
+{
+    if (!m_playbin)
+        return false;
+    readMessages();
+    if (m_duration < 0)
+        queryDuration(m_playbin.get(), m_duration);
+    duration = knownDuration();
+    return true;
+}
+
+bool MediaGraph::GetCurrentPosition(REFERENCE_TIME &position)
+{
+    REFERENCE_TIME end = 0;
+    if (!GetDuration(end))
+        return false;
+    if (m_ended) {
+        position = end;
+        return true;
+    }
+    gint64 nanoseconds = 0;
+    gst_element_query_position(m_playbin.get(), GST_FORMAT_TIME, &nanoseconds);
+    const REFERENCE_TIME raw = nanoseconds / 100;
+    if (raw >= end && end != UnknownDuration) {
+        if (!m_pastEnd.isValid())
+            m_pastEnd.start();
+        if (m_pastEnd.elapsed() >= StallAtEndMs)
+            m_ended = true;
+    } else {
+        m_pastEnd.invalidate();
+    }
+    // Until the stream has ended the position stays short of the end, so a
+    // length that was underestimated never cuts an item short.
+    position = m_ended ? end : std::max<REFERENCE_TIME>(0, std::min(raw, end - 1));
+    return true;
+}
+
+bool MediaGraph::GetStopPosition(REFERENCE_TIME &stop)
+{
+    return GetDuration(stop);
+}
+
+bool MediaGraph::SetPositions(REFERENCE_TIME *current, unsigned currentFlags, REFERENCE_TIME *, unsigned)
+{
+    if (!m_playbin || !current || !(currentFlags & AM_SEEKING_AbsolutePositioning))
+        return false;
+    REFERENCE_TIME target = std::max<REFERENCE_TIME>(0, *current);
+    if (m_duration >= 0)
+        target = std::min(target, m_duration);
+    m_ended = false;
+    m_pastEnd.invalidate();
+    return gst_element_seek_simple(m_playbin.get(), GST_FORMAT_TIME,
+                                   GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), target * 100);
+}
+
+bool MediaGraph::GetVideoSize(std::int32_t &width, std::int32_t &height)
+{
+    if (!m_hasVideo)
+        return false;
+    width = m_width;
+    height = m_height;
+    return true;
+}
+
+bool MediaGraph::get_BitRate(std::int32_t &bitsPerSecond)
+{
+    if (!m_hasVideo)
+        return false;
+    bitsPerSecond = m_bitRate;
+    return true;
+}
+
+bool MediaGraph::get_AvgTimePerFrame(double &seconds)
+{
+    if (!m_hasVideo)
+        return false;
+    seconds = m_frameSeconds;
+    return true;
+}
+
+bool MediaGraph::get_Visible(bool &visible)
+{
+    if (!m_hasVideo)
+        return false;
+    visible = m_window && m_window->isVisible();
+    return true;
+}
+
+bool MediaGraph::put_Owner(QWidget *owner)
+{
+    if (!m_hasVideo || !owner)
+        return false;
+    if (!m_window)
+        m_window = new VideoWindow(m_frames);
+    m_window->setParent(owner);
+    m_window->lower();
+    m_window->show();
+    return true;
+}
+
+bool MediaGraph::SetWindowPosition(int left, int top, int width, int height)
+{
+    if (!m_window)
+        return false;
+    m_window->setGeometry(left, top, width, height);
+    return true;
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "player/GstHandles.h"
+#include "player/MediaInterfaces.h"
+#include "player/VideoWindow.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+
+#include <memory>
+
+
+// One media graph on a GStreamer playbin: every face of MediaInterfaces.h.
+// Lives on the user-interface thread; only decoded video frames cross from
+// the streaming thread, through a FrameSlot.
+class MediaGraph final : public IGraphBuilder,
+                         public IMediaControl,
+                         public IMediaSeeking,
+                         public IMediaEvent,
+                         public IBasicAudio,
+                         public IBasicVideo,
+                         public IVideoWindow {
+public:
+    // How long RenderFile waits for the file to preroll.
+    static constexpr int PrerollTimeoutMs = 10000;
+    // A position that stays at or past the end this long without the stream
+    // ending counts as the end, so a stalled stream cannot hold an item.
+    static constexpr int StallAtEndMs = 1000;
+    // The duration reported while the stream's length is unknown.
+    static constexpr REFERENCE_TIME UnknownDuration = INT64_MAX;
+
+    MediaGraph();
+    ~MediaGraph() override;
+    MediaGraph(const MediaGraph &) = delete;
+    MediaGraph &operator=(const MediaGraph &) = delete;
+
+    bool RenderFile(const QString &fileName) override;
+    bool Run() override;
+    bool Pause() override;
+
+    bool GetDuration(REFERENCE_TIME &duration) override;
+    bool GetCurrentPosition(REFERENCE_TIME &position) override;
+    bool GetStopPosition(REFERENCE_TIME &stop) override;
+    bool SetPositions(REFERENCE_TIME *current, unsigned currentFlags, REFERENCE_TIME *stop,
+                      unsigned stopFlags) override;
+
+    bool GetVideoSize(std::int32_t &width, std::int32_t &height) override;
+    bool get_BitRate(std::int32_t &bitsPerSecond) override;
+    bool get_AvgTimePerFrame(double &seconds) override;
+
+    bool get_Visible(bool &visible) override;
+    bool put_Owner(QWidget *owner) override;
+    bool SetWindowPosition(int left, int top, int width, int height) override;
+
+    // The playbin, for tests that watch its lifetime.
+    GstElement *element() const { return m_playbin.get(); }
+    // The video window, once it has an owner.
+    VideoWindow *videoWindow() const { return m_window.data(); }
+
+private:
+    void readStreamFacts();
+    void readMessages();
+    void applyVolume();
+    REFERENCE_TIME knownDuration() const;
+
+    GstElementPtr m_playbin;
+    GstBusPtr m_bus;
+    std::shared_ptr<FrameSlot> m_frames;
+    QPointer<VideoWindow> m_window;
+    std::unique_ptr<QObject> m_connections; // ends volume updates with the graph
+    QString m_fileName;
+
+    REFERENCE_TIME m_duration = -1; // -1: not known yet
+    bool m_ended = false;
+    QElapsedTimer m_pastEnd;
+    bool m_hasVideo = false;
+    std::int32_t m_width = 0;
+    std::int32_t m_height = 0;
+    std::int32_t m_bitRate = 0;
+    double m_frameSeconds = 0;
+};
