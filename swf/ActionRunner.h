@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+
+namespace swf {
+
+class MoviePlayer;
+struct DisplayObject;
+
+// Runs one block of frame or button actions on behalf of a clip: timeline
+// control (play, stop, goto, labels, targets), GetURL and fscommand, trace,
+// and the stack operations that build their arguments. A block that runs
+// longer than MoviePlayer::MaxActionsPerBlock actions is stopped.
+void RunActions(MoviePlayer &player, DisplayObject &clip, const QByteArray &actions);
+
+} // namespace swf

@@ -1,0 +1,198 @@
+#pragma once
+
+#include "swf/SwfReader.h"
+
+#include <QGradientStops>
+#include <QHash>
+#include <QImage>
+#include <QPainterPath>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <variant>
+#include <vector>
+
+// What a movie file defines: its characters and timelines, as parsed.
+namespace swf {
+
+struct FillStyle {
+    enum Type { Solid, Linear, Radial, Focal, Bitmap } type = Solid;
+    QColor color;
+    QTransform matrix;      // gradient square or bitmap pixels to shape twips
+    QGradientStops stops;
+    int spread = 0;         // 0 pad, 1 reflect, 2 repeat
+    double focal = 0;
+    int bitmapId = 0;
+    bool repeat = true;
+    bool smooth = true;
+};
+
+struct LineStyle {
+    double width = 0;       // twips
+    QColor color;
+    std::optional<FillStyle> fill;
+    Qt::PenCapStyle cap = Qt::RoundCap;
+    Qt::PenJoinStyle join = Qt::RoundJoin;
+    double miter = 3;
+};
+
+// One edge of a shape with the styles in force when it was drawn.
+struct Segment {
+    int fill0 = 0, fill1 = 0, line = 0; // 1-based within the group; 0 none
+    QPointF from, control, to;
+    bool curve = false;
+};
+
+// A run of edges sharing one set of style arrays.
+struct StyleGroup {
+    std::vector<FillStyle> fills;
+    std::vector<LineStyle> lines;
+    std::vector<Segment> segments;
+};
+
+// A shape ready to draw: per style group, a closed path per fill style and a
+// path per line style, in twips.
+struct ShapeLayer {
+    std::vector<std::pair<FillStyle, QPainterPath>> fills;
+    std::vector<std::pair<LineStyle, QPainterPath>> lines;
+};
+
+struct PlaceCommand {
+    int depth = 0;
+    bool move = false;
+    std::optional<int> characterId;
+    std::optional<QTransform> matrix;
+    std::optional<ColorTransform> cxform;
+    std::optional<int> ratio;
+    std::optional<QString> name;
+    std::optional<int> clipDepth;
+    std::optional<int> blendMode;
+};
+
+struct RemoveCommand {
+    int depth = 0;
+};
+
+using DisplayCommand = std::variant<PlaceCommand, RemoveCommand>;
+
+struct Frame {
+    std::vector<DisplayCommand> display;
+    std::vector<QByteArray> actions;
+};
+
+struct Timeline {
+    std::vector<Frame> frames;
+    QHash<QString, int> labels; // lower-cased label to frame
+};
+
+struct Character {
+    virtual ~Character() = default;
+    int id = 0;
+};
+
+struct ShapeDef : Character {
+    QRectF bounds;
+    std::vector<ShapeLayer> layers;
+    QPainterPath outline; // union of every fill, for masks and hit tests
+};
+
+struct MorphShapeDef : Character {
+    std::vector<FillStyle> startFills, endFills;
+    std::vector<LineStyle> startLines, endLines;
+    std::vector<Segment> startSegments; // styles from the start shape
+    std::vector<Segment> endSegments;
+};
+
+struct BitmapDef : Character {
+    QImage image; // premultiplied ARGB
+};
+
+struct SpriteDef : Character {
+    Timeline timeline;
+};
+
+struct ButtonRecord {
+    int states = 0; // 1 up, 2 over, 4 down, 8 hit test
+    int characterId = 0;
+    int depth = 0;
+    QTransform matrix;
+    ColorTransform cxform;
+    int blendMode = 0;
+};
+
+struct ButtonAction {
+    int conditions = 0; // DefineButton2 condition bits; release inside for DefineButton
+    QByteArray actions;
+};
+
+struct ButtonDef : Character {
+    std::vector<ButtonRecord> records;
+    std::vector<ButtonAction> actions;
+    bool trackAsMenu = false;
+};
+
+struct FontDef : Character {
+    std::vector<QPainterPath> glyphs; // in font units
+    std::vector<int> codes;
+    double emSquare = 1024;           // 20480 for DefineFont3
+};
+
+struct GlyphEntry {
+    int index = 0;
+    double advance = 0;
+};
+
+struct TextRecord {
+    int fontId = 0;
+    QColor color;
+    double x = 0, y = 0, height = 0;
+    std::vector<GlyphEntry> glyphs;
+};
+
+struct TextDef : Character {
+    QRectF bounds;
+    QTransform matrix;
+    std::vector<TextRecord> records;
+};
+
+struct EditTextDef : Character {
+    QRectF bounds;
+    QString text;
+    QColor color = Qt::black;
+    double height = 240;
+    int fontId = 0;
+    int align = 0;
+    bool border = false;
+};
+
+// Limits that keep a hostile file from exhausting the machine.
+constexpr int MaxUncompressedSize = 64 * 1024 * 1024;
+constexpr int MaxBitmapPixels = 16 * 1024 * 1024;
+constexpr int MaxBitmapSide = 8192;
+constexpr int MaxFrames = 65535;
+constexpr int MaxSegmentsPerShape = 200000;
+
+struct MovieDef {
+    int version = 0;
+    QRectF frameRect;       // twips
+    double frameRate = 12;
+    int headerFrames = 0;
+    QColor background = Qt::white;
+    std::map<int, std::shared_ptr<Character>> dictionary;
+    Timeline root;
+
+    const Character *character(int id) const
+    {
+        const auto it = dictionary.find(id);
+        return it == dictionary.end() ? nullptr : it->second.get();
+    }
+};
+
+// Reads a movie file's bytes; nullptr with a reason when it is not a movie.
+std::shared_ptr<MovieDef> ParseMovie(const QByteArray &file, QString *error);
+
+// Builds drawable paths from a shape's style groups.
+std::vector<ShapeLayer> AssembleShape(const std::vector<StyleGroup> &groups, QPainterPath *outline);
+
+} // namespace swf

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "swf/Definitions.h"
+
+#include <map>
+#include <memory>
+
+namespace swf {
+
+// One placed character of a running movie. Sprites (and the root) carry a
+// timeline with children by depth; buttons carry the children of their
+// current state.
+struct DisplayObject {
+    const Character *character = nullptr; // null for the root
+    int characterId = 0;
+    int depth = 0;
+    QTransform matrix;
+    ColorTransform cxform;
+    int ratio = 0;
+    QString name;
+    int clipDepth = 0;
+    int blendMode = 0;
+    bool visible = true;
+    // The parent's frame on which this placement happened; a backward jump
+    // keeps objects whose placement persisted.
+    int placedFrame = -1;
+    DisplayObject *parent = nullptr;
+
+    const Timeline *timeline = nullptr;
+    int currentFrame = 0;
+    bool playing = true;
+    std::map<int, std::unique_ptr<DisplayObject>> children;
+
+    int buttonState = 1; // 1 up, 2 over, 4 down
+    // Expires with the object, so queued work can tell it is gone.
+    std::shared_ptr<char> alive = std::make_shared<char>();
+    // The player's count of live objects, kept by construction and destruction.
+    int *liveCount = nullptr;
+
+    DisplayObject() = default;
+    DisplayObject(const DisplayObject &) = delete;
+    DisplayObject &operator=(const DisplayObject &) = delete;
+    ~DisplayObject()
+    {
+        if (liveCount)
+            --*liveCount;
+    }
+
+    bool isSprite() const { return timeline != nullptr; }
+    int frameCount() const { return timeline ? int(timeline->frames.size()) : 0; }
+    const ButtonDef *button() const { return dynamic_cast<const ButtonDef *>(character); }
+    // The object's name path from the root, "/a/b" style.
+    QString path() const;
+};
+
+} // namespace swf

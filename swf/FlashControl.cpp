@@ -1,0 +1,202 @@
+#include "FlashControl.h"
+
+#include <QFile>
+
+#include <algorithm>
+
+namespace swf {
+
+namespace {
+constexpr double MinFrameRate = 0.01;
+constexpr double MaxFrameRate = 120;
+constexpr int MaxStageSide = 8192;
+
+QColor fromColorRef(int color)
+{
+    const auto bits = uint32_t(color);
+    return QColor(bits & 0xFF, (bits >> 8) & 0xFF, (bits >> 16) & 0xFF);
+}
+} // namespace
+
+FlashControl::FlashControl(QObject *parent)
+    : QObject(parent)
+{
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &FlashControl::advanceFrame);
+    m_player.onFSCommand = [this](const QString &command, const QString &args) { emit FSCommand(command, args); };
+    m_player.onTrace = [this](const QString &line) { emit Trace(line); };
+}
+
+FlashControl::~FlashControl() = default;
+
+void FlashControl::setMovie(const QString &path)
+{
+    m_movieName = path;
+    m_renderer.reset();
+    m_player.unload();
+    updateTimer();
+    emit changed();
+    if (path == NoMovie)
+        return;
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw MovieError(QStringLiteral("Cannot open movie \"%1\". %2").arg(path, file.errorString()).toStdString());
+    if (file.size() > MaxFileSize)
+        throw MovieError(QStringLiteral("The movie \"%1\" is too large.").arg(path).toStdString());
+    QString reason;
+    if (!m_player.load(file.readAll(), &reason)) {
+        emit changed();
+        throw MovieError(QStringLiteral("Cannot play \"%1\": %2.").arg(path, reason).toStdString());
+    }
+    m_renderer = std::make_unique<Renderer>(*m_player.movie());
+    updateTimer();
+    notifyIfChanged();
+}
+
+int FlashControl::FrameNum() const
+{
+    return m_player.loaded() ? m_player.currentFrame() : -1;
+}
+
+void FlashControl::setBackgroundColor(int color)
+{
+    if (color == m_backgroundColor)
+        return;
+    m_backgroundColor = color;
+    emit changed();
+}
+
+int FlashControl::TotalFrames() const
+{
+    return m_player.loaded() ? m_player.totalFrames() : 0;
+}
+
+bool FlashControl::Playing() const
+{
+    return m_player.loaded() && m_player.playing();
+}
+
+void FlashControl::Play()
+{
+    if (m_player.loaded())
+        m_player.play();
+}
+
+void FlashControl::Stop()
+{
+    if (m_player.loaded())
+        m_player.stop();
+}
+
+void FlashControl::GotoFrame(int frame)
+{
+    if (!m_player.loaded())
+        return;
+    m_player.gotoFrame(frame);
+    notifyIfChanged();
+}
+
+double FlashControl::frameRate() const
+{
+    return m_player.loaded() ? std::clamp(m_player.movie()->frameRate, MinFrameRate, MaxFrameRate) : 0;
+}
+
+void FlashControl::updateTimer()
+{
+    if (!m_player.loaded()) {
+        m_timer.stop();
+        return;
+    }
+    m_timer.start(std::max(1, int(1000.0 / frameRate())));
+}
+
+void FlashControl::advanceFrame()
+{
+    m_player.advance();
+    notifyIfChanged();
+}
+
+void FlashControl::notifyIfChanged()
+{
+    if (m_player.takeChanged())
+        emit changed();
+}
+
+QColor FlashControl::backgroundForPaint() const
+{
+    if (m_backgroundColor != -1 || !m_player.loaded())
+        return m_backgroundColor == -1 ? QColor(Qt::black) : fromColorRef(m_backgroundColor);
+    return m_player.background();
+}
+
+QSize FlashControl::stageSize() const
+{
+    if (!m_player.loaded())
+        return QSize();
+    const QRectF stage = m_player.movie()->frameRect;
+    return QSize(std::clamp(qRound(stage.width() / 20), 1, MaxStageSide),
+                 std::clamp(qRound(stage.height() / 20), 1, MaxStageSide));
+}
+
+QTransform FlashControl::stageToArea(const QRect &area) const
+{
+    const QRectF stage = m_player.movie()->frameRect;
+    const QSize size = stageSize();
+    const double scale = std::min(area.width() / double(size.width()), area.height() / double(size.height())) / 20;
+    const double width = stage.width() * scale;
+    const double height = stage.height() * scale;
+    QTransform t;
+    t.translate(area.x() + (area.width() - width) / 2, area.y() + (area.height() - height) / 2);
+    t.scale(scale, scale);
+    t.translate(-stage.x(), -stage.y());
+    return t;
+}
+
+void FlashControl::paint(QPainter &painter, const QRect &area)
+{
+    painter.fillRect(area, backgroundForPaint());
+    if (!m_player.loaded() || !m_renderer || area.isEmpty())
+        return;
+    painter.save();
+    painter.setClipRect(area, Qt::IntersectClip);
+    m_renderer->render(painter, m_player.root(), stageToArea(area));
+    painter.restore();
+}
+
+QImage FlashControl::renderStage()
+{
+    if (!m_player.loaded())
+        return QImage();
+    QImage image(stageSize(), QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    paint(painter, image.rect());
+    painter.end();
+    return image;
+}
+
+void FlashControl::pointerMove(const QPointF &position, const QRect &area)
+{
+    if (!m_player.loaded())
+        return;
+    m_player.pointerMove(stageToArea(area).inverted().map(position));
+    notifyIfChanged();
+}
+
+void FlashControl::pointerPress(const QPointF &position, const QRect &area)
+{
+    if (!m_player.loaded())
+        return;
+    m_player.pointerPress(stageToArea(area).inverted().map(position));
+    notifyIfChanged();
+}
+
+void FlashControl::pointerRelease(const QPointF &position, const QRect &area)
+{
+    if (!m_player.loaded())
+        return;
+    m_player.pointerRelease(stageToArea(area).inverted().map(position));
+    notifyIfChanged();
+}
+
+} // namespace swf

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "swf/MoviePlayer.h"
+#include "swf/Renderer.h"
+
+#include <QImage>
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+#include <stdexcept>
+
+namespace swf {
+
+// Raised by a Movie write that cannot load the file.
+class MovieError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The movie control: load a movie by writing Movie, steer it with Play, Stop
+// and GotoFrame, read its frames, and hear its fscommands. Frames count from
+// 0. A loaded movie advances by itself at its frame rate; with no movie the
+// control runs no timer.
+class FlashControl : public QObject {
+    Q_OBJECT
+public:
+    static constexpr qint64 MaxFileSize = 128 * 1024 * 1024;
+    static constexpr QLatin1String NoMovie{"res://"};
+
+    explicit FlashControl(QObject *parent = nullptr);
+    ~FlashControl() override;
+
+    // The last value written, empty before the first.
+    QString Movie() const { return m_movieName; }
+    // Loads the movie at path; "res://" leaves no movie. Throws MovieError
+    // when the file is not a readable movie; the control is then blank.
+    void setMovie(const QString &path);
+    // Negative while no movie is loaded; otherwise the current frame.
+    int FrameNum() const;
+    // -1: the movie's own background; any other 0x00BBGGRR colour paints the
+    // empty control.
+    void setBackgroundColor(int color);
+    int backgroundColor() const { return m_backgroundColor; }
+    int TotalFrames() const;
+    bool Playing() const;
+    void Play();
+    void Stop();
+    void GotoFrame(int frame);
+    int CurrentFrame() const { return FrameNum(); }
+
+    // One frame of the movie's clock, as the timer runs it.
+    void advanceFrame();
+    // The stage fitted into area keeping its aspect ratio, centred, with the
+    // background colour around it.
+    void paint(QPainter &painter, const QRect &area);
+    // The stage at 1:1 (the movie's own size), stage origin at the top left.
+    QImage renderStage();
+    QSize stageSize() const;
+
+    // Pointer input, in the coordinates of the area given to paint.
+    void pointerMove(const QPointF &position, const QRect &area);
+    void pointerPress(const QPointF &position, const QRect &area);
+    void pointerRelease(const QPointF &position, const QRect &area);
+
+    double frameRate() const;
+
+signals:
+    void FSCommand(const QString &command, const QString &args);
+    void Trace(const QString &line);
+    // The picture changed and wants repainting.
+    void changed();
+
+private:
+    QColor backgroundForPaint() const;
+    QTransform stageToArea(const QRect &area) const;
+    void notifyIfChanged();
+    void updateTimer();
+
+    MoviePlayer m_player;
+    std::unique_ptr<Renderer> m_renderer;
+    QTimer m_timer;
+    QString m_movieName;
+    int m_backgroundColor = -1;
+};
+
+} // namespace swf

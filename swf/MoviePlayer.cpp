@@ -1,0 +1,501 @@
+#include "MoviePlayer.h"
+
+#include "swf/ActionRunner.h"
+
+#include <QRegularExpression>
+
+#include <typeinfo>
+
+#include <algorithm>
+
+namespace swf {
+
+namespace {
+
+// The full state of one depth as a run of place commands leaves it.
+struct Placement {
+    int characterId = 0;
+    int placedFrame = 0;
+    QTransform matrix;
+    ColorTransform cxform;
+    int ratio = 0;
+    QString name;
+    int clipDepth = 0;
+    int blendMode = 0;
+
+    void take(const PlaceCommand &c)
+    {
+        if (c.matrix)
+            matrix = *c.matrix;
+        if (c.cxform)
+            cxform = *c.cxform;
+        if (c.ratio)
+            ratio = *c.ratio;
+        if (c.name)
+            name = *c.name;
+        if (c.clipDepth)
+            clipDepth = *c.clipDepth;
+        if (c.blendMode)
+            blendMode = *c.blendMode;
+    }
+    void applyTo(DisplayObject &o) const
+    {
+        o.matrix = matrix;
+        o.cxform = cxform;
+        o.ratio = ratio;
+        o.name = name;
+        o.clipDepth = clipDepth;
+        o.blendMode = blendMode;
+    }
+};
+
+void applyGiven(DisplayObject &o, const PlaceCommand &c)
+{
+    if (c.matrix)
+        o.matrix = *c.matrix;
+    if (c.cxform)
+        o.cxform = *c.cxform;
+    if (c.ratio)
+        o.ratio = *c.ratio;
+    if (c.name)
+        o.name = *c.name;
+    if (c.clipDepth)
+        o.clipDepth = *c.clipDepth;
+    if (c.blendMode)
+        o.blendMode = *c.blendMode;
+}
+
+int nestingOf(const DisplayObject &clip)
+{
+    int depth = 0;
+    for (const DisplayObject *p = clip.parent; p; p = p->parent)
+        ++depth;
+    return depth;
+}
+
+// A placement with a new character on an occupied depth swaps the character
+// only between static graphics of one kind (shape for shape, text for text);
+// clips and buttons stay, as the reference player keeps them.
+bool replaceable(const Character *existing, const Character *replacement)
+{
+    if (!existing || !replacement || typeid(*existing) != typeid(*replacement))
+        return false;
+    return dynamic_cast<const ShapeDef *>(existing) || dynamic_cast<const MorphShapeDef *>(existing) ||
+           dynamic_cast<const TextDef *>(existing) || dynamic_cast<const EditTextDef *>(existing);
+}
+
+bool sameName(const QString &a, const QString &b, int version)
+{
+    return version >= 7 ? a == b : a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+bool MoviePlayer::load(const QByteArray &file, QString *error)
+{
+    unload();
+    std::shared_ptr<MovieDef> movie = ParseMovie(file, error);
+    if (!movie)
+        return false;
+    m_movie = movie;
+    m_background = m_movie->background;
+    m_root.timeline = &m_movie->root;
+    m_root.playing = true;
+    m_root.currentFrame = 0;
+    if (m_root.frameCount() > 0) {
+        Created created;
+        applyFrame(m_root, 0, created);
+        enqueueFrameActions(m_root, 0);
+        for (const Tracked &clip : created)
+            if (DisplayObject *c = clip.get())
+                enqueueFrameActions(*c, 0);
+        runQueue();
+    }
+    m_changed = true;
+    return true;
+}
+
+void MoviePlayer::unload()
+{
+    m_queue.clear();
+    m_root.children.clear();
+    m_root.timeline = nullptr;
+    m_root.currentFrame = 0;
+    m_root.playing = false;
+    m_movie.reset();
+    m_variables.clear();
+    m_hover.set(nullptr);
+    m_pressed.set(nullptr);
+    m_background = Qt::white;
+    m_changed = true;
+}
+
+bool MoviePlayer::takeChanged()
+{
+    const bool changed = m_changed;
+    m_changed = false;
+    return changed;
+}
+
+void MoviePlayer::advance()
+{
+    if (!m_movie)
+        return;
+    advanceClip(m_root);
+    runQueue();
+}
+
+void MoviePlayer::gotoFrame(int frame)
+{
+    if (!m_movie || m_root.frameCount() == 0)
+        return;
+    gotoFrame(m_root, frame, m_root.playing);
+    runQueue();
+}
+
+void MoviePlayer::advanceClip(DisplayObject &clip)
+{
+    // Children first, the newest (deepest placed) first; the clip itself last.
+    std::vector<Tracked> children;
+    for (auto it = clip.children.rbegin(); it != clip.children.rend(); ++it) {
+        Tracked t;
+        t.set(it->second.get());
+        children.push_back(t);
+    }
+    for (const Tracked &child : children)
+        if (DisplayObject *c = child.get())
+            advanceClip(*c);
+    if (clip.isSprite() && clip.playing && clip.frameCount() > 1) {
+        const int next = clip.currentFrame + 1 >= clip.frameCount() ? 0 : clip.currentFrame + 1;
+        goTo(clip, next);
+    }
+}
+
+void MoviePlayer::gotoFrame(DisplayObject &clip, int frame, bool play)
+{
+    if (!clip.isSprite() || clip.frameCount() == 0)
+        return;
+    goTo(clip, std::clamp(frame, 0, clip.frameCount() - 1));
+    clip.playing = play;
+}
+
+bool MoviePlayer::gotoLabel(DisplayObject &clip, const QString &label, bool play)
+{
+    if (!clip.isSprite())
+        return false;
+    const int frame = clip.timeline->labels.value(label.toLower(), -1);
+    if (frame < 0)
+        return false;
+    gotoFrame(clip, frame, play);
+    return true;
+}
+
+void MoviePlayer::goTo(DisplayObject &clip, int target)
+{
+    if (target == clip.currentFrame)
+        return;
+    Created created;
+    if (target > clip.currentFrame) {
+        for (int f = clip.currentFrame + 1; f <= target; ++f)
+            applyFrame(clip, f, created);
+    } else {
+        rebuildTo(clip, target, created);
+    }
+    clip.currentFrame = target;
+    enqueueFrameActions(clip, target);
+    for (const Tracked &t : created)
+        if (DisplayObject *c = t.get())
+            enqueueFrameActions(*c, 0);
+    m_changed = true;
+}
+
+void MoviePlayer::enqueueFrameActions(DisplayObject &clip, int frame)
+{
+    if (!clip.isSprite() || frame < 0 || frame >= clip.frameCount())
+        return;
+    for (const QByteArray &actions : clip.timeline->frames[size_t(frame)].actions)
+        m_queue.push_back({&clip, clip.alive, actions});
+}
+
+void MoviePlayer::applyFrame(DisplayObject &clip, int frame, Created &created)
+{
+    const Frame &f = clip.timeline->frames[size_t(frame)];
+    for (const DisplayCommand &command : f.display) {
+        if (const auto *p = std::get_if<PlaceCommand>(&command))
+            place(clip, *p, frame, created);
+        else
+            clip.children.erase(std::get<RemoveCommand>(command).depth);
+    }
+    m_changed = true;
+}
+
+void MoviePlayer::place(DisplayObject &parent, const PlaceCommand &command, int frame, Created &created)
+{
+    const auto it = parent.children.find(command.depth);
+    DisplayObject *existing = it == parent.children.end() ? nullptr : it->second.get();
+    if (existing && !command.move)
+        return; // a new placement on a taken depth is ignored
+    if (existing && (!command.characterId || *command.characterId == existing->characterId ||
+                     !replaceable(existing->character, m_movie->character(*command.characterId)))) {
+        applyGiven(*existing, command);
+        return;
+    }
+    if (!command.characterId)
+        return;
+    std::unique_ptr<DisplayObject> object = instantiate(parent, *command.characterId, created);
+    if (!object)
+        return;
+    object->depth = command.depth;
+    object->placedFrame = frame;
+    if (existing) {
+        // Replacing the character keeps the transforms of the old one.
+        object->matrix = existing->matrix;
+        object->cxform = existing->cxform;
+        object->ratio = existing->ratio;
+        object->name = existing->name;
+        object->clipDepth = existing->clipDepth;
+        object->blendMode = existing->blendMode;
+        object->placedFrame = existing->placedFrame;
+    }
+    applyGiven(*object, command);
+    parent.children[command.depth] = std::move(object);
+}
+
+std::unique_ptr<DisplayObject> MoviePlayer::instantiate(DisplayObject &parent, int characterId, Created &created)
+{
+    const Character *character = m_movie->character(characterId);
+    if (!character || m_objects >= MaxObjects || nestingOf(parent) >= MaxNesting)
+        return nullptr;
+    auto object = std::make_unique<DisplayObject>();
+    object->character = character;
+    object->characterId = characterId;
+    object->parent = &parent;
+    object->liveCount = &m_objects;
+    ++m_objects;
+    if (const auto *sprite = dynamic_cast<const SpriteDef *>(character)) {
+        object->timeline = &sprite->timeline;
+        Tracked t;
+        t.set(object.get());
+        created.push_back(t);
+        if (object->frameCount() > 0)
+            applyFrame(*object, 0, created);
+    } else if (dynamic_cast<const ButtonDef *>(character)) {
+        rebuildButton(*object);
+    }
+    return object;
+}
+
+void MoviePlayer::rebuildTo(DisplayObject &clip, int target, Created &created)
+{
+    std::map<int, Placement> wanted;
+    for (int f = 0; f <= target; ++f) {
+        for (const DisplayCommand &command : clip.timeline->frames[size_t(f)].display) {
+            if (const auto *remove = std::get_if<RemoveCommand>(&command)) {
+                wanted.erase(remove->depth);
+                continue;
+            }
+            const PlaceCommand &p = std::get<PlaceCommand>(command);
+            const auto it = wanted.find(p.depth);
+            if (it != wanted.end() && !p.move)
+                continue;
+            if (it != wanted.end() &&
+                (!p.characterId || *p.characterId == it->second.characterId ||
+                 !replaceable(m_movie->character(it->second.characterId), m_movie->character(*p.characterId)))) {
+                it->second.take(p);
+            } else if (p.characterId) {
+                Placement placement = it != wanted.end() ? it->second : Placement{};
+                if (it == wanted.end())
+                    placement.placedFrame = f;
+                placement.characterId = *p.characterId;
+                placement.take(p);
+                wanted[p.depth] = placement;
+            }
+        }
+    }
+    for (auto it = clip.children.begin(); it != clip.children.end();) {
+        const auto w = wanted.find(it->first);
+        const bool keep = w != wanted.end() && w->second.characterId == it->second->characterId &&
+                          w->second.placedFrame == it->second->placedFrame;
+        it = keep ? std::next(it) : clip.children.erase(it);
+    }
+    for (const auto &[depth, placement] : wanted) {
+        const auto it = clip.children.find(depth);
+        if (it != clip.children.end()) {
+            placement.applyTo(*it->second);
+            continue;
+        }
+        std::unique_ptr<DisplayObject> object = instantiate(clip, placement.characterId, created);
+        if (!object)
+            continue;
+        object->depth = depth;
+        object->placedFrame = placement.placedFrame;
+        placement.applyTo(*object);
+        clip.children[depth] = std::move(object);
+    }
+}
+
+void MoviePlayer::rebuildButton(DisplayObject &button)
+{
+    const ButtonDef *def = button.button();
+    if (!def)
+        return;
+    button.children.clear();
+    Created created;
+    for (const ButtonRecord &record : def->records) {
+        if (!(record.states & button.buttonState) || button.children.count(record.depth))
+            continue;
+        std::unique_ptr<DisplayObject> object = instantiate(button, record.characterId, created);
+        if (!object)
+            continue;
+        object->depth = record.depth;
+        object->matrix = record.matrix;
+        object->cxform = record.cxform;
+        object->blendMode = record.blendMode;
+        button.children[record.depth] = std::move(object);
+    }
+    for (const Tracked &t : created)
+        if (DisplayObject *c = t.get())
+            enqueueFrameActions(*c, 0);
+    m_changed = true;
+}
+
+void MoviePlayer::runQueue()
+{
+    int blocks = 0;
+    while (!m_queue.empty() && blocks++ < MaxBlocksPerFrame) {
+        const QueuedActions next = std::move(m_queue.front());
+        m_queue.pop_front();
+        if (!next.alive.expired())
+            RunActions(*this, *next.clip, next.actions);
+    }
+    m_queue.clear();
+}
+
+DisplayObject *MoviePlayer::resolveTarget(DisplayObject &from, const QString &path)
+{
+    if (path.isEmpty())
+        return &from;
+    DisplayObject *current = &from;
+    QString rest = path;
+    if (rest.startsWith(u'/')) {
+        current = &m_root;
+        rest = rest.mid(1);
+    }
+    const QStringList parts = rest.split(QRegularExpression(QStringLiteral("[/.:]")), Qt::SkipEmptyParts);
+    for (const QString &part : parts) {
+        if (!current)
+            return nullptr;
+        if (part == QLatin1String("..") || part.compare(QLatin1String("_parent"), Qt::CaseInsensitive) == 0) {
+            current = current->parent;
+        } else if (part.compare(QLatin1String("_root"), Qt::CaseInsensitive) == 0 ||
+                   part.compare(QLatin1String("_level0"), Qt::CaseInsensitive) == 0) {
+            current = &m_root;
+        } else if (part.compare(QLatin1String("this"), Qt::CaseInsensitive) != 0) {
+            DisplayObject *found = nullptr;
+            for (auto &[depth, child] : current->children) {
+                if (sameName(child->name, part, version())) {
+                    found = child.get();
+                    break;
+                }
+            }
+            current = found;
+        }
+    }
+    return current;
+}
+
+void MoviePlayer::getUrl(const QString &url, const QString &target)
+{
+    static const QString prefix = QStringLiteral("FSCommand:");
+    if (url.startsWith(prefix, Qt::CaseInsensitive) && onFSCommand)
+        onFSCommand(url.mid(prefix.size()), target);
+}
+
+void MoviePlayer::trace(const QString &line)
+{
+    if (onTrace)
+        onTrace(line);
+}
+
+DisplayObject *MoviePlayer::buttonAt(DisplayObject &clip, const QPointF &point, const QTransform &toStage)
+{
+    for (auto it = clip.children.rbegin(); it != clip.children.rend(); ++it) {
+        DisplayObject &child = *it->second;
+        if (!child.visible)
+            continue;
+        const QTransform childToStage = child.matrix * toStage;
+        if (const ButtonDef *def = child.button()) {
+            for (const ButtonRecord &record : def->records) {
+                const auto *shape = dynamic_cast<const ShapeDef *>(m_movie->character(record.characterId));
+                if ((record.states & 8) && shape &&
+                    (record.matrix * childToStage).map(shape->outline).contains(point))
+                    return &child;
+            }
+        } else if (DisplayObject *found = buttonAt(child, point, childToStage)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+void MoviePlayer::runButtonActions(DisplayObject &button, int condition)
+{
+    const ButtonDef *def = button.button();
+    DisplayObject *owner = button.parent;
+    if (!def || !owner)
+        return;
+    for (const ButtonAction &action : def->actions)
+        if (action.conditions & condition)
+            m_queue.push_back({owner, owner->alive, action.actions});
+}
+
+void MoviePlayer::pointerMove(const QPointF &stage)
+{
+    if (!m_movie)
+        return;
+    DisplayObject *under = buttonAt(m_root, stage, QTransform());
+    DisplayObject *hover = m_hover.get();
+    if (under != hover) {
+        if (hover) {
+            hover->buttonState = 1;
+            rebuildButton(*hover);
+            runButtonActions(*hover, 0x0002);
+        }
+        if (under) {
+            under->buttonState = m_pressed.get() == under ? 4 : 2;
+            rebuildButton(*under);
+            runButtonActions(*under, 0x0001);
+        }
+        m_hover.set(under);
+    }
+    runQueue();
+}
+
+void MoviePlayer::pointerPress(const QPointF &stage)
+{
+    pointerMove(stage);
+    if (DisplayObject *hover = m_hover.get()) {
+        m_pressed.set(hover);
+        hover->buttonState = 4;
+        rebuildButton(*hover);
+        runButtonActions(*hover, 0x0004);
+        runQueue();
+    }
+}
+
+void MoviePlayer::pointerRelease(const QPointF &stage)
+{
+    pointerMove(stage);
+    DisplayObject *pressed = m_pressed.get();
+    m_pressed.set(nullptr);
+    if (!pressed)
+        return;
+    const bool inside = pressed == m_hover.get();
+    pressed->buttonState = inside ? 2 : 1;
+    rebuildButton(*pressed);
+    if (inside)
+        runButtonActions(*pressed, 0x0008);
+    runQueue();
+}
+
+} // namespace swf

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "swf/DisplayObject.h"
+
+#include <deque>
+#include <functional>
+
+namespace swf {
+
+// A running movie: the display tree and its timelines, advanced one frame at
+// a time. Frames count from 0. Display changes of a frame are applied first,
+// then its actions run; a clip placed on a frame runs its first frame's
+// actions after its parent's, and on later frames clips run before the root.
+class MoviePlayer {
+public:
+    // Longest run of one action block, in actions, before it is stopped.
+    static constexpr int MaxActionsPerBlock = 200000;
+    // Most action blocks one frame may run (gotos can queue more).
+    static constexpr int MaxBlocksPerFrame = 10000;
+    // Deepest nesting of clips within clips.
+    static constexpr int MaxNesting = 32;
+    // Most display objects alive at once.
+    static constexpr int MaxObjects = 50000;
+
+    MoviePlayer() = default;
+
+    // Loads a movie from its bytes and shows its first frame; false with a
+    // reason when the bytes are not a readable movie.
+    bool load(const QByteArray &file, QString *error);
+    void unload();
+    bool loaded() const { return bool(m_movie); }
+
+    const MovieDef *movie() const { return m_movie.get(); }
+    DisplayObject &root() { return m_root; }
+    const DisplayObject &root() const { return m_root; }
+
+    int currentFrame() const { return m_root.currentFrame; }
+    int totalFrames() const { return m_root.frameCount(); }
+    bool playing() const { return m_root.playing; }
+    void play() { m_root.playing = true; }
+    void stop() { m_root.playing = false; }
+    // Shows the frame (clamped to the movie); playing or halted stays as it was.
+    void gotoFrame(int frame);
+
+    // One tick of the movie's clock.
+    void advance();
+
+    // The movie's background: the first one it sets.
+    QColor background() const { return m_background; }
+
+    // True once after the display tree changed.
+    bool takeChanged();
+
+    // Pointer input over the stage, in twips.
+    void pointerMove(const QPointF &stage);
+    void pointerPress(const QPointF &stage);
+    void pointerRelease(const QPointF &stage);
+
+    std::function<void(const QString &command, const QString &arguments)> onFSCommand;
+    std::function<void(const QString &line)> onTrace;
+
+    // Services for the action interpreter.
+    void gotoFrame(DisplayObject &clip, int frame, bool play);
+    bool gotoLabel(DisplayObject &clip, const QString &label, bool play);
+    DisplayObject *resolveTarget(DisplayObject &from, const QString &path);
+    void getUrl(const QString &url, const QString &target);
+    void trace(const QString &line);
+    QHash<QString, QString> &variables() { return m_variables; }
+    int version() const { return m_movie ? m_movie->version : 0; }
+
+private:
+    struct QueuedActions {
+        DisplayObject *clip;
+        std::weak_ptr<char> alive;
+        QByteArray actions;
+    };
+    // An object remembered across events, valid while it lives.
+    struct Tracked {
+        DisplayObject *object = nullptr;
+        std::weak_ptr<char> alive;
+        DisplayObject *get() const { return alive.expired() ? nullptr : object; }
+        void set(DisplayObject *o) { object = o; alive = o ? o->alive : std::weak_ptr<char>(); }
+    };
+
+    // Clips created while frames are applied, parents first; their first
+    // frame's actions run after the frame's own.
+    using Created = std::vector<Tracked>;
+
+    void enqueueFrameActions(DisplayObject &clip, int frame);
+    void advanceClip(DisplayObject &clip);
+    void goTo(DisplayObject &clip, int target);
+    void applyFrame(DisplayObject &clip, int frame, Created &created);
+    void rebuildTo(DisplayObject &clip, int target, Created &created);
+    void place(DisplayObject &parent, const PlaceCommand &command, int frame, Created &created);
+    std::unique_ptr<DisplayObject> instantiate(DisplayObject &parent, int characterId, Created &created);
+    void rebuildButton(DisplayObject &button);
+    void runQueue();
+    DisplayObject *buttonAt(DisplayObject &clip, const QPointF &point, const QTransform &toStage);
+    void runButtonActions(DisplayObject &button, int condition);
+
+    std::shared_ptr<MovieDef> m_movie;
+    DisplayObject m_root;
+    std::deque<QueuedActions> m_queue;
+    QColor m_background = Qt::white;
+    QHash<QString, QString> m_variables;
+    bool m_changed = false;
+    int m_objects = 0;
+    Tracked m_hover;
+    Tracked m_pressed;
+};
+
+} // namespace swf
