@@ -1,0 +1,355 @@
+#pragma once
+
+// Writes small Flash movies for tests: shapes, sprites, buttons, frame
+// scripts and labels, plain or compressed.
+#include <QByteArray>
+#include <QColor>
+#include <QRect>
+#include <QString>
+
+#include <lzma.h>
+#include <zlib.h>
+
+#include <optional>
+#include <vector>
+
+namespace SwfWriter {
+
+class Bits {
+public:
+    QByteArray bytes;
+
+    void ub(quint32 value, int bits)
+    {
+        for (int i = bits - 1; i >= 0; --i) {
+            if (m_used == 0)
+                bytes.append('\0');
+            if ((value >> i) & 1u)
+                bytes.back() = char(bytes.back() | (1 << (7 - m_used)));
+            m_used = (m_used + 1) % 8;
+        }
+    }
+    void sb(qint32 value, int bits) { ub(quint32(value) & (bits >= 32 ? 0xFFFFFFFFu : ((1u << bits) - 1)), bits); }
+    void align() { m_used = 0; }
+    void u8(int v) { align(); bytes.append(char(v)); }
+    void u16(int v) { u8(v & 0xFF); u8((v >> 8) & 0xFF); }
+    void u32(quint32 v) { u16(int(v & 0xFFFF)); u16(int(v >> 16)); }
+    void string(const QByteArray &s) { align(); bytes.append(s); bytes.append('\0'); }
+    void raw(const QByteArray &b) { align(); bytes.append(b); }
+
+    static int bitsFor(std::initializer_list<qint32> values)
+    {
+        int bits = 1;
+        for (qint32 v : values) {
+            int n = 1;
+            while (n < 31 && !(v >= -(1 << (n - 1)) && v < (1 << (n - 1))))
+                ++n;
+            bits = std::max(bits, n);
+        }
+        return bits;
+    }
+    void rect(const QRect &twips)
+    {
+        align();
+        const int x0 = twips.left(), x1 = twips.left() + twips.width(), y0 = twips.top(), y1 = twips.top() + twips.height();
+        const int n = bitsFor({x0, x1, y0, y1});
+        ub(quint32(n), 5);
+        sb(x0, n);
+        sb(x1, n);
+        sb(y0, n);
+        sb(y1, n);
+        align();
+    }
+    // Scale (16.16 as a double) and translation in twips.
+    void matrix(double scaleX = 1, double scaleY = 1, int tx = 0, int ty = 0)
+    {
+        align();
+        const bool scaled = scaleX != 1 || scaleY != 1;
+        ub(scaled, 1);
+        if (scaled) {
+            const qint32 sx = qint32(scaleX * 65536), sy = qint32(scaleY * 65536);
+            const int n = bitsFor({sx, sy});
+            ub(quint32(n), 5);
+            sb(sx, n);
+            sb(sy, n);
+        }
+        ub(0, 1);
+        const int n = (tx || ty) ? bitsFor({tx, ty}) : 0;
+        ub(quint32(n), 5);
+        sb(tx, n);
+        sb(ty, n);
+        align();
+    }
+    void rgb(const QColor &c) { u8(c.red()); u8(c.green()); u8(c.blue()); }
+    void rgba(const QColor &c) { rgb(c); u8(c.alpha()); }
+
+private:
+    int m_used = 0;
+};
+
+inline QByteArray tag(int code, const QByteArray &body)
+{
+    Bits b;
+    if (body.size() < 63) {
+        b.u16((code << 6) | int(body.size()));
+    } else {
+        b.u16((code << 6) | 0x3F);
+        b.u32(quint32(body.size()));
+    }
+    return b.bytes + body;
+}
+
+inline QByteArray showFrame() { return tag(1, {}); }
+inline QByteArray end() { return tag(0, {}); }
+
+inline QByteArray background(const QColor &c)
+{
+    Bits b;
+    b.rgb(c);
+    return tag(9, b.bytes);
+}
+
+// A filled rectangle (twips), optionally with a linear gradient between two colours.
+inline QByteArray rectangle(int id, const QRect &r, const QColor &color, std::optional<QColor> gradientEnd = {})
+{
+    Bits b;
+    b.u16(id);
+    b.rect(r);
+    b.u8(1); // one fill style
+    if (gradientEnd) {
+        b.u8(0x10);
+        // The gradient square (32768 twips) scaled onto the rectangle's width.
+        b.matrix(r.width() / 32768.0, r.height() / 32768.0, r.left() + r.width() / 2, r.top() + r.height() / 2);
+        b.u8(2);
+        b.u8(0);
+        b.rgba(color);
+        b.u8(255);
+        b.rgba(*gradientEnd);
+    } else {
+        b.u8(0x00);
+        b.rgba(color);
+    }
+    b.u8(0); // no line styles
+    b.ub(1, 4);
+    b.ub(0, 4);
+    // Move to the top left with fill style 1 on the right-hand side.
+    b.ub(0, 1);
+    b.ub(0b00101, 5);
+    const int n = Bits::bitsFor({r.left(), r.top()}) + 1;
+    b.ub(quint32(n), 5);
+    b.sb(r.left(), n);
+    b.sb(r.top(), n);
+    b.ub(1, 1); // fill style 1
+    const auto edge = [&b](int dx, int dy) {
+        const int bits = std::max(2, Bits::bitsFor({dx, dy}));
+        b.ub(1, 1);
+        b.ub(1, 1);
+        b.ub(quint32(bits - 2), 4);
+        b.ub(1, 1); // general line
+        b.sb(dx, bits);
+        b.sb(dy, bits);
+    };
+    edge(r.width(), 0);
+    edge(0, r.height());
+    edge(-r.width(), 0);
+    edge(0, -r.height());
+    b.ub(0, 6); // end of shape
+    b.align();
+    return tag(32, b.bytes);
+}
+
+// A PlaceObject2 record, built up: Place(1, 5).at({200, 0}).scaled(2).
+struct Place {
+    explicit Place(int depth, std::optional<int> character = {}) : depth(depth), character(character) {}
+    Place &moving() { move = true; return *this; }
+    Place &at(QPoint twips) { translate = twips; return *this; }
+    Place &scaled(double factor) { scale = factor; return *this; }
+    Place &named(const QByteArray &n) { name = n; return *this; }
+    Place &clipping(int upToDepth) { clipDepth = upToDepth; return *this; }
+    // Red channel only: multiply (256 = 1) and add.
+    Place &tinted(int multiply, int add) { colorMultiplyAdd = std::pair{multiply, add}; return *this; }
+
+    int depth;
+    std::optional<int> character;
+    bool move = false;
+    std::optional<QPoint> translate;
+    std::optional<double> scale;
+    std::optional<QByteArray> name;
+    std::optional<int> clipDepth;
+    std::optional<std::pair<int, int>> colorMultiplyAdd;
+};
+
+inline QByteArray place(const Place &p)
+{
+    Bits b;
+    const bool hasMatrix = p.translate || p.scale;
+    int flags = (p.move ? 0x01 : 0) | (p.character ? 0x02 : 0) | (hasMatrix ? 0x04 : 0) |
+                (p.colorMultiplyAdd ? 0x08 : 0) | (p.name ? 0x20 : 0) | (p.clipDepth ? 0x40 : 0);
+    b.u8(flags);
+    b.u16(p.depth);
+    if (p.character)
+        b.u16(*p.character);
+    if (hasMatrix) {
+        const QPoint t = p.translate.value_or(QPoint());
+        b.matrix(p.scale.value_or(1), p.scale.value_or(1), t.x(), t.y());
+    }
+    if (p.colorMultiplyAdd) {
+        b.ub(1, 1);
+        b.ub(1, 1);
+        b.ub(10, 4);
+        b.sb(p.colorMultiplyAdd->first, 10);
+        b.sb(256, 10);
+        b.sb(256, 10);
+        b.sb(256, 10);
+        b.sb(p.colorMultiplyAdd->second, 10);
+        b.sb(0, 10);
+        b.sb(0, 10);
+        b.sb(0, 10);
+        b.align();
+    }
+    if (p.name)
+        b.string(*p.name);
+    if (p.clipDepth)
+        b.u16(*p.clipDepth);
+    return tag(26, b.bytes);
+}
+
+inline QByteArray remove(int depth)
+{
+    Bits b;
+    b.u16(depth);
+    return tag(28, b.bytes);
+}
+
+inline QByteArray label(const QByteArray &name)
+{
+    Bits b;
+    b.string(name);
+    return tag(43, b.bytes);
+}
+
+inline QByteArray sprite(int id, const QByteArray &tags)
+{
+    Bits b;
+    b.u16(id);
+    b.u16(tags.count(showFrame()) ? int(tags.count(showFrame())) : 1);
+    b.raw(tags);
+    return tag(39, b.bytes + end());
+}
+
+// Actions.
+namespace as {
+inline QByteArray op(int code, const QByteArray &body = {})
+{
+    Bits b;
+    b.u8(code);
+    if (code >= 0x80) {
+        b.u16(int(body.size()));
+        b.raw(body);
+    }
+    return b.bytes;
+}
+inline QByteArray stop() { return op(0x07); }
+inline QByteArray play() { return op(0x06); }
+inline QByteArray nextFrame() { return op(0x04); }
+inline QByteArray gotoFrame(int frame) { Bits b; b.u16(frame); return op(0x81, b.bytes); }
+inline QByteArray gotoLabel(const QByteArray &l) { Bits b; b.string(l); return op(0x8C, b.bytes); }
+inline QByteArray setTarget(const QByteArray &t) { Bits b; b.string(t); return op(0x8B, b.bytes); }
+inline QByteArray getUrl(const QByteArray &url, const QByteArray &target)
+{
+    Bits b;
+    b.string(url);
+    b.string(target);
+    return op(0x83, b.bytes);
+}
+inline QByteArray pushString(const QByteArray &s) { Bits b; b.u8(0); b.string(s); return op(0x96, b.bytes); }
+inline QByteArray pushNumber(int v) { Bits b; b.u8(7); b.u32(quint32(v)); return op(0x96, b.bytes); }
+inline QByteArray pushTrue() { Bits b; b.u8(5); b.u8(1); return op(0x96, b.bytes); }
+inline QByteArray trace(const QByteArray &s) { return pushString(s) + op(0x26); }
+inline QByteArray jump(int offset) { Bits b; b.u16(offset & 0xFFFF); return op(0x99, b.bytes); }
+inline QByteArray getUrl2() { Bits b; b.u8(0); return op(0x9A, b.bytes); }
+} // namespace as
+
+inline QByteArray doAction(const QByteArray &actions)
+{
+    return tag(12, actions + QByteArray(1, '\0'));
+}
+
+// A DefineButton2 whose up, over and down states show `shape` and whose hit
+// area is `hitShape`; `actions` run when it is released over it.
+inline QByteArray button(int id, int shape, int hitShape, const QByteArray &actions)
+{
+    Bits records;
+    const auto record = [&records](int states, int character) {
+        records.u8(states);
+        records.u16(character);
+        records.u16(1);
+        records.matrix();
+        records.u8(0); // empty colour transform
+    };
+    record(0x07, shape);
+    record(0x08, hitShape);
+    records.u8(0);
+    Bits b;
+    b.u16(id);
+    b.u8(0);
+    b.u16(int(records.bytes.size()) + 2);
+    b.raw(records.bytes);
+    b.u16(0); // last condition record
+    b.u16(0x0008);
+    b.raw(actions + QByteArray(1, '\0'));
+    return tag(34, b.bytes);
+}
+
+enum class Packing { None, Zlib, Lzma };
+
+// A whole movie: stage in pixels, frame rate, the header's frame count, tags.
+inline QByteArray movie(const QByteArray &tags, int version = 8, QSize stage = QSize(200, 150), double rate = 12,
+                        int headerFrames = -1, Packing packing = Packing::None)
+{
+    Bits head;
+    head.rect(QRect(0, 0, stage.width() * 20, stage.height() * 20));
+    head.u16(int(rate * 256));
+    head.u16(headerFrames >= 0 ? headerFrames : int(tags.count(showFrame())));
+    const QByteArray body = head.bytes + tags + end();
+    const quint32 length = quint32(8 + body.size());
+    Bits file;
+    file.raw(packing == Packing::None ? "FWS" : packing == Packing::Zlib ? "CWS" : "ZWS");
+    file.u8(version);
+    file.u32(length);
+    if (packing == Packing::None)
+        return file.bytes + body;
+    if (packing == Packing::Zlib) {
+        uLongf size = compressBound(uLong(body.size()));
+        QByteArray packed(int(size), '\0');
+        compress(reinterpret_cast<Bytef *>(packed.data()), &size, reinterpret_cast<const Bytef *>(body.constData()),
+                 uLong(body.size()));
+        packed.resize(int(size));
+        return file.bytes + packed;
+    }
+    lzma_options_lzma options;
+    lzma_lzma_preset(&options, 6);
+    lzma_filter filters[2] = {{LZMA_FILTER_LZMA1, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
+    uint32_t propsSize = 0;
+    lzma_properties_size(&propsSize, &filters[0]);
+    QByteArray props(int(propsSize), '\0');
+    lzma_properties_encode(&filters[0], reinterpret_cast<uint8_t *>(props.data()));
+    lzma_stream stream = LZMA_STREAM_INIT;
+    if (lzma_raw_encoder(&stream, filters) != LZMA_OK)
+        return {};
+    QByteArray packed(body.size() * 2 + 1024, '\0');
+    stream.next_in = reinterpret_cast<const uint8_t *>(body.constData());
+    stream.avail_in = size_t(body.size());
+    stream.next_out = reinterpret_cast<uint8_t *>(packed.data());
+    stream.avail_out = size_t(packed.size());
+    const lzma_ret result = lzma_code(&stream, LZMA_FINISH);
+    if (result != LZMA_STREAM_END && result != LZMA_OK)
+        packed.clear();
+    packed.resize(packed.size() - int(stream.avail_out));
+    lzma_end(&stream);
+    Bits compressedLength;
+    compressedLength.u32(quint32(packed.size()));
+    return file.bytes + compressedLength.bytes + props + packed;
+}
+
+} // namespace SwfWriter

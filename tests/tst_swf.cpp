@@ -1,0 +1,413 @@
+#include "swf/FlashControl.h"
+#include "SwfWriter.h"
+#include "TestFiles.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace SwfWriter;
+
+namespace {
+
+const QColor Red(255, 0, 0), Green(0, 255, 0), Blue(0, 0, 255);
+
+// Pixel colour check with room for anti-aliasing.
+bool near(QRgb pixel, const QColor &c, int tolerance = 8)
+{
+    return qAbs(qRed(pixel) - c.red()) <= tolerance && qAbs(qGreen(pixel) - c.green()) <= tolerance &&
+           qAbs(qBlue(pixel) - c.blue()) <= tolerance;
+}
+
+// Two frames: a red square on frame 0, a blue one beside it on frame 1.
+QByteArray twoFrames()
+{
+    return background(Qt::white) + rectangle(1, QRect(0, 0, 400, 400), Red) +
+           place(Place(1, 1)) + showFrame() + rectangle(2, QRect(1000, 0, 400, 400), Blue) + place(Place(2, 2)) + showFrame();
+}
+
+} // namespace
+
+class SwfTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        TestFiles::write(path, bytes);
+        return path;
+    }
+
+private slots:
+    void contractWithoutMovie();
+    void contractWithMovie();
+    void compressedMoviesReadAlike_data();
+    void compressedMoviesReadAlike();
+    void realFramesDecideTheLength();
+    void frameScriptsSteerTheTimeline();
+    void actionOrderOfClips();
+    void backwardJumpKeepsPersistingObjects();
+    void fscommandsReachTheEvent_data();
+    void fscommandsReachTheEvent();
+    void renderingOfShapesMasksAndTransforms();
+    void stageFitsTheAreaKeepingItsShape();
+    void buttonsAnswerThePointer();
+    void hostileInputStaysCalm_data();
+    void hostileInputStaysCalm();
+    void endlessScriptIsStopped();
+    void renderTool();
+};
+
+void SwfTest::contractWithoutMovie()
+{
+    swf::FlashControl control;
+    QCOMPARE(control.Movie(), QString());
+    QVERIFY(control.FrameNum() < 0);
+    QCOMPARE(control.TotalFrames(), 0);
+    QVERIFY(!control.Playing());
+    control.Play();
+    control.GotoFrame(3);
+    QVERIFY(control.FrameNum() < 0);
+
+    control.setBackgroundColor(0x0000FF); // red in 0x00BBGGRR
+    QImage empty(50, 40, QImage::Format_RGB32);
+    QPainter painter(&empty);
+    control.paint(painter, empty.rect());
+    painter.end();
+    QVERIFY(near(empty.pixel(25, 20), Red));
+
+    control.setMovie("res://");
+    QCOMPARE(control.Movie(), QString("res://"));
+    QVERIFY(control.FrameNum() < 0);
+}
+
+void SwfTest::contractWithMovie()
+{
+    swf::FlashControl control;
+    const QString path = write("two.swf", movie(twoFrames()));
+    control.setBackgroundColor(-1);
+    control.setMovie(path);
+    QCOMPARE(control.Movie(), path);
+    QCOMPARE(control.FrameNum(), 0);
+    QCOMPARE(control.CurrentFrame(), 0);
+    QCOMPARE(control.TotalFrames(), 2);
+    QVERIFY(control.Playing());
+
+    control.advanceFrame();
+    QCOMPARE(control.CurrentFrame(), 1);
+    control.advanceFrame(); // the root loops to its first frame
+    QCOMPARE(control.CurrentFrame(), 0);
+
+    control.Stop();
+    QVERIFY(!control.Playing());
+    control.advanceFrame();
+    QCOMPARE(control.CurrentFrame(), 0);
+    control.GotoFrame(1); // halted stays halted
+    QCOMPARE(control.CurrentFrame(), 1);
+    QVERIFY(!control.Playing());
+    control.GotoFrame(99); // clamped to the last frame
+    QCOMPARE(control.CurrentFrame(), 1);
+    control.Play();
+    QVERIFY(control.Playing());
+
+    // It advances by itself at its frame rate while loaded.
+    control.GotoFrame(0);
+    QSignalSpy changes(&control, &swf::FlashControl::changed);
+    QTRY_VERIFY_WITH_TIMEOUT(control.CurrentFrame() == 1, 1000);
+    QVERIFY(changes.count() > 0);
+
+    control.setMovie("res://");
+    QVERIFY(control.FrameNum() < 0);
+    QCOMPARE(control.TotalFrames(), 0);
+}
+
+void SwfTest::compressedMoviesReadAlike_data()
+{
+    QTest::addColumn<int>("packing");
+    QTest::newRow("plain") << int(Packing::None);
+    QTest::newRow("zlib") << int(Packing::Zlib);
+    QTest::newRow("lzma") << int(Packing::Lzma);
+}
+
+void SwfTest::compressedMoviesReadAlike()
+{
+    QFETCH(int, packing);
+    swf::FlashControl control;
+    control.setMovie(write("packed.swf", movie(twoFrames(), 10, QSize(200, 150), 12, -1, Packing(packing))));
+    QCOMPARE(control.TotalFrames(), 2);
+    control.advanceFrame();
+    const QImage stage = control.renderStage();
+    QCOMPARE(stage.size(), QSize(200, 150));
+    QVERIFY(near(stage.pixel(10, 10), Red));
+    QVERIFY(near(stage.pixel(60, 10), Blue));
+    QVERIFY(near(stage.pixel(150, 100), Qt::white));
+}
+
+void SwfTest::realFramesDecideTheLength()
+{
+    swf::FlashControl control;
+    QStringList lines;
+    connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &l) { lines << l; });
+
+    // The header says one frame, the file holds two: both play, in a loop.
+    control.setMovie(write("short-header.swf", movie(twoFrames(), 8, QSize(200, 150), 12, 1)));
+    QCOMPARE(control.TotalFrames(), 2);
+    control.advanceFrame();
+    QCOMPARE(control.CurrentFrame(), 1);
+
+    // The header says two, the file holds one: its script runs once only.
+    control.setMovie(write("long-header.swf", movie(doAction(as::trace("once")) + showFrame(), 8, QSize(200, 150), 12, 2)));
+    QCOMPARE(control.TotalFrames(), 1);
+    for (int i = 0; i < 5; ++i)
+        control.advanceFrame();
+    QCOMPARE(lines, QStringList{"once"});
+}
+
+void SwfTest::frameScriptsSteerTheTimeline()
+{
+    swf::FlashControl control;
+    QStringList lines;
+    connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &l) { lines << l; });
+    // Frame 0 jumps to the label "End" (in another case); frame 2 stops.
+    const QByteArray tags = doAction(as::gotoLabel("end") + as::play()) + showFrame() +
+                            doAction(as::trace("skipped")) + showFrame() + label("End") +
+                            doAction(as::trace("at end") + as::stop()) + showFrame() +
+                            doAction(as::trace("never")) + showFrame();
+    control.setMovie(write("script.swf", movie(tags)));
+    QCOMPARE(control.CurrentFrame(), 2);
+    QVERIFY(!control.Playing());
+    for (int i = 0; i < 3; ++i)
+        control.advanceFrame();
+    QCOMPARE(control.CurrentFrame(), 2);
+    QCOMPARE(lines, QStringList{"at end"});
+
+    // An unknown label does nothing.
+    lines.clear();
+    control.setMovie(write("nolabel.swf", movie(doAction(as::gotoLabel("nowhere")) + showFrame() + showFrame())));
+    QCOMPARE(control.CurrentFrame(), 0);
+}
+
+void SwfTest::actionOrderOfClips()
+{
+    swf::FlashControl control;
+    QStringList lines;
+    connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &l) { lines << l; });
+    // A two-frame clip placed on the root's first frame.
+    const QByteArray clip = sprite(10, doAction(as::trace("clip 0")) + showFrame() + doAction(as::trace("clip 1")) + showFrame());
+    const QByteArray tags = clip + place(Place(1, 10)) + doAction(as::trace("root 0")) + showFrame() +
+                            doAction(as::trace("root 1") + as::stop()) + showFrame();
+    control.setMovie(write("order.swf", movie(tags)));
+    control.advanceFrame();
+    QCOMPARE(lines, (QStringList{"root 0", "clip 0", "clip 1", "root 1"}));
+}
+
+void SwfTest::backwardJumpKeepsPersistingObjects()
+{
+    swf::FlashControl control;
+    QStringList lines;
+    connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &l) { lines << l; });
+    const QByteArray stays = sprite(10, doAction(as::trace("stays born")) + showFrame());
+    const QByteArray goes = sprite(11, doAction(as::trace("goes born")) + showFrame());
+    const QByteArray tags = stays + goes + place(Place(1, 10)) + place(Place(2, 11)) + showFrame() + remove(2) + showFrame();
+    control.setMovie(write("persist.swf", movie(tags)));
+    control.advanceFrame();
+    QCOMPARE(control.CurrentFrame(), 1);
+    lines.clear();
+    control.GotoFrame(0);
+    // The clip that persisted is kept; the removed one is made again.
+    QCOMPARE(lines, QStringList{"goes born"});
+}
+
+void SwfTest::fscommandsReachTheEvent_data()
+{
+    QTest::addColumn<QByteArray>("actions");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("args");
+    QTest::newRow("GetURL") << as::getUrl("FSCommand:quit", "now") << "quit" << "now";
+    QTest::newRow("lower case") << as::getUrl("fscommand:next", "") << "next" << "";
+    QTest::newRow("computed GetURL2") << QByteArray(as::pushString("FSCommand:") + as::pushString("go") +
+                                                    SwfWriter::as::op(0x21) + as::pushString("arg") + as::getUrl2())
+                                      << "go" << "arg";
+    QTest::newRow("not a command") << as::getUrl("http://example.invalid/", "_blank") << "" << "";
+}
+
+void SwfTest::fscommandsReachTheEvent()
+{
+    QFETCH(QByteArray, actions);
+    QFETCH(QString, command);
+    QFETCH(QString, args);
+    swf::FlashControl control;
+    QSignalSpy commands(&control, &swf::FlashControl::FSCommand);
+    control.setMovie(write("fscommand.swf", movie(doAction(actions) + showFrame())));
+    if (command.isEmpty()) {
+        QCOMPARE(commands.count(), 0);
+        return;
+    }
+    QCOMPARE(commands.count(), 1);
+    QCOMPARE(commands[0][0].toString(), command);
+    QCOMPARE(commands[0][1].toString(), args);
+}
+
+void SwfTest::renderingOfShapesMasksAndTransforms()
+{
+    // Depth 1: a green gradient square; depth 2: a mask over the left half of
+    // the red square at depth 3; depth 4: a blue square whose red channel is
+    // added by a colour transform (blue + red = magenta), in a clip scaled 2x.
+    const QByteArray tags =
+        background(Qt::white) + rectangle(1, QRect(0, 0, 1000, 1000), Green, Blue) + place(Place(1, 1)) +
+        rectangle(2, QRect(1200, 0, 400, 1000), Qt::black) + rectangle(3, QRect(1200, 0, 800, 1000), Red) +
+        place(Place(2, 2).clipping(3)) + place(Place(3, 3)) + rectangle(4, QRect(0, 0, 200, 200), Blue) +
+        sprite(5, place(Place(1, 4)) + showFrame()) + place(Place(4, 5).at(QPoint(2200, 0)).scaled(2.0).tinted(256, 255)) +
+        showFrame();
+    swf::FlashControl control;
+    control.setMovie(write("draw.swf", movie(tags)));
+    const QImage stage = control.renderStage();
+    // Gradient: green at its left end, blue at its right, a mix between.
+    QVERIFY(near(stage.pixel(2, 25), Green, 30));
+    QVERIFY(near(stage.pixel(48, 25), Blue, 30));
+    QVERIFY(qGreen(stage.pixel(25, 25)) > 60 && qBlue(stage.pixel(25, 25)) > 60);
+    // Mask: the red square shows only where the mask is.
+    QVERIFY(near(stage.pixel(65, 25), Red));
+    QVERIFY(near(stage.pixel(95, 25), Qt::white));
+    // The clip: scaled twice (20 pixels), moved, and turned magenta.
+    QVERIFY(near(stage.pixel(115, 5), QColor(255, 0, 255)));
+    QVERIFY(near(stage.pixel(128, 18), QColor(255, 0, 255)));
+    QVERIFY(near(stage.pixel(133, 5), Qt::white));
+}
+
+void SwfTest::stageFitsTheAreaKeepingItsShape()
+{
+    swf::FlashControl control;
+    control.setMovie(write("fit.swf", movie(background(Red) + showFrame(), 8, QSize(100, 100))));
+    QImage wide(300, 100, QImage::Format_RGB32);
+    wide.fill(Qt::black);
+    QPainter painter(&wide);
+    control.paint(painter, wide.rect());
+    painter.end();
+    // The square stage sits in the middle; the movie's background fills the rest.
+    QVERIFY(near(wide.pixel(150, 50), Red));
+    QVERIFY(near(wide.pixel(5, 50), Red));
+
+    control.setMovie(write("fit2.swf", movie(background(Qt::white) + rectangle(1, QRect(0, 0, 2000, 2000), Blue) +
+                                                 place(Place(1, 1)) + showFrame(),
+                                             8, QSize(100, 100))));
+    QPainter again(&wide);
+    control.paint(again, wide.rect());
+    again.end();
+    QVERIFY(near(wide.pixel(150, 50), Blue));
+    QVERIFY(near(wide.pixel(50, 50), Qt::white)); // left of the stage
+    QVERIFY(near(wide.pixel(250, 50), Qt::white));
+}
+
+void SwfTest::buttonsAnswerThePointer()
+{
+    const QByteArray tags = rectangle(1, QRect(0, 0, 1000, 1000), Red) + rectangle(2, QRect(0, 0, 1000, 1000), Qt::black) +
+                            button(3, 1, 2, as::getUrl("FSCommand:clicked", "")) + place(Place(1, 3)) + showFrame();
+    swf::FlashControl control;
+    QSignalSpy commands(&control, &swf::FlashControl::FSCommand);
+    control.setMovie(write("button.swf", movie(tags, 8, QSize(100, 100))));
+    const QRect area(0, 0, 100, 100);
+    QVERIFY(near(control.renderStage().pixel(20, 20), Red));
+    control.pointerPress(QPointF(80, 80), area); // outside the button
+    control.pointerRelease(QPointF(80, 80), area);
+    QCOMPARE(commands.count(), 0);
+    control.pointerMove(QPointF(20, 20), area);
+    control.pointerPress(QPointF(20, 20), area);
+    control.pointerRelease(QPointF(20, 20), area);
+    QCOMPARE(commands.count(), 1);
+    QCOMPARE(commands[0][0].toString(), QString("clicked"));
+}
+
+void SwfTest::hostileInputStaysCalm_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("loads");
+    const QByteArray good = movie(twoFrames());
+    QByteArray hugeBitmap;
+    {
+        Bits b;
+        b.u16(7);
+        b.u8(5);
+        b.u16(65535);
+        b.u16(65535);
+        b.raw(QByteArray(64, 'x'));
+        hugeBitmap = tag(36, b.bytes) + showFrame();
+    }
+    // A clip that places itself twice: nesting and object count must stop it.
+    const QByteArray selfNesting = sprite(9, place(Place(1, 9)) + place(Place(2, 9)) + showFrame()) + place(Place(1, 9)) + showFrame();
+    QByteArray lyingLength = movie(twoFrames(), 8, QSize(200, 150), 12, -1, Packing::Zlib);
+    lyingLength[4] = char(0xFF);
+    lyingLength[5] = char(0xFF);
+    lyingLength[6] = char(0xFF);
+    lyingLength[7] = char(0x7F);
+    QTest::newRow("not a movie") << QByteArray("GIF89a this is a picture") << false;
+    QTest::newRow("empty") << QByteArray() << false;
+    QTest::newRow("header only") << good.left(9) << false;
+    QTest::newRow("truncated") << good.left(good.size() - 20) << true;
+    QTest::newRow("huge declared bitmap") << movie(hugeBitmap) << true;
+    QTest::newRow("self-nesting clip") << movie(selfNesting) << true;
+    QTest::newRow("lying length") << lyingLength << true;
+    QTest::newRow("broken zlib") << QByteArray("CWS\x08\x40\x00\x00\x00garbage-garbage", 23) << false;
+    QTest::newRow("broken lzma") << QByteArray("ZWS\x0d\x40\x00\x00\x00\x05\x00\x00\x00\x5d\x00\x00\x10\x00junk", 21) << false;
+}
+
+void SwfTest::hostileInputStaysCalm()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, loads);
+    swf::FlashControl control;
+    QElapsedTimer clock;
+    clock.start();
+    bool loaded = true;
+    try {
+        control.setMovie(write("hostile.swf", file));
+    } catch (const swf::MovieError &error) {
+        loaded = false;
+        QVERIFY(QString(error.what()).contains("hostile.swf"));
+    }
+    QCOMPARE(loaded, loads);
+    QCOMPARE(control.FrameNum() >= 0, loads);
+    for (int i = 0; i < 5; ++i)
+        control.advanceFrame();
+    control.renderStage();
+    QVERIFY(clock.elapsed() < 5000);
+}
+
+void SwfTest::endlessScriptIsStopped()
+{
+    swf::FlashControl control;
+    QStringList lines;
+    connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &l) { lines << l; });
+    // trace("tick"); jump back to it, forever.
+    const QByteArray loop = as::trace("tick");
+    const QByteArray actions = loop + as::jump(-(int(loop.size()) + 5));
+    control.setMovie(write("forever.swf", movie(doAction(actions) + showFrame() + doAction(as::trace("frame 1")) + showFrame())));
+    QVERIFY(!lines.isEmpty());
+    lines.clear();
+    control.advanceFrame(); // the movie plays on
+    QVERIFY(lines.contains("frame 1"));
+}
+
+void SwfTest::renderTool()
+{
+    const QString tool = QStringLiteral(TESSARO_APP_DIR "/tessaro-swf-render");
+    const QString out = m_dir.filePath("out.png");
+    QProcess render;
+    render.start(tool, {"--frames", "1", write("tool.swf", movie(twoFrames())), out});
+    QVERIFY(render.waitForFinished(20000));
+    QCOMPARE(render.exitCode(), 0);
+    const QImage image(out);
+    QCOMPARE(image.size(), QSize(200, 150));
+    QVERIFY(near(image.pixel(60, 10), Blue));
+
+    render.start(tool, {write("bad.swf", "nonsense"), out});
+    QVERIFY(render.waitForFinished(20000));
+    QCOMPARE(render.exitCode(), 1);
+    QVERIFY(render.readAllStandardError().contains("not a Flash movie"));
+}
+
+QTEST_MAIN(SwfTest)
+#include "tst_swf.moc"
