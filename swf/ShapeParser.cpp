@@ -23,9 +23,9 @@ int readStyleCount(SwfReader &r, int shapeVersion)
 
 qint64 pointKey(const QPointF &p)
 {
-    const qint64 x = qRound64(p.x() * 8);
-    const qint64 y = qRound64(p.y() * 8);
-    return (x << 32) ^ (y & 0xFFFFFFFF);
+    const auto x = quint64(qRound64(p.x() * 8));
+    const auto y = quint64(qRound64(p.y() * 8));
+    return qint64((x << 32) ^ (y & 0xFFFFFFFFu));
 }
 
 struct Edge {

@@ -343,10 +343,10 @@ inline QByteArray movie(const QByteArray &tags, int version = 8, QSize stage = Q
     stream.next_out = reinterpret_cast<uint8_t *>(packed.data());
     stream.avail_out = size_t(packed.size());
     const lzma_ret result = lzma_code(&stream, LZMA_FINISH);
-    if (result != LZMA_STREAM_END && result != LZMA_OK)
-        packed.clear();
     packed.resize(packed.size() - int(stream.avail_out));
     lzma_end(&stream);
+    if (result != LZMA_STREAM_END && result != LZMA_OK)
+        return {};
     Bits compressedLength;
     compressedLength.u32(quint32(packed.size()));
     return file.bytes + compressedLength.bytes + props + packed;

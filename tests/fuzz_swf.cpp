@@ -1,0 +1,52 @@
+// libFuzzer target for the movie engine: reads the input as a movie, draws
+// it, runs a few frames with pointer input, and draws again.
+#include "swf/MoviePlayer.h"
+#include "swf/Renderer.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <cstdint>
+
+namespace {
+void drawOnce(const swf::MoviePlayer &player, QImage &canvas)
+{
+    QPainter painter(&canvas);
+    swf::Renderer renderer(*player.movie());
+    QTransform stage;
+    stage.scale(0.05, 0.05);
+    renderer.render(painter, player.root(), stage);
+}
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication application(*argc, *argv);
+    // Warm the font caches so they are not taken for per-input leaks.
+    QImage warm(8, 8, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&warm);
+    painter.drawText(0, 8, QStringLiteral("warm"));
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    swf::MoviePlayer player;
+    QString error;
+    if (!player.load(QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size)), &error))
+        return 0;
+    QImage canvas(64, 48, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::white);
+    drawOnce(player, canvas);
+    for (int frame = 0; frame < 3; ++frame) {
+        player.pointerMove(QPointF(100 * frame, 100 * frame));
+        player.pointerPress(QPointF(100 * frame, 100 * frame));
+        player.pointerRelease(QPointF(100 * frame, 100 * frame));
+        player.advance();
+    }
+    player.gotoFrame(0);
+    drawOnce(player, canvas);
+    return 0;
+}

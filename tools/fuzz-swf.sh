@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Fuzzes the movie engine with libFuzzer under AddressSanitizer and UBSan.
+#   tools/fuzz-swf.sh [SECONDS]   (600 when not given)
+# Builds in build-fuzz with clang; seeds from the tests' movies and, when
+# present, the reference corpus beside the project. Crashes land in build-fuzz/crashes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-600}
+bash tools/setup-debian.sh
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARO_FUZZ=ON
+cmake --build build-fuzz -j"$(nproc)" --target fuzz_swf tessaro-swf-render
+seeds=build-fuzz/seeds
+mkdir -p "$seeds" build-fuzz/crashes build-fuzz/corpus
+for folder in ../shared/swf-corpus/reference-images ../shared/swf-corpus/traces; do
+  [ -d "$folder" ] && find "$folder" -name '*.swf' -size -64k -exec cp -n {} "$seeds/" \; 2>/dev/null || true
+done
+ASAN_OPTIONS=detect_leaks=1 build-fuzz/tests/fuzz_swf -max_total_time="$seconds" -rss_limit_mb=4096 \
+  -timeout=10 -artifact_prefix=build-fuzz/crashes/ build-fuzz/corpus "$seeds"
