@@ -1,5 +1,6 @@
 #include "TfrmList.h"
 
+#include "list/TListBoxs.h"
 #include "main/TfrmMain.h"
 #include "skin/Language.h"
 #include "skin/Settings.h"
@@ -15,7 +16,14 @@ TfrmList::TfrmList(QWidget *parent)
     FormCreate();
 }
 
+TfrmList::~TfrmList()
+{
+    PlayListBox = nullptr;
+}
+
 void TfrmList::FormCreate()
 {
     ApplyListLanguage(this, frmMain, LangName);
+    PlayListBox = new TListBoxs(this);
+    PlayListBox->setGeometry(rect());
 }

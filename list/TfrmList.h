@@ -12,6 +12,7 @@ public:
     static constexpr int DefaultHeight = 169;
 
     explicit TfrmList(QWidget *parent = nullptr);
+    ~TfrmList() override;
 
     void FormCreate();
 };

@@ -37,6 +37,8 @@ public:
 
     // The command of a panel button, chosen by its Tag.
     void PanelButtonClick(TGbtn *Sender);
+    // The play (true) and pause (false) buttons, for media and movies alike.
+    void PlayOrPause(bool play);
     // The output volume as 0 .. 65535, the mean of both channels.
     int GetWaveVolume() const;
     // The volume bar's track handler: moves the thumb and sets both channels.

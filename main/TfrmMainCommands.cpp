@@ -4,9 +4,15 @@
 #include "main/TGbtn.h"
 #include "main/TProgress.h"
 #include "main/TfrmMain.h"
+#include "list/Playlist.h"
 #include "list/TfrmList.h"
 #include "platform/WaveVolume.h"
+#include "player/MediaGraph.h"
+#include "player/TDSMP.h"
+#include "player/TFlash.h"
 #include "player/TfrmPlayer.h"
+
+#include <QAction>
 
 namespace {
 void toggleVisible(QWidget *window)
@@ -20,9 +26,42 @@ void toggleVisible(QWidget *window)
 }
 } // namespace
 
+void TfrmMain::PlayOrPause(bool play)
+{
+    if (DSMP.Control) {
+        play ? frmPlayer->Timer->start() : frmPlayer->Timer->stop();
+        if (frmPlayer->Timer->isActive())
+            DSMP.Control->Run();
+        else
+            DSMP.Control->Pause();
+    } else if (Flash->FrameNum() >= 0) {
+        play ? frmPlayer->Timer->start() : frmPlayer->Timer->stop();
+        // Play always resumes a halted movie, whatever the auto-skip option says.
+        if (frmPlayer->Timer->isActive())
+            Flash->Play();
+        else
+            Flash->Stop();
+    }
+}
+
 void TfrmMain::PanelButtonClick(TGbtn *Sender)
 {
     switch (Sender->Tag) {
+    case PanelLayout::TagPrev:
+        PlayStep(false);
+        break;
+    case PanelLayout::TagPlay:
+        PlayOrPause(true);
+        break;
+    case PanelLayout::TagPause:
+        PlayOrPause(false);
+        break;
+    case PanelLayout::TagStop:
+        frmPlayer->mnuStop->trigger();
+        break;
+    case PanelLayout::TagNext:
+        PlayStep(true);
+        break;
     case PanelLayout::TagClose:
         close();
         break;

@@ -280,7 +280,7 @@ bool MediaGraph::put_Owner(QWidget *owner)
     if (!m_window)
         m_window = new VideoWindow(m_frames);
     m_window->setParent(owner);
-    m_window->lower();
+    m_window->raise();
     m_window->show();
     return true;
 }

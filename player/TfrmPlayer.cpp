@@ -1,9 +1,20 @@
 #include "TfrmPlayer.h"
 
+#include "list/Playlist.h"
+#include "list/TListBoxs.h"
+#include "main/TTextLable.h"
+#include "main/TfrmMain.h"
+#include "player/MediaGraph.h"
+#include "player/TDSMP.h"
+#include "player/TFlash.h"
 #include "skin/Language.h"
 #include "skin/Settings.h"
 
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMenu>
 #include <QPalette>
+#include <QScreen>
 
 const QString NoneMovie = QStringLiteral("None Movie");
 TfrmPlayer *frmPlayer = nullptr;
@@ -20,13 +31,171 @@ TfrmPlayer::TfrmPlayer(QWidget *parent)
     FormCreate();
 }
 
+TfrmPlayer::~TfrmPlayer()
+{
+    // The movie control goes with the window.
+    delete Flash;
+    Flash = nullptr;
+}
+
+QAction *TfrmPlayer::MakeItem(const char *name, QMenu *menu)
+{
+    auto *item = new QAction(this);
+    item->setObjectName(QLatin1String(name));
+    menu->addAction(item);
+    // Shortcuts work while the window is active, as a menu's do.
+    addAction(item);
+    return item;
+}
+
 void TfrmPlayer::FormCreate()
 {
     setWindowTitle(NoneMovie);
+
+    PopupMenu = new QMenu(this);
+    connect(PopupMenu, &QMenu::aboutToShow, this, &TfrmPlayer::PopupMenuPopup);
+    mnuPlaypasue = MakeItem("mnuPlaypasue", PopupMenu);
+    mnuPlaypasue->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
+    mnuStop = MakeItem("mnuStop", PopupMenu);
+    mnuBack = MakeItem("mnuBack", PopupMenu);
+    mnuBack->setVisible(false);
+    mnuForward = MakeItem("mnuForward", PopupMenu);
+    mnuForward->setVisible(false);
+    mnuPrv = MakeItem("mnuPrv", PopupMenu);
+    mnuPrv->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Left));
+    mnuNext = MakeItem("mnuNext", PopupMenu);
+    mnuNext->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Right));
+    N4 = MakeItem("N4", PopupMenu);
+    N4->setSeparator(true);
+    mnuMain = MakeItem("mnuMain", PopupMenu);
+    mnuOpen = MakeItem("mnuOpen", PopupMenu);
+    mnuOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    N2 = MakeItem("N2", PopupMenu);
+    N2->setSeparator(true);
+    auto *options = new QMenu(this);
+    mnuAptitude = MakeItem("mnuAptitude", PopupMenu);
+    mnuAptitude->setMenu(options);
+    mnuAutoSkip = MakeItem("mnuAutoSkip", options);
+    mnuDisLoop = MakeItem("mnuDisLoop", options);
+    for (QAction *option : {mnuAutoSkip, mnuDisLoop}) {
+        option->setCheckable(true);
+        option->setChecked(true);
+    }
+    mnuFullscreen = MakeItem("mnuFullscreen", PopupMenu);
+    mnuFullscreen->setCheckable(true);
+    mnuFullscreen->setShortcut(QKeySequence(Qt::Key_Escape));
+    N1 = MakeItem("N1", PopupMenu);
+    N1->setSeparator(true);
+    mnuClose = MakeItem("mnuClose", PopupMenu);
+
+    connect(mnuPlaypasue, &QAction::triggered, this, &TfrmPlayer::mnuPlaypasueClick);
+    connect(mnuStop, &QAction::triggered, this, &TfrmPlayer::mnuStopClick);
+    connect(mnuBack, &QAction::triggered, this, [this] { mnuBackClick(mnuBack); });
+    connect(mnuForward, &QAction::triggered, this, [this] { mnuBackClick(mnuForward); });
+    connect(mnuPrv, &QAction::triggered, this, [this] { mnuPrvClick(mnuPrv); });
+    connect(mnuNext, &QAction::triggered, this, [this] { mnuPrvClick(mnuNext); });
+    connect(mnuMain, &QAction::triggered, this, &TfrmPlayer::mnuMainClick);
+    connect(mnuFullscreen, &QAction::triggered, this, &TfrmPlayer::mnuFullscreenClick);
+    connect(mnuClose, &QAction::triggered, this, &TfrmPlayer::mnuCloseClick);
+
+    Timer = new QTimer(this);
+    Timer->setInterval(ClockInterval);
+    connect(Timer, &QTimer::timeout, this, &TfrmPlayer::TimerTimer);
+
+    Flash = new TFlash(this);
+    Flash->setGeometry(rect());
+    connect(Flash, &TFlash::popupRequested, PopupMenu, [this](const QPoint &at) { PopupMenu->popup(at); });
+    if (frmMain)
+        frmMain->MovieIsPlaying = [] { return Flash && Flash->Playing(); };
+
     ApplyPlayerLanguage(this, m_openFilter, LangName);
 }
 
 bool TfrmPlayer::isInNormalState() const
 {
-    return !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+    return !mnuFullscreen->isChecked() &&
+           !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+}
+
+void TfrmPlayer::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+void TfrmPlayer::FormResize()
+{
+    Flash->setGeometry(rect());
+    if (DSMP.Window) {
+        DSMP.Window->SetWindowPosition(0, 0, width(), height());
+    } else if (isVisible()) {
+        Flash->setFocus();
+    }
+}
+
+void TfrmPlayer::changeEvent(QEvent *event)
+{
+    // The panel's title shows the caption: it follows at once.
+    if (event->type() == QEvent::WindowTitleChange && frmMain && frmMain->lblTitle)
+        frmMain->lblTitle->repaint();
+    QWidget::changeEvent(event);
+}
+
+void TfrmPlayer::contextMenuEvent(QContextMenuEvent *event)
+{
+    PopupMenu->popup(event->globalPos());
+}
+
+void TfrmPlayer::PopupMenuPopup()
+{
+    const bool loaded = windowTitle() != NoneMovie;
+    mnuPlaypasue->setVisible(loaded);
+    mnuStop->setVisible(loaded);
+    const bool several = PlayListBox && PlayListBox->items().count() > 1;
+    mnuPrv->setVisible(several);
+    mnuNext->setVisible(several);
+}
+
+void TfrmPlayer::mnuBackClick(QAction *Sender)
+{
+    Jump(Sender == mnuBack);
+}
+
+void TfrmPlayer::mnuPrvClick(QAction *Sender)
+{
+    PlayStep(Sender == mnuNext);
+}
+
+void TfrmPlayer::mnuMainClick()
+{
+    frmMain->raise();
+    frmMain->activateWindow();
+}
+
+void TfrmPlayer::mnuCloseClick()
+{
+    hide();
+}
+
+void TfrmPlayer::mnuFullscreenClick()
+{
+    // The check mark is the mode; triggering a checkable item has inverted it.
+    const bool maximised = windowState() & Qt::WindowMaximized;
+    if (mnuFullscreen->isChecked()) {
+        m_savedFlags = windowFlags();
+        if (!maximised)
+            m_savedGeometry = QRect(pos(), size());
+        setWindowFlags(m_savedFlags | Qt::FramelessWindowHint);
+        const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry() : QRect();
+        move(0, 0);
+        resize(screen.size());
+        show();
+    } else {
+        setWindowFlags(m_savedFlags);
+        if (!maximised) {
+            resize(m_savedGeometry.size());
+            move(m_savedGeometry.topLeft());
+        }
+        show();
+    }
 }

@@ -1,13 +1,20 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
+
+class QAction;
+class QMenu;
+class TFlash;
 
 // The idle caption of the player window.
 extern const QString NoneMovie;
 
 // The player window: an ordinary resizable window with a black client area in
-// which video and movies appear.
+// which video and movies appear. It owns the playback clock and the popup menu
+// of player commands.
 class TfrmPlayer : public QWidget {
     Q_OBJECT
 public:
@@ -15,10 +22,12 @@ public:
     static constexpr int DefaultTop = 96;
     static constexpr int DefaultWidth = 328;
     static constexpr int DefaultHeight = 267;
+    static constexpr int ClockInterval = 333;
+    // The window's own colour (black) as 0x00BBGGRR, given to the blank movie control.
+    static constexpr int WindowColor = 0x000000;
 
     explicit TfrmPlayer(QWidget *parent = nullptr);
-
-    void FormCreate();
+    ~TfrmPlayer() override;
 
     // Neither maximised, minimised nor full screen.
     bool isInNormalState() const;
@@ -26,8 +35,49 @@ public:
     // The open-file dialog's filter, "desc|pattern|..." as the language file gives it.
     const QString &openFilter() const { return m_openFilter; }
 
+    void PopupMenuPopup();
+    void TimerTimer();
+    void mnuPlaypasueClick();
+    void mnuStopClick();
+    void mnuBackClick(QAction *Sender);
+    void mnuPrvClick(QAction *Sender);
+    void mnuMainClick();
+    void mnuFullscreenClick();
+    void mnuCloseClick();
+
+    QMenu *PopupMenu = nullptr;
+    QAction *mnuPlaypasue = nullptr;
+    QAction *mnuStop = nullptr;
+    QAction *mnuBack = nullptr;
+    QAction *mnuForward = nullptr;
+    QAction *mnuPrv = nullptr;
+    QAction *mnuNext = nullptr;
+    QAction *N4 = nullptr;
+    QAction *mnuMain = nullptr;
+    QAction *mnuOpen = nullptr;
+    QAction *N2 = nullptr;
+    QAction *mnuAptitude = nullptr;
+    QAction *mnuAutoSkip = nullptr;
+    QAction *mnuDisLoop = nullptr;
+    QAction *mnuFullscreen = nullptr;
+    QAction *N1 = nullptr;
+    QAction *mnuClose = nullptr;
+    QTimer *Timer = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
 private:
+    void FormCreate();
+    void FormResize();
+    QAction *MakeItem(const char *name, QMenu *menu);
+
     QString m_openFilter = QStringLiteral("All Files(*.*)|*.*");
+    // Saved when full screen is entered, put back when it is left.
+    Qt::WindowFlags m_savedFlags;
+    QRect m_savedGeometry;
 };
 
 extern TfrmPlayer *frmPlayer;

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+// The extension of a file name: the text from its last '.', the dot
+// included, when that dot stands after the last path separator; otherwise
+// empty. Letter case is kept.
+QString FileExtension(const QString &fileName);
+
+// ASCII letters A-Z to lower case, other characters unchanged.
+QString AsciiLower(const QString &text);

@@ -1,0 +1,68 @@
+#include "TFlash.h"
+
+#include "player/TfrmPlayer.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QMouseEvent>
+#include <QPainter>
+
+TFlash *Flash = nullptr;
+int LastFrame = 0;
+
+TFlash::TFlash(QWidget *AOwner)
+    : QWidget(AOwner)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    connect(&m_control, &swf::FlashControl::changed, this, qOverload<>(&QWidget::update));
+    connect(&m_control, &swf::FlashControl::FSCommand, this, &TFlash::FlashFSCommand);
+}
+
+void TFlash::FlashFSCommand(const QString &, const QString &)
+{
+    if (TotalFrames() > CurrentFrame() && !Playing() && frmPlayer && frmPlayer->mnuAutoSkip->isChecked() &&
+        FrameNum() + 1 < TotalFrames())
+        GotoFrame(FrameNum() + 1);
+}
+
+void TFlash::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    m_control.paint(painter, rect());
+}
+
+void TFlash::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::RightButton) {
+        emit popupRequested(QCursor::pos());
+        return;
+    }
+    if (event->button() == Qt::LeftButton)
+        m_control.pointerPress(event->position(), rect());
+}
+
+void TFlash::mouseMoveEvent(QMouseEvent *event)
+{
+    m_control.pointerMove(event->position(), rect());
+}
+
+void TFlash::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_control.pointerRelease(event->position(), rect());
+}
+
+void Jump(bool back)
+{
+    if (Flash->FrameNum() < 0)
+        return;
+    const int step = Flash->TotalFrames() / 20;
+    LastFrame = back ? Flash->FrameNum() - step : Flash->FrameNum() + step;
+    if (LastFrame < 0)
+        LastFrame = 0;
+    else if (LastFrame >= Flash->TotalFrames())
+        LastFrame = Flash->TotalFrames() - 1;
+    Flash->GotoFrame(LastFrame);
+}
