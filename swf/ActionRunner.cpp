@@ -9,6 +9,12 @@ namespace swf {
 
 namespace {
 
+// Strings longer than this are cut: a script that doubles a string in a loop
+// cannot exhaust memory.
+constexpr int MaxStringLength = 1 << 20;
+// Copying this many characters costs one action unit.
+constexpr int CharactersPerUnit = 256;
+
 struct Undefined {};
 using Value = std::variant<Undefined, double, QString, bool>;
 
@@ -33,6 +39,11 @@ private:
     }
     void push(Value v)
     {
+        if (auto *text = std::get_if<QString>(&v)) {
+            if (text->size() > MaxStringLength)
+                text->truncate(MaxStringLength);
+            m_player.spend(int(text->size() / CharactersPerUnit));
+        }
         // A runaway script may push without end; the stack keeps a bounded depth.
         if (m_stack.size() < 100000)
             m_stack.push_back(std::move(v));
@@ -178,7 +189,7 @@ void Runner::run()
 {
     SwfReader r(m_code);
     int budget = MoviePlayer::MaxActionsPerBlock;
-    while (!r.atEnd() && budget-- > 0) {
+    while (!r.atEnd() && budget-- > 0 && m_player.spend(1)) {
         const int code = r.u8();
         if (code == 0)
             break;
@@ -285,7 +296,10 @@ void Runner::run()
         }
         case 0x1D: {
             const QString value = toString(pop());
-            m_player.variables().insert(toString(pop()).toLower(), value);
+            const QString name = toString(pop()).toLower();
+            // The variable table keeps a bounded size too.
+            if (m_player.variables().size() < 10000 || m_player.variables().contains(name))
+                m_player.variables().insert(name, value);
             break;
         }
         case 0x99:

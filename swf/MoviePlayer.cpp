@@ -361,6 +361,7 @@ void MoviePlayer::rebuildButton(DisplayObject &button)
 
 void MoviePlayer::runQueue()
 {
+    m_work = MaxWorkPerFrame;
     int blocks = 0;
     while (!m_queue.empty() && blocks++ < MaxBlocksPerFrame) {
         const QueuedActions next = std::move(m_queue.front());

@@ -17,6 +17,8 @@ public:
     static constexpr int MaxActionsPerBlock = 200000;
     // Most action blocks one frame may run (gotos can queue more).
     static constexpr int MaxBlocksPerFrame = 10000;
+    // Work all the scripts of one frame may do together, in action units.
+    static constexpr int MaxWorkPerFrame = 2000000;
     // Deepest nesting of clips within clips.
     static constexpr int MaxNesting = 32;
     // Most display objects alive at once.
@@ -67,6 +69,12 @@ public:
     void trace(const QString &line);
     QHash<QString, QString> &variables() { return m_variables; }
     int version() const { return m_movie ? m_movie->version : 0; }
+    // Charges script work against the frame's allowance; false once it is spent.
+    bool spend(int units)
+    {
+        m_work -= units;
+        return m_work >= 0;
+    }
 
 private:
     struct QueuedActions {
@@ -105,6 +113,7 @@ private:
     QHash<QString, QString> m_variables;
     bool m_changed = false;
     int m_objects = 0;
+    int m_work = MaxWorkPerFrame;
     Tracked m_hover;
     Tracked m_pressed;
 };
