@@ -1,20 +1,56 @@
 #include "Playlist.h"
 
+#include "list/PlaylistFile.h"
 #include "list/TListBoxs.h"
 #include "main/TProgress.h"
 #include "main/TfrmMain.h"
+#include "platform/ErrorBox.h"
+#include "platform/FileNames.h"
 #include "player/PlaybackClock.h"
 #include "player/TFlash.h"
 #include "player/TfrmPlayer.h"
+#include "skin/Settings.h"
 
+#include <QCollator>
+#include <QDirIterator>
+#include <QFileInfo>
+
+#include <algorithm>
+
+const QString MediaExts = QStringLiteral(".swf, .avi, .mp3, .mpg, .asf, .wmv, .wma, .wav, .mid");
 int CurrentIndex = 0;
+
+namespace {
+
+PlaylistModel &items()
+{
+    return PlayListBox->items();
+}
+
+void reportOpen(const QString &fileName, const QString &reason)
+{
+    ShowErrorBox(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, reason));
+}
+
+void reportCreate(const QString &fileName, const QString &reason)
+{
+    ShowErrorBox(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, reason));
+}
+
+} // namespace
+
+bool IsMediaFile(const QString &name)
+{
+    const QString ext = AsciiLower(FileExtension(name));
+    return !ext.isEmpty() && MediaExts.contains(ext);
+}
 
 void PlayStep(bool Forward)
 {
     frmMain->pbSeek->SetPosition(1);
     frmPlayer->Timer->stop();
     frmMain->TitleScroll = 0;
-    const int count = PlayListBox->items().count();
+    const int count = items().count();
     if (count == 0) {
         frmPlayer->mnuStop->trigger();
         return;
@@ -24,7 +60,7 @@ void PlayStep(bool Forward)
         CurrentIndex = 0;
     else if (CurrentIndex < 0)
         CurrentIndex = count - 1;
-    PlayFile(PlayListBox->items().entry(CurrentIndex));
+    PlayFile(items().entry(CurrentIndex));
     PlayListBox->viewport()->repaint();
 }
 
@@ -33,18 +69,114 @@ void PlayAdded(int Count)
     // The movie name is empty only until the player first opens or stops an item.
     if (!Flash->Movie().isEmpty())
         return;
-    const int count = PlayListBox->items().count();
+    const int count = items().count();
     CurrentIndex = count - Count;
     if (CurrentIndex < 0)
         CurrentIndex = 0;
     else if (CurrentIndex >= count)
         CurrentIndex = count - 1;
     if (count > 0)
-        PlayFile(PlayListBox->items().entry(CurrentIndex));
+        PlayFile(items().entry(CurrentIndex));
 }
 
 void StartEntry(int Index)
 {
     CurrentIndex = Index;
-    PlayFile(PlayListBox->items().entry(Index));
+    PlayFile(items().entry(Index));
+}
+
+void AddFiles(const QStringList &paths)
+{
+    items().append(paths);
+    PlayAdded(int(paths.size()));
+}
+
+void AddFolder(const QString &Folder)
+{
+    QStringList found;
+    QDirIterator it(Folder, QDir::Files | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        if (IsMediaFile(name))
+            found.append(Folder + u'/' + name);
+    }
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(found.begin(), found.end(), collator);
+    items().append(found);
+    PlayAdded(int(found.size()));
+}
+
+void AddList(const QString &fileName)
+{
+    QString reason;
+    const std::optional<QStringList> entries = ReadPlaylistFile(fileName, &reason);
+    if (!entries) {
+        reportOpen(fileName, reason);
+        return;
+    }
+    items().append(*entries);
+    PlayAdded(int(entries->size()));
+}
+
+void LoadList(const QString &fileName)
+{
+    QString reason;
+    const std::optional<QStringList> entries = ReadPlaylistFile(fileName, &reason);
+    if (!entries) {
+        reportOpen(fileName, reason);
+        return;
+    }
+    items().replaceAll(*entries);
+    PlayAdded(0);
+}
+
+void SaveList(const QString &fileName)
+{
+    QString reason;
+    if (!WritePlaylistFile(fileName, items().entries(), &reason))
+        reportCreate(fileName, reason);
+}
+
+void RemoveSelected()
+{
+    items().removeRows(PlayListBox->selectedRows());
+}
+
+void ClearList()
+{
+    items().clear();
+}
+
+void TrimList()
+{
+    QList<int> missing;
+    for (int i = items().count() - 1; i >= 0; --i) {
+        const QString &entry = items().entry(i);
+        if (entry.isEmpty() || !QFileInfo(entry).isFile())
+            missing.append(i);
+    }
+    items().removeRows(missing);
+}
+
+QString DefaultPlaylistFileName()
+{
+    return AppPath + QStringLiteral("default.pls");
+}
+
+bool LoadDefaultPlaylist()
+{
+    const QString fileName = DefaultPlaylistFileName();
+    if (!QFileInfo::exists(fileName))
+        return true;
+    const std::optional<QStringList> entries = ReadPlaylistFile(fileName, nullptr);
+    if (entries)
+        items().replaceAll(*entries);
+    return entries.has_value();
+}
+
+void SaveDefaultPlaylist()
+{
+    SaveList(DefaultPlaylistFileName());
 }

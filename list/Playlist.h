@@ -1,18 +1,49 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+// The playlist's operations. Entries live in PlayListBox's model; every
+// addition is one batch.
+
+// The media types admitted when folders are scanned or files are dropped.
+extern const QString MediaExts;
 
 // The entry started last; never adjusted when entries change, brought back
 // into range before use.
 extern int CurrentIndex;
 
+// True when the name's lower-cased extension occurs anywhere in MediaExts
+// (so ".mp", ".w" and a lone "." pass too, while ".mp4" does not).
+bool IsMediaFile(const QString &name);
+
 // Starts the next (Forward) or previous entry, wrapping around; stops
 // playback when the playlist is empty.
 void PlayStep(bool Forward);
-
 // Starts the first of the Count entries just appended, when the player has
 // been idle since start-up.
 void PlayAdded(int Count);
-
 // Makes entry Index the current one and starts it.
 void StartEntry(int Index);
+
+void AddFiles(const QStringList &paths);
+// Appends the media files found directly in Folder, sorted by name.
+void AddFolder(const QString &Folder);
+// Appends a playlist file's entries; reports a file that cannot be read.
+void AddList(const QString &fileName);
+// Replaces the playlist by a playlist file's entries.
+void LoadList(const QString &fileName);
+// Writes the playlist; reports a file that cannot be written.
+void SaveList(const QString &fileName);
+void RemoveSelected();
+void ClearList();
+// Removes every entry that does not name an existing file.
+void TrimList();
+
+// The default playlist beside the executable.
+QString DefaultPlaylistFileName();
+// Loads it at start-up when it exists; nothing starts, nothing is reported.
+// False when it exists but could not be read.
+bool LoadDefaultPlaylist();
+// Writes it at shutdown; a failure is reported and shutdown goes on.
+void SaveDefaultPlaylist();

@@ -53,6 +53,7 @@ void TfrmMain::FormCreate()
     N1->setSeparator(true);
     mnuAbout = MakeMenuItem("mnuAbout");
     mnuExit = MakeMenuItem("mnuExit");
+    connect(mnuOpen, &QAction::triggered, this, [] { frmList->mnuAddFile->trigger(); });
     connect(mnuAbout, &QAction::triggered, this, &TfrmMain::mnuAboutClick);
     connect(mnuExit, &QAction::triggered, this, &TfrmMain::mnuExitClick);
 

@@ -62,6 +62,9 @@ void TfrmMain::PanelButtonClick(TGbtn *Sender)
     case PanelLayout::TagNext:
         PlayStep(true);
         break;
+    case PanelLayout::TagAdd:
+        frmList->mnuAddFile->trigger();
+        break;
     case PanelLayout::TagClose:
         close();
         break;

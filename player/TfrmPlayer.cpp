@@ -2,6 +2,7 @@
 
 #include "list/Playlist.h"
 #include "list/TListBoxs.h"
+#include "list/TfrmList.h"
 #include "main/TTextLable.h"
 #include "main/TfrmMain.h"
 #include "player/MediaGraph.h"
@@ -18,6 +19,7 @@
 
 const QString NoneMovie = QStringLiteral("None Movie");
 TfrmPlayer *frmPlayer = nullptr;
+TOpenDialog *OpenDlg = nullptr;
 
 TfrmPlayer::TfrmPlayer(QWidget *parent)
     : QWidget(parent, Qt::Window)
@@ -33,6 +35,7 @@ TfrmPlayer::TfrmPlayer(QWidget *parent)
 
 TfrmPlayer::~TfrmPlayer()
 {
+    OpenDlg = nullptr;
     // The movie control goes with the window.
     delete Flash;
     Flash = nullptr;
@@ -51,6 +54,7 @@ QAction *TfrmPlayer::MakeItem(const char *name, QMenu *menu)
 void TfrmPlayer::FormCreate()
 {
     setWindowTitle(NoneMovie);
+    OpenDlg = &m_openDialog;
 
     PopupMenu = new QMenu(this);
     connect(PopupMenu, &QMenu::aboutToShow, this, &TfrmPlayer::PopupMenuPopup);
@@ -95,6 +99,7 @@ void TfrmPlayer::FormCreate()
     connect(mnuPrv, &QAction::triggered, this, [this] { mnuPrvClick(mnuPrv); });
     connect(mnuNext, &QAction::triggered, this, [this] { mnuPrvClick(mnuNext); });
     connect(mnuMain, &QAction::triggered, this, &TfrmPlayer::mnuMainClick);
+    connect(mnuOpen, &QAction::triggered, this, [] { frmList->mnuAddFile->trigger(); });
     connect(mnuFullscreen, &QAction::triggered, this, &TfrmPlayer::mnuFullscreenClick);
     connect(mnuClose, &QAction::triggered, this, &TfrmPlayer::mnuCloseClick);
 
@@ -108,7 +113,7 @@ void TfrmPlayer::FormCreate()
     if (frmMain)
         frmMain->MovieIsPlaying = [] { return Flash && Flash->Playing(); };
 
-    ApplyPlayerLanguage(this, m_openFilter, LangName);
+    ApplyPlayerLanguage(this, m_openDialog.Filter, LangName);
 }
 
 bool TfrmPlayer::isInNormalState() const

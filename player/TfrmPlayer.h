@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileDialogs.h"
+
 #include <QRect>
 #include <QString>
 #include <QTimer>
@@ -33,7 +35,7 @@ public:
     bool isInNormalState() const;
 
     // The open-file dialog's filter, "desc|pattern|..." as the language file gives it.
-    const QString &openFilter() const { return m_openFilter; }
+    const QString &openFilter() const { return m_openDialog.Filter; }
 
     void PopupMenuPopup();
     void TimerTimer();
@@ -74,10 +76,12 @@ private:
     void FormResize();
     QAction *MakeItem(const char *name, QMenu *menu);
 
-    QString m_openFilter = QStringLiteral("All Files(*.*)|*.*");
+    TOpenDialog m_openDialog;
     // Saved when full screen is entered, put back when it is left.
     Qt::WindowFlags m_savedFlags;
     QRect m_savedGeometry;
 };
 
 extern TfrmPlayer *frmPlayer;
+// The player's open-file dialog, which the playlist's add, load and save commands use.
+extern TOpenDialog *OpenDlg;

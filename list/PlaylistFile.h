@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The playlist file: one entry per line, exactly the line's text. Reading
+// accepts CR LF, lone CR and lone LF; a NUL byte ends the text; a line break at
+// the very end adds no entry. Writing ends every entry with CR LF and replaces
+// the file atomically, so a crash or full disk never leaves half a file.
+
+// Files larger than this are refused rather than read whole.
+constexpr qint64 MaxPlaylistFileSize = 512ll * 1024 * 1024;
+
+std::optional<QStringList> ReadPlaylistFile(const QString &fileName, QString *error);
+bool WritePlaylistFile(const QString &fileName, const QStringList &entries, QString *error);
+
+// The entries of playlist text (already decoded).
+QStringList SplitPlaylistText(const QString &text);

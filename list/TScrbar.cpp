@@ -1,0 +1,59 @@
+#include "TScrbar.h"
+
+#include "list/ListLayout.h"
+#include "main/PanelFace.h"
+#include "skin/Skin.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QtMath>
+
+TScrbar::TScrbar(QWidget *AOwner, const QPixmap &listSkin)
+    : TCustomControls(AOwner)
+    , m_listSkin(listSkin)
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const bool doubleSize = screen && screen->devicePixelRatio() > 1.0;
+    ThumbBitmap = QPixmap(doubleSize ? QStringLiteral(":/art/scrollthumb@2x.png") : QStringLiteral(":/art/scrollthumb.png"));
+    ThumbBitmap.setDevicePixelRatio(doubleSize ? 2.0 : 1.0);
+}
+
+void TScrbar::SetPosition(int Value)
+{
+    int v = Value;
+    if (v < ThumbHalf)
+        v = ThumbHalf;
+    else if (v > height() - ThumbHalf)
+        v = height() - ThumbHalf;
+    if (v == Position)
+        return;
+    Position = v;
+    repaint();
+}
+
+void TScrbar::Paint(QPainter &Canvas)
+{
+    const int skinWidth = ListLayout::SkinWidth;
+    const int skinHeight = ListLayout::SkinHeight;
+    const QRect track(skinWidth - Skin.BorderSize - width(), Skin.TitleHeight + 2, width(),
+                      skinHeight - Skin.BorderSize - 2 - (Skin.TitleHeight + 2));
+    CopyRect(Canvas, rect(), m_listSkin, track);
+    CopyRect(Canvas, QRect(1, Position - ThumbHalf, width() - 3, 2 * ThumbHalf), ThumbBitmap,
+             QRect(0, 0, ListLayout::ScrollThumbWidth, ListLayout::ScrollThumbSlice));
+}
+
+void TScrbar::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && isEnabled() && OnTrack)
+        OnTrack(qFloor(event->position().y()));
+    TCustomControls::mousePressEvent(event);
+}
+
+void TScrbar::mouseMoveEvent(QMouseEvent *event)
+{
+    if ((event->buttons() & Qt::LeftButton) && isEnabled() && OnTrack)
+        OnTrack(qFloor(event->position().y()));
+    TCustomControls::mouseMoveEvent(event);
+}
