@@ -11,7 +11,6 @@
 #include "player/TfrmPlayer.h"
 #include "skin/Settings.h"
 
-#include <QCollator>
 #include <QDirIterator>
 #include <QFileInfo>
 
@@ -101,9 +100,7 @@ void AddFolder(const QString &Folder)
         if (IsMediaFile(name))
             found.append(Folder + u'/' + name);
     }
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::sort(found.begin(), found.end(), collator);
+    PlaylistModel::SortIgnoringCase(found);
     items().append(found);
     PlayAdded(int(found.size()));
 }

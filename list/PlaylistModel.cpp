@@ -4,14 +4,6 @@
 
 #include <algorithm>
 
-namespace {
-QCollator listCollator()
-{
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    return collator;
-}
-} // namespace
 
 void PlaylistModel::append(const QStringList &entries)
 {
@@ -25,7 +17,7 @@ void PlaylistModel::append(const QStringList &entries)
     }
     beginResetModel();
     m_entries += entries;
-    sortEntries();
+    SortIgnoringCase(m_entries);
     endResetModel();
 }
 
@@ -34,7 +26,7 @@ void PlaylistModel::replaceAll(const QStringList &entries)
     beginResetModel();
     m_entries = entries;
     if (m_sorted)
-        sortEntries();
+        SortIgnoringCase(m_entries);
     endResetModel();
 }
 
@@ -80,22 +72,24 @@ void PlaylistModel::setSorted(bool sorted)
     if (!sorted)
         return;
     beginResetModel();
-    sortEntries();
+    SortIgnoringCase(m_entries);
     endResetModel();
 }
 
-void PlaylistModel::sortEntries()
+void PlaylistModel::SortIgnoringCase(QStringList &texts)
 {
-    const QCollator collator = listCollator();
-    // Sort keys once per entry rather than comparing strings again and again.
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    // Keys are made once per text, and from case-folded text, so case is
+    // ignored whatever the collation the locale offers.
     std::vector<std::pair<QCollatorSortKey, QString>> keyed;
-    keyed.reserve(size_t(m_entries.size()));
-    for (const QString &entry : std::as_const(m_entries))
-        keyed.emplace_back(collator.sortKey(entry), entry);
+    keyed.reserve(size_t(texts.size()));
+    for (const QString &text : std::as_const(texts))
+        keyed.emplace_back(collator.sortKey(text.toCaseFolded()), text);
     std::stable_sort(keyed.begin(), keyed.end(),
                      [](const auto &a, const auto &b) { return a.first.compare(b.first) < 0; });
     for (size_t i = 0; i < keyed.size(); ++i)
-        m_entries[qsizetype(i)] = std::move(keyed[i].second);
+        texts[qsizetype(i)] = std::move(keyed[i].second);
 }
 
 int PlaylistModel::rowCount(const QModelIndex &parent) const

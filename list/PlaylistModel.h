@@ -25,12 +25,13 @@ public:
     bool sorted() const { return m_sorted; }
     void setSorted(bool sorted);
 
+    // Sorts ascending, locale-aware and ignoring case, as the list does.
+    static void SortIgnoringCase(QStringList &texts);
+
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
 
 private:
-    void sortEntries();
-
     QStringList m_entries;
     bool m_sorted = false;
 };

@@ -30,7 +30,9 @@ void TScrbar::SetPosition(int Value)
     if (v == Position)
         return;
     Position = v;
-    repaint();
+    // The list moves the bar from its own paint, where a nested repaint is
+    // refused: the bar is drawn in the same paint cycle.
+    update();
 }
 
 void TScrbar::Paint(QPainter &Canvas)

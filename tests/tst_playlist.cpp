@@ -1,0 +1,493 @@
+#include "app/Startup.h"
+#include "list/ListGeometry.h"
+#include "list/Playlist.h"
+#include "list/PlaylistFile.h"
+#include "list/TListBoxs.h"
+#include "list/TScrbar.h"
+#include "list/TfrmList.h"
+#include "main/TfrmMain.h"
+#include "platform/ErrorBox.h"
+#include "platform/FileDialogs.h"
+#include "player/TFlash.h"
+#include "player/TfrmPlayer.h"
+#include "skin/Skin.h"
+#include "TestFiles.h"
+
+#include <gst/gst.h>
+
+#include <QAction>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+QByteArray junkBytes(int size)
+{
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char(1 + (i * 7) % 250); // never NUL
+    return bytes;
+}
+} // namespace
+
+class PlaylistTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QStringList m_errors;
+    QList<FileDialogRequest> m_requests;
+    std::optional<QStringList> m_dialogAnswer;
+
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+    QStringList entries() const { return PlayListBox->items().entries(); }
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void mediaExtensionTest_data();
+    void mediaExtensionTest();
+    void fileFormat_data();
+    void fileFormat();
+    void writingUsesCrLf();
+    void badPlaylistFilesLoadCalmly();
+    void addFolderFiltersAndSorts();
+    void trimRemovesWhatIsNotAFile();
+    void stepWrapsAround();
+    void addingStartsOnlyWhileIdleSinceStartUp();
+    void sortToggle();
+    void errorMessages();
+    void defaultPlaylistSurvivesARestart();
+    void unreadableDefaultPlaylistIsKept();
+    void menuCommandsUseTheDialogs();
+    void scrollArithmetic();
+    void scrollBarFollowsTheList();
+    void hitTestBands_data();
+    void hitTestBands();
+    void snapping_data();
+    void snapping();
+    void frameCloseBoxAndMove();
+};
+
+void PlaylistTest::initTestCase()
+{
+    gst_init(nullptr, nullptr);
+    SetErrorBoxHandler([this](const QString &message) { m_errors << message; });
+    SetFileDialogRunner([this](const FileDialogRequest &request) {
+        m_requests << request;
+        return m_dialogAnswer;
+    });
+}
+
+void PlaylistTest::init()
+{
+    m_errors.clear();
+    m_requests.clear();
+    m_dialogAnswer.reset();
+    QFile::remove(file("default.pls"));
+    InitSkin(m_dir.path());
+    CreateWindows();
+    frmMain->show();
+}
+
+void PlaylistTest::cleanup()
+{
+    DestroyWindows();
+}
+
+void PlaylistTest::mediaExtensionTest_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("media");
+    QTest::newRow("mp3") << "/music/a.mp3" << true;
+    QTest::newRow("upper case") << "/music/a.MP3" << true;
+    QTest::newRow("swf") << "b.swf" << true;
+    QTest::newRow("mid") << "c.mid" << true;
+    QTest::newRow("substring .mp") << "d.mp" << true;
+    QTest::newRow("substring .wm") << "e.wm" << true;
+    QTest::newRow("substring .w") << "f.w" << true;
+    QTest::newRow("lone dot") << "g." << true;
+    QTest::newRow("mp4") << "h.mp4" << false;
+    QTest::newRow("ogg") << "i.ogg" << false;
+    QTest::newRow("no dot") << "/music/readme" << false;
+    QTest::newRow("dot in folder only") << "/my.music/track" << false;
+    QTest::newRow("txt") << "notes.txt" << false;
+    QTest::newRow("comma space") << "odd., " << false;
+}
+
+void PlaylistTest::mediaExtensionTest()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, media);
+    QCOMPARE(IsMediaFile(name), media);
+}
+
+void PlaylistTest::fileFormat_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"};
+    QTest::newRow("lone LF") << QByteArray("a\nb\n") << QStringList{"a", "b"};
+    QTest::newRow("lone CR") << QByteArray("a\rb\r") << QStringList{"a", "b"};
+    QTest::newRow("blank line, no final break") << QByteArray("x\r\n\r\ny") << QStringList{"x", "", "y"};
+    QTest::newRow("mixed breaks") << QByteArray("a\rb\nc\r\nd") << QStringList{"a", "b", "c", "d"};
+    QTest::newRow("two breaks at the end") << QByteArray("a\n\n") << QStringList{"a", ""};
+    QTest::newRow("NUL ends the text") << QByteArray("a\r\nb\0c\r\nd", 9) << QStringList{"a", "b"};
+    QTest::newRow("empty") << QByteArray() << QStringList{};
+    QTest::newRow("blanks kept") << QByteArray("  spaced  \r\n") << QStringList{"  spaced  "};
+    QTest::newRow("utf-8") << QByteArray("/m\xC3\xBAsica/\xE6\xAD\x8C.mp3\r\n")
+                           << QStringList{QString::fromUtf8("/m\xC3\xBAsica/\xE6\xAD\x8C.mp3")};
+}
+
+void PlaylistTest::fileFormat()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, expected);
+    TestFiles::write(file("format.pls"), bytes);
+    const std::optional<QStringList> read = ReadPlaylistFile(file("format.pls"), nullptr);
+    QVERIFY(read);
+    QCOMPARE(*read, expected);
+}
+
+void PlaylistTest::writingUsesCrLf()
+{
+    QVERIFY(WritePlaylistFile(file("out.pls"), {"x", "", "y"}, nullptr));
+    QCOMPARE(TestFiles::read(file("out.pls")), QByteArray("x\r\n\r\ny\r\n"));
+    QVERIFY(WritePlaylistFile(file("out.pls"), {}, nullptr));
+    QCOMPARE(TestFiles::read(file("out.pls")), QByteArray());
+    QCOMPARE(QDir(m_dir.path()).entryList({"out.pls*"}), QStringList{"out.pls"});
+}
+
+void PlaylistTest::badPlaylistFilesLoadCalmly()
+{
+    QByteArray big;
+    for (int i = 0; i < 1'000'000; ++i)
+        big += "/music/line " + QByteArray::number(i) + "\n";
+    TestFiles::write(file("million.pls"), big);
+    TestFiles::write(file("binary.pls"), junkBytes(100000));
+    TestFiles::write(file("longline.pls"), QByteArray(5'000'000, 'x') + "\nshort");
+    TestFiles::write(file("bad-utf8.pls"), QByteArray("ok\n\xFF\xFE\xC3\n"));
+
+    LoadList(file("million.pls"));
+    QCOMPARE(PlayListBox->items().count(), 1'000'000);
+    LoadList(file("binary.pls"));
+    QVERIFY(PlayListBox->items().count() > 0);
+    LoadList(file("longline.pls"));
+    QCOMPARE(PlayListBox->items().count(), 2);
+    QCOMPARE(PlayListBox->items().entry(0).size(), 5'000'000);
+    LoadList(file("bad-utf8.pls"));
+    QCOMPARE(PlayListBox->items().count(), 2);
+    QVERIFY(m_errors.isEmpty());
+}
+
+void PlaylistTest::addFolderFiltersAndSorts()
+{
+    const QString folder = file("folder");
+    for (const char *name : {"b.MP3", "a.wav", "c.txt", "d.mp", ".hidden.mid", "Zulu.swf"})
+        TestFiles::write(folder + '/' + name, "x");
+    QDir().mkpath(folder + "/e.avi"); // a folder with a media name
+    TestFiles::write(folder + "/e.avi/inside.mp3", "x");
+    Flash->setMovie("res://"); // not idle since start-up: nothing starts
+    AddFolder(folder);
+    QCOMPARE(entries(), (QStringList{folder + "/.hidden.mid", folder + "/a.wav", folder + "/b.MP3",
+                                     folder + "/d.mp", folder + "/Zulu.swf"}));
+    AddFolder(file("no-such-folder"));
+    QCOMPARE(PlayListBox->items().count(), 5);
+}
+
+void PlaylistTest::trimRemovesWhatIsNotAFile()
+{
+    TestFiles::write(file("real.mp3"), "x");
+    QDir().mkpath(file("a-folder.mp3"));
+    Flash->setMovie("res://");
+    AddFiles({file("real.mp3"), "", file("a-folder.mp3"), file("missing.mp3"), file("real.mp3")});
+    CurrentIndex = 3;
+    TrimList();
+    QCOMPARE(entries(), (QStringList{file("real.mp3"), file("real.mp3")}));
+    QCOMPARE(CurrentIndex, 3);
+}
+
+void PlaylistTest::stepWrapsAround()
+{
+    Flash->setMovie("res://");
+    // Movies that cannot be read: each start reports and leaves the player idle.
+    AddFiles({file("1.swf"), file("2.swf"), file("3.swf")});
+    CurrentIndex = 2;
+    PlayStep(true);
+    QCOMPARE(CurrentIndex, 0);
+    PlayStep(false);
+    QCOMPARE(CurrentIndex, 2);
+    CurrentIndex = 7; // left over after removals
+    PlayStep(false);
+    QCOMPARE(CurrentIndex, 0);
+    CurrentIndex = 7;
+    PlayStep(true);
+    QCOMPARE(CurrentIndex, 0);
+
+    ClearList();
+    frmPlayer->Timer->start();
+    frmMain->TitleScroll = 40;
+    PlayStep(true);
+    QVERIFY(!frmPlayer->Timer->isActive());
+    QCOMPARE(frmMain->TitleScroll, 0);
+    QCOMPARE(frmPlayer->windowTitle(), NoneMovie);
+}
+
+void PlaylistTest::addingStartsOnlyWhileIdleSinceStartUp()
+{
+    // Idle since start-up: the first added entry starts (and fails: not a movie).
+    AddFiles({file("x.swf"), file("y.swf")});
+    QCOMPARE(CurrentIndex, 0);
+    QCOMPARE(m_errors.size(), 1);
+    // The player has stopped an item since: adding starts nothing.
+    AddFiles({file("z.swf")});
+    QCOMPARE(m_errors.size(), 1);
+
+    DestroyWindows();
+    InitSkin(m_dir.path());
+    CreateWindows();
+    TestFiles::write(file("three.pls"), "a.swf\r\nb.swf\r\nc.swf\r\n");
+    LoadList(file("three.pls")); // idle: the last entry starts
+    QCOMPARE(CurrentIndex, 2);
+
+    DestroyWindows();
+    InitSkin(m_dir.path());
+    CreateWindows();
+    TestFiles::write(file("empty.pls"), "");
+    LoadList(file("empty.pls"));
+    QCOMPARE(CurrentIndex, -1);
+    QCOMPARE(PlayListBox->items().count(), 0);
+}
+
+void PlaylistTest::sortToggle()
+{
+    Flash->setMovie("res://");
+    AddFiles({"/m/b.mp3", "/m/C.mp3", "/m/a.mp3"});
+    frmList->mnuSort->trigger();
+    QVERIFY(frmList->mnuSort->isChecked());
+    QCOMPARE(entries(), (QStringList{"/m/a.mp3", "/m/b.mp3", "/m/C.mp3"}));
+    AddFiles({"/m/B2.mp3"});
+    QCOMPARE(entries(), (QStringList{"/m/a.mp3", "/m/b.mp3", "/m/B2.mp3", "/m/C.mp3"}));
+    frmList->mnuSort->trigger();
+    AddFiles({"/m/0.mp3"});
+    QCOMPARE(entries().last(), QString("/m/0.mp3")); // appended again, order kept
+    QCOMPARE(entries().first(), QString("/m/a.mp3"));
+}
+
+void PlaylistTest::errorMessages()
+{
+    AddFiles({"/m/keep.mp3"});
+    m_errors.clear();
+    LoadList(file("absent.pls"));
+    AddList(file("absent.pls"));
+    QCOMPARE(m_errors.size(), 2);
+    QVERIFY(m_errors[0].startsWith("Cannot open file \"" + file("absent.pls") + "\". "));
+    QCOMPARE(entries(), QStringList{"/m/keep.mp3"}); // unchanged
+    TestFiles::write(file("blocker"), "a file, not a folder");
+    SaveList(file("blocker/list.pls"));
+    QCOMPARE(m_errors.size(), 3);
+    QVERIFY(m_errors[2].startsWith("Cannot create file \"" + file("blocker/list.pls") + "\". "));
+}
+
+void PlaylistTest::defaultPlaylistSurvivesARestart()
+{
+    Flash->setMovie("res://");
+    AddFiles({"/m/one.mp3", "", "/m/two.swf"});
+    DestroyWindows();
+    QCOMPARE(TestFiles::read(file("default.pls")), QByteArray("/m/one.mp3\r\n\r\n/m/two.swf\r\n"));
+    InitSkin(m_dir.path());
+    CreateWindows();
+    QCOMPARE(entries(), (QStringList{"/m/one.mp3", "", "/m/two.swf"}));
+    QCOMPARE(frmPlayer->windowTitle(), NoneMovie); // loading it starts nothing
+    ClearList();
+    DestroyWindows();
+    QCOMPARE(TestFiles::read(file("default.pls")), QByteArray()); // an empty playlist is written too
+    InitSkin(m_dir.path());
+    CreateWindows();
+}
+
+void PlaylistTest::unreadableDefaultPlaylistIsKept()
+{
+    DestroyWindows();
+    // Too large to read (a sparse file: it takes no disk space).
+    {
+        QFile huge(file("default.pls"));
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        huge.write("/m/precious.mp3\r\n");
+        QVERIFY(huge.resize(MaxPlaylistFileSize + 1024));
+    }
+    InitSkin(m_dir.path());
+    CreateWindows();
+    QCOMPARE(PlayListBox->items().count(), 0);
+    DestroyWindows();
+    QCOMPARE(QFileInfo(file("default.pls")).size(), MaxPlaylistFileSize + 1024);
+    QFile::remove(file("default.pls"));
+    InitSkin(m_dir.path());
+    CreateWindows();
+}
+
+void PlaylistTest::menuCommandsUseTheDialogs()
+{
+    Flash->setMovie("res://");
+    // Cancelled: nothing changes.
+    frmList->mnuAddFile->trigger();
+    QCOMPARE(m_requests.size(), 1);
+    QCOMPARE(m_requests[0].filterIndex, 1);
+    QVERIFY(m_requests[0].multiSelect);
+    QCOMPARE(PlayListBox->items().count(), 0);
+
+    m_dialogAnswer = QStringList{"/m/c.mp3", "/m/a.mp3"};
+    frmList->mnuAddFile->trigger();
+    QCOMPARE(entries(), (QStringList{"/m/c.mp3", "/m/a.mp3"})); // in the dialog's order
+
+    TestFiles::write(file("first.pls"), "/m/from-first.mp3\r\n");
+    TestFiles::write(file("second.pls"), "/m/from-second.mp3\r\n");
+    m_dialogAnswer = QStringList{file("first.pls"), file("second.pls"), file("third.pls")};
+    frmList->mnuAddList->trigger();
+    QCOMPARE(m_requests.last().filterIndex, 2);
+    QCOMPARE(entries().last(), QString("/m/from-first.mp3")); // only the first is read
+
+    m_dialogAnswer = QStringList{file("saved-without-extension")};
+    frmList->mnuSave->trigger();
+    QCOMPARE(m_requests.last().kind, FileDialogRequest::SaveFile);
+    QCOMPARE(m_requests.last().filterIndex, 2);
+    QVERIFY(QFile::exists(file("saved-without-extension")));
+    QVERIFY(!QFile::exists(file("saved-without-extension.pls")));
+
+    TestFiles::write(file("folder2/x.wav"), "x");
+    m_dialogAnswer = QStringList{file("folder2")};
+    frmList->mnuAddDir->trigger();
+    QCOMPARE(m_requests.last().kind, FileDialogRequest::Folder);
+    QCOMPARE(entries().last(), file("folder2") + "/x.wav");
+
+    PlayListBox->setCurrentIndex(PlayListBox->model()->index(0, 0));
+    frmList->mnuSelAll->trigger();
+    frmList->mnuRemove->trigger();
+    QCOMPARE(PlayListBox->items().count(), 0);
+}
+
+void PlaylistTest::scrollArithmetic()
+{
+    QCOMPARE(HiddenEntries(10, 130, 13), 0);
+    QCOMPARE(HiddenEntries(11, 130, 13), 1);
+    QCOMPARE(qBound(11, ThumbPositionFor(0, 100, 20), 89), 11);  // 5, clamped up
+    QCOMPARE(qBound(11, ThumbPositionFor(20, 100, 20), 89), 89); // 105, clamped down
+    QCOMPARE(TopIndexForTrack(5, 100, 20), 0);
+    QCOMPARE(TopIndexForTrack(95, 100, 20), 20);
+    QCOMPARE(TopIndexForTrack(50, 100, 20), 10);
+    QCOMPARE(TopIndexForTrack(-40, 100, 20), 0);
+    QCOMPARE(TopIndexForTrack(400, 100, 20), 20);
+}
+
+void PlaylistTest::scrollBarFollowsTheList()
+{
+    frmList->show();
+    QVERIFY(QTest::qWaitForWindowExposed(frmList));
+    Flash->setMovie("res://");
+    AddFiles({"/m/only.mp3"});
+    QTRY_VERIFY(!ListScrbar->isVisible());
+    QStringList many;
+    for (int i = 0; i < 200; ++i)
+        many << QStringLiteral("/m/%1.mp3").arg(i);
+    AddFiles(many);
+    QTRY_VERIFY(ListScrbar->isVisible());
+    QCOMPARE(PlayListBox->geometry().right() + 1, ListScrbar->geometry().left());
+    QCOMPARE(ListScrbar->Position, TScrbar::ThumbHalf);
+
+    // A press near the bottom of the bar scrolls to the end; a drag above it to the top.
+    QTest::mousePress(ListScrbar, Qt::LeftButton, {}, QPoint(5, ListScrbar->height() - 3));
+    const int hidden = HiddenEntries(201, PlayListBox->height(), PlayListBox->itemHeight());
+    QCOMPARE(PlayListBox->topIndex(), hidden);
+    QTRY_COMPARE(ListScrbar->Position, ListScrbar->height() - TScrbar::ThumbHalf);
+    QMouseEvent drag(QEvent::MouseMove, QPointF(5, -30), ListScrbar->mapToGlobal(QPointF(5, -30)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(ListScrbar, &drag);
+    QCOMPARE(PlayListBox->topIndex(), 0);
+    QTest::mouseRelease(ListScrbar, Qt::LeftButton);
+    QTest::mousePress(ListScrbar, Qt::RightButton, {}, QPoint(5, ListScrbar->height() - 3));
+    QCOMPARE(PlayListBox->topIndex(), 0);
+
+    // Enter starts the selected entry; double-clicking below the last entry does nothing.
+    ClearList();
+    AddFiles({file("p.swf"), file("q.swf")});
+    PlayListBox->setFocus();
+    PlayListBox->setCurrentIndex(PlayListBox->model()->index(1, 0));
+    QTest::keyClick(PlayListBox, Qt::Key_Return);
+    QCOMPARE(CurrentIndex, 1);
+    CurrentIndex = 0;
+    QTest::mouseDClick(PlayListBox->viewport(), Qt::LeftButton, {}, QPoint(10, PlayListBox->height() - 2));
+    QCOMPARE(CurrentIndex, 0);
+}
+
+void PlaylistTest::hitTestBands_data()
+{
+    QTest::addColumn<QPoint>("point");
+    QTest::addColumn<int>("code");
+    // A 270 x 169 window with 5-pixel borders.
+    QTest::newRow("3 from the left") << QPoint(3, 80) << int(HitLeft);
+    QTest::newRow("5 from the left") << QPoint(5, 80) << int(Inside);
+    QTest::newRow("3 from the right") << QPoint(267, 80) << int(HitRight);
+    QTest::newRow("exactly 5 from the right") << QPoint(265, 80) << int(Inside);
+    QTest::newRow("4 from the right") << QPoint(266, 80) << int(HitRight);
+    QTest::newRow("top band in the title") << QPoint(100, 2) << int(HitTop);
+    QTest::newRow("title row") << QPoint(100, 10) << int(Inside);
+    QTest::newRow("bottom") << QPoint(100, 166) << int(HitBottom);
+    QTest::newRow("top left") << QPoint(0, 0) << int(HitTopLeft);
+    QTest::newRow("top right") << QPoint(269, 0) << int(HitTopRight);
+    QTest::newRow("bottom left") << QPoint(2, 168) << int(HitBottomLeft);
+    QTest::newRow("bottom right") << QPoint(269, 168) << int(HitBottomRight);
+}
+
+void PlaylistTest::hitTestBands()
+{
+    QFETCH(QPoint, point);
+    QFETCH(int, code);
+    QCOMPARE(int(HitTest(point, QSize(270, 169), 5)), code);
+}
+
+void PlaylistTest::snapping_data()
+{
+    QTest::addColumn<QPoint>("dropAt");
+    QTest::addColumn<bool>("panelShown");
+    QTest::addColumn<QPoint>("expected");
+    // The panel: 150, 94, 268 x 118; its right edge is 418, its bottom 212.
+    QTest::newRow("7 right of the right edge") << QPoint(425, 300) << true << QPoint(418, 300);
+    QTest::newRow("10 right of the right edge") << QPoint(428, 300) << true << QPoint(428, 300);
+    QTest::newRow("7 below the bottom edge") << QPoint(600, 219) << true << QPoint(600, 212);
+    QTest::newRow("near the left and bottom") << QPoint(144, 205) << true << QPoint(150, 212);
+    QTest::newRow("panel hidden") << QPoint(425, 219) << false << QPoint(425, 219);
+}
+
+void PlaylistTest::snapping()
+{
+    QFETCH(QPoint, dropAt);
+    QFETCH(bool, panelShown);
+    QFETCH(QPoint, expected);
+    QCOMPARE(frmMain->geometry(), QRect(150, 94, 268, 118));
+    if (!panelShown)
+        frmMain->hide();
+    frmList->show();
+    frmList->move(dropAt);
+    QCOMPARE(frmList->pos(), expected);
+}
+
+void PlaylistTest::frameCloseBoxAndMove()
+{
+    frmList->move(500, 400);
+    frmList->show();
+    QVERIFY(QTest::qWaitForWindowExposed(frmList));
+    // 30 pixels from the right edge in the title row: a drag moves the window.
+    const QPoint grip(frmList->width() - 30, 10);
+    QTest::mousePress(frmList, Qt::LeftButton, {}, grip);
+    const QPoint to = frmList->mapToGlobal(grip) + QPoint(40, 25);
+    QMouseEvent move(QEvent::MouseMove, QPointF(frmList->mapFromGlobal(to)), QPointF(to), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frmList, &move);
+    QTest::mouseRelease(frmList, Qt::LeftButton, {}, grip);
+    QCOMPARE(frmList->pos(), QPoint(540, 425));
+    QVERIFY(frmList->isVisible());
+    // 10 pixels from the right edge and from the top: the close box hides it.
+    QTest::mouseClick(frmList, Qt::LeftButton, {}, QPoint(frmList->width() - 10, 10));
+    QVERIFY(!frmList->isVisible());
+}
+
+QTEST_MAIN(PlaylistTest)
+#include "tst_playlist.moc"
