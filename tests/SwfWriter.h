@@ -10,6 +10,7 @@
 #include <lzma.h>
 #include <zlib.h>
 
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -159,6 +160,56 @@ inline QByteArray rectangle(int id, const QRect &r, const QColor &color, std::op
 }
 
 // A PlaceObject2 record, built up: Place(1, 5).at({200, 0}).scaled(2).
+// A disc (twips) drawn with eight curves, filled with a radial gradient from
+// `inner` at its centre to `outer` at its rim.
+inline QByteArray disc(int id, QPoint centre, int radius, const QColor &inner, const QColor &outer)
+{
+    Bits b;
+    b.u16(id);
+    b.rect(QRect(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius));
+    b.u8(1);
+    b.u8(0x12);
+    b.matrix(2.0 * radius / 32768.0, 2.0 * radius / 32768.0, centre.x(), centre.y());
+    b.u8(2);
+    b.u8(0);
+    b.rgba(inner);
+    b.u8(255);
+    b.rgba(outer);
+    b.u8(0);
+    b.ub(1, 4);
+    b.ub(0, 4);
+    b.ub(0, 1);
+    b.ub(0b00101, 5);
+    const int startX = centre.x() + radius, startY = centre.y();
+    const int n = Bits::bitsFor({startX, startY}) + 1;
+    b.ub(quint32(n), 5);
+    b.sb(startX, n);
+    b.sb(startY, n);
+    b.ub(1, 1);
+    const double step = 3.14159265358979 / 4;
+    const double reach = radius / std::cos(step / 2);
+    QPoint pen(startX, startY);
+    for (int i = 0; i < 8; ++i) {
+        const QPoint control(centre.x() + int(std::lround(reach * std::cos(step * i + step / 2))),
+                             centre.y() + int(std::lround(reach * std::sin(step * i + step / 2))));
+        const QPoint anchor(centre.x() + int(std::lround(radius * std::cos(step * (i + 1)))),
+                            centre.y() + int(std::lround(radius * std::sin(step * (i + 1)))));
+        const QPoint c = control - pen, a = anchor - control;
+        const int bits = std::max(2, Bits::bitsFor({c.x(), c.y(), a.x(), a.y()}));
+        b.ub(1, 1);
+        b.ub(0, 1);
+        b.ub(quint32(bits - 2), 4);
+        b.sb(c.x(), bits);
+        b.sb(c.y(), bits);
+        b.sb(a.x(), bits);
+        b.sb(a.y(), bits);
+        pen = anchor;
+    }
+    b.ub(0, 6);
+    b.align();
+    return tag(32, b.bytes);
+}
+
 struct Place {
     explicit Place(int depth, std::optional<int> character = {}) : depth(depth), character(character) {}
     Place &moving() { move = true; return *this; }

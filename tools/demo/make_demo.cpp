@@ -1,0 +1,147 @@
+// Makes the demo content a first run plays: a synthesised tune (MP3), a short
+// video with sound (AVI), a MIDI tune, and a small animated Flash movie with a
+// frame label and an fscommand, plus a playlist of them.
+//   make_demo FOLDER PLAYLIST
+#include "../../tests/MediaFiles.h"
+#include "../../tests/SwfWriter.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QtEndian>
+#include <QtMath>
+
+#include <cstdio>
+
+using namespace SwfWriter;
+
+namespace {
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A little arpeggio with a soft bell tone, as 16-bit stereo PCM in a WAV.
+QByteArray tuneWav()
+{
+    constexpr int Rate = 44100;
+    const double notes[] = {261.63, 329.63, 392.00, 523.25, 392.00, 329.63, 293.66, 349.23,
+                            440.00, 587.33, 440.00, 349.23, 261.63, 329.63, 392.00, 523.25};
+    constexpr double NoteSeconds = 0.45;
+    const int perNote = int(Rate * NoteSeconds);
+    QByteArray pcm;
+    for (double frequency : notes) {
+        for (int i = 0; i < perNote; ++i) {
+            const double t = double(i) / Rate;
+            const double envelope = std::exp(-4.0 * t) * std::min(1.0, t * 200);
+            const double sample = envelope * (0.6 * std::sin(2 * M_PI * frequency * t) +
+                                              0.25 * std::sin(4 * M_PI * frequency * t) +
+                                              0.1 * std::sin(6 * M_PI * frequency * t));
+            const auto value = qint16(std::clamp(sample, -1.0, 1.0) * 20000);
+            for (int channel = 0; channel < 2; ++channel) {
+                pcm.append(char(value & 0xFF));
+                pcm.append(char((value >> 8) & 0xFF));
+            }
+        }
+    }
+    QByteArray wav("RIFF");
+    const auto u32 = [&wav](quint32 v) { wav.append(reinterpret_cast<const char *>(&v), 4); };
+    const auto u16 = [&wav](quint16 v) { wav.append(reinterpret_cast<const char *>(&v), 2); };
+    u32(quint32(36 + pcm.size()));
+    wav += "WAVEfmt ";
+    u32(16);
+    u16(1);
+    u16(2);
+    u32(Rate);
+    u32(Rate * 4);
+    u16(4);
+    u16(16);
+    wav += "data";
+    u32(quint32(pcm.size()));
+    return wav + pcm;
+}
+
+// A MIDI melody of eight notes on a music box.
+QByteArray midiTune()
+{
+    QByteArray track = QByteArray::fromHex("00C00A"); // music box
+    for (const char *note : {"48", "4C", "4F", "54", "53", "4F", "4C", "48"}) {
+        track += QByteArray::fromHex(QByteArray("0090") + note + "60");
+        track += QByteArray::fromHex(QByteArray("6080") + note + "40");
+    }
+    track += QByteArray::fromHex("00FF2F00");
+    QByteArray file = QByteArray::fromHex("4D54686400000006000000010060") + "MTrk";
+    const quint32 size = qToBigEndian(quint32(track.size()));
+    file.append(reinterpret_cast<const char *>(&size), 4);
+    return file + track;
+}
+
+// 36 frames at 12 fps: a gradient ball rolls across a sky over a green hill,
+// a sun grows, and the last frame raises an fscommand.
+QByteArray cartoon()
+{
+    QByteArray tags = background(QColor(120, 180, 255));
+    tags += rectangle(1, QRect(0, 4000, 8000, 2000), QColor(60, 170, 70), QColor(20, 110, 40));
+    tags += disc(2, QPoint(0, 0), 600, QColor(255, 245, 160), QColor(255, 150, 20));
+    tags += disc(3, QPoint(0, 0), 400, QColor(255, 140, 150), QColor(160, 10, 40));
+    tags += place(Place(1, 1)) + place(Place(2, 2).at(QPoint(6500, 1200)).scaled(0.5)) +
+            place(Place(3, 3).at(QPoint(600, 3600))) + label("Start");
+    for (int f = 0; f < 36; ++f) {
+        if (f > 0) {
+            const int x = 600 + f * 190;
+            const int y = 3600 - int(std::abs(std::sin(f * 0.35)) * 1400);
+            tags += place(Place(3).moving().at(QPoint(x, y)));
+            tags += place(Place(2).moving().at(QPoint(6500, 1200)).scaled(0.5 + f * 0.02));
+        }
+        if (f == 35)
+            tags += doAction(as::getUrl("FSCommand:demo_end", "bounced"));
+        tags += showFrame();
+    }
+    return movie(tags, 8, QSize(400, 300), 12);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: make_demo FOLDER PLAYLIST\n");
+        return 2;
+    }
+    gst_init(nullptr, nullptr);
+    const QString folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    QDir().mkpath(folder);
+    const QString wav = folder + "/tune.wav";
+    const QString music = folder + "/Tessaro Chimes.mp3";
+    const QString video = folder + "/Bouncing Ball.avi";
+    const QString midi = folder + "/Music Box.mid";
+    const QString swf = folder + "/Sunny Hill.swf";
+
+    const bool made =
+        writeFile(wav, tuneWav()) &&
+        MediaFiles::make("filesrc location=\"" + wav +
+                             "\" ! wavparse ! audioconvert ! lamemp3enc target=bitrate bitrate=160 cbr=true"
+                             " ! xingmux ! id3v2mux ! filesink location=\"%1\"",
+                         music) &&
+        MediaFiles::make("videotestsrc num-buffers=150 pattern=ball background-color=0xff1d4fa8 foreground-color=0xffffd447 motion=sweep ! video/x-raw,width=480,height=360,framerate=25/1"
+                         " ! jpegenc ! queue ! avimux name=mux ! filesink location=\"%1\" "
+                         "audiotestsrc num-buffers=300 samplesperbuffer=882 wave=ticks"
+                         " ! audio/x-raw,rate=44100,channels=2 ! queue ! mux.",
+                         video) &&
+        writeFile(midi, midiTune()) && writeFile(swf, cartoon());
+    QFile::remove(wav);
+    if (!made) {
+        std::fprintf(stderr, "make_demo: could not make the demo media\n");
+        return 1;
+    }
+    const QByteArray playlist = (music + "\r\n" + video + "\r\n" + swf + "\r\n" + midi + "\r\n").toUtf8();
+    if (!writeFile(QString::fromLocal8Bit(argv[2]), playlist)) {
+        std::fprintf(stderr, "make_demo: could not write the playlist\n");
+        return 1;
+    }
+    return 0;
+}
