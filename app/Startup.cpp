@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include "list/TfrmList.h"
+#include "main/AppKeyHook.h"
 #include "main/TfrmMain.h"
 #include "platform/DisplayPlatform.h"
 #include "platform/TerminationSignals.h"
@@ -8,6 +9,7 @@
 #include "skin/Skin.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <gst/gst.h>
 
@@ -46,7 +48,14 @@ int RunTessaro(int argc, char **argv)
     QObject::connect(&terminationSignals, &TerminationSignals::requested, closeMainWindow);
     QObject::connect(&application, &QGuiApplication::commitDataRequest, closeMainWindow);
 
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/tessaro@2x.png")));
     gst_init(nullptr, nullptr);
+
+    // Installed before any window exists; it reaches the windows through
+    // frmMain, frmList and frmPlayer once the loop runs.
+    AppKeyHook keyHook;
+    application.installEventFilter(&keyHook);
+
     InitSkin(QApplication::applicationDirPath());
     CreateWindows();
 

@@ -40,7 +40,11 @@ TfrmMain::TfrmMain(QWidget *parent)
     FormCreate();
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain()
+{
+    if (TrayIconShown)
+        ShowTrayIcon(false);
+}
 
 void TfrmMain::FormCreate()
 {
@@ -76,6 +80,11 @@ void TfrmMain::FormCreate()
     lblTime->setGeometry(PanelLayout::Time);
     lblTime->OnPaint = [this](TCustomControls *sender, QPainter &canvas) { PaintTime(sender, canvas); };
     lblTime->setText(QStringLiteral("0:00:00"));
+
+    pbSeek->OnTrack = [this](int X) { SeekTrack(X); };
+    setAcceptDrops(true);
+    connect(&m_tray, &TrayIcon::leftClicked, this, [this] { WMTrayNotify(true); });
+    connect(&m_tray, &TrayIcon::rightClicked, this, [this] { WMTrayNotify(false); });
 }
 
 QAction *TfrmMain::MakeMenuItem(const char *name)
@@ -152,6 +161,10 @@ void TfrmMain::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && frmList && frmList->isVisible())
         frmList->raise();
+    // Restored from the task bar: the other windows come back with the panel.
+    if (event->type() == QEvent::WindowStateChange && !(windowState() & Qt::WindowMinimized) &&
+        !m_minimisedWindows.isEmpty())
+        RestoreApplication();
     QWidget::changeEvent(event);
 }
 

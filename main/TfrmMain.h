@@ -1,6 +1,7 @@
 #pragma once
 
 #include "main/PanelFace.h"
+#include "platform/TrayIcon.h"
 
 #include <QWidget>
 
@@ -9,6 +10,7 @@
 #include <optional>
 
 class QAction;
+class QUrl;
 class QMenu;
 class QPainter;
 class TCustomControls;
@@ -43,6 +45,19 @@ public:
     int GetWaveVolume() const;
     // The volume bar's track handler: moves the thumb and sets both channels.
     void VolumeTrack(int X);
+    // The seek bar's track handler: seeks the media (no further than its
+    // stop position) or jumps the movie; with nothing loaded the bar stays.
+    void SeekTrack(int X);
+
+    // Adds the notification-area icon and minimises the program, or removes the icon.
+    void ShowTrayIcon(bool Show);
+    // A left click on the icon brings the program back; a right click opens the popup menu.
+    void WMTrayNotify(bool leftButton);
+    // Media files dropped on the panel go to the end of the playlist, in the
+    // reverse order of the drop; nothing starts.
+    void WMDropFiles(const QList<QUrl> &files);
+    bool TrayIconShown = false;
+    TrayIcon &trayIcon() { return m_tray; }
 
     void mnuAboutClick();
     void mnuExitClick();
@@ -77,9 +92,13 @@ protected:
     void moveEvent(QMoveEvent *event) override;
     void changeEvent(QEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void FormCreate();
+    void MinimizeApplication();
+    void RestoreApplication();
     TGbtn *MakeButton(int Tag, const char *name, const QRect &place);
     QAction *MakeMenuItem(const char *name);
 
@@ -87,6 +106,9 @@ private:
     std::array<TGbtn *, 10> m_buttons{};
     // Where the pointer grabbed the panel, relative to its top-left corner.
     std::optional<QPoint> m_dragOffset;
+    TrayIcon m_tray;
+    // The windows that were showing when the program was minimised.
+    QList<QWidget *> m_minimisedWindows;
 };
 
 extern TfrmMain *frmMain;

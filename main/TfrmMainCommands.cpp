@@ -5,6 +5,7 @@
 #include "main/TProgress.h"
 #include "main/TfrmMain.h"
 #include "list/Playlist.h"
+#include "list/TListBoxs.h"
 #include "list/TfrmList.h"
 #include "platform/WaveVolume.h"
 #include "player/MediaGraph.h"
@@ -13,6 +14,13 @@
 #include "player/TfrmPlayer.h"
 
 #include <QAction>
+#include <QCursor>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QIcon>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
 
 namespace {
 void toggleVisible(QWidget *window)
@@ -65,6 +73,9 @@ void TfrmMain::PanelButtonClick(TGbtn *Sender)
     case PanelLayout::TagAdd:
         frmList->mnuAddFile->trigger();
         break;
+    case PanelLayout::TagTray:
+        ShowTrayIcon(true);
+        break;
     case PanelLayout::TagClose:
         close();
         break;
@@ -90,4 +101,104 @@ void TfrmMain::VolumeTrack(int X)
     pbVolume->SetPosition(X);
     const auto v = std::uint32_t(BarToVolume(pbVolume->Position, pbVolume->width()));
     WaveVolume::process().setVolume(v + v * 65536u);
+}
+
+void TfrmMain::SeekTrack(int X)
+{
+    if (DSMP.Seeking) {
+        // A stream of unknown length cannot be placed on the bar.
+        if (Duration == MediaGraph::UnknownDuration)
+            return;
+        pbSeek->SetPosition(X);
+        REFERENCE_TIME t = REFERENCE_TIME(pbSeek->Position) * Duration / pbSeek->width();
+        REFERENCE_TIME stop = 0;
+        DSMP.Seeking->GetStopPosition(stop);
+        if (t > stop)
+            t = stop;
+        DSMP.Seeking->SetPositions(&t, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+    } else if (Flash->FrameNum() >= 0) {
+        pbSeek->SetPosition(X);
+        const int f = Flash->TotalFrames() * pbSeek->Position / pbSeek->width();
+        LastFrame = f;
+        Flash->GotoFrame(f);
+    }
+}
+
+void TfrmMain::ShowTrayIcon(bool Show)
+{
+    if (!Show) {
+        m_tray.remove();
+        TrayIconShown = false;
+        return;
+    }
+    TrayIconShown = m_tray.show(QIcon(QStringLiteral(":/art/tessaro@2x.png")), QStringLiteral("Brelvan"));
+    MinimizeApplication();
+}
+
+void TfrmMain::WMTrayNotify(bool leftButton)
+{
+    if (leftButton) {
+        RestoreApplication();
+        ShowTrayIcon(false);
+    } else {
+        PopupMenu->popup(QCursor::pos());
+    }
+}
+
+void TfrmMain::MinimizeApplication()
+{
+    if (!m_minimisedWindows.isEmpty())
+        return; // already minimised
+    for (QWidget *window : {static_cast<QWidget *>(this), static_cast<QWidget *>(frmList),
+                            static_cast<QWidget *>(frmPlayer)}) {
+        if (!window || !window->isVisible())
+            continue;
+        m_minimisedWindows.append(window);
+    }
+    // The playlist window has no task-bar entry, so it hides; the others minimise.
+    for (QWidget *window : std::as_const(m_minimisedWindows)) {
+        if (window == frmList)
+            window->hide();
+        else if (window != this)
+            window->showMinimized();
+    }
+    showMinimized();
+}
+
+void TfrmMain::RestoreApplication()
+{
+    const QList<QWidget *> windows = std::exchange(m_minimisedWindows, {});
+    for (QWidget *window : windows) {
+        if (window == frmList) {
+            window->show();
+        } else {
+            window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+            window->show();
+        }
+    }
+    raise();
+    activateWindow();
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TfrmMain::dropEvent(QDropEvent *event)
+{
+    WMDropFiles(event->mimeData()->urls());
+    event->acceptProposedAction();
+}
+
+void TfrmMain::WMDropFiles(const QList<QUrl> &files)
+{
+    QStringList added;
+    for (qsizetype i = files.size() - 1; i >= 0; --i) {
+        const QString path = files[i].toLocalFile();
+        if (!path.isEmpty() && IsMediaFile(path))
+            added.append(path);
+    }
+    PlayListBox->items().append(added);
 }

@@ -386,4 +386,22 @@ QImage ScrollThumb(int scale)
     return finished(image);
 }
 
+QImage AppIcon(int scale)
+{
+    constexpr int Size = 64;
+    QImage image = canvas(Size, Size, scale);
+    QPainter p(&image);
+    begin(p, scale);
+    // A rounded blue tile, like the panel, carrying the emblem.
+    QLinearGradient tile(0, 0, 0, Size);
+    tile.setColorAt(0, TitleTop);
+    tile.setColorAt(1, PanelBottom);
+    p.setPen(QPen(BevelDark, 2));
+    p.setBrush(tile);
+    p.drawRoundedRect(QRectF(2, 2, Size - 4, Size - 4), 12, 12);
+    emblem(p, QPointF(Size / 2.0, Size / 2.0), 21);
+    p.end();
+    return finished(image);
+}
+
 } // namespace PanelArt

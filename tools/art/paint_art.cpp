@@ -23,6 +23,7 @@ int main(int argc, char **argv)
         {"thumb", PanelArt::BarThumb},
         {"listskin", PanelArt::ListSkin},
         {"scrollthumb", PanelArt::ScrollThumb},
+        {"tessaro", PanelArt::AppIcon},
     };
     for (const auto &[name, paint] : images) {
         for (int scale : {1, 2}) {
