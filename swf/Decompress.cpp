@@ -44,6 +44,10 @@ QByteArray DecodeLzma(const QByteArray &properties, const QByteArray &data, int 
         lzma_properties_decode(&filters[0], nullptr, reinterpret_cast<const uint8_t *>(properties.constData()), 5) !=
             LZMA_OK)
         return out;
+    // A dictionary larger than the output is never needed; the header's own
+    // size is not trusted, as it could ask for gigabytes.
+    auto *options = static_cast<lzma_options_lzma *>(filters[0].options);
+    options->dict_size = std::clamp<uint32_t>(options->dict_size, LZMA_DICT_SIZE_MIN, uint32_t(std::max(maxSize, 4096)));
     lzma_stream stream = LZMA_STREAM_INIT;
     const bool ready = lzma_raw_decoder(&stream, filters) == LZMA_OK;
     free(filters[0].options);

@@ -353,6 +353,7 @@ void SwfTest::hostileInputStaysCalm_data()
     QTest::newRow("lying length") << lyingLength << true;
     QTest::newRow("broken zlib") << QByteArray("CWS\x08\x40\x00\x00\x00garbage-garbage", 23) << false;
     QTest::newRow("broken lzma") << QByteArray("ZWS\x0d\x40\x00\x00\x00\x05\x00\x00\x00\x5d\x00\x00\x10\x00junk", 21) << false;
+    QTest::newRow("4 GB lzma dictionary") << QByteArray("ZWS\x0d\x40\x00\x00\x00\x05\x00\x00\x00\x5d\xff\xff\xff\xffjunk", 21) << false;
 }
 
 void SwfTest::hostileInputStaysCalm()
