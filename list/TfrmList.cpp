@@ -50,7 +50,7 @@ Qt::CursorShape cursorFor(HitCode code)
 TfrmList::TfrmList(QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint)
 {
-    setWindowTitle(QStringLiteral("Tessaro"));
+    setWindowTitle(QStringLiteral("Tessaro Playlist"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     move(DefaultLeft, DefaultTop);

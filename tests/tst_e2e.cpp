@@ -1,0 +1,313 @@
+// End-to-end: the real tessaro executable under Xvfb, in a folder of its own,
+// driven with xdotool clicks and keys, watched through window names,
+// geometry, screenshots and the files it writes. Skips where no X server can
+// be started.
+#include "TestFiles.h"
+
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+
+// Places on the panel (its top-left corner is added).
+const QPoint Prev(23, 97), Play(46, 97), Pause(69, 97), Stop(92, 97), Next(115, 97);
+const QPoint Close(253, 14), ListButton(229, 61), PlayerButton(246, 61), VolumeLeft(120, 60), SeekMiddle(133, 77);
+const QRect TimeDisplay(18, 35, 82, 28);
+
+QString output(const QString &program, const QStringList &args, const QString &display)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DISPLAY", display);
+    process.setProcessEnvironment(environment);
+    process.start(program, args);
+    process.waitForFinished(20000);
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+} // namespace
+
+class EndToEndTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QProcess m_xvfb;
+    QString m_display;
+    QProcess m_app;
+    QString m_folder;
+
+    QString xdotool(const QStringList &args) { return output("xdotool", args, m_display); }
+
+    // A fresh application folder holding the executable and its language files.
+    void prepareFolder(const QString &name)
+    {
+        m_folder = m_dir.filePath(name);
+        QDir(m_folder).removeRecursively();
+        QDir().mkpath(m_folder + "/language");
+        QFile::copy(TESSARO_EXECUTABLE, m_folder + "/tessaro");
+        QFile::setPermissions(m_folder + "/tessaro", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        for (const char *language : {"English.ini", "cn.ini"})
+            QFile::copy(QString(TESSARO_APP_DIR "/language/") + language, m_folder + "/language/" + language);
+    }
+    bool start()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", m_display);
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        m_app.setProcessEnvironment(environment);
+        m_app.setProgram(m_folder + "/tessaro");
+        m_app.start();
+        if (!m_app.waitForStarted(10000))
+            return false;
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 15000) {
+            if (!window("^Tessaro$").isEmpty())
+                return true;
+            QTest::qWait(100);
+        }
+        return false;
+    }
+    int stop(int signal)
+    {
+        ::kill(pid_t(m_app.processId()), signal);
+        if (!m_app.waitForFinished(15000)) {
+            m_app.kill();
+            m_app.waitForFinished();
+            return -1;
+        }
+        return m_app.exitStatus() == QProcess::NormalExit ? m_app.exitCode() : -1;
+    }
+    QString window(const QString &name) { return xdotool({"search", "--onlyvisible", "--name", name}).section('\n', 0, 0); }
+    QRect geometry(const QString &id)
+    {
+        const QString shell = xdotool({"getwindowgeometry", "--shell", id});
+        QHash<QString, int> values;
+        for (const QString &line : shell.split('\n'))
+            values.insert(line.section('=', 0, 0), line.section('=', 1).toInt());
+        return QRect(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
+    }
+    QPoint panel() { return geometry(window("^Tessaro$")).topLeft(); }
+    void click(QPoint onPanel)
+    {
+        const QPoint at = panel() + onPanel;
+        xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
+    }
+    void drag(QPoint from, QPoint to)
+    {
+        xdotool({"mousemove", QString::number(from.x()), QString::number(from.y()), "mousedown", "1"});
+        for (int step = 1; step <= 5; ++step) {
+            const QPoint p = from + (to - from) * step / 5;
+            xdotool({"mousemove", QString::number(p.x()), QString::number(p.y())});
+        }
+        xdotool({"mouseup", "1"});
+    }
+    void key(const QString &keys)
+    {
+        xdotool({"windowfocus", "--sync", window("^Tessaro$")});
+        xdotool({"key", keys});
+    }
+    QImage screen()
+    {
+        const QString file = m_dir.filePath("screen.png");
+        output("import", {"-window", "root", file}, m_display);
+        return QImage(file);
+    }
+    QImage region(const QRect &onPanel) { return screen().copy(onPanel.translated(panel())); }
+    QString playerTitle()
+    {
+        return xdotool({"getwindowname", xdotool({"search", "--name", "None Movie|/"}).section('\n', 0, 0)});
+    }
+    QString stored(const char *section, const char *keyName)
+    {
+        QSettings settings(m_folder + "/preferences.ini", QSettings::IniFormat);
+        return settings.value(QString(section) + '/' + keyName).toString();
+    }
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void cleanupTestCase();
+    void firstRunPlacesAndTheNextStart();
+    void playingTheDemoPlaylist();
+    void barsAndHotkeys();
+    void playlistWindowDocksAndSnaps();
+};
+
+void EndToEndTest::initTestCase()
+{
+    for (const char *tool : {"Xvfb", "xdotool", "import"})
+        if (QStandardPaths::findExecutable(tool).isEmpty())
+            QSKIP(qPrintable(QString("%1 is not installed").arg(tool)));
+    for (int n = 140; n < 180 && m_display.isEmpty(); ++n) {
+        if (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)))
+            continue;
+        m_xvfb.start("Xvfb", {QString(":%1").arg(n), "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        if (!m_xvfb.waitForStarted(5000))
+            break;
+        for (int i = 0; i < 50 && !QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)); ++i)
+            QTest::qWait(100);
+        if (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)))
+            m_display = QString(":%1").arg(n);
+        else
+            m_xvfb.kill();
+    }
+    if (m_display.isEmpty())
+        QSKIP("no X server could be started");
+    QCOMPARE(QProcess::execute(TESSARO_MAKE_DEMO, {m_dir.filePath("demo"), m_dir.filePath("demo.pls")}), 0);
+}
+
+void EndToEndTest::cleanup()
+{
+    if (m_app.state() != QProcess::NotRunning) {
+        m_app.kill();
+        m_app.waitForFinished();
+    }
+}
+
+void EndToEndTest::cleanupTestCase()
+{
+    if (m_xvfb.state() != QProcess::NotRunning) {
+        m_xvfb.terminate();
+        m_xvfb.waitForFinished(5000);
+    }
+}
+
+void EndToEndTest::firstRunPlacesAndTheNextStart()
+{
+    prepareFolder("first-run");
+    QVERIFY(start());
+    QCOMPARE(geometry(window("^Tessaro$")), QRect(150, 94, 268, 118));
+    QVERIFY(window("Tessaro Playlist").isEmpty());
+    QVERIFY(window("None Movie").isEmpty());
+
+    drag(QPoint(155, 134), QPoint(255, 234)); // a free spot of the panel
+    QTRY_COMPARE(panel(), QPoint(250, 194));
+    click(ListButton);
+    QTRY_VERIFY(!window("Tessaro Playlist").isEmpty());
+    QCOMPARE(stop(SIGTERM), 0);
+    QCOMPARE(stored("Window", "Main.Left"), QString("250"));
+    QCOMPARE(stored("Show", "List"), QString("1"));
+    QVERIFY(QFile::exists(m_folder + "/default.pls"));
+
+    // The next start puts everything back; the panel's close button quits.
+    QVERIFY(start());
+    QCOMPARE(panel(), QPoint(250, 194));
+    QTRY_VERIFY(!window("Tessaro Playlist").isEmpty());
+    click(Close);
+    QVERIFY(m_app.waitForFinished(10000));
+    QCOMPARE(m_app.exitCode(), 0);
+    QCOMPARE(m_app.exitStatus(), QProcess::NormalExit);
+}
+
+void EndToEndTest::playingTheDemoPlaylist()
+{
+    prepareFolder("demo-run");
+    QFile::copy(m_dir.filePath("demo.pls"), m_folder + "/default.pls");
+    QVERIFY(start());
+    click(PlayerButton);
+    QTRY_VERIFY(!window("None Movie").isEmpty());
+    key("ctrl+Home"); // the first entry
+    QTRY_VERIFY_WITH_TIMEOUT(playerTitle().endsWith("Tessaro Chimes.mp3"), 5000);
+    const QImage before = region(TimeDisplay);
+    QTest::qWait(1300);
+    QVERIFY(region(TimeDisplay) != before); // the time runs
+
+    // The tune ends by itself and the video follows.
+    QTRY_VERIFY_WITH_TIMEOUT(playerTitle().endsWith("Bouncing Ball.avi"), 12000);
+    click(Pause);
+    QTest::qWait(500);
+    const QImage paused = region(TimeDisplay);
+    QTest::qWait(1200);
+    QCOMPARE(region(TimeDisplay), paused);
+    click(Play);
+    click(Next);
+    QTRY_VERIFY_WITH_TIMEOUT(playerTitle().endsWith("Sunny Hill.swf"), 5000);
+    click(Next);
+    QTRY_VERIFY_WITH_TIMEOUT(playerTitle().endsWith("Music Box.mid"), 5000);
+    // The last entry ends and the playlist wraps to the first.
+    QTRY_VERIFY_WITH_TIMEOUT(playerTitle().endsWith("Tessaro Chimes.mp3"), 15000);
+    click(Prev);
+    QTRY_VERIFY_WITH_TIMEOUT(playerTitle().endsWith("Music Box.mid"), 5000);
+    click(Stop);
+    QTRY_COMPARE(playerTitle(), QString("None Movie"));
+    QCOMPARE(stop(SIGTERM), 0);
+    QCOMPARE(TestFiles::read(m_folder + "/default.pls"), TestFiles::read(m_dir.filePath("demo.pls")));
+}
+
+void EndToEndTest::barsAndHotkeys()
+{
+    prepareFolder("keys");
+    QFile::copy(m_dir.filePath("demo.pls"), m_folder + "/default.pls");
+    QVERIFY(start());
+    click(PlayerButton);
+    QTRY_VERIFY(!window("None Movie").isEmpty());
+    key("ctrl+Home");
+    QTRY_VERIFY_WITH_TIMEOUT(playerTitle().endsWith("Tessaro Chimes.mp3"), 5000);
+    key("ctrl+Right");
+    QTRY_VERIFY_WITH_TIMEOUT(playerTitle().endsWith("Bouncing Ball.avi"), 5000);
+    key("ctrl+Left");
+    QTRY_VERIFY_WITH_TIMEOUT(playerTitle().endsWith("Tessaro Chimes.mp3"), 5000);
+
+    // The volume bar: its thumb goes to the far left.
+    const QImage volumeBefore = region(QRect(120, 52, 60, 16));
+    click(VolumeLeft);
+    QTest::qWait(300);
+    QVERIFY(region(QRect(120, 52, 60, 16)) != volumeBefore);
+
+    // The seek bar: halfway through a 7-second tune reads 0:00:03.
+    click(Pause);
+    const QImage start = region(TimeDisplay);
+    click(SeekMiddle);
+    click(Play);
+    QTest::qWait(500);
+    click(Pause);
+    QTest::qWait(400);
+    QVERIFY(region(TimeDisplay) != start);
+
+    // Escape: the player goes full screen and back.
+    const QString player = xdotool({"search", "--name", "Tessaro Chimes"}).section('\n', 0, 0);
+    QVERIFY(!player.isEmpty());
+    xdotool({"windowmap", "--sync", player});
+    key("Escape");
+    QTRY_COMPARE(geometry(player).size(), QSize(1024, 768));
+    key("Escape");
+    QTRY_VERIFY(geometry(player).size() != QSize(1024, 768));
+    QCOMPARE(stop(SIGINT), 0);
+}
+
+void EndToEndTest::playlistWindowDocksAndSnaps()
+{
+    prepareFolder("dock");
+    QVERIFY(start());
+    click(ListButton);
+    QTRY_VERIFY(!window("Tessaro Playlist").isEmpty());
+    const QString list = window("Tessaro Playlist");
+    // Its designed place, 149, lies a pixel off the panel's left edge: it snaps there.
+    QCOMPARE(geometry(list).topLeft(), QPoint(150, 240));
+
+    // Dropped 7 pixels below the panel and 4 to the right, it snaps flush.
+    drag(QPoint(150 + 60, 240 + 10), QPoint(150 + 60 + 4, 212 + 7 + 10));
+    QTRY_COMPARE(geometry(list).topLeft(), QPoint(150, 212));
+    // Docked, it follows the panel.
+    drag(QPoint(155, 134), QPoint(205, 164));
+    QTRY_COMPARE(panel(), QPoint(200, 124));
+    QTRY_COMPARE(geometry(list).topLeft(), QPoint(200, 242));
+    // Its close box hides it; the panel's button shows it again.
+    const QPoint closeBox = geometry(list).topLeft() + QPoint(geometry(list).width() - 10, 10);
+    xdotool({"mousemove", QString::number(closeBox.x()), QString::number(closeBox.y()), "click", "1"});
+    QTRY_VERIFY(window("Tessaro Playlist").isEmpty());
+    click(ListButton);
+    QTRY_VERIFY(!window("Tessaro Playlist").isEmpty());
+    QCOMPARE(stop(SIGTERM), 0);
+    QCOMPARE(stored("Window", "List.Top"), QString("242"));
+}
+
+QTEST_GUILESS_MAIN(EndToEndTest)
+#include "tst_e2e.moc"
