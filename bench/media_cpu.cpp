@@ -5,7 +5,7 @@
 // gst-play-1.0 with equivalent sinks (BGRx conversion into a synchronised
 // sink), and prints the CPU seconds of each and their ratio.
 #include "player/TDSMP.h"
-#include "../tests/MediaFiles.h"
+#include "MediaFiles.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 // movie of 1,000 gradient shapes under a mask, animated over 10 frames.
 //   swf_fps [CORPUS_FOLDER]
 #include "swf/FlashControl.h"
-#include "../tests/SwfWriter.h"
+#include "SwfWriter.h"
 
 #include <QDir>
 #include <QElapsedTimer>

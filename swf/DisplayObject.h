@@ -7,19 +7,40 @@
 
 namespace swf {
 
-// One placed character of a running movie. Sprites (and the root) carry a
-// timeline with children by depth; buttons carry the children of their
-// current state.
-struct DisplayObject {
-    const Character *character = nullptr; // null for the root
-    int characterId = 0;
-    int depth = 0;
+// What a place command sets on an object at a depth.
+struct DisplayProperties {
     QTransform matrix;
     ColorTransform cxform;
     int ratio = 0;
     QString name;
     int clipDepth = 0;
     int blendMode = 0;
+
+    // Takes the properties the command gives, keeping the others.
+    void take(const PlaceCommand &c)
+    {
+        if (c.matrix)
+            matrix = *c.matrix;
+        if (c.cxform)
+            cxform = *c.cxform;
+        if (c.ratio)
+            ratio = *c.ratio;
+        if (c.name)
+            name = *c.name;
+        if (c.clipDepth)
+            clipDepth = *c.clipDepth;
+        if (c.blendMode)
+            blendMode = *c.blendMode;
+    }
+};
+
+// One placed character of a running movie. Sprites (and the root) carry a
+// timeline with children by depth; buttons carry the children of their
+// current state.
+struct DisplayObject : DisplayProperties {
+    const Character *character = nullptr; // null for the root
+    int characterId = 0;
+    int depth = 0;
     bool visible = true;
     // The parent's frame on which this placement happened; a backward jump
     // keeps objects whose placement persisted.

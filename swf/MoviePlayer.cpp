@@ -13,57 +13,12 @@ namespace swf {
 namespace {
 
 // The full state of one depth as a run of place commands leaves it.
-struct Placement {
+struct Placement : DisplayProperties {
     int characterId = 0;
     int placedFrame = 0;
-    QTransform matrix;
-    ColorTransform cxform;
-    int ratio = 0;
-    QString name;
-    int clipDepth = 0;
-    int blendMode = 0;
 
-    void take(const PlaceCommand &c)
-    {
-        if (c.matrix)
-            matrix = *c.matrix;
-        if (c.cxform)
-            cxform = *c.cxform;
-        if (c.ratio)
-            ratio = *c.ratio;
-        if (c.name)
-            name = *c.name;
-        if (c.clipDepth)
-            clipDepth = *c.clipDepth;
-        if (c.blendMode)
-            blendMode = *c.blendMode;
-    }
-    void applyTo(DisplayObject &o) const
-    {
-        o.matrix = matrix;
-        o.cxform = cxform;
-        o.ratio = ratio;
-        o.name = name;
-        o.clipDepth = clipDepth;
-        o.blendMode = blendMode;
-    }
+    void applyTo(DisplayObject &o) const { static_cast<DisplayProperties &>(o) = *this; }
 };
-
-void applyGiven(DisplayObject &o, const PlaceCommand &c)
-{
-    if (c.matrix)
-        o.matrix = *c.matrix;
-    if (c.cxform)
-        o.cxform = *c.cxform;
-    if (c.ratio)
-        o.ratio = *c.ratio;
-    if (c.name)
-        o.name = *c.name;
-    if (c.clipDepth)
-        o.clipDepth = *c.clipDepth;
-    if (c.blendMode)
-        o.blendMode = *c.blendMode;
-}
 
 int nestingOf(const DisplayObject &clip)
 {
@@ -237,7 +192,7 @@ void MoviePlayer::place(DisplayObject &parent, const PlaceCommand &command, int 
         return; // a new placement on a taken depth is ignored
     if (existing && (!command.characterId || *command.characterId == existing->characterId ||
                      !replaceable(existing->character, m_movie->character(*command.characterId)))) {
-        applyGiven(*existing, command);
+        existing->take(command);
         return;
     }
     if (!command.characterId)
@@ -249,15 +204,10 @@ void MoviePlayer::place(DisplayObject &parent, const PlaceCommand &command, int 
     object->placedFrame = frame;
     if (existing) {
         // Replacing the character keeps the transforms of the old one.
-        object->matrix = existing->matrix;
-        object->cxform = existing->cxform;
-        object->ratio = existing->ratio;
-        object->name = existing->name;
-        object->clipDepth = existing->clipDepth;
-        object->blendMode = existing->blendMode;
+        static_cast<DisplayProperties &>(*object) = *existing;
         object->placedFrame = existing->placedFrame;
     }
-    applyGiven(*object, command);
+    object->take(command);
     parent.children[command.depth] = std::move(object);
 }
 

@@ -2,8 +2,8 @@
 // video with sound (AVI), a MIDI tune, and a small animated Flash movie with a
 // frame label and an fscommand, plus a playlist of them.
 //   make_demo FOLDER PLAYLIST
-#include "../../tests/MediaFiles.h"
-#include "../../tests/SwfWriter.h"
+#include "MediaFiles.h"
+#include "SwfWriter.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-// Writes small Flash movies for tests: shapes, sprites, buttons, frame
+// Writes small Flash movies (for tests, the demo and benchmarks): shapes, sprites, buttons, frame
 // scripts and labels, plain or compressed.
 #include <QByteArray>
 #include <QColor>
