@@ -5,6 +5,7 @@
 #include "main/TfrmMain.h"
 #include "platform/DisplayPlatform.h"
 #include "platform/TerminationSignals.h"
+#include "player/TDSMP.h"
 #include "player/TfrmPlayer.h"
 #include "skin/Skin.h"
 
@@ -41,6 +42,8 @@ int RunTessaro(int argc, char **argv)
     // Outside close requests take the same road as the panel's close button.
     // A request that arrives during start-up waits for the message loop.
     TerminationSignals terminationSignals;
+    // An open dialog or message box does not hold it back: leaving the main
+    // loop ends the dialogs' loops too.
     const auto closeMainWindow = [] {
         if (frmMain)
             frmMain->close();
@@ -63,5 +66,7 @@ int RunTessaro(int argc, char **argv)
     QApplication::exec();
 
     DestroyWindows();
+    // The media graph of an item still playing goes after the windows.
+    FreeGraph(DSMP);
     return 0;
 }

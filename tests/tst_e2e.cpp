@@ -138,6 +138,7 @@ private slots:
     void playingTheDemoPlaylist();
     void barsAndHotkeys();
     void playlistWindowDocksAndSnaps();
+    void closeRequestWithAnErrorBoxOpen();
 };
 
 void EndToEndTest::initTestCase()
@@ -307,6 +308,20 @@ void EndToEndTest::playlistWindowDocksAndSnaps()
     QTRY_VERIFY_WITH_TIMEOUT(!window("Tessaro Playlist").isEmpty(), 10000);
     QCOMPARE(stop(SIGTERM), 0);
     QCOMPARE(stored("Window", "List.Top"), QString("242"));
+}
+
+void EndToEndTest::closeRequestWithAnErrorBoxOpen()
+{
+    prepareFolder("error-box");
+    TestFiles::write(m_folder + "/broken.swf", "not a movie");
+    TestFiles::write(m_folder + "/default.pls", (m_folder + "/broken.swf\r\n").toUtf8());
+    QVERIFY(start());
+    click(Next);
+    // The error box stands open, waiting for a person...
+    QTRY_VERIFY_WITH_TIMEOUT(xdotool({"search", "--onlyvisible", "--name", "^Tessaro$"}).split('\n').size() > 1, 10000);
+    // ...and a close request from outside still ends the program cleanly.
+    QCOMPARE(stop(SIGTERM), 0);
+    QVERIFY(QFile::exists(m_folder + "/preferences.ini"));
 }
 
 QTEST_GUILESS_MAIN(EndToEndTest)
