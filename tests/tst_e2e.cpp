@@ -62,6 +62,7 @@ class EndToEndTest : public QObject {
         environment.insert("QT_QPA_PLATFORM", "xcb");
         m_app.setProcessEnvironment(environment);
         m_app.setProgram(m_folder + "/tessaro");
+        m_app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_app.start();
         if (!m_app.waitForStarted(10000))
             return false;
@@ -70,8 +71,13 @@ class EndToEndTest : public QObject {
         while (clock.elapsed() < 15000) {
             if (!window("^Tessaro$").isEmpty())
                 return true;
+            if (m_app.state() == QProcess::NotRunning) {
+                qWarning() << "tessaro ended at start-up:" << m_app.exitStatus() << m_app.exitCode();
+                return false;
+            }
             QTest::qWait(100);
         }
+        qWarning() << "no panel window appeared; windows:" << xdotool({"search", "--name", "."});
         return false;
     }
     int stop(int signal)
@@ -149,7 +155,8 @@ void EndToEndTest::initTestCase()
     for (int n = 140; n < 180 && m_display.isEmpty(); ++n) {
         if (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)))
             continue;
-        m_xvfb.start("Xvfb", {QString(":%1").arg(n), "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        // -noreset: the server must not restart between two runs of the program.
+        m_xvfb.start("Xvfb", {QString(":%1").arg(n), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"});
         if (!m_xvfb.waitForStarted(5000))
             break;
         for (int i = 0; i < 50 && !QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)); ++i)

@@ -14,7 +14,7 @@ printf '[Window]\r\nList.Left=150\r\nList.Top=212\r\nList.Width=268\r\nList.Heig
   > "$scratch/preferences.ini"
 
 display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x700x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1024x700x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 sleep 1
 export DISPLAY=$display
