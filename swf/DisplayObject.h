@@ -2,6 +2,8 @@
 
 #include "swf/Definitions.h"
 
+#include <QHash>
+
 #include <map>
 #include <memory>
 
@@ -53,6 +55,8 @@ struct DisplayObject : DisplayProperties {
     std::map<int, std::unique_ptr<DisplayObject>> children;
 
     int buttonState = 1; // 1 up, 2 over, 4 down
+    // The clip's script variables, by name (as the movie's version compares names).
+    QHash<QString, QString> variables;
     // Expires with the object, so queued work can tell it is gone.
     std::shared_ptr<char> alive = std::make_shared<char>();
     // The player's count of live objects, kept by construction and destruction.

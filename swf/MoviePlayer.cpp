@@ -53,6 +53,7 @@ bool MoviePlayer::load(const QByteArray &file, QString *error)
     if (!movie)
         return false;
     m_movie = movie;
+    m_clock.start();
     m_background = m_movie->background;
     m_root.timeline = &m_movie->root;
     m_root.playing = true;
@@ -74,11 +75,11 @@ void MoviePlayer::unload()
 {
     m_queue.clear();
     m_root.children.clear();
+    m_root.variables.clear();
     m_root.timeline = nullptr;
     m_root.currentFrame = 0;
     m_root.playing = false;
     m_movie.reset();
-    m_variables.clear();
     m_hover.set(nullptr);
     m_pressed.set(nullptr);
     m_background = Qt::white;

@@ -2,6 +2,8 @@
 
 #include "swf/DisplayObject.h"
 
+#include <QElapsedTimer>
+
 #include <deque>
 #include <functional>
 
@@ -67,8 +69,11 @@ public:
     DisplayObject *resolveTarget(DisplayObject &from, const QString &path);
     void getUrl(const QString &url, const QString &target);
     void trace(const QString &line);
-    QHash<QString, QString> &variables() { return m_variables; }
+    // Milliseconds since the movie was loaded, for getTimer.
+    qint64 elapsedMs() const { return m_clock.elapsed(); }
     int version() const { return m_movie ? m_movie->version : 0; }
+    // A script changed what is drawn.
+    void markChanged() { m_changed = true; }
     // Charges script work against the frame's allowance; false once it is spent.
     bool spend(int units)
     {
@@ -110,7 +115,7 @@ private:
     DisplayObject m_root;
     std::deque<QueuedActions> m_queue;
     QColor m_background = Qt::white;
-    QHash<QString, QString> m_variables;
+    QElapsedTimer m_clock;
     bool m_changed = false;
     int m_objects = 0;
     int m_work = MaxWorkPerFrame;

@@ -52,6 +52,8 @@ private slots:
     void backwardJumpKeepsPersistingObjects();
     void fscommandsReachTheEvent_data();
     void fscommandsReachTheEvent();
+    void scriptsReachClipsAndValues_data();
+    void scriptsReachClipsAndValues();
     void renderingOfShapesMasksAndTransforms();
     void stageFitsTheAreaKeepingItsShape();
     void buttonsAnswerThePointer();
@@ -250,6 +252,65 @@ void SwfTest::fscommandsReachTheEvent()
     QCOMPARE(commands.count(), 1);
     QCOMPARE(commands[0][0].toString(), command);
     QCOMPARE(commands[0][1].toString(), args);
+}
+
+void SwfTest::scriptsReachClipsAndValues_data()
+{
+    using namespace as;
+    const QByteArray ball = pushString("ball") + op(0x1C); // GetVariable: the clip
+    const QByteArray traceTop = op(0x26);
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("set and get a property") << QByteArray(pushString("ball") + pushNumber(0) + pushNumber(100) + op(0x23) +
+                                                          pushString("ball") + pushNumber(0) + op(0x22) + traceTop)
+                                            << "100";
+    QTest::newRow("member of a clip") << QByteArray(ball + pushString("_totalframes") + op(0x4E) + traceTop) << "5";
+    QTest::newRow("clip method") << QByteArray(pushNumber(3) + pushNumber(1) + ball + pushString("gotoAndStop") +
+                                               op(0x52) + op(0x17) + ball + pushString("_currentframe") + op(0x4E) +
+                                               traceTop)
+                                 << "3";
+    QTest::newRow("variable by slash path, read by dots")
+        << QByteArray(pushString("/ball:score") + pushNumber(7) + op(0x1D) + pushString("_root.ball.score") + op(0x1C) +
+                      traceTop)
+        << "7";
+    QTest::newRow("member variable") << QByteArray(ball + pushString("lives") + pushNumber(3) + op(0x4F) +
+                                                   pushString("ball:lives") + op(0x1C) + traceTop)
+                                     << "3";
+    QTest::newRow("register and increment") << QByteArray(pushNumber(5) + storeRegister(1) + op(0x17) + pushRegister(1) +
+                                                          op(0x50) + traceTop)
+                                            << "6";
+    QTest::newRow("typeof a clip") << QByteArray(ball + op(0x44) + traceTop) << "movieclip";
+    QTest::newRow("a clip as text") << QByteArray(ball + traceTop) << "_level0.ball";
+    QTest::newRow("substring") << QByteArray(pushString("Tessaro") + pushNumber(2) + pushNumber(3) + op(0x15) + traceTop)
+                               << "ess";
+    QTest::newRow("bitwise and") << QByteArray(pushNumber(6) + pushNumber(3) + op(0x60) + traceTop) << "2";
+    QTest::newRow("character codes") << QByteArray(pushNumber(65) + op(0x33) + pushString("a") + op(0x32) + op(0x47) +
+                                                   traceTop)
+                                     << "A97";
+    QTest::newRow("greater and strict equality") << QByteArray(pushNumber(3) + pushNumber(2) + op(0x67) +
+                                                               pushString("3") + pushNumber(3) + op(0x66) + op(0x47) +
+                                                               traceTop)
+                                                 << "1";
+    QTest::newRow("hidden by _visible") << QByteArray(ball + pushString("_visible") + pushNumber(0) + op(0x4F) + ball +
+                                                      pushString("_visible") + op(0x4E) + traceTop)
+                                        << "false";
+}
+
+void SwfTest::scriptsReachClipsAndValues()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(QString, printed);
+    QStringList lines;
+    swf::FlashControl control;
+    connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &l) { lines << l; });
+    QByteArray clip;
+    for (int f = 0; f < 5; ++f)
+        clip += showFrame();
+    const QByteArray tags = rectangle(1, QRect(0, 0, 400, 400), Red) +
+                            sprite(10, place(Place(1, 1)) + clip) + place(Place(1, 10).named("ball")) +
+                            doAction(script) + showFrame();
+    control.setMovie(write("clips.swf", movie(tags)));
+    QCOMPARE(lines, QStringList{printed});
 }
 
 void SwfTest::renderingOfShapesMasksAndTransforms()

@@ -316,6 +316,8 @@ inline QByteArray getUrl(const QByteArray &url, const QByteArray &target)
 inline QByteArray pushString(const QByteArray &s) { Bits b; b.u8(0); b.string(s); return op(0x96, b.bytes); }
 inline QByteArray pushNumber(int v) { Bits b; b.u8(7); b.u32(quint32(v)); return op(0x96, b.bytes); }
 inline QByteArray pushTrue() { Bits b; b.u8(5); b.u8(1); return op(0x96, b.bytes); }
+inline QByteArray pushRegister(int r) { Bits b; b.u8(4); b.u8(r); return op(0x96, b.bytes); }
+inline QByteArray storeRegister(int r) { Bits b; b.u8(r); return op(0x87, b.bytes); }
 inline QByteArray trace(const QByteArray &s) { return pushString(s) + op(0x26); }
 inline QByteArray jump(int offset) { Bits b; b.u16(offset & 0xFFFF); return op(0x99, b.bytes); }
 inline QByteArray getUrl2() { Bits b; b.u8(0); return op(0x9A, b.bytes); }
