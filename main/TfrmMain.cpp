@@ -79,6 +79,8 @@ void TfrmMain::FormCreate()
     lblTime = new TTextLable(this);
     lblTime->setGeometry(PanelLayout::Time);
     lblTime->OnPaint = [this](TCustomControls *sender, QPainter &canvas) { PaintTime(sender, canvas); };
+    m_timeFont = QFont(QStringLiteral("DejaVu Sans"));
+    m_timeFont.setPixelSize(TimePixelSize);
     lblTime->setText(QStringLiteral("0:00:00"));
 
     pbSeek->OnTrack = [this](int X) { SeekTrack(X); };
@@ -191,9 +193,7 @@ void TfrmMain::PaintTime(TCustomControls *Sender, QPainter &Canvas)
 {
     const QRect R = Sender->rect();
     CopyRect(Canvas, R, m_face.bmpFace, Sender->geometry());
-    QFont timeFont(QStringLiteral("DejaVu Sans"));
-    timeFont.setPixelSize(TimePixelSize);
-    Canvas.setFont(timeFont);
+    Canvas.setFont(m_timeFont);
     Canvas.setPen(DisplayGreen);
     Canvas.drawText(R, Qt::AlignHCenter | Qt::AlignTop, static_cast<TTextLable *>(Sender)->text());
 }

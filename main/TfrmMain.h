@@ -103,6 +103,8 @@ private:
     QAction *MakeMenuItem(const char *name);
 
     TPanelFace m_face;
+    // The time display's own face, made once rather than on every paint.
+    QFont m_timeFont;
     std::array<TGbtn *, 10> m_buttons{};
     // Where the pointer grabbed the panel, relative to its top-left corner.
     std::optional<QPoint> m_dragOffset;

@@ -126,6 +126,13 @@ private:
     void pushConstants(SwfReader &r);
     void gotoFrame2(bool play, int bias);
     DisplayObject *clipAt(const QString &path);
+    // Where a variable name points: the clip that holds it, the path given, the name itself.
+    struct VariablePlace {
+        DisplayObject *owner;
+        QString path;
+        QString variable;
+    };
+    VariablePlace locate(const QString &name);
     Value getVariable(const QString &name);
     void setVariable(const QString &name, const QString &value);
     Value getProperty(DisplayObject &clip, int index);
@@ -245,21 +252,26 @@ DisplayObject *Runner::clipAt(const QString &path)
     return from ? m_player.resolveTarget(*from, path) : nullptr;
 }
 
-Value Runner::getVariable(const QString &name)
+Runner::VariablePlace Runner::locate(const QString &name)
 {
     // "path:variable", "/path:variable", dotted "_root.clip.variable", or a plain name.
-    QString path;
-    QString variable = name;
+    VariablePlace place{nullptr, QString(), name};
     const int colon = int(name.lastIndexOf(u':'));
     const int dot = int(name.lastIndexOf(u'.'));
     if (colon >= 0) {
-        path = name.left(colon);
-        variable = name.mid(colon + 1);
+        place.path = name.left(colon);
+        place.variable = name.mid(colon + 1);
     } else if (dot > 0 && m_version >= 5) {
-        path = name.left(dot);
-        variable = name.mid(dot + 1);
+        place.path = name.left(dot);
+        place.variable = name.mid(dot + 1);
     }
-    DisplayObject *owner = path.isEmpty() ? target() : clipAt(path);
+    place.owner = place.path.isEmpty() ? target() : clipAt(place.path);
+    return place;
+}
+
+Value Runner::getVariable(const QString &name)
+{
+    const auto [owner, path, variable] = locate(name);
     if (!owner)
         return Undefined{};
     if (variable.compare(QLatin1String("_root"), Qt::CaseInsensitive) == 0 ||
@@ -268,7 +280,7 @@ Value Runner::getVariable(const QString &name)
         variable.compare(QLatin1String("_parent"), Qt::CaseInsensitive) == 0 || variable.startsWith(u'/'))
         return refTo(clipAt(path.isEmpty() ? variable : path + u'/' + variable));
     const int property = propertyIndex(variable);
-    if (property >= 0 && path.isEmpty() == false)
+    if (property >= 0 && !path.isEmpty())
         return getProperty(*owner, property);
     const auto it = owner->variables.constFind(key(variable));
     if (it != owner->variables.cend())
@@ -282,18 +294,7 @@ Value Runner::getVariable(const QString &name)
 
 void Runner::setVariable(const QString &name, const QString &value)
 {
-    QString path;
-    QString variable = name;
-    const int colon = int(name.lastIndexOf(u':'));
-    const int dot = int(name.lastIndexOf(u'.'));
-    if (colon >= 0) {
-        path = name.left(colon);
-        variable = name.mid(colon + 1);
-    } else if (dot > 0 && m_version >= 5) {
-        path = name.left(dot);
-        variable = name.mid(dot + 1);
-    }
-    DisplayObject *owner = path.isEmpty() ? target() : clipAt(path);
+    const auto [owner, path, variable] = locate(name);
     if (!owner)
         return;
     const int property = propertyIndex(variable);
