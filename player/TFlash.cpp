@@ -1,5 +1,6 @@
 #include "TFlash.h"
 
+#include "player/MovieSoundOutput.h"
 #include "player/TfrmPlayer.h"
 
 #include <QAction>
@@ -16,6 +17,7 @@ TFlash::TFlash(QWidget *AOwner)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
+    m_control.setSoundOutput(MovieSoundOutput::factory());
     connect(&m_control, &swf::FlashControl::changed, this, qOverload<>(&QWidget::update));
     connect(&m_control, &swf::FlashControl::FSCommand, this, &TFlash::FlashFSCommand);
 }

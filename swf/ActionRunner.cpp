@@ -521,9 +521,8 @@ void Runner::run()
         case 0x05: if (t) m_player.gotoFrame(*t, t->currentFrame - 1, false); break;
         case 0x06: if (t) t->playing = true; break;
         case 0x07: if (t) t->playing = false; break;
-        case 0x08: // quality
-        case 0x09: // sounds arrive with the sound engine
-            break;
+        case 0x08: break; // quality: drawing is always smooth
+        case 0x09: m_player.stopSounds(); break;
         case 0x81: if (t) m_player.gotoFrame(*t, body.u16(), false); break;
         case 0x8C: if (t) m_player.gotoLabel(*t, body.string(m_version), false); break;
         case 0x9F: {

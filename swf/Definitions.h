@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPainterPath>
 
+#include <array>
 #include <map>
 #include <memory>
 #include <optional>
@@ -76,14 +77,56 @@ struct RemoveCommand {
 
 using DisplayCommand = std::variant<PlaceCommand, RemoveCommand>;
 
+// How a sound's samples are coded.
+struct SoundFormat {
+    enum Codec { PcmNative = 0, Adpcm = 1, Mp3 = 2, PcmLittle = 3 };
+    int codec = PcmLittle;
+    double rate = 44100; // samples per second per channel; code 0 is 5512.5
+    bool sixteenBit = true;
+    bool stereo = false;
+};
+
+struct EnvelopePoint {
+    qint64 position = 0; // in 44.1 kHz samples from the sound's start
+    int left = 32768;    // 0..32768
+    int right = 32768;
+};
+
+// How an event sound is started: where it begins and ends (44.1 kHz
+// samples), how often it plays, and its volume over time.
+struct SoundInfo {
+    bool stop = false;       // stops the sound instead of starting it
+    bool noMultiple = false; // not started again while it plays
+    std::optional<qint64> inPoint, outPoint;
+    int loops = 1;
+    std::vector<EnvelopePoint> envelope;
+};
+
+struct SoundStart {
+    int soundId = 0;
+    SoundInfo info;
+};
+
+// A timeline's streaming sound: one block per frame, played as the
+// timeline runs.
+struct StreamHead {
+    SoundFormat format;
+    int samplesPerBlock = 0;
+};
+
 struct Frame {
     std::vector<DisplayCommand> display;
     std::vector<QByteArray> actions;
+    std::vector<SoundStart> sounds;
+    QByteArray streamBlock; // this frame's part of the streaming sound, if any
 };
 
 struct Timeline {
     std::vector<Frame> frames;
     QHash<QString, int> labels; // lower-cased label to frame
+    std::optional<StreamHead> stream;
+    // Many timelines declare a stream and never send a block.
+    bool hasStreamBlocks = false;
 };
 
 struct Character {
@@ -127,9 +170,13 @@ struct ButtonAction {
 };
 
 struct ButtonDef : Character {
+    // The transitions a button can play a sound for.
+    enum SoundTransition { OverToUp, UpToOver, OverToDown, DownToOver, SoundTransitions };
+
     std::vector<ButtonRecord> records;
     std::vector<ButtonAction> actions;
     bool trackAsMenu = false;
+    std::array<std::optional<SoundStart>, SoundTransitions> sounds;
 };
 
 struct FontDef : Character {
@@ -154,6 +201,12 @@ struct TextDef : Character {
     QRectF bounds;
     QTransform matrix;
     std::vector<TextRecord> records;
+};
+
+struct SoundDef : Character {
+    SoundFormat format;
+    qint64 sampleCount = 0; // per channel, as declared
+    QByteArray data;
 };
 
 struct EditTextDef : Character {

@@ -10,6 +10,8 @@ namespace {
 constexpr double MinFrameRate = 0.01;
 constexpr double MaxFrameRate = 120;
 constexpr int MaxStageSide = 8192;
+// Frames run (not drawn) in one tick to catch up with the sound.
+constexpr int MaxCatchUpFrames = 120;
 
 QColor fromColorRef(int color)
 {
@@ -27,12 +29,28 @@ FlashControl::FlashControl(QObject *parent)
     m_player.onTrace = [this](const QString &line) { emit Trace(line); };
 }
 
-FlashControl::~FlashControl() = default;
+FlashControl::~FlashControl()
+{
+    m_output.reset(); // stops pulling the mixer before anything else goes
+}
+
+void FlashControl::setSoundOutput(SoundOutputFactory factory)
+{
+    m_outputFactory = std::move(factory);
+    m_player.setSoundMixer(m_outputFactory ? &m_mixer : nullptr);
+}
+
+void FlashControl::startOutputIfSounding()
+{
+    if (m_outputFactory && !m_output && m_mixer.active())
+        m_output = m_outputFactory(m_mixer);
+}
 
 void FlashControl::setMovie(const QString &path)
 {
     m_movieName = path;
     m_renderer.reset();
+    m_output.reset(); // nothing sounds, or runs, without a movie
     m_player.unload();
     updateTimer();
     emit changed();
@@ -51,6 +69,7 @@ void FlashControl::setMovie(const QString &path)
     }
     m_renderer = std::make_unique<Renderer>(*m_player.movie());
     updateTimer();
+    startOutputIfSounding();
     notifyIfChanged();
 }
 
@@ -81,6 +100,7 @@ void FlashControl::Play()
 {
     if (m_player.loaded())
         m_player.play();
+    startOutputIfSounding();
 }
 
 void FlashControl::Stop()
@@ -94,6 +114,7 @@ void FlashControl::GotoFrame(int frame)
     if (!m_player.loaded())
         return;
     m_player.gotoFrame(frame);
+    startOutputIfSounding();
     notifyIfChanged();
 }
 
@@ -113,8 +134,35 @@ void FlashControl::updateTimer()
 
 void FlashControl::advanceFrame()
 {
-    m_player.advance();
+    if (!followStream())
+        m_player.advance();
+    startOutputIfSounding();
     notifyIfChanged();
+}
+
+bool FlashControl::followStream()
+{
+    const qint64 heard = m_output ? m_output->heardFrames() : -1;
+    if (heard < 0)
+        return false;
+    std::optional<SoundMixer::StreamPosition> position = m_mixer.streamPosition(m_player.rootStreamKey(), heard);
+    if (!position)
+        return false;
+    for (int step = 0; step < MaxCatchUpFrames; ++step) {
+        if (position->generation != m_streamGeneration) {
+            // The stream began again where the timeline now is.
+            m_streamGeneration = position->generation;
+            m_streamAdvances = 0;
+        }
+        if (m_streamAdvances >= position->framesHeard)
+            break;
+        m_player.advance();
+        ++m_streamAdvances;
+        position = m_mixer.streamPosition(m_player.rootStreamKey(), heard);
+        if (!position)
+            break;
+    }
+    return true;
 }
 
 void FlashControl::notifyIfChanged()

@@ -2,6 +2,8 @@
 
 #include "swf/MoviePlayer.h"
 #include "swf/Renderer.h"
+#include "swf/SoundMixer.h"
+#include "swf/SoundOutput.h"
 
 #include <QImage>
 #include <QObject>
@@ -31,6 +33,13 @@ public:
     explicit FlashControl(QObject *parent = nullptr);
     ~FlashControl() override;
 
+    // Gives the control a voice: from now on movies' sounds are mixed and
+    // an output is made by factory whenever one starts to sound. Without
+    // it the control is silent and keeps time by its timer alone.
+    void setSoundOutput(SoundOutputFactory factory);
+    // The movie's sounds, for inspection.
+    const SoundMixer &mixer() const { return m_mixer; }
+
     // The last value written, empty before the first.
     QString Movie() const { return m_movieName; }
     // Loads the movie at path; "res://" leaves no movie. Throws MovieError
@@ -49,7 +58,9 @@ public:
     void GotoFrame(int frame);
     int CurrentFrame() const { return FrameNum(); }
 
-    // One frame of the movie's clock, as the timer runs it.
+    // One tick of the movie's clock, as the timer runs it: the next frame,
+    // or, while the root timeline streams sound, the frame being heard
+    // (frames in between are run but not drawn).
     void advanceFrame();
     // The stage fitted into area keeping its aspect ratio, centred, with the
     // background colour around it.
@@ -76,7 +87,17 @@ private:
     QTransform stageToArea(const QRect &area) const;
     void notifyIfChanged();
     void updateTimer();
+    void startOutputIfSounding();
+    // Advances the root to the frame its streaming sound has reached; false
+    // when no stream leads.
+    bool followStream();
 
+    // The mixer outlives the player that feeds it and the output that pulls it.
+    SoundMixer m_mixer;
+    SoundOutputFactory m_outputFactory;
+    std::unique_ptr<SoundOutput> m_output;
+    int m_streamGeneration = 0;
+    qint64 m_streamAdvances = 0;
     MoviePlayer m_player;
     std::unique_ptr<Renderer> m_renderer;
     QTimer m_timer;

@@ -3,6 +3,7 @@
 #include "swf/Decompress.h"
 #include "swf/Definitions.h"
 #include "swf/ShapeParser.h"
+#include "swf/SoundTags.h"
 
 namespace swf {
 
@@ -11,11 +12,12 @@ namespace {
 enum Tag {
     TagEnd = 0, TagShowFrame = 1, TagDefineShape = 2, TagPlaceObject = 4, TagRemoveObject = 5,
     TagDefineBits = 6, TagDefineButton = 7, TagJPEGTables = 8, TagSetBackgroundColor = 9,
-    TagDefineFont = 10, TagDefineText = 11, TagDoAction = 12, TagDefineBitsLossless = 20,
+    TagDefineFont = 10, TagDefineText = 11, TagDoAction = 12, TagDefineSound = 14, TagStartSound = 15,
+    TagDefineButtonSound = 17, TagSoundStreamHead = 18, TagSoundStreamBlock = 19, TagDefineBitsLossless = 20,
     TagDefineBitsJPEG2 = 21, TagDefineShape2 = 22, TagPlaceObject2 = 26, TagRemoveObject2 = 28,
     TagDefineShape3 = 32, TagDefineText2 = 33, TagDefineButton2 = 34, TagDefineBitsJPEG3 = 35,
     TagDefineBitsLossless2 = 36, TagDefineEditText = 37, TagDefineSprite = 39, TagFrameLabel = 43,
-    TagDefineMorphShape = 46, TagDefineFont2 = 48, TagDoInitAction = 59, TagPlaceObject3 = 70,
+    TagSoundStreamHead2 = 45, TagDefineMorphShape = 46, TagDefineFont2 = 48, TagDoInitAction = 59, TagPlaceObject3 = 70,
     TagDefineFont3 = 75, TagDefineShape4 = 83, TagDefineMorphShape2 = 84, TagDefineBitsJPEG4 = 90,
 };
 
@@ -131,6 +133,25 @@ struct Parser {
                 body.u16();
                 frame.actions.push_back(body.rest());
                 break;
+            case TagStartSound: {
+                SoundStart start;
+                start.soundId = body.u16();
+                start.info = ReadSoundInfo(body);
+                if (!body.overrun())
+                    frame.sounds.push_back(std::move(start));
+                break;
+            }
+            case TagSoundStreamHead:
+            case TagSoundStreamHead2:
+                if (!timeline.stream)
+                    timeline.stream = ReadStreamHead(body);
+                break;
+            case TagSoundStreamBlock:
+                if (timeline.stream && frame.streamBlock.isEmpty()) {
+                    frame.streamBlock = body.rest();
+                    timeline.hasStreamBlocks = true;
+                }
+                break;
             case TagFrameLabel: {
                 const QString label = body.string(movie.version).toLower();
                 if (!timeline.labels.contains(label))
@@ -194,6 +215,8 @@ struct Parser {
         case TagDefineText:
         case TagDefineText2: readText(code, r); break;
         case TagDefineEditText: readEditText(r); break;
+        case TagDefineSound: define(ReadDefineSound(r)); break;
+        case TagDefineButtonSound: ReadButtonSounds(r, movie); break;
         default: break;
         }
     }

@@ -1,6 +1,7 @@
 #include "MoviePlayer.h"
 
 #include "swf/ActionRunner.h"
+#include "swf/SoundMixer.h"
 
 #include <QRegularExpression>
 
@@ -58,15 +59,20 @@ bool MoviePlayer::load(const QByteArray &file, QString *error)
     m_root.timeline = &m_movie->root;
     m_root.playing = true;
     m_root.currentFrame = 0;
+    if (m_sound)
+        m_sound->setMovie(m_movie);
+    if (m_root.timeline->hasStreamBlocks)
+        m_streamClips.push_back({Tracked{&m_root, m_root.alive}, rootStreamKey()});
     if (m_root.frameCount() > 0) {
         Created created;
         applyFrame(m_root, 0, created);
-        enqueueFrameActions(m_root, 0);
+        enterFrame(m_root, 0);
         for (const Tracked &clip : created)
             if (DisplayObject *c = clip.get())
-                enqueueFrameActions(*c, 0);
+                enterFrame(*c, 0);
         runQueue();
     }
+    updateStreams();
     m_changed = true;
     return true;
 }
@@ -74,6 +80,9 @@ bool MoviePlayer::load(const QByteArray &file, QString *error)
 void MoviePlayer::unload()
 {
     m_queue.clear();
+    m_streamClips.clear();
+    if (m_sound)
+        m_sound->setMovie(nullptr);
     m_root.children.clear();
     m_root.variables.clear();
     m_root.timeline = nullptr;
@@ -107,6 +116,56 @@ void MoviePlayer::gotoFrame(int frame)
         return;
     gotoFrame(m_root, frame, m_root.playing);
     runQueue();
+}
+
+void MoviePlayer::play()
+{
+    m_root.playing = true;
+    updateStreams();
+}
+
+void MoviePlayer::stop()
+{
+    m_root.playing = false;
+    updateStreams();
+}
+
+void MoviePlayer::stopSounds()
+{
+    if (!m_sound)
+        return;
+    m_sound->stopSounds();
+    // Streams come back when their timelines next move.
+    for (StreamClip &stream : m_streamClips)
+        if (const DisplayObject *clip = stream.clip.get())
+            stream.lastFrame = clip->currentFrame;
+}
+
+void MoviePlayer::updateStreams()
+{
+    if (!m_sound)
+        return;
+    for (auto it = m_streamClips.begin(); it != m_streamClips.end();) {
+        DisplayObject *clip = it->clip.get();
+        if (!clip) {
+            m_sound->stopStream(it->key);
+            it = m_streamClips.erase(it);
+            continue;
+        }
+        const int frame = clip->currentFrame;
+        if (!clip->playing) {
+            m_sound->stopStream(it->key);
+        } else if (frame != it->lastFrame) {
+            // A stopped stream, or one whose timeline jumped, starts again
+            // where the timeline now is.
+            const bool inStep = it->lastFrame >= 0 && frame == (it->lastFrame + 1) % clip->frameCount() &&
+                                m_sound->streamPlaying(it->key);
+            if (!inStep)
+                m_sound->startStream(it->key, *clip->timeline, frame);
+        }
+        it->lastFrame = frame;
+        ++it;
+    }
 }
 
 void MoviePlayer::advanceClip(DisplayObject &clip)
@@ -158,11 +217,21 @@ void MoviePlayer::goTo(DisplayObject &clip, int target)
         rebuildTo(clip, target, created);
     }
     clip.currentFrame = target;
-    enqueueFrameActions(clip, target);
+    enterFrame(clip, target);
     for (const Tracked &t : created)
         if (DisplayObject *c = t.get())
-            enqueueFrameActions(*c, 0);
+            enterFrame(*c, 0);
     m_changed = true;
+}
+
+void MoviePlayer::enterFrame(DisplayObject &clip, int frame)
+{
+    enqueueFrameActions(clip, frame);
+    if (!m_sound || !clip.isSprite() || frame < 0 || frame >= clip.frameCount())
+        return;
+    for (const SoundStart &start : clip.timeline->frames[size_t(frame)].sounds)
+        if (const auto *sound = dynamic_cast<const SoundDef *>(m_movie->character(start.soundId)))
+            m_sound->startSound(*sound, start.info);
 }
 
 void MoviePlayer::enqueueFrameActions(DisplayObject &clip, int frame)
@@ -228,6 +297,8 @@ std::unique_ptr<DisplayObject> MoviePlayer::instantiate(DisplayObject &parent, i
         Tracked t;
         t.set(object.get());
         created.push_back(t);
+        if (sprite->timeline.hasStreamBlocks)
+            m_streamClips.push_back({t, object->alive.get()});
         if (object->frameCount() > 0)
             applyFrame(*object, 0, created);
     } else if (dynamic_cast<const ButtonDef *>(character)) {
@@ -306,8 +377,32 @@ void MoviePlayer::rebuildButton(DisplayObject &button)
     }
     for (const Tracked &t : created)
         if (DisplayObject *c = t.get())
-            enqueueFrameActions(*c, 0);
+            enterFrame(*c, 0);
     m_changed = true;
+}
+
+void MoviePlayer::setButtonState(DisplayObject &button, int state)
+{
+    const int from = button.buttonState;
+    button.buttonState = state;
+    rebuildButton(button);
+    const ButtonDef *def = button.button();
+    if (!def || !m_sound)
+        return;
+    int transition = -1;
+    if (from == 2 && state == 1)
+        transition = ButtonDef::OverToUp;
+    else if (from == 1 && state == 2)
+        transition = ButtonDef::UpToOver;
+    else if (from == 2 && state == 4)
+        transition = ButtonDef::OverToDown;
+    else if (from == 4 && state == 2)
+        transition = ButtonDef::DownToOver;
+    if (transition < 0 || !def->sounds[size_t(transition)])
+        return;
+    const SoundStart &start = *def->sounds[size_t(transition)];
+    if (const auto *sound = dynamic_cast<const SoundDef *>(m_movie->character(start.soundId)))
+        m_sound->startSound(*sound, start.info);
 }
 
 void MoviePlayer::runQueue()
@@ -321,6 +416,7 @@ void MoviePlayer::runQueue()
             RunActions(*this, *next.clip, next.actions);
     }
     m_queue.clear();
+    updateStreams();
 }
 
 DisplayObject *MoviePlayer::resolveTarget(DisplayObject &from, const QString &path)
@@ -409,13 +505,11 @@ void MoviePlayer::pointerMove(const QPointF &stage)
     DisplayObject *hover = m_hover.get();
     if (under != hover) {
         if (hover) {
-            hover->buttonState = 1;
-            rebuildButton(*hover);
+            setButtonState(*hover, 1);
             runButtonActions(*hover, 0x0002);
         }
         if (under) {
-            under->buttonState = m_pressed.get() == under ? 4 : 2;
-            rebuildButton(*under);
+            setButtonState(*under, m_pressed.get() == under ? 4 : 2);
             runButtonActions(*under, 0x0001);
         }
         m_hover.set(under);
@@ -428,8 +522,7 @@ void MoviePlayer::pointerPress(const QPointF &stage)
     pointerMove(stage);
     if (DisplayObject *hover = m_hover.get()) {
         m_pressed.set(hover);
-        hover->buttonState = 4;
-        rebuildButton(*hover);
+        setButtonState(*hover, 4);
         runButtonActions(*hover, 0x0004);
         runQueue();
     }
@@ -443,8 +536,7 @@ void MoviePlayer::pointerRelease(const QPointF &stage)
     if (!pressed)
         return;
     const bool inside = pressed == m_hover.get();
-    pressed->buttonState = inside ? 2 : 1;
-    rebuildButton(*pressed);
+    setButtonState(*pressed, inside ? 2 : 1);
     if (inside)
         runButtonActions(*pressed, 0x0008);
     runQueue();

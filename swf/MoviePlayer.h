@@ -9,6 +9,8 @@
 
 namespace swf {
 
+class SoundMixer;
+
 // A running movie: the display tree and its timelines, advanced one frame at
 // a time. Frames count from 0. Display changes of a frame are applied first,
 // then its actions run; a clip placed on a frame runs its first frame's
@@ -28,6 +30,11 @@ public:
 
     MoviePlayer() = default;
 
+    // Where the movie's sounds go; none by default, and the movie is silent.
+    void setSoundMixer(SoundMixer *mixer) { m_sound = mixer; }
+    // The key of the root's streaming sound in the mixer.
+    const void *rootStreamKey() const { return m_root.alive.get(); }
+
     // Loads a movie from its bytes and shows its first frame; false with a
     // reason when the bytes are not a readable movie.
     bool load(const QByteArray &file, QString *error);
@@ -41,8 +48,8 @@ public:
     int currentFrame() const { return m_root.currentFrame; }
     int totalFrames() const { return m_root.frameCount(); }
     bool playing() const { return m_root.playing; }
-    void play() { m_root.playing = true; }
-    void stop() { m_root.playing = false; }
+    void play();
+    void stop();
     // Shows the frame (clamped to the movie); playing or halted stays as it was.
     void gotoFrame(int frame);
 
@@ -69,6 +76,7 @@ public:
     DisplayObject *resolveTarget(DisplayObject &from, const QString &path);
     void getUrl(const QString &url, const QString &target);
     void trace(const QString &line);
+    void stopSounds();
     // Milliseconds since the movie was loaded, for getTimer.
     qint64 elapsedMs() const { return m_clock.elapsed(); }
     int version() const { return m_movie ? m_movie->version : 0; }
@@ -99,7 +107,12 @@ private:
     // frame's actions run after the frame's own.
     using Created = std::vector<Tracked>;
 
+    // A clip has reached a frame: queue its actions and start its sounds.
+    void enterFrame(DisplayObject &clip, int frame);
     void enqueueFrameActions(DisplayObject &clip, int frame);
+    // Starts, moves or stops each streaming sound to match its timeline.
+    void updateStreams();
+    void setButtonState(DisplayObject &button, int state);
     void advanceClip(DisplayObject &clip);
     void goTo(DisplayObject &clip, int target);
     void applyFrame(DisplayObject &clip, int frame, Created &created);
@@ -114,6 +127,14 @@ private:
     std::shared_ptr<MovieDef> m_movie;
     DisplayObject m_root;
     std::deque<QueuedActions> m_queue;
+    SoundMixer *m_sound = nullptr;
+    // Clips whose timeline streams sound, and the frame each showed last.
+    struct StreamClip {
+        Tracked clip;
+        const void *key = nullptr;
+        int lastFrame = -1;
+    };
+    std::vector<StreamClip> m_streamClips;
     QColor m_background = Qt::white;
     QElapsedTimer m_clock;
     bool m_changed = false;

@@ -12,7 +12,7 @@ packages=(
   gstreamer1.0-pulseaudio gstreamer1.0-alsa gstreamer1.0-tools
   gstreamer1.0-plugins-base-apps
   fluid-soundfont-gm
-  zlib1g-dev liblzma-dev
+  zlib1g-dev liblzma-dev libmpg123-dev
   xvfb xauth imagemagick xdotool x11-utils
   fonts-dejavu-core
 )

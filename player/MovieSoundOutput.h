@@ -1,0 +1,43 @@
+#pragma once
+
+#include "player/GstHandles.h"
+#include "swf/SoundOutput.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <memory>
+
+namespace swf {
+class SoundMixer;
+}
+
+// Plays a movie's mixed sound through GStreamer: an app source pulls the
+// mixer in small blocks, so what is queued ahead stays short. The process's
+// wave-output volume scales each channel. Where no audio device opens,
+// GStreamer's automatic sink falls back to a clock-synchronised fake one,
+// so the sound is still consumed in real time.
+class MovieSoundOutput : public swf::SoundOutput {
+public:
+    static constexpr int BlockFrames = 1024;
+
+    explicit MovieSoundOutput(swf::SoundMixer &mixer);
+    ~MovieSoundOutput() override;
+    MovieSoundOutput(const MovieSoundOutput &) = delete;
+    MovieSoundOutput &operator=(const MovieSoundOutput &) = delete;
+
+    qint64 heardFrames() const override;
+
+    static swf::SoundOutputFactory factory();
+
+private:
+    static void onNeedData(GstElement *source, guint length, gpointer self);
+    void pushBlock();
+
+    swf::SoundMixer &m_mixer;
+    GstElementPtr m_pipeline;
+    GstElement *m_source = nullptr; // owned by the pipeline
+    qint64 m_pushed = 0;            // streaming thread only
+    std::atomic<std::uint32_t> m_volume;
+    std::unique_ptr<QObject> m_connections;
+};

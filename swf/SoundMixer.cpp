@@ -1,0 +1,227 @@
+#include "SoundMixer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace swf {
+
+namespace {
+
+// Blocks one mix call may decode for one stream: enough for any real
+// movie, and a bound for a timeline whose blocks decode to nothing.
+constexpr int MaxBlocksPerMix = 64;
+
+// The envelope's level (0..32768) for each channel at a position.
+std::pair<int, int> envelopeAt(const std::vector<EnvelopePoint> &envelope, qint64 position)
+{
+    if (envelope.empty())
+        return {32768, 32768};
+    if (position <= envelope.front().position)
+        return {envelope.front().left, envelope.front().right};
+    for (size_t i = 1; i < envelope.size(); ++i) {
+        const EnvelopePoint &a = envelope[i - 1], &b = envelope[i];
+        if (position < b.position) {
+            const double t = double(position - a.position) / double(b.position - a.position);
+            return {int(a.left + (b.left - a.left) * t), int(a.right + (b.right - a.right) * t)};
+        }
+    }
+    return {envelope.back().left, envelope.back().right};
+}
+
+} // namespace
+
+struct SoundMixer::Voice {
+    int soundId = 0;
+    std::shared_ptr<const std::vector<int16_t>> samples;
+    std::vector<EnvelopePoint> envelope;
+    qint64 begin = 0, end = 0; // sample frames of the sound that play
+    qint64 position = 0;       // next sample frame
+    int loopsLeft = 1;
+};
+
+struct SoundMixer::Stream {
+    const void *key = nullptr;
+    const Timeline *timeline = nullptr;
+    StreamHead head;
+    std::unique_ptr<SoundDecoder> decoder;
+    int nextBlock = 0;
+    double framesPerBlock = 0; // output sample frames per timeline frame
+    std::vector<int16_t> pending;
+    size_t pendingAt = 0;
+    qint64 startedAt = 0; // the mix position of the stream's first sample
+    int generation = 0;
+};
+
+SoundMixer::SoundMixer() = default;
+SoundMixer::~SoundMixer() = default;
+
+void SoundMixer::mix(int16_t *out, int frames)
+{
+    std::vector<int32_t> sum(size_t(std::max(frames, 0)) * 2, 0);
+    std::lock_guard lock(m_mutex);
+    for (auto &voice : m_voices)
+        mixVoice(*voice, sum.data(), frames);
+    m_voices.erase(std::remove_if(m_voices.begin(), m_voices.end(),
+                                  [](const auto &v) { return v->loopsLeft <= 0; }),
+                   m_voices.end());
+    for (auto &stream : m_streams)
+        mixStream(*stream, sum.data(), frames);
+    for (size_t i = 0; i < sum.size(); ++i)
+        out[i] = int16_t(std::clamp(sum[i], -32768, 32767));
+    m_mixed += std::max(frames, 0);
+}
+
+void SoundMixer::mixVoice(Voice &voice, int32_t *sum, int frames)
+{
+    const int16_t *samples = voice.samples->data();
+    for (int f = 0; f < frames && voice.loopsLeft > 0; ++f) {
+        if (voice.position >= voice.end) {
+            voice.position = voice.begin;
+            if (--voice.loopsLeft <= 0)
+                break;
+        }
+        int left = samples[voice.position * 2], right = samples[voice.position * 2 + 1];
+        if (!voice.envelope.empty()) {
+            const auto [l, r] = envelopeAt(voice.envelope, voice.position);
+            left = left * l / 32768;
+            right = right * r / 32768;
+        }
+        sum[f * 2] += left;
+        sum[f * 2 + 1] += right;
+        ++voice.position;
+    }
+}
+
+void SoundMixer::mixStream(Stream &stream, int32_t *sum, int frames)
+{
+    const auto available = [&stream] { return (stream.pending.size() - stream.pendingAt) / 2; };
+    const int blockCount = int(stream.timeline->frames.size());
+    for (int blocks = 0; available() < size_t(frames) && blocks < MaxBlocksPerMix && blockCount > 0; ++blocks) {
+        if (stream.pendingAt > 0) {
+            stream.pending.erase(stream.pending.begin(), stream.pending.begin() + std::ptrdiff_t(stream.pendingAt));
+            stream.pendingAt = 0;
+        }
+        const QByteArray &block = stream.timeline->frames[size_t(stream.nextBlock)].streamBlock;
+        if (block.isEmpty())
+            stream.pending.resize(stream.pending.size() + size_t(std::lround(stream.framesPerBlock)) * 2, 0);
+        else
+            stream.decoder->decode(StreamBlockAudio(stream.head, block), stream.pending);
+        // The picture loops, so the sound read ahead loops with it.
+        stream.nextBlock = (stream.nextBlock + 1) % blockCount;
+    }
+    const size_t count = std::min(available(), size_t(frames));
+    const int16_t *from = stream.pending.data() + stream.pendingAt;
+    for (size_t i = 0; i < count * 2; ++i)
+        sum[i] += from[i];
+    stream.pendingAt += count * 2;
+}
+
+qint64 SoundMixer::mixedFrames() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_mixed;
+}
+
+void SoundMixer::setMovie(std::shared_ptr<const MovieDef> movie)
+{
+    std::lock_guard lock(m_mutex);
+    m_voices.clear();
+    m_streams.clear();
+    m_decoded.clear();
+    m_movie = std::move(movie);
+}
+
+void SoundMixer::startStream(const void *key, const Timeline &timeline, int frame)
+{
+    if (!m_movie || !timeline.stream || timeline.frames.empty() || m_movie->frameRate <= 0)
+        return;
+    auto stream = std::make_unique<Stream>();
+    stream->key = key;
+    stream->timeline = &timeline;
+    stream->head = *timeline.stream;
+    stream->decoder = std::make_unique<SoundDecoder>(stream->head.format);
+    stream->nextBlock = std::clamp(frame, 0, int(timeline.frames.size()) - 1);
+    stream->framesPerBlock = Rate / m_movie->frameRate;
+    std::lock_guard lock(m_mutex);
+    stream->startedAt = m_mixed;
+    stream->generation = ++m_generation;
+    const auto it = std::find_if(m_streams.begin(), m_streams.end(), [key](const auto &s) { return s->key == key; });
+    if (it != m_streams.end())
+        *it = std::move(stream);
+    else
+        m_streams.push_back(std::move(stream));
+}
+
+void SoundMixer::stopStream(const void *key)
+{
+    std::lock_guard lock(m_mutex);
+    m_streams.erase(std::remove_if(m_streams.begin(), m_streams.end(), [key](const auto &s) { return s->key == key; }),
+                    m_streams.end());
+}
+
+bool SoundMixer::streamPlaying(const void *key) const
+{
+    std::lock_guard lock(m_mutex);
+    return std::any_of(m_streams.begin(), m_streams.end(), [key](const auto &s) { return s->key == key; });
+}
+
+std::optional<SoundMixer::StreamPosition> SoundMixer::streamPosition(const void *key, qint64 heardFrames) const
+{
+    std::lock_guard lock(m_mutex);
+    for (const auto &stream : m_streams)
+        if (stream->key == key)
+            return StreamPosition{stream->generation,
+                                  qint64(double(std::max<qint64>(heardFrames - stream->startedAt, 0)) /
+                                         stream->framesPerBlock)};
+    return std::nullopt;
+}
+
+void SoundMixer::startSound(const SoundDef &sound, const SoundInfo &info)
+{
+    if (info.stop) {
+        std::lock_guard lock(m_mutex);
+        m_voices.erase(std::remove_if(m_voices.begin(), m_voices.end(),
+                                      [&sound](const auto &v) { return v->soundId == sound.id; }),
+                       m_voices.end());
+        return;
+    }
+    if (!m_movie)
+        return;
+    auto &decoded = m_decoded[&sound];
+    if (!decoded)
+        decoded = std::make_shared<const std::vector<int16_t>>(DecodeSound(sound, MaxEventFrames));
+    const qint64 length = qint64(decoded->size() / 2);
+    auto voice = std::make_unique<Voice>();
+    voice->soundId = sound.id;
+    voice->samples = decoded;
+    voice->envelope = info.envelope;
+    voice->begin = std::clamp<qint64>(info.inPoint.value_or(0), 0, length);
+    voice->end = std::clamp<qint64>(info.outPoint.value_or(length), voice->begin, length);
+    voice->position = voice->begin;
+    voice->loopsLeft = std::max(info.loops, 1);
+    if (voice->end <= voice->begin)
+        return;
+    std::lock_guard lock(m_mutex);
+    const bool playing =
+        std::any_of(m_voices.begin(), m_voices.end(), [&sound](const auto &v) { return v->soundId == sound.id; });
+    if (info.noMultiple && playing)
+        return;
+    if (int(m_voices.size()) >= MaxVoices)
+        m_voices.erase(m_voices.begin()); // the oldest gives way
+    m_voices.push_back(std::move(voice));
+}
+
+void SoundMixer::stopSounds()
+{
+    std::lock_guard lock(m_mutex);
+    m_voices.clear();
+    m_streams.clear();
+}
+
+bool SoundMixer::active() const
+{
+    std::lock_guard lock(m_mutex);
+    return !m_voices.empty() || !m_streams.empty();
+}
+
+} // namespace swf

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "swf/Definitions.h"
+#include "swf/SoundDecoder.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace swf {
+
+// Mixes a movie's sounds into one 44.1 kHz stereo stream: event sounds,
+// and the streaming sound of each timeline that plays one. The output pulls
+// mix() from its own thread; everything else is called from the movie's
+// thread. A stream reads its timeline's blocks ahead of the picture, so the
+// picture can follow what is heard.
+class SoundMixer {
+public:
+    static constexpr int Rate = SoundDecoder::OutputRate;
+    static constexpr int MaxVoices = 32;
+    // Longest event sound kept decoded, in sample frames.
+    static constexpr qint64 MaxEventFrames = qint64(300) * Rate;
+
+    SoundMixer();
+    ~SoundMixer();
+    SoundMixer(const SoundMixer &) = delete;
+    SoundMixer &operator=(const SoundMixer &) = delete;
+
+    // Fills frames sample frames (left, right, ...); silence where nothing plays.
+    void mix(int16_t *out, int frames);
+    // Sample frames mixed so far.
+    qint64 mixedFrames() const;
+
+    // Silences everything and forgets the decoded sounds; the definitions
+    // of movie stay alive while the output may still read them.
+    void setMovie(std::shared_ptr<const MovieDef> movie);
+
+    // Starts (or restarts) the stream of the timeline known by key, from
+    // frame, which is the frame being shown now.
+    void startStream(const void *key, const Timeline &timeline, int frame);
+    void stopStream(const void *key);
+    bool streamPlaying(const void *key) const;
+    struct StreamPosition {
+        int generation = 0;   // changes whenever the stream is started again
+        qint64 framesHeard = 0; // whole timeline frames heard since it started
+    };
+    // Where the stream is once the output has played heardFrames sample
+    // frames of the mix; nothing when the stream is not playing.
+    std::optional<StreamPosition> streamPosition(const void *key, qint64 heardFrames) const;
+
+    // Starts an event sound as info says (or stops it).
+    void startSound(const SoundDef &sound, const SoundInfo &info);
+    // Stops every sound, streams included.
+    void stopSounds();
+    // True while anything plays.
+    bool active() const;
+
+private:
+    struct Voice;
+    struct Stream;
+
+    void mixVoice(Voice &voice, int32_t *sum, int frames);
+    void mixStream(Stream &stream, int32_t *sum, int frames);
+
+    mutable std::mutex m_mutex;
+    std::shared_ptr<const MovieDef> m_movie;
+    std::vector<std::unique_ptr<Voice>> m_voices;
+    std::vector<std::unique_ptr<Stream>> m_streams;
+    qint64 m_mixed = 0;
+    int m_generation = 0;
+    // Only the movie's thread touches the decoded sounds.
+    std::map<const SoundDef *, std::shared_ptr<const std::vector<int16_t>>> m_decoded;
+};
+
+} // namespace swf

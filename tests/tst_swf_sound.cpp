@@ -1,0 +1,477 @@
+// Movie sound: decoding each codec, mixing event sounds, streams that stay in
+// step with their timelines, and the real output.
+#include "MediaFiles.h"
+#include "SoundWriter.h"
+#include "TestFiles.h"
+#include "player/MovieSoundOutput.h"
+#include "platform/WaveVolume.h"
+#include "swf/FlashControl.h"
+#include "swf/SoundDecoder.h"
+#include "swf/SoundMixer.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+using namespace SwfWriter;
+namespace snd = SwfWriter::sound;
+
+namespace {
+
+constexpr int Rate = swf::SoundMixer::Rate;
+// At 12 frames a second, one frame is exactly this many 44.1 kHz samples.
+constexpr int FrameSamples = Rate / 12;
+
+std::vector<int16_t> sine(double frequency, int rate, int count, double amplitude = 12000)
+{
+    std::vector<int16_t> samples(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        samples[size_t(i)] = int16_t(std::lround(amplitude * std::sin(2 * M_PI * frequency * i / rate)));
+    return samples;
+}
+
+// Cycles per second of the left channel of 44.1 kHz stereo, timed from its
+// first rise through zero to its last (codecs pad the ends with silence).
+double frequencyOf(const std::vector<int16_t> &stereo)
+{
+    int rises = 0;
+    size_t first = 0, last = 0;
+    bool low = false;
+    for (size_t i = 0; i < stereo.size(); i += 2) {
+        if (stereo[i] < -1000) {
+            low = true;
+        } else if (stereo[i] > 1000 && low) {
+            low = false;
+            (rises++ == 0 ? first : last) = i / 2;
+        }
+    }
+    return rises > 1 ? (rises - 1) / (double(last - first) / Rate) : 0;
+}
+
+std::vector<int16_t> mix(swf::SoundMixer &mixer, int frames)
+{
+    std::vector<int16_t> out(size_t(frames) * 2);
+    mixer.mix(out.data(), frames);
+    return out;
+}
+
+// A stream whose every frame holds one constant level, 1000 times the frame
+// number plus one, so what is heard tells which frame it belongs to.
+QByteArray levelStream(int frames, const QByteArray &extraOnFrame2 = {})
+{
+    QByteArray tags = snd::streamHead({snd::Pcm, Rate}, FrameSamples);
+    for (int f = 0; f < frames; ++f) {
+        tags += snd::streamBlock(snd::pcm16(std::vector<int16_t>(FrameSamples, int16_t(1000 * (f + 1)))));
+        if (f == 2)
+            tags += extraOnFrame2;
+        tags += showFrame();
+    }
+    return movie(tags, 6, QSize(100, 100), 12);
+}
+
+int levelAt(const std::vector<int16_t> &stereo, int frame)
+{
+    return stereo[size_t(frame) * 2];
+}
+
+// An output that plays (mixes and hears at once) when the test says.
+class FakeOutput : public swf::SoundOutput {
+public:
+    explicit FakeOutput(swf::SoundMixer &mixer) : m_mixer(mixer) {}
+    qint64 heardFrames() const override { return m_heard; }
+    void play(int frames)
+    {
+        mix(m_mixer, frames);
+        m_heard += frames;
+    }
+
+private:
+    swf::SoundMixer &m_mixer;
+    qint64 m_heard = 0;
+};
+
+} // namespace
+
+class SwfSoundTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        TestFiles::write(path, bytes);
+        return path;
+    }
+
+    // A mono sine encoded as bare MP3 frames by GStreamer.
+    QByteArray mp3Sine(double seconds, int rate)
+    {
+        const QString path = m_dir.filePath(QStringLiteral("sine%1.mp3").arg(rate));
+        const bool made = MediaFiles::make(
+            QStringLiteral("audiotestsrc wave=sine freq=440 volume=0.4 num-buffers=%1 samplesperbuffer=%2"
+                           " ! audio/x-raw,rate=%3,channels=1 ! lamemp3enc target=bitrate bitrate=32 cbr=true")
+                    .arg(int(seconds * 10))
+                    .arg(rate / 10)
+                    .arg(rate) +
+                QStringLiteral(" ! filesink location=\"%1\""),
+            path);
+        return made ? TestFiles::read(path) : QByteArray();
+    }
+
+private slots:
+    void initTestCase() { gst_init(nullptr, nullptr); }
+
+    void pcmDecodes_data();
+    void pcmDecodes();
+    void adpcmDecodesNearTheSource_data();
+    void adpcmDecodesNearTheSource();
+    void mp3DecodesAcrossBlockBoundaries_data();
+    void mp3DecodesAcrossBlockBoundaries();
+    void malformedSoundDataStaysBounded_data();
+    void malformedSoundDataStaysBounded();
+    void eventSoundsFollowTheirInfo_data();
+    void eventSoundsFollowTheirInfo();
+    void streamStaysInStepWithTheTimeline();
+    void frameAndButtonSoundsStart();
+    void pictureFollowsWhatIsHeard();
+    void realOutputConsumesInRealTime();
+};
+
+void SwfSoundTest::pcmDecodes_data()
+{
+    QTest::addColumn<int>("codec");
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<bool>("sixteenBit");
+    QTest::addColumn<bool>("stereo");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QVector<int>>("expected"); // left, right of the first frames
+
+    QTest::newRow("16-bit mono") << 3 << Rate << true << false << QByteArray::fromHex("e803 18fc")
+                                 << QVector<int>{1000, 1000, -1000, -1000};
+    QTest::newRow("16-bit stereo") << 3 << Rate << true << true << QByteArray::fromHex("e803 18fc")
+                                   << QVector<int>{1000, -1000};
+    QTest::newRow("native order reads as little-endian") << 0 << Rate << true << false << QByteArray::fromHex("0001")
+                                                         << QVector<int>{256, 256};
+    QTest::newRow("8-bit is unsigned") << 3 << Rate << false << false << QByteArray::fromHex("80ff00")
+                                       << QVector<int>{0, 0, 127 << 8, 127 << 8, -32768, -32768};
+}
+
+void SwfSoundTest::pcmDecodes()
+{
+    QFETCH(int, codec);
+    QFETCH(int, rate);
+    QFETCH(bool, sixteenBit);
+    QFETCH(bool, stereo);
+    QFETCH(QByteArray, data);
+    QFETCH(QVector<int>, expected);
+    swf::SoundFormat format{codec, double(rate), sixteenBit, stereo};
+    swf::SoundDecoder decoder(format);
+    std::vector<int16_t> out;
+    decoder.decode(data, out);
+    QCOMPARE(int(out.size()), expected.size());
+    for (int i = 0; i < expected.size(); ++i)
+        QCOMPARE(int(out[size_t(i)]), expected[i]);
+}
+
+void SwfSoundTest::adpcmDecodesNearTheSource_data()
+{
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<double>("tolerance"); // mean error against the source
+    QTest::newRow("2-bit") << 2 << 44100 << 400.0;
+    QTest::newRow("3-bit") << 3 << 44100 << 200.0;
+    QTest::newRow("4-bit") << 4 << 44100 << 100.0;
+    QTest::newRow("5-bit") << 5 << 44100 << 60.0;
+    QTest::newRow("4-bit at 11 kHz") << 4 << 11025 << 800.0;
+}
+
+void SwfSoundTest::adpcmDecodesNearTheSource()
+{
+    QFETCH(int, bits);
+    QFETCH(int, rate);
+    QFETCH(double, tolerance);
+    // Longer than one 4096-sample packet, so the second packet's header is read.
+    const std::vector<int16_t> source = sine(440, rate, 5000);
+    swf::SoundDef sound;
+    sound.format = {swf::SoundFormat::Adpcm, rate == 5512 ? 5512.5 : double(rate), true, false};
+    sound.data = snd::adpcm(source, bits);
+    sound.sampleCount = qint64(source.size());
+    const std::vector<int16_t> out = swf::DecodeSound(sound, swf::SoundMixer::MaxEventFrames);
+    const double factor = Rate / sound.format.rate;
+    QVERIFY2(std::abs(double(out.size() / 2) - source.size() * factor) <= factor + 1,
+             qPrintable(QString::number(out.size() / 2)));
+    double error = 0;
+    for (size_t i = 0; i < source.size(); ++i) {
+        const size_t at = std::min(size_t(std::lround((i + 1) * factor)) - 1, out.size() / 2 - 1);
+        error += std::abs(out[at * 2] - source[i]);
+    }
+    error /= double(source.size());
+    QVERIFY2(error < tolerance, qPrintable(QString::number(error)));
+    QVERIFY(std::abs(frequencyOf(out) - 440) < 10);
+}
+
+void SwfSoundTest::mp3DecodesAcrossBlockBoundaries_data()
+{
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("pieceBytes");
+    QTest::newRow("44.1 kHz, pieces of 333 bytes") << 44100 << 333;
+    QTest::newRow("22.05 kHz, pieces of 97 bytes") << 22050 << 97;
+    QTest::newRow("11.025 kHz, one piece") << 11025 << 1;
+}
+
+void SwfSoundTest::mp3DecodesAcrossBlockBoundaries()
+{
+    QFETCH(int, rate);
+    QFETCH(int, pieceBytes);
+    const QByteArray mp3 = mp3Sine(1.0, rate);
+    QVERIFY(!mp3.isEmpty());
+    swf::SoundDecoder decoder({swf::SoundFormat::Mp3, double(rate), true, false});
+    std::vector<int16_t> out;
+    const int piece = pieceBytes > 1 ? pieceBytes : int(mp3.size());
+    for (int at = 0; at < mp3.size(); at += piece)
+        decoder.decode(mp3.mid(at, piece), out);
+    // A second of sound, give or take the encoder's padding of a few frames.
+    QVERIFY2(std::abs(int(out.size() / 2) - Rate) < Rate / 5, qPrintable(QString::number(out.size() / 2)));
+    QVERIFY2(std::abs(frequencyOf(out) - 440) < 15, qPrintable(QString::number(frequencyOf(out))));
+}
+
+void SwfSoundTest::malformedSoundDataStaysBounded_data()
+{
+    QTest::addColumn<int>("codec");
+    QTest::newRow("pcm") << 3;
+    QTest::newRow("adpcm") << 1;
+    QTest::newRow("mp3") << 2;
+    QTest::newRow("nellymoser") << 6;
+}
+
+void SwfSoundTest::malformedSoundDataStaysBounded()
+{
+    QFETCH(int, codec);
+    QByteArray junk(200000, '\0');
+    quint32 seed = 7;
+    for (char &c : junk) {
+        seed = seed * 1103515245u + 12345u;
+        c = char(seed >> 16);
+    }
+    // Sync words everywhere tempt an MP3 decoder into frame after frame.
+    for (int i = 0; i + 1 < junk.size(); i += 97) {
+        junk[i] = char(0xFF);
+        junk[i + 1] = char(0xFB);
+    }
+    swf::SoundDecoder decoder({codec, 5512.5, true, true});
+    std::vector<int16_t> out;
+    decoder.decode(junk, out);
+    decoder.decode(junk.left(3), out);
+    QVERIFY(out.size() <= size_t(2 * 2 * swf::SoundDecoder::MaxFramesPerPiece));
+
+    swf::SoundDef sound;
+    sound.format = {codec, 5512.5, true, true};
+    sound.data = junk;
+    QVERIFY(swf::DecodeSound(sound, 1000).size() <= 2000);
+}
+
+void SwfSoundTest::eventSoundsFollowTheirInfo_data()
+{
+    QTest::addColumn<snd::Start>("start");
+    QTest::addColumn<int>("heard"); // sample frames that sound
+    QTest::addColumn<int>("firstLeft");
+    QTest::addColumn<int>("firstRight");
+
+    snd::Start plain;
+    plain.id = 1;
+    QTest::newRow("plays once") << plain << 1000 << 1 << 1;
+    snd::Start looped = plain;
+    looped.loops = 3;
+    QTest::newRow("loops") << looped << 3000 << 1 << 1;
+    snd::Start cut = plain;
+    cut.inPoint = 100;
+    cut.outPoint = 400;
+    QTest::newRow("in and out points") << cut << 300 << 101 << 101;
+    snd::Start enveloped = plain;
+    enveloped.envelope = {{0, 0, 32768}, {1000, 0, 32768}};
+    QTest::newRow("envelope silences the left") << enveloped << 1000 << 0 << 1;
+}
+
+Q_DECLARE_METATYPE(snd::Start)
+
+void SwfSoundTest::eventSoundsFollowTheirInfo()
+{
+    QFETCH(snd::Start, start);
+    QFETCH(int, heard);
+    QFETCH(int, firstLeft);
+    QFETCH(int, firstRight);
+    // 1000 samples counting up, so each tells its own position.
+    std::vector<int16_t> ramp(1000);
+    for (int i = 0; i < 1000; ++i)
+        ramp[size_t(i)] = int16_t(i + 1);
+    const QByteArray file = movie(snd::defineSound(1, {snd::Pcm, Rate}, 1000, snd::pcm16(ramp)) +
+                                  snd::startSound(start) + showFrame());
+    swf::MoviePlayer player;
+    swf::SoundMixer mixer;
+    player.setSoundMixer(&mixer);
+    QVERIFY(player.load(file, nullptr));
+    QVERIFY(mixer.active());
+    const std::vector<int16_t> out = mix(mixer, 5000);
+    int sounding = 0;
+    for (size_t i = 0; i < out.size(); i += 2)
+        if (out[i] != 0 || out[i + 1] != 0)
+            ++sounding;
+    QCOMPARE(sounding, heard);
+    QCOMPARE(int(out[0]), firstLeft);
+    QCOMPARE(int(out[1]), firstRight);
+    // The second loop begins where the first did.
+    QCOMPARE(int(out[size_t(heard / std::max(start.loops, 1)) * 2 + 1]), heard > 1000 ? 1 : 0);
+    QVERIFY(!mixer.active());
+}
+
+void SwfSoundTest::streamStaysInStepWithTheTimeline()
+{
+    const QByteArray file = levelStream(8, doAction(as::op(0x09))); // stopAllSounds on frame 2
+    swf::MoviePlayer player;
+    swf::SoundMixer mixer;
+    player.setSoundMixer(&mixer);
+    QVERIFY(player.load(file, nullptr));
+    const void *key = player.rootStreamKey();
+    QVERIFY(mixer.streamPlaying(key));
+
+    // The stream reads ahead of the picture: three frames of sound at once.
+    std::vector<int16_t> out = mix(mixer, FrameSamples * 3);
+    QCOMPARE(levelAt(out, 0), 1000);
+    QCOMPARE(levelAt(out, FrameSamples), 2000);
+    QCOMPARE(levelAt(out, 2 * FrameSamples + 10), 3000);
+    QCOMPARE(mixer.streamPosition(key, FrameSamples * 2 + 5)->framesHeard, 2);
+
+    // A jump moves the sound with the picture.
+    player.gotoFrame(5);
+    out = mix(mixer, FrameSamples);
+    QCOMPARE(levelAt(out, 0), 6000);
+    QCOMPARE(levelAt(out, FrameSamples - 1), 6000);
+    QCOMPARE(mixer.streamPosition(key, mixer.mixedFrames())->framesHeard, 1);
+
+    // Stop silences it; play starts it again from the next frame shown.
+    player.stop();
+    QVERIFY(!mixer.streamPlaying(key));
+    QCOMPARE(levelAt(mix(mixer, 10), 5), 0);
+    player.play();
+    player.advance();
+    QCOMPARE(player.currentFrame(), 6);
+    QCOMPARE(levelAt(mix(mixer, 10), 5), 7000);
+
+    // The stream loops with the root.
+    player.advance();
+    player.advance();
+    QCOMPARE(player.currentFrame(), 0);
+    out = mix(mixer, FrameSamples * 3);
+    QCOMPARE(levelAt(out, FrameSamples * 2 + 1), 1000);
+
+    // stopAllSounds on frame 2 silences the stream until the next frame.
+    player.advance();
+    player.advance();
+    QCOMPARE(player.currentFrame(), 2);
+    QVERIFY(!mixer.streamPlaying(key));
+    player.advance();
+    QVERIFY(mixer.streamPlaying(key));
+    QCOMPARE(levelAt(mix(mixer, 10), 0), 4000);
+
+    player.unload();
+    QVERIFY(!mixer.active());
+}
+
+void SwfSoundTest::frameAndButtonSoundsStart()
+{
+    const QByteArray click = snd::pcm16(std::vector<int16_t>(500, 3000));
+    snd::Start start;
+    start.id = 10;
+    // The button's sound for pointer-enters: slot 1 of four.
+    Bits buttonSound;
+    buttonSound.u16(20);
+    buttonSound.u16(0);
+    buttonSound.u16(10);
+    buttonSound.raw(snd::soundInfo(start));
+    buttonSound.u16(0);
+    buttonSound.u16(0);
+    const QByteArray tags = background(Qt::white) + snd::defineSound(10, {snd::Pcm, Rate}, 500, click) +
+                            rectangle(1, QRect(0, 0, 1000, 1000), Qt::red) + button(20, 1, 1, {}) +
+                            tag(17, buttonSound.bytes) + place(Place(1, 20)) + showFrame() + showFrame() +
+                            snd::startSound(start) + showFrame();
+    swf::MoviePlayer player;
+    swf::SoundMixer mixer;
+    player.setSoundMixer(&mixer);
+    QVERIFY(player.load(movie(tags), nullptr));
+    QVERIFY(!mixer.active());
+    player.pointerMove(QPointF(500, 500));
+    QVERIFY(mixer.active());
+    QCOMPARE(levelAt(mix(mixer, 600), 0), 3000);
+    QVERIFY(!mixer.active());
+    player.advance();
+    QVERIFY(!mixer.active());
+    player.advance();
+    QVERIFY(mixer.active()); // the frame's StartSound
+}
+
+void SwfSoundTest::pictureFollowsWhatIsHeard()
+{
+    FakeOutput *output = nullptr;
+    int outputsMade = 0;
+    swf::FlashControl control;
+    control.setSoundOutput([&](swf::SoundMixer &mixer) {
+        ++outputsMade;
+        auto made = std::make_unique<FakeOutput>(mixer);
+        output = made.get();
+        return made;
+    });
+    control.setMovie(write("levels.swf", levelStream(30)));
+    QCOMPARE(outputsMade, 1);
+    QCOMPARE(control.FrameNum(), 0);
+
+    // Nothing heard yet: the picture waits for the sound.
+    control.advanceFrame();
+    QCOMPARE(control.FrameNum(), 0);
+    output->play(FrameSamples + 5);
+    control.advanceFrame();
+    QCOMPARE(control.FrameNum(), 1);
+    // Drawing fell behind: the picture skips to the frame being heard.
+    output->play(FrameSamples * 6);
+    control.advanceFrame();
+    QCOMPARE(control.FrameNum(), 7);
+
+    // A jump restarts the stream there; the picture again follows it.
+    control.GotoFrame(20);
+    QCOMPARE(control.FrameNum(), 20);
+    control.advanceFrame();
+    QCOMPARE(control.FrameNum(), 20);
+    output->play(FrameSamples * 2);
+    control.advanceFrame();
+    QCOMPARE(control.FrameNum(), 22);
+
+    // Stopped, the clock is the timer again and the root stays put.
+    control.Stop();
+    control.advanceFrame();
+    QCOMPARE(control.FrameNum(), 22);
+
+    // No movie, no output.
+    control.setMovie(QString(swf::FlashControl::NoMovie));
+    QCOMPARE(outputsMade, 1);
+}
+
+void SwfSoundTest::realOutputConsumesInRealTime()
+{
+    const QString path = write("tone.swf", levelStream(24));
+    swf::FlashControl control;
+    control.setSoundOutput(MovieSoundOutput::factory());
+    WaveVolume::process().setVolume(0x80008000u);
+    control.setMovie(path);
+    QElapsedTimer clock;
+    clock.start();
+    QTRY_VERIFY_WITH_TIMEOUT(control.FrameNum() >= 12, 5000);
+    const qint64 elapsed = clock.elapsed();
+    // Twelve frames at 12 fps take a second of sound, however it is consumed.
+    QVERIFY2(elapsed > 700 && elapsed < 3000, qPrintable(QString::number(elapsed)));
+    control.setMovie(QString(swf::FlashControl::NoMovie));
+    WaveVolume::process().setVolume(WaveVolume::Full);
+}
+
+QTEST_MAIN(SwfSoundTest)
+#include "tst_swf_sound.moc"
