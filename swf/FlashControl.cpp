@@ -140,6 +140,15 @@ void FlashControl::advanceFrame()
     notifyIfChanged();
 }
 
+std::optional<int> FlashControl::heardFrame() const
+{
+    const qint64 heard = m_output ? m_output->heardFrames() : -1;
+    const auto position = heard >= 0 ? m_mixer.streamPosition(m_player.rootStreamKey(), heard) : std::nullopt;
+    if (!position || m_player.totalFrames() <= 0)
+        return std::nullopt;
+    return int((position->startFrame + position->framesHeard) % m_player.totalFrames());
+}
+
 bool FlashControl::followStream()
 {
     const qint64 heard = m_output ? m_output->heardFrames() : -1;

@@ -39,6 +39,9 @@ public:
     void setSoundOutput(SoundOutputFactory factory);
     // The movie's sounds, for inspection.
     const SoundMixer &mixer() const { return m_mixer; }
+    // The root frame whose streaming sound is being heard; nothing while no
+    // stream leads the picture.
+    std::optional<int> heardFrame() const;
 
     // The last value written, empty before the first.
     QString Movie() const { return m_movieName; }

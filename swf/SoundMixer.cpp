@@ -44,6 +44,7 @@ struct SoundMixer::Stream {
     const Timeline *timeline = nullptr;
     StreamHead head;
     std::unique_ptr<SoundDecoder> decoder;
+    int startFrame = 0;
     int nextBlock = 0;
     double framesPerBlock = 0; // output sample frames per timeline frame
     std::vector<int16_t> pending;
@@ -140,7 +141,8 @@ void SoundMixer::startStream(const void *key, const Timeline &timeline, int fram
     stream->timeline = &timeline;
     stream->head = *timeline.stream;
     stream->decoder = std::make_unique<SoundDecoder>(stream->head.format);
-    stream->nextBlock = std::clamp(frame, 0, int(timeline.frames.size()) - 1);
+    stream->startFrame = std::clamp(frame, 0, int(timeline.frames.size()) - 1);
+    stream->nextBlock = stream->startFrame;
     stream->framesPerBlock = Rate / m_movie->frameRate;
     std::lock_guard lock(m_mutex);
     stream->startedAt = m_mixed;
@@ -170,7 +172,7 @@ std::optional<SoundMixer::StreamPosition> SoundMixer::streamPosition(const void 
     std::lock_guard lock(m_mutex);
     for (const auto &stream : m_streams)
         if (stream->key == key)
-            return StreamPosition{stream->generation,
+            return StreamPosition{stream->generation, stream->startFrame,
                                   qint64(double(std::max<qint64>(heardFrames - stream->startedAt, 0)) /
                                          stream->framesPerBlock)};
     return std::nullopt;

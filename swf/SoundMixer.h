@@ -43,7 +43,8 @@ public:
     void stopStream(const void *key);
     bool streamPlaying(const void *key) const;
     struct StreamPosition {
-        int generation = 0;   // changes whenever the stream is started again
+        int generation = 0;     // changes whenever the stream is started again
+        int startFrame = 0;     // the timeline frame it started on
         qint64 framesHeard = 0; // whole timeline frames heard since it started
     };
     // Where the stream is once the output has played heardFrames sample

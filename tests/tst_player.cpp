@@ -11,6 +11,7 @@
 #include "player/TfrmPlayer.h"
 #include "skin/Skin.h"
 #include "MediaFiles.h"
+#include "SoundWriter.h"
 #include "SwfWriter.h"
 #include "TestFiles.h"
 
@@ -72,6 +73,7 @@ private slots:
     void unreadableMovieReachesTheErrorBox();
     void videoFillsThePlayerWindow();
     void closingHidesAndPlaybackGoesOn();
+    void cartoonPlaysInStepWithItsSoundtrack();
 };
 
 void PlayerTest::initTestCase()
@@ -390,3 +392,51 @@ void PlayerTest::closingHidesAndPlaybackGoesOn()
 
 QTEST_MAIN(PlayerTest)
 #include "tst_player.moc"
+
+void PlayerTest::cartoonPlaysInStepWithItsSoundtrack()
+{
+    // Three seconds of MP3 soundtrack streamed over 36 frames, under a
+    // square that moves right one step a frame.
+    constexpr int Rate = 22050, Frames = 36;
+    const QString mp3 = file("soundtrack.mp3");
+    QVERIFY(MediaFiles::make(QStringLiteral("audiotestsrc wave=sine freq=330 num-buffers=30 samplesperbuffer=2205"
+                                            " ! audio/x-raw,rate=22050,channels=1"
+                                            " ! lamemp3enc target=bitrate bitrate=32 cbr=true") +
+                                 QStringLiteral(" ! filesink location=\"%1\""),
+                             mp3));
+    const std::vector<QByteArray> blocks =
+        sound::mp3Blocks(sound::mp3Frames(TestFiles::read(mp3)), Rate / 12.0, Frames);
+    QByteArray tags = background(Qt::white) + sound::streamHead({sound::Mp3, Rate}, Rate / 12) +
+                      rectangle(1, QRect(0, 0, 100, 3000), Qt::blue) + place(Place(1, 1));
+    for (int f = 0; f < Frames; ++f) {
+        tags += sound::streamBlock(blocks[size_t(f)]);
+        tags += place(Place(1).moving().at(QPoint(f * 100, 0))) + showFrame();
+    }
+    TestFiles::write(file("cartoon.swf"), movie(tags, 8, QSize(200, 150), 12));
+
+    setPlaylist({file("cartoon.swf")}, 0);
+    StartEntry(0);
+    QVERIFY(Flash->Playing());
+    QElapsedTimer clock;
+    clock.start();
+    int checked = 0;
+    while (clock.elapsed() < 2000) {
+        QTest::qWait(40);
+        const std::optional<int> heard = Flash->control().heardFrame();
+        if (!heard)
+            continue;
+        // The picture shows the frame being heard, or the one just before
+        // when the sound crossed into the next since the last tick.
+        const int shown = Flash->FrameNum();
+        QVERIFY2(*heard == shown || *heard == shown + 1,
+                 qPrintable(QStringLiteral("heard %1, shown %2").arg(*heard).arg(shown)));
+        ++checked;
+    }
+    QVERIFY(checked > 20);
+    // Two seconds of sound went by at 12 frames a second, less the start.
+    QVERIFY2(Flash->FrameNum() >= 15 && Flash->FrameNum() <= 26, qPrintable(QString::number(Flash->FrameNum())));
+    // The square has moved on with the frames.
+    const QImage stage = Flash->control().renderStage();
+    const int x = Flash->FrameNum() * 5 + 2;
+    QCOMPARE(stage.pixelColor(x, 20), QColor(Qt::blue));
+}

@@ -1,8 +1,10 @@
 // Makes the demo content a first run plays: a synthesised tune (MP3), a short
 // video with sound (AVI), a MIDI tune, and a small animated Flash movie with a
-// frame label and an fscommand, plus a playlist of them.
+// streaming MP3 soundtrack, a bounce sound, a frame label and an fscommand,
+// plus a playlist of them.
 //   make_demo FOLDER PLAYLIST
 #include "MediaFiles.h"
+#include "SoundWriter.h"
 #include "SwfWriter.h"
 
 #include <QByteArray>
@@ -24,27 +26,38 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// A little arpeggio with a soft bell tone, as 16-bit stereo PCM in a WAV.
-QByteArray tuneWav()
+QByteArray readFile(const QString &path)
 {
-    constexpr int Rate = 44100;
-    const double notes[] = {261.63, 329.63, 392.00, 523.25, 392.00, 329.63, 293.66, 349.23,
-                            440.00, 587.33, 440.00, 349.23, 261.63, 329.63, 392.00, 523.25};
-    constexpr double NoteSeconds = 0.45;
-    const int perNote = int(Rate * NoteSeconds);
-    QByteArray pcm;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Bell-like notes one after another, as 16-bit mono samples.
+std::vector<int16_t> melody(const std::vector<double> &notes, double noteSeconds, int rate, double decay = 4)
+{
+    const int perNote = int(rate * noteSeconds);
+    std::vector<int16_t> samples;
+    samples.reserve(notes.size() * size_t(perNote));
     for (double frequency : notes) {
         for (int i = 0; i < perNote; ++i) {
-            const double t = double(i) / Rate;
-            const double envelope = std::exp(-4.0 * t) * std::min(1.0, t * 200);
+            const double t = double(i) / rate;
+            const double envelope = std::exp(-decay * t) * std::min(1.0, t * 200);
             const double sample = envelope * (0.6 * std::sin(2 * M_PI * frequency * t) +
                                               0.25 * std::sin(4 * M_PI * frequency * t) +
                                               0.1 * std::sin(6 * M_PI * frequency * t));
-            const auto value = qint16(std::clamp(sample, -1.0, 1.0) * 20000);
-            for (int channel = 0; channel < 2; ++channel) {
-                pcm.append(char(value & 0xFF));
-                pcm.append(char((value >> 8) & 0xFF));
-            }
+            samples.push_back(qint16(std::clamp(sample, -1.0, 1.0) * 20000));
+        }
+    }
+    return samples;
+}
+
+QByteArray wavFile(const std::vector<int16_t> &mono, int rate, int channels)
+{
+    QByteArray pcm;
+    for (int16_t value : mono) {
+        for (int channel = 0; channel < channels; ++channel) {
+            pcm.append(char(value & 0xFF));
+            pcm.append(char((value >> 8) & 0xFF));
         }
     }
     QByteArray wav("RIFF");
@@ -54,14 +67,33 @@ QByteArray tuneWav()
     wav += "WAVEfmt ";
     u32(16);
     u16(1);
-    u16(2);
-    u32(Rate);
-    u32(Rate * 4);
-    u16(4);
+    u16(quint16(channels));
+    u32(quint32(rate));
+    u32(quint32(rate * 2 * channels));
+    u16(quint16(2 * channels));
     u16(16);
     wav += "data";
     u32(quint32(pcm.size()));
     return wav + pcm;
+}
+
+// A little arpeggio with a soft bell tone, stereo.
+QByteArray tuneWav()
+{
+    return wavFile(melody({261.63, 329.63, 392.00, 523.25, 392.00, 329.63, 293.66, 349.23, 440.00, 587.33, 440.00,
+                           349.23, 261.63, 329.63, 392.00, 523.25},
+                          0.45, 44100),
+                   44100, 2);
+}
+
+// The cartoon's soundtrack: three seconds of a cheerful tune, mono 22.05 kHz.
+constexpr int SoundtrackRate = 22050;
+QByteArray soundtrackWav()
+{
+    return wavFile(melody({392.00, 523.25, 659.25, 523.25, 587.33, 493.88, 392.00, 440.00, 493.88, 523.25, 659.25,
+                           783.99},
+                          0.25, SoundtrackRate, 6),
+                   SoundtrackRate, 1);
 }
 
 // A MIDI melody of eight notes on a music box.
@@ -79,17 +111,33 @@ QByteArray midiTune()
     return file + track;
 }
 
-// 36 frames at 12 fps: a gradient ball rolls across a sky over a green hill,
-// a sun grows, and the last frame raises an fscommand.
-QByteArray cartoon()
+// 36 frames at 12 fps: a gradient ball bounces across a sky over a green
+// hill to a streaming soundtrack, with a knock at each bounce; a sun grows,
+// and the last frame raises an fscommand.
+QByteArray cartoon(const QByteArray &soundtrackMp3)
 {
+    constexpr int Frames = 36;
+    const std::vector<QByteArray> blocks =
+        sound::mp3Blocks(sound::mp3Frames(soundtrackMp3), SoundtrackRate / 12.0, Frames);
+    const sound::Format streamFormat{sound::Mp3, SoundtrackRate};
+    const sound::Format knockFormat{sound::Adpcm, 22050};
+    const std::vector<int16_t> knock = melody({180}, 0.12, 22050, 30);
     QByteArray tags = background(QColor(120, 180, 255));
+    tags += sound::streamHead(streamFormat, SoundtrackRate / 12);
+    tags += sound::defineSound(4, knockFormat, quint32(knock.size()), sound::adpcm(knock));
     tags += rectangle(1, QRect(0, 4000, 8000, 2000), QColor(60, 170, 70), QColor(20, 110, 40));
     tags += disc(2, QPoint(0, 0), 600, QColor(255, 245, 160), QColor(255, 150, 20));
     tags += disc(3, QPoint(0, 0), 400, QColor(255, 140, 150), QColor(160, 10, 40));
     tags += place(Place(1, 1)) + place(Place(2, 2).at(QPoint(6500, 1200)).scaled(0.5)) +
             place(Place(3, 3).at(QPoint(600, 3600))) + label("Start");
-    for (int f = 0; f < 36; ++f) {
+    for (int f = 0; f < Frames; ++f) {
+        if (!blocks[size_t(f)].isEmpty())
+            tags += sound::streamBlock(blocks[size_t(f)]);
+        if (f % 9 == 0) {
+            sound::Start start;
+            start.id = 4;
+            tags += sound::startSound(start);
+        }
         if (f > 0) {
             const int x = 600 + f * 190;
             const int y = 3600 - int(std::abs(std::sin(f * 0.35)) * 1400);
@@ -116,6 +164,8 @@ int main(int argc, char **argv)
     const QString folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     QDir().mkpath(folder);
     const QString wav = folder + "/tune.wav";
+    const QString soundtrackWavFile = folder + "/soundtrack.wav";
+    const QString soundtrackMp3 = folder + "/soundtrack.mp3";
     const QString music = folder + "/Tessaro Chimes.mp3";
     const QString video = folder + "/Bouncing Ball.avi";
     const QString midi = folder + "/Music Box.mid";
@@ -132,8 +182,14 @@ int main(int argc, char **argv)
                          "audiotestsrc num-buffers=300 samplesperbuffer=882 wave=ticks"
                          " ! audio/x-raw,rate=44100,channels=2 ! queue ! mux.",
                          video) &&
-        writeFile(midi, midiTune()) && writeFile(swf, cartoon());
-    QFile::remove(wav);
+        writeFile(midi, midiTune()) && writeFile(soundtrackWavFile, soundtrackWav()) &&
+        MediaFiles::make("filesrc location=\"" + soundtrackWavFile +
+                             "\" ! wavparse ! audioconvert ! lamemp3enc target=bitrate bitrate=48 cbr=true"
+                             " ! filesink location=\"%1\"",
+                         soundtrackMp3) &&
+        writeFile(swf, cartoon(readFile(soundtrackMp3)));
+    for (const QString &scratch : {wav, soundtrackWavFile, soundtrackMp3})
+        QFile::remove(scratch);
     if (!made) {
         std::fprintf(stderr, "make_demo: could not make the demo media\n");
         return 1;
