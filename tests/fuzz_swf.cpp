@@ -1,13 +1,16 @@
 // libFuzzer target for the movie engine: reads the input as a movie, draws
-// it, runs a few frames with pointer input, and draws again.
+// it, runs a few frames with pointer input while mixing their sound, and
+// draws again.
 #include "swf/MoviePlayer.h"
 #include "swf/Renderer.h"
+#include "swf/SoundMixer.h"
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
 #include <cstdint>
+#include <vector>
 
 namespace {
 void drawOnce(const swf::MoviePlayer &player, QImage &canvas)
@@ -33,7 +36,10 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    swf::SoundMixer mixer; // outlives the player that feeds it
     swf::MoviePlayer player;
+    player.setSoundMixer(&mixer);
+    std::vector<int16_t> sound(2 * 4096);
     QString error;
     if (!player.load(QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size)), &error))
         return 0;
@@ -45,6 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         player.pointerPress(QPointF(100 * frame, 100 * frame));
         player.pointerRelease(QPointF(100 * frame, 100 * frame));
         player.advance();
+        mixer.mix(sound.data(), 4096);
     }
     player.gotoFrame(0);
     drawOnce(player, canvas);
