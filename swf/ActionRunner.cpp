@@ -1,6 +1,7 @@
 #include "ActionRunner.h"
 
 #include "swf/MoviePlayer.h"
+#include "swf/ScriptEngine.h"
 
 #include <QRandomGenerator>
 
@@ -19,23 +20,8 @@ constexpr int CharactersPerUnit = 256;
 constexpr int MaxStackDepth = 100000;
 constexpr int MaxVariablesPerClip = 10000;
 constexpr int GlobalRegisters = 4;
-
-struct Undefined {};
-
-// A movie clip as a script value; it reads as gone once the clip is removed.
-struct ClipRef {
-    DisplayObject *clip = nullptr;
-    std::weak_ptr<char> alive;
-
-    DisplayObject *get() const { return alive.expired() ? nullptr : clip; }
-};
-
-using Value = std::variant<Undefined, double, QString, bool, ClipRef>;
-
-ClipRef refTo(DisplayObject *clip)
-{
-    return ClipRef{clip, clip ? clip->alive : std::weak_ptr<char>()};
-}
+// Deepest nesting of conversions that call scripts (an array holding itself).
+constexpr int MaxConversionDepth = 64;
 
 // Movie-clip properties by their GetProperty index.
 enum Property {
@@ -86,17 +72,45 @@ QRectF boundsOf(const DisplayObject &clip, int nesting = 0)
     return bounds;
 }
 
-class Runner {
+// Runs one block of actions: a frame's or a button's, or a function body.
+class Runner : public ScriptContext {
 public:
+    // A frame or button block, on behalf of clip.
     Runner(MoviePlayer &player, DisplayObject &clip, const QByteArray &actions)
-        : m_player(player), m_origin(refTo(&clip)), m_code(actions), m_version(player.version())
+        : m_player(player), m_engine(player.script()), m_origin(refTo(&clip)), m_code(actions),
+          m_version(player.version()), m_this(refTo(&clip)), m_registers(GlobalRegisters)
     {
         m_target = m_origin;
     }
+    // A call of a script function.
+    Runner(MoviePlayer &player, const ScriptObject &function, const Value &self, const std::vector<Value> &args);
 
-    void run();
+    // Runs to the end, a Return or a throw nobody catches; the returned value.
+    Value run();
+    // The value thrown out of the block, if one was.
+    const std::optional<Value> &thrown() const { return m_thrown; }
+
+    QString toString(const Value &v) override;
+    double toNumber(const Value &v) override;
+    bool toBool(const Value &v) override;
+    Value call(const Value &function, const Value &self, const std::vector<Value> &args) override;
+    ScriptEngine &engine() override { return m_engine; }
 
 private:
+    // An object scope of a `with` block, until its end.
+    struct WithScope {
+        Value object;
+        int end;
+    };
+    // A try block's regions: try, catch, finally, each ending where the next begins.
+    struct TryBlock {
+        int tryEnd, catchEnd, finallyEnd;
+        bool hasCatch;
+        int catchRegister; // -1: the catch value goes to a variable
+        QString catchName;
+        bool inCatch = false;
+    };
+
     Value pop()
     {
         if (m_stack.empty())
@@ -116,12 +130,18 @@ private:
         if (m_stack.size() < MaxStackDepth)
             m_stack.push_back(std::move(v));
     }
+    void push(ScriptObject *object)
+    {
+        if (object)
+            m_stack.push_back(object);
+        else
+            push(Undefined{});
+    }
 
-    QString toString(const Value &v) const;
-    double toNumber(const Value &v) const;
-    bool toBool(const Value &v) const;
     Value boolean(bool b) const { return m_version >= 5 ? Value(b) : Value(b ? 1.0 : 0.0); }
-    QString key(const QString &name) const { return m_version >= 7 ? name : name.toLower(); }
+    QString key(const QString &name) const { return m_engine.key(name); }
+    bool equals(const Value &a, const Value &b);
+    bool strictlyEquals(const Value &a, const Value &b) const;
 
     void pushConstants(SwfReader &r);
     void gotoFrame2(bool play, int bias);
@@ -133,28 +153,111 @@ private:
         QString variable;
     };
     VariablePlace locate(const QString &name);
+    bool isPath(const QString &name) const;
     Value getVariable(const QString &name);
-    void setVariable(const QString &name, const QString &value);
+    void setVariable(const QString &name, const Value &value);
+    void defineLocal(const QString &name, const Value &value);
     Value getProperty(DisplayObject &clip, int index);
     void setProperty(DisplayObject &clip, int index, const Value &value);
     Value getMember(const Value &object, const QString &name);
+    bool hasMember(const Value &object, const QString &name);
     void setMember(const Value &object, const QString &name, const Value &value);
+    bool deleteMember(const Value &object, const QString &name);
     Value callMethod(const Value &object, const QString &name, const std::vector<Value> &args);
+    Value callClipMethod(DisplayObject &clip, const QString &name, const std::vector<Value> &args);
+    Value construct(const Value &constructor, const std::vector<Value> &args);
+    bool instanceOf(const Value &object, const Value &constructor);
+    void enumerate(const Value &object);
     std::vector<Value> popArguments();
+    ScriptObject *defineFunction(SwfReader &r, SwfReader &body, bool version2);
+    // Hands a thrown value to the innermost try block; false when none takes it.
+    bool catchThrown(const Value &value, SwfReader &r);
 
     DisplayObject *target() const { return m_target.get(); }
 
     MoviePlayer &m_player;
+    ScriptEngine &m_engine;
     ClipRef m_origin;
     ClipRef m_target;
     QByteArray m_code;
     int m_version;
+    Value m_this;
     std::vector<Value> m_stack;
     std::vector<QString> m_constants;
-    Value m_registers[GlobalRegisters];
+    std::vector<Value> m_registers;
+    ScriptObject *m_activation = nullptr;   // a function's locals
+    std::vector<ScriptObject *> m_scopes;   // the functions' around it, innermost last
+    std::vector<WithScope> m_with;
+    std::vector<TryBlock> m_tries;
+    Value m_returned;
+    std::optional<Value> m_thrown;
+    bool m_done = false;
 };
 
-QString Runner::toString(const Value &v) const
+// Keeps count of nested function calls.
+class CallDepth {
+public:
+    explicit CallDepth(ScriptEngine &engine) : m_engine(engine) { ++m_engine.callDepth; }
+    ~CallDepth() { --m_engine.callDepth; }
+    CallDepth(const CallDepth &) = delete;
+    CallDepth &operator=(const CallDepth &) = delete;
+
+private:
+    ScriptEngine &m_engine;
+};
+
+Runner::Runner(MoviePlayer &player, const ScriptObject &function, const Value &self, const std::vector<Value> &args)
+    : m_player(player), m_engine(player.script()), m_origin(function.scopeClip), m_code(function.code),
+      m_version(player.version()), m_this(self), m_constants(function.constants), m_scopes(function.scopes)
+{
+    m_target = m_origin;
+    if (std::holds_alternative<Undefined>(m_this))
+        m_this = m_origin;
+    m_activation = m_engine.newObject();
+    const auto local = [this](const QString &name, const Value &value) {
+        if (m_activation)
+            m_activation->set(key(name), name, value);
+    };
+    ScriptObject *arguments = nullptr;
+    if (!function.function2) {
+        m_registers.resize(GlobalRegisters);
+        arguments = m_engine.newArray(args);
+        for (size_t i = 0; i < function.parameters.size(); ++i)
+            local(function.parameters[i].name, i < args.size() ? args[i] : Value(Undefined{}));
+        if (arguments)
+            local(QStringLiteral("arguments"), arguments);
+        return;
+    }
+    m_registers.resize(size_t(std::clamp(function.registerCount, 1, 256)));
+    const int flags = function.flags;
+    if (!(flags & 0x08))
+        arguments = m_engine.newArray(args);
+    // Preloaded values fill the registers from 1 in a fixed order.
+    size_t next = 1;
+    const auto preload = [&](int flag, const Value &value) {
+        if ((flags & flag) && next < m_registers.size())
+            m_registers[next++] = value;
+    };
+    DisplayObject *origin = m_origin.get();
+    preload(0x01, m_this);
+    preload(0x04, arguments ? Value(arguments) : Value(Undefined{}));
+    preload(0x10, Undefined{});
+    preload(0x40, refTo(origin ? &m_player.root() : nullptr));
+    preload(0x80, origin && origin->parent ? Value(refTo(origin->parent)) : Value(Undefined{}));
+    preload(0x100, m_engine.global());
+    if (arguments && !(flags & 0x04))
+        local(QStringLiteral("arguments"), arguments);
+    for (size_t i = 0; i < function.parameters.size(); ++i) {
+        const Value value = i < args.size() ? args[i] : Value(Undefined{});
+        const int reg = function.parameters[i].reg;
+        if (reg > 0 && size_t(reg) < m_registers.size())
+            m_registers[size_t(reg)] = value;
+        else
+            local(function.parameters[i].name, value);
+    }
+}
+
+QString Runner::toString(const Value &v)
 {
     if (const auto *s = std::get_if<QString>(&v))
         return *s;
@@ -180,10 +283,41 @@ QString Runner::toString(const Value &v) const
         }
         return c->path();
     }
+    if (const auto *object = std::get_if<ScriptObject *>(&v)) {
+        ScriptObject *o = *object;
+        if (o->isCallable())
+            return QStringLiteral("[type Function]");
+        if (o->kind != ScriptObject::Kind::Array && !o->elements.empty())
+            return toString(o->elements.front()); // a boxed string
+        if (m_engine.callDepth >= MaxConversionDepth)
+            return QString();
+        CallDepth depth(m_engine);
+        if (o->kind == ScriptObject::Kind::Array) {
+            QString joined;
+            for (size_t i = 0; i < o->elements.size() && joined.size() < MaxStringLength; ++i) {
+                if (i > 0)
+                    joined += u',';
+                const Value &element = o->elements[i];
+                if (!std::holds_alternative<Undefined>(element) && !std::holds_alternative<Null>(element))
+                    joined += toString(element);
+            }
+            return joined;
+        }
+        // A script's own toString speaks for its objects.
+        const Value *method = o->find(key(QStringLiteral("toString")));
+        if (method && std::holds_alternative<ScriptObject *>(*method) &&
+            std::get<ScriptObject *>(*method)->kind == ScriptObject::Kind::Function) {
+            const Value text = call(*method, v, {});
+            return std::holds_alternative<ScriptObject *>(text) ? QStringLiteral("[object Object]") : toString(text);
+        }
+        return QStringLiteral("[object Object]");
+    }
+    if (std::holds_alternative<Null>(v))
+        return QStringLiteral("null");
     return m_version >= 7 ? QStringLiteral("undefined") : QString();
 }
 
-double Runner::toNumber(const Value &v) const
+double Runner::toNumber(const Value &v)
 {
     if (const auto *d = std::get_if<double>(&v))
         return *d;
@@ -198,21 +332,66 @@ double Runner::toNumber(const Value &v) const
                                                                                    : text.toDouble(&ok);
         return ok ? d : std::nan("");
     }
+    if (const auto *object = std::get_if<ScriptObject *>(&v)) {
+        if (!(*object)->elements.empty() && (*object)->kind != ScriptObject::Kind::Array)
+            return toNumber((*object)->elements.front());
+        return std::nan("");
+    }
     if (std::holds_alternative<ClipRef>(v))
         return std::nan("");
     return m_version >= 7 ? std::nan("") : 0;
 }
 
-bool Runner::toBool(const Value &v) const
+bool Runner::toBool(const Value &v)
 {
     if (const auto *b = std::get_if<bool>(&v))
         return *b;
     if (const auto *clip = std::get_if<ClipRef>(&v))
         return clip->get() != nullptr;
+    if (std::holds_alternative<ScriptObject *>(v))
+        return true;
     if (std::holds_alternative<QString>(v) && m_version >= 7)
         return !std::get<QString>(v).isEmpty();
     const double d = toNumber(v);
     return d != 0 && !std::isnan(d);
+}
+
+bool Runner::strictlyEquals(const Value &a, const Value &b) const
+{
+    if (a.index() != b.index())
+        return false;
+    if (const auto *x = std::get_if<double>(&a))
+        return *x == std::get<double>(b);
+    if (const auto *x = std::get_if<QString>(&a))
+        return *x == std::get<QString>(b);
+    if (const auto *x = std::get_if<bool>(&a))
+        return *x == std::get<bool>(b);
+    if (const auto *x = std::get_if<ClipRef>(&a))
+        return x->get() == std::get<ClipRef>(b).get();
+    if (const auto *x = std::get_if<ScriptObject *>(&a))
+        return *x == std::get<ScriptObject *>(b);
+    return true; // undefined, null
+}
+
+bool Runner::equals(const Value &a, const Value &b)
+{
+    const auto nullish = [](const Value &v) { return std::holds_alternative<Undefined>(v) || std::holds_alternative<Null>(v); };
+    if (a.index() == b.index())
+        return strictlyEquals(a, b);
+    if (nullish(a) || nullish(b))
+        return nullish(a) && nullish(b);
+    const auto reference = [](const Value &v) {
+        return std::holds_alternative<ScriptObject *>(v) || std::holds_alternative<ClipRef>(v);
+    };
+    if (reference(a) && reference(b))
+        return false;
+    if (reference(a) || reference(b)) {
+        const Value &object = reference(a) ? a : b;
+        const Value &other = reference(a) ? b : a;
+        return std::holds_alternative<QString>(other) ? toString(object) == std::get<QString>(other)
+                                                      : toNumber(object) == toNumber(other);
+    }
+    return toNumber(a) == toNumber(b);
 }
 
 void Runner::pushConstants(SwfReader &r)
@@ -221,11 +400,11 @@ void Runner::pushConstants(SwfReader &r)
         switch (r.u8()) {
         case 0: push(r.string(m_version)); break;
         case 1: push(double(r.f32())); break;
-        case 2:
+        case 2: push(Null{}); break;
         case 3: push(Undefined{}); break;
         case 4: {
-            const int index = r.u8();
-            push(index < GlobalRegisters ? m_registers[index] : Value(Undefined{}));
+            const size_t index = r.u8();
+            push(index < m_registers.size() ? m_registers[index] : Value(Undefined{}));
             break;
         }
         case 5: push(r.u8() != 0); break;
@@ -269,8 +448,30 @@ Runner::VariablePlace Runner::locate(const QString &name)
     return place;
 }
 
+bool Runner::isPath(const QString &name) const
+{
+    return name.contains(u':') || name.contains(u'/') || (m_version >= 5 && name.indexOf(u'.') > 0);
+}
+
 Value Runner::getVariable(const QString &name)
 {
+    const auto is = [&name](const char *word) { return name.compare(QLatin1String(word), Qt::CaseInsensitive) == 0; };
+    if (is("this"))
+        return m_this;
+    if (is("_global") && m_version >= 6)
+        return m_engine.global();
+    if (!isPath(name)) {
+        const QString k = key(name);
+        for (auto it = m_with.rbegin(); it != m_with.rend(); ++it)
+            if (hasMember(it->object, name))
+                return getMember(it->object, name);
+        if (m_activation)
+            if (const Value *local = m_activation->own(k))
+                return *local;
+        for (auto it = m_scopes.rbegin(); it != m_scopes.rend(); ++it)
+            if (const Value *outer = (*it)->own(k))
+                return *outer;
+    }
     const auto [owner, path, variable] = locate(name);
     if (!owner)
         return Undefined{};
@@ -289,11 +490,33 @@ Value Runner::getVariable(const QString &name)
         return refTo(child);
     if (property >= 0)
         return getProperty(*owner, property);
+    if (path.isEmpty())
+        if (const Value *global = m_engine.global()->own(key(variable)))
+            return *global;
     return Undefined{};
 }
 
-void Runner::setVariable(const QString &name, const QString &value)
+void Runner::setVariable(const QString &name, const Value &value)
 {
+    if (!isPath(name)) {
+        const QString k = key(name);
+        for (auto it = m_with.rbegin(); it != m_with.rend(); ++it) {
+            if (hasMember(it->object, name)) {
+                setMember(it->object, name, value);
+                return;
+            }
+        }
+        if (m_activation)
+            if (Value *local = m_activation->own(k)) {
+                *local = value;
+                return;
+            }
+        for (auto it = m_scopes.rbegin(); it != m_scopes.rend(); ++it)
+            if (Value *outer = (*it)->own(k)) {
+                *outer = value;
+                return;
+            }
+    }
     const auto [owner, path, variable] = locate(name);
     if (!owner)
         return;
@@ -305,6 +528,14 @@ void Runner::setVariable(const QString &name, const QString &value)
     const QString k = key(variable);
     if (owner->variables.size() < MaxVariablesPerClip || owner->variables.contains(k))
         owner->variables.insert(k, value);
+}
+
+void Runner::defineLocal(const QString &name, const Value &value)
+{
+    if (m_activation)
+        m_activation->set(key(name), name, value);
+    else
+        setVariable(name, value);
 }
 
 Value Runner::getProperty(DisplayObject &clip, int index)
@@ -386,18 +617,53 @@ void Runner::setProperty(DisplayObject &clip, int index, const Value &value)
     m_player.markChanged();
 }
 
+namespace {
+// An array index written as a name, or -1.
+int elementIndex(const QString &name)
+{
+    bool ok = false;
+    const int index = name.toInt(&ok);
+    return ok && index >= 0 ? index : -1;
+}
+} // namespace
+
 Value Runner::getMember(const Value &object, const QString &name)
 {
+    const QString k = key(name);
+    if (const auto *o = std::get_if<ScriptObject *>(&object)) {
+        ScriptObject *obj = *o;
+        if (obj->kind == ScriptObject::Kind::Array) {
+            if (name == QLatin1String("length"))
+                return double(obj->elements.size());
+            if (const int index = elementIndex(name); index >= 0)
+                return size_t(index) < obj->elements.size() ? obj->elements[size_t(index)] : Value(Undefined{});
+        } else if (!obj->elements.empty() && name == QLatin1String("length")) {
+            return double(toString(obj->elements.front()).size()); // a boxed string
+        }
+        if (name == QLatin1String("__proto__"))
+            return obj->prototype ? Value(obj->prototype) : Value(Undefined{});
+        const Value *member = obj->find(k);
+        return member ? *member : Value(Undefined{});
+    }
+    if (const auto *text = std::get_if<QString>(&object)) {
+        if (name == QLatin1String("length"))
+            return double(text->size());
+        const Value *member = m_engine.stringPrototype()->find(k);
+        return member ? *member : Value(Undefined{});
+    }
+    if (std::holds_alternative<double>(object) || std::holds_alternative<bool>(object)) {
+        const ScriptObject *prototype =
+            std::holds_alternative<double>(object) ? m_engine.numberPrototype() : m_engine.booleanPrototype();
+        const Value *member = prototype->find(k);
+        return member ? *member : Value(Undefined{});
+    }
     const auto *ref = std::get_if<ClipRef>(&object);
     DisplayObject *clip = ref ? ref->get() : nullptr;
-    if (!clip) {
-        if (const auto *text = std::get_if<QString>(&object); text && name == QLatin1String("length"))
-            return double(text->size());
+    if (!clip)
         return Undefined{};
-    }
     if (name.compare(QLatin1String("_parent"), Qt::CaseInsensitive) == 0)
         return clip->parent ? Value(refTo(clip->parent)) : Value(Undefined{});
-    const auto it = clip->variables.constFind(key(name));
+    const auto it = clip->variables.constFind(k);
     if (it != clip->variables.cend())
         return *it;
     for (auto &[depth, child] : clip->children) {
@@ -408,8 +674,45 @@ Value Runner::getMember(const Value &object, const QString &name)
     return property >= 0 ? getProperty(*clip, property) : Value(Undefined{});
 }
 
+bool Runner::hasMember(const Value &object, const QString &name)
+{
+    if (const auto *o = std::get_if<ScriptObject *>(&object))
+        return (*o)->find(key(name)) != nullptr ||
+               ((*o)->kind == ScriptObject::Kind::Array && (name == QLatin1String("length") || elementIndex(name) >= 0));
+    if (const auto *ref = std::get_if<ClipRef>(&object); ref && ref->get())
+        return !std::holds_alternative<Undefined>(getMember(object, name));
+    return false;
+}
+
 void Runner::setMember(const Value &object, const QString &name, const Value &value)
 {
+    if (const auto *o = std::get_if<ScriptObject *>(&object)) {
+        ScriptObject *obj = *o;
+        if (obj->kind == ScriptObject::Kind::Array) {
+            if (name == QLatin1String("length")) {
+                const double length = toNumber(value);
+                if (length >= 0 && length <= ScriptEngine::MaxArrayLength)
+                    obj->elements.resize(size_t(length));
+                return;
+            }
+            if (const int index = elementIndex(name); index >= 0) {
+                if (index >= ScriptEngine::MaxArrayLength)
+                    return;
+                if (size_t(index) >= obj->elements.size())
+                    obj->elements.resize(size_t(index) + 1);
+                obj->elements[size_t(index)] = value;
+                return;
+            }
+        }
+        if (name == QLatin1String("__proto__")) {
+            const auto *prototype = std::get_if<ScriptObject *>(&value);
+            obj->prototype = prototype ? *prototype : nullptr;
+            return;
+        }
+        if (obj->members().size() < size_t(MaxVariablesPerClip) || obj->own(key(name)))
+            obj->set(key(name), name, value);
+        return;
+    }
     const auto *ref = std::get_if<ClipRef>(&object);
     DisplayObject *clip = ref ? ref->get() : nullptr;
     if (!clip)
@@ -421,7 +724,16 @@ void Runner::setMember(const Value &object, const QString &name, const Value &va
     }
     const QString k = key(name);
     if (clip->variables.size() < MaxVariablesPerClip || clip->variables.contains(k))
-        clip->variables.insert(k, toString(value));
+        clip->variables.insert(k, value);
+}
+
+bool Runner::deleteMember(const Value &object, const QString &name)
+{
+    if (const auto *o = std::get_if<ScriptObject *>(&object))
+        return (*o)->remove(key(name));
+    if (const auto *ref = std::get_if<ClipRef>(&object); ref && ref->get())
+        return ref->get()->variables.remove(key(name)) > 0;
+    return false;
 }
 
 std::vector<Value> Runner::popArguments()
@@ -434,12 +746,104 @@ std::vector<Value> Runner::popArguments()
     return args;
 }
 
+Value Runner::call(const Value &function, const Value &self, const std::vector<Value> &args)
+{
+    const auto *f = std::get_if<ScriptObject *>(&function);
+    if (!f || !(*f)->isCallable() || m_engine.callDepth >= ScriptEngine::MaxCallDepth || !m_player.spend(1))
+        return Undefined{};
+    CallDepth depth(m_engine);
+    if ((*f)->kind == ScriptObject::Kind::Native)
+        return m_engine.callNative((*f)->native, *this, self, args, false);
+    Runner callee(m_player, **f, self, args);
+    const Value result = callee.run();
+    if (callee.thrown())
+        m_thrown = callee.thrown();
+    return result;
+}
+
+Value Runner::construct(const Value &constructor, const std::vector<Value> &args)
+{
+    const auto *f = std::get_if<ScriptObject *>(&constructor);
+    if (!f || !(*f)->isCallable() || m_engine.callDepth >= ScriptEngine::MaxCallDepth)
+        return Undefined{};
+    if ((*f)->kind == ScriptObject::Kind::Native) {
+        CallDepth depth(m_engine);
+        return m_engine.callNative((*f)->native, *this, Undefined{}, args, true);
+    }
+    ScriptObject *created = m_engine.newObject();
+    if (!created)
+        return Undefined{};
+    const Value prototype = getMember(constructor, QStringLiteral("prototype"));
+    if (const auto *p = std::get_if<ScriptObject *>(&prototype))
+        created->prototype = *p;
+    const Value result = call(constructor, created, args);
+    return std::holds_alternative<ScriptObject *>(result) ? result : Value(created);
+}
+
+bool Runner::instanceOf(const Value &object, const Value &constructor)
+{
+    const auto *o = std::get_if<ScriptObject *>(&object);
+    const Value prototype = getMember(constructor, QStringLiteral("prototype"));
+    const auto *p = std::get_if<ScriptObject *>(&prototype);
+    if (!o || !p)
+        return false;
+    int steps = 0;
+    for (const ScriptObject *walk = (*o)->prototype; walk && steps < 256; walk = walk->prototype, ++steps)
+        if (walk == *p)
+            return true;
+    return false;
+}
+
+void Runner::enumerate(const Value &object)
+{
+    push(Null{});
+    if (const auto *o = std::get_if<ScriptObject *>(&object)) {
+        // Newest first, as the reference player lists them; inherited
+        // members come after the object's own.
+        std::vector<QString> names;
+        int steps = 0;
+        for (const ScriptObject *walk = *o; walk && steps < 256; walk = walk->prototype, ++steps) {
+            if (walk == m_engine.objectPrototype() || walk == m_engine.arrayPrototype() ||
+                walk == m_engine.functionPrototype() || walk == m_engine.stringPrototype())
+                break; // built-in members are hidden
+            for (auto it = walk->members().rbegin(); it != walk->members().rend(); ++it)
+                if (std::find(names.begin(), names.end(), it->name) == names.end())
+                    names.push_back(it->name);
+        }
+        if ((*o)->kind == ScriptObject::Kind::Array)
+            for (size_t i = (*o)->elements.size(); i-- > 0;)
+                names.push_back(QString::number(i));
+        for (const QString &name : names)
+            push(name);
+        return;
+    }
+    if (const auto *ref = std::get_if<ClipRef>(&object); ref && ref->get()) {
+        for (const auto &[depth, child] : ref->get()->children)
+            if (!child->name.isEmpty())
+                push(child->name);
+        for (auto it = ref->get()->variables.cbegin(); it != ref->get()->variables.cend(); ++it)
+            push(it.key());
+    }
+}
+
 Value Runner::callMethod(const Value &object, const QString &name, const std::vector<Value> &args)
 {
-    const auto *ref = std::get_if<ClipRef>(&object);
-    DisplayObject *clip = ref ? ref->get() : nullptr;
-    if (!clip)
-        return Undefined{};
+    if (name.isEmpty())
+        return call(object, Undefined{}, args);
+    if (const auto *ref = std::get_if<ClipRef>(&object)) {
+        DisplayObject *clip = ref->get();
+        if (!clip)
+            return Undefined{};
+        const auto it = clip->variables.constFind(key(name));
+        if (it != clip->variables.cend() && std::holds_alternative<ScriptObject *>(*it))
+            return call(*it, object, args);
+        return callClipMethod(*clip, name, args);
+    }
+    return call(getMember(object, name), object, args);
+}
+
+Value Runner::callClipMethod(DisplayObject &clip, const QString &name, const std::vector<Value> &args)
+{
     const QString method = name.toLower();
     const auto gotoFrame = [&](bool play) {
         if (args.empty())
@@ -448,28 +852,93 @@ Value Runner::callMethod(const Value &object, const QString &name, const std::ve
             bool numeric = false;
             const int number = label->toInt(&numeric);
             if (numeric)
-                m_player.gotoFrame(*clip, number - 1, play);
+                m_player.gotoFrame(clip, number - 1, play);
             else
-                m_player.gotoLabel(*clip, *label, play);
+                m_player.gotoLabel(clip, *label, play);
         } else {
             const double frame = toNumber(args[0]);
             if (std::isfinite(frame))
-                m_player.gotoFrame(*clip, int(frame) - 1, play);
+                m_player.gotoFrame(clip, int(frame) - 1, play);
         }
     };
     if (method == QLatin1String("play"))
-        clip->playing = true;
+        clip.playing = true;
     else if (method == QLatin1String("stop"))
-        clip->playing = false;
+        clip.playing = false;
     else if (method == QLatin1String("gotoandplay"))
         gotoFrame(true);
     else if (method == QLatin1String("gotoandstop"))
         gotoFrame(false);
     else if (method == QLatin1String("nextframe"))
-        m_player.gotoFrame(*clip, clip->currentFrame + 1, false);
+        m_player.gotoFrame(clip, clip.currentFrame + 1, false);
     else if (method == QLatin1String("prevframe"))
-        m_player.gotoFrame(*clip, clip->currentFrame - 1, false);
+        m_player.gotoFrame(clip, clip.currentFrame - 1, false);
+    else if (method == QLatin1String("stopallsounds"))
+        m_player.stopSounds();
+    else if (method == QLatin1String("getbytesloaded") || method == QLatin1String("getbytestotal"))
+        return 1.0;
     return Undefined{};
+}
+
+ScriptObject *Runner::defineFunction(SwfReader &r, SwfReader &body, bool version2)
+{
+    ScriptObject *function = m_engine.newFunction();
+    const QString name = body.string(m_version);
+    const int parameterCount = body.u16();
+    int registerCount = 0, flags = 0;
+    if (version2) {
+        registerCount = body.u8();
+        flags = body.u8();
+        flags |= (body.u8() & 1) << 8;
+    }
+    std::vector<ScriptObject::Parameter> parameters;
+    for (int i = 0; i < parameterCount && !body.overrun(); ++i) {
+        ScriptObject::Parameter parameter;
+        if (version2)
+            parameter.reg = body.u8();
+        parameter.name = body.string(m_version);
+        parameters.push_back(parameter);
+    }
+    const int codeSize = body.u16();
+    // The function's code follows the action in the block.
+    const int start = r.position();
+    const int size = std::min(codeSize, r.remaining());
+    r.skip(size);
+    if (!function)
+        return nullptr;
+    function->code = m_code.mid(start, size);
+    function->parameters = std::move(parameters);
+    function->function2 = version2;
+    function->registerCount = registerCount;
+    function->flags = flags;
+    function->constants = m_constants;
+    function->scopeClip = m_origin;
+    function->scopes = m_scopes;
+    if (m_activation)
+        function->scopes.push_back(m_activation);
+    if (!name.isEmpty()) {
+        defineLocal(name, function);
+        return nullptr;
+    }
+    return function;
+}
+
+bool Runner::catchThrown(const Value &value, SwfReader &r)
+{
+    while (!m_tries.empty()) {
+        TryBlock &block = m_tries.back();
+        if (r.position() <= block.tryEnd && !block.inCatch && block.hasCatch) {
+            block.inCatch = true;
+            if (block.catchRegister >= 0 && size_t(block.catchRegister) < m_registers.size())
+                m_registers[size_t(block.catchRegister)] = value;
+            else if (block.catchRegister < 0)
+                defineLocal(block.catchName, value);
+            r.seek(block.tryEnd);
+            return true;
+        }
+        m_tries.pop_back();
+    }
+    return false;
 }
 
 void Runner::gotoFrame2(bool play, int bias)
@@ -501,11 +970,33 @@ void Runner::gotoFrame2(bool play, int bias)
         m_player.gotoFrame(*t, int(number) - 1 + bias, play);
 }
 
-void Runner::run()
+Value Runner::run()
 {
     SwfReader r(m_code);
     int budget = MoviePlayer::MaxActionsPerBlock;
-    while (!r.atEnd() && budget-- > 0 && m_player.spend(1)) {
+    while (!m_done && !r.atEnd() && budget-- > 0 && m_player.spend(1)) {
+        if (m_thrown) { // from a function called by the last action
+            const Value thrown = *m_thrown;
+            m_thrown.reset();
+            if (!catchThrown(thrown, r)) {
+                m_thrown = thrown;
+                break;
+            }
+        }
+        const int position = r.position();
+        while (!m_with.empty() && position >= m_with.back().end)
+            m_with.pop_back();
+        if (!m_tries.empty()) {
+            TryBlock &block = m_tries.back();
+            if (position >= block.finallyEnd) {
+                m_tries.pop_back();
+            } else if (position == block.tryEnd && !block.inCatch) {
+                // The try block ended without a throw: on to its finally block.
+                block.inCatch = true;
+                r.seek(block.catchEnd);
+                continue;
+            }
+        }
         const int code = r.u8();
         if (code == 0)
             break;
@@ -579,8 +1070,8 @@ void Runner::run()
             break;
         }
         case 0x87: {
-            const int index = body.u8();
-            if (index < GlobalRegisters)
+            const size_t index = body.u8();
+            if (index < m_registers.size())
                 m_registers[index] = m_stack.empty() ? Value(Undefined{}) : m_stack.back();
             break;
         }
@@ -635,23 +1126,8 @@ void Runner::run()
             }
             break;
         }
-        case 0x49: case 0x66: {
-            const Value b = pop();
-            const Value a = pop();
-            if (a.index() == b.index() || code == 0x49) {
-                if (std::holds_alternative<QString>(a) && std::holds_alternative<QString>(b))
-                    push(boolean(std::get<QString>(a) == std::get<QString>(b)));
-                else if (std::holds_alternative<Undefined>(a) || std::holds_alternative<Undefined>(b))
-                    push(boolean(a.index() == b.index()));
-                else if (std::holds_alternative<ClipRef>(a) || std::holds_alternative<ClipRef>(b))
-                    push(boolean(a.index() == b.index() && std::get<ClipRef>(a).get() == std::get<ClipRef>(b).get()));
-                else
-                    push(boolean(toNumber(a) == toNumber(b)));
-            } else {
-                push(boolean(false));
-            }
-            break;
-        }
+        case 0x49: { const Value b = pop(); push(boolean(equals(pop(), b))); break; }
+        case 0x66: { const Value b = pop(); push(boolean(strictlyEquals(pop(), b))); break; }
         case 0x60: case 0x61: case 0x62: case 0x63: case 0x64: case 0x65: {
             const auto toInt = [this](const Value &v) {
                 const double d = toNumber(v);
@@ -697,12 +1173,14 @@ void Runner::run()
             push(text.mid(from, n));
             break;
         }
-        case 0x32: {
+        case 0x32:
+        case 0x36: {
             const QString text = toString(pop());
             push(text.isEmpty() ? 0.0 : double(text.at(0).unicode()));
             break;
         }
-        case 0x33: {
+        case 0x33:
+        case 0x37: {
             const double code16 = toNumber(pop());
             push(std::isfinite(code16) ? QString(QChar(char16_t(int64_t(code16) & 0xFFFF))) : QString());
             break;
@@ -710,7 +1188,10 @@ void Runner::run()
         case 0x47: {
             const Value b = pop();
             const Value a = pop();
-            if (std::holds_alternative<QString>(a) || std::holds_alternative<QString>(b))
+            const auto textual = [](const Value &v) {
+                return std::holds_alternative<QString>(v) || std::holds_alternative<ScriptObject *>(v);
+            };
+            if (textual(a) || textual(b))
                 push(toString(a) + toString(b));
             else
                 push(toNumber(a) + toNumber(b));
@@ -720,29 +1201,46 @@ void Runner::run()
         case 0x4B: push(toString(pop())); break;
         case 0x44: {
             const Value v = pop();
+            const auto *object = std::get_if<ScriptObject *>(&v);
             push(QString::fromLatin1(std::holds_alternative<double>(v)   ? "number"
                                      : std::holds_alternative<QString>(v) ? "string"
                                      : std::holds_alternative<bool>(v)    ? "boolean"
                                      : std::holds_alternative<ClipRef>(v) ? "movieclip"
+                                     : std::holds_alternative<Null>(v)    ? "null"
+                                     : object && (*object)->isCallable()  ? "function"
+                                     : object                             ? "object"
                                                                           : "undefined"));
             break;
         }
         // Variables, properties and members.
         case 0x1C: push(getVariable(toString(pop()))); break;
         case 0x1D: {
-            const QString value = toString(pop());
+            const Value value = pop();
             setVariable(toString(pop()), value);
             break;
         }
         case 0x3C: {
-            const QString value = toString(pop());
-            setVariable(toString(pop()), value);
+            const Value value = pop();
+            defineLocal(toString(pop()), value);
             break;
         }
         case 0x41: {
             const QString name = toString(pop());
-            if (t && !t->variables.contains(key(name)))
-                setVariable(name, QString());
+            if (m_activation ? !m_activation->own(key(name)) : t && !t->variables.contains(key(name)))
+                defineLocal(name, Undefined{});
+            break;
+        }
+        case 0x3A: {
+            const QString name = toString(pop());
+            push(boolean(deleteMember(pop(), name)));
+            break;
+        }
+        case 0x3B: {
+            const QString name = toString(pop());
+            bool deleted = m_activation && m_activation->remove(key(name));
+            if (!deleted && t)
+                deleted = t->variables.remove(key(name)) > 0;
+            push(boolean(deleted));
             break;
         }
         case 0x22: {
@@ -780,7 +1278,8 @@ void Runner::run()
             break;
         }
         case 0x52: {
-            const QString name = toString(pop());
+            const Value nameValue = pop();
+            const QString name = std::holds_alternative<Undefined>(nameValue) ? QString() : toString(nameValue);
             const Value object = pop();
             push(callMethod(object, name, popArguments()));
             break;
@@ -788,10 +1287,128 @@ void Runner::run()
         case 0x3D: {
             const QString name = toString(pop());
             const std::vector<Value> args = popArguments();
-            push(name.compare(QLatin1String("getTimer"), Qt::CaseInsensitive) == 0 ? Value(double(m_player.elapsedMs()))
-                                                                                  : callMethod(refTo(t), name, args));
+            const Value function = getVariable(name);
+            if (const auto *f = std::get_if<ScriptObject *>(&function); f && (*f)->isCallable())
+                push(call(function, Undefined{}, args));
+            else if (name.compare(QLatin1String("getTimer"), Qt::CaseInsensitive) == 0)
+                push(double(m_player.elapsedMs()));
+            else
+                push(t ? callClipMethod(*t, name, args) : Value(Undefined{}));
             break;
         }
+        case 0x3E: m_returned = pop(); m_done = true; break;
+        // Functions, objects and classes.
+        case 0x9B:
+        case 0x8E:
+            if (ScriptObject *function = defineFunction(r, body, code == 0x8E))
+                push(function);
+            break;
+        case 0x40: {
+            const QString name = toString(pop());
+            const std::vector<Value> args = popArguments();
+            push(construct(getVariable(name), args));
+            break;
+        }
+        case 0x53: {
+            const Value nameValue = pop();
+            const Value object = pop();
+            const std::vector<Value> args = popArguments();
+            const QString name = std::holds_alternative<Undefined>(nameValue) ? QString() : toString(nameValue);
+            push(construct(name.isEmpty() ? object : getMember(object, name), args));
+            break;
+        }
+        case 0x42: {
+            std::vector<Value> elements;
+            const double count = toNumber(pop());
+            const int n = std::isfinite(count) ? int(std::clamp(count, 0.0, double(m_stack.size()))) : 0;
+            for (int i = 0; i < n; ++i)
+                elements.push_back(pop());
+            push(m_engine.newArray(std::move(elements)));
+            break;
+        }
+        case 0x43: {
+            const double count = toNumber(pop());
+            const int n = std::isfinite(count) ? int(std::clamp(count, 0.0, double(m_stack.size() / 2))) : 0;
+            ScriptObject *object = m_engine.newObject();
+            for (int i = 0; i < n; ++i) {
+                const Value value = pop();
+                const QString name = toString(pop());
+                if (object)
+                    object->set(key(name), name, value);
+            }
+            push(object);
+            break;
+        }
+        case 0x46: enumerate(getVariable(toString(pop()))); break;
+        case 0x55: enumerate(pop()); break;
+        case 0x54: {
+            const Value constructor = pop();
+            push(boolean(instanceOf(pop(), constructor)));
+            break;
+        }
+        case 0x2B: {
+            const Value object = pop();
+            const Value constructor = pop();
+            push(instanceOf(object, constructor) ? object : Value(Null{}));
+            break;
+        }
+        case 0x2C: {
+            pop();
+            const std::vector<Value> interfaces = popArguments();
+            break;
+        }
+        case 0x69: {
+            const Value superclass = pop();
+            const Value subclass = pop();
+            ScriptObject *prototype = m_engine.newObject();
+            if (!prototype)
+                break;
+            const Value inherited = getMember(superclass, QStringLiteral("prototype"));
+            if (const auto *p = std::get_if<ScriptObject *>(&inherited))
+                prototype->prototype = *p;
+            prototype->set(key(QStringLiteral("__constructor__")), QStringLiteral("__constructor__"), superclass);
+            setMember(subclass, QStringLiteral("prototype"), prototype);
+            break;
+        }
+        case 0x94: {
+            const int size = body.u16();
+            m_with.push_back({pop(), next + size});
+            break;
+        }
+        case 0x8F: {
+            TryBlock block;
+            const int flags = body.u8();
+            const int trySize = body.u16(), catchSize = body.u16(), finallySize = body.u16();
+            block.hasCatch = flags & 1;
+            block.catchRegister = (flags & 4) ? body.u8() : -1;
+            if (!(flags & 4))
+                block.catchName = body.string(m_version);
+            block.tryEnd = next + trySize;
+            block.catchEnd = block.tryEnd + catchSize;
+            block.finallyEnd = block.catchEnd + finallySize;
+            m_tries.push_back(block);
+            break;
+        }
+        case 0x2A: {
+            const Value thrown = pop();
+            if (!catchThrown(thrown, r)) {
+                m_thrown = thrown;
+                m_done = true;
+            }
+            break;
+        }
+        // Dragging and duplicating clips are not supported; their arguments still go.
+        case 0x27: {
+            pop();
+            pop();
+            if (toBool(pop()))
+                for (int i = 0; i < 4; ++i)
+                    pop();
+            break;
+        }
+        case 0x28: break;
+        case 0x24: pop(); pop(); pop(); break;
+        case 0x25: pop(); break;
         case 0x26: m_player.trace(toString(pop())); break;
         // Jumps.
         case 0x99:
@@ -801,7 +1418,7 @@ void Runner::run()
                 break;
             const int destination = next + offset;
             if (destination < 0 || destination > r.size())
-                return;
+                return m_returned;
             r.seek(destination);
             break;
         }
@@ -809,6 +1426,7 @@ void Runner::run()
             break; // unknown actions are skipped by their length
         }
     }
+    return m_returned;
 }
 
 } // namespace

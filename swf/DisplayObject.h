@@ -1,6 +1,7 @@
 #pragma once
 
 #include "swf/Definitions.h"
+#include "swf/ScriptValue.h"
 
 #include <QHash>
 
@@ -56,7 +57,7 @@ struct DisplayObject : DisplayProperties {
 
     int buttonState = 1; // 1 up, 2 over, 4 down
     // The clip's script variables, by name (as the movie's version compares names).
-    QHash<QString, QString> variables;
+    QHash<QString, Value> variables;
     // Expires with the object, so queued work can tell it is gone.
     std::shared_ptr<char> alive = std::make_shared<char>();
     // The player's count of live objects, kept by construction and destruction.
@@ -77,5 +78,10 @@ struct DisplayObject : DisplayProperties {
     // The object's name path from the root, "/a/b" style.
     QString path() const;
 };
+
+inline ClipRef refTo(DisplayObject *clip)
+{
+    return ClipRef{clip, clip ? clip->alive : std::weak_ptr<char>()};
+}
 
 } // namespace swf

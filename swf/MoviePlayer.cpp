@@ -59,6 +59,7 @@ bool MoviePlayer::load(const QByteArray &file, QString *error)
     m_root.timeline = &m_movie->root;
     m_root.playing = true;
     m_root.currentFrame = 0;
+    m_script.reset(m_movie->version);
     if (m_sound)
         m_sound->setMovie(m_movie);
     if (m_root.timeline->hasStreamBlocks)
@@ -85,6 +86,7 @@ void MoviePlayer::unload()
         m_sound->setMovie(nullptr);
     m_root.children.clear();
     m_root.variables.clear();
+    m_script.reset(0);
     m_root.timeline = nullptr;
     m_root.currentFrame = 0;
     m_root.playing = false;
@@ -108,6 +110,10 @@ void MoviePlayer::advance()
         return;
     advanceClip(m_root);
     runQueue();
+    // Between frames no script runs, so every object in use hangs off a
+    // clip or the globals.
+    if (m_script.wantsCollection())
+        m_script.collectGarbage(m_root);
 }
 
 void MoviePlayer::gotoFrame(int frame)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "swf/DisplayObject.h"
+#include "swf/ScriptEngine.h"
 
 #include <QElapsedTimer>
 
@@ -80,6 +81,8 @@ public:
     // Milliseconds since the movie was loaded, for getTimer.
     qint64 elapsedMs() const { return m_clock.elapsed(); }
     int version() const { return m_movie ? m_movie->version : 0; }
+    // The movie's script objects and globals.
+    ScriptEngine &script() { return m_script; }
     // A script changed what is drawn.
     void markChanged() { m_changed = true; }
     // Charges script work against the frame's allowance; false once it is spent.
@@ -127,6 +130,7 @@ private:
     std::shared_ptr<MovieDef> m_movie;
     DisplayObject m_root;
     std::deque<QueuedActions> m_queue;
+    ScriptEngine m_script;
     SoundMixer *m_sound = nullptr;
     // Clips whose timeline streams sound, and the frame each showed last.
     struct StreamClip {

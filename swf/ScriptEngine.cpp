@@ -1,0 +1,524 @@
+#include "ScriptEngine.h"
+
+#include "swf/DisplayObject.h"
+
+#include <QRandomGenerator>
+#include <QUrl>
+
+#include <algorithm>
+#include <cmath>
+
+namespace swf {
+
+namespace {
+
+enum Native {
+    // Global functions and constructors.
+    NParseInt, NParseFloat, NIsNaN, NIsFinite, NEscape, NUnescape, NObject, NArray, NString, NNumber, NBoolean,
+    NFunction, NSetPropFlags,
+    // Math.
+    NAbs, NAcos, NAsin, NAtan, NAtan2, NCeil, NCos, NExp, NFloor, NLog, NMax, NMin, NPow, NRandom, NRound, NSin,
+    NSqrt, NTan,
+    // Object.prototype.
+    NObjectToString, NValueOf, NHasOwnProperty,
+    // Array.prototype.
+    NPush, NPop, NShift, NUnshift, NJoin, NReverse, NConcat, NSlice, NSplice, NSort, NArrayToString,
+    // String.
+    NCharAt, NCharCodeAt, NIndexOf, NLastIndexOf, NSubstr, NSubstring, NStringSlice, NToUpperCase,
+    NToLowerCase, NSplit, NStringConcat, NStringToString, NFromCharCode,
+    // Number, Boolean, Function.
+    NNumberToString, NBooleanToString, NCall, NApply,
+};
+
+double argNumber(ScriptContext &cx, const std::vector<Value> &args, size_t i, double fallback = std::nan(""))
+{
+    return i < args.size() ? cx.toNumber(args[i]) : fallback;
+}
+
+QString numberText(double d, int radix)
+{
+    if (radix == 10 || !std::isfinite(d) || radix < 2 || radix > 36)
+        return QString();
+    return QString::number(qint64(d), radix);
+}
+
+// Clamps a relative index (negative counts from the end) into 0..length.
+int relativeIndex(double index, int length)
+{
+    if (std::isnan(index))
+        return 0;
+    const double i = index < 0 ? std::max(0.0, length + std::trunc(index)) : std::min(double(length), std::trunc(index));
+    return int(i);
+}
+
+} // namespace
+
+ScriptObject *ScriptEngine::newObject()
+{
+    return m_heap.make(ScriptObject::Kind::Object, m_objectPrototype);
+}
+
+ScriptObject *ScriptEngine::newArray(std::vector<Value> elements)
+{
+    ScriptObject *array = m_heap.make(ScriptObject::Kind::Array, m_arrayPrototype);
+    if (array) {
+        if (int(elements.size()) > MaxArrayLength)
+            elements.resize(MaxArrayLength);
+        array->elements = std::move(elements);
+    }
+    return array;
+}
+
+ScriptObject *ScriptEngine::newFunction()
+{
+    ScriptObject *function = m_heap.make(ScriptObject::Kind::Function, m_functionPrototype);
+    if (!function)
+        return nullptr;
+    if (ScriptObject *prototype = newObject()) {
+        prototype->set(key(QStringLiteral("constructor")), QStringLiteral("constructor"), function);
+        function->set(key(QStringLiteral("prototype")), QStringLiteral("prototype"), prototype);
+    }
+    return function;
+}
+
+ScriptObject *ScriptEngine::addNative(ScriptObject *owner, const char *name, int id)
+{
+    ScriptObject *function = m_heap.make(ScriptObject::Kind::Native, m_functionPrototype);
+    function->native = id;
+    const QString text = QString::fromLatin1(name);
+    owner->set(key(text), text, function);
+    return function;
+}
+
+ScriptObject *ScriptEngine::addClass(const char *name, int constructorId, ScriptObject *prototype)
+{
+    ScriptObject *constructor = addNative(m_global, name, constructorId);
+    constructor->set(key(QStringLiteral("prototype")), QStringLiteral("prototype"), prototype);
+    prototype->set(key(QStringLiteral("constructor")), QStringLiteral("constructor"), constructor);
+    return constructor;
+}
+
+void ScriptEngine::reset(int version)
+{
+    m_heap.clear();
+    callDepth = 0;
+    m_version = version;
+    m_caseSensitive = version >= 7;
+    using Kind = ScriptObject::Kind;
+    m_objectPrototype = m_heap.make(Kind::Object, nullptr);
+    m_functionPrototype = m_heap.make(Kind::Object, m_objectPrototype);
+    m_arrayPrototype = m_heap.make(Kind::Object, m_objectPrototype);
+    m_stringPrototype = m_heap.make(Kind::Object, m_objectPrototype);
+    m_numberPrototype = m_heap.make(Kind::Object, m_objectPrototype);
+    m_booleanPrototype = m_heap.make(Kind::Object, m_objectPrototype);
+    m_global = m_heap.make(Kind::Object, m_objectPrototype);
+
+    for (auto [name, id] : {std::pair{"parseInt", NParseInt}, {"parseFloat", NParseFloat}, {"isNaN", NIsNaN},
+                            {"isFinite", NIsFinite}, {"escape", NEscape}, {"unescape", NUnescape},
+                            {"ASSetPropFlags", NSetPropFlags}})
+        addNative(m_global, name, id);
+    addClass("Object", NObject, m_objectPrototype);
+    addClass("Array", NArray, m_arrayPrototype);
+    addNative(addClass("String", NString, m_stringPrototype), "fromCharCode", NFromCharCode);
+    addClass("Number", NNumber, m_numberPrototype);
+    addClass("Boolean", NBoolean, m_booleanPrototype);
+    addClass("Function", NFunction, m_functionPrototype);
+
+    ScriptObject *math = newObject();
+    m_global->set(key(QStringLiteral("Math")), QStringLiteral("Math"), math);
+    for (auto [name, id] :
+         {std::pair{"abs", NAbs}, {"acos", NAcos}, {"asin", NAsin}, {"atan", NAtan}, {"atan2", NAtan2},
+          {"ceil", NCeil}, {"cos", NCos}, {"exp", NExp}, {"floor", NFloor}, {"log", NLog}, {"max", NMax},
+          {"min", NMin}, {"pow", NPow}, {"random", NRandom}, {"round", NRound}, {"sin", NSin}, {"sqrt", NSqrt},
+          {"tan", NTan}})
+        addNative(math, name, id);
+    for (auto [name, value] : {std::pair{"PI", M_PI}, {"E", M_E}, {"LN2", M_LN2}, {"LN10", M_LN10},
+                               {"LOG2E", M_LOG2E}, {"LOG10E", M_LOG10E}, {"SQRT1_2", M_SQRT1_2},
+                               {"SQRT2", M_SQRT2}})
+        math->set(key(QString::fromLatin1(name)), QString::fromLatin1(name), value);
+
+    for (auto [name, id] : {std::pair{"toString", NObjectToString}, {"valueOf", NValueOf},
+                            {"hasOwnProperty", NHasOwnProperty}})
+        addNative(m_objectPrototype, name, id);
+    for (auto [name, id] : {std::pair{"push", NPush}, {"pop", NPop}, {"shift", NShift}, {"unshift", NUnshift},
+                            {"join", NJoin}, {"reverse", NReverse}, {"concat", NConcat}, {"slice", NSlice},
+                            {"splice", NSplice}, {"sort", NSort}, {"toString", NArrayToString}})
+        addNative(m_arrayPrototype, name, id);
+    for (auto [name, id] :
+         {std::pair{"charAt", NCharAt}, {"charCodeAt", NCharCodeAt}, {"indexOf", NIndexOf},
+          {"lastIndexOf", NLastIndexOf}, {"substr", NSubstr}, {"substring", NSubstring}, {"slice", NStringSlice},
+          {"toUpperCase", NToUpperCase}, {"toLowerCase", NToLowerCase}, {"split", NSplit},
+          {"concat", NStringConcat}, {"toString", NStringToString}, {"valueOf", NStringToString}})
+        addNative(m_stringPrototype, name, id);
+    addNative(m_numberPrototype, "toString", NNumberToString);
+    addNative(m_booleanPrototype, "toString", NBooleanToString);
+    addNative(m_functionPrototype, "call", NCall);
+    addNative(m_functionPrototype, "apply", NApply);
+    m_liveAfterCollection = m_heap.size();
+}
+
+Value ScriptEngine::callNative(int id, ScriptContext &cx, const Value &self, const std::vector<Value> &args,
+                               bool construct)
+{
+    ScriptObject *object = nullptr;
+    if (const auto *o = std::get_if<ScriptObject *>(&self))
+        object = *o;
+    ScriptObject *array = object && object->kind == ScriptObject::Kind::Array ? object : nullptr;
+    const auto number = [&](size_t i, double fallback = std::nan("")) { return argNumber(cx, args, i, fallback); };
+    const auto math1 = [&](double (*f)(double)) -> Value { return f(number(0)); };
+    const auto text = [&]() { return cx.toString(self); };
+
+    switch (id) {
+    case NParseInt: {
+        QString s = args.empty() ? QString() : cx.toString(args[0]).trimmed();
+        int radix = args.size() > 1 ? int(cx.toNumber(args[1])) : 0;
+        bool negative = false;
+        if (s.startsWith(u'-') || s.startsWith(u'+')) {
+            negative = s.startsWith(u'-');
+            s = s.mid(1);
+        }
+        if ((radix == 0 || radix == 16) && s.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
+            s = s.mid(2);
+            radix = 16;
+        }
+        if (radix == 0)
+            radix = 10;
+        if (radix < 2 || radix > 36)
+            return std::nan("");
+        int length = 0;
+        while (length < s.size()) {
+            const QChar c = s.at(length).toLower();
+            const int digit = c.isDigit() ? c.digitValue() : (c >= u'a' && c <= u'z') ? c.unicode() - 'a' + 10 : 99;
+            if (digit >= radix)
+                break;
+            ++length;
+        }
+        if (length == 0)
+            return std::nan("");
+        double value = 0;
+        for (int i = 0; i < length; ++i) {
+            const QChar c = s.at(i).toLower();
+            value = value * radix + (c.isDigit() ? c.digitValue() : c.unicode() - 'a' + 10);
+        }
+        return negative ? -value : value;
+    }
+    case NParseFloat: {
+        const QString s = args.empty() ? QString() : cx.toString(args[0]).trimmed();
+        int end = 0;
+        bool ok = false;
+        double best = std::nan("");
+        // The longest prefix that reads as a number.
+        for (end = int(s.size()); end > 0; --end) {
+            const double d = s.left(end).toDouble(&ok);
+            if (ok) {
+                best = d;
+                break;
+            }
+        }
+        return best;
+    }
+    case NIsNaN: return std::isnan(number(0));
+    case NIsFinite: return std::isfinite(number(0));
+    case NEscape:
+        return QString::fromLatin1(QUrl::toPercentEncoding(args.empty() ? QString() : cx.toString(args[0])));
+    case NUnescape:
+        return QUrl::fromPercentEncoding(args.empty() ? QByteArray() : cx.toString(args[0]).toUtf8());
+    case NSetPropFlags: return Undefined{};
+    case NObject:
+        if (!args.empty() && std::holds_alternative<ScriptObject *>(args[0]))
+            return args[0];
+        if (ScriptObject *created = newObject())
+            return created;
+        return Undefined{};
+    case NArray: {
+        std::vector<Value> elements;
+        if (args.size() == 1 && std::holds_alternative<double>(args[0])) {
+            const double n = std::get<double>(args[0]);
+            if (n >= 0 && n <= MaxArrayLength)
+                elements.resize(size_t(n));
+        } else {
+            elements = args;
+        }
+        if (ScriptObject *created = newArray(std::move(elements)))
+            return created;
+        return Undefined{};
+    }
+    case NString: {
+        const QString s = args.empty() ? QString() : cx.toString(args[0]);
+        if (!construct)
+            return s;
+        ScriptObject *boxed = m_heap.make(ScriptObject::Kind::Object, m_stringPrototype);
+        if (!boxed)
+            return s;
+        boxed->elements = {s};
+        return boxed;
+    }
+    case NNumber: return args.empty() ? 0.0 : cx.toNumber(args[0]);
+    case NBoolean: return args.empty() ? false : cx.toBool(args[0]);
+    case NFunction: return Undefined{};
+
+    case NAbs: return math1(std::fabs);
+    case NAcos: return math1(std::acos);
+    case NAsin: return math1(std::asin);
+    case NAtan: return math1(std::atan);
+    case NAtan2: return std::atan2(number(0), number(1));
+    case NCeil: return math1(std::ceil);
+    case NCos: return math1(std::cos);
+    case NExp: return math1(std::exp);
+    case NFloor: return math1(std::floor);
+    case NLog: return math1(std::log);
+    case NMax:
+    case NMin: {
+        if (args.empty())
+            return id == NMax ? -INFINITY : INFINITY;
+        double result = number(0);
+        for (size_t i = 1; i < args.size(); ++i) {
+            const double d = number(i);
+            if (std::isnan(d) || std::isnan(result))
+                return std::nan("");
+            result = id == NMax ? std::max(result, d) : std::min(result, d);
+        }
+        return result;
+    }
+    case NPow: return std::pow(number(0), number(1));
+    case NRandom: return QRandomGenerator::global()->generateDouble();
+    case NRound: return std::floor(number(0) + 0.5);
+    case NSin: return math1(std::sin);
+    case NSqrt: return math1(std::sqrt);
+    case NTan: return math1(std::tan);
+
+    case NObjectToString:
+        return object && object->isCallable() ? QStringLiteral("[type Function]") : QStringLiteral("[object Object]");
+    case NValueOf: return self;
+    case NHasOwnProperty:
+        return object && !args.empty() && (object->own(key(cx.toString(args[0]))) != nullptr);
+
+    case NPush:
+    case NUnshift:
+        if (!array)
+            return Undefined{};
+        for (size_t i = 0; i < args.size() && int(array->elements.size()) < MaxArrayLength; ++i) {
+            if (id == NPush)
+                array->elements.push_back(args[i]);
+            else
+                array->elements.insert(array->elements.begin() + std::ptrdiff_t(i), args[i]);
+        }
+        return double(array->elements.size());
+    case NPop:
+    case NShift: {
+        if (!array || array->elements.empty())
+            return Undefined{};
+        Value taken = id == NPop ? array->elements.back() : array->elements.front();
+        if (id == NPop)
+            array->elements.pop_back();
+        else
+            array->elements.erase(array->elements.begin());
+        return taken;
+    }
+    case NJoin:
+    case NArrayToString: {
+        if (!array)
+            return QString();
+        const QString separator = id == NJoin && !args.empty() && !std::holds_alternative<Undefined>(args[0])
+                                      ? cx.toString(args[0])
+                                      : QStringLiteral(",");
+        QString joined;
+        for (size_t i = 0; i < array->elements.size(); ++i) {
+            if (i > 0)
+                joined += separator;
+            const Value &element = array->elements[i];
+            if (!std::holds_alternative<Undefined>(element) && !std::holds_alternative<Null>(element))
+                joined += std::get_if<ScriptObject *>(&element) && std::get<ScriptObject *>(element) == array
+                              ? QString()
+                              : cx.toString(element);
+            if (joined.size() > (1 << 20))
+                break;
+        }
+        return joined;
+    }
+    case NReverse:
+        if (array)
+            std::reverse(array->elements.begin(), array->elements.end());
+        return self;
+    case NConcat: {
+        std::vector<Value> elements = array ? array->elements : std::vector<Value>{};
+        for (const Value &arg : args) {
+            const auto *other = std::get_if<ScriptObject *>(&arg);
+            if (other && *other && (*other)->kind == ScriptObject::Kind::Array)
+                elements.insert(elements.end(), (*other)->elements.begin(), (*other)->elements.end());
+            else
+                elements.push_back(arg);
+        }
+        if (ScriptObject *created = newArray(std::move(elements)))
+            return created;
+        return Undefined{};
+    }
+    case NSlice: {
+        if (!array)
+            return Undefined{};
+        const int length = int(array->elements.size());
+        const int from = relativeIndex(number(0, 0), length);
+        const int to = relativeIndex(number(1, length), length);
+        std::vector<Value> elements;
+        if (to > from)
+            elements.assign(array->elements.begin() + from, array->elements.begin() + to);
+        if (ScriptObject *created = newArray(std::move(elements)))
+            return created;
+        return Undefined{};
+    }
+    case NSplice: {
+        if (!array || args.empty())
+            return Undefined{};
+        const int length = int(array->elements.size());
+        const int from = relativeIndex(number(0, 0), length);
+        const int count = std::clamp(int(std::isnan(number(1, length - from)) ? 0 : number(1, length - from)), 0,
+                                     length - from);
+        std::vector<Value> removed(array->elements.begin() + from, array->elements.begin() + from + count);
+        array->elements.erase(array->elements.begin() + from, array->elements.begin() + from + count);
+        if (args.size() > 2)
+            array->elements.insert(array->elements.begin() + from, args.begin() + 2, args.end());
+        if (ScriptObject *created = newArray(std::move(removed)))
+            return created;
+        return Undefined{};
+    }
+    case NSort: {
+        if (!array)
+            return Undefined{};
+        const bool byFunction = !args.empty() && std::holds_alternative<ScriptObject *>(args[0]) &&
+                                std::get<ScriptObject *>(args[0]) && std::get<ScriptObject *>(args[0])->isCallable();
+        std::vector<Value> &e = array->elements;
+        if (byFunction) {
+            const Value compare = args[0];
+            // Insertion sort: a script comparison may be inconsistent, which
+            // std::sort does not allow.
+            for (size_t i = 1; i < e.size(); ++i)
+                for (size_t j = i; j > 0 && cx.toNumber(cx.call(compare, Undefined{}, {e[j - 1], e[j]})) > 0; --j)
+                    std::swap(e[j - 1], e[j]);
+        } else {
+            std::vector<std::pair<QString, Value>> keyed;
+            for (const Value &v : e)
+                keyed.emplace_back(cx.toString(v), v);
+            std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+            for (size_t i = 0; i < e.size(); ++i)
+                e[i] = keyed[i].second;
+        }
+        return self;
+    }
+
+    case NCharAt: {
+        const QString s = text();
+        const double i = number(0, 0);
+        return i >= 0 && i < s.size() ? QString(s.at(int(i))) : QString();
+    }
+    case NCharCodeAt: {
+        const QString s = text();
+        const double i = number(0, 0);
+        return i >= 0 && i < s.size() ? double(s.at(int(i)).unicode()) : std::nan("");
+    }
+    case NIndexOf:
+    case NLastIndexOf: {
+        const QString s = text();
+        const QString needle = args.empty() ? QStringLiteral("undefined") : cx.toString(args[0]);
+        if (id == NIndexOf)
+            return double(s.indexOf(needle, std::clamp(int(number(1, 0)), 0, int(s.size()))));
+        return double(s.lastIndexOf(needle, std::clamp(int(number(1, s.size())), 0, int(s.size()))));
+    }
+    case NSubstr: {
+        const QString s = text();
+        const int from = relativeIndex(number(0, 0), int(s.size()));
+        const double count = number(1, s.size() - from);
+        return s.mid(from, std::isnan(count) || count < 0 ? 0 : int(std::min(count, double(s.size()))));
+    }
+    case NSubstring: {
+        const QString s = text();
+        int a = int(std::clamp(std::isnan(number(0, 0)) ? 0 : number(0, 0), 0.0, double(s.size())));
+        int b = int(std::clamp(std::isnan(number(1, s.size())) ? 0 : number(1, s.size()), 0.0, double(s.size())));
+        if (a > b)
+            std::swap(a, b);
+        return s.mid(a, b - a);
+    }
+    case NStringSlice: {
+        const QString s = text();
+        const int from = relativeIndex(number(0, 0), int(s.size()));
+        const int to = relativeIndex(number(1, s.size()), int(s.size()));
+        return to > from ? s.mid(from, to - from) : QString();
+    }
+    case NToUpperCase: return text().toUpper();
+    case NToLowerCase: return text().toLower();
+    case NSplit: {
+        const QString s = text();
+        std::vector<Value> parts;
+        if (args.empty() || std::holds_alternative<Undefined>(args[0])) {
+            parts.push_back(s);
+        } else {
+            const QString separator = cx.toString(args[0]);
+            const QStringList pieces = separator.isEmpty() ? QStringList() : s.split(separator);
+            if (separator.isEmpty()) {
+                for (QChar c : s)
+                    parts.push_back(QString(c));
+            } else {
+                for (const QString &piece : pieces)
+                    parts.push_back(piece);
+            }
+        }
+        if (ScriptObject *created = newArray(std::move(parts)))
+            return created;
+        return Undefined{};
+    }
+    case NStringConcat: {
+        QString s = text();
+        for (const Value &arg : args)
+            s += cx.toString(arg);
+        return s;
+    }
+    case NStringToString: return text();
+    case NFromCharCode: {
+        QString s;
+        for (size_t i = 0; i < args.size(); ++i)
+            s += QChar(char16_t(int64_t(number(i, 0)) & 0xFFFF));
+        return s;
+    }
+
+    case NNumberToString: {
+        const int radix = int(number(0, 10));
+        const QString text = numberText(cx.toNumber(self), radix);
+        return text.isEmpty() ? cx.toString(cx.toNumber(self)) : text;
+    }
+    case NBooleanToString: return cx.toString(cx.toBool(self));
+    case NCall: {
+        const Value thisValue = args.empty() ? Value(Undefined{}) : args[0];
+        return cx.call(self, thisValue, args.size() > 1 ? std::vector<Value>(args.begin() + 1, args.end())
+                                                        : std::vector<Value>{});
+    }
+    case NApply: {
+        const Value thisValue = args.empty() ? Value(Undefined{}) : args[0];
+        std::vector<Value> callArgs;
+        if (args.size() > 1)
+            if (const auto *list = std::get_if<ScriptObject *>(&args[1]); list && *list)
+                callArgs = (*list)->elements;
+        return cx.call(self, thisValue, callArgs);
+    }
+    default: return Undefined{};
+    }
+}
+
+void ScriptEngine::collectGarbage(const DisplayObject &root)
+{
+    m_heap.collect([&](const std::function<void(const Value &)> &mark) {
+        for (ScriptObject *builtin : {m_global, m_objectPrototype, m_arrayPrototype, m_functionPrototype,
+                                      m_stringPrototype, m_numberPrototype, m_booleanPrototype})
+            mark(builtin);
+        std::vector<const DisplayObject *> clips{&root};
+        while (!clips.empty()) {
+            const DisplayObject *clip = clips.back();
+            clips.pop_back();
+            for (const Value &value : clip->variables)
+                mark(value);
+            for (const auto &[depth, child] : clip->children)
+                clips.push_back(child.get());
+        }
+    });
+    m_liveAfterCollection = m_heap.size();
+}
+
+} // namespace swf

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "swf/ScriptObject.h"
+
+#include <vector>
+
+namespace swf {
+
+struct DisplayObject;
+class MoviePlayer;
+class ScriptEngine;
+
+// What the built-in functions need from the interpreter that calls them.
+class ScriptContext {
+public:
+    virtual ~ScriptContext() = default;
+    virtual QString toString(const Value &value) = 0;
+    virtual double toNumber(const Value &value) = 0;
+    virtual bool toBool(const Value &value) = 0;
+    virtual Value call(const Value &function, const Value &self, const std::vector<Value> &args) = 0;
+    virtual ScriptEngine &engine() = 0;
+};
+
+// The script world of one movie: its heap, the global object and the
+// built-in classes (Object, Array, String, Number, Boolean, Function, Math
+// and the global functions).
+class ScriptEngine {
+public:
+    // Deepest nesting of script function calls.
+    static constexpr int MaxCallDepth = 256;
+    // Most elements an array may hold.
+    static constexpr int MaxArrayLength = 1 << 20;
+
+    ScriptEngine() = default;
+    ScriptEngine(const ScriptEngine &) = delete;
+    ScriptEngine &operator=(const ScriptEngine &) = delete;
+
+    // Forgets every object and builds fresh globals for a movie of version.
+    void reset(int version);
+    // The key a name is stored under: movies before version 7 ignore case.
+    QString key(const QString &name) const { return m_caseSensitive ? name : name.toLower(); }
+    int version() const { return m_version; }
+
+    ScriptObject *global() const { return m_global; }
+    ScriptObject *objectPrototype() const { return m_objectPrototype; }
+    ScriptObject *arrayPrototype() const { return m_arrayPrototype; }
+    ScriptObject *functionPrototype() const { return m_functionPrototype; }
+    ScriptObject *stringPrototype() const { return m_stringPrototype; }
+    ScriptObject *numberPrototype() const { return m_numberPrototype; }
+    ScriptObject *booleanPrototype() const { return m_booleanPrototype; }
+
+    // New objects; nullptr once the heap is full.
+    ScriptObject *newObject();
+    ScriptObject *newArray(std::vector<Value> elements = {});
+    ScriptObject *newFunction();
+
+    // Runs built-in function id; construct is true under `new`.
+    Value callNative(int id, ScriptContext &context, const Value &self, const std::vector<Value> &args,
+                     bool construct);
+
+    // Frees the objects that neither the globals nor any clip's variables reach.
+    void collectGarbage(const DisplayObject &root);
+    // True when the heap has grown enough since the last collection to be worth one.
+    bool wantsCollection() const { return m_heap.size() > 2 * m_liveAfterCollection + 10000; }
+
+    int callDepth = 0;
+
+private:
+    ScriptObject *addNative(ScriptObject *owner, const char *name, int id);
+    ScriptObject *addClass(const char *name, int constructorId, ScriptObject *prototype);
+
+    ScriptHeap m_heap;
+    int m_version = 0;
+    bool m_caseSensitive = false;
+    int m_liveAfterCollection = 0;
+    ScriptObject *m_global = nullptr;
+    ScriptObject *m_objectPrototype = nullptr;
+    ScriptObject *m_arrayPrototype = nullptr;
+    ScriptObject *m_functionPrototype = nullptr;
+    ScriptObject *m_stringPrototype = nullptr;
+    ScriptObject *m_numberPrototype = nullptr;
+    ScriptObject *m_booleanPrototype = nullptr;
+};
+
+} // namespace swf

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <variant>
+
+namespace swf {
+
+struct DisplayObject;
+struct ScriptObject;
+
+struct Undefined {};
+struct Null {};
+
+// A movie clip as a script value; it reads as gone once the clip is removed.
+struct ClipRef {
+    DisplayObject *clip = nullptr;
+    std::weak_ptr<char> alive;
+
+    DisplayObject *get() const { return alive.expired() ? nullptr : clip; }
+};
+
+// A script value. Objects live in the movie's script heap, which frees
+// them when nothing reaches them any more or when the movie goes.
+using Value = std::variant<Undefined, Null, double, QString, bool, ClipRef, ScriptObject *>;
+
+} // namespace swf
