@@ -35,6 +35,38 @@ const char *const PropertyNames[PropCount] = {
     "_width", "_height", "_rotation", "_target", "_framesloaded", "_name", "_droptarget", "_url",
     "_highquality", "_focusrect", "_soundbuftime", "_quality", "_xmouse", "_ymouse"};
 
+// A number as scripts print it: up to 15 significant digits, in plain
+// notation from 1e-6 up to 1e21 and in exponent notation beyond.
+QString numberToString(double d)
+{
+    if (std::isnan(d))
+        return QStringLiteral("NaN");
+    if (std::isinf(d))
+        return d > 0 ? QStringLiteral("Infinity") : QStringLiteral("-Infinity");
+    if (d == 0)
+        return QStringLiteral("0");
+    // "-d.dddddddddddddde+XX": the digits and the decimal exponent.
+    const QString scientific = QString::number(std::fabs(d), 'e', 14);
+    const int e = int(scientific.indexOf(u'e'));
+    QString digits = scientific.left(e).remove(u'.');
+    const int exponent = scientific.mid(e + 1).toInt();
+    while (digits.size() > 1 && digits.endsWith(u'0'))
+        digits.chop(1);
+    const int k = int(digits.size());
+    const int n = exponent + 1; // the decimal point sits after n digits
+    QString text;
+    if (k <= n && n <= 21)
+        text = digits + QString(n - k, u'0');
+    else if (0 < n && n <= 21)
+        text = digits.left(n) + u'.' + digits.mid(n);
+    else if (-6 < n && n <= 0)
+        text = QStringLiteral("0.") + QString(-n, u'0') + digits;
+    else
+        text = digits.left(1) + (k > 1 ? u'.' + digits.mid(1) : QString()) + u'e' + (n - 1 >= 0 ? u'+' : u'-') +
+               QString::number(std::abs(n - 1));
+    return d < 0 ? u'-' + text : text;
+}
+
 int propertyIndex(const QString &name)
 {
     for (int i = 0; i < PropCount; ++i)
@@ -141,6 +173,9 @@ private:
     Value boolean(bool b) const { return m_version >= 5 ? Value(b) : Value(b ? 1.0 : 0.0); }
     QString key(const QString &name) const { return m_engine.key(name); }
     bool equals(const Value &a, const Value &b);
+    // An object's own valueOf, when a script gave it one and it answers a
+    // plain value; otherwise the object's text.
+    Value toPrimitive(const Value &v);
     bool strictlyEquals(const Value &a, const Value &b) const;
 
     void pushConstants(SwfReader &r);
@@ -263,15 +298,8 @@ QString Runner::toString(const Value &v)
         return *s;
     if (const auto *b = std::get_if<bool>(&v))
         return *b ? QStringLiteral("true") : QStringLiteral("false");
-    if (const auto *d = std::get_if<double>(&v)) {
-        if (std::isnan(*d))
-            return QStringLiteral("NaN");
-        if (std::isinf(*d))
-            return *d > 0 ? QStringLiteral("Infinity") : QStringLiteral("-Infinity");
-        if (*d == std::floor(*d) && std::fabs(*d) < 1e15)
-            return QString::number(qint64(*d));
-        return QString::number(*d, 'g', 15);
-    }
+    if (const auto *d = std::get_if<double>(&v))
+        return numberToString(*d);
     if (const auto *clip = std::get_if<ClipRef>(&v)) {
         const DisplayObject *c = clip->get();
         if (!c)
@@ -332,10 +360,11 @@ double Runner::toNumber(const Value &v)
                                                                                    : text.toDouble(&ok);
         return ok ? d : std::nan("");
     }
-    if (const auto *object = std::get_if<ScriptObject *>(&v)) {
-        if (!(*object)->elements.empty() && (*object)->kind != ScriptObject::Kind::Array)
-            return toNumber((*object)->elements.front());
-        return std::nan("");
+    if (std::holds_alternative<ScriptObject *>(v)) {
+        if (m_engine.callDepth >= MaxConversionDepth)
+            return std::nan("");
+        CallDepth depth(m_engine);
+        return toNumber(toPrimitive(v));
     }
     if (std::holds_alternative<ClipRef>(v))
         return std::nan("");
@@ -354,6 +383,23 @@ bool Runner::toBool(const Value &v)
         return !std::get<QString>(v).isEmpty();
     const double d = toNumber(v);
     return d != 0 && !std::isnan(d);
+}
+
+Value Runner::toPrimitive(const Value &v)
+{
+    const auto *object = std::get_if<ScriptObject *>(&v);
+    if (!object)
+        return v;
+    if (!(*object)->elements.empty() && (*object)->kind != ScriptObject::Kind::Array)
+        return (*object)->elements.front();
+    const Value *method = (*object)->find(key(QStringLiteral("valueOf")));
+    if (method && std::holds_alternative<ScriptObject *>(*method) &&
+        std::get<ScriptObject *>(*method)->kind == ScriptObject::Kind::Function) {
+        const Value value = call(*method, v, {});
+        if (!std::holds_alternative<ScriptObject *>(value))
+            return value;
+    }
+    return toString(v);
 }
 
 bool Runner::strictlyEquals(const Value &a, const Value &b) const
@@ -388,8 +434,9 @@ bool Runner::equals(const Value &a, const Value &b)
     if (reference(a) || reference(b)) {
         const Value &object = reference(a) ? a : b;
         const Value &other = reference(a) ? b : a;
-        return std::holds_alternative<QString>(other) ? toString(object) == std::get<QString>(other)
-                                                      : toNumber(object) == toNumber(other);
+        if (std::holds_alternative<ClipRef>(object))
+            return std::holds_alternative<QString>(other) && toString(object) == std::get<QString>(other);
+        return equals(toPrimitive(object), other);
     }
     return toNumber(a) == toNumber(b);
 }
@@ -1186,8 +1233,8 @@ Value Runner::run()
             break;
         }
         case 0x47: {
-            const Value b = pop();
-            const Value a = pop();
+            const Value b = toPrimitive(pop());
+            const Value a = toPrimitive(pop());
             const auto textual = [](const Value &v) {
                 return std::holds_alternative<QString>(v) || std::holds_alternative<ScriptObject *>(v);
             };
@@ -1409,7 +1456,12 @@ Value Runner::run()
         case 0x28: break;
         case 0x24: pop(); pop(); pop(); break;
         case 0x25: pop(); break;
-        case 0x26: m_player.trace(toString(pop())); break;
+        case 0x26: {
+            // trace names undefined whatever the version.
+            const Value v = pop();
+            m_player.trace(std::holds_alternative<Undefined>(v) ? QStringLiteral("undefined") : toString(v));
+            break;
+        }
         // Jumps.
         case 0x99:
         case 0x9D: {

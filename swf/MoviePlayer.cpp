@@ -467,8 +467,9 @@ void MoviePlayer::getUrl(const QString &url, const QString &target)
 
 void MoviePlayer::trace(const QString &line)
 {
+    // A carriage return breaks the line, as in the reference player's log.
     if (onTrace)
-        onTrace(line);
+        onTrace(QString(line).replace(u'\r', u'\n'));
 }
 
 DisplayObject *MoviePlayer::buttonAt(DisplayObject &clip, const QPointF &point, const QTransform &toStage)

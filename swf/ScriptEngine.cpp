@@ -117,6 +117,8 @@ void ScriptEngine::reset(int version)
                             {"isFinite", NIsFinite}, {"escape", NEscape}, {"unescape", NUnescape},
                             {"ASSetPropFlags", NSetPropFlags}})
         addNative(m_global, name, id);
+    m_global->set(key(QStringLiteral("NaN")), QStringLiteral("NaN"), std::nan(""));
+    m_global->set(key(QStringLiteral("Infinity")), QStringLiteral("Infinity"), double(INFINITY));
     addClass("Object", NObject, m_objectPrototype);
     addClass("Array", NArray, m_arrayPrototype);
     addNative(addClass("String", NString, m_stringPrototype), "fromCharCode", NFromCharCode);

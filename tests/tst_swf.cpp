@@ -54,6 +54,8 @@ private slots:
     void fscommandsReachTheEvent();
     void scriptsReachClipsAndValues_data();
     void scriptsReachClipsAndValues();
+    void scriptFunctionsAndObjects_data();
+    void scriptFunctionsAndObjects();
     void renderingOfShapesMasksAndTransforms();
     void stageFitsTheAreaKeepingItsShape();
     void buttonsAnswerThePointer();
@@ -313,6 +315,110 @@ void SwfTest::scriptsReachClipsAndValues()
     QCOMPARE(lines, QStringList{printed});
 }
 
+void SwfTest::scriptFunctionsAndObjects_data()
+{
+    using namespace as;
+    const QByteArray traceTop = op(0x26);
+    const QByteArray add2 = op(0x47), getMember = op(0x4E), setMember = op(0x4F), callMethod = op(0x52),
+                     setVariable = op(0x1D), ret = op(0x3E), drop = op(0x17);
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QString>("printed");
+
+    QTest::newRow("function returns")
+        << QByteArray(defineFunction("add", {"a", "b"}, getVariable("a") + getVariable("b") + add2 + ret) +
+                      pushNumber(3) + pushNumber(2) + callFunction("add", 2) + traceTop)
+        << "5";
+
+    // function f(n) { if (n < 2) return 1; return n * f(n - 1); }
+    const QByteArray recurse = getVariable("n") + getVariable("n") + pushNumber(1) + op(0x0B) + callFunction("f", 1) +
+                               op(0x0C) + ret;
+    const QByteArray factorial = getVariable("n") + pushNumber(2) + op(0x48) + op(0x12) +
+                                 branchIf(int(QByteArray(pushNumber(1) + ret).size())) + pushNumber(1) + ret + recurse;
+    QTest::newRow("recursion") << QByteArray(defineFunction("f", {"n"}, factorial) + pushNumber(5) +
+                                             callFunction("f", 1) + traceTop)
+                               << "120";
+
+    // function make() { var c = 10; return function () { return c + 1; }; } make()()
+    const QByteArray inner = defineFunction("", {}, getVariable("c") + pushNumber(1) + add2 + ret);
+    QTest::newRow("closure keeps its scope")
+        << QByteArray(defineFunction("make", {}, pushString("c") + pushNumber(10) + op(0x3C) + inner + ret) +
+                      pushNumber(0) + callFunction("make", 0) + pushUndefined() + callMethod + traceTop)
+        << "11";
+
+    QTest::newRow("parameters in registers")
+        << QByteArray(defineFunction2("twice", 2, 0, {{1, "x"}}, pushRegister(1) + pushRegister(1) + add2 + ret) +
+                      pushNumber(21) + callFunction("twice", 1) + traceTop)
+        << "42";
+
+    // function Ball() { this.r = 3; } Ball.prototype.area = function () { return this.r * 2; };
+    const QByteArray ball = defineFunction("Ball", {}, getVariable("this") + pushString("r") + pushNumber(3) + setMember) +
+                            getVariable("Ball") + pushString("prototype") + getMember + pushString("area") +
+                            defineFunction("", {}, getVariable("this") + pushString("r") + getMember + pushNumber(2) +
+                                                       op(0x0C) + ret) +
+                            setMember + pushString("b") + pushNumber(0) + pushString("Ball") + op(0x40) + setVariable;
+    QTest::newRow("new object and prototype method")
+        << QByteArray(ball + pushNumber(0) + getVariable("b") + pushString("area") + callMethod + traceTop) << "6";
+
+    QTest::newRow("instanceof through extends")
+        << QByteArray(ball + defineFunction("Toy", {}, {}) + getVariable("Toy") + getVariable("Ball") + op(0x69) +
+                      pushString("t") + pushNumber(0) + pushString("Toy") + op(0x40) + setVariable + getVariable("t") +
+                      getVariable("Ball") + op(0x54) + traceTop)
+        << "true";
+
+    // a = [3, 1, 2]; a.push(5); a.sort(); a.join("-")
+    QTest::newRow("arrays")
+        << QByteArray(pushString("a") + pushNumber(2) + pushNumber(1) + pushNumber(3) + pushNumber(3) + op(0x42) +
+                      setVariable + pushNumber(5) + pushNumber(1) + getVariable("a") + pushString("push") + callMethod +
+                      drop + pushNumber(0) + getVariable("a") + pushString("sort") + callMethod + drop +
+                      pushString("-") + pushNumber(1) + getVariable("a") + pushString("join") + callMethod + traceTop)
+        << "1-2-3-5";
+
+    QTest::newRow("object literal, members and enumeration")
+        << QByteArray(pushString("x") + pushNumber(1) + pushString("y") + pushNumber(2) + pushNumber(2) + op(0x43) +
+                      op(0x4C) + pushString("y") + getMember + op(0x4D) + op(0x55) + add2 + op(0x4D) + drop + add2 +
+                      traceTop)
+        << "2xy";
+
+    const QByteArray tryBody = pushString("oops") + op(0x2A) + trace("not reached");
+    const QByteArray catchBody = getVariable("e") + traceTop;
+    Bits tryHead;
+    tryHead.u8(1);
+    tryHead.u16(int(tryBody.size()));
+    tryHead.u16(int(catchBody.size()));
+    tryHead.u16(0);
+    tryHead.string("e");
+    QTest::newRow("throw and catch") << QByteArray(op(0x8F, tryHead.bytes) + tryBody + catchBody) << "oops";
+    QTest::newRow("throw out of a function to its caller")
+        << QByteArray(defineFunction("fail", {}, pushString("deep") + op(0x2A)) + op(0x8F, tryHead.bytes) +
+                      QByteArray(callFunction("fail", 0) + drop + pushString("oops") + op(0x2A)).left(int(tryBody.size())) +
+                      catchBody)
+        << "deep";
+
+    const QByteArray withBody = getVariable("v") + traceTop;
+    Bits withSize;
+    withSize.u16(int(withBody.size()));
+    QTest::newRow("with") << QByteArray(pushString("v") + pushNumber(7) + pushNumber(1) + op(0x43) +
+                                        op(0x94, withSize.bytes) + withBody)
+                          << "7";
+
+    QTest::newRow("Math and string methods")
+        << QByteArray(pushNumber(9) + pushNumber(2) + pushNumber(2) + getVariable("Math") + pushString("max") +
+                      callMethod + pushNumber(0) + pushString("abc") + pushString("toUpperCase") + callMethod + add2 +
+                      traceTop)
+        << "9ABC";
+    QTest::newRow("typeof values") << QByteArray(pushNumber(0) + op(0x43) + op(0x44) + pushNull() + op(0x44) + add2 +
+                                                 getVariable("Math") + pushString("abs") + getMember + op(0x44) + add2 +
+                                                 traceTop)
+                                   << "objectnullfunction";
+    QTest::newRow("numbers print as scripts expect")
+        << QByteArray(pushNumber(1) + pushNumber(16384) + op(0x0D) + traceTop) << "0.00006103515625";
+}
+
+void SwfTest::scriptFunctionsAndObjects()
+{
+    scriptsReachClipsAndValues();
+}
+
 void SwfTest::renderingOfShapesMasksAndTransforms()
 {
     // Depth 1: a green gradient square; depth 2: a mask over the left half of
@@ -453,6 +559,13 @@ void SwfTest::endlessScriptIsStopped_data()
     for (int i = 0; i < 200; ++i)
         blocks += doAction(tick + as::jump(-(int(tick.size()) + 5)));
     QTest::newRow("many looping blocks") << blocks;
+    // function f() { f(); } f();
+    QTest::newRow("endless recursion") << doAction(as::defineFunction("f", {}, as::callFunction("f", 0)) +
+                                                   as::callFunction("f", 0));
+    // while (true) a = new Array(1000): the heap fills and is collected between frames.
+    const QByteArray allocate = as::pushString("a") + as::pushNumber(1000) + as::pushNumber(1) +
+                                as::pushString("Array") + as::op(0x40) + as::op(0x1D);
+    QTest::newRow("allocating forever") << doAction(allocate + as::jump(-(int(allocate.size()) + 5)));
 }
 
 void SwfTest::endlessScriptIsStopped()

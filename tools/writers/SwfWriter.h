@@ -321,6 +321,44 @@ inline QByteArray storeRegister(int r) { Bits b; b.u8(r); return op(0x87, b.byte
 inline QByteArray trace(const QByteArray &s) { return pushString(s) + op(0x26); }
 inline QByteArray jump(int offset) { Bits b; b.u16(offset & 0xFFFF); return op(0x99, b.bytes); }
 inline QByteArray getUrl2() { Bits b; b.u8(0); return op(0x9A, b.bytes); }
+inline QByteArray branchIf(int offset) { Bits b; b.u16(offset & 0xFFFF); return op(0x9D, b.bytes); }
+inline QByteArray pushNull() { Bits b; b.u8(2); return op(0x96, b.bytes); }
+inline QByteArray pushUndefined() { Bits b; b.u8(3); return op(0x96, b.bytes); }
+inline QByteArray getVariable(const QByteArray &name) { return pushString(name) + op(0x1C); }
+// Calls: arguments first (pushed last to first), then their count.
+inline QByteArray callFunction(const QByteArray &name, int argumentCount)
+{
+    return pushNumber(argumentCount) + pushString(name) + op(0x3D);
+}
+// function name(parameters) { body }; an empty name leaves the function on the stack.
+inline QByteArray defineFunction(const QByteArray &name, const std::vector<QByteArray> &parameters,
+                                 const QByteArray &body)
+{
+    Bits b;
+    b.string(name);
+    b.u16(int(parameters.size()));
+    for (const QByteArray &parameter : parameters)
+        b.string(parameter);
+    b.u16(int(body.size()));
+    return op(0x9B, b.bytes) + body;
+}
+// DefineFunction2 with each parameter in the register given beside it.
+inline QByteArray defineFunction2(const QByteArray &name, int registers, int flags,
+                                  const std::vector<std::pair<int, QByteArray>> &parameters, const QByteArray &body)
+{
+    Bits b;
+    b.string(name);
+    b.u16(int(parameters.size()));
+    b.u8(registers);
+    b.u8(flags & 0xFF);
+    b.u8(flags >> 8);
+    for (const auto &[reg, parameter] : parameters) {
+        b.u8(reg);
+        b.string(parameter);
+    }
+    b.u16(int(body.size()));
+    return op(0x8E, b.bytes) + body;
+}
 } // namespace as
 
 inline QByteArray doAction(const QByteArray &actions)
