@@ -7,7 +7,7 @@
 
 #include <vector>
 
-MovieSoundOutput::MovieSoundOutput(swf::SoundMixer &mixer)
+MovieSoundOutput::MovieSoundOutput(swf::SoundMixer &mixer, const QString &sink)
     : m_mixer(mixer)
     , m_volume(WaveVolume::process().volume())
 {
@@ -16,8 +16,9 @@ MovieSoundOutput::MovieSoundOutput(swf::SoundMixer &mixer)
                      [this](std::uint32_t volume) { m_volume = volume; });
 
     GError *error = nullptr;
-    GstElement *pipeline = gst_parse_launch(
-        "appsrc name=mix format=time stream-type=stream ! audioconvert ! audioresample ! autoaudiosink", &error);
+    const QString description =
+        QStringLiteral("appsrc name=mix format=time stream-type=stream ! audioconvert ! audioresample ! ") + sink;
+    GstElement *pipeline = gst_parse_launch(description.toUtf8().constData(), &error);
     if (error)
         g_error_free(error);
     if (!pipeline)

@@ -4,6 +4,7 @@
 #include "swf/SoundOutput.h"
 
 #include <QObject>
+#include <QString>
 
 #include <atomic>
 #include <memory>
@@ -21,12 +22,17 @@ class MovieSoundOutput : public swf::SoundOutput {
 public:
     static constexpr int BlockFrames = 1024;
 
-    explicit MovieSoundOutput(swf::SoundMixer &mixer);
+    static constexpr const char *DefaultSink = "autoaudiosink";
+
+    // sink is a GStreamer description of where the sound goes.
+    explicit MovieSoundOutput(swf::SoundMixer &mixer, const QString &sink = QLatin1String(DefaultSink));
     ~MovieSoundOutput() override;
     MovieSoundOutput(const MovieSoundOutput &) = delete;
     MovieSoundOutput &operator=(const MovieSoundOutput &) = delete;
 
     qint64 heardFrames() const override;
+    // The pipeline, for a test that taps its sink.
+    GstElement *pipeline() const { return m_pipeline.get(); }
 
     static swf::SoundOutputFactory factory();
 

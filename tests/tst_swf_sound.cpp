@@ -137,6 +137,7 @@ private slots:
     void frameAndButtonSoundsStart();
     void pictureFollowsWhatIsHeard();
     void realOutputConsumesInRealTime();
+    void outputAppliesTheWaveVolume();
 };
 
 void SwfSoundTest::pcmDecodes_data()
@@ -471,6 +472,39 @@ void SwfSoundTest::realOutputConsumesInRealTime()
     QVERIFY2(elapsed > 700 && elapsed < 3000, qPrintable(QString::number(elapsed)));
     control.setMovie(QString(swf::FlashControl::NoMovie));
     WaveVolume::process().setVolume(WaveVolume::Full);
+}
+
+void SwfSoundTest::outputAppliesTheWaveVolume()
+{
+    // A steady level of 10000 on both channels, heard at half volume on the
+    // left and not at all on the right.
+    snd::Start start;
+    start.id = 1;
+    const QByteArray file = movie(snd::defineSound(1, {snd::Pcm, Rate}, 44100,
+                                                   snd::pcm16(std::vector<int16_t>(44100, 10000))) +
+                                  snd::startSound(start) + showFrame());
+    swf::MoviePlayer player;
+    swf::SoundMixer mixer;
+    player.setSoundMixer(&mixer);
+    QVERIFY(player.load(file, nullptr));
+    WaveVolume::process().setVolume(0x00008000u);
+    MovieSoundOutput output(mixer, QStringLiteral("audio/x-raw,format=S16LE,channels=2 ! appsink name=tap sync=false"));
+    GstElement *tap = gst_bin_get_by_name(GST_BIN(output.pipeline()), "tap");
+    QVERIFY(tap);
+    GstSample *sample = nullptr;
+    g_signal_emit_by_name(tap, "pull-sample", &sample);
+    gst_object_unref(tap);
+    QVERIFY(sample);
+    GstMapInfo map;
+    GstBuffer *buffer = gst_sample_get_buffer(sample);
+    QVERIFY(gst_buffer_map(buffer, &map, GST_MAP_READ));
+    const auto *samples = reinterpret_cast<const int16_t *>(map.data);
+    const int left = samples[200], right = samples[201];
+    gst_buffer_unmap(buffer, &map);
+    gst_sample_unref(sample);
+    WaveVolume::process().setVolume(WaveVolume::Full);
+    QVERIFY2(std::abs(left - 5000) <= 2, qPrintable(QString::number(left)));
+    QCOMPARE(right, 0);
 }
 
 QTEST_MAIN(SwfSoundTest)
