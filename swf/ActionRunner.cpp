@@ -1399,11 +1399,10 @@ Value Runner::run()
             push(instanceOf(object, constructor) ? object : Value(Null{}));
             break;
         }
-        case 0x2C: {
+        case 0x2C: // ImplementsOp: interfaces change nothing here
             pop();
-            const std::vector<Value> interfaces = popArguments();
+            popArguments();
             break;
-        }
         case 0x69: {
             const Value superclass = pop();
             const Value subclass = pop();

@@ -117,6 +117,7 @@ struct StreamHead {
 struct Frame {
     std::vector<DisplayCommand> display;
     std::vector<QByteArray> actions;
+    std::vector<QByteArray> initActions; // run once, before the frame's first actions
     std::vector<SoundStart> sounds;
     QByteArray streamBlock; // this frame's part of the streaming sound, if any
 };

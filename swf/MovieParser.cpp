@@ -130,8 +130,8 @@ struct Parser {
                 frame.actions.push_back(body.rest());
                 break;
             case TagDoInitAction:
-                body.u16();
-                frame.actions.push_back(body.rest());
+                body.u16(); // the sprite it initialises: its code runs on this frame all the same
+                frame.initActions.push_back(body.rest());
                 break;
             case TagStartSound: {
                 SoundStart start;
@@ -178,7 +178,8 @@ struct Parser {
         }
         // A movie cut short plays the frames it has; one with no frame at all
         // still shows what it placed.
-        if (timeline.frames.empty() && (!frame.display.empty() || !frame.actions.empty()))
+        if (timeline.frames.empty() &&
+            (!frame.display.empty() || !frame.actions.empty() || !frame.initActions.empty()))
             timeline.frames.push_back(std::move(frame));
     }
 

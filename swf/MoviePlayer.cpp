@@ -81,6 +81,7 @@ bool MoviePlayer::load(const QByteArray &file, QString *error)
 void MoviePlayer::unload()
 {
     m_queue.clear();
+    m_initialised.clear();
     m_streamClips.clear();
     if (m_sound)
         m_sound->setMovie(nullptr);
@@ -244,7 +245,11 @@ void MoviePlayer::enqueueFrameActions(DisplayObject &clip, int frame)
 {
     if (!clip.isSprite() || frame < 0 || frame >= clip.frameCount())
         return;
-    for (const QByteArray &actions : clip.timeline->frames[size_t(frame)].actions)
+    const Frame &f = clip.timeline->frames[size_t(frame)];
+    if (!f.initActions.empty() && m_initialised.insert(&f).second)
+        for (const QByteArray &actions : f.initActions)
+            m_queue.push_back({&clip, clip.alive, actions});
+    for (const QByteArray &actions : f.actions)
         m_queue.push_back({&clip, clip.alive, actions});
 }
 

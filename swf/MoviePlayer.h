@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 
 #include <deque>
+#include <set>
 #include <functional>
 
 namespace swf {
@@ -130,6 +131,8 @@ private:
     std::shared_ptr<MovieDef> m_movie;
     DisplayObject m_root;
     std::deque<QueuedActions> m_queue;
+    // Frames whose init actions have run: they run once per movie.
+    std::set<const Frame *> m_initialised;
     ScriptEngine m_script;
     SoundMixer *m_sound = nullptr;
     // Clips whose timeline streams sound, and the frame each showed last.

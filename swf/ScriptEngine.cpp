@@ -452,16 +452,12 @@ Value ScriptEngine::callNative(int id, ScriptContext &cx, const Value &self, con
         std::vector<Value> parts;
         if (args.empty() || std::holds_alternative<Undefined>(args[0])) {
             parts.push_back(s);
+        } else if (const QString separator = cx.toString(args[0]); separator.isEmpty()) {
+            for (QChar c : s)
+                parts.push_back(QString(c));
         } else {
-            const QString separator = cx.toString(args[0]);
-            const QStringList pieces = separator.isEmpty() ? QStringList() : s.split(separator);
-            if (separator.isEmpty()) {
-                for (QChar c : s)
-                    parts.push_back(QString(c));
-            } else {
-                for (const QString &piece : pieces)
-                    parts.push_back(piece);
-            }
+            for (const QString &piece : s.split(separator))
+                parts.push_back(piece);
         }
         if (ScriptObject *created = newArray(std::move(parts)))
             return created;

@@ -56,6 +56,7 @@ private slots:
     void scriptsReachClipsAndValues();
     void scriptFunctionsAndObjects_data();
     void scriptFunctionsAndObjects();
+    void initActionsRunOnce();
     void renderingOfShapesMasksAndTransforms();
     void stageFitsTheAreaKeepingItsShape();
     void buttonsAnswerThePointer();
@@ -417,6 +418,18 @@ void SwfTest::scriptFunctionsAndObjects_data()
 void SwfTest::scriptFunctionsAndObjects()
 {
     scriptsReachClipsAndValues();
+}
+
+void SwfTest::initActionsRunOnce()
+{
+    QStringList lines;
+    swf::FlashControl control;
+    connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &l) { lines << l; });
+    control.setMovie(write("init.swf", movie(doAction(as::trace("frame")) + doInitAction(10, as::trace("init")) +
+                                             showFrame() + showFrame())));
+    control.advanceFrame();
+    control.advanceFrame(); // back on the first frame
+    QCOMPARE(lines, QStringList({"init", "frame", "frame"}));
 }
 
 void SwfTest::renderingOfShapesMasksAndTransforms()

@@ -366,6 +366,13 @@ inline QByteArray doAction(const QByteArray &actions)
     return tag(12, actions + QByteArray(1, '\0'));
 }
 
+inline QByteArray doInitAction(int spriteId, const QByteArray &actions)
+{
+    Bits b;
+    b.u16(spriteId);
+    return tag(59, b.bytes + actions + QByteArray(1, '\0'));
+}
+
 // A DefineButton2 whose up, over and down states show `shape` and whose hit
 // area is `hitShape`; `actions` run when it is released over it.
 inline QByteArray button(int id, int shape, int hitShape, const QByteArray &actions)
