@@ -189,7 +189,7 @@ void SoundDecoder::decodePcm(const uint8_t *data, int size, std::vector<int16_t>
     auto sample = [&](int index) -> int16_t {
         if (bytesPerSample == 2)
             return int16_t(data[index * 2] | (data[index * 2 + 1] << 8));
-        return int16_t((data[index] - 128) << 8); // 8-bit samples are unsigned
+        return int16_t((data[index] - 128) * 256); // 8-bit samples are unsigned
     };
     for (int f = 0; f < frames && out.size() < limit; ++f) {
         const int16_t left = sample(f * channels);
