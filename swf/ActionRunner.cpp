@@ -5,6 +5,7 @@
 
 #include <QRandomGenerator>
 
+#include <climits>
 #include <cmath>
 #include <variant>
 
@@ -65,6 +66,13 @@ QString numberToString(double d)
         text = digits.left(1) + (k > 1 ? u'.' + digits.mid(1) : QString()) + u'e' + (n - 1 >= 0 ? u'+' : u'-') +
                QString::number(std::abs(n - 1));
     return d < 0 ? u'-' + text : text;
+}
+
+// A script number as a frame or index: NaN and infinities become fallback,
+// everything else is cut to the int range first.
+int toInt(double d, int fallback = 0)
+{
+    return std::isnan(d) ? fallback : int(std::clamp(std::trunc(d), double(INT_MIN / 2), double(INT_MAX / 2)));
 }
 
 int propertyIndex(const QString &name)
@@ -905,7 +913,7 @@ Value Runner::callClipMethod(DisplayObject &clip, const QString &name, const std
         } else {
             const double frame = toNumber(args[0]);
             if (std::isfinite(frame))
-                m_player.gotoFrame(clip, int(frame) - 1, play);
+                m_player.gotoFrame(clip, toInt(frame) - 1, play);
         }
     };
     if (method == QLatin1String("play"))
@@ -1014,7 +1022,7 @@ void Runner::gotoFrame2(bool play, int bias)
     }
     const double number = toNumber(frame);
     if (std::isfinite(number))
-        m_player.gotoFrame(*t, int(number) - 1 + bias, play);
+        m_player.gotoFrame(*t, toInt(number) - 1 + bias, play);
 }
 
 Value Runner::run()
@@ -1098,7 +1106,7 @@ Value Runner::run()
             const Value frame = pop();
             if (t && t->isSprite()) {
                 const double n = toNumber(frame);
-                int index = std::isfinite(n) ? int(n) - 1 : t->timeline->labels.value(toString(frame).toLower(), -1);
+                int index = std::isfinite(n) ? toInt(n) - 1 : t->timeline->labels.value(toString(frame).toLower(), -1);
                 if (index >= 0 && index < t->frameCount())
                     for (const QByteArray &actions : t->timeline->frames[size_t(index)].actions)
                         RunActions(m_player, *t, actions);
@@ -1229,7 +1237,8 @@ Value Runner::run()
         case 0x33:
         case 0x37: {
             const double code16 = toNumber(pop());
-            push(std::isfinite(code16) ? QString(QChar(char16_t(int64_t(code16) & 0xFFFF))) : QString());
+            push(std::isfinite(code16) ? QString(QChar(char16_t(int64_t(std::fmod(code16, 65536.0)) & 0xFFFF)))
+                                       : QString());
             break;
         }
         case 0x47: {
@@ -1294,7 +1303,7 @@ Value Runner::run()
             const double index = toNumber(pop());
             const QString where = toString(pop());
             DisplayObject *clip = where.isEmpty() ? t : clipAt(where);
-            const int i = std::isfinite(index) ? int(index) : -1;
+            const int i = std::isfinite(index) ? toInt(index, -1) : -1;
             push(clip && i >= 0 && i < PropCount ? getProperty(*clip, i) : Value(Undefined{}));
             break;
         }

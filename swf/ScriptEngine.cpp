@@ -42,6 +42,14 @@ QString numberText(double d, int radix)
     return QString::number(qint64(d), radix);
 }
 
+// A number as an int within low..high; NaN counts as fallback.
+int clampedInt(double d, int low, int high, int fallback = 0)
+{
+    if (std::isnan(d))
+        return std::clamp(fallback, low, high);
+    return int(std::clamp(std::trunc(d), double(low), double(high)));
+}
+
 // Clamps a relative index (negative counts from the end) into 0..length.
 int relativeIndex(double index, int length)
 {
@@ -173,7 +181,7 @@ Value ScriptEngine::callNative(int id, ScriptContext &cx, const Value &self, con
     switch (id) {
     case NParseInt: {
         QString s = args.empty() ? QString() : cx.toString(args[0]).trimmed();
-        int radix = args.size() > 1 ? int(cx.toNumber(args[1])) : 0;
+        int radix = args.size() > 1 ? clampedInt(cx.toNumber(args[1]), -1, 37) : 0;
         bool negative = false;
         if (s.startsWith(u'-') || s.startsWith(u'+')) {
             negative = s.startsWith(u'-');
@@ -373,8 +381,7 @@ Value ScriptEngine::callNative(int id, ScriptContext &cx, const Value &self, con
             return Undefined{};
         const int length = int(array->elements.size());
         const int from = relativeIndex(number(0, 0), length);
-        const int count = std::clamp(int(std::isnan(number(1, length - from)) ? 0 : number(1, length - from)), 0,
-                                     length - from);
+        const int count = clampedInt(number(1, length - from), 0, length - from);
         std::vector<Value> removed(array->elements.begin() + from, array->elements.begin() + from + count);
         array->elements.erase(array->elements.begin() + from, array->elements.begin() + from + count);
         if (args.size() > 2)
@@ -422,8 +429,8 @@ Value ScriptEngine::callNative(int id, ScriptContext &cx, const Value &self, con
         const QString s = text();
         const QString needle = args.empty() ? QStringLiteral("undefined") : cx.toString(args[0]);
         if (id == NIndexOf)
-            return double(s.indexOf(needle, std::clamp(int(number(1, 0)), 0, int(s.size()))));
-        return double(s.lastIndexOf(needle, std::clamp(int(number(1, s.size())), 0, int(s.size()))));
+            return double(s.indexOf(needle, clampedInt(number(1, 0), 0, int(s.size()))));
+        return double(s.lastIndexOf(needle, clampedInt(number(1, s.size()), 0, int(s.size()), int(s.size()))));
     }
     case NSubstr: {
         const QString s = text();
@@ -433,8 +440,8 @@ Value ScriptEngine::callNative(int id, ScriptContext &cx, const Value &self, con
     }
     case NSubstring: {
         const QString s = text();
-        int a = int(std::clamp(std::isnan(number(0, 0)) ? 0 : number(0, 0), 0.0, double(s.size())));
-        int b = int(std::clamp(std::isnan(number(1, s.size())) ? 0 : number(1, s.size()), 0.0, double(s.size())));
+        int a = clampedInt(number(0, 0), 0, int(s.size()));
+        int b = clampedInt(number(1, s.size()), 0, int(s.size()));
         if (a > b)
             std::swap(a, b);
         return s.mid(a, b - a);
@@ -473,12 +480,12 @@ Value ScriptEngine::callNative(int id, ScriptContext &cx, const Value &self, con
     case NFromCharCode: {
         QString s;
         for (size_t i = 0; i < args.size(); ++i)
-            s += QChar(char16_t(int64_t(number(i, 0)) & 0xFFFF));
+            s += QChar(char16_t(clampedInt(std::fmod(number(i, 0), 65536.0), -65536, 65536) & 0xFFFF));
         return s;
     }
 
     case NNumberToString: {
-        const int radix = int(number(0, 10));
+        const int radix = clampedInt(number(0, 10), 0, 37, 10);
         const QString text = numberText(cx.toNumber(self), radix);
         return text.isEmpty() ? cx.toString(cx.toNumber(self)) : text;
     }

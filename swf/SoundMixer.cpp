@@ -143,7 +143,8 @@ void SoundMixer::startStream(const void *key, const Timeline &timeline, int fram
     stream->decoder = std::make_unique<SoundDecoder>(stream->head.format);
     stream->startFrame = std::clamp(frame, 0, int(timeline.frames.size()) - 1);
     stream->nextBlock = stream->startFrame;
-    stream->framesPerBlock = Rate / m_movie->frameRate;
+    // A movie of a frame every few minutes still reads its blocks in bounded pieces.
+    stream->framesPerBlock = std::min(Rate / m_movie->frameRate, double(SoundDecoder::MaxFramesPerPiece));
     std::lock_guard lock(m_mutex);
     stream->startedAt = m_mixed;
     stream->generation = ++m_generation;

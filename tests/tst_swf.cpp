@@ -411,6 +411,10 @@ void SwfTest::scriptFunctionsAndObjects_data()
                                                  getVariable("Math") + pushString("abs") + getMember + op(0x44) + add2 +
                                                  traceTop)
                                    << "objectnullfunction";
+    QTest::newRow("parseInt with a radix that is not a number")
+        << QByteArray(pushNumber(0) + pushNumber(0) + op(0x0D) + pushString("ff") + callFunction("parseInt", 2) +
+                      pushString("12") + callFunction("parseInt", 1) + add2 + traceTop)
+        << "NaN";
     QTest::newRow("numbers print as scripts expect")
         << QByteArray(pushNumber(1) + pushNumber(16384) + op(0x0D) + traceTop) << "0.00006103515625";
 }
