@@ -747,15 +747,14 @@ void Runner::setMember(const Value &object, const QString &name, const Value &va
             if (name == QLatin1String("length")) {
                 const double length = toNumber(value);
                 if (length >= 0 && length <= ScriptEngine::MaxArrayLength)
-                    obj->elements.resize(size_t(length));
+                    obj->resizeElements(size_t(length));
                 return;
             }
             if (const int index = elementIndex(name); index >= 0) {
                 if (index >= ScriptEngine::MaxArrayLength)
                     return;
-                if (size_t(index) >= obj->elements.size())
-                    obj->elements.resize(size_t(index) + 1);
-                obj->elements[size_t(index)] = value;
+                if (size_t(index) < obj->elements.size() || obj->resizeElements(size_t(index) + 1))
+                    obj->elements[size_t(index)] = value;
                 return;
             }
         }

@@ -68,12 +68,13 @@ ScriptObject *ScriptEngine::newObject()
 
 ScriptObject *ScriptEngine::newArray(std::vector<Value> elements)
 {
+    if (int(elements.size()) > MaxArrayLength)
+        elements.resize(MaxArrayLength);
+    if (!m_heap.take(qint64(elements.size())))
+        return nullptr;
     ScriptObject *array = m_heap.make(ScriptObject::Kind::Array, m_arrayPrototype);
-    if (array) {
-        if (int(elements.size()) > MaxArrayLength)
-            elements.resize(MaxArrayLength);
+    if (array)
         array->elements = std::move(elements);
-    }
     return array;
 }
 
@@ -244,7 +245,7 @@ Value ScriptEngine::callNative(int id, ScriptContext &cx, const Value &self, con
         std::vector<Value> elements;
         if (args.size() == 1 && std::holds_alternative<double>(args[0])) {
             const double n = std::get<double>(args[0]);
-            if (n >= 0 && n <= MaxArrayLength)
+            if (n >= 0 && n <= MaxArrayLength && m_heap.canTake(qint64(n)))
                 elements.resize(size_t(n));
         } else {
             elements = args;
@@ -307,12 +308,9 @@ Value ScriptEngine::callNative(int id, ScriptContext &cx, const Value &self, con
     case NUnshift:
         if (!array)
             return Undefined{};
-        for (size_t i = 0; i < args.size() && int(array->elements.size()) < MaxArrayLength; ++i) {
-            if (id == NPush)
-                array->elements.push_back(args[i]);
-            else
-                array->elements.insert(array->elements.begin() + std::ptrdiff_t(i), args[i]);
-        }
+        for (size_t i = 0; i < args.size() && int(array->elements.size()) < MaxArrayLength; ++i)
+            if (!array->insertElements(id == NPush ? array->elements.size() : i, &args[i], 1))
+                break;
         return double(array->elements.size());
     case NPop:
     case NShift: {
@@ -384,8 +382,8 @@ Value ScriptEngine::callNative(int id, ScriptContext &cx, const Value &self, con
         const int count = clampedInt(number(1, length - from), 0, length - from);
         std::vector<Value> removed(array->elements.begin() + from, array->elements.begin() + from + count);
         array->elements.erase(array->elements.begin() + from, array->elements.begin() + from + count);
-        if (args.size() > 2)
-            array->elements.insert(array->elements.begin() + from, args.begin() + 2, args.end());
+        if (args.size() > 2 && int(array->elements.size() + args.size()) < MaxArrayLength)
+            array->insertElements(size_t(from), args.data() + 2, args.size() - 2);
         if (ScriptObject *created = newArray(std::move(removed)))
             return created;
         return Undefined{};

@@ -30,12 +30,30 @@ const Value *ScriptObject::find(const QString &key) const
     return nullptr;
 }
 
+bool ScriptObject::resizeElements(size_t size)
+{
+    if (size > elements.size() && m_heap && !m_heap->take(qint64(size - elements.size())))
+        return false;
+    elements.resize(size);
+    return true;
+}
+
+bool ScriptObject::insertElements(size_t at, const Value *first, size_t count)
+{
+    if (m_heap && !m_heap->take(qint64(count)))
+        return false;
+    elements.insert(elements.begin() + std::ptrdiff_t(std::min(at, elements.size())), first, first + count);
+    return true;
+}
+
 void ScriptObject::set(const QString &key, const QString &name, Value value)
 {
     if (Value *existing = own(key)) {
         *existing = std::move(value);
         return;
     }
+    if (m_heap && !m_heap->take(1))
+        return;
     m_index.insert(key, int(m_members.size()));
     m_members.push_back({key, name, std::move(value)});
 }
@@ -52,11 +70,20 @@ bool ScriptObject::remove(const QString &key)
     return true;
 }
 
+bool ScriptHeap::take(qint64 cells)
+{
+    if (!canTake(cells))
+        return false;
+    m_cells += cells;
+    return true;
+}
+
 ScriptObject *ScriptHeap::make(ScriptObject::Kind kind, ScriptObject *prototype)
 {
-    if (int(m_objects.size()) >= MaxObjects)
+    if (int(m_objects.size()) >= MaxObjects || !take(1))
         return nullptr;
     auto object = std::make_unique<ScriptObject>();
+    object->m_heap = this;
     object->kind = kind;
     object->prototype = prototype;
     m_objects.push_back(std::move(object));
@@ -66,6 +93,7 @@ ScriptObject *ScriptHeap::make(ScriptObject::Kind kind, ScriptObject *prototype)
 void ScriptHeap::clear()
 {
     m_objects.clear();
+    m_cells = 0;
 }
 
 void ScriptHeap::collect(const std::function<void(const std::function<void(const Value &)> &mark)> &roots)
@@ -91,8 +119,11 @@ void ScriptHeap::collect(const std::function<void(const std::function<void(const
     }
     m_objects.erase(std::remove_if(m_objects.begin(), m_objects.end(), [](const auto &o) { return !o->m_marked; }),
                     m_objects.end());
-    for (auto &object : m_objects)
+    m_cells = 0;
+    for (auto &object : m_objects) {
         object->m_marked = false;
+        m_cells += 1 + qint64(object->m_members.size() + object->elements.size());
+    }
 }
 
 } // namespace swf

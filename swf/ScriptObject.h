@@ -12,6 +12,8 @@
 
 namespace swf {
 
+class ScriptHeap;
+
 // A script object: members in the order they were made, a prototype to
 // inherit from, and what makes it special: an array's elements, a script
 // function's code, or the number of a built-in function.
@@ -46,6 +48,10 @@ struct ScriptObject {
 
     bool isCallable() const { return kind == Kind::Function || kind == Kind::Native; }
 
+    // Grow the elements within the heap's allowance; false when refused.
+    bool resizeElements(size_t size);
+    bool insertElements(size_t at, const Value *first, size_t count);
+
     // Members by key (names as the movie's version compares them).
     const Value *own(const QString &key) const;
     Value *own(const QString &key);
@@ -57,6 +63,7 @@ struct ScriptObject {
 
 private:
     friend class ScriptHeap;
+    ScriptHeap *m_heap = nullptr;
     std::vector<Member> m_members;
     QHash<QString, int> m_index;
     bool m_marked = false;
@@ -67,6 +74,9 @@ private:
 class ScriptHeap {
 public:
     static constexpr int MaxObjects = 200000;
+    // Objects, members and array elements the heap holds at most: a hostile
+    // script cannot take the machine's memory.
+    static constexpr qint64 MaxCells = 2000000;
 
     ScriptHeap() = default;
     ScriptHeap(const ScriptHeap &) = delete;
@@ -76,12 +86,16 @@ public:
     ScriptObject *make(ScriptObject::Kind kind, ScriptObject *prototype);
     void clear();
     int size() const { return int(m_objects.size()); }
+    // Claims room for cells more members or elements; false when the heap is full.
+    bool take(qint64 cells);
+    bool canTake(qint64 cells) const { return cells >= 0 && cells <= MaxCells - m_cells; }
 
     // Frees what the roots do not reach; roots calls mark for each value in use.
     void collect(const std::function<void(const std::function<void(const Value &)> &mark)> &roots);
 
 private:
     std::vector<std::unique_ptr<ScriptObject>> m_objects;
+    qint64 m_cells = 0; // counted as they are taken, recounted by each collection
 };
 
 } // namespace swf
