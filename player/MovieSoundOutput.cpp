@@ -9,6 +9,7 @@
 
 MovieSoundOutput::MovieSoundOutput(swf::SoundMixer &mixer, const QString &sink)
     : m_mixer(mixer)
+    , m_base(mixer.mixedFrames())
     , m_volume(WaveVolume::process().volume())
 {
     m_connections = std::make_unique<QObject>();
@@ -84,5 +85,5 @@ qint64 MovieSoundOutput::heardFrames() const
     gint64 position = -1;
     if (!m_pipeline || !gst_element_query_position(m_pipeline.get(), GST_FORMAT_TIME, &position) || position < 0)
         return -1;
-    return qint64(gst_util_uint64_scale(guint64(position), swf::SoundMixer::Rate, GST_SECOND));
+    return m_base + qint64(gst_util_uint64_scale(guint64(position), swf::SoundMixer::Rate, GST_SECOND));
 }

@@ -44,6 +44,7 @@ private:
     GstElementPtr m_pipeline;
     GstElement *m_source = nullptr; // owned by the pipeline
     qint64 m_pushed = 0;            // streaming thread only
+    qint64 m_base = 0;              // the mix position this output started at
     std::atomic<std::uint32_t> m_volume;
     std::unique_ptr<QObject> m_connections;
 };

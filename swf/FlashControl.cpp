@@ -46,6 +46,18 @@ void FlashControl::startOutputIfSounding()
         m_output = m_outputFactory(m_mixer);
 }
 
+void FlashControl::releaseOutputWhenSilent()
+{
+    if (!m_output || m_mixer.active()) {
+        m_silentSince.invalidate();
+        return;
+    }
+    if (!m_silentSince.isValid())
+        m_silentSince.start();
+    else if (m_silentSince.elapsed() >= OutputIdleMs)
+        m_output.reset();
+}
+
 void FlashControl::setMovie(const QString &path)
 {
     m_movieName = path;
@@ -137,6 +149,7 @@ void FlashControl::advanceFrame()
     if (!followStream())
         m_player.advance();
     startOutputIfSounding();
+    releaseOutputWhenSilent();
     notifyIfChanged();
 }
 

@@ -5,6 +5,7 @@
 #include "swf/SoundMixer.h"
 #include "swf/SoundOutput.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QObject>
 #include <QTimer>
@@ -28,6 +29,8 @@ class FlashControl : public QObject {
     Q_OBJECT
 public:
     static constexpr qint64 MaxFileSize = 128 * 1024 * 1024;
+    // A sound output silent this long is let go; the next sound makes another.
+    static constexpr int OutputIdleMs = 1000;
     static constexpr QLatin1String NoMovie{"res://"};
 
     explicit FlashControl(QObject *parent = nullptr);
@@ -91,6 +94,7 @@ private:
     void notifyIfChanged();
     void updateTimer();
     void startOutputIfSounding();
+    void releaseOutputWhenSilent();
     // Advances the root to the frame its streaming sound has reached; false
     // when no stream leads.
     bool followStream();
@@ -99,6 +103,7 @@ private:
     SoundMixer m_mixer;
     SoundOutputFactory m_outputFactory;
     std::unique_ptr<SoundOutput> m_output;
+    QElapsedTimer m_silentSince;
     int m_streamGeneration = 0;
     qint64 m_streamAdvances = 0;
     MoviePlayer m_player;

@@ -15,8 +15,9 @@ class SoundMixer;
 class SoundOutput {
 public:
     virtual ~SoundOutput() = default;
-    // Sample frames of the mix heard since the output was made; negative
-    // while that is not known (starting, or no device at all).
+    // How far into the mix the listener has got, in sample frames counted
+    // as the mixer counts them; negative while that is not known (starting,
+    // or no device at all).
     virtual qint64 heardFrames() const = 0;
 };
 

@@ -79,8 +79,10 @@ int levelAt(const std::vector<int16_t> &stereo, int frame)
 // An output that plays (mixes and hears at once) when the test says.
 class FakeOutput : public swf::SoundOutput {
 public:
-    explicit FakeOutput(swf::SoundMixer &mixer) : m_mixer(mixer) {}
+    explicit FakeOutput(swf::SoundMixer &mixer) : m_mixer(mixer), m_heard(mixer.mixedFrames()) { ++live; }
+    ~FakeOutput() override { --live; }
     qint64 heardFrames() const override { return m_heard; }
+    static inline int live = 0;
     void play(int frames)
     {
         mix(m_mixer, frames);
@@ -89,7 +91,7 @@ public:
 
 private:
     swf::SoundMixer &m_mixer;
-    qint64 m_heard = 0;
+    qint64 m_heard;
 };
 
 } // namespace
@@ -447,14 +449,30 @@ void SwfSoundTest::pictureFollowsWhatIsHeard()
     control.advanceFrame();
     QCOMPARE(control.FrameNum(), 22);
 
-    // Stopped, the clock is the timer again and the root stays put.
+    // Stopped, the clock is the timer again and the root stays put; the
+    // silent output is let go after a while.
     control.Stop();
     control.advanceFrame();
     QCOMPARE(control.FrameNum(), 22);
+    QTest::qWait(swf::FlashControl::OutputIdleMs + 50);
+    control.advanceFrame();
+    QCOMPARE(FakeOutput::live, 0);
+    output = nullptr;
+    // Playing again brings the stream back with a new output, which the
+    // picture follows from where the mix stands.
+    control.Play();
+    control.advanceFrame();
+    QCOMPARE(control.FrameNum(), 23);
+    QCOMPARE(outputsMade, 2);
+    QVERIFY(output);
+    output->play(FrameSamples + 1);
+    control.advanceFrame();
+    QCOMPARE(control.FrameNum(), 24);
 
     // No movie, no output.
     control.setMovie(QString(swf::FlashControl::NoMovie));
-    QCOMPARE(outputsMade, 1);
+    QCOMPARE(FakeOutput::live, 0);
+    QCOMPARE(outputsMade, 2);
 }
 
 void SwfSoundTest::realOutputConsumesInRealTime()
