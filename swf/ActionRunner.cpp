@@ -1495,4 +1495,9 @@ void RunActions(MoviePlayer &player, DisplayObject &clip, const QByteArray &acti
     Runner(player, clip, actions).run();
 }
 
+void RunHandler(MoviePlayer &player, DisplayObject &clip, ScriptObject *handler)
+{
+    Runner(player, clip, QByteArray()).call(handler, refTo(&clip), {});
+}
+
 } // namespace swf

@@ -59,6 +59,22 @@ struct ShapeLayer {
     std::vector<std::pair<LineStyle, QPainterPath>> lines;
 };
 
+// Actions a placed clip runs on events (onClipEvent and on handlers).
+struct ClipAction {
+    // Event bits, as version 6 files store them.
+    enum Event : uint32_t {
+        Load = 0x1, EnterFrame = 0x2, Unload = 0x4, MouseMove = 0x8, MouseDown = 0x10, MouseUp = 0x20,
+        KeyDown = 0x40, KeyUp = 0x80, Data = 0x100, Initialize = 0x200, Press = 0x400, Release = 0x800,
+        ReleaseOutside = 0x1000, RollOver = 0x2000, RollOut = 0x4000, DragOver = 0x8000, DragOut = 0x10000,
+        KeyPress = 0x20000, Construct = 0x40000,
+        // The events that make a clip answer the pointer like a button.
+        PointerEvents = Press | Release | ReleaseOutside | RollOver | RollOut | DragOver | DragOut,
+    };
+    uint32_t events = 0;
+    int keyCode = 0;
+    QByteArray actions;
+};
+
 struct PlaceCommand {
     int depth = 0;
     bool move = false;
@@ -69,6 +85,7 @@ struct PlaceCommand {
     std::optional<QString> name;
     std::optional<int> clipDepth;
     std::optional<int> blendMode;
+    std::shared_ptr<const std::vector<ClipAction>> clipActions;
 };
 
 struct RemoveCommand {

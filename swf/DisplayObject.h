@@ -18,6 +18,7 @@ struct DisplayProperties {
     QString name;
     int clipDepth = 0;
     int blendMode = 0;
+    std::shared_ptr<const std::vector<ClipAction>> clipActions;
 
     // Takes the properties the command gives, keeping the others.
     void take(const PlaceCommand &c)
@@ -34,6 +35,18 @@ struct DisplayProperties {
             clipDepth = *c.clipDepth;
         if (c.blendMode)
             blendMode = *c.blendMode;
+        if (c.clipActions)
+            clipActions = c.clipActions;
+    }
+
+    // The events this object has handlers for.
+    uint32_t clipEvents() const
+    {
+        uint32_t events = 0;
+        if (clipActions)
+            for (const ClipAction &action : *clipActions)
+                events |= action.events;
+        return events;
     }
 };
 

@@ -92,7 +92,35 @@ struct Parser {
             skipFilters(r);
         if (flags2 & 0x02)
             place.blendMode = r.u8();
+        if (flags2 & 0x04)
+            r.u8(); // cache as bitmap: drawing is the same
+        if ((flags & 0x80) && movie.version >= 5)
+            place.clipActions = readClipActions(r);
         return place;
+    }
+
+    // Event handlers of a placed clip; a list cut short keeps what it has.
+    std::shared_ptr<const std::vector<ClipAction>> readClipActions(SwfReader &r)
+    {
+        const bool wide = movie.version >= 6; // event flags are 4 bytes from version 6 on
+        const auto eventFlags = [&r, wide] { return wide ? r.u32() : uint32_t(r.u16()); };
+        r.u16();
+        eventFlags(); // all events together
+        auto actions = std::make_shared<std::vector<ClipAction>>();
+        while (!r.atEnd() && !r.overrun()) {
+            ClipAction action;
+            action.events = eventFlags();
+            if (action.events == 0 || r.overrun())
+                break;
+            int size = int(std::min<uint32_t>(r.u32(), uint32_t(r.remaining())));
+            if ((action.events & ClipAction::KeyPress) && wide && size > 0) {
+                action.keyCode = r.u8();
+                --size;
+            }
+            action.actions = r.bytes(size);
+            actions->push_back(std::move(action));
+        }
+        return actions->empty() ? nullptr : std::move(actions);
     }
 
     void readTimeline(SwfReader &r, Timeline &timeline, bool isRoot)

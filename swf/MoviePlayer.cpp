@@ -70,7 +70,7 @@ bool MoviePlayer::load(const QByteArray &file, QString *error)
         enterFrame(m_root, 0);
         for (const Tracked &clip : created)
             if (DisplayObject *c = clip.get())
-                enterFrame(*c, 0);
+                enterPlacedClip(*c);
         runQueue();
     }
     updateStreams();
@@ -109,6 +109,8 @@ void MoviePlayer::advance()
 {
     if (!m_movie)
         return;
+    if (m_movie->version >= 5)
+        broadcastClipEvent(ClipAction::EnterFrame, QStringLiteral("onEnterFrame"));
     advanceClip(m_root);
     runQueue();
     // Between frames no script runs, so every object in use hangs off a
@@ -227,8 +229,41 @@ void MoviePlayer::goTo(DisplayObject &clip, int target)
     enterFrame(clip, target);
     for (const Tracked &t : created)
         if (DisplayObject *c = t.get())
-            enterFrame(*c, 0);
+            enterPlacedClip(*c);
     m_changed = true;
+}
+
+void MoviePlayer::enterPlacedClip(DisplayObject &clip)
+{
+    queueClipEvent(clip, ClipAction::Initialize | ClipAction::Construct, QString());
+    enterFrame(clip, 0);
+    queueClipEvent(clip, ClipAction::Load, QString());
+}
+
+void MoviePlayer::queueClipEvent(DisplayObject &clip, uint32_t events, const QString &handlerName)
+{
+    if (clip.clipActions)
+        for (const ClipAction &action : *clip.clipActions)
+            if (action.events & events)
+                m_queue.push_back({&clip, clip.alive, action.actions});
+    if (handlerName.isEmpty() || clip.variables.isEmpty())
+        return;
+    const auto it = clip.variables.constFind(m_script.key(handlerName));
+    if (it == clip.variables.cend())
+        return;
+    if (const auto *handler = std::get_if<ScriptObject *>(&*it); handler && (*handler)->isCallable())
+        m_queue.push_back({&clip, clip.alive, QByteArray(), *handler});
+}
+
+void MoviePlayer::broadcastClipEvent(uint32_t events, const QString &handlerName)
+{
+    const std::function<void(DisplayObject &)> visit = [&](DisplayObject &clip) {
+        for (auto it = clip.children.rbegin(); it != clip.children.rend(); ++it)
+            if (it->second->isSprite())
+                visit(*it->second);
+        queueClipEvent(clip, events, handlerName);
+    };
+    visit(m_root);
 }
 
 void MoviePlayer::enterFrame(DisplayObject &clip, int frame)
@@ -388,7 +423,7 @@ void MoviePlayer::rebuildButton(DisplayObject &button)
     }
     for (const Tracked &t : created)
         if (DisplayObject *c = t.get())
-            enterFrame(*c, 0);
+            enterPlacedClip(*c);
     m_changed = true;
 }
 
@@ -423,7 +458,11 @@ void MoviePlayer::runQueue()
     while (!m_queue.empty() && blocks++ < MaxBlocksPerFrame) {
         const QueuedActions next = std::move(m_queue.front());
         m_queue.pop_front();
-        if (!next.alive.expired())
+        if (next.alive.expired())
+            continue;
+        if (next.handler)
+            RunHandler(*this, *next.clip, next.handler);
+        else
             RunActions(*this, *next.clip, next.actions);
     }
     m_queue.clear();
@@ -477,6 +516,32 @@ void MoviePlayer::trace(const QString &line)
         onTrace(QString(line).replace(u'\r', u'\n'));
 }
 
+bool MoviePlayer::actsAsButton(const DisplayObject &clip)
+{
+    if (!clip.isSprite())
+        return false;
+    if (clip.clipEvents() & ClipAction::PointerEvents)
+        return true;
+    if (clip.variables.isEmpty())
+        return false;
+    for (const char *name : {"onPress", "onRelease", "onRollOver", "onRollOut", "onReleaseOutside"})
+        if (clip.variables.contains(m_script.key(QLatin1String(name))))
+            return true;
+    return false;
+}
+
+bool MoviePlayer::hits(const DisplayObject &object, const QPointF &point, const QTransform &toStage, int nesting) const
+{
+    if (const auto *shape = dynamic_cast<const ShapeDef *>(object.character))
+        return toStage.map(shape->outline).contains(point);
+    if (nesting >= MaxNesting)
+        return false;
+    for (const auto &[depth, child] : object.children)
+        if (child->visible && !child->clipDepth && hits(*child, point, child->matrix * toStage, nesting + 1))
+            return true;
+    return false;
+}
+
 DisplayObject *MoviePlayer::buttonAt(DisplayObject &clip, const QPointF &point, const QTransform &toStage)
 {
     for (auto it = clip.children.rbegin(); it != clip.children.rend(); ++it) {
@@ -493,6 +558,8 @@ DisplayObject *MoviePlayer::buttonAt(DisplayObject &clip, const QPointF &point, 
             }
         } else if (DisplayObject *found = buttonAt(child, point, childToStage)) {
             return found;
+        } else if (actsAsButton(child) && hits(child, point, childToStage)) {
+            return &child;
         }
     }
     return nullptr;
@@ -500,19 +567,30 @@ DisplayObject *MoviePlayer::buttonAt(DisplayObject &clip, const QPointF &point, 
 
 void MoviePlayer::runButtonActions(DisplayObject &button, int condition)
 {
-    const ButtonDef *def = button.button();
-    DisplayObject *owner = button.parent;
-    if (!def || !owner)
+    static const QString handlers[] = {QStringLiteral("onRollOver"), QStringLiteral("onRollOut"),
+                                       QStringLiteral("onPress"), QStringLiteral("onRelease")};
+    static constexpr uint32_t events[] = {ClipAction::RollOver, ClipAction::RollOut, ClipAction::Press,
+                                          ClipAction::Release};
+    const int index = condition == 0x0001 ? 0 : condition == 0x0002 ? 1 : condition == 0x0004 ? 2 : 3;
+    // A clip acting as a button runs its own handlers; a button's actions
+    // run on the timeline that holds it.
+    if (!button.button()) {
+        queueClipEvent(button, events[index], handlers[index]);
         return;
-    for (const ButtonAction &action : def->actions)
-        if (action.conditions & condition)
-            m_queue.push_back({owner, owner->alive, action.actions});
+    }
+    DisplayObject *owner = button.parent;
+    if (owner)
+        for (const ButtonAction &action : button.button()->actions)
+            if (action.conditions & condition)
+                m_queue.push_back({owner, owner->alive, action.actions});
+    queueClipEvent(button, 0, handlers[index]);
 }
 
 void MoviePlayer::pointerMove(const QPointF &stage)
 {
     if (!m_movie)
         return;
+    broadcastClipEvent(ClipAction::MouseMove, QStringLiteral("onMouseMove"));
     DisplayObject *under = buttonAt(m_root, stage, QTransform());
     DisplayObject *hover = m_hover.get();
     if (under != hover) {
@@ -532,25 +610,33 @@ void MoviePlayer::pointerMove(const QPointF &stage)
 void MoviePlayer::pointerPress(const QPointF &stage)
 {
     pointerMove(stage);
+    if (!m_movie)
+        return;
+    broadcastClipEvent(ClipAction::MouseDown, QStringLiteral("onMouseDown"));
     if (DisplayObject *hover = m_hover.get()) {
         m_pressed.set(hover);
         setButtonState(*hover, 4);
         runButtonActions(*hover, 0x0004);
-        runQueue();
     }
+    runQueue();
 }
 
 void MoviePlayer::pointerRelease(const QPointF &stage)
 {
     pointerMove(stage);
+    if (!m_movie)
+        return;
+    broadcastClipEvent(ClipAction::MouseUp, QStringLiteral("onMouseUp"));
     DisplayObject *pressed = m_pressed.get();
     m_pressed.set(nullptr);
-    if (!pressed)
-        return;
-    const bool inside = pressed == m_hover.get();
-    setButtonState(*pressed, inside ? 2 : 1);
-    if (inside)
-        runButtonActions(*pressed, 0x0008);
+    if (pressed) {
+        const bool inside = pressed == m_hover.get();
+        setButtonState(*pressed, inside ? 2 : 1);
+        if (inside)
+            runButtonActions(*pressed, 0x0008);
+        else if (!pressed->button())
+            queueClipEvent(*pressed, ClipAction::ReleaseOutside, QStringLiteral("onReleaseOutside"));
+    }
     runQueue();
 }
 

@@ -98,6 +98,7 @@ private:
         DisplayObject *clip;
         std::weak_ptr<char> alive;
         QByteArray actions;
+        ScriptObject *handler = nullptr; // a script function to call instead
     };
     // An object remembered across events, valid while it lives.
     struct Tracked {
@@ -113,10 +114,20 @@ private:
 
     // A clip has reached a frame: queue its actions and start its sounds.
     void enterFrame(DisplayObject &clip, int frame);
+    // A clip was just placed: its initialise, first frame and load work.
+    void enterPlacedClip(DisplayObject &clip);
     void enqueueFrameActions(DisplayObject &clip, int frame);
     // Starts, moves or stops each streaming sound to match its timeline.
     void updateStreams();
     void setButtonState(DisplayObject &button, int state);
+    // Queues what a clip does on an event: its clip actions for the event
+    // bits, then the script function it holds under handlerName, if any.
+    void queueClipEvent(DisplayObject &clip, uint32_t events, const QString &handlerName);
+    // Queues an event on every clip, children before their parents.
+    void broadcastClipEvent(uint32_t events, const QString &handlerName);
+    // Clips that answer the pointer like buttons.
+    bool actsAsButton(const DisplayObject &clip);
+    bool hits(const DisplayObject &object, const QPointF &point, const QTransform &toStage, int nesting = 0) const;
     void advanceClip(DisplayObject &clip);
     void goTo(DisplayObject &clip, int target);
     void applyFrame(DisplayObject &clip, int frame, Created &created);

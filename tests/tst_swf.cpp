@@ -57,6 +57,7 @@ private slots:
     void scriptFunctionsAndObjects_data();
     void scriptFunctionsAndObjects();
     void initActionsRunOnce();
+    void clipEventsAndHandlers();
     void renderingOfShapesMasksAndTransforms();
     void stageFitsTheAreaKeepingItsShape();
     void buttonsAnswerThePointer();
@@ -434,6 +435,45 @@ void SwfTest::initActionsRunOnce()
     control.advanceFrame();
     control.advanceFrame(); // back on the first frame
     QCOMPARE(lines, QStringList({"init", "frame", "frame"}));
+}
+
+void SwfTest::clipEventsAndHandlers()
+{
+    using namespace as;
+    constexpr quint32 Load = 0x1, EnterFrame = 0x2, MouseDown = 0x10, Release = 0x800;
+    // A clip with load, enterFrame and mouseDown handlers, and one that acts
+    // as a button through on (release); the root sets an onEnterFrame
+    // function on itself that stops after its second call.
+    const QByteArray clip = sprite(10, place(Place(1, 1)) + showFrame());
+    const QByteArray onEnterFrame =
+        defineFunction("", {}, trace("root tick") + getVariable("ticks") + op(0x50) + op(0x4C) + pushString("ticks") +
+                                   op(0x4D) + op(0x1D) + pushNumber(2) + op(0x48) +
+                                   branchIf(int(QByteArray(pushString("onEnterFrame") + pushUndefined() + op(0x1D)).size())) +
+                                   pushString("onEnterFrame") + pushUndefined() + op(0x1D));
+    const QByteArray tags =
+        rectangle(1, QRect(0, 0, 1000, 1000), Red) + clip +
+        place(Place(1, 10).on(Load, trace("loaded")).on(EnterFrame, trace("tick")).on(MouseDown, trace("down"))) +
+        place(Place(2, 10).at(QPoint(2000, 0)).on(Release, getUrl("FSCommand:released", ""))) +
+        doAction(pushString("ticks") + pushNumber(0) + op(0x1D) + pushString("onEnterFrame") + onEnterFrame + op(0x1D)) +
+        showFrame();
+    swf::FlashControl control;
+    QStringList lines;
+    QSignalSpy commands(&control, &swf::FlashControl::FSCommand);
+    connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &l) { lines << l; });
+    control.setMovie(write("events.swf", movie(tags, 6)));
+    QCOMPARE(lines, QStringList({"loaded"}));
+    lines.clear();
+    control.advanceFrame();
+    control.advanceFrame();
+    control.advanceFrame();
+    QCOMPARE(lines, QStringList({"tick", "root tick", "tick", "root tick", "tick"}));
+    lines.clear();
+    const QRect area(0, 0, 200, 150);
+    control.pointerPress(QPointF(120, 20), area); // over the second clip
+    control.pointerRelease(QPointF(120, 20), area);
+    QCOMPARE(lines, QStringList({"down"}));
+    QCOMPARE(commands.count(), 1);
+    QCOMPARE(commands[0][0].toString(), QString("released"));
 }
 
 void SwfTest::renderingOfShapesMasksAndTransforms()

@@ -219,6 +219,8 @@ struct Place {
     Place &clipping(int upToDepth) { clipDepth = upToDepth; return *this; }
     // Red channel only: multiply (256 = 1) and add.
     Place &tinted(int multiply, int add) { colorMultiplyAdd = std::pair{multiply, add}; return *this; }
+    // onClipEvent handlers: event bits (as version 6 stores them) and their actions.
+    Place &on(quint32 events, const QByteArray &actions) { clipActions.emplace_back(events, actions); return *this; }
 
     int depth;
     std::optional<int> character;
@@ -228,6 +230,7 @@ struct Place {
     std::optional<QByteArray> name;
     std::optional<int> clipDepth;
     std::optional<std::pair<int, int>> colorMultiplyAdd;
+    std::vector<std::pair<quint32, QByteArray>> clipActions;
 };
 
 inline QByteArray place(const Place &p)
@@ -235,7 +238,8 @@ inline QByteArray place(const Place &p)
     Bits b;
     const bool hasMatrix = p.translate || p.scale;
     int flags = (p.move ? 0x01 : 0) | (p.character ? 0x02 : 0) | (hasMatrix ? 0x04 : 0) |
-                (p.colorMultiplyAdd ? 0x08 : 0) | (p.name ? 0x20 : 0) | (p.clipDepth ? 0x40 : 0);
+                (p.colorMultiplyAdd ? 0x08 : 0) | (p.name ? 0x20 : 0) | (p.clipDepth ? 0x40 : 0) |
+                (p.clipActions.empty() ? 0 : 0x80);
     b.u8(flags);
     b.u16(p.depth);
     if (p.character)
@@ -262,6 +266,19 @@ inline QByteArray place(const Place &p)
         b.string(*p.name);
     if (p.clipDepth)
         b.u16(*p.clipDepth);
+    if (!p.clipActions.empty()) { // in the version 6 layout
+        quint32 all = 0;
+        for (const auto &[events, actions] : p.clipActions)
+            all |= events;
+        b.u16(0);
+        b.u32(all);
+        for (const auto &[events, actions] : p.clipActions) {
+            b.u32(events);
+            b.u32(quint32(actions.size() + 1));
+            b.raw(actions + QByteArray(1, '\0'));
+        }
+        b.u32(0);
+    }
     return tag(26, b.bytes);
 }
 
