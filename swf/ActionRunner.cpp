@@ -135,6 +135,15 @@ public:
     bool toBool(const Value &v) override;
     Value call(const Value &function, const Value &self, const std::vector<Value> &args) override;
     ScriptEngine &engine() override { return m_engine; }
+    MoviePlayer &player() override { return m_player; }
+    // Runs an interval's function, or its object's method.
+    void runInterval(const ScriptEngine::Interval &interval)
+    {
+        if (interval.method.isEmpty())
+            call(interval.function, Undefined{}, interval.args);
+        else
+            callMethod(interval.self, interval.method, interval.args);
+    }
 
 private:
     // An object scope of a `with` block, until its end.
@@ -236,6 +245,11 @@ private:
     std::optional<Value> m_thrown;
     bool m_done = false;
 };
+
+Value refOrUndefined(DisplayObject *clip)
+{
+    return clip ? Value(refTo(clip)) : Value(Undefined{});
+}
 
 // Keeps count of nested function calls.
 class CallDepth {
@@ -929,6 +943,24 @@ Value Runner::callClipMethod(DisplayObject &clip, const QString &name, const std
         m_player.gotoFrame(clip, clip.currentFrame - 1, false);
     else if (method == QLatin1String("stopallsounds"))
         m_player.stopSounds();
+    else if (method == QLatin1String("duplicatemovieclip") && args.size() >= 2)
+        return refOrUndefined(m_player.duplicateClip(clip, toString(args[0]), toInt(toNumber(args[1]))));
+    else if (method == QLatin1String("attachmovie") && args.size() >= 3)
+        return refOrUndefined(
+            m_player.attachClip(clip, toString(args[0]), toString(args[1]), toInt(toNumber(args[2]))));
+    else if (method == QLatin1String("createemptymovieclip") && args.size() >= 2)
+        return refOrUndefined(m_player.attachClip(clip, QString(), toString(args[0]), toInt(toNumber(args[1]))));
+    else if (method == QLatin1String("removemovieclip"))
+        m_player.removeClip(clip);
+    else if (method == QLatin1String("getdepth"))
+        return double(clip.depth - MoviePlayer::DynamicDepths);
+    else if (method == QLatin1String("swapdepths") && !args.empty()) {
+        const auto *other = std::get_if<ClipRef>(&args[0]);
+        if (other && other->get())
+            m_player.swapDepths(clip, other->get()->depth);
+        else if (!other)
+            m_player.swapDepths(clip, toInt(toNumber(args[0])) + MoviePlayer::DynamicDepths);
+    }
     else if (method == QLatin1String("getbytesloaded") || method == QLatin1String("getbytestotal"))
         return 1.0;
     return Undefined{};
@@ -1451,7 +1483,7 @@ Value Runner::run()
             }
             break;
         }
-        // Dragging and duplicating clips are not supported; their arguments still go.
+        // Dragging is not supported; its arguments still go.
         case 0x27: {
             pop();
             pop();
@@ -1461,8 +1493,22 @@ Value Runner::run()
             break;
         }
         case 0x28: break;
-        case 0x24: pop(); pop(); pop(); break;
-        case 0x25: pop(); break;
+        case 0x24: { // CloneSprite: duplicateMovieClip(target, name, depth)
+            const double depth = toNumber(pop());
+            const QString name = toString(pop());
+            const Value source = pop();
+            const auto *ref = std::get_if<ClipRef>(&source);
+            if (DisplayObject *clip = ref ? ref->get() : clipAt(toString(source)))
+                m_player.duplicateClip(*clip, name, toInt(depth));
+            break;
+        }
+        case 0x25: { // RemoveSprite
+            const Value which = pop();
+            const auto *ref = std::get_if<ClipRef>(&which);
+            if (DisplayObject *clip = ref ? ref->get() : clipAt(toString(which)))
+                m_player.removeClip(*clip);
+            break;
+        }
         case 0x26: {
             // trace names undefined whatever the version.
             const Value v = pop();
@@ -1498,6 +1544,11 @@ void RunActions(MoviePlayer &player, DisplayObject &clip, const QByteArray &acti
 void RunHandler(MoviePlayer &player, DisplayObject &clip, ScriptObject *handler)
 {
     Runner(player, clip, QByteArray()).call(handler, refTo(&clip), {});
+}
+
+void RunInterval(MoviePlayer &player, DisplayObject &root, const ScriptEngine::Interval &interval)
+{
+    Runner(player, root, QByteArray()).runInterval(interval);
 }
 
 } // namespace swf

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "swf/ScriptEngine.h"
+
 #include <QByteArray>
 
 namespace swf {
@@ -17,5 +19,8 @@ void RunActions(MoviePlayer &player, DisplayObject &clip, const QByteArray &acti
 // Calls a script function set on a clip as an event handler (onEnterFrame,
 // onPress...), with the clip as `this`.
 void RunHandler(MoviePlayer &player, DisplayObject &clip, ScriptObject *handler);
+
+// Runs a due setInterval call, on behalf of the root.
+void RunInterval(MoviePlayer &player, DisplayObject &root, const ScriptEngine::Interval &interval);
 
 } // namespace swf

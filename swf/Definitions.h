@@ -251,6 +251,7 @@ struct MovieDef {
     int headerFrames = 0;
     QColor background = Qt::white;
     std::map<int, std::shared_ptr<Character>> dictionary;
+    QHash<QString, int> exports; // lower-cased linkage name to character id
     Timeline root;
 
     const Character *character(int id) const

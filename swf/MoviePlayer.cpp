@@ -82,6 +82,7 @@ void MoviePlayer::unload()
 {
     m_queue.clear();
     m_initialised.clear();
+    m_soundVolume = 100;
     m_streamClips.clear();
     if (m_sound)
         m_sound->setMovie(nullptr);
@@ -109,6 +110,9 @@ void MoviePlayer::advance()
 {
     if (!m_movie)
         return;
+    m_work = MaxWorkPerFrame;
+    for (const ScriptEngine::Interval &interval : m_script.takeDueIntervals(elapsedMs()))
+        RunInterval(*this, m_root, interval);
     if (m_movie->version >= 5)
         broadcastClipEvent(ClipAction::EnterFrame, QStringLiteral("onEnterFrame"));
     advanceClip(m_root);
@@ -148,6 +152,104 @@ void MoviePlayer::stopSounds()
     for (StreamClip &stream : m_streamClips)
         if (const DisplayObject *clip = stream.clip.get())
             stream.lastFrame = clip->currentFrame;
+}
+
+bool MoviePlayer::startExportedSound(const QString &name, const SoundInfo &info)
+{
+    if (!m_movie || !m_sound)
+        return false;
+    const auto *sound = dynamic_cast<const SoundDef *>(m_movie->character(m_movie->exports.value(name.toLower(), -1)));
+    if (!sound)
+        return false;
+    m_sound->startSound(*sound, info);
+    return true;
+}
+
+void MoviePlayer::stopExportedSound(const QString &name)
+{
+    SoundInfo stop;
+    stop.stop = true;
+    startExportedSound(name, stop);
+}
+
+void MoviePlayer::setSoundVolume(int percent)
+{
+    m_soundVolume = percent;
+    if (m_sound)
+        m_sound->setVolume(percent);
+}
+
+DisplayObject *MoviePlayer::placeDynamic(DisplayObject &parent, const Character *character, int characterId,
+                                         const QString &name, int depth, const DisplayProperties *copyFrom)
+{
+    if (!m_movie || !parent.isSprite() || !character)
+        return nullptr;
+    const int at = std::clamp(depth, -DynamicDepths, 1048575) + DynamicDepths;
+    Created created;
+    std::unique_ptr<DisplayObject> object = instantiate(parent, character, characterId, created);
+    if (!object)
+        return nullptr;
+    if (copyFrom)
+        static_cast<DisplayProperties &>(*object) = *copyFrom;
+    object->name = name;
+    object->depth = at;
+    object->placedFrame = parent.currentFrame;
+    DisplayObject *placed = object.get();
+    parent.children[at] = std::move(object);
+    for (const Tracked &t : created)
+        if (DisplayObject *c = t.get())
+            enterPlacedClip(*c);
+    m_changed = true;
+    return placed;
+}
+
+DisplayObject *MoviePlayer::duplicateClip(DisplayObject &clip, const QString &name, int depth)
+{
+    if (!clip.parent || !clip.isSprite() || &clip == &m_root)
+        return nullptr;
+    const DisplayProperties properties = clip;
+    return placeDynamic(*clip.parent, clip.character, clip.characterId, name, depth, &properties);
+}
+
+DisplayObject *MoviePlayer::attachClip(DisplayObject &parent, const QString &exportName, const QString &name, int depth)
+{
+    if (!m_movie)
+        return nullptr;
+    if (exportName.isEmpty())
+        return placeDynamic(parent, &m_emptyClip, 0, name, depth, nullptr);
+    const int id = m_movie->exports.value(exportName.toLower(), -1);
+    const Character *character = m_movie->character(id);
+    return dynamic_cast<const SpriteDef *>(character) ? placeDynamic(parent, character, id, name, depth, nullptr)
+                                                      : nullptr;
+}
+
+void MoviePlayer::removeClip(DisplayObject &clip)
+{
+    // Only what scripts may own goes: clips at the scripts' depths.
+    if (clip.parent && clip.depth >= DynamicDepths) {
+        clip.parent->children.erase(clip.depth);
+        m_changed = true;
+    }
+}
+
+void MoviePlayer::swapDepths(DisplayObject &clip, int depth)
+{
+    DisplayObject *parent = clip.parent;
+    const int from = clip.depth;
+    if (!parent || depth == from || depth < 0 || depth > DynamicDepths + 1048575)
+        return;
+    std::unique_ptr<DisplayObject> moving = std::move(parent->children[from]);
+    parent->children.erase(from);
+    const auto other = parent->children.find(depth);
+    if (other != parent->children.end()) {
+        std::unique_ptr<DisplayObject> displaced = std::move(other->second);
+        parent->children.erase(other);
+        displaced->depth = from;
+        parent->children[from] = std::move(displaced);
+    }
+    moving->depth = depth;
+    parent->children[depth] = std::move(moving);
+    m_changed = true;
 }
 
 void MoviePlayer::updateStreams()
@@ -329,7 +431,12 @@ void MoviePlayer::place(DisplayObject &parent, const PlaceCommand &command, int 
 
 std::unique_ptr<DisplayObject> MoviePlayer::instantiate(DisplayObject &parent, int characterId, Created &created)
 {
-    const Character *character = m_movie->character(characterId);
+    return instantiate(parent, m_movie->character(characterId), characterId, created);
+}
+
+std::unique_ptr<DisplayObject> MoviePlayer::instantiate(DisplayObject &parent, const Character *character,
+                                                        int characterId, Created &created)
+{
     if (!character || m_objects >= MaxObjects || nestingOf(parent) >= MaxNesting)
         return nullptr;
     auto object = std::make_unique<DisplayObject>();
@@ -382,8 +489,10 @@ void MoviePlayer::rebuildTo(DisplayObject &clip, int target, Created &created)
     }
     for (auto it = clip.children.begin(); it != clip.children.end();) {
         const auto w = wanted.find(it->first);
-        const bool keep = w != wanted.end() && w->second.characterId == it->second->characterId &&
-                          w->second.placedFrame == it->second->placedFrame;
+        // Clips that scripts made stay through jumps.
+        const bool keep = it->first >= DynamicDepths ||
+                          (w != wanted.end() && w->second.characterId == it->second->characterId &&
+                           w->second.placedFrame == it->second->placedFrame);
         it = keep ? std::next(it) : clip.children.erase(it);
     }
     for (const auto &[depth, placement] : wanted) {

@@ -29,6 +29,9 @@ public:
     static constexpr int MaxNesting = 32;
     // Most display objects alive at once.
     static constexpr int MaxObjects = 50000;
+    // Scripts count depths from here: their depth 0 is this depth in the file,
+    // and clips they make live at and above it.
+    static constexpr int DynamicDepths = 16384;
 
     MoviePlayer() = default;
 
@@ -79,6 +82,17 @@ public:
     void getUrl(const QString &url, const QString &target);
     void trace(const QString &line);
     void stopSounds();
+    // Sound objects: sounds by their export name, and the movie's volume.
+    bool startExportedSound(const QString &name, const SoundInfo &info);
+    void stopExportedSound(const QString &name);
+    void setSoundVolume(int percent);
+    int soundVolume() const { return m_soundVolume; }
+    // Clips made and removed by scripts (depths in the scripts' count).
+    DisplayObject *duplicateClip(DisplayObject &clip, const QString &name, int depth);
+    // A clip of the sprite exported as exportName, or an empty one when it is empty.
+    DisplayObject *attachClip(DisplayObject &parent, const QString &exportName, const QString &name, int depth);
+    void removeClip(DisplayObject &clip);
+    void swapDepths(DisplayObject &clip, int depth);
     // Milliseconds since the movie was loaded, for getTimer.
     qint64 elapsedMs() const { return m_clock.elapsed(); }
     int version() const { return m_movie ? m_movie->version : 0; }
@@ -134,6 +148,10 @@ private:
     void rebuildTo(DisplayObject &clip, int target, Created &created);
     void place(DisplayObject &parent, const PlaceCommand &command, int frame, Created &created);
     std::unique_ptr<DisplayObject> instantiate(DisplayObject &parent, int characterId, Created &created);
+    std::unique_ptr<DisplayObject> instantiate(DisplayObject &parent, const Character *character, int characterId,
+                                               Created &created);
+    DisplayObject *placeDynamic(DisplayObject &parent, const Character *character, int characterId,
+                                const QString &name, int depth, const DisplayProperties *copyFrom);
     void rebuildButton(DisplayObject &button);
     void runQueue();
     DisplayObject *buttonAt(DisplayObject &clip, const QPointF &point, const QTransform &toStage);
@@ -146,6 +164,8 @@ private:
     std::set<const Frame *> m_initialised;
     ScriptEngine m_script;
     SoundMixer *m_sound = nullptr;
+    int m_soundVolume = 100;
+    SpriteDef m_emptyClip; // what createEmptyMovieClip places
     // Clips whose timeline streams sound, and the frame each showed last.
     struct StreamClip {
         Tracked clip;

@@ -1,6 +1,7 @@
 #include "ScriptEngine.h"
 
 #include "swf/DisplayObject.h"
+#include "swf/MoviePlayer.h"
 
 #include <QRandomGenerator>
 #include <QUrl>
@@ -28,6 +29,8 @@ enum Native {
     NToLowerCase, NSplit, NStringConcat, NStringToString, NFromCharCode,
     // Number, Boolean, Function.
     NNumberToString, NBooleanToString, NCall, NApply,
+    // Sound, and timers.
+    NSound, NAttachSound, NSoundStart, NSoundStop, NSetVolume, NGetVolume, NSetInterval, NClearInterval,
 };
 
 double argNumber(ScriptContext &cx, const std::vector<Value> &args, size_t i, double fallback = std::nan(""))
@@ -165,6 +168,15 @@ void ScriptEngine::reset(int version)
     addNative(m_booleanPrototype, "toString", NBooleanToString);
     addNative(m_functionPrototype, "call", NCall);
     addNative(m_functionPrototype, "apply", NApply);
+    m_soundPrototype = m_heap.make(Kind::Object, m_objectPrototype);
+    addClass("Sound", NSound, m_soundPrototype);
+    for (auto [name, id] : {std::pair{"attachSound", NAttachSound}, {"start", NSoundStart}, {"stop", NSoundStop},
+                            {"setVolume", NSetVolume}, {"getVolume", NGetVolume}})
+        addNative(m_soundPrototype, name, id);
+    addNative(m_global, "setInterval", NSetInterval);
+    addNative(m_global, "clearInterval", NClearInterval);
+    m_intervals.clear();
+    m_nextInterval = 1;
     m_liveAfterCollection = m_heap.size();
 }
 
@@ -501,16 +513,93 @@ Value ScriptEngine::callNative(int id, ScriptContext &cx, const Value &self, con
                 callArgs = (*list)->elements;
         return cx.call(self, thisValue, callArgs);
     }
+    case NSound: {
+        ScriptObject *sound = m_heap.make(ScriptObject::Kind::Object, m_soundPrototype);
+        if (sound)
+            return sound;
+        return Undefined{};
+    }
+    case NAttachSound:
+        if (object && !args.empty())
+            object->builtinData = cx.toString(args[0]);
+        return Undefined{};
+    case NSoundStart: {
+        if (!object || object->builtinData.isEmpty())
+            return Undefined{};
+        SoundInfo info;
+        const double offset = number(0, 0);
+        if (offset > 0 && offset < 3600)
+            info.inPoint = qint64(offset * 44100);
+        info.loops = clampedInt(number(1, 1), 1, 65535, 1);
+        cx.player().startExportedSound(object->builtinData, info);
+        return Undefined{};
+    }
+    case NSoundStop:
+        if (!args.empty())
+            cx.player().stopExportedSound(cx.toString(args[0]));
+        else if (object && !object->builtinData.isEmpty())
+            cx.player().stopExportedSound(object->builtinData);
+        else
+            cx.player().stopSounds();
+        return Undefined{};
+    case NSetVolume: cx.player().setSoundVolume(clampedInt(number(0, 100), 0, 200, 100)); return Undefined{};
+    case NGetVolume: return double(cx.player().soundVolume());
+    case NSetInterval: {
+        if (args.size() < 2 || int(m_intervals.size()) >= MaxIntervals)
+            return Undefined{};
+        Interval interval;
+        const auto *f = std::get_if<ScriptObject *>(&args[0]);
+        size_t next = 1;
+        if (f && (*f)->isCallable()) {
+            interval.function = args[0];
+        } else {
+            interval.self = args[0];
+            interval.method = cx.toString(args[1]);
+            next = 2;
+        }
+        interval.periodMs = std::max<qint64>(clampedInt(number(next, 0), 0, 24 * 3600 * 1000), MinIntervalMs);
+        interval.args.assign(args.begin() + std::ptrdiff_t(std::min(next + 1, args.size())), args.end());
+        interval.id = m_nextInterval++;
+        interval.dueMs = cx.player().elapsedMs() + interval.periodMs;
+        m_intervals.push_back(std::move(interval));
+        return double(m_intervals.back().id);
+    }
+    case NClearInterval: {
+        const double id = number(0, -1);
+        m_intervals.erase(std::remove_if(m_intervals.begin(), m_intervals.end(),
+                                         [id](const Interval &i) { return i.id == id; }),
+                          m_intervals.end());
+        return Undefined{};
+    }
     default: return Undefined{};
     }
+}
+
+std::vector<ScriptEngine::Interval> ScriptEngine::takeDueIntervals(qint64 nowMs)
+{
+    std::vector<Interval> due;
+    for (Interval &interval : m_intervals) {
+        if (interval.dueMs > nowMs)
+            continue;
+        due.push_back(interval);
+        // One call per tick at most: a slow movie does not pile calls up.
+        interval.dueMs = std::max(interval.dueMs + interval.periodMs, nowMs + 1);
+    }
+    return due;
 }
 
 void ScriptEngine::collectGarbage(const DisplayObject &root)
 {
     m_heap.collect([&](const std::function<void(const Value &)> &mark) {
         for (ScriptObject *builtin : {m_global, m_objectPrototype, m_arrayPrototype, m_functionPrototype,
-                                      m_stringPrototype, m_numberPrototype, m_booleanPrototype})
+                                      m_stringPrototype, m_numberPrototype, m_booleanPrototype, m_soundPrototype})
             mark(builtin);
+        for (const Interval &interval : m_intervals) {
+            mark(interval.function);
+            mark(interval.self);
+            for (const Value &arg : interval.args)
+                mark(arg);
+        }
         std::vector<const DisplayObject *> clips{&root};
         while (!clips.empty()) {
             const DisplayObject *clip = clips.back();

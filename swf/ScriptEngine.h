@@ -19,6 +19,7 @@ public:
     virtual bool toBool(const Value &value) = 0;
     virtual Value call(const Value &function, const Value &self, const std::vector<Value> &args) = 0;
     virtual ScriptEngine &engine() = 0;
+    virtual MoviePlayer &player() = 0;
 };
 
 // The script world of one movie: its heap, the global object and the
@@ -63,6 +64,22 @@ public:
     // True when the heap has grown enough since the last collection to be worth one.
     bool wantsCollection() const { return m_heap.size() > 2 * m_liveAfterCollection + 10000; }
 
+    // A function that setInterval runs every period, on a function or on
+    // an object's method.
+    struct Interval {
+        int id = 0;
+        Value function;
+        Value self;
+        QString method;
+        std::vector<Value> args;
+        qint64 periodMs = 0;
+        qint64 dueMs = 0;
+    };
+    static constexpr int MaxIntervals = 1000;
+    static constexpr qint64 MinIntervalMs = 10;
+    // The intervals due at nowMs, each set to come round again.
+    std::vector<Interval> takeDueIntervals(qint64 nowMs);
+
     int callDepth = 0;
 
 private:
@@ -80,6 +97,9 @@ private:
     ScriptObject *m_stringPrototype = nullptr;
     ScriptObject *m_numberPrototype = nullptr;
     ScriptObject *m_booleanPrototype = nullptr;
+    ScriptObject *m_soundPrototype = nullptr;
+    std::vector<Interval> m_intervals;
+    int m_nextInterval = 1;
 };
 
 } // namespace swf

@@ -45,6 +45,8 @@ struct ScriptObject {
     int registerCount = 0;
     int flags = 0;
     int native = -1;
+    // What a built-in class keeps on its objects (the sound a Sound object attached).
+    QString builtinData;
 
     bool isCallable() const { return kind == Kind::Function || kind == Kind::Native; }
 

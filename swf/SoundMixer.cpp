@@ -68,7 +68,7 @@ void SoundMixer::mix(int16_t *out, int frames)
     for (auto &stream : m_streams)
         mixStream(*stream, sum.data(), frames);
     for (size_t i = 0; i < sum.size(); ++i)
-        out[i] = int16_t(std::clamp(sum[i], -32768, 32767));
+        out[i] = int16_t(std::clamp(m_volume == 100 ? sum[i] : sum[i] * m_volume / 100, -32768, 32767));
     m_mixed += std::max(frames, 0);
 }
 
@@ -129,6 +129,7 @@ void SoundMixer::setMovie(std::shared_ptr<const MovieDef> movie)
     m_voices.clear();
     m_streams.clear();
     m_decoded.clear();
+    m_volume = 100;
     m_movie = std::move(movie);
 }
 
@@ -219,6 +220,18 @@ void SoundMixer::stopSounds()
     std::lock_guard lock(m_mutex);
     m_voices.clear();
     m_streams.clear();
+}
+
+void SoundMixer::setVolume(int percent)
+{
+    std::lock_guard lock(m_mutex);
+    m_volume = std::clamp(percent, 0, 200);
+}
+
+int SoundMixer::volume() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_volume;
 }
 
 bool SoundMixer::active() const

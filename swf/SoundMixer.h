@@ -57,6 +57,9 @@ public:
     void stopSounds();
     // True while anything plays.
     bool active() const;
+    // The movie's own volume over all its sounds, in percent (Sound.setVolume).
+    void setVolume(int percent);
+    int volume() const;
 
 private:
     struct Voice;
@@ -71,6 +74,7 @@ private:
     std::vector<std::unique_ptr<Stream>> m_streams;
     qint64 m_mixed = 0;
     int m_generation = 0;
+    int m_volume = 100;
     // Only the movie's thread touches the decoded sounds.
     std::map<const SoundDef *, std::shared_ptr<const std::vector<int16_t>>> m_decoded;
 };

@@ -58,6 +58,8 @@ private slots:
     void scriptFunctionsAndObjects();
     void initActionsRunOnce();
     void clipEventsAndHandlers();
+    void scriptsMakeAndRemoveClips();
+    void intervalsCallBack();
     void renderingOfShapesMasksAndTransforms();
     void stageFitsTheAreaKeepingItsShape();
     void buttonsAnswerThePointer();
@@ -474,6 +476,60 @@ void SwfTest::clipEventsAndHandlers()
     QCOMPARE(lines, QStringList({"down"}));
     QCOMPARE(commands.count(), 1);
     QCOMPARE(commands[0][0].toString(), QString("released"));
+}
+
+void SwfTest::scriptsMakeAndRemoveClips()
+{
+    using namespace as;
+    const QByteArray callMethod = op(0x52), drop = op(0x17), traceTop = op(0x26);
+    const auto method = [&](const QByteArray &object, const QByteArray &name, const QByteArray &argsReversed,
+                            int count) {
+        return argsReversed + pushNumber(count) + getVariable(object) + pushString(name) + callMethod;
+    };
+    const QByteArray script =
+        // ball.duplicateMovieClip("copy", 5); copy.getDepth()
+        method("ball", "duplicateMovieClip", pushNumber(5) + pushString("copy"), 2) + drop +
+        method("copy", "getDepth", {}, 0) + traceTop +
+        // attachMovie("Star", "star", 7) on the root, createEmptyMovieClip("box", 8)
+        method("_root", "attachMovie", pushNumber(7) + pushString("star") + pushString("Star"), 3) + traceTop +
+        method("_root", "createEmptyMovieClip", pushNumber(8) + pushString("box"), 2) + traceTop +
+        // box.swapDepths(copy): box now at 5
+        method("box", "swapDepths", getVariable("copy"), 1) + drop + method("box", "getDepth", {}, 0) + traceTop +
+        // removeMovieClip: the copy goes, the placed ball stays
+        method("copy", "removeMovieClip", {}, 0) + drop + getVariable("copy") + op(0x44) + traceTop +
+        method("ball", "removeMovieClip", {}, 0) + drop + getVariable("ball") + op(0x44) + traceTop;
+    const QByteArray tags = rectangle(1, QRect(0, 0, 400, 400), Red) + sprite(10, place(Place(1, 1)) + showFrame()) +
+                            exportAssets(10, "Star") + place(Place(1, 10).named("ball")) + doAction(script) +
+                            showFrame();
+    swf::FlashControl control;
+    QStringList lines;
+    connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &l) { lines << l; });
+    control.setMovie(write("clips-made.swf", movie(tags, 6)));
+    QCOMPARE(lines, QStringList({"5", "_level0.star", "_level0.box", "5", "undefined", "movieclip"}));
+    // The attached star is drawn: the red square at the stage's origin.
+    QVERIFY(near(control.renderStage().pixel(5, 5), Red));
+}
+
+void SwfTest::intervalsCallBack()
+{
+    using namespace as;
+    // id = setInterval(function () { trace("tick"); count++; if (count == 2) clearInterval(id); }, 10)
+    const QByteArray clear = getVariable("id") + pushNumber(1) + pushString("clearInterval") + op(0x3D) + op(0x17);
+    const QByteArray body = trace("tick") + pushString("count") + getVariable("count") + op(0x50) + op(0x1D) +
+                            getVariable("count") + pushNumber(2) + op(0x49) + op(0x12) +
+                            branchIf(int(clear.size())) + clear;
+    const QByteArray script = pushString("count") + pushNumber(0) + op(0x1D) + pushString("id") + pushNumber(10) +
+                              defineFunction("", {}, body) + pushNumber(2) + pushString("setInterval") + op(0x3D) +
+                              op(0x1D);
+    swf::FlashControl control;
+    QStringList lines;
+    connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &l) { lines << l; });
+    control.setMovie(write("interval.swf", movie(doAction(script) + showFrame(), 6)));
+    for (int i = 0; i < 5; ++i) {
+        QTest::qWait(20);
+        control.advanceFrame();
+    }
+    QCOMPARE(lines, QStringList({"tick", "tick"}));
 }
 
 void SwfTest::renderingOfShapesMasksAndTransforms()

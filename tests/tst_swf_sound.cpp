@@ -140,6 +140,7 @@ private slots:
     void pictureFollowsWhatIsHeard();
     void realOutputConsumesInRealTime();
     void outputAppliesTheWaveVolume();
+    void soundObjectsOfScripts();
 };
 
 void SwfSoundTest::pcmDecodes_data()
@@ -523,6 +524,33 @@ void SwfSoundTest::outputAppliesTheWaveVolume()
     WaveVolume::process().setVolume(WaveVolume::Full);
     QVERIFY2(std::abs(left - 5000) <= 2, qPrintable(QString::number(left)));
     QCOMPARE(right, 0);
+}
+
+void SwfSoundTest::soundObjectsOfScripts()
+{
+    using namespace as;
+    const QByteArray callMethod = op(0x52), drop = op(0x17);
+    const auto onSound = [&](const QByteArray &name, const QByteArray &argsReversed, int count) {
+        return argsReversed + pushNumber(count) + getVariable("s") + pushString(name) + callMethod + drop;
+    };
+    // s = new Sound(); s.attachSound("knock"); s.setVolume(50); s.start(0, 2);
+    const QByteArray start = pushString("s") + pushNumber(0) + pushString("Sound") + op(0x40) + op(0x1D) +
+                             onSound("attachSound", pushString("knock"), 1) + onSound("setVolume", pushNumber(50), 1) +
+                             onSound("start", pushNumber(2) + pushNumber(0), 2);
+    const QByteArray file =
+        movie(snd::defineSound(1, {snd::Pcm, Rate}, 1000, snd::pcm16(std::vector<int16_t>(1000, 10000))) +
+              exportAssets(1, "knock") + doAction(start) + showFrame() + doAction(onSound("stop", {}, 0)) +
+              showFrame());
+    swf::MoviePlayer player;
+    swf::SoundMixer mixer;
+    player.setSoundMixer(&mixer);
+    QVERIFY(player.load(file, nullptr));
+    QCOMPARE(player.soundVolume(), 50);
+    const std::vector<int16_t> out = mix(mixer, 1500);
+    QCOMPARE(levelAt(out, 0), 5000);
+    QCOMPARE(levelAt(out, 1400), 5000); // the second time round
+    player.advance();
+    QVERIFY(!mixer.active());
 }
 
 QTEST_MAIN(SwfSoundTest)

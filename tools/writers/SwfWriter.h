@@ -383,6 +383,16 @@ inline QByteArray doAction(const QByteArray &actions)
     return tag(12, actions + QByteArray(1, '\0'));
 }
 
+// Gives a character a name scripts can attach it by.
+inline QByteArray exportAssets(int id, const QByteArray &name)
+{
+    Bits b;
+    b.u16(1);
+    b.u16(id);
+    b.string(name);
+    return tag(56, b.bytes);
+}
+
 inline QByteArray doInitAction(int spriteId, const QByteArray &actions)
 {
     Bits b;
