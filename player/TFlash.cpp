@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -54,6 +55,18 @@ void TFlash::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
         m_control.pointerRelease(event->position(), rect());
+}
+
+void TFlash::keyPressEvent(QKeyEvent *event)
+{
+    // A held key repeats its press, as movies expect.
+    m_control.keyPress(Qt::Key(event->key()), event->text());
+}
+
+void TFlash::keyReleaseEvent(QKeyEvent *event)
+{
+    if (!event->isAutoRepeat())
+        m_control.keyRelease(Qt::Key(event->key()));
 }
 
 void Jump(bool back)

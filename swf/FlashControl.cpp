@@ -1,5 +1,7 @@
 #include "FlashControl.h"
 
+#include "swf/KeyCodes.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -127,6 +129,25 @@ void FlashControl::GotoFrame(int frame)
         return;
     m_player.gotoFrame(frame);
     startOutputIfSounding();
+    notifyIfChanged();
+}
+
+void FlashControl::keyPress(Qt::Key key, const QString &text)
+{
+    const int ascii = text.size() == 1 && text.at(0).unicode() < 128 ? text.at(0).unicode() : 0;
+    const int code = MovieKeyCode(key);
+    if (!m_player.loaded() || (code == 0 && ascii == 0))
+        return;
+    m_player.keyDown(code, KeyPressCode(key, ascii), ascii);
+    startOutputIfSounding();
+    notifyIfChanged();
+}
+
+void FlashControl::keyRelease(Qt::Key key)
+{
+    if (!m_player.loaded())
+        return;
+    m_player.keyUp(MovieKeyCode(key));
     notifyIfChanged();
 }
 

@@ -80,6 +80,10 @@ public:
     void pointerPress(const QPointF &position, const QRect &area);
     void pointerRelease(const QPointF &position, const QRect &area);
 
+    // Keyboard input for the movie.
+    void keyPress(Qt::Key key, const QString &text);
+    void keyRelease(Qt::Key key);
+
     double frameRate() const;
 
 signals:

@@ -83,6 +83,8 @@ void MoviePlayer::unload()
     m_queue.clear();
     m_initialised.clear();
     m_soundVolume = 100;
+    m_keysDown.clear();
+    m_lastKey = m_lastAscii = 0;
     m_streamClips.clear();
     if (m_sound)
         m_sound->setMovie(nullptr);
@@ -746,6 +748,44 @@ void MoviePlayer::pointerRelease(const QPointF &stage)
         else if (!pressed->button())
             queueClipEvent(*pressed, ClipAction::ReleaseOutside, QStringLiteral("onReleaseOutside"));
     }
+    runQueue();
+}
+
+void MoviePlayer::keyDown(int code, int pressCode, int ascii)
+{
+    if (!m_movie)
+        return;
+    m_keysDown.insert(code);
+    m_lastKey = code;
+    m_lastAscii = ascii;
+    broadcastClipEvent(ClipAction::KeyDown, QStringLiteral("onKeyDown"));
+    if (pressCode != 0) {
+        // Key-press handlers of clips, and buttons whose conditions name the key
+        // (its code sits in bits 9 to 15 of their condition).
+        const std::function<void(DisplayObject &)> visit = [&](DisplayObject &object) {
+            for (auto it = object.children.rbegin(); it != object.children.rend(); ++it)
+                visit(*it->second);
+            if (object.clipActions)
+                for (const ClipAction &action : *object.clipActions)
+                    if ((action.events & ClipAction::KeyPress) && action.keyCode == pressCode)
+                        m_queue.push_back({&object, object.alive, action.actions});
+            if (const ButtonDef *def = object.button(); def && object.parent)
+                for (const ButtonAction &action : def->actions)
+                    if (((action.conditions >> 9) & 0x7F) == pressCode)
+                        m_queue.push_back({object.parent, object.parent->alive, action.actions});
+        };
+        visit(m_root);
+    }
+    runQueue();
+}
+
+void MoviePlayer::keyUp(int code)
+{
+    if (!m_movie)
+        return;
+    m_keysDown.erase(code);
+    m_lastKey = code;
+    broadcastClipEvent(ClipAction::KeyUp, QStringLiteral("onKeyUp"));
     runQueue();
 }
 

@@ -71,6 +71,13 @@ public:
     void pointerMove(const QPointF &stage);
     void pointerPress(const QPointF &stage);
     void pointerRelease(const QPointF &stage);
+    // Keyboard input: code as Key.isDown knows it, pressCode as key-press
+    // handlers know it (0: none), ascii the character typed (0: none).
+    void keyDown(int code, int pressCode, int ascii);
+    void keyUp(int code);
+    bool keyIsDown(int code) const { return m_keysDown.count(code) > 0; }
+    int lastKeyCode() const { return m_lastKey; }
+    int lastKeyAscii() const { return m_lastAscii; }
 
     std::function<void(const QString &command, const QString &arguments)> onFSCommand;
     std::function<void(const QString &line)> onTrace;
@@ -165,6 +172,9 @@ private:
     ScriptEngine m_script;
     SoundMixer *m_sound = nullptr;
     int m_soundVolume = 100;
+    std::set<int> m_keysDown;
+    int m_lastKey = 0;
+    int m_lastAscii = 0;
     SpriteDef m_emptyClip; // what createEmptyMovieClip places
     // Clips whose timeline streams sound, and the frame each showed last.
     struct StreamClip {

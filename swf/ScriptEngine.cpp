@@ -31,6 +31,8 @@ enum Native {
     NNumberToString, NBooleanToString, NCall, NApply,
     // Sound, and timers.
     NSound, NAttachSound, NSoundStart, NSoundStop, NSetVolume, NGetVolume, NSetInterval, NClearInterval,
+    // Key.
+    NKeyIsDown, NKeyGetCode, NKeyGetAscii,
 };
 
 double argNumber(ScriptContext &cx, const std::vector<Value> &args, size_t i, double fallback = std::nan(""))
@@ -173,6 +175,16 @@ void ScriptEngine::reset(int version)
     for (auto [name, id] : {std::pair{"attachSound", NAttachSound}, {"start", NSoundStart}, {"stop", NSoundStop},
                             {"setVolume", NSetVolume}, {"getVolume", NGetVolume}})
         addNative(m_soundPrototype, name, id);
+    ScriptObject *keys = newObject();
+    m_global->set(key(QStringLiteral("Key")), QStringLiteral("Key"), keys);
+    addNative(keys, "isDown", NKeyIsDown);
+    addNative(keys, "getCode", NKeyGetCode);
+    addNative(keys, "getAscii", NKeyGetAscii);
+    for (auto [name, code] : {std::pair{"BACKSPACE", 8}, {"TAB", 9}, {"ENTER", 13}, {"SHIFT", 16}, {"CONTROL", 17},
+                              {"CAPSLOCK", 20}, {"ESCAPE", 27}, {"SPACE", 32}, {"PGUP", 33}, {"PGDN", 34},
+                              {"END", 35}, {"HOME", 36}, {"LEFT", 37}, {"UP", 38}, {"RIGHT", 39}, {"DOWN", 40},
+                              {"INSERT", 45}, {"DELETEKEY", 46}})
+        keys->set(key(QString::fromLatin1(name)), QString::fromLatin1(name), double(code));
     addNative(m_global, "setInterval", NSetInterval);
     addNative(m_global, "clearInterval", NClearInterval);
     m_intervals.clear();
@@ -571,6 +583,9 @@ Value ScriptEngine::callNative(int id, ScriptContext &cx, const Value &self, con
                           m_intervals.end());
         return Undefined{};
     }
+    case NKeyIsDown: return cx.player().keyIsDown(clampedInt(number(0, 0), 0, 255));
+    case NKeyGetCode: return double(cx.player().lastKeyCode());
+    case NKeyGetAscii: return double(cx.player().lastKeyAscii());
     default: return Undefined{};
     }
 }

@@ -74,6 +74,7 @@ private slots:
     void videoFillsThePlayerWindow();
     void closingHidesAndPlaybackGoesOn();
     void cartoonPlaysInStepWithItsSoundtrack();
+    void keysTypedOnTheMovieReachIt();
 };
 
 void PlayerTest::initTestCase()
@@ -439,4 +440,21 @@ void PlayerTest::cartoonPlaysInStepWithItsSoundtrack()
     const QImage stage = Flash->control().renderStage();
     const int x = Flash->FrameNum() * 5 + 2;
     QCOMPARE(stage.pixelColor(x, 20), QColor(Qt::blue));
+}
+
+void PlayerTest::keysTypedOnTheMovieReachIt()
+{
+    const QByteArray keyCode =
+        as::pushNumber(0) + as::pushString("Key") + as::op(0x1C) + as::pushString("getCode") + as::op(0x52) + as::op(0x26);
+    const QByteArray tags = background(Qt::white) + sprite(10, showFrame()) +
+                            place(Place(1, 10).on(0x40, keyCode)) + showFrame();
+    TestFiles::write(file("keys.swf"), movie(tags, 6));
+    setPlaylist({file("keys.swf")}, 0);
+    StartEntry(0);
+    QStringList lines;
+    connect(&Flash->control(), &swf::FlashControl::Trace, this, [&lines](const QString &l) { lines << l; });
+    frmPlayer->show();
+    QTest::keyClick(Flash, Qt::Key_B);
+    QTest::keyClick(Flash, Qt::Key_Space);
+    QCOMPARE(lines, QStringList({"66", "32"}));
 }

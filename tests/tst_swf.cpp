@@ -60,6 +60,7 @@ private slots:
     void clipEventsAndHandlers();
     void scriptsMakeAndRemoveClips();
     void intervalsCallBack();
+    void keysReachTheMovie();
     void renderingOfShapesMasksAndTransforms();
     void stageFitsTheAreaKeepingItsShape();
     void buttonsAnswerThePointer();
@@ -530,6 +531,35 @@ void SwfTest::intervalsCallBack()
         control.advanceFrame();
     }
     QCOMPARE(lines, QStringList({"tick", "tick"}));
+}
+
+void SwfTest::keysReachTheMovie()
+{
+    using namespace as;
+    constexpr quint32 KeyDown = 0x40, KeyUp = 0x80;
+    // A clip traces the key codes it sees; a button answers the "a" key
+    // (key-press code 97 in bits 9 to 15 of its condition); frame 1 asks
+    // whether Left is held.
+    const QByteArray keyCode = pushNumber(0) + getVariable("Key") + pushString("getCode") + op(0x52) + op(0x26);
+    const QByteArray tags =
+        rectangle(1, QRect(0, 0, 400, 400), Red) + sprite(10, place(Place(1, 1)) + showFrame()) +
+        button(20, 1, 1, getUrl("FSCommand:pressed-a", ""), 97 << 9) +
+        place(Place(1, 10).on(KeyDown, trace("down") + keyCode).on(KeyUp, trace("up"))) +
+        place(Place(2, 20).at(QPoint(2000, 2000))) + showFrame() +
+        doAction(pushNumber(37) + pushNumber(1) + getVariable("Key") + pushString("isDown") + op(0x52) + op(0x26)) +
+        showFrame();
+    swf::FlashControl control;
+    QStringList lines;
+    QSignalSpy commands(&control, &swf::FlashControl::FSCommand);
+    connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &l) { lines << l; });
+    control.setMovie(write("keys.swf", movie(tags, 6)));
+    control.keyPress(Qt::Key_Left, QString());
+    control.advanceFrame();
+    control.keyRelease(Qt::Key_Left);
+    control.keyPress(Qt::Key_A, QStringLiteral("a"));
+    QCOMPARE(lines, QStringList({"down", "37", "true", "up", "down", "65"}));
+    QCOMPARE(commands.count(), 1);
+    QCOMPARE(commands[0][0].toString(), QString("pressed-a"));
 }
 
 void SwfTest::renderingOfShapesMasksAndTransforms()

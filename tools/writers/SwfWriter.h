@@ -402,7 +402,7 @@ inline QByteArray doInitAction(int spriteId, const QByteArray &actions)
 
 // A DefineButton2 whose up, over and down states show `shape` and whose hit
 // area is `hitShape`; `actions` run when it is released over it.
-inline QByteArray button(int id, int shape, int hitShape, const QByteArray &actions)
+inline QByteArray button(int id, int shape, int hitShape, const QByteArray &actions, int conditions = 0x0008)
 {
     Bits records;
     const auto record = [&records](int states, int character) {
@@ -421,7 +421,7 @@ inline QByteArray button(int id, int shape, int hitShape, const QByteArray &acti
     b.u16(int(records.bytes.size()) + 2);
     b.raw(records.bytes);
     b.u16(0); // last condition record
-    b.u16(0x0008);
+    b.u16(conditions);
     b.raw(actions + QByteArray(1, '\0'));
     return tag(34, b.bytes);
 }
