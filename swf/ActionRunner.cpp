@@ -36,38 +36,6 @@ const char *const PropertyNames[PropCount] = {
     "_width", "_height", "_rotation", "_target", "_framesloaded", "_name", "_droptarget", "_url",
     "_highquality", "_focusrect", "_soundbuftime", "_quality", "_xmouse", "_ymouse"};
 
-// A number as scripts print it: up to 15 significant digits, in plain
-// notation from 1e-6 up to 1e21 and in exponent notation beyond.
-QString numberToString(double d)
-{
-    if (std::isnan(d))
-        return QStringLiteral("NaN");
-    if (std::isinf(d))
-        return d > 0 ? QStringLiteral("Infinity") : QStringLiteral("-Infinity");
-    if (d == 0)
-        return QStringLiteral("0");
-    // "-d.dddddddddddddde+XX": the digits and the decimal exponent.
-    const QString scientific = QString::number(std::fabs(d), 'e', 14);
-    const int e = int(scientific.indexOf(u'e'));
-    QString digits = scientific.left(e).remove(u'.');
-    const int exponent = scientific.mid(e + 1).toInt();
-    while (digits.size() > 1 && digits.endsWith(u'0'))
-        digits.chop(1);
-    const int k = int(digits.size());
-    const int n = exponent + 1; // the decimal point sits after n digits
-    QString text;
-    if (k <= n && n <= 21)
-        text = digits + QString(n - k, u'0');
-    else if (0 < n && n <= 21)
-        text = digits.left(n) + u'.' + digits.mid(n);
-    else if (-6 < n && n <= 0)
-        text = QStringLiteral("0.") + QString(-n, u'0') + digits;
-    else
-        text = digits.left(1) + (k > 1 ? u'.' + digits.mid(1) : QString()) + u'e' + (n - 1 >= 0 ? u'+' : u'-') +
-               QString::number(std::abs(n - 1));
-    return d < 0 ? u'-' + text : text;
-}
-
 // A script number as a frame or index: NaN and infinities become fallback,
 // everything else is cut to the int range first.
 int toInt(double d, int fallback = 0)
@@ -321,7 +289,7 @@ QString Runner::toString(const Value &v)
     if (const auto *b = std::get_if<bool>(&v))
         return *b ? QStringLiteral("true") : QStringLiteral("false");
     if (const auto *d = std::get_if<double>(&v))
-        return numberToString(*d);
+        return NumberToString(*d);
     if (const auto *clip = std::get_if<ClipRef>(&v)) {
         const DisplayObject *c = clip->get();
         if (!c)
@@ -597,6 +565,7 @@ void Runner::setVariable(const QString &name, const Value &value)
     const QString k = key(variable);
     if (owner->variables.size() < MaxVariablesPerClip || owner->variables.contains(k))
         owner->variables.insert(k, value);
+    m_player.markChanged(); // a text field may show it
 }
 
 void Runner::defineLocal(const QString &name, const Value &value)
@@ -793,6 +762,7 @@ void Runner::setMember(const Value &object, const QString &name, const Value &va
     const QString k = key(name);
     if (clip->variables.size() < MaxVariablesPerClip || clip->variables.contains(k))
         clip->variables.insert(k, value);
+    m_player.markChanged(); // a text field may show it
 }
 
 bool Runner::deleteMember(const Value &object, const QString &name)

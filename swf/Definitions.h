@@ -230,6 +230,7 @@ struct SoundDef : Character {
 struct EditTextDef : Character {
     QRectF bounds;
     QString text;
+    QString variable; // the script variable it shows, if any
     QColor color = Qt::black;
     double height = 240;
     int fontId = 0;

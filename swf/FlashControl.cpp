@@ -82,6 +82,7 @@ void FlashControl::setMovie(const QString &path)
         throw MovieError(QStringLiteral("Cannot play \"%1\": %2.").arg(path, reason).toStdString());
     }
     m_renderer = std::make_unique<Renderer>(*m_player.movie());
+    m_renderer->textOf = [this](const DisplayObject &field) { return m_player.boundText(field); };
     updateTimer();
     startOutputIfSounding();
     notifyIfChanged();

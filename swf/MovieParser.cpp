@@ -458,7 +458,7 @@ struct Parser {
             edit->align = r.u8();
             r.skip(8);
         }
-        r.string(movie.version); // variable name
+        edit->variable = r.string(movie.version);
         if (hasText)
             edit->text = r.string(movie.version);
         define(edit);

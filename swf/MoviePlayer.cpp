@@ -101,6 +101,35 @@ void MoviePlayer::unload()
     m_changed = true;
 }
 
+std::optional<QString> MoviePlayer::boundText(const DisplayObject &field)
+{
+    const auto *edit = dynamic_cast<const EditTextDef *>(field.character);
+    if (!edit || edit->variable.isEmpty() || !field.parent)
+        return std::nullopt;
+    // "score", "/clip:score" or "_root.clip.score"
+    QString path, name = edit->variable;
+    const int colon = int(name.lastIndexOf(u':'));
+    const int dot = int(name.lastIndexOf(u'.'));
+    const int cut = colon >= 0 ? colon : version() >= 5 ? dot : -1;
+    if (cut >= 0) {
+        path = name.left(cut);
+        name = name.mid(cut + 1);
+    }
+    const DisplayObject *owner = path.isEmpty() ? field.parent : resolveTarget(*field.parent, path);
+    if (!owner)
+        return std::nullopt;
+    const auto it = owner->variables.constFind(m_script.key(name));
+    if (it == owner->variables.cend())
+        return std::nullopt;
+    if (const auto *text = std::get_if<QString>(&*it))
+        return *text;
+    if (const auto *number = std::get_if<double>(&*it))
+        return NumberToString(*number);
+    if (const auto *flag = std::get_if<bool>(&*it))
+        return *flag ? QStringLiteral("true") : QStringLiteral("false");
+    return std::nullopt;
+}
+
 bool MoviePlayer::takeChanged()
 {
     const bool changed = m_changed;

@@ -64,6 +64,9 @@ public:
     // The movie's background: the first one it sets.
     QColor background() const { return m_background; }
 
+    // The text a field bound to a script variable shows, when the variable is set.
+    std::optional<QString> boundText(const DisplayObject &field);
+
     // True once after the display tree changed.
     bool takeChanged();
 

@@ -178,7 +178,8 @@ void Renderer::drawContent(QPainter &painter, const DisplayObject &object, const
     } else if (const auto *text = dynamic_cast<const TextDef *>(c)) {
         drawText(painter, *text, toDevice, cx);
     } else if (const auto *edit = dynamic_cast<const EditTextDef *>(c)) {
-        drawEditText(painter, *edit, toDevice, cx);
+        std::optional<QString> bound = textOf ? textOf(object) : std::nullopt;
+        drawEditText(painter, *edit, bound ? *bound : plainText(edit->text), toDevice, cx);
     } else {
         drawChildren(painter, object, toDevice, cx, inLayer, layers);
     }
@@ -315,10 +316,10 @@ void Renderer::drawText(QPainter &painter, const TextDef &text, const QTransform
     }
 }
 
-void Renderer::drawEditText(QPainter &painter, const EditTextDef &text, const QTransform &toDevice,
-                            const ColorTransform &cx)
+void Renderer::drawEditText(QPainter &painter, const EditTextDef &text, const QString &shown,
+                            const QTransform &toDevice, const ColorTransform &cx)
 {
-    if (text.text.isEmpty())
+    if (shown.isEmpty())
         return;
     painter.setWorldTransform(toDevice);
     QFont font(QStringLiteral("DejaVu Sans"));
@@ -326,8 +327,7 @@ void Renderer::drawEditText(QPainter &painter, const EditTextDef &text, const QT
     painter.setFont(font);
     painter.setPen(cx.apply(text.color));
     const int align = text.align == 1 ? Qt::AlignRight : text.align == 2 ? Qt::AlignHCenter : Qt::AlignLeft;
-    painter.drawText(text.bounds.adjusted(40, 40, -40, -40), align | Qt::AlignTop | Qt::TextWordWrap,
-                     plainText(text.text));
+    painter.drawText(text.bounds.adjusted(40, 40, -40, -40), align | Qt::AlignTop | Qt::TextWordWrap, shown);
 }
 
 QPainterPath Renderer::maskPath(const DisplayObject &object, const QTransform &toDevice, int nesting)

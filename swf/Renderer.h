@@ -5,6 +5,9 @@
 #include <QHash>
 #include <QPainter>
 
+#include <functional>
+#include <optional>
+
 namespace swf {
 
 // Draws a movie's display tree with QPainter, anti-aliased, at any scale.
@@ -17,6 +20,10 @@ public:
     // Draws the root's children; stageToDevice maps stage twips to the device.
     void render(QPainter &painter, const DisplayObject &root, const QTransform &stageToDevice);
 
+    // What a text field bound to a script variable shows now; nothing keeps
+    // the field's own text.
+    std::function<std::optional<QString>(const DisplayObject &field)> textOf;
+
 private:
     void drawChildren(QPainter &painter, const DisplayObject &parent, const QTransform &toDevice,
                       const ColorTransform &cx, bool inLayer, int layers);
@@ -27,7 +34,7 @@ private:
     void drawLayers(QPainter &painter, const std::vector<ShapeLayer> &layers, const QTransform &toDevice,
                     const ColorTransform &cx);
     void drawText(QPainter &painter, const TextDef &text, const QTransform &toDevice, const ColorTransform &cx);
-    void drawEditText(QPainter &painter, const EditTextDef &text, const QTransform &toDevice,
+    void drawEditText(QPainter &painter, const EditTextDef &text, const QString &shown, const QTransform &toDevice,
                       const ColorTransform &cx);
     QBrush brushFor(const FillStyle &fill, const ColorTransform &cx);
     QPainterPath maskPath(const DisplayObject &object, const QTransform &toDevice, int nesting);

@@ -25,4 +25,8 @@ struct ClipRef {
 // them when nothing reaches them any more or when the movie goes.
 using Value = std::variant<Undefined, Null, double, QString, bool, ClipRef, ScriptObject *>;
 
+// A number as scripts print it: up to 15 significant digits, in plain
+// notation from 1e-6 up to 1e21 and in exponent notation beyond.
+QString NumberToString(double d);
+
 } // namespace swf

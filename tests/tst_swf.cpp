@@ -61,6 +61,7 @@ private slots:
     void scriptsMakeAndRemoveClips();
     void intervalsCallBack();
     void keysReachTheMovie();
+    void textFieldsShowTheirVariables();
     void renderingOfShapesMasksAndTransforms();
     void stageFitsTheAreaKeepingItsShape();
     void buttonsAnswerThePointer();
@@ -560,6 +561,33 @@ void SwfTest::keysReachTheMovie()
     QCOMPARE(lines, QStringList({"down", "37", "true", "up", "down", "65"}));
     QCOMPARE(commands.count(), 1);
     QCOMPARE(commands[0][0].toString(), QString("pressed-a"));
+}
+
+void SwfTest::textFieldsShowTheirVariables()
+{
+    using namespace as;
+    // Frame 2 sets score; the second field names its variable by a dotted
+    // path and shows its own text while that is unset.
+    const QByteArray tags = background(Qt::white) + editText(1, QRect(0, 0, 3000, 600), "score") +
+                            editText(2, QRect(0, 1000, 3000, 600), "_root.label", "Hello") + place(Place(1, 1)) +
+                            place(Place(2, 2)) + showFrame() +
+                            doAction(pushString("score") + pushNumber(42) + op(0x1D)) + showFrame();
+    swf::FlashControl control;
+    control.setMovie(write("fields.swf", movie(tags, 6)));
+    const auto inked = [](const QImage &stage, int top) {
+        int dark = 0;
+        for (int y = top; y < top + 30; ++y)
+            for (int x = 0; x < 150; ++x)
+                if (qGray(stage.pixel(x, y)) < 128)
+                    ++dark;
+        return dark;
+    };
+    QImage stage = control.renderStage();
+    QCOMPARE(inked(stage, 0), 0);     // score is unset
+    QVERIFY(inked(stage, 50) > 20);   // the field's own "Hello"
+    control.advanceFrame();
+    stage = control.renderStage();
+    QVERIFY(inked(stage, 0) > 10);    // "42"
 }
 
 void SwfTest::renderingOfShapesMasksAndTransforms()

@@ -383,6 +383,20 @@ inline QByteArray doAction(const QByteArray &actions)
     return tag(12, actions + QByteArray(1, '\0'));
 }
 
+// A text field (black, device font) showing a script variable, or its own text while the variable is unset.
+inline QByteArray editText(int id, const QRect &twips, const QByteArray &variable, const QByteArray &text = {})
+{
+    Bits b;
+    b.u16(id);
+    b.rect(twips);
+    b.u16(0x0004 | (text.isEmpty() ? 0 : 0x0080));
+    b.rgba(Qt::black);
+    b.string(variable);
+    if (!text.isEmpty())
+        b.string(text);
+    return tag(37, b.bytes);
+}
+
 // Gives a character a name scripts can attach it by.
 inline QByteArray exportAssets(int id, const QByteArray &name)
 {
