@@ -426,10 +426,11 @@ void PlayerTest::cartoonPlaysInStepWithItsSoundtrack()
         const std::optional<int> heard = Flash->control().heardFrame();
         if (!heard)
             continue;
-        // The picture shows the frame being heard, or the one just before
-        // when the sound crossed into the next since the last tick.
+        // The picture shows the frame being heard, or one just before when
+        // the sound crossed into the next since the last tick (two on a busy
+        // machine, whose timer runs late).
         const int shown = Flash->FrameNum();
-        QVERIFY2(*heard == shown || *heard == shown + 1,
+        QVERIFY2(*heard >= shown && *heard <= shown + 2,
                  qPrintable(QStringLiteral("heard %1, shown %2").arg(*heard).arg(shown)));
         ++checked;
     }
