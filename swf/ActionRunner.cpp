@@ -598,6 +598,14 @@ Value Runner::getProperty(DisplayObject &clip, int index)
     case PropQuality: return QStringLiteral("HIGH");
     case PropFocusRect: return 1.0;
     case PropSoundBufTime: return 5.0;
+    case PropXMouse:
+    case PropYMouse: {
+        QTransform toStage = clip.matrix;
+        for (const DisplayObject *p = clip.parent; p; p = p->parent)
+            toStage *= p->matrix;
+        const QPointF local = toStage.inverted().map(m_player.pointer());
+        return (index == PropXMouse ? local.x() : local.y()) / 20;
+    }
     default: return m_version >= 5 ? Value(QString()) : Value(0.0);
     }
 }

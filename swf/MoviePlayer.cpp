@@ -730,6 +730,7 @@ void MoviePlayer::pointerMove(const QPointF &stage)
 {
     if (!m_movie)
         return;
+    m_pointer = stage;
     broadcastClipEvent(ClipAction::MouseMove, QStringLiteral("onMouseMove"));
     DisplayObject *under = buttonAt(m_root, stage, QTransform());
     DisplayObject *hover = m_hover.get();

@@ -79,6 +79,8 @@ public:
     void keyDown(int code, int pressCode, int ascii);
     void keyUp(int code);
     bool keyIsDown(int code) const { return m_keysDown.count(code) > 0; }
+    // Where the pointer was last seen over the stage, in twips.
+    QPointF pointer() const { return m_pointer; }
     int lastKeyCode() const { return m_lastKey; }
     int lastKeyAscii() const { return m_lastAscii; }
 
@@ -176,6 +178,7 @@ private:
     SoundMixer *m_sound = nullptr;
     int m_soundVolume = 100;
     std::set<int> m_keysDown;
+    QPointF m_pointer;
     int m_lastKey = 0;
     int m_lastAscii = 0;
     SpriteDef m_emptyClip; // what createEmptyMovieClip places

@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace swf {
@@ -33,6 +34,8 @@ enum Native {
     NSound, NAttachSound, NSoundStart, NSoundStop, NSetVolume, NGetVolume, NSetInterval, NClearInterval,
     // Key.
     NKeyIsDown, NKeyGetCode, NKeyGetAscii,
+    // Color.
+    NColor, NSetRGB, NGetRGB, NSetTransform, NGetTransform,
 };
 
 double argNumber(ScriptContext &cx, const std::vector<Value> &args, size_t i, double fallback = std::nan(""))
@@ -175,6 +178,11 @@ void ScriptEngine::reset(int version)
     for (auto [name, id] : {std::pair{"attachSound", NAttachSound}, {"start", NSoundStart}, {"stop", NSoundStop},
                             {"setVolume", NSetVolume}, {"getVolume", NGetVolume}})
         addNative(m_soundPrototype, name, id);
+    m_colorPrototype = m_heap.make(Kind::Object, m_objectPrototype);
+    addClass("Color", NColor, m_colorPrototype);
+    for (auto [name, id] : {std::pair{"setRGB", NSetRGB}, {"getRGB", NGetRGB}, {"setTransform", NSetTransform},
+                            {"getTransform", NGetTransform}})
+        addNative(m_colorPrototype, name, id);
     ScriptObject *keys = newObject();
     m_global->set(key(QStringLiteral("Key")), QStringLiteral("Key"), keys);
     addNative(keys, "isDown", NKeyIsDown);
@@ -583,6 +591,69 @@ Value ScriptEngine::callNative(int id, ScriptContext &cx, const Value &self, con
                           m_intervals.end());
         return Undefined{};
     }
+    case NColor: {
+        ScriptObject *color = m_heap.make(ScriptObject::Kind::Object, m_colorPrototype);
+        if (!color)
+            return Undefined{};
+        if (!args.empty()) {
+            if (const auto *clip = std::get_if<ClipRef>(&args[0]))
+                color->builtinClip = *clip;
+            else
+                color->builtinClip = refTo(cx.player().resolveTarget(cx.player().root(), cx.toString(args[0])));
+        }
+        return color;
+    }
+    case NSetRGB:
+    case NSetTransform: {
+        DisplayObject *clip = object ? object->builtinClip.get() : nullptr;
+        if (!clip || args.empty())
+            return Undefined{};
+        ColorTransform &t = clip->cxform;
+        if (id == NSetRGB) {
+            const auto rgb = uint32_t(clampedInt(number(0, 0), INT_MIN, INT_MAX));
+            t.redMult = t.greenMult = t.blueMult = 0;
+            t.redAdd = int((rgb >> 16) & 0xFF);
+            t.greenAdd = int((rgb >> 8) & 0xFF);
+            t.blueAdd = int(rgb & 0xFF);
+        } else if (const auto *spec = std::get_if<ScriptObject *>(&args[0])) {
+            // Percentages (ra, ga, ba, aa) and offsets (rb, gb, bb, ab); what is not given stays.
+            const auto field = [&](const char *name, int &slot, bool percent) {
+                if (const Value *v = (*spec)->find(key(QLatin1String(name))))
+                    slot = percent ? clampedInt(cx.toNumber(*v) * 256 / 100, -32768, 32767, slot)
+                                   : clampedInt(cx.toNumber(*v), -32768, 32767, slot);
+            };
+            field("ra", t.redMult, true);
+            field("ga", t.greenMult, true);
+            field("ba", t.blueMult, true);
+            field("aa", t.alphaMult, true);
+            field("rb", t.redAdd, false);
+            field("gb", t.greenAdd, false);
+            field("bb", t.blueAdd, false);
+            field("ab", t.alphaAdd, false);
+        }
+        cx.player().markChanged();
+        return Undefined{};
+    }
+    case NGetRGB: {
+        const DisplayObject *clip = object ? object->builtinClip.get() : nullptr;
+        if (!clip)
+            return Undefined{};
+        const ColorTransform &t = clip->cxform;
+        return double(((t.redAdd & 0xFF) << 16) | ((t.greenAdd & 0xFF) << 8) | (t.blueAdd & 0xFF));
+    }
+    case NGetTransform: {
+        const DisplayObject *clip = object ? object->builtinClip.get() : nullptr;
+        ScriptObject *spec = clip ? newObject() : nullptr;
+        if (!spec)
+            return Undefined{};
+        const ColorTransform &t = clip->cxform;
+        for (auto [name, value] : {std::pair{"ra", t.redMult * 100.0 / 256}, {"rb", double(t.redAdd)},
+                                   {"ga", t.greenMult * 100.0 / 256}, {"gb", double(t.greenAdd)},
+                                   {"ba", t.blueMult * 100.0 / 256}, {"bb", double(t.blueAdd)},
+                                   {"aa", t.alphaMult * 100.0 / 256}, {"ab", double(t.alphaAdd)}})
+            spec->set(key(QLatin1String(name)), QLatin1String(name), value);
+        return spec;
+    }
     case NKeyIsDown: return cx.player().keyIsDown(clampedInt(number(0, 0), 0, 255));
     case NKeyGetCode: return double(cx.player().lastKeyCode());
     case NKeyGetAscii: return double(cx.player().lastKeyAscii());
@@ -607,7 +678,8 @@ void ScriptEngine::collectGarbage(const DisplayObject &root)
 {
     m_heap.collect([&](const std::function<void(const Value &)> &mark) {
         for (ScriptObject *builtin : {m_global, m_objectPrototype, m_arrayPrototype, m_functionPrototype,
-                                      m_stringPrototype, m_numberPrototype, m_booleanPrototype, m_soundPrototype})
+                                      m_stringPrototype, m_numberPrototype, m_booleanPrototype, m_soundPrototype,
+                                      m_colorPrototype})
             mark(builtin);
         for (const Interval &interval : m_intervals) {
             mark(interval.function);

@@ -98,6 +98,7 @@ private:
     ScriptObject *m_numberPrototype = nullptr;
     ScriptObject *m_booleanPrototype = nullptr;
     ScriptObject *m_soundPrototype = nullptr;
+    ScriptObject *m_colorPrototype = nullptr;
     std::vector<Interval> m_intervals;
     int m_nextInterval = 1;
 };

@@ -45,8 +45,10 @@ struct ScriptObject {
     int registerCount = 0;
     int flags = 0;
     int native = -1;
-    // What a built-in class keeps on its objects (the sound a Sound object attached).
+    // What a built-in class keeps on its objects: the sound a Sound object
+    // attached, the clip a Color object tints.
     QString builtinData;
+    ClipRef builtinClip;
 
     bool isCallable() const { return kind == Kind::Function || kind == Kind::Native; }
 

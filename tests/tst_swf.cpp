@@ -299,6 +299,12 @@ void SwfTest::scriptsReachClipsAndValues_data()
                                                                pushString("3") + pushNumber(3) + op(0x66) + op(0x47) +
                                                                traceTop)
                                                  << "1";
+    QTest::newRow("tinted by a Color")
+        << QByteArray(pushString("c") + ball + pushNumber(1) + pushString("Color") + op(0x40) + op(0x1D) +
+                      pushNumber(0x00FF00) + pushNumber(1) + pushString("c") + op(0x1C) + pushString("setRGB") +
+                      op(0x52) + op(0x17) + pushNumber(0) + pushString("c") + op(0x1C) + pushString("getRGB") +
+                      op(0x52) + traceTop)
+        << "65280";
     QTest::newRow("hidden by _visible") << QByteArray(ball + pushString("_visible") + pushNumber(0) + op(0x4F) + ball +
                                                       pushString("_visible") + op(0x4E) + traceTop)
                                         << "false";
@@ -456,7 +462,10 @@ void SwfTest::clipEventsAndHandlers()
                                    pushString("onEnterFrame") + pushUndefined() + op(0x1D));
     const QByteArray tags =
         rectangle(1, QRect(0, 0, 1000, 1000), Red) + clip +
-        place(Place(1, 10).on(Load, trace("loaded")).on(EnterFrame, trace("tick")).on(MouseDown, trace("down"))) +
+        place(Place(1, 10)
+                  .on(Load, trace("loaded"))
+                  .on(EnterFrame, trace("tick"))
+                  .on(MouseDown, pushString("") + pushNumber(20) + op(0x22) + op(0x26))) + // trace(_xmouse)
         place(Place(2, 10).at(QPoint(2000, 0)).on(Release, getUrl("FSCommand:released", ""))) +
         doAction(pushString("ticks") + pushNumber(0) + op(0x1D) + pushString("onEnterFrame") + onEnterFrame + op(0x1D)) +
         showFrame();
@@ -475,7 +484,7 @@ void SwfTest::clipEventsAndHandlers()
     const QRect area(0, 0, 200, 150);
     control.pointerPress(QPointF(120, 20), area); // over the second clip
     control.pointerRelease(QPointF(120, 20), area);
-    QCOMPARE(lines, QStringList({"down"}));
+    QCOMPARE(lines, QStringList({"120"}));
     QCOMPARE(commands.count(), 1);
     QCOMPARE(commands[0][0].toString(), QString("released"));
 }
