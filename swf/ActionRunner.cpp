@@ -23,6 +23,8 @@ constexpr int MaxVariablesPerClip = 10000;
 constexpr int GlobalRegisters = 4;
 // Deepest nesting of conversions that call scripts (an array holding itself).
 constexpr int MaxConversionDepth = 64;
+// Deepest nesting of `with` blocks, as in the reference player.
+constexpr size_t MaxWithDepth = 16;
 
 // Movie-clip properties by their GetProperty index.
 enum Property {
@@ -114,10 +116,11 @@ public:
     }
 
 private:
-    // An object scope of a `with` block, until its end.
+    // An object scope of a `with` block, while the code runs between its
+    // start and end.
     struct WithScope {
         Value object;
-        int end;
+        int start, end;
     };
     // A try block's regions: try, catch, finally, each ending where the next begins.
     struct TryBlock {
@@ -1048,7 +1051,7 @@ Value Runner::run()
             }
         }
         const int position = r.position();
-        while (!m_with.empty() && position >= m_with.back().end)
+        while (!m_with.empty() && (position >= m_with.back().end || position < m_with.back().start))
             m_with.pop_back();
         if (!m_tries.empty()) {
             TryBlock &block = m_tries.back();
@@ -1436,7 +1439,9 @@ Value Runner::run()
         }
         case 0x94: {
             const int size = body.u16();
-            m_with.push_back({pop(), next + size});
+            const Value object = pop();
+            if (m_with.size() < MaxWithDepth)
+                m_with.push_back({object, next, next + size});
             break;
         }
         case 0x8F: {

@@ -746,6 +746,12 @@ void SwfTest::endlessScriptIsStopped_data()
     const QByteArray allocate = as::pushString("a") + as::pushNumber(1000) + as::pushNumber(1) +
                                 as::pushString("Array") + as::op(0x40) + as::op(0x1D);
     QTest::newRow("allocating forever") << doAction(allocate + as::jump(-(int(allocate.size()) + 5)));
+    // Back into a with block again and again, looking a name up each time.
+    Bits withSize;
+    const QByteArray lookup = as::getVariable("x") + as::op(0x17);
+    withSize.u16(int(lookup.size()) + 5);
+    const QByteArray withLoop = as::pushNumber(0) + as::pushNumber(0) + as::op(0x43) + as::op(0x94, withSize.bytes) + lookup;
+    QTest::newRow("with entered forever") << doAction(withLoop + as::jump(-(int(withLoop.size()) + 5)));
 }
 
 void SwfTest::endlessScriptIsStopped()
