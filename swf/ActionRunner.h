@@ -10,10 +10,12 @@ class MoviePlayer;
 struct DisplayObject;
 struct ScriptObject;
 
-// Runs one block of frame or button actions on behalf of a clip: timeline
-// control (play, stop, goto, labels, targets), GetURL and fscommand, trace,
-// and the stack operations that build their arguments. A block that runs
-// longer than MoviePlayer::MaxActionsPerBlock actions is stopped.
+// Runs one block of frame, button or clip-event actions on behalf of a clip:
+// the ActionScript 1 and 2 stack machine (timeline control, variables and
+// paths, operators, functions, objects, with, try), calling into the
+// built-ins of the movie's ScriptEngine. A block that runs longer than
+// MoviePlayer::MaxActionsPerBlock actions, or past the frame's allowance of
+// work, is stopped.
 void RunActions(MoviePlayer &player, DisplayObject &clip, const QByteArray &actions);
 
 // Calls a script function set on a clip as an event handler (onEnterFrame,
