@@ -615,10 +615,10 @@ Value ScriptEngine::callNative(int id, ScriptContext &cx, const Value &self, con
             t.redAdd = int((rgb >> 16) & 0xFF);
             t.greenAdd = int((rgb >> 8) & 0xFF);
             t.blueAdd = int(rgb & 0xFF);
-        } else if (const auto *spec = std::get_if<ScriptObject *>(&args[0])) {
+        } else if (const auto *fields = std::get_if<ScriptObject *>(&args[0])) {
             // Percentages (ra, ga, ba, aa) and offsets (rb, gb, bb, ab); what is not given stays.
             const auto field = [&](const char *name, int &slot, bool percent) {
-                if (const Value *v = (*spec)->find(key(QLatin1String(name))))
+                if (const Value *v = (*fields)->find(key(QLatin1String(name))))
                     slot = percent ? clampedInt(cx.toNumber(*v) * 256 / 100, -32768, 32767, slot)
                                    : clampedInt(cx.toNumber(*v), -32768, 32767, slot);
             };
@@ -643,16 +643,16 @@ Value ScriptEngine::callNative(int id, ScriptContext &cx, const Value &self, con
     }
     case NGetTransform: {
         const DisplayObject *clip = object ? object->builtinClip.get() : nullptr;
-        ScriptObject *spec = clip ? newObject() : nullptr;
-        if (!spec)
+        ScriptObject *fields = clip ? newObject() : nullptr;
+        if (!fields)
             return Undefined{};
         const ColorTransform &t = clip->cxform;
         for (auto [name, value] : {std::pair{"ra", t.redMult * 100.0 / 256}, {"rb", double(t.redAdd)},
                                    {"ga", t.greenMult * 100.0 / 256}, {"gb", double(t.greenAdd)},
                                    {"ba", t.blueMult * 100.0 / 256}, {"bb", double(t.blueAdd)},
                                    {"aa", t.alphaMult * 100.0 / 256}, {"ab", double(t.alphaAdd)}})
-            spec->set(key(QLatin1String(name)), QLatin1String(name), value);
-        return spec;
+            fields->set(key(QLatin1String(name)), QLatin1String(name), value);
+        return fields;
     }
     case NKeyIsDown: return cx.player().keyIsDown(clampedInt(number(0, 0), 0, 255));
     case NKeyGetCode: return double(cx.player().lastKeyCode());
