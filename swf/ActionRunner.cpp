@@ -473,19 +473,8 @@ DisplayObject *Runner::clipAt(const QString &path)
 
 Runner::VariablePlace Runner::locate(const QString &name)
 {
-    // "path:variable", "/path:variable", dotted "_root.clip.variable", or a plain name.
-    VariablePlace place{nullptr, QString(), name};
-    const int colon = int(name.lastIndexOf(u':'));
-    const int dot = int(name.lastIndexOf(u'.'));
-    if (colon >= 0) {
-        place.path = name.left(colon);
-        place.variable = name.mid(colon + 1);
-    } else if (dot > 0 && m_version >= 5) {
-        place.path = name.left(dot);
-        place.variable = name.mid(dot + 1);
-    }
-    place.owner = place.path.isEmpty() ? target() : clipAt(place.path);
-    return place;
+    const auto [path, variable] = SplitVariablePath(name, m_version);
+    return {path.isEmpty() ? target() : clipAt(path), path, variable};
 }
 
 bool Runner::isPath(const QString &name) const

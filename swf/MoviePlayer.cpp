@@ -106,15 +106,7 @@ std::optional<QString> MoviePlayer::boundText(const DisplayObject &field)
     const auto *edit = dynamic_cast<const EditTextDef *>(field.character);
     if (!edit || edit->variable.isEmpty() || !field.parent)
         return std::nullopt;
-    // "score", "/clip:score" or "_root.clip.score"
-    QString path, name = edit->variable;
-    const int colon = int(name.lastIndexOf(u':'));
-    const int dot = int(name.lastIndexOf(u'.'));
-    const int cut = colon >= 0 ? colon : version() >= 5 ? dot : -1;
-    if (cut >= 0) {
-        path = name.left(cut);
-        name = name.mid(cut + 1);
-    }
+    const auto [path, name] = SplitVariablePath(edit->variable, version());
     const DisplayObject *owner = path.isEmpty() ? field.parent : resolveTarget(*field.parent, path);
     if (!owner)
         return std::nullopt;
@@ -373,15 +365,15 @@ void MoviePlayer::enterPlacedClip(DisplayObject &clip)
     queueClipEvent(clip, ClipAction::Load, QString());
 }
 
-void MoviePlayer::queueClipEvent(DisplayObject &clip, uint32_t events, const QString &handlerName)
+void MoviePlayer::queueClipEvent(DisplayObject &clip, uint32_t events, const QString &handlerKey)
 {
     if (clip.clipActions)
         for (const ClipAction &action : *clip.clipActions)
             if (action.events & events)
                 m_queue.push_back({&clip, clip.alive, action.actions});
-    if (handlerName.isEmpty() || clip.variables.isEmpty())
+    if (handlerKey.isEmpty() || clip.variables.isEmpty())
         return;
-    const auto it = clip.variables.constFind(m_script.key(handlerName));
+    const auto it = clip.variables.constFind(handlerKey);
     if (it == clip.variables.cend())
         return;
     if (const auto *handler = std::get_if<ScriptObject *>(&*it); handler && (*handler)->isCallable())
@@ -390,11 +382,13 @@ void MoviePlayer::queueClipEvent(DisplayObject &clip, uint32_t events, const QSt
 
 void MoviePlayer::broadcastClipEvent(uint32_t events, const QString &handlerName)
 {
+    // Every frame and pointer move comes here: the key is made once, not per clip.
+    const QString handlerKey = m_script.key(handlerName);
     const std::function<void(DisplayObject &)> visit = [&](DisplayObject &clip) {
         for (auto it = clip.children.rbegin(); it != clip.children.rend(); ++it)
             if (it->second->isSprite())
                 visit(*it->second);
-        queueClipEvent(clip, events, handlerName);
+        queueClipEvent(clip, events, handlerKey);
     };
     visit(m_root);
 }
@@ -715,7 +709,7 @@ void MoviePlayer::runButtonActions(DisplayObject &button, int condition)
     // A clip acting as a button runs its own handlers; a button's actions
     // run on the timeline that holds it.
     if (!button.button()) {
-        queueClipEvent(button, events[index], handlers[index]);
+        queueClipEvent(button, events[index], m_script.key(handlers[index]));
         return;
     }
     DisplayObject *owner = button.parent;
@@ -723,7 +717,7 @@ void MoviePlayer::runButtonActions(DisplayObject &button, int condition)
         for (const ButtonAction &action : button.button()->actions)
             if (action.conditions & condition)
                 m_queue.push_back({owner, owner->alive, action.actions});
-    queueClipEvent(button, 0, handlers[index]);
+    queueClipEvent(button, 0, m_script.key(handlers[index]));
 }
 
 void MoviePlayer::pointerMove(const QPointF &stage)
@@ -776,7 +770,7 @@ void MoviePlayer::pointerRelease(const QPointF &stage)
         if (inside)
             runButtonActions(*pressed, 0x0008);
         else if (!pressed->button())
-            queueClipEvent(*pressed, ClipAction::ReleaseOutside, QStringLiteral("onReleaseOutside"));
+            queueClipEvent(*pressed, ClipAction::ReleaseOutside, m_script.key(QStringLiteral("onReleaseOutside")));
     }
     runQueue();
 }

@@ -147,8 +147,9 @@ private:
     void updateStreams();
     void setButtonState(DisplayObject &button, int state);
     // Queues what a clip does on an event: its clip actions for the event
-    // bits, then the script function it holds under handlerName, if any.
-    void queueClipEvent(DisplayObject &clip, uint32_t events, const QString &handlerName);
+    // bits, then the script function it holds under handlerKey (a name as
+    // ScriptEngine::key makes it), if any.
+    void queueClipEvent(DisplayObject &clip, uint32_t events, const QString &handlerKey);
     // Queues an event on every clip, children before their parents.
     void broadcastClipEvent(uint32_t events, const QString &handlerName);
     // Clips that answer the pointer like buttons.
