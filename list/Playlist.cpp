@@ -84,10 +84,27 @@ void StartEntry(int Index)
     PlayFile(items().entry(Index));
 }
 
+QStringList KeepableNames(const QStringList &paths)
+{
+    QStringList kept;
+    QStringList refused;
+    for (const QString &path : paths) {
+        const QString reason = UnkeepableNameReason(path);
+        if (reason.isEmpty())
+            kept.append(path);
+        else
+            refused.append(QStringLiteral("Cannot add \"%1\". %2").arg(PrintableName(path), reason));
+    }
+    if (!refused.isEmpty())
+        ShowErrorBox(refused.join(u'\n'));
+    return kept;
+}
+
 void AddFiles(const QStringList &paths)
 {
-    items().append(paths);
-    PlayAdded(int(paths.size()));
+    const QStringList kept = KeepableNames(paths);
+    items().append(kept);
+    PlayAdded(int(kept.size()));
 }
 
 void AddFolder(const QString &Folder)
@@ -100,6 +117,7 @@ void AddFolder(const QString &Folder)
         if (IsMediaFile(name))
             found.append(Folder + u'/' + name);
     }
+    found = KeepableNames(found);
     PlaylistModel::SortIgnoringCase(found);
     items().append(found);
     PlayAdded(int(found.size()));

@@ -24,6 +24,17 @@ QStringList SplitPlaylistText(const QString &text)
     return entries;
 }
 
+QString UnkeepableNameReason(const QString &path)
+{
+    if (path.contains(u'\n') || path.contains(u'\r'))
+        return QStringLiteral("Its name holds a line break, which a playlist file cannot keep.");
+    // Bytes that are not UTF-8 come out of decoding as U+FFFD; such a name no
+    // longer leads to its file. A real U+FFFD in a name does.
+    if (path.contains(QChar::ReplacementCharacter) && !QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+        return QStringLiteral("Its name is not valid UTF-8, so a playlist cannot keep it exactly.");
+    return QString();
+}
+
 std::optional<QStringList> ReadPlaylistFile(const QString &fileName, QString *error)
 {
     BoundedRead file = ReadBoundedFile(fileName, MaxPlaylistFileSize);
