@@ -237,8 +237,9 @@ Result MoveToTrash(const QString &path)
     if (source.isEmpty() || !lstatPath(source, info))
         return failed(tr("The file does not exist."));
     const QString home = HomeTrashFolder();
-    const dev_t folderDevice = deviceOf(QFileInfo(source).path());
-    if (!home.isEmpty() && deviceOf(home) == folderDevice) {
+    if (home.isEmpty())
+        return failed(tr("There is no trash folder: the home folder is not known."));
+    if (deviceOf(home) == deviceOf(QFileInfo(source).path())) {
         // A bind mount shares the device but not the rename: then the
         // mount's own trash serves.
         int renameError = 0;
