@@ -27,8 +27,8 @@ void PlayAdded(int Count);
 void StartEntry(int Index);
 
 // The paths a playlist file can keep; the others are reported in one error
-// box, each with its reason.
-QStringList KeepableNames(const QStringList &paths);
+// box, each with its reason, after the refusals already found.
+QStringList KeepableNames(const QStringList &paths, QStringList refused = {});
 
 void AddFiles(const QStringList &paths);
 // Appends the media files found directly in Folder, sorted by name.

@@ -24,6 +24,9 @@ QStringList SplitPlaylistText(const QString &text)
     return entries;
 }
 
+const QString UndecodableNameReason =
+    QStringLiteral("Its name is not valid UTF-8, so a playlist cannot keep it exactly.");
+
 QString UnkeepableNameReason(const QString &path)
 {
     if (path.contains(u'\n') || path.contains(u'\r'))
@@ -31,7 +34,7 @@ QString UnkeepableNameReason(const QString &path)
     // Bytes that are not UTF-8 come out of decoding as U+FFFD; such a name no
     // longer leads to its file. A real U+FFFD in a name does.
     if (path.contains(QChar::ReplacementCharacter) && !QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
-        return QStringLiteral("Its name is not valid UTF-8, so a playlist cannot keep it exactly.");
+        return UndecodableNameReason;
     return QString();
 }
 

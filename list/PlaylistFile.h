@@ -20,6 +20,7 @@ bool WritePlaylistFile(const QString &fileName, const QStringList &entries, QStr
 // would split it; a name that is not valid UTF-8 has no exact text); empty
 // when it can.
 QString UnkeepableNameReason(const QString &path);
+extern const QString UndecodableNameReason;
 
 // The entries of playlist text (already decoded).
 QStringList SplitPlaylistText(const QString &text);
