@@ -6,12 +6,12 @@
 #include "main/TfrmMain.h"
 #include "platform/ErrorBox.h"
 #include "platform/FileNames.h"
+#include "platform/FolderListing.h"
 #include "player/PlaybackClock.h"
 #include "player/TFlash.h"
 #include "player/TfrmPlayer.h"
 #include "skin/Settings.h"
 
-#include <QDirIterator>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -84,22 +84,43 @@ void StartEntry(int Index)
     PlayFile(items().entry(Index));
 }
 
+QStringList KeepableNames(const QStringList &paths, QStringList refused)
+{
+    QStringList kept;
+    for (const QString &path : paths) {
+        const QString reason = UnkeepableNameReason(path);
+        if (reason.isEmpty())
+            kept.append(path);
+        else
+            refused.append(QStringLiteral("Cannot add \"%1\". %2").arg(PrintableName(path), reason));
+    }
+    if (!refused.isEmpty())
+        ShowErrorBox(refused.join(u'\n'));
+    return kept;
+}
+
 void AddFiles(const QStringList &paths)
 {
-    items().append(paths);
-    PlayAdded(int(paths.size()));
+    const QStringList kept = KeepableNames(paths);
+    items().append(kept);
+    PlayAdded(int(kept.size()));
 }
 
 void AddFolder(const QString &Folder)
 {
+    const FolderListing listing = ListFolderFiles(Folder);
     QStringList found;
-    QDirIterator it(Folder, QDir::Files | QDir::Hidden | QDir::System);
-    while (it.hasNext()) {
-        it.next();
-        const QString name = it.fileName();
+    for (const QString &name : listing.names) {
         if (IsMediaFile(name))
             found.append(Folder + u'/' + name);
     }
+    QStringList refused;
+    for (const QString &name : listing.undecodable) {
+        if (IsMediaFile(name))
+            refused.append(QStringLiteral("Cannot add \"%1\". %2")
+                               .arg(PrintableName(Folder + u'/' + name), UndecodableNameReason));
+    }
+    found = KeepableNames(found, refused);
     PlaylistModel::SortIgnoringCase(found);
     items().append(found);
     PlayAdded(int(found.size()));

@@ -26,6 +26,10 @@ void PlayAdded(int Count);
 // Makes entry Index the current one and starts it.
 void StartEntry(int Index);
 
+// The paths a playlist file can keep; the others are reported in one error
+// box, each with its reason, after the refusals already found.
+QStringList KeepableNames(const QStringList &paths, QStringList refused = {});
+
 void AddFiles(const QStringList &paths);
 // Appends the media files found directly in Folder, sorted by name.
 void AddFolder(const QString &Folder);

@@ -1,6 +1,8 @@
 #include "PlaylistFile.h"
 
-#include <QFile>
+#include "platform/BoundedFile.h"
+
+#include <QFileInfo>
 #include <QSaveFile>
 
 QStringList SplitPlaylistText(const QString &text)
@@ -22,33 +24,44 @@ QStringList SplitPlaylistText(const QString &text)
     return entries;
 }
 
+const QString UndecodableNameReason =
+    QStringLiteral("Its name is not valid UTF-8, so a playlist cannot keep it exactly.");
+
+QString UnkeepableNameReason(const QString &path)
+{
+    if (path.contains(u'\n') || path.contains(u'\r'))
+        return QStringLiteral("Its name holds a line break, which a playlist file cannot keep.");
+    // Bytes that are not UTF-8 come out of decoding as U+FFFD; such a name no
+    // longer leads to its file. A real U+FFFD in a name does.
+    if (path.contains(QChar::ReplacementCharacter) && !QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+        return UndecodableNameReason;
+    return QString();
+}
+
 std::optional<QStringList> ReadPlaylistFile(const QString &fileName, QString *error)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
+    BoundedRead file = ReadBoundedFile(fileName, MaxPlaylistFileSize);
+    if (!file.ok()) {
         if (error)
-            *error = file.errorString();
+            *error = file.status == BoundedRead::TooLarge ? QStringLiteral("The file is too large to be a playlist.")
+                                                          : file.error;
         return std::nullopt;
     }
-    if (file.size() > MaxPlaylistFileSize) {
-        if (error)
-            *error = QStringLiteral("The file is too large to be a playlist.");
-        return std::nullopt;
-    }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return std::nullopt;
-    }
-    const qsizetype nul = bytes.indexOf('\0');
+    const qsizetype nul = file.bytes.indexOf('\0');
     if (nul >= 0)
-        bytes.truncate(nul);
-    return SplitPlaylistText(QString::fromUtf8(bytes));
+        file.bytes.truncate(nul);
+    return SplitPlaylistText(QString::fromUtf8(file.bytes));
 }
 
 bool WritePlaylistFile(const QString &fileName, const QStringList &entries, QString *error)
 {
+    // Never replace what is not a playlist: a link to a device or a FIFO
+    // stays as it is.
+    if (QFileInfo::exists(fileName) && !IsRegularFile(fileName)) {
+        if (error)
+            *error = QStringLiteral("It is not a regular file.");
+        return false;
+    }
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly)) {
         if (error)

@@ -16,5 +16,11 @@ constexpr qint64 MaxPlaylistFileSize = 512ll * 1024 * 1024;
 std::optional<QStringList> ReadPlaylistFile(const QString &fileName, QString *error);
 bool WritePlaylistFile(const QString &fileName, const QStringList &entries, QString *error);
 
+// Why the playlist file cannot keep this file name exactly (a line break
+// would split it; a name that is not valid UTF-8 has no exact text); empty
+// when it can.
+QString UnkeepableNameReason(const QString &path);
+extern const QString UndecodableNameReason;
+
 // The entries of playlist text (already decoded).
 QStringList SplitPlaylistText(const QString &text);

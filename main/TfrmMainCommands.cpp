@@ -200,5 +200,5 @@ void TfrmMain::WMDropFiles(const QList<QUrl> &files)
         if (!path.isEmpty() && IsMediaFile(path))
             added.append(path);
     }
-    PlayListBox->items().append(added);
+    PlayListBox->items().append(KeepableNames(added));
 }

@@ -1,7 +1,7 @@
 #include "ErrorBox.h"
 
 #include <QApplication>
-#include <QMessageBox>
+#include <QPointer>
 
 namespace {
 ErrorBoxHandler &handler()
@@ -11,13 +11,27 @@ ErrorBoxHandler &handler()
 }
 } // namespace
 
+std::unique_ptr<QMessageBox> MakeMessageBox(QMessageBox::Icon icon, const QString &text,
+                                            QMessageBox::StandardButtons buttons)
+{
+    auto box = std::make_unique<QMessageBox>(icon, QApplication::applicationName(), QString(), buttons,
+                                             QApplication::activeWindow());
+    box->setTextFormat(Qt::PlainText);
+    box->setText(text);
+    return box;
+}
+
 void ShowErrorBox(const QString &message)
 {
     if (handler()) {
         handler()(message);
         return;
     }
-    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), message);
+    // The owner window may go while the box waits (a close request from
+    // outside): then the box went with it.
+    const QPointer<QMessageBox> box = MakeMessageBox(QMessageBox::Critical, message).release();
+    box->exec();
+    delete box.data();
 }
 
 ErrorBoxHandler SetErrorBoxHandler(ErrorBoxHandler replacement)

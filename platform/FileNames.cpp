@@ -18,3 +18,19 @@ QString AsciiLower(const QString &text)
     }
     return lower;
 }
+
+QString PrintableName(const QString &name)
+{
+    // Unicode's control pictures: U+2400 for NUL onwards, U+2421 for DEL.
+    constexpr char16_t ControlPictures = 0x2400;
+    constexpr char16_t DeletePicture = 0x2421;
+    constexpr char16_t Delete = 0x7F;
+    QString shown = name;
+    for (QChar &c : shown) {
+        if (c.unicode() < 0x20)
+            c = QChar(char16_t(ControlPictures + c.unicode()));
+        else if (c.unicode() == Delete)
+            c = QChar(DeletePicture);
+    }
+    return shown;
+}

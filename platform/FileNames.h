@@ -9,3 +9,7 @@ QString FileExtension(const QString &fileName);
 
 // ASCII letters A-Z to lower case, other characters unchanged.
 QString AsciiLower(const QString &text);
+
+// The name with every control character (line breaks, tabs, escape) shown
+// as its visible symbol, so a message quoting it keeps its own shape.
+QString PrintableName(const QString &name);

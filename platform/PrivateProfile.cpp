@@ -1,6 +1,7 @@
 #include "PrivateProfile.h"
 
-#include <QFile>
+#include "platform/BoundedFile.h"
+
 #include <QSaveFile>
 #include <QStringList>
 
@@ -82,20 +83,19 @@ struct FileText {
 };
 
 // Reads the file as UTF-8 text split at CR LF, lone CR and lone LF. A missing
-// file reads as readable and empty; an oversized or unopenable one does not.
+// file reads as readable and empty; an oversized or unopenable one, or one
+// that is not a regular file, does not.
 FileText readFile(const QString &fileName, bool missingIsReadable)
 {
     FileText result;
-    QFile file(fileName);
-    if (!file.exists()) {
+    BoundedRead file = ReadBoundedFile(fileName, MaxFileSize);
+    if (file.status == BoundedRead::Missing) {
         result.readable = missingIsReadable;
         return result;
     }
-    if (file.size() > MaxFileSize || !file.open(QIODevice::ReadOnly))
+    if (!file.ok())
         return result;
-    QByteArray bytes = file.read(MaxFileSize + 1);
-    if (bytes.size() > MaxFileSize)
-        return result;
+    QByteArray &bytes = file.bytes;
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
     const QString text = QString::fromUtf8(bytes);

@@ -1,5 +1,6 @@
 #include "MediaGraph.h"
 
+#include "platform/BoundedFile.h"
 #include "platform/WaveVolume.h"
 #include "player/VideoWindow.h"
 
@@ -83,6 +84,10 @@ bool MediaGraph::RenderFile(const QString &fileName)
 {
     if (m_playbin)
         return false; // one file per graph
+    // A FIFO or a device would hold the pipeline (and the wait for it) for
+    // as long as the other side pleases: only regular files are played.
+    if (!IsRegularFile(fileName))
+        return false;
     m_fileName = fileName;
     GstElement *playbin = gst_element_factory_make("playbin", nullptr);
     if (!playbin)

@@ -1,5 +1,7 @@
 #include "Skin.h"
 
+#include "platform/BoundedFile.h"
+
 #include <QFileInfo>
 #include <QImageReader>
 
@@ -59,6 +61,9 @@ TFrameRects CalcFrameRects(const TRect &Outer)
 
 QImage LoadBitmapFile(const QString &fileName)
 {
+    // Only a regular file: a FIFO or a device would stall the reader.
+    if (!IsRegularFile(fileName))
+        return QImage();
     QImageReader reader(fileName, "bmp");
     reader.setDecideFormatFromContent(false);
     const QSize size = reader.size();

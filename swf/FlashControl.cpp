@@ -1,8 +1,7 @@
 #include "FlashControl.h"
 
+#include "platform/BoundedFile.h"
 #include "swf/KeyCodes.h"
-
-#include <QFile>
 
 #include <algorithm>
 
@@ -71,13 +70,13 @@ void FlashControl::setMovie(const QString &path)
     if (path == NoMovie)
         return;
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw MovieError(QStringLiteral("Cannot open movie \"%1\". %2").arg(path, file.errorString()).toStdString());
-    if (file.size() > MaxFileSize)
+    const BoundedRead file = ReadBoundedFile(path, MaxFileSize);
+    if (file.status == BoundedRead::TooLarge)
         throw MovieError(QStringLiteral("The movie \"%1\" is too large.").arg(path).toStdString());
+    if (!file.ok())
+        throw MovieError(QStringLiteral("Cannot open movie \"%1\". %2").arg(path, file.error).toStdString());
     QString reason;
-    if (!m_player.load(file.readAll(), &reason)) {
+    if (!m_player.load(file.bytes, &reason)) {
         emit changed();
         throw MovieError(QStringLiteral("Cannot play \"%1\": %2.").arg(path, reason).toStdString());
     }

@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -55,12 +56,19 @@ class EndToEndTest : public QObject {
         for (const char *language : {"English.ini", "cn.ini"})
             QFile::copy(QString(TESSARO_APP_DIR "/language/") + language, m_folder + "/language/" + language);
     }
-    bool start()
+    // Starts the program with HOME set to home when given (XDG_DATA_HOME
+    // then unset, as on a new account), from the working folder when given.
+    bool start(const QString &home = QString(), const QString &workingFolder = QString())
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("DISPLAY", m_display);
         environment.insert("QT_QPA_PLATFORM", "xcb");
+        if (!home.isEmpty()) {
+            environment.insert("HOME", home);
+            environment.remove("XDG_DATA_HOME");
+        }
         m_app.setProcessEnvironment(environment);
+        m_app.setWorkingDirectory(workingFolder);
         m_app.setProgram(m_folder + "/tessaro");
         m_app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_app.start();
@@ -145,6 +153,8 @@ private slots:
     void barsAndHotkeys();
     void playlistWindowDocksAndSnaps();
     void closeRequestWithAnErrorBoxOpen();
+    void deleteOnANewAccount();
+    void entriesThatAreNotFiles();
 };
 
 void EndToEndTest::initTestCase()
@@ -329,6 +339,57 @@ void EndToEndTest::closeRequestWithAnErrorBoxOpen()
     // ...and a close request from outside still ends the program cleanly.
     QCOMPARE(stop(SIGTERM), 0);
     QVERIFY(QFile::exists(m_folder + "/preferences.ini"));
+}
+
+void EndToEndTest::deleteOnANewAccount()
+{
+    prepareFolder("new-account");
+    const QString home = m_dir.filePath("fresh-home");
+    const QString elsewhere = m_dir.filePath("elsewhere");
+    QDir().mkpath(home);
+    QDir().mkpath(elsewhere);
+    const QString doomed = m_folder + "/doomed.mp3";
+    QVERIFY(QFile::copy(m_dir.filePath("demo/Tessaro Chimes.mp3"), doomed));
+    QVERIFY(QFile::copy(m_dir.filePath("demo/Music Box.mid"), m_folder + "/next.mid"));
+    TestFiles::write(m_folder + "/default.pls", (doomed + "\r\n" + m_folder + "/next.mid\r\n").toUtf8());
+    QVERIFY(start(home, elsewhere));
+    click(PlayerButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!window("None Movie").isEmpty(), 10000);
+    key("ctrl+Home");
+    QTRY_VERIFY_WITH_TIMEOUT(playerTitle() == doomed, 10000);
+    key("Delete");
+    QTRY_VERIFY_WITH_TIMEOUT(playerTitle().endsWith("next.mid"), 10000);
+    const QString trash = home + "/.local/share/Trash";
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(trash + "/files/doomed.mp3"), 10000);
+    QVERIFY(!QFile::exists(doomed));
+    QVERIFY(TestFiles::read(trash + "/info/doomed.mp3.trashinfo").contains("Path=" + doomed.toUtf8()));
+    QCOMPARE(QFile(trash + "/files").permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
+             QFileDevice::Permissions());
+    QCOMPARE(QDir(elsewhere).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    QCOMPARE(stop(SIGTERM), 0);
+}
+
+void EndToEndTest::entriesThatAreNotFiles()
+{
+    prepareFolder("not-files");
+    const QString fifo = m_folder + "/x.mp3";
+    const QString zero = m_folder + "/z.swf";
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QVERIFY(QFile::link("/dev/zero", zero));
+    TestFiles::write(m_folder + "/default.pls", (fifo + "\r\n" + zero + "\r\n").toUtf8());
+    QVERIFY(start());
+    click(PlayerButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!window("None Movie").isEmpty(), 10000);
+    key("ctrl+Home"); // the FIFO: nothing plays, and nothing waits for a writer
+    QTest::qWait(500);
+    QCOMPARE(playerTitle(), QString("None Movie"));
+    // The device link fails at once with the error box, instead of reading without end.
+    key("ctrl+End");
+    QTRY_VERIFY_WITH_TIMEOUT(xdotool({"search", "--onlyvisible", "--name", "^Tessaro$"}).split('\n').size() > 1, 5000);
+    QCOMPARE(playerTitle(), QString("None Movie"));
+    QCOMPARE(stop(SIGTERM), 0);
+    QVERIFY(!QFileInfo(fifo).isFile());
+    QVERIFY(QFileInfo(zero).isSymLink());
 }
 
 QTEST_GUILESS_MAIN(EndToEndTest)

@@ -15,7 +15,12 @@
 
 #include <gst/gst.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QAction>
+#include <QUrl>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -65,6 +70,12 @@ private slots:
     void snapping_data();
     void snapping();
     void frameCloseBoxAndMove();
+    void namesAPlaylistCannotKeep();
+    void playlistFilesThatAreNotFiles_data();
+    void playlistFilesThatAreNotFiles();
+    void defaultPlaylistThatIsNotAFile_data();
+    void defaultPlaylistThatIsNotAFile();
+    void entriesThatAreNotFilesFailAtOnce();
 };
 
 void PlaylistTest::initTestCase()
@@ -487,6 +498,128 @@ void PlaylistTest::frameCloseBoxAndMove()
     // 10 pixels from the right edge and from the top: the close box hides it.
     QTest::mouseClick(frmList, Qt::LeftButton, {}, QPoint(frmList->width() - 10, 10));
     QVERIFY(!frmList->isVisible());
+}
+
+void PlaylistTest::namesAPlaylistCannotKeep()
+{
+    Flash->setMovie("res://"); // nothing starts
+    AddFiles({"/m/a\nb.wav", "/m/fine.wav", "/m/c\r\nd.mp3"});
+    QCOMPARE(entries(), QStringList{"/m/fine.wav"});
+    QCOMPARE(m_errors.size(), 1);
+    QVERIFY2(m_errors[0].contains("Cannot add \"/m/a\u240Ab.wav\". Its name holds a line break"), qPrintable(m_errors[0]));
+    QVERIFY(m_errors[0].contains("/m/c\u240D\u240Ad.mp3"));
+
+    // A folder with such names, and with a name that is not UTF-8.
+    const QString folder = file("odd-names");
+    TestFiles::write(folder + "/ok.mp3", "x");
+    TestFiles::write(folder + "/two\nlines.mp3", "x");
+    const QByteArray latin1 = QFile::encodeName(folder) + "/caf\xE9.wav";
+    const int fd = ::open(latin1.constData(), O_WRONLY | O_CREAT, 0600);
+    QVERIFY(fd >= 0);
+    ::close(fd);
+    m_errors.clear();
+    AddFolder(folder);
+    QCOMPARE(entries(), (QStringList{"/m/fine.wav", folder + "/ok.mp3"}));
+    QCOMPARE(m_errors.size(), 1);
+    QVERIFY(m_errors[0].contains("line break"));
+    QVERIFY2(m_errors[0].contains("not valid UTF-8"), qPrintable(m_errors[0]));
+    ::unlink(latin1.constData()); // Qt cannot name it to clean up
+
+    // Dropped files are held to the same rule.
+    m_errors.clear();
+    frmMain->WMDropFiles({QUrl::fromLocalFile("/m/drop\nped.mp3"), QUrl::fromLocalFile("/m/dropped.mp3")});
+    QCOMPARE(entries(), (QStringList{"/m/fine.wav", folder + "/ok.mp3", "/m/dropped.mp3"}));
+    QCOMPARE(m_errors.size(), 1);
+
+    // What was kept comes back exactly.
+    SaveList(file("kept.pls"));
+    LoadList(file("kept.pls"));
+    QCOMPARE(entries(), (QStringList{"/m/fine.wav", folder + "/ok.mp3", "/m/dropped.mp3"}));
+}
+
+void PlaylistTest::playlistFilesThatAreNotFiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("FIFO") << "fifo.pls";
+    QTest::newRow("link to /dev/zero") << "zero.pls";
+    QTest::newRow("folder") << "folder.pls";
+}
+
+void PlaylistTest::playlistFilesThatAreNotFiles()
+{
+    QFETCH(QString, name);
+    if (!QFileInfo::exists(file("fifo.pls"))) {
+        QCOMPARE(::mkfifo(QFile::encodeName(file("fifo.pls")).constData(), 0600), 0);
+        QVERIFY(QFile::link("/dev/zero", file("zero.pls")));
+        QDir().mkpath(file("folder.pls"));
+    }
+    AddFiles({"/m/keep.mp3"});
+    m_errors.clear();
+    LoadList(file(name));
+    AddList(file(name));
+    QCOMPARE(entries(), QStringList{"/m/keep.mp3"});
+    QCOMPARE(m_errors.size(), 2);
+    QVERIFY2(m_errors[0].startsWith("Cannot open file \"" + file(name) + "\". It is "), qPrintable(m_errors[0]));
+    if (name == "fifo.pls") { // never written through (a link to a device is not tried: root may replace it)
+        SaveList(file(name));
+        QCOMPARE(m_errors.size(), 3);
+        QVERIFY(m_errors[2].startsWith("Cannot create file \"" + file(name) + "\". "));
+        QVERIFY(QFileInfo(file(name)).exists() && !QFileInfo(file(name)).isFile());
+    }
+}
+
+void PlaylistTest::defaultPlaylistThatIsNotAFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("FIFO") << "fifo";
+    QTest::newRow("link to /dev/zero") << "zero";
+}
+
+void PlaylistTest::defaultPlaylistThatIsNotAFile()
+{
+    QFETCH(QString, kind);
+    DestroyWindows();
+    QFile::remove(file("default.pls"));
+    if (kind == "fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(file("default.pls")).constData(), 0600), 0);
+    else
+        QVERIFY(QFile::link("/dev/zero", file("default.pls")));
+    InitSkin(m_dir.path());
+    CreateWindows(); // returns at once, with an empty list
+    QCOMPARE(PlayListBox->items().count(), 0);
+    AddFiles({"/m/new.mp3"});
+    DestroyWindows();
+    // Left as it was: neither replaced nor written through.
+    const QFileInfo kept(file("default.pls"));
+    QVERIFY(!kept.isFile());
+    QCOMPARE(kept.isSymLink(), kind == "zero");
+    QFile::remove(file("default.pls"));
+    InitSkin(m_dir.path());
+    CreateWindows();
+}
+
+void PlaylistTest::entriesThatAreNotFilesFailAtOnce()
+{
+    QCOMPARE(::mkfifo(QFile::encodeName(file("x.mp3")).constData(), 0600), 0);
+    QCOMPARE(::mkfifo(QFile::encodeName(file("y.swf")).constData(), 0600), 0);
+    QVERIFY(QFile::link("/dev/zero", file("z.swf")));
+    QVERIFY(QFile::link("/dev/zero", file("z.wav")));
+    QDir().mkpath(file("d.avi"));
+    Flash->setMovie("res://");
+    AddFiles({file("x.mp3"), file("y.swf"), file("z.swf"), file("z.wav"), file("d.avi")});
+    for (int i = 0; i < 5; ++i) {
+        m_errors.clear();
+        StartEntry(i);
+        QCOMPARE(frmPlayer->windowTitle(), NoneMovie);
+        QVERIFY(!frmPlayer->Timer->isActive());
+        // Movies say why in the error box, as a movie that cannot be read does.
+        if (entries()[i].endsWith(".swf")) {
+            QCOMPARE(m_errors.size(), 1);
+            QVERIFY2(m_errors[0].contains("It is not a regular file."), qPrintable(m_errors[0]));
+        } else {
+            QVERIFY(m_errors.isEmpty());
+        }
+    }
 }
 
 QTEST_MAIN(PlaylistTest)
