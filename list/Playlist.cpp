@@ -106,6 +106,17 @@ void AddFiles(const QStringList &paths)
     PlayAdded(int(kept.size()));
 }
 
+void AddDroppedFiles(const QList<QUrl> &files)
+{
+    QStringList added;
+    for (qsizetype i = files.size() - 1; i >= 0; --i) {
+        const QString path = files[i].toLocalFile();
+        if (!path.isEmpty() && IsMediaFile(path))
+            added.append(path);
+    }
+    items().append(KeepableNames(added));
+}
+
 void AddFolder(const QString &Folder)
 {
     const FolderListing listing = ListFolderFiles(Folder);

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 // The playlist's operations. Entries live in PlayListBox's model; every
 // addition is one batch.
@@ -31,6 +33,9 @@ void StartEntry(int Index);
 QStringList KeepableNames(const QStringList &paths, QStringList refused = {});
 
 void AddFiles(const QStringList &paths);
+// Dropped files: the local media files go to the end of the playlist, in the
+// reverse order of the drop; nothing starts.
+void AddDroppedFiles(const QList<QUrl> &files);
 // Appends the media files found directly in Folder, sorted by name.
 void AddFolder(const QString &Folder);
 // Appends a playlist file's entries; reports a file that cannot be read.

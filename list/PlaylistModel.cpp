@@ -1,9 +1,9 @@
 #include "PlaylistModel.h"
 
 #include <QCollator>
+#include <QFont>
 
 #include <algorithm>
-
 
 void PlaylistModel::append(const QStringList &entries)
 {
@@ -18,6 +18,7 @@ void PlaylistModel::append(const QStringList &entries)
     beginResetModel();
     m_entries += entries;
     SortIgnoringCase(m_entries);
+    findPlayingRow();
     endResetModel();
 }
 
@@ -27,6 +28,7 @@ void PlaylistModel::replaceAll(const QStringList &entries)
     m_entries = entries;
     if (m_sorted)
         SortIgnoringCase(m_entries);
+    findPlayingRow();
     endResetModel();
 }
 
@@ -40,6 +42,10 @@ void PlaylistModel::removeRows(QList<int> rows)
     if (rows.size() == 1) {
         beginRemoveRows(QModelIndex(), rows.first(), rows.first());
         m_entries.removeAt(rows.first());
+        if (m_playingRow == rows.first())
+            m_playingRow = -1;
+        else if (m_playingRow > rows.first())
+            --m_playingRow;
         endRemoveRows();
         return;
     }
@@ -47,13 +53,18 @@ void PlaylistModel::removeRows(QList<int> rows)
     QStringList kept;
     kept.reserve(m_entries.size() - rows.size());
     int next = 0;
+    int playing = -1;
     for (int i = 0; i < count(); ++i) {
-        if (next < rows.size() && rows[next] == i)
+        if (next < rows.size() && rows[next] == i) {
             ++next;
-        else
+        } else {
+            if (i == m_playingRow)
+                playing = int(kept.size());
             kept.append(m_entries[i]);
+        }
     }
     m_entries = std::move(kept);
+    m_playingRow = playing;
     endResetModel();
 }
 
@@ -61,6 +72,7 @@ void PlaylistModel::clear()
 {
     beginResetModel();
     m_entries.clear();
+    m_playingRow = -1;
     endResetModel();
 }
 
@@ -73,7 +85,35 @@ void PlaylistModel::setSorted(bool sorted)
         return;
     beginResetModel();
     SortIgnoringCase(m_entries);
+    findPlayingRow();
     endResetModel();
+}
+
+void PlaylistModel::setPlaying(const QString &file, int row)
+{
+    m_playingFile = file;
+    if (file.isEmpty())
+        markRow(-1);
+    else if (row >= 0 && row < count() && m_entries[row] == file)
+        markRow(row);
+    else
+        markRow(int(m_entries.indexOf(file)));
+}
+
+void PlaylistModel::markRow(int row)
+{
+    const int old = m_playingRow;
+    m_playingRow = row;
+    for (int changed : {old, row}) {
+        if (changed >= 0 && changed < count())
+            emit dataChanged(index(changed), index(changed), {Qt::FontRole});
+    }
+}
+
+// After a sort or a new set of entries, the mark goes with the text.
+void PlaylistModel::findPlayingRow()
+{
+    m_playingRow = m_playingFile.isEmpty() ? -1 : int(m_entries.indexOf(m_playingFile));
 }
 
 void PlaylistModel::SortIgnoringCase(QStringList &texts)
@@ -99,7 +139,21 @@ int PlaylistModel::rowCount(const QModelIndex &parent) const
 
 QVariant PlaylistModel::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= count())
+    if (!index.isValid() || index.row() >= count())
         return QVariant();
-    return m_entries[index.row()];
+    switch (role) {
+    case Qt::DisplayRole: return m_entries[index.row()];
+    case Qt::ToolTipRole:
+        // A tool tip that looks like markup is drawn as markup: an entry's
+        // text is quoted so it always reads as it stands.
+        return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(m_entries[index.row()].toHtmlEscaped());
+    case Qt::FontRole:
+        if (index.row() == m_playingRow) {
+            QFont bold;
+            bold.setBold(true);
+            return bold;
+        }
+        return QVariant();
+    default: return QVariant();
+    }
 }

@@ -25,6 +25,12 @@ public:
     bool sorted() const { return m_sorted; }
     void setSorted(bool sorted);
 
+    // The entry that plays: row, when it holds file, else the first row that
+    // does; none for an empty file. The row follows the entry as others are
+    // removed or sorted, and is shown in bold.
+    void setPlaying(const QString &file, int row);
+    int playingRow() const { return m_playingRow; }
+
     // Sorts ascending, locale-aware and ignoring case, as the list does.
     static void SortIgnoringCase(QStringList &texts);
 
@@ -32,6 +38,11 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
 
 private:
+    void markRow(int row);
+    void findPlayingRow();
+
     QStringList m_entries;
     bool m_sorted = false;
+    QString m_playingFile;
+    int m_playingRow = -1;
 };

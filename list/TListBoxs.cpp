@@ -20,6 +20,8 @@ TListBoxs::TListBoxs(QWidget *AOwner)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFrameShape(QFrame::NoFrame);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Long paths keep their file name in view; the tool tip has it all.
+    setTextElideMode(Qt::ElideMiddle);
 }
 
 QList<int> TListBoxs::selectedRows() const

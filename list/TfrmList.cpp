@@ -1,5 +1,6 @@
 #include "TfrmList.h"
 
+#include "list/FileDropFilter.h"
 #include "list/ListGeometry.h"
 #include "list/ListLayout.h"
 #include "list/Playlist.h"
@@ -53,6 +54,7 @@ TfrmList::TfrmList(QWidget *parent)
     setWindowTitle(QStringLiteral("Tessaro Playlist"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
+    new FileDropFilter(this);
     move(DefaultLeft, DefaultTop);
     resize(DefaultWidth, DefaultHeight);
     CreateMenu();

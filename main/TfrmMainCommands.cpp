@@ -194,11 +194,5 @@ void TfrmMain::dropEvent(QDropEvent *event)
 
 void TfrmMain::WMDropFiles(const QList<QUrl> &files)
 {
-    QStringList added;
-    for (qsizetype i = files.size() - 1; i >= 0; --i) {
-        const QString path = files[i].toLocalFile();
-        if (!path.isEmpty() && IsMediaFile(path))
-            added.append(path);
-    }
-    PlayListBox->items().append(KeepableNames(added));
+    AddDroppedFiles(files);
 }

@@ -3,6 +3,7 @@
 #include "PlaybackClock.h"
 
 #include "list/Playlist.h"
+#include "list/TListBoxs.h"
 #include "main/TProgress.h"
 #include "main/TTextLable.h"
 #include "main/TfrmMain.h"
@@ -49,6 +50,7 @@ void PlayFile(const QString &fileName)
     }
     frmPlayer->Timer->start();
     frmPlayer->setWindowTitle(fileName);
+    PlayListBox->items().setPlaying(fileName, CurrentIndex);
 }
 
 void TfrmPlayer::mnuStopClick()
@@ -58,6 +60,7 @@ void TfrmPlayer::mnuStopClick()
     Flash->setMovie(swf::FlashControl::NoMovie);
     Flash->setBackgroundColor(WindowColor);
     setWindowTitle(NoneMovie);
+    PlayListBox->items().setPlaying(QString(), -1);
     frmMain->pbSeek->SetPosition(1);
     frmMain->lblTime->setText(ZeroTime);
 }

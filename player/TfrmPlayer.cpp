@@ -1,5 +1,6 @@
 #include "TfrmPlayer.h"
 
+#include "list/FileDropFilter.h"
 #include "list/Playlist.h"
 #include "list/TListBoxs.h"
 #include "list/TfrmList.h"
@@ -28,6 +29,7 @@ TfrmPlayer::TfrmPlayer(QWidget *parent)
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
     setAutoFillBackground(true);
+    new FileDropFilter(this);
     move(DefaultLeft, DefaultTop);
     resize(DefaultWidth, DefaultHeight);
     FormCreate();

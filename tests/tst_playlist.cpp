@@ -11,6 +11,7 @@
 #include "player/TFlash.h"
 #include "player/TfrmPlayer.h"
 #include "skin/Skin.h"
+#include "MediaFiles.h"
 #include "TestFiles.h"
 
 #include <gst/gst.h>
@@ -20,6 +21,8 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QMimeData>
+#include <QTextDocument>
 #include <QUrl>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -76,6 +79,11 @@ private slots:
     void defaultPlaylistThatIsNotAFile_data();
     void defaultPlaylistThatIsNotAFile();
     void entriesThatAreNotFilesFailAtOnce();
+    void playingMarkFollowsTheEntry_data();
+    void playingMarkFollowsTheEntry();
+    void playingEntryIsMarkedWhilePlaying();
+    void longPathsKeepTheirFileName();
+    void dropsOnEveryWindow();
 };
 
 void PlaylistTest::initTestCase()
@@ -620,6 +628,118 @@ void PlaylistTest::entriesThatAreNotFilesFailAtOnce()
             QVERIFY(m_errors.isEmpty());
         }
     }
+}
+
+void PlaylistTest::playingMarkFollowsTheEntry_data()
+{
+    using Operation = std::function<void(PlaylistModel &)>;
+    QTest::addColumn<QStringList>("start");
+    QTest::addColumn<QString>("playing");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<Operation>("operation");
+    QTest::addColumn<int>("expected");
+    const QStringList abc{"/c.mp3", "/a.mp3", "/b.mp3", "/a.mp3"};
+    const Operation nothing = [](PlaylistModel &) {};
+    QTest::newRow("the row given") << abc << "/a.mp3" << 3 << nothing << 3;
+    QTest::newRow("the first with the text when the row holds another") << abc << "/a.mp3" << 2 << nothing << 1;
+    QTest::newRow("not in the list") << abc << "/z.mp3" << 0 << nothing << -1;
+    QTest::newRow("nothing plays") << abc << "" << 1 << nothing << -1;
+    QTest::newRow("a row above removed") << abc << "/b.mp3" << 2 << Operation([](PlaylistModel &m) { m.removeRows({0}); }) << 1;
+    QTest::newRow("a row below removed") << abc << "/b.mp3" << 2 << Operation([](PlaylistModel &m) { m.removeRows({3}); }) << 2;
+    QTest::newRow("itself removed") << abc << "/b.mp3" << 2 << Operation([](PlaylistModel &m) { m.removeRows({2}); }) << -1;
+    QTest::newRow("several removed") << abc << "/a.mp3" << 3 << Operation([](PlaylistModel &m) { m.removeRows({2, 0}); }) << 1;
+    QTest::newRow("several with itself") << abc << "/a.mp3" << 3 << Operation([](PlaylistModel &m) { m.removeRows({3, 0}); }) << -1;
+    QTest::newRow("sorted") << abc << "/c.mp3" << 0 << Operation([](PlaylistModel &m) { m.setSorted(true); }) << 3;
+    QTest::newRow("appended") << abc << "/b.mp3" << 2 << Operation([](PlaylistModel &m) { m.append({"/d.mp3"}); }) << 2;
+    QTest::newRow("cleared") << abc << "/b.mp3" << 2 << Operation([](PlaylistModel &m) { m.clear(); }) << -1;
+    QTest::newRow("replaced") << abc << "/b.mp3" << 2 << Operation([](PlaylistModel &m) { m.replaceAll({"/x.mp3", "/b.mp3"}); }) << 1;
+}
+
+void PlaylistTest::playingMarkFollowsTheEntry()
+{
+    using Operation = std::function<void(PlaylistModel &)>;
+    QFETCH(QStringList, start);
+    QFETCH(QString, playing);
+    QFETCH(int, row);
+    QFETCH(Operation, operation);
+    QFETCH(int, expected);
+    PlaylistModel model;
+    model.append(start);
+    model.setPlaying(playing, row);
+    operation(model);
+    QCOMPARE(model.playingRow(), expected);
+    for (int i = 0; i < model.count(); ++i)
+        QCOMPARE(model.data(model.index(i), Qt::FontRole).value<QFont>().bold(), i == expected);
+}
+
+void PlaylistTest::playingEntryIsMarkedWhilePlaying()
+{
+    const QString wave = file("tone.wav");
+    QVERIFY(MediaFiles::make(MediaFiles::tone(1) + " ! wavenc ! filesink location=\"%1\"", wave));
+    AddFiles({file("other.wav"), wave});
+    StartEntry(1);
+    QCOMPARE(frmPlayer->windowTitle(), wave);
+    QCOMPARE(PlayListBox->items().playingRow(), 1);
+    QVERIFY(PlayListBox->selectedRows().isEmpty()); // the selection stays the user's
+    frmPlayer->mnuStop->trigger();
+    QCOMPARE(PlayListBox->items().playingRow(), -1);
+}
+
+void PlaylistTest::longPathsKeepTheirFileName()
+{
+    const QString folder = "/music/" + QString(120, u'f') + "/";
+    const QString markup = "/m/<h1>UPDATE</h1><font color=red>x</font>.mp3";
+    AddFiles({folder + "one.mp3", folder + "two.mp3", markup});
+    frmList->show();
+    frmList->resize(220, 200);
+    QApplication::processEvents();
+    const int rowHeight = PlayListBox->itemHeight();
+    const QImage shot = PlayListBox->grab().toImage();
+    const auto rowPart = [&](int row, bool rightPart) {
+        const int half = PlayListBox->viewport()->width() / 2;
+        return shot.copy(rightPart ? half : 0, row * rowHeight, half, rowHeight);
+    };
+    const auto differing = [](const QImage &a, const QImage &b) {
+        int count = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x)
+                count += qAbs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y))) > 64;
+        return count;
+    };
+    // The two paths share a long beginning: elided in the middle, their rows
+    // begin alike and end with different names.
+    QCOMPARE(differing(rowPart(0, false), rowPart(1, false)), 0);
+    const int ends = differing(rowPart(0, true), rowPart(1, true));
+    QVERIFY2(ends > 10, qPrintable(QString::number(ends)));
+    // The tool tip quotes the whole path, markup and all, as plain text.
+    for (int row : {0, 2}) {
+        QTextDocument tip;
+        tip.setHtml(PlayListBox->model()->index(row, 0).data(Qt::ToolTipRole).toString());
+        QCOMPARE(tip.toPlainText(), entries()[row]);
+    }
+}
+
+void PlaylistTest::dropsOnEveryWindow()
+{
+    Flash->setMovie("res://");
+    const QList<QWidget *> windows{frmMain, frmList, frmPlayer};
+    QStringList expected;
+    for (QWidget *window : windows) {
+        window->show();
+        const QString name = window->objectName().isEmpty() ? QString::number(expected.size()) : window->objectName();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile("/d/" + name + "-1.mp3"), QUrl::fromLocalFile("/d/notes.txt"),
+                      QUrl("http://example.org/x.mp3"), QUrl::fromLocalFile("/d/" + name + "-2.wav")});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &drop);
+        QVERIFY(drop.isAccepted());
+        expected << "/d/" + name + "-2.wav" << "/d/" + name + "-1.mp3";
+        QCOMPARE(entries(), expected);
+    }
+    QCOMPARE(frmPlayer->windowTitle(), NoneMovie); // a drop starts nothing
 }
 
 QTEST_MAIN(PlaylistTest)
