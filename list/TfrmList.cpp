@@ -54,6 +54,7 @@ TfrmList::TfrmList(QWidget *parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     move(DefaultLeft, DefaultTop);
+    setMinimumSize(MinimumWidth, MinimumHeight);
     resize(DefaultWidth, DefaultHeight);
     CreateMenu();
     FormCreate();

@@ -63,7 +63,8 @@ public:
     bool open()
     {
         for (int attempt = 0; attempt < NameAttempts; ++attempt) {
-            const QString suffix = QString::number(QRandomGenerator::global()->generate(), SuffixBase).rightJustified(SuffixLength, u'0');
+            const QString suffix = QString::number(QRandomGenerator::global()->generate(), SuffixBase)
+                                       .rightJustified(SuffixLength, u'0');
             m_file.setFileName(temporaryPrefix(m_target) + suffix);
             if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
                 return true;
