@@ -56,6 +56,7 @@ TfrmList::TfrmList(QWidget *parent)
     setMouseTracking(true);
     new FileDropFilter(this);
     move(DefaultLeft, DefaultTop);
+    setMinimumSize(MinimumWidth, MinimumHeight);
     resize(DefaultWidth, DefaultHeight);
     CreateMenu();
     FormCreate();

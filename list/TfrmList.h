@@ -25,6 +25,10 @@ public:
     static constexpr int DefaultTop = 240;
     static constexpr int DefaultWidth = 270;
     static constexpr int DefaultHeight = 169;
+    // The smallest window that still shows its frame's corners, the tool bar
+    // and a row of the list; restored places and resizing keep to it.
+    static constexpr int MinimumWidth = 100;
+    static constexpr int MinimumHeight = 80;
     static constexpr int FrameTitleHeight = 27;
     static constexpr int FrameBorderSize = 5;
 

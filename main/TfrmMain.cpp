@@ -9,6 +9,7 @@
 #include "platform/WaveVolume.h"
 #include "player/TfrmPlayer.h"
 #include "skin/Settings.h"
+#include "skin/WindowPlace.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -217,21 +218,25 @@ void TfrmMain::mnuExitClick()
 void TfrmMain::FormShow()
 {
     IniFileName = PreferencesFileName();
+    const QList<QRect> screens = AvailableScreenAreas();
 
-    move(ReadIniInteger(WindowSection, QStringLiteral("Main.Left"), x()), y());
-    move(x(), ReadIniInteger(WindowSection, QStringLiteral("Main.Top"), y()));
+    // Each key defaults to the window's current value; the places are then
+    // kept on a screen, so no stored value can lose a window or freeze the start.
+    const QPoint mainStored(ReadIniInteger(WindowSection, QStringLiteral("Main.Left"), x()),
+                            ReadIniInteger(WindowSection, QStringLiteral("Main.Top"), y()));
+    move(PlaceOnScreen(mainStored, size(), size(), screens).topLeft());
 
-    frmList->move(ReadIniInteger(WindowSection, QStringLiteral("List.Left"), frmList->x()), frmList->y());
-    frmList->move(frmList->x(), ReadIniInteger(WindowSection, QStringLiteral("List.Top"), frmList->y()));
-    frmList->resize(ReadIniInteger(WindowSection, QStringLiteral("List.Width"), frmList->width()),
-                    frmList->height());
-    frmList->resize(frmList->width(),
-                    ReadIniInteger(WindowSection, QStringLiteral("List.Height"), frmList->height()));
+    const QPoint listStored(ReadIniInteger(WindowSection, QStringLiteral("List.Left"), frmList->x()),
+                            ReadIniInteger(WindowSection, QStringLiteral("List.Top"), frmList->y()));
+    const QSize listSize(ReadIniInteger(WindowSection, QStringLiteral("List.Width"), frmList->width()),
+                         ReadIniInteger(WindowSection, QStringLiteral("List.Height"), frmList->height()));
+    const QRect listPlace = PlaceOnScreen(listStored, listSize, frmList->minimumSize(), screens);
+    frmList->move(listPlace.topLeft());
+    frmList->resize(listPlace.size());
 
-    frmPlayer->move(ReadIniInteger(WindowSection, QStringLiteral("Player.Left"), frmPlayer->x()),
-                    frmPlayer->y());
-    frmPlayer->move(frmPlayer->x(),
-                    ReadIniInteger(WindowSection, QStringLiteral("Player.Top"), frmPlayer->y()));
+    const QPoint playerStored(ReadIniInteger(WindowSection, QStringLiteral("Player.Left"), frmPlayer->x()),
+                              ReadIniInteger(WindowSection, QStringLiteral("Player.Top"), frmPlayer->y()));
+    frmPlayer->move(PlaceOnScreen(playerStored, frmPlayer->size(), frmPlayer->size(), screens).topLeft());
 
     if (ReadIniBool(ShowSection, QStringLiteral("List"), false)) {
         frmList->show();
@@ -246,18 +251,30 @@ void TfrmMain::FormShow()
 void TfrmMain::FormCloseQuery()
 {
     IniFileName = PreferencesFileName();
-    WriteIniInteger(WindowSection, QStringLiteral("Main.Left"), x());
-    WriteIniInteger(WindowSection, QStringLiteral("Main.Top"), y());
-    WriteIniInteger(WindowSection, QStringLiteral("List.Left"), frmList->x());
-    WriteIniInteger(WindowSection, QStringLiteral("List.Top"), frmList->y());
-    WriteIniInteger(WindowSection, QStringLiteral("List.Width"), frmList->width());
-    WriteIniInteger(WindowSection, QStringLiteral("List.Height"), frmList->height());
-    WriteIniBool(ShowSection, QStringLiteral("Player"), frmPlayer->isVisible());
-    WriteIniBool(ShowSection, QStringLiteral("List"), frmList->isVisible());
+    // Only places the next start can show go out: a window the desktop moved
+    // off every screen is written back onto one.
+    const QList<QRect> screens = AvailableScreenAreas();
+    const QPoint mainPlace = PlaceOnScreen(pos(), size(), size(), screens).topLeft();
+    const QRect listPlace = PlaceOnScreen(frmList->pos(), frmList->size(), frmList->minimumSize(), screens);
+
+    // One replace of the whole file: a shutdown cut short leaves the
+    // preferences wholly as they were or wholly as written here.
+    IniWriteBatch preferences(IniFileName);
+    preferences.WriteIniInteger(WindowSection, QStringLiteral("Main.Left"), mainPlace.x());
+    preferences.WriteIniInteger(WindowSection, QStringLiteral("Main.Top"), mainPlace.y());
+    preferences.WriteIniInteger(WindowSection, QStringLiteral("List.Left"), listPlace.x());
+    preferences.WriteIniInteger(WindowSection, QStringLiteral("List.Top"), listPlace.y());
+    preferences.WriteIniInteger(WindowSection, QStringLiteral("List.Width"), listPlace.width());
+    preferences.WriteIniInteger(WindowSection, QStringLiteral("List.Height"), listPlace.height());
+    preferences.WriteIniBool(ShowSection, QStringLiteral("Player"), frmPlayer->isVisible());
+    preferences.WriteIniBool(ShowSection, QStringLiteral("List"), frmList->isVisible());
     // A player closed maximised, minimised or full screen keeps the place it
     // had at an earlier exit.
     if (frmPlayer->isInNormalState()) {
-        WriteIniInteger(WindowSection, QStringLiteral("Player.Left"), frmPlayer->x());
-        WriteIniInteger(WindowSection, QStringLiteral("Player.Top"), frmPlayer->y());
+        const QPoint playerPlace =
+            PlaceOnScreen(frmPlayer->pos(), frmPlayer->size(), frmPlayer->size(), screens).topLeft();
+        preferences.WriteIniInteger(WindowSection, QStringLiteral("Player.Left"), playerPlace.x());
+        preferences.WriteIniInteger(WindowSection, QStringLiteral("Player.Top"), playerPlace.y());
     }
+    preferences.Commit();
 }

@@ -1,8 +1,9 @@
 #include "PrivateProfile.h"
 
+#include "platform/AtomicReplace.h"
 #include "platform/BoundedFile.h"
 
-#include <QSaveFile>
+#include <QFile>
 #include <QStringList>
 
 namespace PrivateProfile {
@@ -120,6 +121,65 @@ FileText readFile(const QString &fileName, bool missingIsReadable)
     return result;
 }
 
+// Sets Key=Value in [Section] of the lines: replaces the first matching key
+// in place, or appends the key to its section, or appends the section.
+void setEntry(QStringList &lines, const QString &section, const QString &key, const QString &value)
+{
+    // A line break inside the value would split it into lines of its own.
+    QString safeValue = value;
+    for (qsizetype i = 0; i < safeValue.size(); ++i) {
+        if (safeValue[i] == u'\r' || safeValue[i] == u'\n') {
+            safeValue.truncate(i);
+            break;
+        }
+    }
+
+    qsizetype sectionLine = -1;
+    qsizetype lastEntryInSection = -1;
+    qsizetype keyLine = -1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const Line line = parseLine(lines[i]);
+        if (line.kind == Line::Section) {
+            if (sectionLine >= 0)
+                break;
+            if (sameName(line.name, section)) {
+                sectionLine = i;
+                lastEntryInSection = i;
+            }
+        } else if (sectionLine >= 0) {
+            if (line.kind == Line::Entry && sameName(line.name, key)) {
+                keyLine = i;
+                break;
+            }
+            // New keys go after the section's last non-blank line, before the
+            // blank lines that separate it from the next section.
+            if (!trimmed(lines[i]).isEmpty())
+                lastEntryInSection = i;
+        }
+    }
+
+    if (keyLine >= 0) {
+        lines[keyLine] = parseLine(lines[keyLine]).name + u'=' + safeValue;
+    } else if (sectionLine >= 0) {
+        lines.insert(lastEntryInSection + 1, key + u'=' + safeValue);
+    } else {
+        if (!lines.isEmpty() && !trimmed(lines.last()).isEmpty())
+            lines.append(QString());
+        lines.append(u'[' + section + u']');
+        lines.append(key + u'=' + safeValue);
+    }
+}
+
+QByteArray joined(const QStringList &lines, const QString &lineBreak)
+{
+    QByteArray bytes;
+    for (const QString &line : lines) {
+        bytes += line.toUtf8();
+        bytes += lineBreak.toLatin1();
+    }
+    return bytes;
+}
+
 } // namespace
 
 QString GetString(const QString &section, const QString &key, const QString &defaultValue,
@@ -148,61 +208,37 @@ bool WriteString(const QString &section, const QString &key, const QString &valu
     FileText file = readFile(fileName, true);
     if (!file.readable)
         return false;
+    setEntry(file.lines, section, key, value);
+    return AtomicReplace::ReplaceFile(fileName, joined(file.lines, file.lineBreak));
+}
 
-    // A line break inside the value would split it into lines of its own.
-    QString safeValue = value;
-    for (qsizetype i = 0; i < safeValue.size(); ++i) {
-        if (safeValue[i] == u'\r' || safeValue[i] == u'\n') {
-            safeValue.truncate(i);
-            break;
-        }
-    }
+Transaction::Transaction(const QString &fileName)
+    : m_fileName(fileName)
+{
+    FileText file = readFile(fileName, true);
+    m_readable = file.readable;
+    m_lines = std::move(file.lines);
+    m_lineBreak = std::move(file.lineBreak);
+}
 
-    qsizetype sectionLine = -1;
-    qsizetype lastEntryInSection = -1;
-    qsizetype keyLine = -1;
-    for (qsizetype i = 0; i < file.lines.size(); ++i) {
-        const Line line = parseLine(file.lines[i]);
-        if (line.kind == Line::Section) {
-            if (sectionLine >= 0)
-                break;
-            if (sameName(line.name, section)) {
-                sectionLine = i;
-                lastEntryInSection = i;
-            }
-        } else if (sectionLine >= 0) {
-            if (line.kind == Line::Entry && sameName(line.name, key)) {
-                keyLine = i;
-                break;
-            }
-            // New keys go after the section's last non-blank line, before the
-            // blank lines that separate it from the next section.
-            if (!trimmed(file.lines[i]).isEmpty())
-                lastEntryInSection = i;
-        }
-    }
+void Transaction::WriteString(const QString &section, const QString &key, const QString &value)
+{
+    if (!m_readable)
+        return;
+    setEntry(m_lines, section, key, value);
+    m_changed = true;
+}
 
-    if (keyLine >= 0) {
-        file.lines[keyLine] = parseLine(file.lines[keyLine]).name + u'=' + safeValue;
-    } else if (sectionLine >= 0) {
-        file.lines.insert(lastEntryInSection + 1, key + u'=' + safeValue);
-    } else {
-        if (!file.lines.isEmpty() && !trimmed(file.lines.last()).isEmpty())
-            file.lines.append(QString());
-        file.lines.append(u'[' + section + u']');
-        file.lines.append(key + u'=' + safeValue);
-    }
-
-    QSaveFile out(fileName);
-    if (!out.open(QIODevice::WriteOnly))
+bool Transaction::Commit()
+{
+    if (!m_readable)
         return false;
-    QByteArray bytes;
-    for (const QString &line : std::as_const(file.lines)) {
-        bytes += line.toUtf8();
-        bytes += file.lineBreak.toLatin1();
-    }
-    out.write(bytes);
-    return out.commit();
+    if (!m_changed)
+        return true;
+    if (!AtomicReplace::ReplaceFile(m_fileName, joined(m_lines, m_lineBreak)))
+        return false;
+    m_changed = false;
+    return true;
 }
 
 } // namespace PrivateProfile

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // INI files with the behaviour desktop users of the Windows edition know:
 // names match without regard to ASCII case, blanks around names and values are
@@ -26,5 +27,26 @@ QString GetString(const QString &section, const QString &key, const QString &def
 // creates the file. Returns false when the file could not be written.
 bool WriteString(const QString &section, const QString &key, const QString &value,
                  const QString &fileName);
+
+// A run of writes to one file that reaches the disk as a single replace of the
+// whole file: the file is read when the transaction begins, each write edits
+// that text in memory by the rules of WriteString, and Commit replaces the
+// file once. A run cut short before or during Commit leaves the file as it was.
+class Transaction {
+public:
+    explicit Transaction(const QString &fileName);
+
+    void WriteString(const QString &section, const QString &key, const QString &value);
+    // Returns false when the file could not be read at the start (nothing is
+    // then written) or could not be replaced.
+    bool Commit();
+
+private:
+    QString m_fileName;
+    bool m_readable = false;
+    bool m_changed = false;
+    QStringList m_lines;
+    QString m_lineBreak;
+};
 
 } // namespace PrivateProfile

@@ -1,13 +1,15 @@
 #include "Settings.h"
 
-#include "platform/PrivateProfile.h"
-
 QString AppPath;
 QString IniFileName;
 QString LangName;
 
 namespace {
+// The language of a program whose settings name none.
+const QString DefaultLanguage = QStringLiteral("English");
 const char *const BoolStrs[2] = {"0", "1"};
+
+QString boolText(bool value) { return QString::fromLatin1(BoolStrs[value ? 1 : 0]); }
 
 int hexDigit(QChar c)
 {
@@ -114,18 +116,44 @@ void WriteIniInteger(const QString &section, const QString &ident, std::int32_t 
 
 void WriteIniBool(const QString &section, const QString &ident, bool value)
 {
-    WriteIniString(section, ident, QString::fromLatin1(BoolStrs[value ? 1 : 0]));
+    WriteIniString(section, ident, boolText(value));
+}
+
+void IniWriteBatch::WriteIniString(const QString &section, const QString &ident, const QString &value)
+{
+    m_transaction.WriteString(section, ident, value);
+}
+
+void IniWriteBatch::WriteIniInteger(const QString &section, const QString &ident, std::int32_t value)
+{
+    WriteIniString(section, ident, QString::number(value));
+}
+
+void IniWriteBatch::WriteIniBool(const QString &section, const QString &ident, bool value)
+{
+    WriteIniString(section, ident, boolText(value));
+}
+
+void IniWriteBatch::Commit()
+{
+    m_transaction.Commit();
+}
+
+bool IsPlainName(const QString &name)
+{
+    return !name.contains(u'/') && !name.contains(u'\\') && !name.contains(QLatin1String(".."));
 }
 
 QString SelectLanguage()
 {
     IniFileName = PreferencesFileName();
     QString language = ReadIniString(QStringLiteral("General"), QStringLiteral("Language"), QString());
-    if (language.isEmpty()) {
+    if (language.isEmpty() || !IsPlainName(language)) {
         IniFileName = EditionFileName();
-        language = ReadIniString(QStringLiteral("General"), QStringLiteral("Language"),
-                                 QStringLiteral("English"));
+        language = ReadIniString(QStringLiteral("General"), QStringLiteral("Language"), DefaultLanguage);
         IniFileName = PreferencesFileName();
+        if (!IsPlainName(language))
+            language = DefaultLanguage;
     }
     return language;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PrivateProfile.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -41,6 +43,28 @@ void WriteIniString(const QString &section, const QString &ident, const QString 
 void WriteIniInteger(const QString &section, const QString &ident, std::int32_t value);
 void WriteIniBool(const QString &section, const QString &ident, bool value);
 
-// The preferences' [General] Language, else edition.dat's, else "English".
+// Writes to one settings file that go out together, as one replace of the
+// whole file at Commit: a program stopped on the way leaves every key of the
+// run old or every key new. Failures are not reported, as with WriteIni*.
+class IniWriteBatch {
+public:
+    explicit IniWriteBatch(const QString &fileName) : m_transaction(fileName) {}
+
+    void WriteIniString(const QString &section, const QString &ident, const QString &value);
+    void WriteIniInteger(const QString &section, const QString &ident, std::int32_t value);
+    void WriteIniBool(const QString &section, const QString &ident, bool value);
+    void Commit();
+
+private:
+    PrivateProfile::Transaction m_transaction;
+};
+
+// Whether a language or skin name read from a settings file names a file in
+// its own folder: a name with a path separator or ".." does not, and counts
+// as absent.
+bool IsPlainName(const QString &name);
+
+// The preferences' [General] Language, else edition.dat's, else "English";
+// a name that is not plain counts as absent.
 // Leaves IniFileName naming the preferences file.
 QString SelectLanguage();

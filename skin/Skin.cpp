@@ -1,5 +1,6 @@
 #include "Skin.h"
 
+#include "platform/AtomicReplace.h"
 #include "platform/BoundedFile.h"
 
 #include <QFileInfo>
@@ -75,8 +76,13 @@ QImage LoadBitmapFile(const QString &fileName)
 void InitSkin(const QString &appFolder)
 {
     AppPath = appFolder.endsWith(u'/') ? appFolder : appFolder + u'/';
+    // A shutdown killed while it wrote the preferences may have left its
+    // temporary file; the preferences themselves are whole either way.
+    AtomicReplace::RemoveStaleTemporaries(PreferencesFileName());
     LangName = SelectLanguage();
     SkinName = ReadIniString(QStringLiteral("General"), QStringLiteral("Skin"), QString());
+    if (!IsPlainName(SkinName))
+        SkinName.clear();
     if (SkinName.isEmpty())
         return;
     Skin.SkinBitmap = QImage();

@@ -72,7 +72,9 @@ constexpr int MaxBlankBitmapSide = 8192;
 TFrameRects CalcFrameRects(const TRect &Outer);
 
 // Start-up: fixes AppPath (appFolder, given with or without a trailing '/'),
-// chooses LangName, reads SkinName from the preferences and loads that skin.
+// removes what an interrupted preferences write left behind, chooses LangName,
+// reads SkinName from the preferences (a name that is not plain counts as
+// absent) and loads that skin.
 void InitSkin(const QString &appFolder);
 
 // Loads a skin description file and the bitmaps beside it into Skin.

@@ -12,8 +12,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <chrono>
 #include <csignal>
 #include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -21,6 +23,12 @@ namespace {
 const QPoint Prev(23, 97), Play(46, 97), Pause(69, 97), Stop(92, 97), Next(115, 97);
 const QPoint Close(253, 14), ListButton(229, 61), PlayerButton(246, 61), VolumeLeft(120, 60), SeekMiddle(133, 77);
 const QRect TimeDisplay(18, 35, 82, 28);
+const QRect Screen(0, 0, 1024, 768);
+const QSize PanelSize(268, 118);
+// The playlist window's smallest size.
+const QSize ListMinimum(100, 80);
+// How temporary files of a preferences write are named.
+const QString PreferencesTemporaries = "preferences.ini.tessaro-tmp-*";
 
 QString output(const QString &program, const QStringList &args, const QString &display)
 {
@@ -83,7 +91,7 @@ class EndToEndTest : public QObject {
                 qWarning() << "tessaro ended at start-up:" << m_app.exitStatus() << m_app.exitCode();
                 return false;
             }
-            QTest::qWait(100);
+            QTest::qWait(StartPollMs);
         }
         qWarning() << "no panel window appeared; windows:" << xdotool({"search", "--name", "."});
         return false;
@@ -143,6 +151,14 @@ class EndToEndTest : public QObject {
         QSettings settings(m_folder + "/preferences.ini", QSettings::IniFormat);
         return settings.value(QString(section) + '/' + keyName).toString();
     }
+    QRect storedListPlace()
+    {
+        return QRect(stored("Window", "List.Left").toInt(), stored("Window", "List.Top").toInt(),
+                     stored("Window", "List.Width").toInt(), stored("Window", "List.Height").toInt());
+    }
+    QStringList temporaries() { return QDir(m_folder).entryList({PreferencesTemporaries}, QDir::Files | QDir::Hidden); }
+    // Polls for the panel this often while the program starts.
+    static constexpr int StartPollMs = 20;
 
 private slots:
     void initTestCase();
@@ -155,6 +171,9 @@ private slots:
     void closeRequestWithAnErrorBoxOpen();
     void deleteOnANewAccount();
     void entriesThatAreNotFiles();
+    void badPlacesInThePreferences_data();
+    void badPlacesInThePreferences();
+    void killedDuringShutdown();
 };
 
 void EndToEndTest::initTestCase()
@@ -390,6 +409,95 @@ void EndToEndTest::entriesThatAreNotFiles()
     QCOMPARE(stop(SIGTERM), 0);
     QVERIFY(!QFileInfo(fifo).isFile());
     QVERIFY(QFileInfo(zero).isSymLink());
+}
+
+void EndToEndTest::badPlacesInThePreferences_data()
+{
+    QTest::addColumn<QByteArray>("places");
+    QTest::newRow("huge list, panel far left")
+        << QByteArray("Main.Left=-99999999\nMain.Top=94\nList.Left=149\nList.Top=240\n"
+                      "List.Width=32767\nList.Height=32767\n");
+    QTest::newRow("empty list far off, panel far below")
+        << QByteArray("Main.Left=300\nMain.Top=99999999\nList.Left=-5000\nList.Top=-5000\n"
+                      "List.Width=0\nList.Height=0\n");
+    QTest::newRow("extremes") << QByteArray("Main.Left=2147483647\nMain.Top=-2147483648\nList.Left=-2147483648\n"
+                                            "List.Top=2147483647\nList.Width=-1\nList.Height=2147483647\n");
+}
+
+void EndToEndTest::badPlacesInThePreferences()
+{
+    QFETCH(QByteArray, places);
+    prepareFolder("bad-places");
+    TestFiles::write(m_folder + "/preferences.ini", "[Window]\n" + places + "\n[Show]\nList=1\n");
+    QVERIFY(start());
+    const QRect panelPlace = geometry(window("^Tessaro$"));
+    QCOMPARE(panelPlace.size(), PanelSize);
+    QVERIFY2(Screen.contains(panelPlace), qPrintable(QString("panel at %1,%2").arg(panelPlace.x()).arg(panelPlace.y())));
+    QTRY_VERIFY_WITH_TIMEOUT(!window("Tessaro Playlist").isEmpty(), 10000);
+    const QRect listPlace = geometry(window("Tessaro Playlist"));
+    QVERIFY2(Screen.contains(listPlace), qPrintable(QString("list at %1,%2 %3x%4")
+                                                        .arg(listPlace.x()).arg(listPlace.y())
+                                                        .arg(listPlace.width()).arg(listPlace.height())));
+    QVERIFY(listPlace.width() >= ListMinimum.width() && listPlace.height() >= ListMinimum.height());
+
+    // What goes back to the file is the place shown, not the stored one.
+    QCOMPARE(stop(SIGTERM), 0);
+    QCOMPARE(QPoint(stored("Window", "Main.Left").toInt(), stored("Window", "Main.Top").toInt()), panelPlace.topLeft());
+    QCOMPARE(storedListPlace(), listPlace);
+}
+
+// Killed at any moment of its shutdown, the program leaves the preferences
+// wholly as they were or wholly as it meant to write them, and the next
+// start clears away whatever temporary file the kill left.
+void EndToEndTest::killedDuringShutdown()
+{
+    constexpr int Runs = 20;
+    constexpr qint64 LatestKillUs = 25000;
+    prepareFolder("killed");
+    // Places the program corrects, so every write changes several keys.
+    const QByteArray before = "; kept by hand\n[General]\nLanguage=English\n\n[Window]\nMain.Left=-99999999\n"
+                              "Main.Top=300\nList.Left=5000\nList.Top=100\nList.Width=32767\nList.Height=0\n\n"
+                              "[Show]\nList=1\nPlayer=0\n";
+    const QString preferences = m_folder + "/preferences.ini";
+
+    // An undisturbed shutdown gives the new content.
+    TestFiles::write(preferences, before);
+    QVERIFY(start());
+    QCOMPARE(stop(SIGTERM), 0);
+    const QByteArray after = TestFiles::read(preferences);
+    QVERIFY(after != before);
+    QVERIFY(after.startsWith("; kept by hand\n"));
+
+    // A temporary file as a kill during an earlier write leaves it.
+    const QString stale = m_folder + "/preferences.ini.tessaro-tmp-0badc0de";
+    TestFiles::write(stale, "; kept by hand\n[General]\nLang");
+    int old = 0, whole = 0;
+    for (int run = 0; run < Runs; ++run) {
+        TestFiles::write(preferences, before);
+        QVERIFY(start());
+        QCOMPARE(temporaries(), QStringList());
+        // Kills from at once to past the end of the shutdown, most of them
+        // early, where the preferences are written (some milliseconds in).
+        const auto delay = std::chrono::microseconds(LatestKillUs * run * run / ((Runs - 1) * (Runs - 1)));
+        ::kill(pid_t(m_app.processId()), SIGTERM);
+        std::this_thread::sleep_for(delay);
+        if (m_app.state() != QProcess::NotRunning)
+            ::kill(pid_t(m_app.processId()), SIGKILL);
+        QVERIFY(m_app.waitForFinished(10000));
+        const QByteArray content = TestFiles::read(preferences);
+        QVERIFY2(content == before || content == after,
+                 qPrintable(QString("run %1, killed after %2 us:\n%3").arg(run).arg(delay.count())
+                                .arg(QString::fromUtf8(content))));
+        (content == before ? old : whole) += 1;
+    }
+    qInfo("preferences after %d kills: %d old, %d new", Runs, old, whole);
+
+    // The next start clears away a temporary file the last kill may have left.
+    if (!temporaries().isEmpty())
+        qInfo() << "left by the last kill:" << temporaries();
+    QVERIFY(start());
+    QCOMPARE(temporaries(), QStringList());
+    QCOMPARE(stop(SIGTERM), 0);
 }
 
 QTEST_GUILESS_MAIN(EndToEndTest)

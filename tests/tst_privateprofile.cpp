@@ -1,3 +1,4 @@
+#include "platform/AtomicReplace.h"
 #include "platform/PrivateProfile.h"
 #include "TestFiles.h"
 
@@ -25,6 +26,10 @@ private slots:
     void badFilesReadDefaultsAndSurviveWrites_data();
     void badFilesReadDefaultsAndSurviveWrites();
     void unwritablePlaceFailsQuietly();
+    void transactionReplacesTheFileOnce();
+    void transactionOnUnreadableFileWritesNothing();
+    void replaceKeepsPermissionsAndLinks();
+    void staleTemporariesAreRemoved();
 };
 
 void PrivateProfileTest::reads_data()
@@ -164,6 +169,88 @@ void PrivateProfileTest::unwritablePlaceFailsQuietly()
     TestFiles::write(path("blocker"), "not a folder");
     QVERIFY(!WriteString("A", "k", "2", path("blocker/prefs.ini")));
     QCOMPARE(TestFiles::read(path("blocker")), QByteArray("not a folder"));
+}
+
+void PrivateProfileTest::transactionReplacesTheFileOnce()
+{
+    const QString file = path("batch.ini");
+    const QByteArray before = "; mine\n[General]\nLanguage=cn\n\n[Window]\nMain.Left=1\n";
+    TestFiles::write(file, before);
+    PrivateProfile::Transaction transaction(file);
+    transaction.WriteString("Window", "Main.Left", "150");
+    transaction.WriteString("Window", "Main.Top", "94");
+    transaction.WriteString("Show", "List", "1");
+    transaction.WriteString("Window", "Main.Left", "151"); // a later write of the same key wins
+    // Nothing reaches the disk before the commit.
+    QCOMPARE(TestFiles::read(file), before);
+    QVERIFY(transaction.Commit());
+    QCOMPARE(TestFiles::read(file), QByteArray("; mine\n[General]\nLanguage=cn\n\n[Window]\nMain.Left=151\n"
+                                               "Main.Top=94\n\n[Show]\nList=1\n"));
+    QCOMPARE(QDir(m_dir.path()).entryList({"batch.ini*"}, QDir::Files), QStringList{"batch.ini"});
+
+    // A transaction on a missing file creates it.
+    PrivateProfile::Transaction fresh(path("fresh.ini"));
+    fresh.WriteString("A", "k", "v");
+    QVERIFY(fresh.Commit());
+    QCOMPARE(GetString("A", "k", "", path("fresh.ini")), QString("v"));
+}
+
+void PrivateProfileTest::transactionOnUnreadableFileWritesNothing()
+{
+    const QString file = path("huge.ini");
+    const QByteArray content(PrivateProfile::MaxFileSize + 1, 'x');
+    TestFiles::write(file, content);
+    PrivateProfile::Transaction transaction(file);
+    transaction.WriteString("A", "k", "v");
+    QVERIFY(!transaction.Commit());
+    QCOMPARE(TestFiles::read(file), content);
+}
+
+void PrivateProfileTest::replaceKeepsPermissionsAndLinks()
+{
+    const QString target = path("real.ini");
+    TestFiles::write(target, "[A]\nk=1\n");
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    QVERIFY(QFile::setPermissions(target, ownerOnly));
+    const QFileDevice::Permissions before = QFileInfo(target).permissions();
+    QVERIFY(QFile::link(target, path("link.ini")));
+
+    QVERIFY(WriteString("A", "k", "2", path("link.ini")));
+    QVERIFY(QFileInfo(path("link.ini")).isSymLink()); // still a link...
+    QCOMPARE(TestFiles::read(target), QByteArray("[A]\nk=2\n")); // ...to the file that changed
+    QCOMPARE(QFileInfo(target).permissions(), before);
+
+    // A folder in the file's place is not replaced.
+    QDir().mkpath(path("folder.ini"));
+    QVERIFY(!AtomicReplace::ReplaceFile(path("folder.ini"), "x"));
+    QVERIFY(QFileInfo(path("folder.ini")).isDir());
+}
+
+void PrivateProfileTest::staleTemporariesAreRemoved()
+{
+    QTemporaryDir folder;
+    const QString prefs = folder.filePath("preferences.ini");
+    TestFiles::write(prefs, "[A]\nk=1\n");
+    const QString mark = AtomicReplace::TemporaryMark;
+    TestFiles::write(prefs + mark + "0badc0de", "[A]\nk=");
+    TestFiles::write(prefs + mark + "12345678", "");
+    // Files of others, and names that only look alike, stay.
+    TestFiles::write(folder.filePath("default.pls") + mark + "0badc0de", "x");
+    TestFiles::write(prefs + ".bak", "x");
+    TestFiles::write(prefs + mark, "x");
+    TestFiles::write(prefs + mark + "0BADC0DE", "x");
+    TestFiles::write(prefs + mark + "badc0de", "x");
+    TestFiles::write(prefs + mark + "0badc0de0", "x");
+    QDir().mkpath(prefs + mark + "f01de500");
+
+    AtomicReplace::RemoveStaleTemporaries(prefs);
+    QStringList left = QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    left.sort();
+    QCOMPARE(left, (QStringList{"default.pls" + mark + "0badc0de", "preferences.ini", "preferences.ini.bak",
+                                "preferences.ini" + mark, "preferences.ini" + mark + "0BADC0DE",
+                                "preferences.ini" + mark + "0badc0de0", "preferences.ini" + mark + "badc0de",
+                                "preferences.ini" + mark + "f01de500"}));
+    QCOMPARE(TestFiles::read(prefs), QByteArray("[A]\nk=1\n"));
 }
 
 QTEST_GUILESS_MAIN(PrivateProfileTest)

@@ -156,6 +156,21 @@ void SettingsTest::selectLanguage_data()
     QTest::newRow("missing key asks edition") << QByteArray("[Window]\nMain.Left=1\n")
                                               << QByteArray("[general]\nlanguage=Deutsch\n") << "Deutsch";
     QTest::newRow("edition without key") << QByteArray() << QByteArray("[Other]\nx=1\n") << "English";
+    // Names that would reach outside the language folder count as absent.
+    const QByteArray deutsch("[General]\nLanguage=Deutsch\n");
+    QTest::newRow("climbing name asks edition") << QByteArray("[General]\nLanguage=../../../x/evil\n") << deutsch
+                                                << "Deutsch";
+    QTest::newRow("sub-folder name asks edition") << QByteArray("[General]\nLanguage=old/cn\n") << deutsch << "Deutsch";
+    QTest::newRow("absolute name asks edition") << QByteArray("[General]\nLanguage=/tmp/evil\n") << deutsch
+                                                << "Deutsch";
+    QTest::newRow("backslash name asks edition") << QByteArray("[General]\nLanguage=..\\evil\n") << deutsch
+                                                 << "Deutsch";
+    QTest::newRow("parent alone asks edition") << QByteArray("[General]\nLanguage=..\n") << deutsch << "Deutsch";
+    QTest::newRow("climbing edition is English") << QByteArray() << QByteArray("[General]\nLanguage=../evil\n")
+                                                 << "English";
+    QTest::newRow("both climbing is English") << QByteArray("[General]\nLanguage=../a\n")
+                                              << QByteArray("[General]\nLanguage=b/../../c\n") << "English";
+    QTest::newRow("a single dot is plain") << QByteArray("[General]\nLanguage=en.GB\n") << deutsch << "en.GB";
 }
 
 void SettingsTest::selectLanguage()

@@ -25,6 +25,8 @@ private slots:
     void unusableBitmapCountsAsMissing_data();
     void unusableBitmapCountsAsMissing();
     void appPathKeepsCase();
+    void climbingSkinNameCountsAsAbsent_data();
+    void climbingSkinNameCountsAsAbsent();
 };
 
 void SkinTest::init()
@@ -200,6 +202,37 @@ void SkinTest::appPathKeepsCase()
     InitSkin(folder);
     QCOMPARE(AppPath, folder + u'/');
     QCOMPARE(LangName, QString("cn"));
+}
+
+void SkinTest::climbingSkinNameCountsAsAbsent_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("reachedFolder"); // where the description file would be found
+    QTest::newRow("parent") << "../evil" << "evil";
+    QTest::newRow("sub-folder") << "a/b" << "skin/a/b/a";
+    QTest::newRow("backslash") << "..\\evil" << QString();
+    QTest::newRow("parent alone") << ".." << QString();
+}
+
+void SkinTest::climbingSkinNameCountsAsAbsent()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, reachedFolder);
+    QDir().mkpath(m_dir.filePath("skin"));
+    const QString description = m_dir.filePath("skin/") + name + u'/' + name + ".ini";
+    if (!reachedFolder.isEmpty()) {
+        // A description the name would reach, were it followed.
+        QDir().mkpath(m_dir.filePath(reachedFolder));
+        TestFiles::write(QDir::cleanPath(description), "[Size]\nWidth=20\nHeight=10\n");
+        QVERIFY(QFileInfo(description).isFile());
+    }
+    writePreferences("[General]\nSkin=" + name.toUtf8() + "\n");
+    InitSkin(m_dir.path());
+    QVERIFY(SkinName.isEmpty());
+    QVERIFY(!Skin.SkinLoaded);
+    QCOMPARE(IniFileName, m_dir.filePath("preferences.ini"));
+    QDir(m_dir.filePath("evil")).removeRecursively();
+    QFile::remove(m_dir.filePath("evil.ini"));
 }
 
 QTEST_GUILESS_MAIN(SkinTest)
