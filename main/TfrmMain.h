@@ -60,6 +60,8 @@ public:
     TrayIcon &trayIcon() { return m_tray; }
 
     void mnuAboutClick();
+    // The About box's text: the program's, Qt's and GStreamer's versions.
+    static QString AboutText();
     void mnuExitClick();
 
     TGbtn *button(int tag) const { return m_buttons[tag]; }
@@ -78,9 +80,6 @@ public:
 
     // Running offset of the scrolling title; reset when the playlist steps.
     int TitleScroll = 0;
-    // Tells whether a movie is playing: the title scrolls only then. Set by
-    // the player window, which owns the movie control.
-    std::function<bool()> MovieIsPlaying;
 
 protected:
     void showEvent(QShowEvent *event) override;

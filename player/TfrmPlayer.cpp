@@ -110,8 +110,6 @@ void TfrmPlayer::FormCreate()
     Flash = new TFlash(this);
     Flash->setGeometry(rect());
     connect(Flash, &TFlash::popupRequested, PopupMenu, [this](const QPoint &at) { PopupMenu->popup(at); });
-    if (frmMain)
-        frmMain->MovieIsPlaying = [] { return Flash && Flash->Playing(); };
 
     ApplyPlayerLanguage(this, m_openDialog.Filter, LangName);
 }

@@ -60,6 +60,7 @@ private slots:
     void menuCommandsUseTheDialogs();
     void scrollArithmetic();
     void scrollBarFollowsTheList();
+    void draggingTheScrollThumbKeepsTheWindowInPlace();
     void hitTestBands_data();
     void hitTestBands();
     void snapping_data();
@@ -415,6 +416,31 @@ void PlaylistTest::scrollBarFollowsTheList()
     CurrentIndex = 0;
     QTest::mouseDClick(PlayListBox->viewport(), Qt::LeftButton, {}, QPoint(10, PlayListBox->height() - 2));
     QCOMPARE(CurrentIndex, 0);
+}
+
+void PlaylistTest::draggingTheScrollThumbKeepsTheWindowInPlace()
+{
+    frmList->show();
+    QVERIFY(QTest::qWaitForWindowExposed(frmList));
+    Flash->setMovie("res://");
+    QStringList many;
+    for (int i = 0; i < 10000; ++i)
+        many << QStringLiteral("/m/%1.mp3").arg(i);
+    AddFiles(many);
+    QTRY_VERIFY(ListScrbar->isVisible());
+    const int hidden = HiddenEntries(10000, PlayListBox->height(), PlayListBox->itemHeight());
+    const QPoint before = frmList->pos();
+    // Real window events: the press picks the bar, the moves follow the grab.
+    QWindow *window = frmList->windowHandle();
+    const auto at = [](int y) { return ListScrbar->mapTo(frmList, QPoint(5, y)); };
+    QTest::mousePress(window, Qt::LeftButton, {}, at(ListScrbar->height() / 2));
+    QCOMPARE(PlayListBox->topIndex(), hidden * (ListScrbar->height() / 2) / ListScrbar->height());
+    QTest::mouseMove(window, at(ListScrbar->height() + 40));
+    QCOMPARE(PlayListBox->topIndex(), hidden);
+    QTest::mouseMove(window, at(-40));
+    QCOMPARE(PlayListBox->topIndex(), 0);
+    QTest::mouseRelease(window, Qt::LeftButton, {}, at(-40));
+    QCOMPARE(frmList->pos(), before);
 }
 
 void PlaylistTest::hitTestBands_data()
