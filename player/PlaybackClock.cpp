@@ -30,7 +30,7 @@ QString TimeText(std::int64_t ms)
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
-void PlayFile(const QString &fileName)
+bool PlayFile(const QString &fileName)
 {
     const QString ext = AsciiLower(FileExtension(fileName));
     frmPlayer->mnuStop->trigger();
@@ -40,15 +40,16 @@ void PlayFile(const QString &fileName)
             Flash->setMovie(fileName);
         } catch (const swf::MovieError &error) {
             ShowErrorBox(QString::fromStdString(error.what()));
-            return;
+            return false;
         }
         Flash->Play();
         LastFrame = 0;
     } else if (!StartMediaGraph(fileName, frmPlayer)) {
-        return;
+        return false;
     }
     frmPlayer->Timer->start();
     frmPlayer->setWindowTitle(fileName);
+    return true;
 }
 
 void TfrmPlayer::mnuStopClick()

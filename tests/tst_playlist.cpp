@@ -2,6 +2,7 @@
 #include "list/ListGeometry.h"
 #include "list/Playlist.h"
 #include "list/PlaylistFile.h"
+#include "list/PlaylistStep.h"
 #include "list/TListBoxs.h"
 #include "list/TScrbar.h"
 #include "list/TfrmList.h"
@@ -51,7 +52,11 @@ private slots:
     void badPlaylistFilesLoadCalmly();
     void addFolderFiltersAndSorts();
     void trimRemovesWhatIsNotAFile();
-    void stepWrapsAround();
+    void stepIndex_data();
+    void stepIndex();
+    void stepPassesOverWhatCannotStart_data();
+    void stepPassesOverWhatCannotStart();
+    void stepWithNothingPlayable();
     void addingStartsOnlyWhileIdleSinceStartUp();
     void sortToggle();
     void errorMessages();
@@ -206,22 +211,80 @@ void PlaylistTest::trimRemovesWhatIsNotAFile()
     QCOMPARE(CurrentIndex, 3);
 }
 
-void PlaylistTest::stepWrapsAround()
+void PlaylistTest::stepIndex_data()
+{
+    QTest::addColumn<int>("current");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("forward");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("on") << 0 << 3 << true << 1;
+    QTest::newRow("last wraps to first") << 2 << 3 << true << 0;
+    QTest::newRow("first wraps to last") << 0 << 3 << false << 2;
+    QTest::newRow("back") << 2 << 3 << false << 1;
+    // Left over after removals: the upper bound is tested first.
+    QTest::newRow("far beyond, back") << 7 << 3 << false << 0;
+    QTest::newRow("far beyond, on") << 7 << 3 << true << 0;
+    QTest::newRow("one entry") << 0 << 1 << true << 0;
+    QTest::newRow("minus one, back") << -1 << 3 << false << 2;
+}
+
+void PlaylistTest::stepIndex()
+{
+    QFETCH(int, current);
+    QFETCH(int, count);
+    QFETCH(bool, forward);
+    QFETCH(int, expected);
+    QCOMPARE(StepIndex(current, count, forward), expected);
+}
+
+void PlaylistTest::stepPassesOverWhatCannotStart_data()
+{
+    QTest::addColumn<QString>("playable"); // one letter per entry: y starts, n does not
+    QTest::addColumn<int>("current");
+    QTest::addColumn<bool>("forward");
+    QTest::addColumn<QList<int>>("tried");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("started");
+    QTest::newRow("next is fine") << "yyy" << 0 << true << QList<int>{1} << 1 << true;
+    QTest::newRow("one broken on") << "yny" << 0 << true << QList<int>{1, 2} << 2 << true;
+    QTest::newRow("one broken back") << "yny" << 2 << false << QList<int>{1, 0} << 0 << true;
+    QTest::newRow("broken across the wrap") << "ynnn" << 1 << true << QList<int>{2, 3, 0} << 0 << true;
+    QTest::newRow("only the current one plays") << "nyn" << 1 << true << QList<int>{2, 0, 1} << 1 << true;
+    QTest::newRow("nothing plays: once round") << "nnn" << 1 << true << QList<int>{2, 0, 1} << 1 << false;
+    QTest::newRow("nothing plays, out of range") << "nnn" << 7 << false << QList<int>{0, 2, 1} << 1 << false;
+}
+
+void PlaylistTest::stepPassesOverWhatCannotStart()
+{
+    QFETCH(QString, playable);
+    QFETCH(int, current);
+    QFETCH(bool, forward);
+    QFETCH(QList<int>, tried);
+    QFETCH(int, index);
+    QFETCH(bool, started);
+    QList<int> seen;
+    const StepOutcome outcome = StepToPlayable(current, int(playable.size()), forward, [&](int i) {
+        seen << i;
+        return playable[i] == u'y';
+    });
+    QCOMPARE(seen, tried);
+    QCOMPARE(outcome.index, index);
+    QCOMPARE(outcome.started, started);
+}
+
+void PlaylistTest::stepWithNothingPlayable()
 {
     Flash->setMovie("res://");
-    // Movies that cannot be read: each start reports and leaves the player idle.
+    // Movies that cannot be read: each start reports and fails; the step
+    // tries each once and leaves the player idle.
     AddFiles({file("1.swf"), file("2.swf"), file("3.swf")});
-    CurrentIndex = 2;
+    m_errors.clear();
+    CurrentIndex = 1;
     PlayStep(true);
-    QCOMPARE(CurrentIndex, 0);
-    PlayStep(false);
-    QCOMPARE(CurrentIndex, 2);
-    CurrentIndex = 7; // left over after removals
-    PlayStep(false);
-    QCOMPARE(CurrentIndex, 0);
-    CurrentIndex = 7;
-    PlayStep(true);
-    QCOMPARE(CurrentIndex, 0);
+    QCOMPARE(CurrentIndex, 1);
+    QCOMPARE(m_errors.size(), 3);
+    QVERIFY(!frmPlayer->Timer->isActive());
+    QCOMPARE(frmPlayer->windowTitle(), NoneMovie);
 
     ClearList();
     frmPlayer->Timer->start();

@@ -68,6 +68,7 @@ private slots:
     void cleanup();
     void buttonsWithNothingLoaded();
     void playAndPauseButtons();
+    void playlistPassesOverAMissingEntry();
     void seekBar();
     void keysWithControl_data();
     void keysWithControl();
@@ -159,6 +160,27 @@ void TransportTest::playAndPauseButtons()
     QCOMPARE(frmPlayer->windowTitle(), file("a.wav"));
     click(PanelLayout::TagStop);
     QCOMPARE(frmPlayer->windowTitle(), NoneMovie);
+}
+
+void TransportTest::playlistPassesOverAMissingEntry()
+{
+    const QString a = tone("a.wav"), b = tone("b.wav"), missing = file("missing.mp3");
+    play({a, missing, b}, 0);
+    QCOMPARE(frmPlayer->windowTitle(), a);
+    // The end of the first item: sought to its end, the clock notices it.
+    frmMain->SeekTrack(frmMain->pbSeek->width());
+    QTRY_COMPARE(frmPlayer->windowTitle(), b);
+    QCOMPARE(CurrentIndex, 2);
+    click(PanelLayout::TagPrev);
+    QCOMPARE(frmPlayer->windowTitle(), a);
+    QCOMPARE(CurrentIndex, 0);
+    click(PanelLayout::TagNext);
+    QCOMPARE(frmPlayer->windowTitle(), b);
+    // Started directly, the broken entry leaves the player idle.
+    StartEntry(1);
+    QCOMPARE(frmPlayer->windowTitle(), NoneMovie);
+    QVERIFY(!frmPlayer->Timer->isActive());
+    QVERIFY(m_errors.isEmpty());
 }
 
 void TransportTest::seekBar()
