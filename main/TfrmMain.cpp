@@ -111,9 +111,9 @@ TGbtn *TfrmMain::MakeButton(int Tag, const char *name, const QRect &place)
 void TfrmMain::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    // A spontaneous show is the desktop restoring a minimised window, not the
-    // program showing it.
-    if (!event->spontaneous())
+    // A spontaneous show is the desktop restoring a minimised window, and a
+    // show from the tray brings the program back: neither is its start.
+    if (!event->spontaneous() && !m_restoring)
         FormShow();
 }
 
