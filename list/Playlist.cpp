@@ -1,6 +1,7 @@
 #include "Playlist.h"
 
 #include "list/PlaylistFile.h"
+#include "list/PlaylistStep.h"
 #include "list/TListBoxs.h"
 #include "main/TProgress.h"
 #include "main/TfrmMain.h"
@@ -54,12 +55,13 @@ void PlayStep(bool Forward)
         frmPlayer->mnuStop->trigger();
         return;
     }
-    CurrentIndex += Forward ? 1 : -1;
-    if (CurrentIndex >= count)
-        CurrentIndex = 0;
-    else if (CurrentIndex < 0)
-        CurrentIndex = count - 1;
-    PlayFile(items().entry(CurrentIndex));
+    // A missing or unplayable entry is passed over, once round at most.
+    const StepOutcome outcome = StepToPlayable(CurrentIndex, count, Forward, [](int index) {
+        CurrentIndex = index;
+        // An error box shown for a broken movie runs events: the list may have changed.
+        return index < items().count() && PlayFile(items().entry(index));
+    });
+    CurrentIndex = outcome.index;
     PlayListBox->viewport()->repaint();
 }
 

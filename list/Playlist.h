@@ -19,8 +19,9 @@ extern int CurrentIndex;
 // (so ".mp", ".w" and a lone "." pass too, while ".mp4" does not).
 bool IsMediaFile(const QString &name);
 
-// Starts the next (Forward) or previous entry, wrapping around; stops
-// playback when the playlist is empty.
+// Starts the next (Forward) or previous entry, wrapping around and passing
+// over entries that cannot be opened; stops playback when the playlist is
+// empty, and leaves the player idle when no entry opens.
 void PlayStep(bool Forward);
 // Starts the first of the Count entries just appended, when the player has
 // been idle since start-up.

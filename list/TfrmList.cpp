@@ -8,6 +8,7 @@
 #include "list/TScrbar.h"
 #include "main/PanelFace.h"
 #include "main/TfrmMain.h"
+#include "platform/WindowHints.h"
 #include "player/TfrmPlayer.h"
 #include "skin/Language.h"
 #include "skin/Settings.h"
@@ -257,6 +258,13 @@ void TfrmList::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton)
         m_drag.reset();
     QWidget::mouseReleaseEvent(event);
+}
+
+void TfrmList::setVisible(bool visible)
+{
+    if (visible && !isVisible())
+        SetSkipTaskbar(this);
+    QWidget::setVisible(visible);
 }
 
 void TfrmList::ScrollTrack(int Y)

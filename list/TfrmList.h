@@ -37,6 +37,9 @@ public:
 
     // The scroll bar's track handler: scrolls the list to follow the pointer.
     void ScrollTrack(int Y);
+    // Each show keeps the window off the task bar: the desktop forgets that
+    // state whenever the window hides.
+    void setVisible(bool visible) override;
 
     void mnuAddFileClick();
     void mnuAddDirClick();

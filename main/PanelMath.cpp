@@ -19,9 +19,9 @@ QPoint DockFollow(QPoint listPos, const QRect &oldPanel, QPoint newPanelPos)
     return result;
 }
 
-int ScrollTitle(int textWidth, int labelRight, bool moviePlaying, int &titleScroll)
+int ScrollTitle(int textWidth, int labelRight, bool playing, int &titleScroll)
 {
-    if (!moviePlaying || textWidth <= labelRight)
+    if (!playing || textWidth <= labelRight)
         return 0;
     if (textWidth > titleScroll) {
         const int left = -titleScroll;

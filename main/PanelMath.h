@@ -12,11 +12,11 @@
 QPoint DockFollow(QPoint listPos, const QRect &oldPanel, QPoint newPanelPos);
 
 // The left edge at which the title is drawn this time, for a title textWidth
-// pixels wide in a label labelRight pixels wide. While a movie plays, a title
+// pixels wide in a label labelRight pixels wide. While an item plays, a title
 // that does not fit runs left by 5 pixels per call and, once it has run out,
 // re-enters from the right edge; otherwise it stands at 0. titleScroll is the
 // running offset, kept between calls.
-int ScrollTitle(int textWidth, int labelRight, bool moviePlaying, int &titleScroll);
+int ScrollTitle(int textWidth, int labelRight, bool playing, int &titleScroll);
 
 // The volume bar's position for a volume of 0 .. 65535 on a bar this wide, and back.
 int VolumeToBar(int volume, int barWidth);

@@ -112,9 +112,9 @@ TGbtn *TfrmMain::MakeButton(int Tag, const char *name, const QRect &place)
 void TfrmMain::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    // A spontaneous show is the desktop restoring a minimised window, not the
-    // program showing it.
-    if (!event->spontaneous())
+    // A spontaneous show is the desktop restoring a minimised window, and a
+    // show from the tray brings the program back: neither is its start.
+    if (!event->spontaneous() && !m_restoring)
         FormShow();
 }
 
@@ -184,8 +184,9 @@ void TfrmMain::PaintTitle(TCustomControls *Sender, QPainter &Canvas)
     Canvas.setFont(font());
     Canvas.setPen(DisplayGreen);
     const int w = Canvas.fontMetrics().horizontalAdvance(text);
-    const bool moviePlaying = MovieIsPlaying && MovieIsPlaying();
-    const int left = ScrollTitle(w, R.right() + 1, moviePlaying, TitleScroll);
+    // Any item scrolls while it plays, audio and video as much as movies.
+    const bool playing = frmPlayer && frmPlayer->Timer->isActive();
+    const int left = ScrollTitle(w, R.right() + 1, playing, TitleScroll);
     Canvas.setClipRect(R);
     Canvas.drawText(QRect(R.left() + left, R.top(), w + 1, R.height()), Qt::AlignLeft | Qt::AlignTop, text);
 }
@@ -199,15 +200,22 @@ void TfrmMain::PaintTime(TCustomControls *Sender, QPainter &Canvas)
     Canvas.drawText(R, Qt::AlignHCenter | Qt::AlignTop, static_cast<TTextLable *>(Sender)->text());
 }
 
+QString TfrmMain::AboutText()
+{
+    // gst_version_string() reads "GStreamer 1.22.0": the numbers alone follow the name here.
+    guint major = 0, minor = 0, micro = 0, nano = 0;
+    gst_version(&major, &minor, &micro, &nano);
+    const QString gstreamer = QStringLiteral("%1.%2.%3").arg(major).arg(minor).arg(micro);
+    const QString version = QCoreApplication::applicationVersion().isEmpty() ? QStringLiteral(TESSARO_VERSION)
+                                                                             : QCoreApplication::applicationVersion();
+    return tr("<b>Tessaro %1</b><p>A compact player for audio, video and Flash movies.</p>"
+              "<p>Qt %2, GStreamer %3</p>")
+        .arg(version, QLatin1String(qVersion()), gstreamer);
+}
+
 void TfrmMain::mnuAboutClick()
 {
-    QMessageBox::about(this, tr("About Tessaro"),
-                       tr("<b>Tessaro %1</b><p>A compact player for audio, video and Flash movies.</p>"
-                          "<p>Qt %2, GStreamer %3</p>")
-                           .arg(QCoreApplication::applicationVersion().isEmpty()
-                                    ? QStringLiteral(TESSARO_VERSION)
-                                    : QCoreApplication::applicationVersion(),
-                                QLatin1String(qVersion()), QString::fromUtf8(gst_version_string())));
+    QMessageBox::about(this, tr("About Tessaro"), AboutText());
 }
 
 void TfrmMain::mnuExitClick()

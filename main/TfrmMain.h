@@ -49,9 +49,11 @@ public:
     // stop position) or jumps the movie; with nothing loaded the bar stays.
     void SeekTrack(int X);
 
-    // Adds the notification-area icon and minimises the program, or removes the icon.
+    // Adds the notification-area icon and hides the program's windows (where
+    // there is no notification area, minimises them), or removes the icon.
     void ShowTrayIcon(bool Show);
-    // A left click on the icon brings the program back; a right click opens the popup menu.
+    // A left click on the icon brings back the windows that were showing; a
+    // right click opens the popup menu.
     void WMTrayNotify(bool leftButton);
     // Media files dropped on the panel go to the end of the playlist, in the
     // reverse order of the drop; nothing starts.
@@ -60,6 +62,8 @@ public:
     TrayIcon &trayIcon() { return m_tray; }
 
     void mnuAboutClick();
+    // The About box's text: the program's, Qt's and GStreamer's versions.
+    static QString AboutText();
     void mnuExitClick();
 
     TGbtn *button(int tag) const { return m_buttons[tag]; }
@@ -78,9 +82,6 @@ public:
 
     // Running offset of the scrolling title; reset when the playlist steps.
     int TitleScroll = 0;
-    // Tells whether a movie is playing: the title scrolls only then. Set by
-    // the player window, which owns the movie control.
-    std::function<bool()> MovieIsPlaying;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -97,7 +98,7 @@ protected:
 
 private:
     void FormCreate();
-    void MinimizeApplication();
+    void MinimizeApplication(bool intoTray);
     void RestoreApplication();
     TGbtn *MakeButton(int Tag, const char *name, const QRect &place);
     QAction *MakeMenuItem(const char *name);
@@ -111,6 +112,8 @@ private:
     TrayIcon m_tray;
     // The windows that were showing when the program was minimised.
     QList<QWidget *> m_minimisedWindows;
+    // Set while those windows come back, so showing the panel is not a start.
+    bool m_restoring = false;
 };
 
 extern TfrmMain *frmMain;

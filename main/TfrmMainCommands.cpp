@@ -132,7 +132,7 @@ void TfrmMain::ShowTrayIcon(bool Show)
         return;
     }
     TrayIconShown = m_tray.show(QIcon(QStringLiteral(":/art/tessaro@2x.png")), QStringLiteral("Brelvan"));
-    MinimizeApplication();
+    MinimizeApplication(TrayIconShown);
 }
 
 void TfrmMain::WMTrayNotify(bool leftButton)
@@ -145,37 +145,36 @@ void TfrmMain::WMTrayNotify(bool leftButton)
     }
 }
 
-void TfrmMain::MinimizeApplication()
+void TfrmMain::MinimizeApplication(bool intoTray)
 {
     if (!m_minimisedWindows.isEmpty())
         return; // already minimised
     for (QWidget *window : {static_cast<QWidget *>(this), static_cast<QWidget *>(frmList),
                             static_cast<QWidget *>(frmPlayer)}) {
-        if (!window || !window->isVisible())
-            continue;
-        m_minimisedWindows.append(window);
+        if (window && window->isVisible())
+            m_minimisedWindows.append(window);
     }
-    // The playlist window has no task-bar entry, so it hides; the others minimise.
+    // Into the tray every window hides, so the icon is all that is left.
+    // Without a notification area the task bar is the way back: the windows
+    // that have an entry there minimise, the playlist window hides.
     for (QWidget *window : std::as_const(m_minimisedWindows)) {
-        if (window == frmList)
+        if (intoTray || window == frmList)
             window->hide();
-        else if (window != this)
+        else
             window->showMinimized();
     }
-    showMinimized();
 }
 
 void TfrmMain::RestoreApplication()
 {
     const QList<QWidget *> windows = std::exchange(m_minimisedWindows, {});
+    // Coming back is not the program's start: the places stay as they are.
+    m_restoring = true;
     for (QWidget *window : windows) {
-        if (window == frmList) {
-            window->show();
-        } else {
-            window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-            window->show();
-        }
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+        window->show();
     }
+    m_restoring = false;
     raise();
     activateWindow();
 }

@@ -31,7 +31,7 @@ QString TimeText(std::int64_t ms)
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
-void PlayFile(const QString &fileName)
+bool PlayFile(const QString &fileName)
 {
     const QString ext = AsciiLower(FileExtension(fileName));
     frmPlayer->mnuStop->trigger();
@@ -41,16 +41,17 @@ void PlayFile(const QString &fileName)
             Flash->setMovie(fileName);
         } catch (const swf::MovieError &error) {
             ShowErrorBox(QString::fromStdString(error.what()));
-            return;
+            return false;
         }
         Flash->Play();
         LastFrame = 0;
     } else if (!StartMediaGraph(fileName, frmPlayer)) {
-        return;
+        return false;
     }
     frmPlayer->Timer->start();
     frmPlayer->setWindowTitle(fileName);
     PlayListBox->items().setPlaying(fileName, CurrentIndex);
+    return true;
 }
 
 void TfrmPlayer::mnuStopClick()

@@ -112,8 +112,6 @@ void TfrmPlayer::FormCreate()
     Flash = new TFlash(this);
     Flash->setGeometry(rect());
     connect(Flash, &TFlash::popupRequested, PopupMenu, [this](const QPoint &at) { PopupMenu->popup(at); });
-    if (frmMain)
-        frmMain->MovieIsPlaying = [] { return Flash && Flash->Playing(); };
 
     ApplyPlayerLanguage(this, m_openDialog.Filter, LangName);
 }
@@ -189,20 +187,23 @@ void TfrmPlayer::mnuFullscreenClick()
     // The check mark is the mode; triggering a checkable item has inverted it.
     const bool maximised = windowState() & Qt::WindowMaximized;
     if (mnuFullscreen->isChecked()) {
-        m_savedFlags = windowFlags();
+        // The client area: the frame's size is not known again right after
+        // the full-screen state ends, so a frame position would come back
+        // shifted by the title bar.
         if (!maximised)
-            m_savedGeometry = QRect(pos(), size());
-        setWindowFlags(m_savedFlags | Qt::FramelessWindowHint);
-        const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry() : QRect();
-        move(0, 0);
-        resize(screen.size());
-        show();
+            m_savedGeometry = geometry();
+        // The desktop's full-screen state takes the frame away and puts the
+        // window above its panels and the program's other windows. The
+        // geometry, set first (a later one would end the state), covers the
+        // screen also where no window manager does it.
+        if (screen())
+            setGeometry(screen()->geometry());
+        setWindowState(windowState() | Qt::WindowFullScreen);
+        raise();
+        activateWindow();
     } else {
-        setWindowFlags(m_savedFlags);
-        if (!maximised) {
-            resize(m_savedGeometry.size());
-            move(m_savedGeometry.topLeft());
-        }
-        show();
+        setWindowState(windowState() & ~Qt::WindowFullScreen);
+        if (!maximised)
+            setGeometry(m_savedGeometry);
     }
 }

@@ -78,7 +78,6 @@ private:
 
     TOpenDialog m_openDialog;
     // Saved when full screen is entered, put back when it is left.
-    Qt::WindowFlags m_savedFlags;
     QRect m_savedGeometry;
 };
 

@@ -1,5 +1,6 @@
 #include "TCustomControls.h"
 
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -21,4 +22,25 @@ void TCustomControls::paintEvent(QPaintEvent *event)
     QPainter canvas(this);
     canvas.fillRect(event->rect(), palette().window());
     Paint(canvas);
+}
+
+void TCustomControls::mousePressEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
+void TCustomControls::mouseMoveEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
+void TCustomControls::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
+void TCustomControls::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second press of a double click is a press like the first.
+    mousePressEvent(event);
 }

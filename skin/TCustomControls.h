@@ -22,4 +22,10 @@ public:
 protected:
     virtual void Paint(QPainter &Canvas);
     void paintEvent(QPaintEvent *event) override;
+    // A control keeps the presses, moves and releases it receives: they never
+    // reach the window beneath, which would take them for a drag of itself.
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 };

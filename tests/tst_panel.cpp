@@ -12,6 +12,7 @@
 #include "TestFiles.h"
 
 #include <QMenu>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -65,9 +66,12 @@ private slots:
     void barPaintsFilledAndEmptyParts();
     void barThumbIsSqueezedOnAThinBar();
     void barReportsPressesAndDrags();
+    void draggingABarKeepsTheWindowInPlace_data();
+    void draggingABarKeepsTheWindowInPlace();
     void labelRepaintsOnTextChange();
+    void aboutTextNamesEachLibraryOnce();
     void titleScrollArithmetic();
-    void titleScrollsOnlyWhileAMoviePlays();
+    void titleScrollsWhileAnItemPlays();
     void dockingRule_data();
     void dockingRule();
     void draggingThePanelTakesTheDockedPlaylist();
@@ -234,6 +238,52 @@ void PanelTest::barReportsPressesAndDrags()
     QCOMPARE(reports.size(), 3);
 }
 
+void PanelTest::draggingABarKeepsTheWindowInPlace_data()
+{
+    QTest::addColumn<QString>("bar");
+    QTest::addColumn<QList<QPoint>>("path"); // press, moves, release: in the bar's pixels
+    QTest::addColumn<QList<int>>("reported");
+    QTest::newRow("seek bar to the right") << "seek" << QList<QPoint>{{20, 5}, {60, 5}, {120, 5}, {120, 5}}
+                                           << QList<int>{20, 60, 120};
+    QTest::newRow("seek bar off its left end") << "seek" << QList<QPoint>{{100, 5}, {-30, 20}, {-30, 20}}
+                                               << QList<int>{100, -30};
+    QTest::newRow("volume bar down and off") << "volume" << QList<QPoint>{{50, 8}, {10, 30}, {-5, 40}, {-5, 40}}
+                                             << QList<int>{50, 10, -5};
+}
+
+void PanelTest::draggingABarKeepsTheWindowInPlace()
+{
+    QFETCH(QString, bar);
+    QFETCH(QList<QPoint>, path);
+    QFETCH(QList<int>, reported);
+    TProgress *target = bar == "seek" ? frmMain->pbSeek : frmMain->pbVolume;
+    frmList->move(frmMain->x(), frmMain->y() + frmMain->height()); // docked
+    frmList->show();
+    const QPoint panelBefore = frmMain->pos();
+    const QPoint listBefore = frmList->pos();
+    QList<int> reports;
+    target->OnTrack = [&reports](int X) { reports << X; };
+    // Real window events: the press picks the control under the pointer, the
+    // moves and the release follow the grab.
+    QWindow *window = frmMain->windowHandle();
+    const auto at = [target](QPoint p) { return target->mapTo(frmMain, p); };
+    QTest::mousePress(window, Qt::LeftButton, {}, at(path.first()));
+    for (qsizetype i = 1; i + 1 < path.size(); ++i)
+        QTest::mouseMove(window, at(path[i]));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, at(path.last()));
+    QCOMPARE(reports, reported);
+    QCOMPARE(frmMain->pos(), panelBefore);
+    QCOMPARE(frmList->pos(), listBefore);
+}
+
+void PanelTest::aboutTextNamesEachLibraryOnce()
+{
+    const QString text = TfrmMain::AboutText();
+    QCOMPARE(text.count(QStringLiteral("GStreamer")), 1);
+    QVERIFY2(QRegularExpression(QStringLiteral("GStreamer \\d+\\.\\d+\\.\\d+")).match(text).hasMatch(), qPrintable(text));
+    QCOMPARE(text.count(QStringLiteral("Qt ")), 1);
+}
+
 void PanelTest::labelRepaintsOnTextChange()
 {
     TTextLable label(frmMain);
@@ -277,18 +327,18 @@ void PanelTest::titleScrollArithmetic()
     QCOMPARE(scroll, -125);
 }
 
-void PanelTest::titleScrollsOnlyWhileAMoviePlays()
+void PanelTest::titleScrollsWhileAnItemPlays()
 {
-    frmPlayer->setWindowTitle("/home/user/Movies/a rather long cartoon title.swf");
-    bool playing = false;
-    frmMain->MovieIsPlaying = [&playing] { return playing; };
+    // A song's long path scrolls as a movie's does: the clock being on is what counts.
+    frmPlayer->setWindowTitle("/home/user/Music/a rather long album name/07 a song.mp3");
     const QImage still = grabbed(frmMain->lblTitle);
     QCOMPARE(grabbed(frmMain->lblTitle), still);
     QCOMPARE(frmMain->TitleScroll, 0);
 
-    playing = true;
+    frmPlayer->Timer->start();
     grabbed(frmMain->lblTitle);
     const QImage moved = grabbed(frmMain->lblTitle);
+    frmPlayer->Timer->stop();
     QCOMPARE(frmMain->TitleScroll, 10);
     QVERIFY(moved != still);
     // The text is green on the dark display.

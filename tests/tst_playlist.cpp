@@ -2,6 +2,7 @@
 #include "list/ListGeometry.h"
 #include "list/Playlist.h"
 #include "list/PlaylistFile.h"
+#include "list/PlaylistStep.h"
 #include "list/TListBoxs.h"
 #include "list/TScrbar.h"
 #include "list/TfrmList.h"
@@ -59,7 +60,11 @@ private slots:
     void badPlaylistFilesLoadCalmly();
     void addFolderFiltersAndSorts();
     void trimRemovesWhatIsNotAFile();
-    void stepWrapsAround();
+    void stepIndex_data();
+    void stepIndex();
+    void stepPassesOverWhatCannotStart_data();
+    void stepPassesOverWhatCannotStart();
+    void stepWithNothingPlayable();
     void addingStartsOnlyWhileIdleSinceStartUp();
     void sortToggle();
     void errorMessages();
@@ -68,6 +73,7 @@ private slots:
     void menuCommandsUseTheDialogs();
     void scrollArithmetic();
     void scrollBarFollowsTheList();
+    void draggingTheScrollThumbKeepsTheWindowInPlace();
     void hitTestBands_data();
     void hitTestBands();
     void snapping_data();
@@ -224,22 +230,80 @@ void PlaylistTest::trimRemovesWhatIsNotAFile()
     QCOMPARE(CurrentIndex, 3);
 }
 
-void PlaylistTest::stepWrapsAround()
+void PlaylistTest::stepIndex_data()
+{
+    QTest::addColumn<int>("current");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("forward");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("on") << 0 << 3 << true << 1;
+    QTest::newRow("last wraps to first") << 2 << 3 << true << 0;
+    QTest::newRow("first wraps to last") << 0 << 3 << false << 2;
+    QTest::newRow("back") << 2 << 3 << false << 1;
+    // Left over after removals: the upper bound is tested first.
+    QTest::newRow("far beyond, back") << 7 << 3 << false << 0;
+    QTest::newRow("far beyond, on") << 7 << 3 << true << 0;
+    QTest::newRow("one entry") << 0 << 1 << true << 0;
+    QTest::newRow("minus one, back") << -1 << 3 << false << 2;
+}
+
+void PlaylistTest::stepIndex()
+{
+    QFETCH(int, current);
+    QFETCH(int, count);
+    QFETCH(bool, forward);
+    QFETCH(int, expected);
+    QCOMPARE(StepIndex(current, count, forward), expected);
+}
+
+void PlaylistTest::stepPassesOverWhatCannotStart_data()
+{
+    QTest::addColumn<QString>("playable"); // one letter per entry: y starts, n does not
+    QTest::addColumn<int>("current");
+    QTest::addColumn<bool>("forward");
+    QTest::addColumn<QList<int>>("tried");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("started");
+    QTest::newRow("next is fine") << "yyy" << 0 << true << QList<int>{1} << 1 << true;
+    QTest::newRow("one broken on") << "yny" << 0 << true << QList<int>{1, 2} << 2 << true;
+    QTest::newRow("one broken back") << "yny" << 2 << false << QList<int>{1, 0} << 0 << true;
+    QTest::newRow("broken across the wrap") << "ynnn" << 1 << true << QList<int>{2, 3, 0} << 0 << true;
+    QTest::newRow("only the current one plays") << "nyn" << 1 << true << QList<int>{2, 0, 1} << 1 << true;
+    QTest::newRow("nothing plays: once round") << "nnn" << 1 << true << QList<int>{2, 0, 1} << 1 << false;
+    QTest::newRow("nothing plays, out of range") << "nnn" << 7 << false << QList<int>{0, 2, 1} << 1 << false;
+}
+
+void PlaylistTest::stepPassesOverWhatCannotStart()
+{
+    QFETCH(QString, playable);
+    QFETCH(int, current);
+    QFETCH(bool, forward);
+    QFETCH(QList<int>, tried);
+    QFETCH(int, index);
+    QFETCH(bool, started);
+    QList<int> seen;
+    const StepOutcome outcome = StepToPlayable(current, int(playable.size()), forward, [&](int i) {
+        seen << i;
+        return playable[i] == u'y';
+    });
+    QCOMPARE(seen, tried);
+    QCOMPARE(outcome.index, index);
+    QCOMPARE(outcome.started, started);
+}
+
+void PlaylistTest::stepWithNothingPlayable()
 {
     Flash->setMovie("res://");
-    // Movies that cannot be read: each start reports and leaves the player idle.
+    // Movies that cannot be read: each start reports and fails; the step
+    // tries each once and leaves the player idle.
     AddFiles({file("1.swf"), file("2.swf"), file("3.swf")});
-    CurrentIndex = 2;
+    m_errors.clear();
+    CurrentIndex = 1;
     PlayStep(true);
-    QCOMPARE(CurrentIndex, 0);
-    PlayStep(false);
-    QCOMPARE(CurrentIndex, 2);
-    CurrentIndex = 7; // left over after removals
-    PlayStep(false);
-    QCOMPARE(CurrentIndex, 0);
-    CurrentIndex = 7;
-    PlayStep(true);
-    QCOMPARE(CurrentIndex, 0);
+    QCOMPARE(CurrentIndex, 1);
+    QCOMPARE(m_errors.size(), 3);
+    QVERIFY(!frmPlayer->Timer->isActive());
+    QCOMPARE(frmPlayer->windowTitle(), NoneMovie);
 
     ClearList();
     frmPlayer->Timer->start();
@@ -434,6 +498,31 @@ void PlaylistTest::scrollBarFollowsTheList()
     CurrentIndex = 0;
     QTest::mouseDClick(PlayListBox->viewport(), Qt::LeftButton, {}, QPoint(10, PlayListBox->height() - 2));
     QCOMPARE(CurrentIndex, 0);
+}
+
+void PlaylistTest::draggingTheScrollThumbKeepsTheWindowInPlace()
+{
+    frmList->show();
+    QVERIFY(QTest::qWaitForWindowExposed(frmList));
+    Flash->setMovie("res://");
+    QStringList many;
+    for (int i = 0; i < 10000; ++i)
+        many << QStringLiteral("/m/%1.mp3").arg(i);
+    AddFiles(many);
+    QTRY_VERIFY(ListScrbar->isVisible());
+    const int hidden = HiddenEntries(10000, PlayListBox->height(), PlayListBox->itemHeight());
+    const QPoint before = frmList->pos();
+    // Real window events: the press picks the bar, the moves follow the grab.
+    QWindow *window = frmList->windowHandle();
+    const auto at = [](int y) { return ListScrbar->mapTo(frmList, QPoint(5, y)); };
+    QTest::mousePress(window, Qt::LeftButton, {}, at(ListScrbar->height() / 2));
+    QCOMPARE(PlayListBox->topIndex(), hidden * (ListScrbar->height() / 2) / ListScrbar->height());
+    QTest::mouseMove(window, at(ListScrbar->height() + 40));
+    QCOMPARE(PlayListBox->topIndex(), hidden);
+    QTest::mouseMove(window, at(-40));
+    QCOMPARE(PlayListBox->topIndex(), 0);
+    QTest::mouseRelease(window, Qt::LeftButton, {}, at(-40));
+    QCOMPARE(frmList->pos(), before);
 }
 
 void PlaylistTest::hitTestBands_data()

@@ -13,7 +13,8 @@ packages=(
   gstreamer1.0-plugins-base-apps
   fluid-soundfont-gm
   zlib1g-dev liblzma-dev libmpg123-dev
-  xvfb xauth imagemagick xdotool x11-utils
+  libxcb1-dev
+  xvfb xauth imagemagick xdotool x11-utils openbox tint2
   fonts-dejavu-core
 )
 

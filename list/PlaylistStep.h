@@ -1,0 +1,21 @@
+#pragma once
+
+#include <functional>
+
+// Where a step of the playlist lands.
+
+// The entry one on (Forward) or one back from current among count entries,
+// wrapping round; an index left out of range by removals comes back to the
+// first entry (above the end) or the last (below 0). count > 0.
+int StepIndex(int current, int count, bool Forward);
+
+struct StepOutcome {
+    int index = 0;        // the entry that started, or the last one tried
+    bool started = false; // false: no entry could be started
+};
+
+// Steps from current in one direction until tryStart starts an entry, trying
+// each entry at most once: count tries, current itself last. An entry that
+// cannot be opened is passed over so one broken file does not end the
+// playlist. count > 0.
+StepOutcome StepToPlayable(int current, int count, bool Forward, const std::function<bool(int index)> &tryStart);
