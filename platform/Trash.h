@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The desktop trash as freedesktop.org's trash specification lays it out: a
+// The desktop trash as freedesktop.org's desktop trash layout has it: a
 // file on the home file system goes to $XDG_DATA_HOME/Trash, a file on another
 // mount to that mount's $topdir/.Trash/$uid or $topdir/.Trash-$uid. Each trash
 // folder holds files/ and info/; the NAME.trashinfo beside a trashed NAME
