@@ -1,7 +1,7 @@
 #pragma once
 
 #include "swf/Definitions.h"
-#include "swf/ScriptValue.h"
+#include "swf/script/Value.h"
 
 #include <QHash>
 

@@ -1,7 +1,9 @@
 #include "MoviePlayer.h"
 
-#include "swf/ActionRunner.h"
 #include "swf/SoundMixer.h"
+#include "swf/script/Conversions.h"
+#include "swf/script/Interpreter.h"
+#include "swf/script/VariablePath.h"
 
 #include <QRegularExpression>
 
@@ -113,12 +115,9 @@ std::optional<QString> MoviePlayer::boundText(const DisplayObject &field)
     const auto it = owner->variables.constFind(m_script.key(name));
     if (it == owner->variables.cend())
         return std::nullopt;
-    if (const auto *text = std::get_if<QString>(&*it))
-        return *text;
-    if (const auto *number = std::get_if<double>(&*it))
-        return NumberToString(*number);
-    if (const auto *flag = std::get_if<bool>(&*it))
-        return *flag ? QStringLiteral("true") : QStringLiteral("false");
+    // Text, numbers and truth values show; objects, clips and nothing leave the field as it is.
+    if (std::holds_alternative<QString>(*it) || std::holds_alternative<double>(*it) || std::holds_alternative<bool>(*it))
+        return Conversions::plainText(*it, version());
     return std::nullopt;
 }
 

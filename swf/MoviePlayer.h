@@ -1,7 +1,7 @@
 #pragma once
 
 #include "swf/DisplayObject.h"
-#include "swf/ScriptEngine.h"
+#include "swf/script/ScriptEngine.h"
 
 #include <QElapsedTimer>
 

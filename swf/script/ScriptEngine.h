@@ -1,30 +1,18 @@
 #pragma once
 
-#include "swf/ScriptObject.h"
+#include "swf/script/ScriptContext.h"
+#include "swf/script/ScriptHeap.h"
 
 #include <vector>
 
 namespace swf {
 
+struct ClassDecl;
 struct DisplayObject;
-class MoviePlayer;
-class ScriptEngine;
-
-// What the built-in functions need from the interpreter that calls them.
-class ScriptContext {
-public:
-    virtual ~ScriptContext() = default;
-    virtual QString toString(const Value &value) = 0;
-    virtual double toNumber(const Value &value) = 0;
-    virtual bool toBool(const Value &value) = 0;
-    virtual Value call(const Value &function, const Value &self, const std::vector<Value> &args) = 0;
-    virtual ScriptEngine &engine() = 0;
-    virtual MoviePlayer &player() = 0;
-};
 
 // The script world of one movie: its heap, the global object and the
-// built-in classes (Object, Array, String, Number, Boolean, Function, Math
-// and the global functions).
+// built-in classes the builtins folder declares, as visible to the movie's
+// version.
 class ScriptEngine {
 public:
     // Deepest nesting of script function calls.
@@ -41,6 +29,7 @@ public:
     // The key a name is stored under: movies before version 7 ignore case.
     QString key(const QString &name) const { return m_caseSensitive ? name : name.toLower(); }
     int version() const { return m_version; }
+    ScriptHeap &heap() { return m_heap; }
 
     ScriptObject *global() const { return m_global; }
     ScriptObject *objectPrototype() const { return m_objectPrototype; }
@@ -51,13 +40,10 @@ public:
     ScriptObject *booleanPrototype() const { return m_booleanPrototype; }
 
     // New objects; nullptr once the heap is full.
-    ScriptObject *newObject();
+    ScriptObject *newObject(ScriptObject *prototype = nullptr);
     ScriptObject *newArray(std::vector<Value> elements = {});
     ScriptObject *newFunction();
-
-    // Runs built-in function id; construct is true under `new`.
-    Value callNative(int id, ScriptContext &context, const Value &self, const std::vector<Value> &args,
-                     bool construct);
+    ScriptObject *newNative(NativeFunction function);
 
     // Frees the objects that neither the globals nor any clip's variables reach.
     void collectGarbage(const DisplayObject &root);
@@ -77,14 +63,17 @@ public:
     };
     static constexpr int MaxIntervals = 1000;
     static constexpr qint64 MinIntervalMs = 10;
+    // Adds an interval, giving it its id; 0 when there are too many.
+    int addInterval(Interval interval);
+    void clearInterval(int id);
     // The intervals due at nowMs, each set to come round again.
     std::vector<Interval> takeDueIntervals(qint64 nowMs);
 
     int callDepth = 0;
 
 private:
-    ScriptObject *addNative(ScriptObject *owner, const char *name, int id);
-    ScriptObject *addClass(const char *name, int constructorId, ScriptObject *prototype);
+    void install(const ClassDecl &decl);
+    ScriptObject *prototypeOf(const char *className) const;
 
     ScriptHeap m_heap;
     int m_version = 0;
@@ -97,8 +86,6 @@ private:
     ScriptObject *m_stringPrototype = nullptr;
     ScriptObject *m_numberPrototype = nullptr;
     ScriptObject *m_booleanPrototype = nullptr;
-    ScriptObject *m_soundPrototype = nullptr;
-    ScriptObject *m_colorPrototype = nullptr;
     std::vector<Interval> m_intervals;
     int m_nextInterval = 1;
 };

@@ -25,17 +25,16 @@ struct ClipRef {
 // them when nothing reaches them any more or when the movie goes.
 using Value = std::variant<Undefined, Null, double, QString, bool, ClipRef, ScriptObject *>;
 
-// A variable's name split into the clip path it goes through and the
-// variable itself: "path:variable", "/path:variable", dotted
-// "_root.clip.variable" from version 5 on, or a plain name with no path.
-struct VariablePath {
-    QString path;
-    QString variable;
-};
-VariablePath SplitVariablePath(const QString &name, int version);
+// The object a value holds, or nullptr.
+inline ScriptObject *objectOf(const Value &v)
+{
+    const auto *object = std::get_if<ScriptObject *>(&v);
+    return object ? *object : nullptr;
+}
 
-// A number as scripts print it: up to 15 significant digits, in plain
-// notation from 1e-6 up to 1e21 and in exponent notation beyond.
-QString NumberToString(double d);
+inline bool isNullish(const Value &v)
+{
+    return std::holds_alternative<Undefined>(v) || std::holds_alternative<Null>(v);
+}
 
 } // namespace swf

@@ -1,18 +1,8 @@
-#include "ScriptValue.h"
+#include "NumberText.h"
 
 #include <cmath>
 
 namespace swf {
-
-VariablePath SplitVariablePath(const QString &name, int version)
-{
-    const int colon = int(name.lastIndexOf(u':'));
-    const int dot = int(name.lastIndexOf(u'.'));
-    const int cut = colon >= 0 ? colon : (dot > 0 && version >= 5) ? dot : -1;
-    if (cut < 0)
-        return {QString(), name};
-    return {name.left(cut), name.mid(cut + 1)};
-}
 
 // A number as scripts print it: up to 15 significant digits, in plain
 // notation from 1e-6 up to 1e21 and in exponent notation beyond.

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "swf/script/ScriptContext.h"
+#include "swf/script/ScriptObject.h"
+
+#include <cmath>
+#include <vector>
+
+namespace swf {
+
+// One call of a built-in function: this (under `new`, the object being
+// made, already given the class's prototype), the arguments, and the
+// interpreter to convert values and call back into scripts.
+struct NativeCall {
+    ScriptContext &cx;
+    Value self;
+    const std::vector<Value> &args;
+    bool construct = false;
+
+    ScriptEngine &engine() const { return cx.engine(); }
+    MoviePlayer &player() const { return cx.player(); }
+    // Argument i as a number, or fallback when not given.
+    double number(size_t i, double fallback = std::nan("")) const
+    {
+        return i < args.size() ? cx.toNumber(args[i]) : fallback;
+    }
+    // Argument i as text; an empty string when not given.
+    QString string(size_t i) const { return i < args.size() ? cx.toString(args[i]) : QString(); }
+    const Value &arg(size_t i) const;
+    // This as an object, and as an array.
+    ScriptObject *object() const { return objectOf(self); }
+    ScriptObject *array() const;
+    // The key a name is stored under in this movie.
+    QString key(const QString &name) const;
+};
+
+// A number as an int within low..high; NaN counts as fallback.
+int ClampedInt(double d, int low, int high, int fallback = 0);
+// Clamps a relative index (negative counts from the end) into 0..length.
+int RelativeIndex(double index, int length);
+// An object made by a built-in as a value: undefined when the heap is full.
+Value ObjectValue(ScriptObject *object);
+
+// A method or a function of a built-in, and the movie version from which
+// scripts see it.
+struct MethodDecl {
+    const char *name;
+    NativeFunction function;
+    int version = 5;
+};
+
+// A number a built-in holds (Math.PI, Key.LEFT).
+struct ConstantDecl {
+    const char *name;
+    double value;
+};
+
+// A built-in class or group of globals, declared as a table. With a
+// constructor, `name` becomes a global constructor whose prototype holds
+// the methods; without one, `name` becomes a plain object (Math, Key).
+// Without a name, the statics and constants go on the global object.
+struct ClassDecl {
+    const char *name;
+    NativeFunction constructor;
+    std::vector<MethodDecl> prototype;
+    std::vector<MethodDecl> statics;
+    std::vector<ConstantDecl> constants;
+    int version = 5;
+};
+
+} // namespace swf

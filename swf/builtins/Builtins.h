@@ -1,0 +1,29 @@
+#pragma once
+
+#include <vector>
+
+namespace swf {
+
+struct ClassDecl;
+
+// The built-in classes and global groups, one declaration each, in the
+// order they are installed.
+extern const ClassDecl GlobalFunctions;
+extern const ClassDecl ObjectClass;
+extern const ClassDecl FunctionClass;
+extern const ClassDecl ArrayClass;
+extern const ClassDecl StringClass;
+extern const ClassDecl NumberClass;
+extern const ClassDecl BooleanClass;
+extern const ClassDecl MathObject;
+extern const ClassDecl KeyObject;
+extern const ClassDecl SoundClass;
+extern const ClassDecl ColorClass;
+extern const ClassDecl TimerFunctions;
+
+// Every built-in a movie's globals are made from. The list is explicit:
+// the engine is a static library, and tables that registered themselves
+// would be dropped by the linker.
+const std::vector<const ClassDecl *> &AllBuiltins();
+
+} // namespace swf

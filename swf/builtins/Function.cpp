@@ -1,0 +1,36 @@
+// Function: Function.prototype.call and apply.
+#include "BuiltinClass.h"
+#include "Builtins.h"
+
+namespace swf {
+
+namespace {
+
+Value construct(NativeCall &) { return Undefined{}; }
+
+Value call(NativeCall &call)
+{
+    const std::vector<Value> rest =
+        call.args.size() > 1 ? std::vector<Value>(call.args.begin() + 1, call.args.end()) : std::vector<Value>{};
+    return call.cx.call(call.self, call.arg(0), rest);
+}
+
+Value apply(NativeCall &call)
+{
+    std::vector<Value> args;
+    if (const ScriptObject *list = objectOf(call.arg(1)))
+        args = list->elements;
+    return call.cx.call(call.self, call.arg(0), args);
+}
+
+} // namespace
+
+const ClassDecl FunctionClass{
+    "Function",
+    construct,
+    {{"call", call}, {"apply", apply}},
+    {},
+    {},
+};
+
+} // namespace swf

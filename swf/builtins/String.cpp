@@ -1,0 +1,140 @@
+// String: the constructor, String.prototype and String.fromCharCode.
+#include "BuiltinClass.h"
+#include "Builtins.h"
+
+#include "swf/script/ScriptEngine.h"
+
+namespace swf {
+
+namespace {
+
+QString text(NativeCall &call) { return call.cx.toString(call.self); }
+
+Value construct(NativeCall &call)
+{
+    const QString s = call.string(0);
+    ScriptObject *boxed = call.construct ? call.object() : nullptr;
+    if (!boxed)
+        return s;
+    boxed->elements = {s};
+    return boxed;
+}
+
+Value charAt(NativeCall &call)
+{
+    const QString s = text(call);
+    const double i = call.number(0, 0);
+    return i >= 0 && i < s.size() ? QString(s.at(int(i))) : QString();
+}
+
+Value charCodeAt(NativeCall &call)
+{
+    const QString s = text(call);
+    const double i = call.number(0, 0);
+    return i >= 0 && i < s.size() ? double(s.at(int(i)).unicode()) : std::nan("");
+}
+
+QString needle(NativeCall &call)
+{
+    return call.args.empty() ? QStringLiteral("undefined") : call.string(0);
+}
+
+Value indexOf(NativeCall &call)
+{
+    const QString s = text(call);
+    return double(s.indexOf(needle(call), ClampedInt(call.number(1, 0), 0, int(s.size()))));
+}
+
+Value lastIndexOf(NativeCall &call)
+{
+    const QString s = text(call);
+    const int size = int(s.size());
+    return double(s.lastIndexOf(needle(call), ClampedInt(call.number(1, size), 0, size, size)));
+}
+
+Value substr(NativeCall &call)
+{
+    const QString s = text(call);
+    const int from = RelativeIndex(call.number(0, 0), int(s.size()));
+    const double count = call.number(1, s.size() - from);
+    return s.mid(from, std::isnan(count) || count < 0 ? 0 : int(std::min(count, double(s.size()))));
+}
+
+Value substring(NativeCall &call)
+{
+    const QString s = text(call);
+    int a = ClampedInt(call.number(0, 0), 0, int(s.size()));
+    int b = ClampedInt(call.number(1, s.size()), 0, int(s.size()));
+    if (a > b)
+        std::swap(a, b);
+    return s.mid(a, b - a);
+}
+
+Value slice(NativeCall &call)
+{
+    const QString s = text(call);
+    const int from = RelativeIndex(call.number(0, 0), int(s.size()));
+    const int to = RelativeIndex(call.number(1, s.size()), int(s.size()));
+    return to > from ? s.mid(from, to - from) : QString();
+}
+
+Value toUpperCase(NativeCall &call) { return text(call).toUpper(); }
+Value toLowerCase(NativeCall &call) { return text(call).toLower(); }
+
+Value split(NativeCall &call)
+{
+    const QString s = text(call);
+    std::vector<Value> parts;
+    if (call.args.empty() || std::holds_alternative<Undefined>(call.args[0])) {
+        parts.push_back(s);
+    } else if (const QString separator = call.string(0); separator.isEmpty()) {
+        for (QChar c : s)
+            parts.push_back(QString(c));
+    } else {
+        for (const QString &piece : s.split(separator))
+            parts.push_back(piece);
+    }
+    return ObjectValue(call.engine().newArray(std::move(parts)));
+}
+
+Value concat(NativeCall &call)
+{
+    QString s = text(call);
+    for (const Value &arg : call.args)
+        s += call.cx.toString(arg);
+    return s;
+}
+
+Value toString(NativeCall &call) { return text(call); }
+
+Value fromCharCode(NativeCall &call)
+{
+    QString s;
+    for (size_t i = 0; i < call.args.size(); ++i)
+        s += QChar(char16_t(ClampedInt(std::fmod(call.number(i, 0), 65536.0), -65536, 65536) & 0xFFFF));
+    return s;
+}
+
+} // namespace
+
+const ClassDecl StringClass{
+    "String",
+    construct,
+    {{"charAt", charAt},
+     {"charCodeAt", charCodeAt},
+     {"indexOf", indexOf},
+     {"lastIndexOf", lastIndexOf},
+     {"substr", substr},
+     {"substring", substring},
+     {"slice", slice},
+     {"toUpperCase", toUpperCase},
+     {"toLowerCase", toLowerCase},
+     {"split", split},
+     {"concat", concat},
+     {"toString", toString},
+     {"valueOf", toString}},
+    {{"fromCharCode", fromCharCode}},
+    {},
+};
+
+} // namespace swf

@@ -1,0 +1,149 @@
+#include "ClipProperties.h"
+
+#include "swf/MoviePlayer.h"
+#include "swf/script/Conversions.h"
+
+#include <cmath>
+
+namespace swf {
+
+namespace {
+
+constexpr double TwipsPerPixel = 20;
+constexpr double FixedOne = 256; // a colour transform's multiplier for 1.0
+constexpr double MaxMultiplier = 32767;
+constexpr int MaxBoundsNesting = 32;
+constexpr double SoundBufferSeconds = 5;
+
+const char *const PropertyNames[PropCount] = {
+    "_x", "_y", "_xscale", "_yscale", "_currentframe", "_totalframes", "_alpha", "_visible",
+    "_width", "_height", "_rotation", "_target", "_framesloaded", "_name", "_droptarget", "_url",
+    "_highquality", "_focusrect", "_soundbuftime", "_quality", "_xmouse", "_ymouse"};
+
+double xScaleOf(const QTransform &m) { return std::hypot(m.m11(), m.m12()); }
+double yScaleOf(const QTransform &m) { return std::hypot(m.m21(), m.m22()); }
+double rotationOf(const QTransform &m) { return std::atan2(m.m12(), m.m11()) * 180 / M_PI; }
+
+// The matrix with its scale and rotation replaced, its translation kept.
+QTransform composed(double xScale, double yScale, double degrees, const QTransform &m)
+{
+    const double r = degrees * M_PI / 180;
+    return QTransform(xScale * std::cos(r), xScale * std::sin(r), -yScale * std::sin(r), yScale * std::cos(r),
+                      m.dx(), m.dy());
+}
+
+// The clip's extent in twips, in its own coordinates.
+QRectF boundsOf(const DisplayObject &clip, int nesting = 0)
+{
+    if (const auto *shape = dynamic_cast<const ShapeDef *>(clip.character))
+        return shape->bounds;
+    if (const auto *text = dynamic_cast<const TextDef *>(clip.character))
+        return text->matrix.mapRect(text->bounds);
+    if (const auto *edit = dynamic_cast<const EditTextDef *>(clip.character))
+        return edit->bounds;
+    QRectF bounds;
+    if (nesting < MaxBoundsNesting) {
+        for (const auto &[depth, child] : clip.children)
+            bounds = bounds.united(child->matrix.mapRect(boundsOf(*child, nesting + 1)));
+    }
+    return bounds;
+}
+
+} // namespace
+
+int ClipPropertyIndex(const QString &name)
+{
+    for (int i = 0; i < PropCount; ++i)
+        if (name.compare(QLatin1String(PropertyNames[i]), Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+Value GetClipProperty(MoviePlayer &player, const DisplayObject &clip, int index, const Conversions &convert)
+{
+    const QTransform &m = clip.matrix;
+    switch (index) {
+    case PropX: return m.dx() / TwipsPerPixel;
+    case PropY: return m.dy() / TwipsPerPixel;
+    case PropXScale: return xScaleOf(m) * 100;
+    case PropYScale: return yScaleOf(m) * 100;
+    case PropCurrentFrame: return double(clip.isSprite() ? clip.currentFrame + 1 : 1);
+    case PropTotalFrames:
+    case PropFramesLoaded: return double(clip.isSprite() ? clip.frameCount() : 1);
+    case PropAlpha: return clip.cxform.alphaMult * 100.0 / FixedOne;
+    case PropVisible: return convert.boolean(clip.visible);
+    case PropWidth: return m.mapRect(boundsOf(clip)).width() / TwipsPerPixel;
+    case PropHeight: return m.mapRect(boundsOf(clip)).height() / TwipsPerPixel;
+    case PropRotation: return rotationOf(m);
+    case PropTarget: return clip.path();
+    case PropName: return clip.name;
+    case PropHighQuality: return 1.0;
+    case PropQuality: return QStringLiteral("HIGH");
+    case PropFocusRect: return 1.0;
+    case PropSoundBufTime: return SoundBufferSeconds;
+    case PropXMouse:
+    case PropYMouse: {
+        QTransform toStage = clip.matrix;
+        for (const DisplayObject *p = clip.parent; p; p = p->parent)
+            toStage *= p->matrix;
+        const QPointF local = toStage.inverted().map(player.pointer());
+        return (index == PropXMouse ? local.x() : local.y()) / TwipsPerPixel;
+    }
+    default: return player.version() >= 5 ? Value(QString()) : Value(0.0);
+    }
+}
+
+void SetClipProperty(MoviePlayer &player, DisplayObject &clip, int index, const Value &value, Conversions &convert)
+{
+    const double v = convert.toNumber(value);
+    QTransform &m = clip.matrix;
+    const bool finite = std::isfinite(v);
+    switch (index) {
+    case PropX:
+        if (finite)
+            m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), v * TwipsPerPixel, m.dy());
+        break;
+    case PropY:
+        if (finite)
+            m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), m.dx(), v * TwipsPerPixel);
+        break;
+    case PropXScale:
+        if (finite)
+            m = composed(v / 100, yScaleOf(m), rotationOf(m), m);
+        break;
+    case PropYScale:
+        if (finite)
+            m = composed(xScaleOf(m), v / 100, rotationOf(m), m);
+        break;
+    case PropRotation:
+        if (finite)
+            m = composed(xScaleOf(m), yScaleOf(m), v, m);
+        break;
+    case PropAlpha:
+        if (finite)
+            clip.cxform.alphaMult = int(std::clamp(v, -MaxMultiplier - 1, MaxMultiplier) * FixedOne / 100);
+        break;
+    case PropVisible:
+        clip.visible = convert.toBool(value);
+        break;
+    case PropWidth:
+    case PropHeight: {
+        const QRectF extent = m.mapRect(boundsOf(clip));
+        const double now = index == PropWidth ? extent.width() : extent.height();
+        if (finite && now > 0) {
+            const double factor = v * TwipsPerPixel / now;
+            m = index == PropWidth ? composed(xScaleOf(m) * factor, yScaleOf(m), rotationOf(m), m)
+                                   : composed(xScaleOf(m), yScaleOf(m) * factor, rotationOf(m), m);
+        }
+        break;
+    }
+    case PropName:
+        clip.name = convert.toString(value);
+        break;
+    default:
+        return;
+    }
+    player.markChanged();
+}
+
+} // namespace swf

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "swf/script/Value.h"
+
+namespace swf {
+
+class Conversions;
+class MoviePlayer;
+struct DisplayObject;
+
+// Movie-clip properties by their GetProperty index.
+enum ClipProperty {
+    PropX, PropY, PropXScale, PropYScale, PropCurrentFrame, PropTotalFrames, PropAlpha, PropVisible,
+    PropWidth, PropHeight, PropRotation, PropTarget, PropFramesLoaded, PropName, PropDropTarget, PropUrl,
+    PropHighQuality, PropFocusRect, PropSoundBufTime, PropQuality, PropXMouse, PropYMouse, PropCount
+};
+
+// The index of a property named "_x", "_alpha"... (without case), or -1.
+int ClipPropertyIndex(const QString &name);
+
+// A clip's property as scripts read it.
+Value GetClipProperty(MoviePlayer &player, const DisplayObject &clip, int index, const Conversions &convert);
+// Sets a property; read-only and unknown ones stay.
+void SetClipProperty(MoviePlayer &player, DisplayObject &clip, int index, const Value &value, Conversions &convert);
+
+} // namespace swf

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "swf/script/ScriptContext.h"
+
+#include <optional>
+
+namespace swf {
+
+class ScriptEngine;
+
+// Converts values as the movie's version does: to text, number, truth and
+// plain values, and compares them. Objects convert through their own
+// toString and valueOf, which calls reaches.
+class Conversions {
+public:
+    Conversions(ScriptEngine &engine, ScriptContext &calls);
+
+    QString toString(const Value &v);
+    double toNumber(const Value &v);
+    bool toBool(const Value &v);
+    // An object's own valueOf, when a script gave it one and it answers a
+    // plain value; otherwise the object's text. Other values stay.
+    Value toPrimitive(const Value &v);
+    bool equals(const Value &a, const Value &b);
+    static bool strictlyEquals(const Value &a, const Value &b);
+    // What typeof answers.
+    static QString typeOf(const Value &v);
+    // A truth value as the version pushes it: 1 and 0 before version 5.
+    Value boolean(bool b) const;
+
+    // The text of a value that is not an object, or nothing for objects;
+    // bound text fields show variables this way.
+    static std::optional<QString> plainText(const Value &v, int version);
+    // A clip's path as a value's text: "_level0.a.b" from version 5 on, "/a/b" before.
+    static QString clipText(const DisplayObject &clip, int version);
+
+private:
+    ScriptEngine &m_engine;
+    ScriptContext &m_calls;
+    int m_version;
+};
+
+} // namespace swf

@@ -1,0 +1,219 @@
+#pragma once
+
+#include "swf/script/Conversions.h"
+#include "swf/script/ScopeChain.h"
+#include "swf/script/ScriptEngine.h"
+
+#include <QByteArray>
+
+#include <optional>
+
+namespace swf {
+
+class MoviePlayer;
+class SwfReader;
+struct DisplayObject;
+
+// Runs one block of frame, button or clip-event actions on behalf of a clip:
+// the ActionScript 1 and 2 stack machine (timeline control, variables and
+// paths, operators, functions, objects, with, try), calling into the
+// built-ins of the movie's ScriptEngine. A block that runs longer than
+// MoviePlayer::MaxActionsPerBlock actions, or past the frame's allowance of
+// work, is stopped.
+void RunActions(MoviePlayer &player, DisplayObject &clip, const QByteArray &actions);
+
+// Calls a script function set on a clip as an event handler (onEnterFrame,
+// onPress...), with the clip as `this`.
+void RunHandler(MoviePlayer &player, DisplayObject &clip, ScriptObject *handler);
+
+// Runs a due setInterval call, on behalf of the root.
+void RunInterval(MoviePlayer &player, DisplayObject &root, const ScriptEngine::Interval &interval);
+
+// The interpreter of one block: a frame's or a button's actions, or a
+// function body. Each action goes to a method of its own by its code.
+class Interpreter : public ScriptContext {
+public:
+    // A frame or button block, on behalf of clip.
+    Interpreter(MoviePlayer &player, DisplayObject &clip, const QByteArray &actions);
+    // A call of a script function.
+    Interpreter(MoviePlayer &player, const ScriptObject &function, const Value &self, const std::vector<Value> &args);
+
+    // Runs to the end, a Return or a throw nobody catches; the returned value.
+    Value run();
+    // The value thrown out of the block, if one was.
+    const std::optional<Value> &thrown() const { return m_thrown; }
+    // Runs an interval's function, or its object's method.
+    void runInterval(const ScriptEngine::Interval &interval);
+
+    QString toString(const Value &v) override { return m_convert.toString(v); }
+    double toNumber(const Value &v) override { return m_convert.toNumber(v); }
+    bool toBool(const Value &v) override { return m_convert.toBool(v); }
+    Value call(const Value &function, const Value &self, const std::vector<Value> &args) override;
+    ScriptEngine &engine() override { return m_engine; }
+    MoviePlayer &player() override { return m_player; }
+
+private:
+    // The action being run: its code, its body, the reader of the whole
+    // block (for jumps and inline function code) and where the next starts.
+    struct Action {
+        int code;
+        SwfReader &body;
+        SwfReader &block;
+        int next;
+    };
+    using Handler = void (Interpreter::*)(Action &);
+    struct Dispatch;
+
+    // A try block's regions: try, catch, finally, each ending where the next begins.
+    struct TryBlock {
+        int tryEnd, catchEnd, finallyEnd;
+        bool hasCatch;
+        int catchRegister; // -1: the catch value goes to a variable
+        QString catchName;
+        bool inCatch = false;
+    };
+
+    // Where a variable name points: the clip that holds it, the path given, the name itself.
+    struct VariablePlace {
+        DisplayObject *owner;
+        QString path;
+        QString variable;
+    };
+
+    // The stack.
+    Value pop();
+    void push(Value v);
+    void push(ScriptObject *object);
+    std::vector<Value> popArguments();
+    QString key(const QString &name) const { return m_engine.key(name); }
+    DisplayObject *target() const { return m_target.get(); }
+
+    // Names, variables and members.
+    DisplayObject *clipAt(const QString &path);
+    VariablePlace locate(const QString &name);
+    Value getVariable(const QString &name);
+    void setVariable(const QString &name, const Value &value);
+    void defineLocal(const QString &name, const Value &value);
+    Value getMember(const Value &object, const QString &name);
+    bool hasMember(const Value &object, const QString &name);
+    void setMember(const Value &object, const QString &name, const Value &value);
+    bool deleteMember(const Value &object, const QString &name);
+    void enumerate(const Value &object);
+
+    // Calls.
+    Value callMethod(const Value &object, const QString &name, const std::vector<Value> &args);
+    Value callClipMethod(DisplayObject &clip, const QString &name, const std::vector<Value> &args);
+    Value construct(const Value &constructor, const std::vector<Value> &args);
+    bool instanceOf(const Value &object, const Value &constructor);
+    ScriptObject *defineFunction(Action &a, bool version2);
+    // Hands a thrown value to the innermost try block; false when none takes it.
+    bool catchThrown(const Value &value, SwfReader &r);
+    void gotoFrame(DisplayObject &clip, const Value &frame, bool play, int bias);
+
+    // The actions, by the group they belong to.
+    void nextFrame(Action &);
+    void previousFrame(Action &);
+    void play(Action &);
+    void stop(Action &);
+    void nothing(Action &);
+    void stopSounds(Action &);
+    void gotoFrameAction(Action &);
+    void gotoLabel(Action &);
+    void gotoFrame2(Action &);
+    void popDiscarded(Action &);
+    void setTarget(Action &);
+    void setTarget2(Action &);
+    void getUrl(Action &);
+    void getUrl2(Action &);
+    void callFrame(Action &);
+
+    void pushValues(Action &);
+    void duplicate(Action &);
+    void swap(Action &);
+    void storeRegister(Action &);
+    void constantPool(Action &);
+
+    void arithmetic(Action &);
+    void increment(Action &);
+    void decrement(Action &);
+    void numberEquals(Action &);
+    void numberLess(Action &);
+    void logicalAnd(Action &);
+    void logicalOr(Action &);
+    void logicalNot(Action &);
+    void compare(Action &);
+    void equals2(Action &);
+    void strictEquals(Action &);
+    void bitwise(Action &);
+    void toInteger(Action &);
+    void randomNumber(Action &);
+    void getTime(Action &);
+    void stringEquals(Action &);
+    void stringLess(Action &);
+    void stringGreater(Action &);
+    void stringLength(Action &);
+    void stringAdd(Action &);
+    void stringExtract(Action &);
+    void charToAscii(Action &);
+    void asciiToChar(Action &);
+    void add2(Action &);
+    void toNumberAction(Action &);
+    void toStringAction(Action &);
+    void typeOf(Action &);
+
+    void getVariableAction(Action &);
+    void setVariableAction(Action &);
+    void defineLocalAction(Action &);
+    void defineLocal2(Action &);
+    void deleteAction(Action &);
+    void delete2(Action &);
+    void getProperty(Action &);
+    void setProperty(Action &);
+    void targetPath(Action &);
+    void getMemberAction(Action &);
+    void setMemberAction(Action &);
+    void callMethodAction(Action &);
+    void callFunction(Action &);
+    void returnAction(Action &);
+
+    void defineFunctionAction(Action &);
+    void newObject(Action &);
+    void newMethod(Action &);
+    void initArray(Action &);
+    void initObject(Action &);
+    void enumerateAction(Action &);
+    void enumerate2(Action &);
+    void instanceOfAction(Action &);
+    void castOp(Action &);
+    void implementsOp(Action &);
+    void extends(Action &);
+    void with(Action &);
+    void tryAction(Action &);
+    void throwAction(Action &);
+
+    void startDrag(Action &);
+    void cloneSprite(Action &);
+    void removeSprite(Action &);
+    void trace(Action &);
+    void jump(Action &);
+    void branchIf(Action &);
+
+    MoviePlayer &m_player;
+    ScriptEngine &m_engine;
+    Conversions m_convert;
+    ClipRef m_origin;
+    ClipRef m_target;
+    QByteArray m_code;
+    int m_version;
+    Value m_this;
+    std::vector<Value> m_stack;
+    std::vector<QString> m_constants;
+    std::vector<Value> m_registers;
+    ScopeChain m_scope;
+    std::vector<TryBlock> m_tries;
+    Value m_returned;
+    std::optional<Value> m_thrown;
+    bool m_done = false;
+};
+
+} // namespace swf

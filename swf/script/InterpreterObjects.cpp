@@ -1,0 +1,443 @@
+// The interpreter's names and objects: variables by path and scope, members
+// of objects and clips, enumeration, calls and construction.
+#include "Interpreter.h"
+
+#include "swf/MoviePlayer.h"
+#include "swf/builtins/BuiltinClass.h"
+#include "swf/script/ClipProperties.h"
+#include "swf/script/VariablePath.h"
+
+#include <climits>
+#include <cmath>
+
+namespace swf {
+
+namespace {
+
+constexpr int MaxVariablesPerClip = 10000;
+constexpr int MaxPrototypeChain = 256;
+
+// A script number as a frame or depth.
+int toInt(double d)
+{
+    return std::isnan(d) ? 0 : int(std::clamp(std::trunc(d), double(INT_MIN / 2), double(INT_MAX / 2)));
+}
+
+// An array index written as a name, or -1.
+int elementIndex(const QString &name)
+{
+    bool ok = false;
+    const int index = name.toInt(&ok);
+    return ok && index >= 0 ? index : -1;
+}
+
+bool isName(const QString &name, const char *word)
+{
+    return name.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+}
+
+Value refOrUndefined(DisplayObject *clip)
+{
+    return clip ? Value(refTo(clip)) : Value(Undefined{});
+}
+
+// Keeps count of nested function calls.
+class CallDepth {
+public:
+    explicit CallDepth(ScriptEngine &engine) : m_engine(engine) { ++m_engine.callDepth; }
+    ~CallDepth() { --m_engine.callDepth; }
+    CallDepth(const CallDepth &) = delete;
+    CallDepth &operator=(const CallDepth &) = delete;
+
+private:
+    ScriptEngine &m_engine;
+};
+
+} // namespace
+
+DisplayObject *Interpreter::clipAt(const QString &path)
+{
+    DisplayObject *from = target() ? target() : m_origin.get();
+    return from ? m_player.resolveTarget(*from, path) : nullptr;
+}
+
+Interpreter::VariablePlace Interpreter::locate(const QString &name)
+{
+    const auto [path, variable] = SplitVariablePath(name, m_version);
+    return {path.isEmpty() ? target() : clipAt(path), path, variable};
+}
+
+Value Interpreter::getVariable(const QString &name)
+{
+    if (isName(name, "this"))
+        return m_this;
+    if (isName(name, "_global") && m_version >= 6)
+        return m_engine.global();
+    if (!IsVariablePath(name, m_version)) {
+        const auto &with = m_scope.withScopes();
+        for (auto it = with.rbegin(); it != with.rend(); ++it)
+            if (hasMember(it->object, name))
+                return getMember(it->object, name);
+        if (const Value *local = m_scope.findLocal(key(name)))
+            return *local;
+    }
+    const auto [owner, path, variable] = locate(name);
+    if (!owner)
+        return Undefined{};
+    if (isName(variable, "_root") || isName(variable, "_level0") || isName(variable, "this") ||
+        isName(variable, "_parent") || variable.startsWith(u'/'))
+        return refTo(clipAt(path.isEmpty() ? variable : path + u'/' + variable));
+    const int property = ClipPropertyIndex(variable);
+    if (property >= 0 && !path.isEmpty())
+        return GetClipProperty(m_player, *owner, property, m_convert);
+    const auto it = owner->variables.constFind(key(variable));
+    if (it != owner->variables.cend())
+        return *it;
+    if (DisplayObject *child = m_player.resolveTarget(*owner, variable); child && child != owner)
+        return refTo(child);
+    if (property >= 0)
+        return GetClipProperty(m_player, *owner, property, m_convert);
+    if (path.isEmpty())
+        if (const Value *global = m_engine.global()->own(key(variable)))
+            return *global;
+    return Undefined{};
+}
+
+void Interpreter::setVariable(const QString &name, const Value &value)
+{
+    if (!IsVariablePath(name, m_version)) {
+        const auto &with = m_scope.withScopes();
+        for (auto it = with.rbegin(); it != with.rend(); ++it) {
+            if (hasMember(it->object, name)) {
+                setMember(it->object, name, value);
+                return;
+            }
+        }
+        if (Value *local = m_scope.findLocal(key(name))) {
+            *local = value;
+            return;
+        }
+    }
+    const auto [owner, path, variable] = locate(name);
+    if (!owner)
+        return;
+    const int property = ClipPropertyIndex(variable);
+    if (property >= 0 && !path.isEmpty()) {
+        SetClipProperty(m_player, *owner, property, value, m_convert);
+        return;
+    }
+    const QString k = key(variable);
+    if (owner->variables.size() < MaxVariablesPerClip || owner->variables.contains(k))
+        owner->variables.insert(k, value);
+    m_player.markChanged(); // a text field may show it
+}
+
+void Interpreter::defineLocal(const QString &name, const Value &value)
+{
+    if (ScriptObject *activation = m_scope.activation())
+        activation->set(key(name), name, value);
+    else
+        setVariable(name, value);
+}
+
+Value Interpreter::getMember(const Value &object, const QString &name)
+{
+    const QString k = key(name);
+    if (ScriptObject *obj = objectOf(object)) {
+        if (obj->kind == ScriptObject::Kind::Array) {
+            if (name == QLatin1String("length"))
+                return double(obj->elements.size());
+            if (const int index = elementIndex(name); index >= 0)
+                return size_t(index) < obj->elements.size() ? obj->elements[size_t(index)] : Value(Undefined{});
+        } else if (!obj->elements.empty() && name == QLatin1String("length")) {
+            return double(toString(obj->elements.front()).size()); // a boxed string
+        }
+        if (name == QLatin1String("__proto__"))
+            return obj->prototype ? Value(obj->prototype) : Value(Undefined{});
+        const Value *member = obj->find(k);
+        return member ? *member : Value(Undefined{});
+    }
+    if (const auto *text = std::get_if<QString>(&object)) {
+        if (name == QLatin1String("length"))
+            return double(text->size());
+        const Value *member = m_engine.stringPrototype()->find(k);
+        return member ? *member : Value(Undefined{});
+    }
+    if (std::holds_alternative<double>(object) || std::holds_alternative<bool>(object)) {
+        const ScriptObject *prototype =
+            std::holds_alternative<double>(object) ? m_engine.numberPrototype() : m_engine.booleanPrototype();
+        const Value *member = prototype->find(k);
+        return member ? *member : Value(Undefined{});
+    }
+    const auto *ref = std::get_if<ClipRef>(&object);
+    DisplayObject *clip = ref ? ref->get() : nullptr;
+    if (!clip)
+        return Undefined{};
+    if (isName(name, "_parent"))
+        return clip->parent ? Value(refTo(clip->parent)) : Value(Undefined{});
+    const auto it = clip->variables.constFind(k);
+    if (it != clip->variables.cend())
+        return *it;
+    for (auto &[depth, child] : clip->children) {
+        if (m_version >= 7 ? child->name == name : child->name.compare(name, Qt::CaseInsensitive) == 0)
+            return refTo(child.get());
+    }
+    const int property = ClipPropertyIndex(name);
+    return property >= 0 ? GetClipProperty(m_player, *clip, property, m_convert) : Value(Undefined{});
+}
+
+bool Interpreter::hasMember(const Value &object, const QString &name)
+{
+    if (const ScriptObject *o = objectOf(object))
+        return o->find(key(name)) != nullptr ||
+               (o->kind == ScriptObject::Kind::Array && (name == QLatin1String("length") || elementIndex(name) >= 0));
+    if (const auto *ref = std::get_if<ClipRef>(&object); ref && ref->get())
+        return !std::holds_alternative<Undefined>(getMember(object, name));
+    return false;
+}
+
+void Interpreter::setMember(const Value &object, const QString &name, const Value &value)
+{
+    if (ScriptObject *obj = objectOf(object)) {
+        if (obj->kind == ScriptObject::Kind::Array) {
+            if (name == QLatin1String("length")) {
+                const double length = toNumber(value);
+                if (length >= 0 && length <= ScriptEngine::MaxArrayLength)
+                    obj->resizeElements(size_t(length));
+                return;
+            }
+            if (const int index = elementIndex(name); index >= 0) {
+                if (index >= ScriptEngine::MaxArrayLength)
+                    return;
+                if (size_t(index) < obj->elements.size() || obj->resizeElements(size_t(index) + 1))
+                    obj->elements[size_t(index)] = value;
+                return;
+            }
+        }
+        if (name == QLatin1String("__proto__")) {
+            obj->prototype = objectOf(value);
+            return;
+        }
+        if (obj->members().size() < size_t(MaxVariablesPerClip) || obj->own(key(name)))
+            obj->set(key(name), name, value);
+        return;
+    }
+    const auto *ref = std::get_if<ClipRef>(&object);
+    DisplayObject *clip = ref ? ref->get() : nullptr;
+    if (!clip)
+        return;
+    const int property = ClipPropertyIndex(name);
+    if (property >= 0) {
+        SetClipProperty(m_player, *clip, property, value, m_convert);
+        return;
+    }
+    const QString k = key(name);
+    if (clip->variables.size() < MaxVariablesPerClip || clip->variables.contains(k))
+        clip->variables.insert(k, value);
+    m_player.markChanged(); // a text field may show it
+}
+
+bool Interpreter::deleteMember(const Value &object, const QString &name)
+{
+    if (ScriptObject *o = objectOf(object))
+        return o->remove(key(name));
+    if (const auto *ref = std::get_if<ClipRef>(&object); ref && ref->get())
+        return ref->get()->variables.remove(key(name)) > 0;
+    return false;
+}
+
+void Interpreter::enumerate(const Value &object)
+{
+    push(Null{});
+    if (const ScriptObject *o = objectOf(object)) {
+        // Newest first, as the reference player lists them; inherited
+        // members come after the object's own.
+        std::vector<QString> names;
+        int steps = 0;
+        for (const ScriptObject *walk = o; walk && steps < MaxPrototypeChain; walk = walk->prototype, ++steps) {
+            for (auto it = walk->members().rbegin(); it != walk->members().rend(); ++it)
+                if (!(it->flags & DontEnum) && std::find(names.begin(), names.end(), it->name) == names.end())
+                    names.push_back(it->name);
+        }
+        if (o->kind == ScriptObject::Kind::Array)
+            for (size_t i = o->elements.size(); i-- > 0;)
+                names.push_back(QString::number(i));
+        for (const QString &name : names)
+            push(name);
+        return;
+    }
+    if (const auto *ref = std::get_if<ClipRef>(&object); ref && ref->get()) {
+        for (const auto &[depth, child] : ref->get()->children)
+            if (!child->name.isEmpty())
+                push(child->name);
+        for (auto it = ref->get()->variables.cbegin(); it != ref->get()->variables.cend(); ++it)
+            push(it.key());
+    }
+}
+
+Value Interpreter::call(const Value &function, const Value &self, const std::vector<Value> &args)
+{
+    const ScriptObject *f = objectOf(function);
+    if (!f || !f->isCallable() || m_engine.callDepth >= ScriptEngine::MaxCallDepth || !m_player.spend(1))
+        return Undefined{};
+    if (f->kind == ScriptObject::Kind::Function && !f->function)
+        return Undefined{};
+    CallDepth depth(m_engine);
+    if (f->kind == ScriptObject::Kind::Native) {
+        NativeCall native{*this, self, args, false};
+        return f->native(native);
+    }
+    Interpreter callee(m_player, *f, self, args);
+    const Value result = callee.run();
+    if (callee.thrown())
+        m_thrown = callee.thrown();
+    return result;
+}
+
+Value Interpreter::construct(const Value &constructor, const std::vector<Value> &args)
+{
+    const ScriptObject *f = objectOf(constructor);
+    if (!f || !f->isCallable() || m_engine.callDepth >= ScriptEngine::MaxCallDepth)
+        return Undefined{};
+    ScriptObject *created = m_engine.newObject();
+    if (!created)
+        return Undefined{};
+    if (ScriptObject *prototype = objectOf(getMember(constructor, QStringLiteral("prototype"))))
+        created->prototype = prototype;
+    if (f->kind == ScriptObject::Kind::Native) {
+        // A built-in constructor answers what `new` gives: mostly the object
+        // it was handed, made into one of its class.
+        CallDepth depth(m_engine);
+        NativeCall native{*this, created, args, true};
+        return f->native(native);
+    }
+    const Value result = call(constructor, created, args);
+    return objectOf(result) ? result : Value(created);
+}
+
+bool Interpreter::instanceOf(const Value &object, const Value &constructor)
+{
+    const ScriptObject *o = objectOf(object);
+    const ScriptObject *prototype = objectOf(getMember(constructor, QStringLiteral("prototype")));
+    if (!o || !prototype)
+        return false;
+    int steps = 0;
+    for (const ScriptObject *walk = o->prototype; walk && steps < MaxPrototypeChain; walk = walk->prototype, ++steps)
+        if (walk == prototype)
+            return true;
+    return false;
+}
+
+Value Interpreter::callMethod(const Value &object, const QString &name, const std::vector<Value> &args)
+{
+    if (name.isEmpty())
+        return call(object, Undefined{}, args);
+    if (const auto *ref = std::get_if<ClipRef>(&object)) {
+        DisplayObject *clip = ref->get();
+        if (!clip)
+            return Undefined{};
+        const auto it = clip->variables.constFind(key(name));
+        if (it != clip->variables.cend() && objectOf(*it))
+            return call(*it, object, args);
+        return callClipMethod(*clip, name, args);
+    }
+    return call(getMember(object, name), object, args);
+}
+
+Value Interpreter::callClipMethod(DisplayObject &clip, const QString &name, const std::vector<Value> &args)
+{
+    const QString method = name.toLower();
+    const auto gotoFrame = [&](bool play) {
+        if (args.empty())
+            return;
+        if (const auto *label = std::get_if<QString>(&args[0])) {
+            bool numeric = false;
+            const int number = label->toInt(&numeric);
+            if (numeric)
+                m_player.gotoFrame(clip, number - 1, play);
+            else
+                m_player.gotoLabel(clip, *label, play);
+        } else {
+            const double frame = toNumber(args[0]);
+            if (std::isfinite(frame))
+                m_player.gotoFrame(clip, toInt(frame) - 1, play);
+        }
+    };
+    if (method == QLatin1String("play"))
+        clip.playing = true;
+    else if (method == QLatin1String("stop"))
+        clip.playing = false;
+    else if (method == QLatin1String("gotoandplay"))
+        gotoFrame(true);
+    else if (method == QLatin1String("gotoandstop"))
+        gotoFrame(false);
+    else if (method == QLatin1String("nextframe"))
+        m_player.gotoFrame(clip, clip.currentFrame + 1, false);
+    else if (method == QLatin1String("prevframe"))
+        m_player.gotoFrame(clip, clip.currentFrame - 1, false);
+    else if (method == QLatin1String("stopallsounds"))
+        m_player.stopSounds();
+    else if (method == QLatin1String("duplicatemovieclip") && args.size() >= 2)
+        return refOrUndefined(m_player.duplicateClip(clip, toString(args[0]), toInt(toNumber(args[1]))));
+    else if (method == QLatin1String("attachmovie") && args.size() >= 3)
+        return refOrUndefined(
+            m_player.attachClip(clip, toString(args[0]), toString(args[1]), toInt(toNumber(args[2]))));
+    else if (method == QLatin1String("createemptymovieclip") && args.size() >= 2)
+        return refOrUndefined(m_player.attachClip(clip, QString(), toString(args[0]), toInt(toNumber(args[1]))));
+    else if (method == QLatin1String("removemovieclip"))
+        m_player.removeClip(clip);
+    else if (method == QLatin1String("getdepth"))
+        return double(clip.depth - MoviePlayer::DynamicDepths);
+    else if (method == QLatin1String("swapdepths") && !args.empty()) {
+        const auto *other = std::get_if<ClipRef>(&args[0]);
+        if (other && other->get())
+            m_player.swapDepths(clip, other->get()->depth);
+        else if (!other)
+            m_player.swapDepths(clip, toInt(toNumber(args[0])) + MoviePlayer::DynamicDepths);
+    }
+    else if (method == QLatin1String("getbytesloaded") || method == QLatin1String("getbytestotal"))
+        return 1.0;
+    return Undefined{};
+}
+
+ScriptObject *Interpreter::defineFunction(Action &a, bool version2)
+{
+    SwfReader &body = a.body;
+    auto code = std::make_shared<FunctionCode>();
+    const QString name = body.string(m_version);
+    const int parameterCount = body.u16();
+    if (version2) {
+        code->registerCount = body.u8();
+        code->flags = body.u8();
+        code->flags |= (body.u8() & 1) << 8;
+    }
+    for (int i = 0; i < parameterCount && !body.overrun(); ++i) {
+        FunctionCode::Parameter parameter;
+        if (version2)
+            parameter.reg = body.u8();
+        parameter.name = body.string(m_version);
+        code->parameters.push_back(parameter);
+    }
+    const int codeSize = body.u16();
+    // The function's code follows the action in the block.
+    SwfReader &r = a.block;
+    const int start = r.position();
+    const int size = std::min(codeSize, r.remaining());
+    r.skip(size);
+    ScriptObject *function = m_engine.newFunction();
+    if (!function)
+        return nullptr;
+    code->code = m_code.mid(start, size);
+    code->function2 = version2;
+    code->constants = m_constants;
+    function->function = std::move(code);
+    function->scopeClip = m_origin;
+    function->scopes = m_scope.captured();
+    if (!name.isEmpty()) {
+        defineLocal(name, function);
+        return nullptr;
+    }
+    return function;
+}
+
+} // namespace swf

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "swf/script/Value.h"
+
+#include <vector>
+
+namespace swf {
+
+class MoviePlayer;
+class ScriptEngine;
+
+// What the built-in functions need from the interpreter that calls them.
+class ScriptContext {
+public:
+    virtual ~ScriptContext() = default;
+    virtual QString toString(const Value &value) = 0;
+    virtual double toNumber(const Value &value) = 0;
+    virtual bool toBool(const Value &value) = 0;
+    virtual Value call(const Value &function, const Value &self, const std::vector<Value> &args) = 0;
+    virtual ScriptEngine &engine() = 0;
+    virtual MoviePlayer &player() = 0;
+};
+
+} // namespace swf

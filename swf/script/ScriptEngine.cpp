@@ -1,0 +1,171 @@
+#include "ScriptEngine.h"
+
+#include "swf/DisplayObject.h"
+#include "swf/builtins/BuiltinClass.h"
+#include "swf/builtins/Builtins.h"
+
+#include <algorithm>
+
+namespace swf {
+
+ScriptObject *ScriptEngine::newObject(ScriptObject *prototype)
+{
+    return m_heap.make(ScriptObject::Kind::Object, prototype ? prototype : m_objectPrototype);
+}
+
+ScriptObject *ScriptEngine::newArray(std::vector<Value> elements)
+{
+    if (int(elements.size()) > MaxArrayLength)
+        elements.resize(MaxArrayLength);
+    if (!m_heap.take(qint64(elements.size())))
+        return nullptr;
+    ScriptObject *array = m_heap.make(ScriptObject::Kind::Array, m_arrayPrototype);
+    if (array)
+        array->elements = std::move(elements);
+    return array;
+}
+
+ScriptObject *ScriptEngine::newFunction()
+{
+    ScriptObject *function = m_heap.make(ScriptObject::Kind::Function, m_functionPrototype);
+    if (!function)
+        return nullptr;
+    if (ScriptObject *prototype = newObject()) {
+        prototype->set(key(QStringLiteral("constructor")), QStringLiteral("constructor"), function, DontEnum);
+        function->set(key(QStringLiteral("prototype")), QStringLiteral("prototype"), prototype, DontEnum);
+    }
+    return function;
+}
+
+ScriptObject *ScriptEngine::newNative(NativeFunction native)
+{
+    ScriptObject *function = m_heap.make(ScriptObject::Kind::Native, m_functionPrototype);
+    if (function)
+        function->native = native;
+    return function;
+}
+
+void ScriptEngine::install(const ClassDecl &decl)
+{
+    if (decl.version > m_version)
+        return;
+    const auto add = [this](ScriptObject *owner, const char *name, const Value &value) {
+        const QString text = QString::fromLatin1(name);
+        owner->set(key(text), text, value, DontEnum);
+    };
+    const auto addMethods = [&](ScriptObject *owner, const std::vector<MethodDecl> &methods) {
+        for (const MethodDecl &method : methods)
+            if (method.version <= m_version)
+                if (ScriptObject *function = newNative(method.function))
+                    add(owner, method.name, function);
+    };
+    ScriptObject *holder = m_global;
+    if (decl.name && decl.constructor) {
+        const QString name = QString::fromLatin1(decl.name);
+        // Object and Function own the prototypes every other object inherits.
+        ScriptObject *prototype = name == QLatin1String("Object")     ? m_objectPrototype
+                                  : name == QLatin1String("Function") ? m_functionPrototype
+                                                                      : newObject();
+        holder = newNative(decl.constructor);
+        if (!holder || !prototype)
+            return;
+        add(holder, "prototype", prototype);
+        add(prototype, "constructor", holder);
+        add(m_global, decl.name, holder);
+        addMethods(prototype, decl.prototype);
+    } else if (decl.name) {
+        holder = newObject();
+        if (!holder)
+            return;
+        add(m_global, decl.name, holder);
+    }
+    addMethods(holder, decl.statics);
+    for (const ConstantDecl &constant : decl.constants)
+        add(holder, constant.name, constant.value);
+}
+
+ScriptObject *ScriptEngine::prototypeOf(const char *className) const
+{
+    const Value *constructor = m_global->own(key(QString::fromLatin1(className)));
+    ScriptObject *object = constructor ? objectOf(*constructor) : nullptr;
+    const Value *prototype = object ? object->own(key(QStringLiteral("prototype"))) : nullptr;
+    return prototype ? objectOf(*prototype) : nullptr;
+}
+
+void ScriptEngine::reset(int version)
+{
+    m_heap.clear();
+    callDepth = 0;
+    m_version = version;
+    m_caseSensitive = version >= 7;
+    m_objectPrototype = m_heap.make(ScriptObject::Kind::Object, nullptr);
+    m_functionPrototype = m_heap.make(ScriptObject::Kind::Object, m_objectPrototype);
+    m_arrayPrototype = nullptr;
+    m_global = newObject();
+    for (const ClassDecl *decl : AllBuiltins())
+        install(*decl);
+    m_arrayPrototype = prototypeOf("Array");
+    m_stringPrototype = prototypeOf("String");
+    m_numberPrototype = prototypeOf("Number");
+    m_booleanPrototype = prototypeOf("Boolean");
+    m_intervals.clear();
+    m_nextInterval = 1;
+    m_liveAfterCollection = m_heap.size();
+}
+
+int ScriptEngine::addInterval(Interval interval)
+{
+    if (int(m_intervals.size()) >= MaxIntervals)
+        return 0;
+    interval.id = m_nextInterval++;
+    m_intervals.push_back(std::move(interval));
+    return m_intervals.back().id;
+}
+
+void ScriptEngine::clearInterval(int id)
+{
+    m_intervals.erase(std::remove_if(m_intervals.begin(), m_intervals.end(),
+                                     [id](const Interval &i) { return i.id == id; }),
+                      m_intervals.end());
+}
+
+std::vector<ScriptEngine::Interval> ScriptEngine::takeDueIntervals(qint64 nowMs)
+{
+    std::vector<Interval> due;
+    for (Interval &interval : m_intervals) {
+        if (interval.dueMs > nowMs)
+            continue;
+        due.push_back(interval);
+        // One call per tick at most: a slow movie does not pile calls up.
+        interval.dueMs = std::max(interval.dueMs + interval.periodMs, nowMs + 1);
+    }
+    return due;
+}
+
+void ScriptEngine::collectGarbage(const DisplayObject &root)
+{
+    m_heap.collect([&](const std::function<void(const Value &)> &mark) {
+        for (ScriptObject *builtin : {m_global, m_objectPrototype, m_arrayPrototype, m_functionPrototype,
+                                      m_stringPrototype, m_numberPrototype, m_booleanPrototype})
+            if (builtin)
+                mark(builtin);
+        for (const Interval &interval : m_intervals) {
+            mark(interval.function);
+            mark(interval.self);
+            for (const Value &arg : interval.args)
+                mark(arg);
+        }
+        std::vector<const DisplayObject *> clips{&root};
+        while (!clips.empty()) {
+            const DisplayObject *clip = clips.back();
+            clips.pop_back();
+            for (const Value &value : clip->variables)
+                mark(value);
+            for (const auto &[depth, child] : clip->children)
+                clips.push_back(child.get());
+        }
+    });
+    m_liveAfterCollection = m_heap.size();
+}
+
+} // namespace swf

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "swf/script/Value.h"
+
+#include <QByteArray>
+#include <QHash>
+
+#include <memory>
+#include <vector>
+
+namespace swf {
+
+class ScriptHeap;
+struct NativeCall;
+
+// A built-in function: runs with the call's this, arguments and context.
+using NativeFunction = Value (*)(NativeCall &call);
+
+// How a member behaves: hidden from for..in, kept by delete, or kept by
+// assignment. The values are those ASSetPropFlags takes.
+enum MemberFlag {
+    DontEnum = 1,
+    DontDelete = 2,
+    ReadOnly = 4,
+};
+
+// What a built-in class keeps on its objects (the sound a Sound object
+// attached, the clip a Color object tints): each class derives its own.
+struct NativePayload {
+    virtual ~NativePayload() = default;
+};
+
+// A script function's code, as DefineFunction or DefineFunction2 gave it.
+struct FunctionCode {
+    // A parameter: its name, and the register it goes to (0: none).
+    struct Parameter {
+        QString name;
+        int reg = 0;
+    };
+    QByteArray code;
+    std::vector<Parameter> parameters;
+    std::vector<QString> constants;
+    bool function2 = false;
+    int registerCount = 0;
+    int flags = 0;
+};
+
+// A script object: members in the order they were made, a prototype to
+// inherit from, and what makes it special: an array's elements, a script
+// function's code, a built-in function, a built-in class's payload.
+struct ScriptObject {
+    enum class Kind { Object, Array, Function, Native };
+
+    struct Member {
+        QString key;
+        QString name;
+        Value value;
+        int flags = 0;
+    };
+
+    Kind kind = Kind::Object;
+    ScriptObject *prototype = nullptr;
+    std::vector<Value> elements;
+
+    // Script functions: their code and the scope they close over.
+    std::shared_ptr<const FunctionCode> function;
+    ClipRef scopeClip;
+    std::vector<ScriptObject *> scopes; // activations of the functions around it, innermost last
+    // Built-in functions.
+    NativeFunction native = nullptr;
+    std::unique_ptr<NativePayload> payload;
+
+    bool isCallable() const { return kind == Kind::Function || kind == Kind::Native; }
+    // The payload when it is of class T.
+    template <typename T> T *payloadAs() const { return dynamic_cast<T *>(payload.get()); }
+
+    // Grow the elements within the heap's allowance; false when refused.
+    bool resizeElements(size_t size);
+    bool insertElements(size_t at, const Value *first, size_t count);
+
+    // Members by key (names as the movie's version compares them).
+    const Value *own(const QString &key) const;
+    Value *own(const QString &key);
+    const Member *ownMember(const QString &key) const;
+    // The member here or on the prototype chain.
+    const Value *find(const QString &key) const;
+    // Sets a member; a read-only one keeps its value. New members take flags.
+    void set(const QString &key, const QString &name, Value value, int flags = 0);
+    void setFlags(const QString &key, int set, int clear);
+    // Removes a member unless it is DontDelete; true when removed.
+    bool remove(const QString &key);
+    const std::vector<Member> &members() const { return m_members; }
+
+private:
+    friend class ScriptHeap;
+    ScriptHeap *m_heap = nullptr;
+    std::vector<Member> m_members;
+    QHash<QString, int> m_index;
+    bool m_marked = false;
+};
+
+} // namespace swf
