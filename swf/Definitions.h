@@ -1,5 +1,6 @@
 #pragma once
 
+#include "swf/Filters.h"
 #include "swf/SwfReader.h"
 
 #include <QGradientStops>
@@ -23,8 +24,10 @@ struct FillStyle {
     QTransform matrix;      // gradient square or bitmap pixels to shape twips
     QGradientStops stops;
     int spread = 0;         // 0 pad, 1 reflect, 2 repeat
+    bool linearRgb = false; // stops blend in linear light rather than in sRGB
     double focal = 0;
     int bitmapId = 0;
+    QImage image;           // a bitmap given directly (scripts' bitmap data) instead of by id
     bool repeat = true;
     bool smooth = true;
 };
@@ -85,6 +88,10 @@ struct PlaceCommand {
     std::optional<QString> name;
     std::optional<int> clipDepth;
     std::optional<int> blendMode;
+    std::shared_ptr<const FilterList> filters;
+    std::optional<bool> cacheAsBitmap;
+    std::optional<bool> visible;
+    std::optional<QColor> opaqueBackground;
     std::shared_ptr<const std::vector<ClipAction>> clipActions;
 };
 
@@ -154,11 +161,13 @@ struct Character {
 
 struct ShapeDef : Character {
     QRectF bounds;
+    bool nonZeroWinding = false; // DefineShape4 may ask for it; others fill even-odd
     std::vector<ShapeLayer> layers;
     QPainterPath outline; // union of every fill, for masks and hit tests
 };
 
 struct MorphShapeDef : Character {
+    QRectF startBounds, endBounds;
     std::vector<FillStyle> startFills, endFills;
     std::vector<LineStyle> startLines, endLines;
     std::vector<Segment> startSegments; // styles from the start shape
@@ -180,6 +189,7 @@ struct ButtonRecord {
     QTransform matrix;
     ColorTransform cxform;
     int blendMode = 0;
+    std::shared_ptr<const FilterList> filters;
 };
 
 struct ButtonAction {
@@ -266,6 +276,7 @@ struct MovieDef {
 std::shared_ptr<MovieDef> ParseMovie(const QByteArray &file, QString *error);
 
 // Builds drawable paths from a shape's style groups.
-std::vector<ShapeLayer> AssembleShape(const std::vector<StyleGroup> &groups, QPainterPath *outline);
+std::vector<ShapeLayer> AssembleShape(const std::vector<StyleGroup> &groups, QPainterPath *outline,
+                                      Qt::FillRule rule = Qt::OddEvenFill);
 
 } // namespace swf

@@ -21,6 +21,12 @@ enum Tag {
     TagExportAssets = 56, TagDefineFont3 = 75, TagDefineShape4 = 83, TagDefineMorphShape2 = 84, TagDefineBitsJPEG4 = 90,
 };
 
+// PlaceObject3's second flag byte.
+enum PlaceFlags2 {
+    PlaceHasFilters = 0x01, PlaceHasBlendMode = 0x02, PlaceHasCacheAsBitmap = 0x04, PlaceHasVisible = 0x20,
+    PlaceHasOpaqueBackground = 0x40,
+};
+
 struct Parser {
     MovieDef &movie;
     QByteArray jpegTables;
@@ -31,32 +37,6 @@ struct Parser {
         // The first definition of an id stands, as in the reference player.
         if (character && !movie.dictionary.count(character->id))
             movie.dictionary[character->id] = std::move(character);
-    }
-
-    void skipFilters(SwfReader &r)
-    {
-        const int count = r.u8();
-        for (int i = 0; i < count && !r.overrun(); ++i) {
-            switch (r.u8()) {
-            case 0: r.skip(23); break;
-            case 1: r.skip(9); break;
-            case 2: r.skip(15); break;
-            case 3: r.skip(27); break;
-            case 4:
-            case 7: {
-                const int colors = r.u8();
-                r.skip(colors * 5 + 19);
-                break;
-            }
-            case 5: {
-                const int x = r.u8(), y = r.u8();
-                r.skip(8 + 4 * x * y + 5);
-                break;
-            }
-            case 6: r.skip(80); break;
-            default: r.skip(r.remaining()); break;
-            }
-        }
     }
 
     PlaceCommand readPlace(SwfReader &r, int tag)
@@ -88,12 +68,16 @@ struct Parser {
             place.name = r.string(movie.version);
         if (flags & 0x40)
             place.clipDepth = r.u16();
-        if (flags2 & 0x01)
-            skipFilters(r);
-        if (flags2 & 0x02)
+        if (flags2 & PlaceHasFilters)
+            place.filters = std::make_shared<const FilterList>(ReadFilterList(r));
+        if (flags2 & PlaceHasBlendMode)
             place.blendMode = r.u8();
-        if (flags2 & 0x04)
-            r.u8(); // cache as bitmap: drawing is the same
+        if (flags2 & PlaceHasCacheAsBitmap)
+            place.cacheAsBitmap = r.u8() != 0;
+        if (flags2 & PlaceHasVisible)
+            place.visible = r.u8() != 0;
+        if (flags2 & PlaceHasOpaqueBackground)
+            place.opaqueBackground = r.rgba();
         if ((flags & 0x80) && movie.version >= 5)
             place.clipActions = readClipActions(r);
         return place;
@@ -306,7 +290,7 @@ struct Parser {
             if (version2) {
                 record.cxform = r.cxform(true);
                 if (flags & 0x10)
-                    skipFilters(r);
+                    record.filters = std::make_shared<const FilterList>(ReadFilterList(r));
                 if (flags & 0x20)
                     record.blendMode = r.u8();
             }
