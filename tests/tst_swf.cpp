@@ -781,6 +781,21 @@ void SwfTest::renderTool()
     QCOMPARE(image.size(), QSize(200, 150));
     QVERIFY(near(image.pixel(60, 10), Blue));
 
+    // The trace protocol runs the first frame and ten more frame periods, on past the last frame.
+    const QByteArray tracing = doAction(as::trace("frame 0")) + showFrame() + doAction(as::trace("frame 1")) + showFrame();
+    const QString traceMovie = write("trace.swf", movie(tracing));
+    for (const auto &[args, lines] : {std::pair{QStringList{"--trace", traceMovie}, 11},
+                                      std::pair{QStringList{"--run", "3", "--trace", traceMovie}, 4},
+                                      std::pair{QStringList{"--trace", "--frames", "2", traceMovie}, 3}}) {
+        render.start(tool, args);
+        QVERIFY(render.waitForFinished(20000));
+        QCOMPARE(render.exitCode(), 0);
+        const QList<QByteArray> printed = render.readAllStandardOutput().trimmed().split('\n');
+        QCOMPARE(printed.size(), lines);
+        for (int i = 0; i < lines; ++i)
+            QCOMPARE(printed[i], QByteArray("frame ") + QByteArray::number(i % 2));
+    }
+
     render.start(tool, {write("bad.swf", "nonsense"), out});
     QVERIFY(render.waitForFinished(20000));
     QCOMPARE(render.exitCode(), 1);

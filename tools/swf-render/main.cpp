@@ -1,12 +1,29 @@
-// tessaro-swf-render [--frames N] [--trace] MOVIE OUT.png
-// Loads a movie, advances N frames (10 when not given, stopping early at the
-// movie's last frame), and writes the stage at 1:1 as a PNG. With --trace,
-// every trace line is printed to standard output as the movie runs.
+// tessaro-swf-render [--frames N | --run N] [--trace] MOVIE [OUT.png]
+// Loads a movie and runs its first frame, then advances it and writes the stage
+// at 1:1 as a PNG.
+//   --frames N  the image protocol of the reference corpus: N more frames (10
+//               when not given), stopping early at the movie's last frame.
+//   --run N     exactly N more frame periods, whatever the movie's length: scripts,
+//               onEnterFrame handlers and intervals go on running on the last frame.
+//   --trace     prints every trace line to standard output as the movie runs, and
+//               follows the trace protocol (exactly 10 more frame periods unless
+//               --frames or --run says otherwise); OUT.png may then be left out.
 #include "swf/FlashControl.h"
 
 #include <QGuiApplication>
 
 #include <cstdio>
+
+namespace {
+
+constexpr int DefaultFrames = 10;
+
+void usage()
+{
+    std::fprintf(stderr, "usage: tessaro-swf-render [--frames N | --run N] [--trace] MOVIE [OUT.png]\n");
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -14,26 +31,32 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
 
-    int frames = 10;
+    int frames = DefaultFrames;
+    bool runOption = false;
     bool trace = false;
     QStringList files;
     const QStringList args = QCoreApplication::arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--frames") && i + 1 < args.size()) {
+        const bool frameOption = args[i] == QLatin1String("--frames") || args[i] == QLatin1String("--run");
+        if (frameOption && i + 1 < args.size()) {
+            runOption = args[i] == QLatin1String("--run");
             bool ok = false;
             frames = args[++i].toInt(&ok);
             if (!ok || frames < 0) {
-                std::fprintf(stderr, "tessaro-swf-render: --frames takes a whole number\n");
+                std::fprintf(stderr, "tessaro-swf-render: %s takes a whole number\n", qPrintable(args[i - 1]));
                 return 2;
             }
         } else if (args[i] == QLatin1String("--trace")) {
             trace = true;
+        } else if (args[i].startsWith(QLatin1String("--"))) {
+            usage();
+            return 2;
         } else {
             files << args[i];
         }
     }
-    if (files.size() != 2) {
-        std::fprintf(stderr, "usage: tessaro-swf-render [--frames N] [--trace] MOVIE OUT.png\n");
+    if (files.size() != 2 && !(trace && files.size() == 1)) {
+        usage();
         return 2;
     }
 
@@ -50,9 +73,10 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "tessaro-swf-render: %s\n", error.what());
         return 1;
     }
-    for (int i = 0; i < frames && control.CurrentFrame() < control.TotalFrames() - 1; ++i)
+    const bool exactRun = runOption || trace;
+    for (int i = 0; i < frames && (exactRun || control.CurrentFrame() < control.TotalFrames() - 1); ++i)
         control.advanceFrame();
-    if (!control.renderStage().save(files[1], "PNG")) {
+    if (files.size() == 2 && !control.renderStage().save(files[1], "PNG")) {
         std::fprintf(stderr, "tessaro-swf-render: cannot write %s\n", qPrintable(files[1]));
         return 1;
     }
