@@ -47,6 +47,7 @@ void boxLine(const uint8_t *in, uint8_t *out, int count, int stride, int channel
 void boxBlur(uint8_t *data, int width, int height, int rowBytes, int channels, int radiusX, int radiusY, int passes)
 {
     std::vector<uint8_t> line(size_t(std::max(width, height)) * size_t(channels));
+    std::vector<uint8_t> blurred(size_t(height) * size_t(channels));
     for (int pass = 0; pass < passes; ++pass) {
         if (radiusX > 0) {
             for (int y = 0; y < height; ++y) {
@@ -61,7 +62,6 @@ void boxBlur(uint8_t *data, int width, int height, int rowBytes, int channels, i
                 for (int y = 0; y < height; ++y)
                     for (int c = 0; c < channels; ++c)
                         line[size_t(y * channels + c)] = column[size_t(y) * size_t(rowBytes) + size_t(c)];
-                std::vector<uint8_t> blurred(size_t(height) * size_t(channels));
                 boxLine(line.data(), blurred.data(), height, channels, channels, radiusY);
                 for (int y = 0; y < height; ++y)
                     for (int c = 0; c < channels; ++c)
@@ -152,7 +152,7 @@ void compose(QImage &image, const Filter &f, bool inner, bool outerUnderObject, 
             QRgb effect = effectAt(x, y);
             if (inner) {
                 effect = scaled(effect, coverage);
-                row[x] = f.knockout ? effect : over(effect, scaled(source, 1.0));
+                row[x] = f.knockout || f.hideObject ? effect : over(effect, source);
             } else if (f.knockout) {
                 row[x] = scaled(effect, 1 - coverage);
             } else if (f.hideObject) {
