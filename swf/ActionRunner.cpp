@@ -1,5 +1,6 @@
 #include "ActionRunner.h"
 
+#include "swf/DrawingMethods.h"
 #include "swf/MoviePlayer.h"
 #include "swf/ScriptEngine.h"
 
@@ -45,6 +46,12 @@ int toInt(double d, int fallback = 0)
     return std::isnan(d) ? fallback : int(std::clamp(std::trunc(d), double(INT_MIN / 2), double(INT_MAX / 2)));
 }
 
+// The movie-wide properties a plain name reaches from any timeline.
+bool isGlobalProperty(int property)
+{
+    return property >= PropHighQuality && property <= PropQuality;
+}
+
 int propertyIndex(const QString &name)
 {
     for (int i = 0; i < PropCount; ++i)
@@ -74,7 +81,7 @@ QRectF boundsOf(const DisplayObject &clip, int nesting = 0)
         return text->matrix.mapRect(text->bounds);
     if (const auto *edit = dynamic_cast<const EditTextDef *>(clip.character))
         return edit->bounds;
-    QRectF bounds;
+    QRectF bounds = clip.drawing ? clip.drawing->bounds() : QRectF();
     if (nesting < 32) {
         for (const auto &[depth, child] : clip.children)
             bounds = bounds.united(child->matrix.mapRect(boundsOf(*child, nesting + 1)));
@@ -510,7 +517,7 @@ Value Runner::getVariable(const QString &name)
         variable.compare(QLatin1String("_parent"), Qt::CaseInsensitive) == 0 || variable.startsWith(u'/'))
         return refTo(clipAt(path.isEmpty() ? variable : path + u'/' + variable));
     const int property = propertyIndex(variable);
-    if (property >= 0 && !path.isEmpty())
+    if (property >= 0 && (!path.isEmpty() || isGlobalProperty(property)))
         return getProperty(*owner, property);
     const auto it = owner->variables.constFind(key(variable));
     if (it != owner->variables.cend())
@@ -550,7 +557,7 @@ void Runner::setVariable(const QString &name, const Value &value)
     if (!owner)
         return;
     const int property = propertyIndex(variable);
-    if (property >= 0 && !path.isEmpty()) {
+    if (property >= 0 && (!path.isEmpty() || isGlobalProperty(property))) {
         setProperty(*owner, property, value);
         return;
     }
@@ -586,8 +593,8 @@ Value Runner::getProperty(DisplayObject &clip, int index)
     case PropRotation: return rotationOf(m);
     case PropTarget: return clip.path();
     case PropName: return clip.name;
-    case PropHighQuality: return 1.0;
-    case PropQuality: return QStringLiteral("HIGH");
+    case PropHighQuality: return m_player.quality() == Renderer::Quality::Low ? 0.0 : 1.0;
+    case PropQuality: return QualityName(m_player.quality());
     case PropFocusRect: return 1.0;
     case PropSoundBufTime: return 5.0;
     case PropXMouse:
@@ -648,6 +655,13 @@ void Runner::setProperty(DisplayObject &clip, int index, const Value &value)
     }
     case PropName:
         clip.name = toString(value);
+        break;
+    case PropQuality:
+        m_player.setQuality(QualityNamed(toString(value), m_player.quality()));
+        break;
+    case PropHighQuality:
+        if (finite)
+            m_player.setQuality(v <= 0 ? Renderer::Quality::Low : v >= 2 ? Renderer::Quality::Best : Renderer::Quality::High);
         break;
     default:
         return;
@@ -883,6 +897,8 @@ Value Runner::callMethod(const Value &object, const QString &name, const std::ve
 Value Runner::callClipMethod(DisplayObject &clip, const QString &name, const std::vector<Value> &args)
 {
     const QString method = name.toLower();
+    if (CallDrawingMethod(*this, clip, method, args))
+        return Undefined{};
     const auto gotoFrame = [&](bool play) {
         if (args.empty())
             return;
@@ -1068,7 +1084,10 @@ Value Runner::run()
         case 0x05: if (t) m_player.gotoFrame(*t, t->currentFrame - 1, false); break;
         case 0x06: if (t) t->playing = true; break;
         case 0x07: if (t) t->playing = false; break;
-        case 0x08: break; // quality: drawing is always smooth
+        case 0x08: // toggle between low and high quality
+            m_player.setQuality(m_player.quality() == Renderer::Quality::Low ? Renderer::Quality::High
+                                                                           : Renderer::Quality::Low);
+            break;
         case 0x09: m_player.stopSounds(); break;
         case 0x81: if (t) m_player.gotoFrame(*t, body.u16(), false); break;
         case 0x8C: if (t) m_player.gotoLabel(*t, body.string(m_version), false); break;

@@ -64,7 +64,11 @@ public:
 
     // How finely the movie is drawn (_quality); high unless a script says otherwise.
     Renderer::Quality quality() const { return m_quality; }
-    void setQuality(Renderer::Quality quality) { m_quality = quality; }
+    void setQuality(Renderer::Quality quality)
+    {
+        m_changed = m_changed || quality != m_quality;
+        m_quality = quality;
+    }
 
     // The movie's background: the first one it sets.
     QColor background() const { return m_background; }

@@ -107,6 +107,31 @@ double pixelScaleOf(const QTransform &toDevice)
 
 } // namespace
 
+Renderer::Quality QualityNamed(const QString &name, Renderer::Quality current)
+{
+    const QString upper = name.toUpper();
+    if (upper == QLatin1String("LOW"))
+        return Renderer::Quality::Low;
+    if (upper == QLatin1String("MEDIUM"))
+        return Renderer::Quality::Medium;
+    if (upper == QLatin1String("HIGH"))
+        return Renderer::Quality::High;
+    if (upper == QLatin1String("BEST"))
+        return Renderer::Quality::Best;
+    return current;
+}
+
+QString QualityName(Renderer::Quality quality)
+{
+    switch (quality) {
+    case Renderer::Quality::Low: return QStringLiteral("LOW");
+    case Renderer::Quality::Medium: return QStringLiteral("MEDIUM");
+    case Renderer::Quality::High: return QStringLiteral("HIGH");
+    case Renderer::Quality::Best: return QStringLiteral("BEST");
+    }
+    return QStringLiteral("HIGH");
+}
+
 QGradientStops GradientStops(const FillStyle &fill, const ColorTransform &cx)
 {
     const QGradientStops &stops = fill.stops;
@@ -153,6 +178,9 @@ void Renderer::render(QImage &target, const DisplayObject &root, const QTransfor
     QPainter painter(&target);
     setHints(painter);
     Canvas canvas{&target, &painter, false, 0};
+    // What scripts drew on the root lies under everything placed.
+    if (root.drawing && !root.drawing->isEmpty())
+        drawLayers(painter, root.drawing->layers(), stageToDevice, ColorTransform{});
     drawChildren(canvas, root, stageToDevice, ColorTransform{});
 }
 

@@ -84,6 +84,10 @@ private:
     QHash<const void *, CachedLayer> m_layerCache;
 };
 
+// _quality's names: LOW, MEDIUM, HIGH, BEST in any case; another name keeps current.
+Renderer::Quality QualityNamed(const QString &name, Renderer::Quality current);
+QString QualityName(Renderer::Quality quality);
+
 // The gradient's colours as the reference player computes them, with the
 // colour transform applied: stops taken in file order (out of order or equal
 // ratios give hard edges), blended in sRGB or in linear light.

@@ -57,6 +57,65 @@ QString check(const QImage &image, const Probes &probes, int tolerance = 3)
     return {};
 }
 
+// The stage a FlashControl shows after the first frame, as the player draws it.
+QImage shownStage(const QByteArray &tags, QTemporaryDir &dir)
+{
+    static int count = 0;
+    const QString path = dir.filePath(QStringLiteral("movie%1.swf").arg(++count));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(movie(tags, 8)) < 0)
+        return QImage();
+    file.close();
+    swf::FlashControl control;
+    control.setMovie(path);
+    return control.renderStage().convertToFormat(QImage::Format_RGB32);
+}
+
+// Script building blocks: numbers, strings, arrays and objects pushed, and a
+// method called on a clip with its result dropped.
+QByteArray num(int v) { return as::pushNumber(v); }
+QByteArray str(const QByteArray &s) { return as::pushString(s); }
+QByteArray array(const std::vector<QByteArray> &elements)
+{
+    QByteArray code;
+    for (auto it = elements.rbegin(); it != elements.rend(); ++it)
+        code += *it;
+    return code + num(int(elements.size())) + as::op(0x42);
+}
+QByteArray object(const std::vector<std::pair<QByteArray, QByteArray>> &members)
+{
+    QByteArray code;
+    for (const auto &[name, value] : members)
+        code += str(name) + value;
+    return code + num(int(members.size())) + as::op(0x43);
+}
+QByteArray call(const QByteArray &clip, const QByteArray &method, const std::vector<QByteArray> &args = {})
+{
+    QByteArray code;
+    for (auto it = args.rbegin(); it != args.rend(); ++it)
+        code += *it;
+    return code + num(int(args.size())) + as::getVariable(clip) + str(method) + as::op(0x52) + as::op(0x17);
+}
+// A closed polygon of straight lines, in stage pixels.
+QByteArray polygon(const QByteArray &clip, const std::vector<QPoint> &points)
+{
+    QByteArray code = call(clip, "moveTo", {num(points[0].x()), num(points[0].y())});
+    for (size_t i = 1; i < points.size(); ++i)
+        code += call(clip, "lineTo", {num(points[i].x()), num(points[i].y())});
+    return code;
+}
+
+// Pixels neither of the two colours given: anti-aliased edge pixels.
+int mixedPixels(const QImage &image, const QColor &a, const QColor &b)
+{
+    int mixed = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != a.rgb() && image.pixel(x, y) != b.rgb())
+                ++mixed;
+    return mixed;
+}
+
 filter::Options shadowAt(double distance)
 {
     filter::Options o;
@@ -79,6 +138,12 @@ private slots:
     void fillRules_data();
     void fillRules();
     void nestedMasksShowWhereBothDo();
+    void drawingApi_data();
+    void drawingApi();
+    void lowQualityDrawsWithoutAntialiasing();
+
+private:
+    QTemporaryDir m_dir;
 };
 
 void SwfRenderTest::filters_data()
@@ -313,6 +378,86 @@ void SwfRenderTest::nestedMasksShowWhereBothDo()
     const QImage image = stageOf(tags);
     const QString miss = check(image, {{{50, 30}, Red}, {{150, 30}, White}, {{50, 120}, Green}, {{150, 120}, White}});
     QVERIFY2(miss.isEmpty(), qPrintable(miss));
+}
+
+void SwfRenderTest::drawingApi_data()
+{
+    // Frame 1 places a red square (pixels 50..89) at depth 1, then its script draws.
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<Probes>("probes");
+    const std::vector<QPoint> box{{10, 10}, {110, 10}, {110, 110}, {10, 110}};
+    QTest::newRow("fill under the children")
+        << call("_root", "beginFill", {num(0x0000FF), num(100)}) + polygon("_root", box) + call("_root", "endFill")
+        << Probes{{{20, 20}, Blue}, {{70, 70}, Red}, {{120, 20}, White}, {{105, 105}, Blue}};
+    QTest::newRow("fill closed by itself")
+        << call("_root", "beginFill", {num(0x0000FF)}) + polygon("_root", {{10, 10}, {110, 10}, {110, 110}})
+        << Probes{{{100, 20}, Blue}, {{20, 100}, White}};
+    // Alpha 50: blue at half over white.
+    QTest::newRow("fill with alpha")
+        << call("_root", "beginFill", {num(0x0000FF), num(50)}) + polygon("_root", box) + call("_root", "endFill")
+        << Probes{{{20, 20}, QColor(127, 127, 255)}};
+    // A 10 pixel green line along y = 130 from x = 10 to 190, square caps off.
+    QTest::newRow("line style")
+        << call("_root", "lineStyle", {num(10), num(0x00FF00), num(100), as::pushTrue(), str("normal"), str("none")}) +
+               call("_root", "moveTo", {num(10), num(130)}) + call("_root", "lineTo", {num(190), num(130)})
+        << Probes{{{100, 126}, Green}, {{100, 133}, Green}, {{100, 138}, White}, {{7, 130}, White}};
+    QTest::newRow("line style cleared by an empty call")
+        << call("_root", "lineStyle", {num(10), num(0x00FF00)}) + call("_root", "lineStyle") +
+               call("_root", "moveTo", {num(10), num(130)}) + call("_root", "lineTo", {num(190), num(130)})
+        << Probes{{{100, 130}, White}};
+    // A quarter disc's arc bulges past the straight edge from (10, 10) to (110, 110).
+    QTest::newRow("curve")
+        << call("_root", "beginFill", {num(0x0000FF)}) + call("_root", "moveTo", {num(10), num(10)}) +
+               call("_root", "curveTo", {num(110), num(10), num(110), num(110)}) + call("_root", "endFill")
+        << Probes{{{100, 70}, Blue}, {{100, 40}, White}, {{30, 95}, White}};
+    QTest::newRow("clear")
+        << call("_root", "beginFill", {num(0x0000FF)}) + polygon("_root", box) + call("_root", "endFill") +
+               call("_root", "clear")
+        << Probes{{{20, 20}, White}, {{70, 70}, Red}};
+    // Blue to red across the stage's 200 pixels: at pixel x (centre x + 0.5)
+    // the share of red is (x + 0.5) / 200.
+    const QByteArray gradient =
+        call("_root", "beginGradientFill",
+             {str("linear"), array({num(0x0000FF), num(0xFF0000)}), array({num(100), num(100)}),
+              array({num(0), num(255)}),
+              object({{"matrixType", str("box")}, {"x", num(0)}, {"y", num(0)}, {"w", num(200)}, {"h", num(150)},
+                      {"r", num(0)}})}) +
+        polygon("_root", {{0, 0}, {200, 0}, {200, 40}, {0, 40}}) + call("_root", "endFill");
+    QTest::newRow("linear gradient box")
+        << gradient << Probes{{{20, 20}, QColor(26, 0, 229)}, {{150, 20}, QColor(192, 0, 63)}, {{100, 60}, White}};
+    // A clip made by script, moved 100 pixels right, draws in its own space.
+    QTest::newRow("drawing in a created clip")
+        << call("_root", "createEmptyMovieClip", {str("pad"), num(5)}) + as::pushString("pad") + num(0) + num(100) +
+               as::op(0x23) + call("pad", "beginFill", {num(0x00FF00)}) +
+               polygon("pad", {{0, 0}, {50, 0}, {50, 30}, {0, 30}}) + call("pad", "endFill")
+        << Probes{{{120, 10}, Green}, {{20, 10}, White}, {{155, 10}, White}};
+}
+
+void SwfRenderTest::drawingApi()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(Probes, probes);
+    const QByteArray tags = background(Qt::white) + rectangle(1, Square, Red) + place(Place(1, 1)) +
+                            doAction(script) + showFrame();
+    const QString miss = check(shownStage(tags, m_dir), probes, 4);
+    QVERIFY2(miss.isEmpty(), qPrintable(miss));
+}
+
+void SwfRenderTest::lowQualityDrawsWithoutAntialiasing()
+{
+    // A slanted blue triangle: its edges blend into white at high quality
+    // only. _quality is set as a variable; toggleHighQuality flips it back.
+    const QByteArray triangle =
+        call("_root", "beginFill", {num(0x0000FF)}) + polygon("_root", {{10, 10}, {190, 40}, {30, 140}});
+    const QByteArray setLow = as::pushString("_quality") + as::pushString("LOW") + as::op(0x1D);
+    const QImage high = shownStage(background(Qt::white) + doAction(triangle) + showFrame(), m_dir);
+    const QImage low = shownStage(background(Qt::white) + doAction(setLow + triangle) + showFrame(), m_dir);
+    const QImage toggled =
+        shownStage(background(Qt::white) + doAction(setLow + as::op(0x08) + triangle) + showFrame(), m_dir);
+    QVERIFY(mixedPixels(high, Blue, White) > 50);
+    QCOMPARE(mixedPixels(low, Blue, White), 0);
+    QVERIFY(mixedPixels(toggled, Blue, White) > 50);
+    QVERIFY(!check(low, {{{60, 50}, Blue}, {{150, 120}, White}}).size());
 }
 
 QTEST_MAIN(SwfRenderTest)
