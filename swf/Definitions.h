@@ -211,6 +211,12 @@ struct FontDef : Character {
     std::vector<QPainterPath> glyphs; // in font units
     std::vector<int> codes;
     double emSquare = 1024;           // 20480 for DefineFont3
+    QString name;
+    bool bold = false, italic = false;
+    // Layout, in font units, when the font has it: text fields place glyphs by it.
+    bool hasLayout = false;
+    double ascent = 0, descent = 0, leading = 0;
+    std::vector<double> advances;     // one per glyph
 };
 
 struct GlyphEntry {
@@ -238,14 +244,24 @@ struct SoundDef : Character {
 };
 
 struct EditTextDef : Character {
+    enum Align { Left = 0, Right = 1, Center = 2, Justify = 3 };
     QRectF bounds;
     QString text;
     QString variable; // the script variable it shows, if any
     QColor color = Qt::black;
     double height = 240;
     int fontId = 0;
-    int align = 0;
-    bool border = false;
+    int align = Left;
+    // Margins, first-line indent and extra space between lines, in twips.
+    double leftMargin = 0, rightMargin = 0, indent = 0, leading = 0;
+    bool border = false;          // a border and a background
+    QColor borderColor = Qt::black;
+    QColor backgroundColor = Qt::white;
+    bool wordWrap = false, multiline = false, password = false, readOnly = false, selectable = true;
+    bool html = false;            // the text is the player's HTML subset
+    bool useOutlines = false;     // drawn with the embedded font's glyphs
+    bool autoSize = false;
+    int maxLength = 0;            // 0: no limit
 };
 
 // Limits that keep a hostile file from exhausting the machine.

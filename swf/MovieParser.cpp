@@ -27,6 +27,19 @@ enum PlaceFlags2 {
     PlaceHasOpaqueBackground = 0x40,
 };
 
+// DefineFont2 and DefineFont3 flags.
+enum FontFlags { FontHasLayout = 0x80, FontItalic = 0x02, FontBold = 0x01 };
+
+// A font's name as stored: UTF-8 (older movies: Latin-1), perhaps ending in a zero.
+QString nameOf(QByteArray bytes)
+{
+    const int zero = bytes.indexOf('\0');
+    if (zero >= 0)
+        bytes.truncate(zero);
+    const QString utf8 = QString::fromUtf8(bytes);
+    return utf8.contains(QChar::ReplacementCharacter) ? QString::fromLatin1(bytes) : utf8;
+}
+
 struct Parser {
     MovieDef &movie;
     QByteArray jpegTables;
@@ -353,7 +366,9 @@ struct Parser {
         font->id = r.u16();
         const int flags = r.u8();
         r.u8(); // language
-        r.skip(r.u8()); // name
+        font->name = nameOf(r.bytes(r.u8()));
+        font->bold = flags & FontBold;
+        font->italic = flags & FontItalic;
         const int count = r.u16();
         const bool wideOffsets = flags & 0x08;
         const bool wideCodes = flags & 0x04;
@@ -371,6 +386,16 @@ struct Parser {
                 font->codes.push_back(wideCodes ? r.u16() : r.u8());
         }
         font->emSquare = code == TagDefineFont3 ? 20480 : 1024;
+        if ((flags & FontHasLayout) && !r.overrun()) {
+            font->ascent = r.u16();
+            font->descent = r.u16();
+            font->leading = r.s16();
+            for (int i = 0; i < count && !r.overrun(); ++i)
+                font->advances.push_back(r.s16());
+            font->hasLayout = !r.overrun();
+            if (!font->hasLayout)
+                font->advances.clear();
+        }
         define(font);
     }
 
@@ -428,6 +453,14 @@ struct Parser {
         const bool hasFontClass = flags & 0x8000;
         const bool hasLayout = flags & 0x2000;
         edit->border = flags & 0x0800;
+        edit->wordWrap = flags & 0x0040;
+        edit->multiline = flags & 0x0020;
+        edit->password = flags & 0x0010;
+        edit->readOnly = flags & 0x0008;
+        edit->autoSize = flags & 0x4000;
+        edit->selectable = !(flags & 0x1000);
+        edit->html = flags & 0x0200;
+        edit->useOutlines = flags & 0x0100;
         if (hasFont)
             edit->fontId = r.u16();
         if (hasFontClass)
@@ -437,10 +470,13 @@ struct Parser {
         if (hasColor)
             edit->color = r.rgba();
         if (hasMaxLength)
-            r.u16();
+            edit->maxLength = r.u16();
         if (hasLayout) {
             edit->align = r.u8();
-            r.skip(8);
+            edit->leftMargin = r.u16();
+            edit->rightMargin = r.u16();
+            edit->indent = r.u16();
+            edit->leading = r.s16();
         }
         edit->variable = r.string(movie.version);
         if (hasText)

@@ -2,7 +2,6 @@
 
 #include "swf/ShapeParser.h"
 
-#include <QTextDocument>
 
 #include <cmath>
 
@@ -20,12 +19,16 @@ constexpr int MaxBitmapCache = 64;
 constexpr int MaxLayerCache = 256;
 // Largest layer side, in pixels; a bigger object is drawn in part.
 constexpr int MaxLayerSide = 4096;
+// Text field layouts kept per renderer.
+constexpr int MaxFieldLayouts = 128;
 // Samples taken along a gradient whose stops Qt cannot take as they are.
 constexpr int GradientSamples = 256;
 // Deepest nesting bounds and cache keys look into.
 constexpr int MaxBoundsNesting = 32;
 // Twips per pixel.
 constexpr double Twips = 20;
+// An embedded font's underline is this share of its size thick, and as far below the baseline.
+constexpr double UnderlineShare = 16;
 // The side of the square gradients are defined in, in twips.
 constexpr double GradientHalfSide = 16384;
 
@@ -68,15 +71,6 @@ QColor colourAt(const QGradientStops &stops, double t, bool linear)
         }
     }
     return stops.last().second;
-}
-
-QString plainText(const QString &text)
-{
-    if (!text.contains(u'<'))
-        return text;
-    QTextDocument document;
-    document.setHtml(text);
-    return document.toPlainText();
 }
 
 quint64 mixKey(quint64 seed, quint64 value)
@@ -386,7 +380,7 @@ void Renderer::drawContent(Canvas &canvas, const DisplayObject &object, const QT
         drawText(painter, *text, toDevice, cx);
     } else if (const auto *edit = dynamic_cast<const EditTextDef *>(c)) {
         std::optional<QString> bound = textOf ? textOf(object) : std::nullopt;
-        drawEditText(painter, *edit, bound ? *bound : plainText(edit->text), toDevice, cx);
+        drawEditText(painter, *edit, bound ? *bound : edit->text, toDevice, cx);
     } else {
         // What the drawing API drew lies under the clip's children.
         if (object.drawing && !object.drawing->isEmpty())
@@ -543,18 +537,78 @@ void Renderer::drawText(QPainter &painter, const TextDef &text, const QTransform
     }
 }
 
+const std::vector<TextLine> &Renderer::fieldLines(const EditTextDef &text, const QString &shown)
+{
+    const QString key = QString::number(quintptr(&text), 16) + u':' + shown;
+    auto it = m_fieldLines.find(key);
+    if (it != m_fieldLines.end())
+        return *it;
+    if (m_fieldLines.size() >= MaxFieldLayouts)
+        m_fieldLines.clear();
+    m_fonts.setField(text);
+    const TextFormat base = m_fonts.baseFormat();
+    std::vector<TextParagraph> paragraphs =
+        text.html ? ParseFieldHtml(shown, base, text.align) : PlainParagraphs(shown, base, text.align);
+    if (text.password)
+        for (TextParagraph &p : paragraphs)
+            for (TextRun &run : p.runs)
+                run.text.fill(u'*');
+    FieldBox box;
+    box.bounds = text.bounds;
+    box.leftMargin = text.leftMargin;
+    box.rightMargin = text.rightMargin;
+    box.indent = text.indent;
+    box.leading = text.leading;
+    box.wordWrap = text.wordWrap;
+    return *m_fieldLines.insert(key, LayoutText(paragraphs, box, m_fonts));
+}
+
 void Renderer::drawEditText(QPainter &painter, const EditTextDef &text, const QString &shown,
                             const QTransform &toDevice, const ColorTransform &cx)
 {
+    if (text.border) {
+        // The background fills the field; the border is the one-pixel line just inside its edge.
+        const QRectF area = toDevice.mapRect(text.bounds);
+        painter.save();
+        painter.resetTransform();
+        painter.fillRect(area, cx.apply(text.backgroundColor));
+        QPen pen(cx.apply(text.borderColor), 1);
+        pen.setCosmetic(true);
+        pen.setJoinStyle(Qt::MiterJoin);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(area.adjusted(0.5, 0.5, -0.5, -0.5));
+        painter.restore();
+    }
     if (shown.isEmpty())
         return;
+    const std::vector<TextLine> &lines = fieldLines(text, shown);
+    m_fonts.setField(text);
+    painter.save();
     painter.setWorldTransform(toDevice);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(std::max(1, int(text.height)));
-    painter.setFont(font);
-    painter.setPen(cx.apply(text.color));
-    const int align = text.align == 1 ? Qt::AlignRight : text.align == 2 ? Qt::AlignHCenter : Qt::AlignLeft;
-    painter.drawText(text.bounds.adjusted(40, 40, -40, -40), align | Qt::AlignTop | Qt::TextWordWrap, shown);
+    painter.setClipRect(text.bounds, Qt::IntersectClip);
+    for (const TextLine &line : lines) {
+        if (line.top > text.bounds.bottom())
+            break;
+        for (const TextSpan &span : line.spans) {
+            const QColor colour = cx.apply(span.format.color);
+            if (const FontDef *font = m_fonts.embedded(span.format)) {
+                painter.setPen(Qt::NoPen);
+                painter.setBrush(colour);
+                painter.drawPath(m_fonts.outline(*font, span.text, span.format, span.origin));
+                if (span.format.underline) {
+                    const double thickness = std::max(span.format.size / UnderlineShare, Twips);
+                    painter.fillRect(QRectF(span.origin.x(), span.origin.y() + thickness, span.width, thickness),
+                                     colour);
+                }
+            } else {
+                painter.setFont(m_fonts.deviceFont(span.format));
+                painter.setPen(colour);
+                painter.drawText(span.origin, span.text);
+            }
+        }
+    }
+    painter.restore();
 }
 
 QPainterPath Renderer::maskPath(const DisplayObject &object, const QTransform &toDevice, int nesting)

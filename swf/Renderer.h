@@ -2,6 +2,7 @@
 
 #include "swf/BlendModes.h"
 #include "swf/DisplayObject.h"
+#include "swf/FieldFonts.h"
 
 #include <QHash>
 #include <QPainter>
@@ -20,7 +21,7 @@ public:
     // As the movie's _quality names them: low draws without anti-aliasing.
     enum class Quality { Low, Medium, High, Best };
 
-    explicit Renderer(const MovieDef &movie) : m_movie(movie) {}
+    explicit Renderer(const MovieDef &movie) : m_movie(movie), m_fonts(movie) {}
 
     // Draws the root's children over what target holds; stageToDevice maps
     // stage twips to target pixels.
@@ -75,7 +76,11 @@ private:
     quint64 contentKey(const DisplayObject &object, int nesting) const;
     void setHints(QPainter &painter) const;
 
+    const std::vector<TextLine> &fieldLines(const EditTextDef &text, const QString &shown);
+
     const MovieDef &m_movie;
+    FieldFonts m_fonts;
+    QHash<QString, std::vector<TextLine>> m_fieldLines; // by field and the text it shows
     Quality m_quality = Quality::High;
     double m_pixelScale = 1; // device pixels per stage pixel
     int m_layersDrawn = 0;

@@ -5,6 +5,7 @@
 #include "swf/FlashControl.h"
 #include "swf/MoviePlayer.h"
 #include "swf/Renderer.h"
+#include "swf/TextLayout.h"
 #include "SwfWriter.h"
 
 #include <QtTest>
@@ -116,6 +117,70 @@ int mixedPixels(const QImage &image, const QColor &a, const QColor &b)
     return mixed;
 }
 
+// A font drawing 'A' as a block half an em wide and 0.8 em tall (at 20
+// pixels: 10 x 16, advance 10, descent 4), with a blank space as wide.
+QByteArray blockFont(int id, const QByteArray &name = "Blocky", bool bold = false, int width = 10240)
+{
+    return font3(id, name, {{'A', QRect(0, -16384, width, 16384), width}, {' ', QRect(), 10240}}, 16384, 4096, bold);
+}
+
+// A field over stage pixels 20..179 x 20..119 in the block font at 20 pixels, drawn with its outlines.
+Field blockField(const QByteArray &text)
+{
+    Field f;
+    f.bounds = QRect(400, 400, 3200, 2000);
+    f.fontId = 1;
+    f.height = 400;
+    f.text = text;
+    f.useOutlines = true;
+    f.multiline = true;
+    return f;
+}
+
+// Pixels darker than mid grey in a part of the image.
+int inked(const QImage &image, const QRect &area)
+{
+    int dark = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 128)
+                ++dark;
+    return dark;
+}
+
+// Paragraphs written out: "L:" (or R, C, J) per paragraph, then its runs
+// with what differs from the base format in braces, paragraphs apart by " / ".
+QString describe(const std::vector<swf::TextParagraph> &paragraphs, const swf::TextFormat &base)
+{
+    QStringList out;
+    for (const swf::TextParagraph &p : paragraphs) {
+        QString line = QString(p.bullet ? "*" : "") + QString("LRCJ")[std::clamp(p.align, 0, 3)] + ':';
+        if (p.leftMargin || p.leading)
+            line += QStringLiteral("[m%1,l%2]").arg(p.leftMargin).arg(p.leading);
+        QStringList runs;
+        for (const swf::TextRun &r : p.runs) {
+            QStringList marks;
+            if (r.format.bold)
+                marks << "b";
+            if (r.format.italic)
+                marks << "i";
+            if (r.format.underline)
+                marks << "u";
+            if (r.format.size != base.size)
+                marks << QStringLiteral("s%1").arg(r.format.size);
+            if (r.format.color != base.color)
+                marks << "c" + r.format.color.name();
+            if (r.format.face != base.face)
+                marks << "f" + r.format.face;
+            if (!r.format.url.isEmpty())
+                marks << "a" + r.format.url;
+            runs << r.text + (marks.isEmpty() ? QString() : "{" + marks.join(',') + "}");
+        }
+        out << line + runs.join('|');
+    }
+    return out.join(" / ");
+}
+
 filter::Options shadowAt(double distance)
 {
     filter::Options o;
@@ -141,6 +206,12 @@ private slots:
     void drawingApi_data();
     void drawingApi();
     void lowQualityDrawsWithoutAntialiasing();
+    void fieldHtml_data();
+    void fieldHtml();
+    void textFieldsWithEmbeddedFonts_data();
+    void textFieldsWithEmbeddedFonts();
+    void textFieldBorderAndBackground();
+    void textFieldsInDeviceFonts();
 
 private:
     QTemporaryDir m_dir;
@@ -458,6 +529,132 @@ void SwfRenderTest::lowQualityDrawsWithoutAntialiasing()
     QCOMPARE(mixedPixels(low, Blue, White), 0);
     QVERIFY(mixedPixels(toggled, Blue, White) > 50);
     QVERIFY(!check(low, {{{60, 50}, Blue}, {{150, 120}, White}}).size());
+}
+
+void SwfRenderTest::fieldHtml_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("styles") << "a<b>b</b><i>c</i><u>d</u>" << "L:a|b{b}|c{i}|d{u}";
+    QTest::newRow("paragraphs") << "<p align='center'>x</p><p>y</p><P ALIGN=\"right\">z</P>" << "C:x / L:y / R:z";
+    QTest::newRow("font") << "<font size='+2' color='#FF0000' face='Serifa'>x</font>y"
+                          << "L:x{s280,c#ff0000,fSerifa}|y";
+    QTest::newRow("absolute size") << "<font size=\"30\">x</font>" << "L:x{s600}";
+    QTest::newRow("entities") << "&lt;&amp;&#65;&#x42;&bogus;&nbsp;" << QString("L:<&AB&bogus;") + QChar(0xA0);
+    QTest::newRow("line breaks") << "a<br>b\rc<br/>" << "L:a / L:b / L:c / L:";
+    QTest::newRow("list items") << "<li>one</li><li>two</li>" << "*L:one / *L:two";
+    QTest::newRow("text format") << "<textformat leftmargin='5' leading='2'><p>x</p></textformat><p>y</p>"
+                                 << "L:[m100,l40]x / L:y";
+    QTest::newRow("link") << "<a href='http://x'>go</a>" << "L:go{ahttp://x}";
+    QTest::newRow("unclosed tag ends the text") << "ab<b" << "L:ab";
+    QTest::newRow("crossed tags") << "<i><u>x</i>y</u>" << "L:x{i,u}|y";
+    QTest::newRow("unknown tags keep their text") << "<span class='k'>x</span>" << "L:x";
+}
+
+void SwfRenderTest::fieldHtml()
+{
+    QFETCH(QString, html);
+    QFETCH(QString, expected);
+    swf::TextFormat base;
+    base.face = "Blocky";
+    QCOMPARE(describe(swf::ParseFieldHtml(html, base, 0), base), expected);
+}
+
+void SwfRenderTest::textFieldsWithEmbeddedFonts_data()
+{
+    // Glyphs are 10 x 16 pixels on a baseline 2 + 16 pixels below the
+    // field's top (20); lines are 16 + 4 apart plus the leading; text starts
+    // 2 pixels in, so "AA" covers 22..41 and the line 22..37.
+    QTest::addColumn<QByteArray>("fields"); // the field definition (id 2) and any extra fonts
+    QTest::addColumn<Probes>("probes");
+    QTest::newRow("left") << field(2, blockField("AA"))
+                          << Probes{{{27, 30}, Black}, {{37, 30}, Black}, {{45, 30}, White}, {{27, 40}, White},
+                                    {{21, 30}, White}};
+    Field right = blockField("AA");
+    right.align = 1; // ends 2 pixels inside 180
+    QTest::newRow("right") << field(2, right) << Probes{{{160, 30}, Black}, {{175, 30}, Black}, {{155, 30}, White}};
+    Field centre = blockField("AA");
+    centre.align = 2; // 22 + (156 - 20) / 2 = 90
+    QTest::newRow("centre") << field(2, centre)
+                            << Probes{{{92, 30}, Black}, {{108, 30}, Black}, {{87, 30}, White}, {{112, 30}, White}};
+    Field margins = blockField("A");
+    margins.leftMargin = 200; // 10 pixels
+    margins.indent = 100;     // 5 more on the first line
+    QTest::newRow("margin and indent") << field(2, margins) << Probes{{{40, 30}, Black}, {{35, 30}, White}};
+    Field leading = blockField("A\rA");
+    leading.leading = 80; // lines 24 apart: the second covers 46..61
+    QTest::newRow("leading") << field(2, leading) << Probes{{{25, 54}, Black}, {{25, 43}, White}, {{25, 63}, White}};
+    Field wrap = blockField("AA AA");
+    wrap.bounds = QRect(400, 400, 1000, 2000); // 46 pixels for text: the second word wraps to 42..57
+    wrap.wordWrap = true;
+    QTest::newRow("word wrap") << field(2, wrap) << Probes{{{27, 50}, Black}, {{57, 30}, White}};
+    Field noWrap = wrap;
+    noWrap.wordWrap = false;
+    QTest::newRow("no word wrap") << field(2, noWrap) << Probes{{{57, 30}, Black}, {{27, 50}, White}};
+    Field html = blockField("<p align=\"right\"><font color=\"#00FF00\" size=\"30\">A</font></p>");
+    html.html = true; // 15 x 24 pixels, ending at 178
+    QTest::newRow("html font") << field(2, html) << Probes{{{170, 40}, Green}, {{170, 50}, White}, {{160, 40}, White}};
+    Field paragraphs = blockField("<p>A</p><p align=\"center\">A</p>");
+    paragraphs.html = true; // the second line centred: 95..104, rows 42..57
+    QTest::newRow("html paragraphs") << field(2, paragraphs)
+                                     << Probes{{{27, 30}, Black}, {{100, 50}, Black}, {{100, 30}, White}, {{27, 50}, White}};
+    Field breaks = blockField("A<br>&#65;");
+    breaks.html = true;
+    QTest::newRow("html break and entity") << field(2, breaks) << Probes{{{27, 30}, Black}, {{27, 50}, Black}};
+    Field underline = blockField("<u>A</u>");
+    underline.html = true; // 1.25 pixels from 39.25
+    QTest::newRow("html underline") << field(2, underline) << Probes{{{27, 39}, QColor(64, 64, 64)}, {{27, 42}, White}};
+    Field bold = blockField("<b>A</b>");
+    bold.html = true; // the bold Blocky's A is a whole em (20 pixels) wide
+    QTest::newRow("html bold picks the bold font")
+        << blockFont(3, "Blocky", true, 20480) + field(2, bold) << Probes{{{37, 30}, Black}, {{45, 30}, White}};
+    Field plain = blockField("A");
+    QTest::newRow("regular") << blockFont(3, "Blocky", true, 20480) + field(2, plain)
+                             << Probes{{{27, 30}, Black}, {{37, 30}, White}};
+    Field password = blockField("AA");
+    password.password = true; // stars, which the font lacks
+    QTest::newRow("password") << field(2, password) << Probes{{{27, 30}, White}};
+    Field clipped = blockField("A\rA\rA\rA\rA\rA");
+    clipped.bounds = QRect(400, 400, 3200, 1000); // 50 pixels tall: the third line (62..77) is cut at 70
+    QTest::newRow("clipped to the field") << field(2, clipped) << Probes{{{27, 66}, Black}, {{27, 72}, White}};
+}
+
+void SwfRenderTest::textFieldsWithEmbeddedFonts()
+{
+    QFETCH(QByteArray, fields);
+    QFETCH(Probes, probes);
+    const QImage image = stageOf(background(Qt::white) + blockFont(1) + fields + place(Place(1, 2)) + showFrame());
+    const QString miss = check(image, probes, 40);
+    QVERIFY2(miss.isEmpty(), qPrintable(miss));
+}
+
+void SwfRenderTest::textFieldBorderAndBackground()
+{
+    Field f = blockField("A");
+    f.border = true;
+    const QImage image = shownStage(background(Blue) + blockFont(1) + field(2, f) + place(Place(1, 2)) + showFrame(), m_dir);
+    const QString miss = check(image, {{{100, 100}, White}, {{10, 10}, Blue}, {{20, 60}, Black}, {{179, 60}, Black},
+                                       {{100, 20}, Black}, {{100, 119}, Black}, {{21, 60}, White}, {{27, 30}, Black},
+                                       {{185, 60}, Blue}});
+    QVERIFY2(miss.isEmpty(), qPrintable(miss));
+}
+
+void SwfRenderTest::textFieldsInDeviceFonts()
+{
+    // Without outlines the installed sans draws the text; bold inks more,
+    // a 40 pixel size reaches further down than the field's 20.
+    const auto shown = [](const QByteArray &text) {
+        Field f = blockField(text);
+        f.useOutlines = false;
+        f.html = true;
+        return stageOf(background(Qt::white) + blockFont(1) + field(2, f) + place(Place(1, 2)) + showFrame());
+    };
+    const QImage regular = shown("HHHH"), bold = shown("<b>HHHH</b>"), big = shown("<font size='40'>HHHH</font>");
+    const QRect firstLine(20, 20, 160, 22);
+    QVERIFY(inked(regular, firstLine) > 40);
+    QVERIFY(inked(bold, firstLine) > inked(regular, firstLine) * 5 / 4);
+    QCOMPARE(inked(regular, QRect(20, 45, 160, 70)), 0);
+    QVERIFY(inked(big, QRect(20, 45, 160, 15)) > 20);
 }
 
 QTEST_MAIN(SwfRenderTest)

@@ -588,6 +588,115 @@ inline QByteArray editText(int id, const QRect &twips, const QByteArray &variabl
     return tag(37, b.bytes);
 }
 
+// A DefineFont3 (2048 x 20 units to the em, y growing down from the
+// baseline) whose glyphs are filled rectangles, with layout (ascent,
+// descent, advances); an empty box makes a blank glyph such as a space.
+struct Glyph {
+    int code;
+    QRect box;
+    int advance;
+};
+inline QByteArray font3(int id, const QByteArray &name, const std::vector<Glyph> &glyphs, int ascent, int descent,
+                        bool bold = false, bool italic = false)
+{
+    std::vector<QByteArray> shapes;
+    for (const Glyph &g : glyphs) {
+        Bits s;
+        s.ub(1, 4); // one fill bit
+        s.ub(0, 4);
+        if (!g.box.isEmpty()) {
+            const QRect &r = g.box;
+            s.ub(0, 1);
+            s.ub(0b00101, 5);
+            const int n = Bits::bitsFor({r.left(), r.top()}) + 1;
+            s.ub(quint32(n), 5);
+            s.sb(r.left(), n);
+            s.sb(r.top(), n);
+            s.ub(1, 1);
+            const auto edge = [&s](int dx, int dy) {
+                const int bits = std::max(2, Bits::bitsFor({dx, dy}));
+                s.ub(1, 1);
+                s.ub(1, 1);
+                s.ub(quint32(bits - 2), 4);
+                s.ub(1, 1);
+                s.sb(dx, bits);
+                s.sb(dy, bits);
+            };
+            edge(r.width(), 0);
+            edge(0, r.height());
+            edge(-r.width(), 0);
+            edge(0, -r.height());
+        }
+        s.ub(0, 6);
+        s.align();
+        shapes.push_back(s.bytes);
+    }
+    Bits b;
+    b.u16(id);
+    b.u8(0x80 | 0x08 | 0x04 | (italic ? 0x02 : 0) | (bold ? 0x01 : 0));
+    b.u8(0);
+    b.u8(int(name.size()));
+    b.raw(name);
+    b.u16(int(glyphs.size()));
+    quint32 offset = quint32(4 * (glyphs.size() + 1));
+    for (const QByteArray &shape : shapes) {
+        b.u32(offset);
+        offset += quint32(shape.size());
+    }
+    b.u32(offset);
+    for (const QByteArray &shape : shapes)
+        b.raw(shape);
+    for (const Glyph &g : glyphs)
+        b.u16(g.code);
+    b.u16(ascent);
+    b.u16(descent);
+    b.u16(0); // leading
+    for (const Glyph &g : glyphs)
+        b.u16(g.advance);
+    for (const Glyph &g : glyphs)
+        b.rect(g.box);
+    b.u16(0); // no kerning
+    return tag(75, b.bytes);
+}
+
+// A DefineEditText with every option a test may want.
+struct Field {
+    QRect bounds; // twips
+    int fontId = 0;
+    int height = 240;
+    QColor color = Qt::black;
+    QByteArray text, variable;
+    bool html = false, border = false, wordWrap = false, multiline = false, password = false, useOutlines = false;
+    std::optional<int> align;
+    int leftMargin = 0, rightMargin = 0, indent = 0, leading = 0;
+};
+inline QByteArray field(int id, const Field &f)
+{
+    const bool layout = f.align || f.leftMargin || f.rightMargin || f.indent || f.leading;
+    Bits b;
+    b.u16(id);
+    b.rect(f.bounds);
+    b.u8((f.text.isEmpty() ? 0 : 0x80) | (f.wordWrap ? 0x40 : 0) | (f.multiline ? 0x20 : 0) |
+         (f.password ? 0x10 : 0) | 0x04 | (f.fontId ? 0x01 : 0));
+    b.u8((layout ? 0x20 : 0) | (f.border ? 0x08 : 0) | (f.html ? 0x02 : 0) | (f.useOutlines ? 0x01 : 0));
+    if (f.fontId) {
+        b.u16(f.fontId);
+        b.u16(f.height);
+    }
+    b.rgba(f.color);
+    if (layout) {
+        b.u8(f.align.value_or(0));
+        b.u16(f.leftMargin);
+        b.u16(f.rightMargin);
+        b.u16(f.indent);
+        b.u16(f.leading & 0xFFFF);
+    }
+    b.string(f.variable);
+    if (!f.text.isEmpty())
+        b.string(f.text);
+    return tag(37, b.bytes);
+}
+
 // Gives a character a name scripts can attach it by.
 inline QByteArray exportAssets(int id, const QByteArray &name)
 {
