@@ -30,8 +30,22 @@ QString describe(QRgb p)
     return QStringLiteral("(%1, %2, %3)").arg(qRed(p)).arg(qGreen(p)).arg(qBlue(p));
 }
 
+// With TESSARO_SEED_DIR set, every movie made here is kept there too, as
+// fuzzing seeds (tools/fuzz-swf.sh) full of filters, text and drawing.
+void keepSeed(const QByteArray &file)
+{
+    static int count = 0;
+    const QString folder = qEnvironmentVariable("TESSARO_SEED_DIR");
+    if (folder.isEmpty())
+        return;
+    QFile seed(QStringLiteral("%1/render-%2.swf").arg(folder).arg(++count));
+    if (seed.open(QIODevice::WriteOnly))
+        seed.write(file);
+}
+
 QImage stageOf(const QByteArray &tags)
 {
+    keepSeed(movie(tags, 8));
     swf::MoviePlayer player;
     QString error;
     if (!player.load(movie(tags, 8), &error))
@@ -63,6 +77,7 @@ QImage shownStage(const QByteArray &tags, QTemporaryDir &dir)
 {
     static int count = 0;
     const QString path = dir.filePath(QStringLiteral("movie%1.swf").arg(++count));
+    keepSeed(movie(tags, 8));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(movie(tags, 8)) < 0)
         return QImage();
@@ -212,6 +227,9 @@ private slots:
     void textFieldsWithEmbeddedFonts();
     void textFieldBorderAndBackground();
     void textFieldsInDeviceFonts();
+    void cachedBitmapsRedrawOnlyOnChange();
+    void opaqueBackgroundFillsTheBounds();
+    void scrollRectShowsPartMovedToTheOrigin();
 
 private:
     QTemporaryDir m_dir;
@@ -655,6 +673,67 @@ void SwfRenderTest::textFieldsInDeviceFonts()
     QVERIFY(inked(bold, firstLine) > inked(regular, firstLine) * 5 / 4);
     QCOMPARE(inked(regular, QRect(20, 45, 160, 70)), 0);
     QVERIFY(inked(big, QRect(20, 45, 160, 15)) > 20);
+}
+
+void SwfRenderTest::cachedBitmapsRedrawOnlyOnChange()
+{
+    // A clip cached as a bitmap: a red square that its second frame moves 10 pixels right.
+    const QByteArray clip = place(Place(1, 1)) + showFrame() + place(Place(1).moving().at(QPoint(200, 0))) + showFrame();
+    const QByteArray tags = background(Qt::white) + rectangle(1, Square, Red) + sprite(2, clip) +
+                            place(Place(1, 2).cached()) + doAction(as::stop()) + showFrame();
+    swf::MoviePlayer player;
+    QString error;
+    QVERIFY(player.load(movie(tags, 8), &error));
+    swf::Renderer renderer(*player.movie());
+    QImage image(QSize(200, 150), QImage::Format_ARGB32_Premultiplied);
+    const auto draw = [&] {
+        image.fill(Qt::white);
+        renderer.render(image, player.root(), QTransform::fromScale(0.05, 0.05));
+    };
+    draw();
+    draw();
+    QCOMPARE(renderer.layersDrawn(), 1);
+    QString miss = check(image, {{{52, 70}, Red}, {{95, 70}, White}});
+    QVERIFY2(miss.isEmpty(), qPrintable(miss));
+    player.advance(); // the clip plays on to its second frame
+    draw();
+    QCOMPARE(renderer.layersDrawn(), 2);
+    miss = check(image, {{{52, 70}, White}, {{95, 70}, Red}});
+    QVERIFY2(miss.isEmpty(), qPrintable(miss));
+}
+
+void SwfRenderTest::opaqueBackgroundFillsTheBounds()
+{
+    // Two squares (50..69 and 80..89 on both axes) in a clip with a green
+    // opaque background: the clip's bounds (50..89) fill green behind them.
+    const QByteArray clip = place(Place(1, 1)) + place(Place(2, 2)) + showFrame();
+    const QByteArray tags = background(Qt::white) + rectangle(1, QRect(1000, 1000, 400, 400), Blue) +
+                            rectangle(2, QRect(1600, 1600, 200, 200), Red) + sprite(3, clip) +
+                            place(Place(1, 3).opaque(Green)) + showFrame();
+    const QString miss = check(stageOf(tags), {{{60, 60}, Blue}, {{85, 85}, Red}, {{85, 55}, Green},
+                                                {{55, 85}, Green}, {{45, 60}, White}, {{95, 95}, White}});
+    QVERIFY2(miss.isEmpty(), qPrintable(miss));
+}
+
+void SwfRenderTest::scrollRectShowsPartMovedToTheOrigin()
+{
+    // The clip's pixels 60..79 of the red square at 50..89 shown at the clip's
+    // origin, which sits at (100, 20): 100..119 x 20..39 red, nothing else.
+    const QByteArray tags = background(Qt::white) + rectangle(1, Square, Red) +
+                            sprite(2, place(Place(1, 1)) + showFrame()) +
+                            place(Place(1, 2).at(QPoint(2000, 400))) + showFrame();
+    swf::MoviePlayer player;
+    QString error;
+    QVERIFY(player.load(movie(tags, 8), &error));
+    QVERIFY(!player.root().children.empty());
+    player.root().children.begin()->second->scrollRect = QRectF(1200, 1200, 400, 400);
+    swf::Renderer renderer(*player.movie());
+    QImage image(QSize(200, 150), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    renderer.render(image, player.root(), QTransform::fromScale(0.05, 0.05));
+    const QString miss = check(image, {{{101, 21}, Red}, {{118, 38}, Red}, {{121, 30}, White}, {{110, 41}, White},
+                                       {{160, 70}, White}, {{150, 85}, White}});
+    QVERIFY2(miss.isEmpty(), qPrintable(miss));
 }
 
 QTEST_MAIN(SwfRenderTest)

@@ -236,6 +236,7 @@ struct Place {
     Place &filtered(const QByteArray &list) { filterList = list; return *this; }
     Place &blended(int mode) { blendMode = mode; return *this; }
     Place &cached() { cacheAsBitmap = true; return *this; }
+    Place &opaque(const QColor &c) { opaqueBackground = c; return *this; }
 
     int depth;
     std::optional<int> character;
@@ -249,6 +250,7 @@ struct Place {
     std::optional<QByteArray> filterList;
     std::optional<int> blendMode;
     bool cacheAsBitmap = false;
+    std::optional<QColor> opaqueBackground;
 };
 
 inline QByteArray place(const Place &p)
@@ -258,7 +260,8 @@ inline QByteArray place(const Place &p)
     int flags = (p.move ? 0x01 : 0) | (p.character ? 0x02 : 0) | (hasMatrix ? 0x04 : 0) |
                 (p.colorMultiplyAdd ? 0x08 : 0) | (p.name ? 0x20 : 0) | (p.clipDepth ? 0x40 : 0) |
                 (p.clipActions.empty() ? 0 : 0x80);
-    const int flags2 = (p.filterList ? 0x01 : 0) | (p.blendMode ? 0x02 : 0) | (p.cacheAsBitmap ? 0x04 : 0);
+    const int flags2 = (p.filterList ? 0x01 : 0) | (p.blendMode ? 0x02 : 0) | (p.cacheAsBitmap ? 0x04 : 0) |
+                       (p.opaqueBackground ? 0x40 : 0);
     b.u8(flags);
     if (flags2)
         b.u8(flags2);
@@ -293,6 +296,8 @@ inline QByteArray place(const Place &p)
         b.u8(*p.blendMode);
     if (p.cacheAsBitmap)
         b.u8(1);
+    if (p.opaqueBackground)
+        b.rgba(*p.opaqueBackground);
     if (!p.clipActions.empty()) { // in the version 6 layout
         quint32 all = 0;
         for (const auto &[events, actions] : p.clipActions)
