@@ -388,7 +388,10 @@ FilterList ReadFilterList(SwfReader &r)
     const int count = r.u8();
     for (int i = 0; i < count && !r.overrun(); ++i) {
         Filter f;
-        f.type = Filter::Type(r.u8());
+        const int code = r.u8();
+        if (code > Filter::GradientBevel)
+            return filters; // unknown record: its size is unknown too
+        f.type = Filter::Type(code);
         switch (f.type) {
         case Filter::DropShadow:
         case Filter::Glow: {
