@@ -64,9 +64,9 @@ QImage DecodeJpegBitmap(QByteArray data, const QByteArray &tables, const QByteAr
             for (int x = 0; x < image.width(); ++x) {
                 const int index = y * image.width() + x;
                 const int a = index < alpha.size() ? uint8_t(alpha[index]) : 255;
-                // Colour channels never exceed alpha in premultiplied form.
-                row[x] = qRgba(std::min(qRed(row[x]) * a / 255, a), std::min(qGreen(row[x]) * a / 255, a),
-                               std::min(qBlue(row[x]) * a / 255, a), a);
+                // The colour data is premultiplied already (encoders store it so); it
+                // only needs clamping to alpha, never multiplying again.
+                row[x] = qRgba(std::min(qRed(row[x]), a), std::min(qGreen(row[x]), a), std::min(qBlue(row[x]), a), a);
             }
         }
     }

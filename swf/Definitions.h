@@ -1,5 +1,6 @@
 #pragma once
 
+#include "swf/Filters.h"
 #include "swf/SwfReader.h"
 
 #include <QGradientStops>
@@ -23,8 +24,10 @@ struct FillStyle {
     QTransform matrix;      // gradient square or bitmap pixels to shape twips
     QGradientStops stops;
     int spread = 0;         // 0 pad, 1 reflect, 2 repeat
+    bool linearRgb = false; // stops blend in linear light rather than in sRGB
     double focal = 0;
     int bitmapId = 0;
+    QImage image;           // a bitmap given directly (scripts' bitmap data) instead of by id
     bool repeat = true;
     bool smooth = true;
 };
@@ -85,6 +88,10 @@ struct PlaceCommand {
     std::optional<QString> name;
     std::optional<int> clipDepth;
     std::optional<int> blendMode;
+    std::shared_ptr<const FilterList> filters;
+    std::optional<bool> cacheAsBitmap;
+    std::optional<bool> visible;
+    std::optional<QColor> opaqueBackground;
     std::shared_ptr<const std::vector<ClipAction>> clipActions;
 };
 
@@ -154,11 +161,13 @@ struct Character {
 
 struct ShapeDef : Character {
     QRectF bounds;
+    bool nonZeroWinding = false; // DefineShape4 may ask for it; others fill even-odd
     std::vector<ShapeLayer> layers;
     QPainterPath outline; // union of every fill, for masks and hit tests
 };
 
 struct MorphShapeDef : Character {
+    QRectF startBounds, endBounds;
     std::vector<FillStyle> startFills, endFills;
     std::vector<LineStyle> startLines, endLines;
     std::vector<Segment> startSegments; // styles from the start shape
@@ -180,6 +189,7 @@ struct ButtonRecord {
     QTransform matrix;
     ColorTransform cxform;
     int blendMode = 0;
+    std::shared_ptr<const FilterList> filters;
 };
 
 struct ButtonAction {
@@ -201,6 +211,12 @@ struct FontDef : Character {
     std::vector<QPainterPath> glyphs; // in font units
     std::vector<int> codes;
     double emSquare = 1024;           // 20480 for DefineFont3
+    QString name;
+    bool bold = false, italic = false;
+    // Layout, in font units, when the font has it: text fields place glyphs by it.
+    bool hasLayout = false;
+    double ascent = 0, descent = 0, leading = 0;
+    std::vector<double> advances;     // one per glyph
 };
 
 struct GlyphEntry {
@@ -228,14 +244,24 @@ struct SoundDef : Character {
 };
 
 struct EditTextDef : Character {
+    enum Align { Left = 0, Right = 1, Center = 2, Justify = 3 };
     QRectF bounds;
     QString text;
     QString variable; // the script variable it shows, if any
     QColor color = Qt::black;
     double height = 240;
     int fontId = 0;
-    int align = 0;
-    bool border = false;
+    int align = Left;
+    // Margins, first-line indent and extra space between lines, in twips.
+    double leftMargin = 0, rightMargin = 0, indent = 0, leading = 0;
+    bool border = false;          // a border and a background
+    QColor borderColor = Qt::black;
+    QColor backgroundColor = Qt::white;
+    bool wordWrap = false, multiline = false, password = false, readOnly = false, selectable = true;
+    bool html = false;            // the text is the player's HTML subset
+    bool useOutlines = false;     // drawn with the embedded font's glyphs
+    bool autoSize = false;
+    int maxLength = 0;            // 0: no limit
 };
 
 // Limits that keep a hostile file from exhausting the machine.
@@ -266,6 +292,7 @@ struct MovieDef {
 std::shared_ptr<MovieDef> ParseMovie(const QByteArray &file, QString *error);
 
 // Builds drawable paths from a shape's style groups.
-std::vector<ShapeLayer> AssembleShape(const std::vector<StyleGroup> &groups, QPainterPath *outline);
+std::vector<ShapeLayer> AssembleShape(const std::vector<StyleGroup> &groups, QPainterPath *outline,
+                                      Qt::FillRule rule = Qt::OddEvenFill);
 
 } // namespace swf

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "swf/Definitions.h"
+#include "swf/Drawing.h"
 #include "swf/script/Value.h"
 
 #include <QHash>
@@ -18,6 +19,11 @@ struct DisplayProperties {
     QString name;
     int clipDepth = 0;
     int blendMode = 0;
+    // Drawn through an offscreen layer: filters in order, or the object cached as a bitmap.
+    std::shared_ptr<const FilterList> filters;
+    bool cacheAsBitmap = false;
+    // Filled behind the object's content over its bounds.
+    std::optional<QColor> opaqueBackground;
     std::shared_ptr<const std::vector<ClipAction>> clipActions;
 
     // Takes the properties the command gives, keeping the others.
@@ -35,6 +41,12 @@ struct DisplayProperties {
             clipDepth = *c.clipDepth;
         if (c.blendMode)
             blendMode = *c.blendMode;
+        if (c.filters)
+            filters = c.filters;
+        if (c.cacheAsBitmap)
+            cacheAsBitmap = *c.cacheAsBitmap;
+        if (c.opaqueBackground)
+            opaqueBackground = c.opaqueBackground;
         if (c.clipActions)
             clipActions = c.clipActions;
     }
@@ -69,6 +81,10 @@ struct DisplayObject : DisplayProperties {
     std::map<int, std::unique_ptr<DisplayObject>> children;
 
     int buttonState = 1; // 1 up, 2 over, 4 down
+    // What the drawing API drew into the clip, under its children; none until used.
+    std::shared_ptr<Drawing> drawing;
+    // Only this part of the clip shows, moved to the clip's origin (twips, clip coordinates).
+    std::optional<QRectF> scrollRect;
     // The clip's script variables, by name (as the movie's version compares names).
     QHash<QString, Value> variables;
     // Expires with the object, so queued work can tell it is gone.

@@ -249,10 +249,19 @@ void FlashControl::paint(QPainter &painter, const QRect &area)
     painter.fillRect(area, backgroundForPaint());
     if (!m_player.loaded() || !m_renderer || area.isEmpty())
         return;
-    painter.save();
-    painter.setClipRect(area, Qt::IntersectClip);
-    m_renderer->render(painter, m_player.root(), stageToArea(area));
-    painter.restore();
+    // The movie is drawn into an image first: blend modes and filters read
+    // back what lies under them, which a widget cannot give.
+    const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const QSize size = (QSizeF(area.size()) * ratio).toSize();
+    if (m_frame.size() != size)
+        m_frame = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    if (m_frame.isNull())
+        return;
+    m_frame.fill(backgroundForPaint());
+    m_renderer->setQuality(m_player.quality());
+    m_renderer->render(m_frame, m_player.root(),
+                       stageToArea(QRect(QPoint(), area.size())) * QTransform::fromScale(ratio, ratio));
+    painter.drawImage(QRectF(area), m_frame);
 }
 
 QImage FlashControl::renderStage()

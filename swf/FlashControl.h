@@ -112,6 +112,7 @@ private:
     qint64 m_streamAdvances = 0;
     MoviePlayer m_player;
     std::unique_ptr<Renderer> m_renderer;
+    QImage m_frame; // what paint draws the movie into, kept between paints
     QTimer m_timer;
     QString m_movieName;
     int m_backgroundColor = -1;

@@ -21,6 +21,25 @@ enum Tag {
     TagExportAssets = 56, TagDefineFont3 = 75, TagDefineShape4 = 83, TagDefineMorphShape2 = 84, TagDefineBitsJPEG4 = 90,
 };
 
+// PlaceObject3's second flag byte.
+enum PlaceFlags2 {
+    PlaceHasFilters = 0x01, PlaceHasBlendMode = 0x02, PlaceHasCacheAsBitmap = 0x04, PlaceHasVisible = 0x20,
+    PlaceHasOpaqueBackground = 0x40,
+};
+
+// DefineFont2 and DefineFont3 flags.
+enum FontFlags { FontHasLayout = 0x80, FontItalic = 0x02, FontBold = 0x01 };
+
+// A font's name as stored: UTF-8 (older movies: Latin-1), perhaps ending in a zero.
+QString nameOf(QByteArray bytes)
+{
+    const int zero = bytes.indexOf('\0');
+    if (zero >= 0)
+        bytes.truncate(zero);
+    const QString utf8 = QString::fromUtf8(bytes);
+    return utf8.contains(QChar::ReplacementCharacter) ? QString::fromLatin1(bytes) : utf8;
+}
+
 struct Parser {
     MovieDef &movie;
     QByteArray jpegTables;
@@ -31,32 +50,6 @@ struct Parser {
         // The first definition of an id stands, as in the reference player.
         if (character && !movie.dictionary.count(character->id))
             movie.dictionary[character->id] = std::move(character);
-    }
-
-    void skipFilters(SwfReader &r)
-    {
-        const int count = r.u8();
-        for (int i = 0; i < count && !r.overrun(); ++i) {
-            switch (r.u8()) {
-            case 0: r.skip(23); break;
-            case 1: r.skip(9); break;
-            case 2: r.skip(15); break;
-            case 3: r.skip(27); break;
-            case 4:
-            case 7: {
-                const int colors = r.u8();
-                r.skip(colors * 5 + 19);
-                break;
-            }
-            case 5: {
-                const int x = r.u8(), y = r.u8();
-                r.skip(8 + 4 * x * y + 5);
-                break;
-            }
-            case 6: r.skip(80); break;
-            default: r.skip(r.remaining()); break;
-            }
-        }
     }
 
     PlaceCommand readPlace(SwfReader &r, int tag)
@@ -88,12 +81,16 @@ struct Parser {
             place.name = r.string(movie.version);
         if (flags & 0x40)
             place.clipDepth = r.u16();
-        if (flags2 & 0x01)
-            skipFilters(r);
-        if (flags2 & 0x02)
+        if (flags2 & PlaceHasFilters)
+            place.filters = std::make_shared<const FilterList>(ReadFilterList(r));
+        if (flags2 & PlaceHasBlendMode)
             place.blendMode = r.u8();
-        if (flags2 & 0x04)
-            r.u8(); // cache as bitmap: drawing is the same
+        if (flags2 & PlaceHasCacheAsBitmap)
+            place.cacheAsBitmap = r.u8() != 0;
+        if (flags2 & PlaceHasVisible)
+            place.visible = r.u8() != 0;
+        if (flags2 & PlaceHasOpaqueBackground)
+            place.opaqueBackground = r.rgba();
         if ((flags & 0x80) && movie.version >= 5)
             place.clipActions = readClipActions(r);
         return place;
@@ -306,7 +303,7 @@ struct Parser {
             if (version2) {
                 record.cxform = r.cxform(true);
                 if (flags & 0x10)
-                    skipFilters(r);
+                    record.filters = std::make_shared<const FilterList>(ReadFilterList(r));
                 if (flags & 0x20)
                     record.blendMode = r.u8();
             }
@@ -369,7 +366,9 @@ struct Parser {
         font->id = r.u16();
         const int flags = r.u8();
         r.u8(); // language
-        r.skip(r.u8()); // name
+        font->name = nameOf(r.bytes(r.u8()));
+        font->bold = flags & FontBold;
+        font->italic = flags & FontItalic;
         const int count = r.u16();
         const bool wideOffsets = flags & 0x08;
         const bool wideCodes = flags & 0x04;
@@ -387,6 +386,16 @@ struct Parser {
                 font->codes.push_back(wideCodes ? r.u16() : r.u8());
         }
         font->emSquare = code == TagDefineFont3 ? 20480 : 1024;
+        if ((flags & FontHasLayout) && !r.overrun()) {
+            font->ascent = r.u16();
+            font->descent = r.u16();
+            font->leading = r.s16();
+            for (int i = 0; i < count && !r.overrun(); ++i)
+                font->advances.push_back(r.s16());
+            font->hasLayout = !r.overrun();
+            if (!font->hasLayout)
+                font->advances.clear();
+        }
         define(font);
     }
 
@@ -444,6 +453,14 @@ struct Parser {
         const bool hasFontClass = flags & 0x8000;
         const bool hasLayout = flags & 0x2000;
         edit->border = flags & 0x0800;
+        edit->wordWrap = flags & 0x0040;
+        edit->multiline = flags & 0x0020;
+        edit->password = flags & 0x0010;
+        edit->readOnly = flags & 0x0008;
+        edit->autoSize = flags & 0x4000;
+        edit->selectable = !(flags & 0x1000);
+        edit->html = flags & 0x0200;
+        edit->useOutlines = flags & 0x0100;
         if (hasFont)
             edit->fontId = r.u16();
         if (hasFontClass)
@@ -453,10 +470,13 @@ struct Parser {
         if (hasColor)
             edit->color = r.rgba();
         if (hasMaxLength)
-            r.u16();
+            edit->maxLength = r.u16();
         if (hasLayout) {
             edit->align = r.u8();
-            r.skip(8);
+            edit->leftMargin = r.u16();
+            edit->rightMargin = r.u16();
+            edit->indent = r.u16();
+            edit->leading = r.s16();
         }
         edit->variable = r.string(movie.version);
         if (hasText)

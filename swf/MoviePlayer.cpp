@@ -552,6 +552,7 @@ void MoviePlayer::rebuildButton(DisplayObject &button)
         object->matrix = record.matrix;
         object->cxform = record.cxform;
         object->blendMode = record.blendMode;
+        object->filters = record.filters;
         button.children[record.depth] = std::move(object);
     }
     for (const Tracked &t : created)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "swf/DisplayObject.h"
+#include "swf/Renderer.h"
 #include "swf/script/ScriptEngine.h"
 
 #include <QElapsedTimer>
@@ -60,6 +61,14 @@ public:
 
     // One tick of the movie's clock.
     void advance();
+
+    // How finely the movie is drawn (_quality); high unless a script says otherwise.
+    Renderer::Quality quality() const { return m_quality; }
+    void setQuality(Renderer::Quality quality)
+    {
+        m_changed = m_changed || quality != m_quality;
+        m_quality = quality;
+    }
 
     // The movie's background: the first one it sets.
     QColor background() const { return m_background; }
@@ -191,6 +200,7 @@ private:
     };
     std::vector<StreamClip> m_streamClips;
     QColor m_background = Qt::white;
+    Renderer::Quality m_quality = Renderer::Quality::High;
     QElapsedTimer m_clock;
     bool m_changed = false;
     int m_objects = 0;

@@ -2,7 +2,6 @@
 
 #include "swf/ShapeParser.h"
 
-#include <QTextDocument>
 
 #include <cmath>
 
@@ -10,101 +9,179 @@ namespace swf {
 
 namespace {
 
-// Layers (blend modes) nest at most this deep; deeper ones draw normally.
-constexpr int MaxLayers = 6;
+// Layers (blend modes, filters, cached bitmaps) nest at most this deep;
+// deeper ones draw straight onto their parent's canvas.
+constexpr int MaxLayers = 8;
 // The morph shapes kept per renderer, by character and ratio.
 constexpr int MaxMorphCache = 256;
-
-QPainter::CompositionMode compositionFor(int blendMode, bool inLayer, bool *supported)
-{
-    *supported = true;
-    switch (blendMode) {
-    case 3: return QPainter::CompositionMode_Multiply;
-    case 4: return QPainter::CompositionMode_Screen;
-    case 5: return QPainter::CompositionMode_Lighten;
-    case 6: return QPainter::CompositionMode_Darken;
-    case 7: return QPainter::CompositionMode_Difference;
-    case 8: return QPainter::CompositionMode_Plus;
-    case 11:
-        *supported = inLayer;
-        return QPainter::CompositionMode_DestinationIn;
-    case 12:
-        *supported = inLayer;
-        return QPainter::CompositionMode_DestinationOut;
-    case 13: return QPainter::CompositionMode_Overlay;
-    case 14: return QPainter::CompositionMode_HardLight;
-    case 2: return QPainter::CompositionMode_SourceOver; // a plain layer
-    default:
-        *supported = false;
-        return QPainter::CompositionMode_SourceOver;
-    }
-}
+// Colour-transformed bitmaps and cached layers kept per renderer.
+constexpr int MaxBitmapCache = 64;
+constexpr int MaxLayerCache = 256;
+// Largest layer side, in pixels; a bigger object is drawn in part.
+constexpr int MaxLayerSide = 4096;
+// Text field layouts kept per renderer.
+constexpr int MaxFieldLayouts = 128;
+// Samples taken along a gradient whose stops Qt cannot take as they are.
+constexpr int GradientSamples = 256;
+// Deepest nesting bounds and cache keys look into.
+constexpr int MaxBoundsNesting = 32;
+// Twips per pixel.
+constexpr double Twips = 20;
+// An embedded font's underline is this share of its size thick, and as far below the baseline.
+constexpr double UnderlineShare = 16;
+// The side of the square gradients are defined in, in twips.
+constexpr double GradientHalfSide = 16384;
 
 QColor mixColor(const QColor &a, const QColor &b, double t)
 {
-    return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t, a.greenF() + (b.greenF() - a.greenF()) * t,
-                            a.blueF() + (b.blueF() - a.blueF()) * t, a.alphaF() + (b.alphaF() - a.alphaF()) * t);
+    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t), float(a.greenF() + (b.greenF() - a.greenF()) * t),
+                            float(a.blueF() + (b.blueF() - a.blueF()) * t),
+                            float(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
 }
 
-// The gradient's colours as the reference player computes them: stops are
-// taken in file order; a position before the first stop takes its colour, one
-// between two stops in order blends them, and one past them all takes the
-// last colour. Stops out of order or repeated therefore give hard edges.
-QGradientStops gradientStops(const QGradientStops &stops, const ColorTransform &cx)
+double toLinear(double c)
 {
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+double toSrgb(double c)
+{
+    return c <= 0.0031308 ? c * 12.92 : 1.055 * std::pow(c, 1 / 2.4) - 0.055;
+}
+
+QColor mixLinear(const QColor &a, const QColor &b, double t)
+{
+    const auto m = [t](double x, double y) { return toSrgb(toLinear(x) + (toLinear(y) - toLinear(x)) * t); };
+    return QColor::fromRgbF(float(m(a.redF(), b.redF())), float(m(a.greenF(), b.greenF())),
+                            float(m(a.blueF(), b.blueF())), float(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
+}
+
+// The colour at t (0..1) along stops taken in file order: before the first
+// stop its colour, between two stops in order their blend, past them all the
+// last colour.
+QColor colourAt(const QGradientStops &stops, double t, bool linear)
+{
+    if (t <= stops.first().first)
+        return stops.first().second;
+    for (int i = 1; i < stops.size(); ++i) {
+        if (t <= stops[i].first && stops[i - 1].first < stops[i].first) {
+            const double k = (t - stops[i - 1].first) / (stops[i].first - stops[i - 1].first);
+            return linear ? mixLinear(stops[i - 1].second, stops[i].second, k)
+                          : mixColor(stops[i - 1].second, stops[i].second, k);
+        }
+    }
+    return stops.last().second;
+}
+
+quint64 mixKey(quint64 seed, quint64 value)
+{
+    return seed ^ (value + 0x9E3779B97F4A7C15ull + (seed << 6) + (seed >> 2));
+}
+
+quint64 keyOf(const QTransform &t)
+{
+    quint64 k = 0;
+    for (double v : {t.m11(), t.m12(), t.m21(), t.m22(), t.dx(), t.dy()})
+        k = mixKey(k, quint64(qHash(v)));
+    return k;
+}
+
+quint64 keyOf(const ColorTransform &c)
+{
+    quint64 k = 0;
+    for (int v : {c.redMult, c.greenMult, c.blueMult, c.alphaMult, c.redAdd, c.greenAdd, c.blueAdd, c.alphaAdd})
+        k = mixKey(k, quint64(uint32_t(v)));
+    return k;
+}
+
+double pixelScaleOf(const QTransform &toDevice)
+{
+    return std::sqrt(std::fabs(toDevice.determinant())) * Twips;
+}
+
+} // namespace
+
+Renderer::Quality QualityNamed(const QString &name, Renderer::Quality current)
+{
+    const QString upper = name.toUpper();
+    if (upper == QLatin1String("LOW"))
+        return Renderer::Quality::Low;
+    if (upper == QLatin1String("MEDIUM"))
+        return Renderer::Quality::Medium;
+    if (upper == QLatin1String("HIGH"))
+        return Renderer::Quality::High;
+    if (upper == QLatin1String("BEST"))
+        return Renderer::Quality::Best;
+    return current;
+}
+
+QString QualityName(Renderer::Quality quality)
+{
+    switch (quality) {
+    case Renderer::Quality::Low: return QStringLiteral("LOW");
+    case Renderer::Quality::Medium: return QStringLiteral("MEDIUM");
+    case Renderer::Quality::High: return QStringLiteral("HIGH");
+    case Renderer::Quality::Best: return QStringLiteral("BEST");
+    }
+    return QStringLiteral("HIGH");
+}
+
+QGradientStops GradientStops(const FillStyle &fill, const ColorTransform &cx)
+{
+    const QGradientStops &stops = fill.stops;
     QGradientStops out;
     if (stops.isEmpty()) {
-        out.append({0.0, QColor(Qt::transparent)});
+        out.append({0.0, cx.apply(Qt::black)}); // the reference player fills black
         return out;
     }
     bool ordered = true;
     for (int i = 1; i < stops.size(); ++i)
         ordered = ordered && stops[i].first > stops[i - 1].first;
-    if (ordered) {
+    if (ordered && !fill.linearRgb) {
         for (const QGradientStop &stop : stops)
             out.append({stop.first, cx.apply(stop.second)});
         return out;
     }
-    constexpr int Steps = 256;
-    for (int step = 0; step < Steps; ++step) {
-        const double t = step / double(Steps - 1);
-        QColor colour = stops.last().second;
-        if (t <= stops.first().first) {
-            colour = stops.first().second;
-        } else {
-            for (int i = 1; i < stops.size(); ++i) {
-                if (t <= stops[i].first && stops[i - 1].first < stops[i].first) {
-                    const double span = stops[i].first - stops[i - 1].first;
-                    colour = mixColor(stops[i - 1].second, stops[i].second, (t - stops[i - 1].first) / span);
-                    break;
-                }
-            }
-        }
-        out.append({t, cx.apply(colour)});
+    for (int step = 0; step < GradientSamples; ++step) {
+        const double t = step / double(GradientSamples - 1);
+        out.append({t, cx.apply(colourAt(stops, t, fill.linearRgb))});
     }
     return out;
 }
 
-QString plainText(const QString &text)
+void Renderer::setHints(QPainter &painter) const
 {
-    if (!text.contains(u'<'))
-        return text;
-    QTextDocument document;
-    document.setHtml(text);
-    return document.toPlainText();
+    const bool smooth = m_quality != Quality::Low;
+    painter.setRenderHint(QPainter::Antialiasing, smooth);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
 }
 
-} // namespace
-
-void Renderer::render(QPainter &painter, const DisplayObject &root, const QTransform &stageToDevice)
+void Renderer::render(QImage &target, const DisplayObject &root, const QTransform &stageToDevice)
 {
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    drawChildren(painter, root, stageToDevice, ColorTransform{}, false, 0);
+    if (target.isNull())
+        return;
+    if (target.format() != QImage::Format_ARGB32_Premultiplied)
+        target = target.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    m_pixelScale = pixelScaleOf(stageToDevice);
+    if (m_layerCache.size() > MaxLayerCache / 2) {
+        for (auto it = m_layerCache.begin(); it != m_layerCache.end();)
+            it = it->alive.expired() ? m_layerCache.erase(it) : std::next(it);
+        if (m_layerCache.size() > MaxLayerCache)
+            m_layerCache.clear();
+    }
+    QPainter painter(&target);
+    setHints(painter);
+    Canvas canvas{&target, &painter, false, 0};
+    // What scripts drew on the root lies under everything placed.
+    if (root.drawing && !root.drawing->isEmpty())
+        drawLayers(painter, root.drawing->layers(), stageToDevice, ColorTransform{});
+    drawChildren(canvas, root, stageToDevice, ColorTransform{});
 }
 
-void Renderer::drawChildren(QPainter &painter, const DisplayObject &parent, const QTransform &toDevice,
-                            const ColorTransform &cx, bool inLayer, int layers)
+void Renderer::drawChildren(Canvas &canvas, const DisplayObject &parent, const QTransform &toDevice,
+                            const ColorTransform &cx)
 {
+    QPainter &painter = *canvas.painter;
     struct Mask {
         int upTo;
         QPainterPath path;
@@ -114,13 +191,17 @@ void Renderer::drawChildren(QPainter &painter, const DisplayObject &parent, cons
         masks.erase(std::remove_if(masks.begin(), masks.end(), [d = depth](const Mask &m) { return d > m.upTo; }),
                     masks.end());
         if (child->clipDepth > 0) {
-            masks.push_back({child->clipDepth, maskPath(*child, child->matrix * toDevice, 0)});
+            // A mask inside the reach of another shows only where both do.
+            QPainterPath path = maskPath(*child, child->matrix * toDevice, 0);
+            for (const Mask &outer : masks)
+                path = path.intersected(outer.path);
+            masks.push_back({child->clipDepth, path});
             continue;
         }
         if (!child->visible)
             continue;
         if (masks.empty()) {
-            drawObject(painter, *child, toDevice, cx, inLayer, layers);
+            drawObject(canvas, *child, toDevice, cx);
             continue;
         }
         painter.save();
@@ -129,47 +210,167 @@ void Renderer::drawChildren(QPainter &painter, const DisplayObject &parent, cons
         for (const Mask &mask : masks)
             painter.setClipPath(mask.path, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
         painter.setWorldTransform(world);
-        drawObject(painter, *child, toDevice, cx, inLayer, layers);
+        drawObject(canvas, *child, toDevice, cx);
         painter.restore();
     }
 }
 
-void Renderer::drawObject(QPainter &painter, const DisplayObject &object, const QTransform &parentToDevice,
-                          const ColorTransform &parentCx, bool inLayer, int layers)
+QRectF Renderer::deviceBounds(const DisplayObject &object, const QTransform &toDevice, int nesting) const
 {
-    const QTransform toDevice = object.matrix * parentToDevice;
+    const Character *c = object.character;
+    QRectF r;
+    if (const auto *shape = dynamic_cast<const ShapeDef *>(c)) {
+        r = toDevice.mapRect(shape->bounds);
+    } else if (const auto *morph = dynamic_cast<const MorphShapeDef *>(c)) {
+        r = toDevice.mapRect(morph->startBounds.united(morph->endBounds));
+    } else if (const auto *text = dynamic_cast<const TextDef *>(c)) {
+        r = toDevice.mapRect(text->bounds).united((text->matrix * toDevice).mapRect(text->bounds));
+    } else if (const auto *edit = dynamic_cast<const EditTextDef *>(c)) {
+        r = toDevice.mapRect(edit->bounds);
+    } else if (nesting < MaxBoundsNesting) {
+        for (const auto &[depth, child] : object.children)
+            if (child->visible)
+                r = r.united(deviceBounds(*child, child->matrix * toDevice, nesting + 1));
+    }
+    if (object.drawing && !object.drawing->isEmpty())
+        r = r.united(toDevice.mapRect(object.drawing->bounds()));
+    if (object.scrollRect)
+        r = r.intersected(toDevice.mapRect(QRectF(QPointF(), object.scrollRect->size())));
+    // Anti-aliased edges reach into the next pixel.
+    return r.isEmpty() ? r : r.adjusted(-1, -1, 1, 1);
+}
+
+quint64 Renderer::contentKey(const DisplayObject &object, int nesting) const
+{
+    quint64 k = mixKey(quint64(object.characterId), quint64(object.currentFrame));
+    k = mixKey(k, quint64(uint32_t(object.ratio)) | quint64(object.blendMode) << 32 |
+                      quint64(object.visible) << 40 | quint64(object.buttonState) << 48);
+    k = mixKey(k, quint64(object.clipDepth));
+    k = mixKey(k, keyOf(object.matrix));
+    k = mixKey(k, keyOf(object.cxform));
+    k = mixKey(k, quint64(quintptr(object.filters.get())));
+    if (object.drawing)
+        k = mixKey(k, object.drawing->version() + 1);
+    if (object.scrollRect)
+        k = mixKey(k, quint64(qHash(object.scrollRect->x())) ^ quint64(qHash(object.scrollRect->y())) << 1);
+    if (dynamic_cast<const EditTextDef *>(object.character) && textOf) {
+        if (const std::optional<QString> shown = textOf(object))
+            k = mixKey(k, quint64(qHash(*shown)) + 1);
+    }
+    if (nesting < MaxBoundsNesting)
+        for (const auto &[depth, child] : object.children)
+            k = mixKey(k, mixKey(quint64(depth), contentKey(*child, nesting + 1)));
+    return k;
+}
+
+void Renderer::drawObject(Canvas &canvas, const DisplayObject &object, const QTransform &parentToDevice,
+                          const ColorTransform &parentCx)
+{
+    QTransform toDevice = object.matrix * parentToDevice;
     const ColorTransform cx = parentCx.after(object.cxform);
-    bool supported = false;
-    const QPainter::CompositionMode mode = compositionFor(object.blendMode, inLayer, &supported);
-    QPaintDevice *device = painter.device();
-    if (!supported || layers >= MaxLayers || !device) {
-        drawContent(painter, object, toDevice, cx, inLayer, layers);
+    QPainter &painter = *canvas.painter;
+
+    bool clipped = false;
+    if (object.scrollRect) {
+        // Only the rectangle shows, moved to the object's origin.
+        painter.save();
+        clipped = true;
+        QPainterPath clip;
+        clip.addPolygon(toDevice.map(QRectF(QPointF(), object.scrollRect->size())));
+        painter.resetTransform();
+        painter.setClipPath(clip, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+        toDevice = QTransform::fromTranslate(-object.scrollRect->x(), -object.scrollRect->y()) * toDevice;
+    }
+
+    BlendMode mode = BlendModeOf(object.blendMode);
+    // Alpha and erase act on a layer group; with none to act on they draw normally.
+    if ((mode == BlendAlpha || mode == BlendErase) && !canvas.group)
+        mode = BlendNormal;
+    const bool filtered = object.filters && !object.filters->empty();
+    const bool layered = mode != BlendNormal || filtered || object.cacheAsBitmap;
+    if (!layered || canvas.nesting >= MaxLayers) {
+        drawContent(canvas, object, toDevice, cx);
+        if (clipped)
+            painter.restore();
         return;
     }
-    // Blend modes act on the whole object at once: draw it into a layer first.
-    QImage layer(device->width(), device->height(), QImage::Format_ARGB32_Premultiplied);
-    if (layer.isNull()) {
-        drawContent(painter, object, toDevice, cx, inLayer, layers);
+
+    const QMargins margins = filtered ? FilterMargins(*object.filters, m_pixelScale) : QMargins();
+    const QRect bounds = deviceBounds(object, toDevice).toAlignedRect();
+    QRect area = bounds.marginsAdded(margins).intersected(canvas.image->rect().marginsAdded(margins));
+    area.setWidth(std::min(area.width(), MaxLayerSide));
+    area.setHeight(std::min(area.height(), MaxLayerSide));
+    if (area.isEmpty()) {
+        if (clipped)
+            painter.restore();
         return;
     }
+
+    QImage layer;
+    const bool cacheable = filtered || object.cacheAsBitmap;
+    if (cacheable) {
+        const quint64 key = mixKey(mixKey(contentKey(object, 0), keyOf(toDevice)),
+                                   mixKey(keyOf(cx), quint64(m_quality) | quint64(canvas.group) << 8));
+        CachedLayer &cached = m_layerCache[object.alive.get()];
+        if (cached.alive.expired() || cached.key != key || cached.area != area) {
+            cached.alive = object.alive;
+            cached.key = key;
+            cached.area = area;
+            cached.image = drawLayer(canvas, object, toDevice, cx, area, mode != BlendNormal);
+        }
+        layer = cached.image;
+    } else {
+        layer = drawLayer(canvas, object, toDevice, cx, area, mode != BlendNormal);
+    }
+
+    painter.save();
+    painter.resetTransform();
+    if (mode == BlendNormal || mode == BlendLayer) {
+        painter.drawImage(area.topLeft(), layer);
+    } else {
+        // Blend onto a copy of what lies under the layer, then put the result
+        // back within the current clip (masks).
+        const QRect under = area.intersected(canvas.image->rect());
+        QImage patch = canvas.image->copy(under);
+        BlendImage(patch, layer, area.topLeft() - under.topLeft(), mode);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(under.topLeft(), patch);
+    }
+    painter.restore();
+    if (clipped)
+        painter.restore();
+}
+
+QImage Renderer::drawLayer(Canvas &canvas, const DisplayObject &object, const QTransform &toDevice,
+                           const ColorTransform &cx, const QRect &area, bool group)
+{
+    ++m_layersDrawn;
+    QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+    if (layer.isNull())
+        return layer;
     layer.fill(Qt::transparent);
     {
         QPainter layerPainter(&layer);
-        layerPainter.setRenderHints(painter.renderHints());
-        if (painter.hasClipping())
-            layerPainter.setClipRegion(painter.clipRegion());
-        drawContent(layerPainter, object, toDevice, cx, true, layers + 1);
+        setHints(layerPainter);
+        Canvas inner{&layer, &layerPainter, group, canvas.nesting + 1};
+        drawContent(inner, object, toDevice * QTransform::fromTranslate(-area.x(), -area.y()), cx);
     }
-    painter.save();
-    painter.resetTransform();
-    painter.setCompositionMode(mode);
-    painter.drawImage(0, 0, layer);
-    painter.restore();
+    if (object.filters && !object.filters->empty())
+        ApplyFilters(layer, *object.filters, m_pixelScale);
+    return layer;
 }
 
-void Renderer::drawContent(QPainter &painter, const DisplayObject &object, const QTransform &toDevice,
-                           const ColorTransform &cx, bool inLayer, int layers)
+void Renderer::drawContent(Canvas &canvas, const DisplayObject &object, const QTransform &toDevice,
+                           const ColorTransform &cx)
 {
+    QPainter &painter = *canvas.painter;
+    if (object.opaqueBackground) {
+        const QRectF bounds = deviceBounds(object, toDevice);
+        painter.save();
+        painter.resetTransform();
+        painter.fillRect(bounds.adjusted(1, 1, -1, -1), cx.apply(*object.opaqueBackground));
+        painter.restore();
+    }
     const Character *c = object.character;
     if (const auto *shape = dynamic_cast<const ShapeDef *>(c)) {
         drawLayers(painter, shape->layers, toDevice, cx);
@@ -179,9 +380,12 @@ void Renderer::drawContent(QPainter &painter, const DisplayObject &object, const
         drawText(painter, *text, toDevice, cx);
     } else if (const auto *edit = dynamic_cast<const EditTextDef *>(c)) {
         std::optional<QString> bound = textOf ? textOf(object) : std::nullopt;
-        drawEditText(painter, *edit, bound ? *bound : plainText(edit->text), toDevice, cx);
+        drawEditText(painter, *edit, bound ? *bound : edit->text, toDevice, cx);
     } else {
-        drawChildren(painter, object, toDevice, cx, inLayer, layers);
+        // What the drawing API drew lies under the clip's children.
+        if (object.drawing && !object.drawing->isEmpty())
+            drawLayers(painter, object.drawing->layers(), toDevice, cx);
+        drawChildren(canvas, object, toDevice, cx);
     }
 }
 
@@ -197,6 +401,39 @@ const std::vector<ShapeLayer> &Renderer::morphLayers(const MorphShapeDef &morph,
     return *it;
 }
 
+QImage Renderer::bitmapFor(const FillStyle &fill, const ColorTransform &cx)
+{
+    QImage image = fill.image;
+    if (image.isNull()) {
+        const auto *bitmap = dynamic_cast<const BitmapDef *>(m_movie.character(fill.bitmapId));
+        if (!bitmap || bitmap->image.isNull())
+            return QImage();
+        image = bitmap->image;
+    }
+    if (cx.isIdentity())
+        return image;
+    const QString key = QStringLiteral("%1:%2,%3,%4,%5:%6,%7,%8,%9")
+                            .arg(image.cacheKey())
+                            .arg(cx.redMult).arg(cx.greenMult).arg(cx.blueMult).arg(cx.alphaMult)
+                            .arg(cx.redAdd).arg(cx.greenAdd).arg(cx.blueAdd).arg(cx.alphaAdd);
+    auto it = m_bitmapCache.find(key);
+    if (it == m_bitmapCache.end()) {
+        if (m_bitmapCache.size() > MaxBitmapCache)
+            m_bitmapCache.clear();
+        QImage transformed = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < transformed.height(); ++y) {
+            auto *row = reinterpret_cast<QRgb *>(transformed.scanLine(y));
+            for (int x = 0; x < transformed.width(); ++x) {
+                // A transparent pixel stays transparent, whatever the transform adds.
+                if (qAlpha(row[x]) != 0)
+                    row[x] = cx.applyPremultiplied(row[x]);
+            }
+        }
+        it = m_bitmapCache.insert(key, transformed);
+    }
+    return *it;
+}
+
 QBrush Renderer::brushFor(const FillStyle &fill, const ColorTransform &cx)
 {
     switch (fill.type) {
@@ -205,42 +442,25 @@ QBrush Renderer::brushFor(const FillStyle &fill, const ColorTransform &cx)
     case FillStyle::Linear:
     case FillStyle::Radial:
     case FillStyle::Focal: {
+        if (fill.stops.size() <= 1) // no stops: black; one: its colour everywhere
+            return QBrush(fill.stops.isEmpty() ? cx.apply(Qt::black) : cx.apply(fill.stops.first().second));
         QGradient gradient;
         if (fill.type == FillStyle::Linear)
-            gradient = QLinearGradient(-16384, 0, 16384, 0);
+            gradient = QLinearGradient(-GradientHalfSide, 0, GradientHalfSide, 0);
         else
-            gradient = QRadialGradient(QPointF(0, 0), 16384, QPointF(std::clamp(fill.focal, -0.98, 0.98) * 16384, 0));
+            gradient = QRadialGradient(QPointF(0, 0), GradientHalfSide,
+                                       QPointF(std::clamp(fill.focal, -0.98, 0.98) * GradientHalfSide, 0));
         gradient.setSpread(fill.spread == 1 ? QGradient::ReflectSpread
                                             : fill.spread == 2 ? QGradient::RepeatSpread : QGradient::PadSpread);
-        gradient.setStops(gradientStops(fill.stops, cx));
+        gradient.setStops(GradientStops(fill, cx));
         QBrush brush(gradient);
         brush.setTransform(fill.matrix);
         return brush;
     }
     case FillStyle::Bitmap: {
-        const auto *bitmap = dynamic_cast<const BitmapDef *>(m_movie.character(fill.bitmapId));
-        if (!bitmap || bitmap->image.isNull())
+        const QImage image = bitmapFor(fill, cx);
+        if (image.isNull())
             return QBrush(Qt::NoBrush);
-        QImage image = bitmap->image;
-        if (!cx.isIdentity()) {
-            const QString key = QStringLiteral("%1:%2,%3,%4,%5:%6,%7,%8,%9")
-                                    .arg(fill.bitmapId)
-                                    .arg(cx.redMult).arg(cx.greenMult).arg(cx.blueMult).arg(cx.alphaMult)
-                                    .arg(cx.redAdd).arg(cx.greenAdd).arg(cx.blueAdd).arg(cx.alphaAdd);
-            auto it = m_bitmapCache.find(key);
-            if (it == m_bitmapCache.end()) {
-                if (m_bitmapCache.size() > 64)
-                    m_bitmapCache.clear();
-                QImage transformed = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-                for (int y = 0; y < transformed.height(); ++y) {
-                    auto *row = reinterpret_cast<QRgb *>(transformed.scanLine(y));
-                    for (int x = 0; x < transformed.width(); ++x)
-                        row[x] = cx.applyPremultiplied(row[x]);
-                }
-                it = m_bitmapCache.insert(key, transformed);
-            }
-            image = *it;
-        }
         QBrush brush(image);
         brush.setTransform(fill.matrix);
         return brush;
@@ -254,24 +474,25 @@ void Renderer::drawLayers(QPainter &painter, const std::vector<ShapeLayer> &laye
 {
     painter.setWorldTransform(toDevice);
     const double scale = std::sqrt(std::fabs(toDevice.determinant()));
+    const bool smooth = m_quality != Quality::Low;
     for (const ShapeLayer &layer : layers) {
         for (const auto &[fill, path] : layer.fills) {
             painter.setPen(Qt::NoPen);
             if (fill.type == FillStyle::Bitmap && !fill.repeat) {
                 // A clipped bitmap is drawn once, inside the shape.
-                const auto *bitmap = dynamic_cast<const BitmapDef *>(m_movie.character(fill.bitmapId));
-                if (!bitmap)
+                const QImage image = bitmapFor(fill, cx);
+                if (image.isNull())
                     continue;
-                const QBrush brush = brushFor(fill, cx);
                 painter.save();
                 painter.setClipPath(path, Qt::IntersectClip);
                 painter.setWorldTransform(fill.matrix * toDevice);
-                painter.setRenderHint(QPainter::SmoothPixmapTransform, fill.smooth);
-                painter.drawImage(0, 0, brush.textureImage());
+                painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth && fill.smooth);
+                painter.drawImage(0, 0, image);
                 painter.restore();
                 continue;
             }
-            painter.setRenderHint(QPainter::SmoothPixmapTransform, fill.type != FillStyle::Bitmap || fill.smooth);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform,
+                                  smooth && (fill.type != FillStyle::Bitmap || fill.smooth));
             painter.setBrush(brushFor(fill, cx));
             painter.drawPath(path);
         }
@@ -316,18 +537,78 @@ void Renderer::drawText(QPainter &painter, const TextDef &text, const QTransform
     }
 }
 
+const std::vector<TextLine> &Renderer::fieldLines(const EditTextDef &text, const QString &shown)
+{
+    const QString key = QString::number(quintptr(&text), 16) + u':' + shown;
+    auto it = m_fieldLines.find(key);
+    if (it != m_fieldLines.end())
+        return *it;
+    if (m_fieldLines.size() >= MaxFieldLayouts)
+        m_fieldLines.clear();
+    m_fonts.setField(text);
+    const TextFormat base = m_fonts.baseFormat();
+    std::vector<TextParagraph> paragraphs =
+        text.html ? ParseFieldHtml(shown, base, text.align) : PlainParagraphs(shown, base, text.align);
+    if (text.password)
+        for (TextParagraph &p : paragraphs)
+            for (TextRun &run : p.runs)
+                run.text.fill(u'*');
+    FieldBox box;
+    box.bounds = text.bounds;
+    box.leftMargin = text.leftMargin;
+    box.rightMargin = text.rightMargin;
+    box.indent = text.indent;
+    box.leading = text.leading;
+    box.wordWrap = text.wordWrap;
+    return *m_fieldLines.insert(key, LayoutText(paragraphs, box, m_fonts));
+}
+
 void Renderer::drawEditText(QPainter &painter, const EditTextDef &text, const QString &shown,
                             const QTransform &toDevice, const ColorTransform &cx)
 {
+    if (text.border) {
+        // The background fills the field; the border is the one-pixel line just inside its edge.
+        const QRectF area = toDevice.mapRect(text.bounds);
+        painter.save();
+        painter.resetTransform();
+        painter.fillRect(area, cx.apply(text.backgroundColor));
+        QPen pen(cx.apply(text.borderColor), 1);
+        pen.setCosmetic(true);
+        pen.setJoinStyle(Qt::MiterJoin);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(area.adjusted(0.5, 0.5, -0.5, -0.5));
+        painter.restore();
+    }
     if (shown.isEmpty())
         return;
+    const std::vector<TextLine> &lines = fieldLines(text, shown);
+    m_fonts.setField(text);
+    painter.save();
     painter.setWorldTransform(toDevice);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(std::max(1, int(text.height)));
-    painter.setFont(font);
-    painter.setPen(cx.apply(text.color));
-    const int align = text.align == 1 ? Qt::AlignRight : text.align == 2 ? Qt::AlignHCenter : Qt::AlignLeft;
-    painter.drawText(text.bounds.adjusted(40, 40, -40, -40), align | Qt::AlignTop | Qt::TextWordWrap, shown);
+    painter.setClipRect(text.bounds, Qt::IntersectClip);
+    for (const TextLine &line : lines) {
+        if (line.top > text.bounds.bottom())
+            break;
+        for (const TextSpan &span : line.spans) {
+            const QColor colour = cx.apply(span.format.color);
+            if (const FontDef *font = m_fonts.embedded(span.format)) {
+                painter.setPen(Qt::NoPen);
+                painter.setBrush(colour);
+                painter.drawPath(m_fonts.outline(*font, span.text, span.format, span.origin));
+                if (span.format.underline) {
+                    const double thickness = std::max(span.format.size / UnderlineShare, Twips);
+                    painter.fillRect(QRectF(span.origin.x(), span.origin.y() + thickness, span.width, thickness),
+                                     colour);
+                }
+            } else {
+                painter.setFont(m_fonts.deviceFont(span.format));
+                painter.setPen(colour);
+                painter.drawText(span.origin, span.text);
+            }
+        }
+    }
+    painter.restore();
 }
 
 QPainterPath Renderer::maskPath(const DisplayObject &object, const QTransform &toDevice, int nesting)
@@ -342,10 +623,49 @@ QPainterPath Renderer::maskPath(const DisplayObject &object, const QTransform &t
         MorphAt(*morph, object.ratio, &outline);
         path = toDevice.map(outline);
     } else if (const auto *text = dynamic_cast<const TextDef *>(object.character)) {
-        path.addRect(toDevice.mapRect(text->bounds));
+        // Text masks with its glyphs.
+        const QTransform base = text->matrix * toDevice;
+        for (const TextRecord &record : text->records) {
+            const auto *font = dynamic_cast<const FontDef *>(m_movie.character(record.fontId));
+            if (!font)
+                continue;
+            const double scale = record.height / font->emSquare;
+            double x = record.x;
+            for (const GlyphEntry &glyph : record.glyphs) {
+                if (glyph.index >= 0 && glyph.index < int(font->glyphs.size())) {
+                    QTransform place;
+                    place.translate(x, record.y);
+                    place.scale(scale, scale);
+                    QPainterPath g = (place * base).map(font->glyphs[size_t(glyph.index)]);
+                    g.setFillRule(Qt::WindingFill);
+                    path.addPath(g.simplified());
+                }
+                x += glyph.advance;
+            }
+        }
+    } else if (const auto *edit = dynamic_cast<const EditTextDef *>(object.character)) {
+        path.addPolygon(toDevice.map(edit->bounds));
     } else {
-        for (const auto &[depth, child] : object.children)
-            path = path.united(maskPath(*child, child->matrix * toDevice, nesting + 1));
+        if (object.drawing && !object.drawing->isEmpty())
+            path = toDevice.map(object.drawing->outline());
+        // Children masked inside the mask count only where their own mask is.
+        struct Inner {
+            int upTo;
+            QPainterPath path;
+        };
+        std::vector<Inner> inner;
+        for (const auto &[depth, child] : object.children) {
+            inner.erase(std::remove_if(inner.begin(), inner.end(), [d = depth](const Inner &m) { return d > m.upTo; }),
+                        inner.end());
+            QPainterPath part = maskPath(*child, child->matrix * toDevice, nesting + 1);
+            if (child->clipDepth > 0) {
+                inner.push_back({child->clipDepth, part});
+                continue;
+            }
+            for (const Inner &m : inner)
+                part = part.intersected(m.path);
+            path = path.united(part);
+        }
     }
     path.setFillRule(Qt::WindingFill);
     return path;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "swf/BlendModes.h"
 #include "swf/DisplayObject.h"
+#include "swf/FieldFonts.h"
 
 #include <QHash>
 #include <QPainter>
@@ -10,39 +12,90 @@
 
 namespace swf {
 
-// Draws a movie's display tree with QPainter, anti-aliased, at any scale.
-// Shapes, bitmaps, text and buttons; colour transforms; masks (clip depth);
-// and the blend modes QPainter can express.
+// Draws a movie's display tree with QPainter into an image, at any scale:
+// shapes, bitmaps, text and buttons; colour transforms; masks (clip depth,
+// nested); every blend mode with its layer group; filters, cached bitmaps,
+// opaque backgrounds and scroll rectangles; what the drawing API drew.
 class Renderer {
 public:
-    explicit Renderer(const MovieDef &movie) : m_movie(movie) {}
+    // As the movie's _quality names them: low draws without anti-aliasing.
+    enum class Quality { Low, Medium, High, Best };
 
-    // Draws the root's children; stageToDevice maps stage twips to the device.
-    void render(QPainter &painter, const DisplayObject &root, const QTransform &stageToDevice);
+    explicit Renderer(const MovieDef &movie) : m_movie(movie), m_fonts(movie) {}
+
+    // Draws the root's children over what target holds; stageToDevice maps
+    // stage twips to target pixels.
+    void render(QImage &target, const DisplayObject &root, const QTransform &stageToDevice);
+
+    void setQuality(Quality quality) { m_quality = quality; }
+    Quality quality() const { return m_quality; }
 
     // What a text field bound to a script variable shows now; nothing keeps
     // the field's own text.
     std::function<std::optional<QString>(const DisplayObject &field)> textOf;
 
+    // The object's extent on the device, for layers and caches.
+    QRectF deviceBounds(const DisplayObject &object, const QTransform &toDevice, int nesting = 0) const;
+
+    // Layers drawn again (not taken from the cache) since the renderer was made.
+    int layersDrawn() const { return m_layersDrawn; }
+
 private:
-    void drawChildren(QPainter &painter, const DisplayObject &parent, const QTransform &toDevice,
-                      const ColorTransform &cx, bool inLayer, int layers);
-    void drawObject(QPainter &painter, const DisplayObject &object, const QTransform &toDevice,
-                    const ColorTransform &cx, bool inLayer, int layers);
-    void drawContent(QPainter &painter, const DisplayObject &object, const QTransform &toDevice,
-                     const ColorTransform &cx, bool inLayer, int layers);
+    // Where drawing goes: an image, its painter, and whether it is a layer
+    // group that alpha and erase blend modes act on.
+    struct Canvas {
+        QImage *image;
+        QPainter *painter;
+        bool group;
+        int nesting;
+    };
+    struct CachedLayer {
+        std::weak_ptr<char> alive;
+        quint64 key = 0;
+        QRect area;
+        QImage image;
+    };
+
+    void drawChildren(Canvas &canvas, const DisplayObject &parent, const QTransform &toDevice,
+                      const ColorTransform &cx);
+    void drawObject(Canvas &canvas, const DisplayObject &object, const QTransform &parentToDevice,
+                    const ColorTransform &parentCx);
+    void drawContent(Canvas &canvas, const DisplayObject &object, const QTransform &toDevice,
+                     const ColorTransform &cx);
+    QImage drawLayer(Canvas &canvas, const DisplayObject &object, const QTransform &toDevice,
+                     const ColorTransform &cx, const QRect &area, bool group);
     void drawLayers(QPainter &painter, const std::vector<ShapeLayer> &layers, const QTransform &toDevice,
                     const ColorTransform &cx);
     void drawText(QPainter &painter, const TextDef &text, const QTransform &toDevice, const ColorTransform &cx);
     void drawEditText(QPainter &painter, const EditTextDef &text, const QString &shown, const QTransform &toDevice,
                       const ColorTransform &cx);
     QBrush brushFor(const FillStyle &fill, const ColorTransform &cx);
+    QImage bitmapFor(const FillStyle &fill, const ColorTransform &cx);
     QPainterPath maskPath(const DisplayObject &object, const QTransform &toDevice, int nesting);
     const std::vector<ShapeLayer> &morphLayers(const MorphShapeDef &morph, int ratio);
+    quint64 contentKey(const DisplayObject &object, int nesting) const;
+    void setHints(QPainter &painter) const;
+
+    const std::vector<TextLine> &fieldLines(const EditTextDef &text, const QString &shown);
 
     const MovieDef &m_movie;
+    FieldFonts m_fonts;
+    QHash<QString, std::vector<TextLine>> m_fieldLines; // by field and the text it shows
+    Quality m_quality = Quality::High;
+    double m_pixelScale = 1; // device pixels per stage pixel
+    int m_layersDrawn = 0;
     QHash<QString, QImage> m_bitmapCache;
     QHash<qint64, std::vector<ShapeLayer>> m_morphCache;
+    QHash<const void *, CachedLayer> m_layerCache;
 };
+
+// _quality's names: LOW, MEDIUM, HIGH, BEST in any case; another name keeps current.
+Renderer::Quality QualityNamed(const QString &name, Renderer::Quality current);
+QString QualityName(Renderer::Quality quality);
+
+// The gradient's colours as the reference player computes them, with the
+// colour transform applied: stops taken in file order (out of order or equal
+// ratios give hard edges), blended in sRGB or in linear light.
+QGradientStops GradientStops(const FillStyle &fill, const ColorTransform &cx);
 
 } // namespace swf

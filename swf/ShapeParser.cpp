@@ -8,6 +8,9 @@ namespace swf {
 
 namespace {
 
+// DefineShape4's flag byte: fill with the non-zero winding rule.
+constexpr int UsesFillWindingRule = 0x04;
+
 QColor readColor(SwfReader &r, int shapeVersion)
 {
     return shapeVersion >= 3 ? r.rgba() : r.rgb();
@@ -34,10 +37,10 @@ struct Edge {
 };
 
 // Chains edges into closed contours by matching end points.
-QPainterPath chain(const std::vector<Edge> &edges)
+QPainterPath chain(const std::vector<Edge> &edges, Qt::FillRule rule = Qt::OddEvenFill)
 {
     QPainterPath path;
-    path.setFillRule(Qt::OddEvenFill);
+    path.setFillRule(rule);
     QMultiHash<qint64, int> byStart;
     for (int i = 0; i < int(edges.size()); ++i)
         byStart.insert(pointKey(edges[i].from), i);
@@ -126,6 +129,7 @@ FillStyle readMorphFill(SwfReader &r, FillStyle &end)
         end.matrix = r.matrix();
         const int header = r.u8();
         start.spread = end.spread = (header >> 6) & 3;
+        start.linearRgb = end.linearRgb = ((header >> 4) & 3) == 1;
         const int count = header & 15;
         for (int i = 0; i < count; ++i) {
             const double startRatio = r.u8() / 255.0;
@@ -166,6 +170,7 @@ FillStyle ReadFillStyle(SwfReader &r, int shapeVersion)
         fill.matrix = r.matrix();
         const int header = r.u8();
         fill.spread = (header >> 6) & 3;
+        fill.linearRgb = ((header >> 4) & 3) == 1;
         const int count = header & 15;
         for (int i = 0; i < count; ++i) {
             const double ratio = r.u8() / 255.0;
@@ -304,7 +309,7 @@ std::vector<StyleGroup> ReadShapeRecords(SwfReader &r, int shapeVersion, bool wi
     return groups;
 }
 
-std::vector<ShapeLayer> AssembleShape(const std::vector<StyleGroup> &groups, QPainterPath *outline)
+std::vector<ShapeLayer> AssembleShape(const std::vector<StyleGroup> &groups, QPainterPath *outline, Qt::FillRule rule)
 {
     std::vector<ShapeLayer> layers;
     for (const StyleGroup &group : groups) {
@@ -319,7 +324,7 @@ std::vector<ShapeLayer> AssembleShape(const std::vector<StyleGroup> &groups, QPa
             }
             if (edges.empty())
                 continue;
-            QPainterPath path = chain(edges);
+            QPainterPath path = chain(edges, rule);
             if (outline)
                 outline->addPath(path);
             layer.fills.emplace_back(group.fills[style - 1], std::move(path));
@@ -358,11 +363,11 @@ std::shared_ptr<ShapeDef> ReadShape(SwfReader &r, int shapeVersion)
     shape->id = r.u16();
     shape->bounds = r.rect();
     if (shapeVersion == 4) {
-        r.rect();
-        r.u8();
+        r.rect(); // edge bounds
+        shape->nonZeroWinding = r.u8() & UsesFillWindingRule;
     }
     const std::vector<StyleGroup> groups = ReadShapeRecords(r, shapeVersion, true);
-    shape->layers = AssembleShape(groups, &shape->outline);
+    shape->layers = AssembleShape(groups, &shape->outline, shape->nonZeroWinding ? Qt::WindingFill : Qt::OddEvenFill);
     return shape;
 }
 
@@ -370,8 +375,8 @@ std::shared_ptr<MorphShapeDef> ReadMorphShape(SwfReader &r, int morphVersion)
 {
     auto morph = std::make_shared<MorphShapeDef>();
     morph->id = r.u16();
-    r.rect();
-    r.rect();
+    morph->startBounds = r.rect();
+    morph->endBounds = r.rect();
     if (morphVersion == 2) {
         r.rect();
         r.rect();

@@ -15,11 +15,12 @@
 namespace {
 void drawOnce(const swf::MoviePlayer &player, QImage &canvas)
 {
-    QPainter painter(&canvas);
+    // Drawn as the player's _quality says, as the control draws it.
     swf::Renderer renderer(*player.movie());
+    renderer.setQuality(player.quality());
     QTransform stage;
     stage.scale(0.05, 0.05);
-    renderer.render(painter, player.root(), stage);
+    renderer.render(canvas, player.root(), stage);
 }
 } // namespace
 
@@ -54,6 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         mixer.mix(sound.data(), 4096);
     }
     player.gotoFrame(0);
+    drawOnce(player, canvas);
+    player.setQuality(swf::Renderer::Quality::Low);
     drawOnce(player, canvas);
     return 0;
 }

@@ -41,7 +41,7 @@ QRectF boundsOf(const DisplayObject &clip, int nesting = 0)
         return text->matrix.mapRect(text->bounds);
     if (const auto *edit = dynamic_cast<const EditTextDef *>(clip.character))
         return edit->bounds;
-    QRectF bounds;
+    QRectF bounds = clip.drawing ? clip.drawing->bounds() : QRectF();
     if (nesting < MaxBoundsNesting) {
         for (const auto &[depth, child] : clip.children)
             bounds = bounds.united(child->matrix.mapRect(boundsOf(*child, nesting + 1)));
@@ -50,6 +50,11 @@ QRectF boundsOf(const DisplayObject &clip, int nesting = 0)
 }
 
 } // namespace
+
+bool IsMovieWideProperty(int index)
+{
+    return index >= PropHighQuality && index <= PropQuality;
+}
 
 int ClipPropertyIndex(const QString &name)
 {
@@ -77,8 +82,8 @@ Value GetClipProperty(MoviePlayer &player, const DisplayObject &clip, int index,
     case PropRotation: return rotationOf(m);
     case PropTarget: return clip.path();
     case PropName: return clip.name;
-    case PropHighQuality: return 1.0;
-    case PropQuality: return QStringLiteral("HIGH");
+    case PropHighQuality: return player.quality() == Renderer::Quality::Low ? 0.0 : 1.0;
+    case PropQuality: return QualityName(player.quality());
     case PropFocusRect: return 1.0;
     case PropSoundBufTime: return SoundBufferSeconds;
     case PropXMouse:
@@ -139,6 +144,13 @@ void SetClipProperty(MoviePlayer &player, DisplayObject &clip, int index, const 
     }
     case PropName:
         clip.name = convert.toString(value);
+        break;
+    case PropQuality:
+        player.setQuality(QualityNamed(convert.toString(value), player.quality()));
+        break;
+    case PropHighQuality:
+        if (finite)
+            player.setQuality(v <= 0 ? Renderer::Quality::Low : v >= 2 ? Renderer::Quality::Best : Renderer::Quality::High);
         break;
     default:
         return;

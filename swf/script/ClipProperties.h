@@ -18,6 +18,10 @@ enum ClipProperty {
 // The index of a property named "_x", "_alpha"... (without case), or -1.
 int ClipPropertyIndex(const QString &name);
 
+// The movie-wide properties (_quality, _highquality...) a plain name reaches
+// from any timeline.
+bool IsMovieWideProperty(int index);
+
 // A clip's property as scripts read it.
 Value GetClipProperty(MoviePlayer &player, const DisplayObject &clip, int index, const Conversions &convert);
 // Sets a property; read-only and unknown ones stay.

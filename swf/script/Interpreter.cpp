@@ -75,7 +75,7 @@ struct Interpreter::Dispatch {
             {Op::PreviousFrame, &Interpreter::previousFrame},
             {Op::Play, &Interpreter::play},
             {Op::Stop, &Interpreter::stop},
-            {Op::ToggleQuality, &Interpreter::nothing}, // drawing is always smooth
+            {Op::ToggleQuality, &Interpreter::toggleQuality},
             {Op::StopSounds, &Interpreter::stopSounds},
             {Op::GotoFrame, &Interpreter::gotoFrameAction},
             {Op::GotoLabel, &Interpreter::gotoLabel},
@@ -360,6 +360,11 @@ void Interpreter::stop(Action &)
 }
 
 void Interpreter::nothing(Action &) {}
+
+void Interpreter::toggleQuality(Action &)
+{
+    m_player.setQuality(m_player.quality() == Renderer::Quality::Low ? Renderer::Quality::High : Renderer::Quality::Low);
+}
 
 void Interpreter::stopSounds(Action &) { m_player.stopSounds(); }
 

@@ -116,6 +116,7 @@ private:
     void play(Action &);
     void stop(Action &);
     void nothing(Action &);
+    void toggleQuality(Action &);
     void stopSounds(Action &);
     void gotoFrameAction(Action &);
     void gotoLabel(Action &);

@@ -2,6 +2,7 @@
 // of objects and clips, enumeration, calls and construction.
 #include "Interpreter.h"
 
+#include "swf/DrawingMethods.h"
 #include "swf/MoviePlayer.h"
 #include "swf/builtins/BuiltinClass.h"
 #include "swf/script/ClipProperties.h"
@@ -88,7 +89,7 @@ Value Interpreter::getVariable(const QString &name)
         isName(variable, "_parent") || variable.startsWith(u'/'))
         return refTo(clipAt(path.isEmpty() ? variable : path + u'/' + variable));
     const int property = ClipPropertyIndex(variable);
-    if (property >= 0 && !path.isEmpty())
+    if (property >= 0 && (!path.isEmpty() || IsMovieWideProperty(property)))
         return GetClipProperty(m_player, *owner, property, m_convert);
     const auto it = owner->variables.constFind(key(variable));
     if (it != owner->variables.cend())
@@ -122,7 +123,7 @@ void Interpreter::setVariable(const QString &name, const Value &value)
     if (!owner)
         return;
     const int property = ClipPropertyIndex(variable);
-    if (property >= 0 && !path.isEmpty()) {
+    if (property >= 0 && (!path.isEmpty() || IsMovieWideProperty(property))) {
         SetClipProperty(m_player, *owner, property, value, m_convert);
         return;
     }
@@ -347,6 +348,8 @@ Value Interpreter::callMethod(const Value &object, const QString &name, const st
 Value Interpreter::callClipMethod(DisplayObject &clip, const QString &name, const std::vector<Value> &args)
 {
     const QString method = name.toLower();
+    if (CallDrawingMethod(*this, clip, method, args))
+        return Undefined{};
     const auto gotoFrame = [&](bool play) {
         if (args.empty())
             return;

@@ -4,13 +4,16 @@
 // scripts and labels, plain or compressed.
 #include <QByteArray>
 #include <QColor>
+#include <QPolygon>
 #include <QRect>
 #include <QString>
 
 #include <lzma.h>
 #include <zlib.h>
 
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -80,6 +83,14 @@ public:
         sb(tx, n);
         sb(ty, n);
         align();
+    }
+    void fixed16(double v) { u32(quint32(qint32(std::lround(v * 65536)))); }
+    void fixed8(double v) { u16(int(std::lround(v * 256)) & 0xFFFF); }
+    void f32(float v)
+    {
+        quint32 bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        u32(bits);
     }
     void rgb(const QColor &c) { u8(c.red()); u8(c.green()); u8(c.blue()); }
     void rgba(const QColor &c) { rgb(c); u8(c.alpha()); }
@@ -221,6 +232,11 @@ struct Place {
     Place &tinted(int multiply, int add) { colorMultiplyAdd = std::pair{multiply, add}; return *this; }
     // onClipEvent handlers: event bits (as version 6 stores them) and their actions.
     Place &on(quint32 events, const QByteArray &actions) { clipActions.emplace_back(events, actions); return *this; }
+    // PlaceObject3 options: a filter list (filters()), a blend mode code, bitmap caching.
+    Place &filtered(const QByteArray &list) { filterList = list; return *this; }
+    Place &blended(int mode) { blendMode = mode; return *this; }
+    Place &cached() { cacheAsBitmap = true; return *this; }
+    Place &opaque(const QColor &c) { opaqueBackground = c; return *this; }
 
     int depth;
     std::optional<int> character;
@@ -231,6 +247,10 @@ struct Place {
     std::optional<int> clipDepth;
     std::optional<std::pair<int, int>> colorMultiplyAdd;
     std::vector<std::pair<quint32, QByteArray>> clipActions;
+    std::optional<QByteArray> filterList;
+    std::optional<int> blendMode;
+    bool cacheAsBitmap = false;
+    std::optional<QColor> opaqueBackground;
 };
 
 inline QByteArray place(const Place &p)
@@ -240,7 +260,11 @@ inline QByteArray place(const Place &p)
     int flags = (p.move ? 0x01 : 0) | (p.character ? 0x02 : 0) | (hasMatrix ? 0x04 : 0) |
                 (p.colorMultiplyAdd ? 0x08 : 0) | (p.name ? 0x20 : 0) | (p.clipDepth ? 0x40 : 0) |
                 (p.clipActions.empty() ? 0 : 0x80);
+    const int flags2 = (p.filterList ? 0x01 : 0) | (p.blendMode ? 0x02 : 0) | (p.cacheAsBitmap ? 0x04 : 0) |
+                       (p.opaqueBackground ? 0x40 : 0);
     b.u8(flags);
+    if (flags2)
+        b.u8(flags2);
     b.u16(p.depth);
     if (p.character)
         b.u16(*p.character);
@@ -266,6 +290,14 @@ inline QByteArray place(const Place &p)
         b.string(*p.name);
     if (p.clipDepth)
         b.u16(*p.clipDepth);
+    if (p.filterList)
+        b.raw(*p.filterList);
+    if (p.blendMode)
+        b.u8(*p.blendMode);
+    if (p.cacheAsBitmap)
+        b.u8(1);
+    if (p.opaqueBackground)
+        b.rgba(*p.opaqueBackground);
     if (!p.clipActions.empty()) { // in the version 6 layout
         quint32 all = 0;
         for (const auto &[events, actions] : p.clipActions)
@@ -279,7 +311,171 @@ inline QByteArray place(const Place &p)
         }
         b.u32(0);
     }
-    return tag(26, b.bytes);
+    return tag(flags2 ? 70 : 26, b.bytes);
+}
+
+// Filter records of a PlaceObject3 list; angles in radians, blur and distance in pixels.
+namespace filter {
+struct Options {
+    double blurX = 0, blurY = 0, angle = 0, distance = 0, strength = 1;
+    bool inner = false, knockout = false, hideObject = false, onTop = false;
+    int passes = 1;
+};
+inline void blurAngleAndFlags(Bits &b, const Options &o, bool withAngle, bool bevelFlags)
+{
+    b.fixed16(o.blurX);
+    b.fixed16(o.blurY);
+    if (withAngle) {
+        b.fixed16(o.angle);
+        b.fixed16(o.distance);
+    }
+    b.fixed8(o.strength);
+    b.ub(o.inner, 1);
+    b.ub(o.knockout, 1);
+    b.ub(!o.hideObject, 1); // composite source
+    if (bevelFlags) {
+        b.ub(o.onTop, 1);
+        b.ub(quint32(o.passes), 4);
+    } else {
+        b.ub(quint32(o.passes), 5);
+    }
+    b.align();
+}
+inline QByteArray dropShadow(const QColor &c, const Options &o)
+{
+    Bits b;
+    b.u8(0);
+    b.rgba(c);
+    blurAngleAndFlags(b, o, true, false);
+    return b.bytes;
+}
+inline QByteArray glow(const QColor &c, const Options &o)
+{
+    Bits b;
+    b.u8(2);
+    b.rgba(c);
+    blurAngleAndFlags(b, o, false, false);
+    return b.bytes;
+}
+inline QByteArray blur(double x, double y, int passes)
+{
+    Bits b;
+    b.u8(1);
+    b.fixed16(x);
+    b.fixed16(y);
+    b.ub(quint32(passes), 5);
+    b.ub(0, 3);
+    b.align();
+    return b.bytes;
+}
+inline QByteArray bevel(const QColor &shadow, const QColor &highlight, const Options &o)
+{
+    Bits b;
+    b.u8(3);
+    b.rgba(shadow);
+    b.rgba(highlight);
+    blurAngleAndFlags(b, o, true, true);
+    return b.bytes;
+}
+// Gradient glow (code 4) or bevel (code 7): colours with their ratios 0..255.
+inline QByteArray gradient(int code, const std::vector<std::pair<int, QColor>> &stops, const Options &o)
+{
+    Bits b;
+    b.u8(code);
+    b.u8(int(stops.size()));
+    for (const auto &stop : stops)
+        b.rgba(stop.second);
+    for (const auto &stop : stops)
+        b.u8(stop.first);
+    blurAngleAndFlags(b, o, true, true);
+    return b.bytes;
+}
+inline QByteArray colorMatrix(const std::array<float, 20> &m)
+{
+    Bits b;
+    b.u8(6);
+    for (float v : m)
+        b.f32(v);
+    return b.bytes;
+}
+inline QByteArray convolution(int columns, int rows, const std::vector<float> &kernel, float divisor, float bias,
+                              bool preserveAlpha, const QColor &outside = Qt::transparent)
+{
+    Bits b;
+    b.u8(5);
+    b.u8(columns);
+    b.u8(rows);
+    b.f32(divisor);
+    b.f32(bias);
+    for (float v : kernel)
+        b.f32(v);
+    b.rgba(outside);
+    b.ub(0, 6);
+    b.ub(1, 1); // clamp
+    b.ub(preserveAlpha, 1);
+    return b.bytes;
+}
+inline QByteArray list(const std::vector<QByteArray> &filters)
+{
+    QByteArray out(1, char(filters.size()));
+    for (const QByteArray &f : filters)
+        out += f;
+    return out;
+}
+} // namespace filter
+
+// A DefineShape3 (or DefineShape4, with its fill rule) filling polygons
+// (twips) with one colour, each outline traced in the order given.
+inline QByteArray polygons(int id, const std::vector<QPolygon> &outlines, const QColor &color, bool shape4 = false,
+                           bool nonZero = false)
+{
+    QRect bounds;
+    for (const QPolygon &p : outlines)
+        bounds = bounds.united(p.boundingRect());
+    Bits b;
+    b.u16(id);
+    b.rect(bounds);
+    if (shape4) {
+        b.rect(bounds);
+        b.u8(nonZero ? 0x04 : 0);
+    }
+    b.u8(1);
+    b.u8(0x00);
+    b.rgba(color);
+    b.u8(0);
+    b.ub(1, 4);
+    b.ub(0, 4);
+    bool first = true;
+    for (const QPolygon &outline : outlines) {
+        if (outline.isEmpty())
+            continue;
+        b.ub(0, 1);
+        b.ub(first ? 0b00101 : 0b00001, 5);
+        const QPoint start = outline.first();
+        const int n = Bits::bitsFor({start.x(), start.y()}) + 1;
+        b.ub(quint32(n), 5);
+        b.sb(start.x(), n);
+        b.sb(start.y(), n);
+        if (first)
+            b.ub(1, 1);
+        first = false;
+        QPoint pen = start;
+        for (int i = 1; i <= outline.size(); ++i) {
+            const QPoint to = outline[i % outline.size()];
+            const int dx = to.x() - pen.x(), dy = to.y() - pen.y();
+            const int bits = std::max(2, Bits::bitsFor({dx, dy}));
+            b.ub(1, 1);
+            b.ub(1, 1);
+            b.ub(quint32(bits - 2), 4);
+            b.ub(1, 1);
+            b.sb(dx, bits);
+            b.sb(dy, bits);
+            pen = to;
+        }
+    }
+    b.ub(0, 6);
+    b.align();
+    return tag(shape4 ? 83 : 32, b.bytes);
 }
 
 inline QByteArray remove(int depth)
@@ -394,6 +590,115 @@ inline QByteArray editText(int id, const QRect &twips, const QByteArray &variabl
     b.string(variable);
     if (!text.isEmpty())
         b.string(text);
+    return tag(37, b.bytes);
+}
+
+// A DefineFont3 (2048 x 20 units to the em, y growing down from the
+// baseline) whose glyphs are filled rectangles, with layout (ascent,
+// descent, advances); an empty box makes a blank glyph such as a space.
+struct Glyph {
+    int code;
+    QRect box;
+    int advance;
+};
+inline QByteArray font3(int id, const QByteArray &name, const std::vector<Glyph> &glyphs, int ascent, int descent,
+                        bool bold = false, bool italic = false)
+{
+    std::vector<QByteArray> shapes;
+    for (const Glyph &g : glyphs) {
+        Bits s;
+        s.ub(1, 4); // one fill bit
+        s.ub(0, 4);
+        if (!g.box.isEmpty()) {
+            const QRect &r = g.box;
+            s.ub(0, 1);
+            s.ub(0b00101, 5);
+            const int n = Bits::bitsFor({r.left(), r.top()}) + 1;
+            s.ub(quint32(n), 5);
+            s.sb(r.left(), n);
+            s.sb(r.top(), n);
+            s.ub(1, 1);
+            const auto edge = [&s](int dx, int dy) {
+                const int bits = std::max(2, Bits::bitsFor({dx, dy}));
+                s.ub(1, 1);
+                s.ub(1, 1);
+                s.ub(quint32(bits - 2), 4);
+                s.ub(1, 1);
+                s.sb(dx, bits);
+                s.sb(dy, bits);
+            };
+            edge(r.width(), 0);
+            edge(0, r.height());
+            edge(-r.width(), 0);
+            edge(0, -r.height());
+        }
+        s.ub(0, 6);
+        s.align();
+        shapes.push_back(s.bytes);
+    }
+    Bits b;
+    b.u16(id);
+    b.u8(0x80 | 0x08 | 0x04 | (italic ? 0x02 : 0) | (bold ? 0x01 : 0));
+    b.u8(0);
+    b.u8(int(name.size()));
+    b.raw(name);
+    b.u16(int(glyphs.size()));
+    quint32 offset = quint32(4 * (glyphs.size() + 1));
+    for (const QByteArray &shape : shapes) {
+        b.u32(offset);
+        offset += quint32(shape.size());
+    }
+    b.u32(offset);
+    for (const QByteArray &shape : shapes)
+        b.raw(shape);
+    for (const Glyph &g : glyphs)
+        b.u16(g.code);
+    b.u16(ascent);
+    b.u16(descent);
+    b.u16(0); // leading
+    for (const Glyph &g : glyphs)
+        b.u16(g.advance);
+    for (const Glyph &g : glyphs)
+        b.rect(g.box);
+    b.u16(0); // no kerning
+    return tag(75, b.bytes);
+}
+
+// A DefineEditText with every option a test may want.
+struct Field {
+    QRect bounds; // twips
+    int fontId = 0;
+    int height = 240;
+    QColor color = Qt::black;
+    QByteArray text, variable;
+    bool html = false, border = false, wordWrap = false, multiline = false, password = false, useOutlines = false;
+    std::optional<int> align;
+    int leftMargin = 0, rightMargin = 0, indent = 0, leading = 0;
+};
+inline QByteArray field(int id, const Field &f)
+{
+    const bool layout = f.align || f.leftMargin || f.rightMargin || f.indent || f.leading;
+    Bits b;
+    b.u16(id);
+    b.rect(f.bounds);
+    b.u8((f.text.isEmpty() ? 0 : 0x80) | (f.wordWrap ? 0x40 : 0) | (f.multiline ? 0x20 : 0) |
+         (f.password ? 0x10 : 0) | 0x04 | (f.fontId ? 0x01 : 0));
+    b.u8((layout ? 0x20 : 0) | (f.border ? 0x08 : 0) | (f.html ? 0x02 : 0) | (f.useOutlines ? 0x01 : 0));
+    if (f.fontId) {
+        b.u16(f.fontId);
+        b.u16(f.height);
+    }
+    b.rgba(f.color);
+    if (layout) {
+        b.u8(f.align.value_or(0));
+        b.u16(f.leftMargin);
+        b.u16(f.rightMargin);
+        b.u16(f.indent);
+        b.u16(f.leading & 0xFFFF);
+    }
+    b.string(f.variable);
+    if (!f.text.isEmpty())
+        b.string(f.text);
     return tag(37, b.bytes);
 }
 
