@@ -496,13 +496,41 @@ QMargins FilterMargins(const FilterList &filters, double scale)
     return QMargins(left, top, right, bottom);
 }
 
-void ApplyFilters(QImage &image, const FilterList &filters, double scale)
+namespace {
+
+// Roughly the bytes a filter reads and writes over a pixels-sized image.
+qint64 workOf(const Filter &f, qint64 pixels)
+{
+    constexpr qint64 Channels = 4, Axes = 2, ComposeBytes = 8, MatrixTerms = 20;
+    const qint64 passes = std::clamp(f.passes, 0, MaxPasses);
+    switch (f.type) {
+    case Filter::Blur: return pixels * Channels * Axes * passes;
+    case Filter::DropShadow:
+    case Filter::Glow:
+    case Filter::Bevel:
+    case Filter::GradientBevel:
+    case Filter::GradientGlow: return pixels * (Axes * passes + ComposeBytes);
+    case Filter::Convolution: return pixels * Channels * std::max(1, f.matrixX * f.matrixY);
+    case Filter::ColorMatrix: return pixels * MatrixTerms;
+    case Filter::DisplacementMap: return pixels * ComposeBytes;
+    }
+    return pixels;
+}
+
+} // namespace
+
+void ApplyFilters(QImage &image, const FilterList &filters, double scale, qint64 &budget)
 {
     if (image.isNull())
         return;
     if (image.format() != QImage::Format_ARGB32_Premultiplied)
         image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const qint64 pixels = qint64(image.width()) * image.height();
     for (const Filter &f : filters) {
+        const qint64 work = workOf(f, pixels);
+        if (work > budget)
+            continue;
+        budget -= work;
         switch (f.type) {
         case Filter::DropShadow:
         case Filter::Glow: shadow(image, f, scale); break;

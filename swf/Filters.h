@@ -75,8 +75,14 @@ FilterList ReadFilterList(SwfReader &r);
 QMargins FilterMargins(const FilterList &filters, double scale);
 
 // Applies the filters in order to image (the object with FilterMargins room
-// around it), scaling blur and distances by scale.
-void ApplyFilters(QImage &image, const FilterList &filters, double scale);
+// around it), scaling blur and distances by scale. Each filter's work (about
+// the bytes it reads and writes) is taken from budget; a filter that would
+// overdraw it is left out, so a movie of huge, many-pass filters costs a
+// frame a bounded time.
+void ApplyFilters(QImage &image, const FilterList &filters, double scale, qint64 &budget);
+
+// The work a frame's filters may take, in the units ApplyFilters counts.
+constexpr qint64 FrameFilterBudget = qint64(1) << 28;
 
 // One box blur pass as every blur here makes it: each pixel becomes the mean
 // of the 2 * radius + 1 pixels around it along the axis (transparent beyond

@@ -163,6 +163,7 @@ void Renderer::render(QImage &target, const DisplayObject &root, const QTransfor
     if (target.format() != QImage::Format_ARGB32_Premultiplied)
         target = target.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     m_pixelScale = pixelScaleOf(stageToDevice);
+    m_filterBudget = FrameFilterBudget;
     if (m_layerCache.size() > MaxLayerCache / 2) {
         for (auto it = m_layerCache.begin(); it != m_layerCache.end();)
             it = it->alive.expired() ? m_layerCache.erase(it) : std::next(it);
@@ -297,7 +298,15 @@ void Renderer::drawObject(Canvas &canvas, const DisplayObject &object, const QTr
 
     const QMargins margins = filtered ? FilterMargins(*object.filters, m_pixelScale) : QMargins();
     const QRect bounds = deviceBounds(object, toDevice).toAlignedRect();
-    QRect area = bounds.marginsAdded(margins).intersected(canvas.image->rect().marginsAdded(margins));
+    // Room beyond the canvas is only for what filters bring in from outside;
+    // it is cut so that the layer, however wide the filters, keeps the part
+    // that shows.
+    const QRect target = canvas.image->rect();
+    const int roomX = std::max(0, (MaxLayerSide - target.width()) / 2);
+    const int roomY = std::max(0, (MaxLayerSide - target.height()) / 2);
+    const QMargins room(std::min(margins.left(), roomX), std::min(margins.top(), roomY),
+                        std::min(margins.right(), roomX), std::min(margins.bottom(), roomY));
+    QRect area = bounds.marginsAdded(margins).intersected(target.marginsAdded(room));
     area.setWidth(std::min(area.width(), MaxLayerSide));
     area.setHeight(std::min(area.height(), MaxLayerSide));
     if (area.isEmpty()) {
@@ -356,7 +365,7 @@ QImage Renderer::drawLayer(Canvas &canvas, const DisplayObject &object, const QT
         drawContent(inner, object, toDevice * QTransform::fromTranslate(-area.x(), -area.y()), cx);
     }
     if (object.filters && !object.filters->empty())
-        ApplyFilters(layer, *object.filters, m_pixelScale);
+        ApplyFilters(layer, *object.filters, m_pixelScale, m_filterBudget);
     return layer;
 }
 

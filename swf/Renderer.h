@@ -84,6 +84,8 @@ private:
     Quality m_quality = Quality::High;
     double m_pixelScale = 1; // device pixels per stage pixel
     int m_layersDrawn = 0;
+    // What filter work the frame being drawn has left.
+    qint64 m_filterBudget = 0;
     QHash<QString, QImage> m_bitmapCache;
     QHash<qint64, std::vector<ShapeLayer>> m_morphCache;
     QHash<const void *, CachedLayer> m_layerCache;

@@ -211,6 +211,7 @@ private slots:
     void filters_data();
     void filters();
     void filteredLayersAreCached();
+    void hugeFiltersCostAFrameBoundedWork();
     void blendModes_data();
     void blendModes();
     void layerGroupsTakeAlphaAndErase_data();
@@ -366,6 +367,24 @@ void SwfRenderTest::filteredLayersAreCached()
     QCOMPARE(renderer.layersDrawn(), 2);
     // Moved 10 pixels right: the middle is still red, the old left edge white.
     const QString miss = check(image, {{{80, 70}, Red}, {{44, 70}, White}});
+    QVERIFY2(miss.isEmpty(), qPrintable(miss));
+}
+
+// Thirty-two of the widest, slowest blurs: far beyond what a frame may spend,
+// so they are left out and the square is drawn as it is.
+void SwfRenderTest::hugeFiltersCostAFrameBoundedWork()
+{
+    std::vector<QByteArray> blurs(size_t(swf::MaxFilters), filter::blur(swf::MaxBlur, swf::MaxBlur, swf::MaxPasses));
+    const QByteArray tags = background(Qt::white) + rectangle(1, Square, Red) +
+                            place(Place(1, 1).filtered(filter::list(blurs))) + showFrame();
+    swf::MoviePlayer player;
+    QString error;
+    QVERIFY(player.load(movie(tags, 8), &error));
+    swf::Renderer renderer(*player.movie());
+    QImage image(QSize(200, 150), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    renderer.render(image, player.root(), QTransform::fromScale(0.05, 0.05));
+    const QString miss = check(image, {{{70, 70}, Red}, {{30, 70}, White}});
     QVERIFY2(miss.isEmpty(), qPrintable(miss));
 }
 
