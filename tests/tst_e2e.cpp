@@ -2,163 +2,14 @@
 // driven with xdotool clicks and keys, watched through window names,
 // geometry, screenshots and the files it writes. Skips where no X server can
 // be started.
-#include "TestFiles.h"
-
-#include <QImage>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QtTest>
+#include "EndToEndFixture.h"
 
 #include <chrono>
-#include <csignal>
 #include <sys/stat.h>
 #include <thread>
 
-namespace {
-
-// Places on the panel (its top-left corner is added).
-const QPoint Prev(23, 97), Play(46, 97), Pause(69, 97), Stop(92, 97), Next(115, 97);
-const QPoint Close(253, 14), ListButton(229, 61), PlayerButton(246, 61), VolumeLeft(120, 60), SeekMiddle(133, 77);
-const QRect TimeDisplay(18, 35, 82, 28);
-const QRect Screen(0, 0, 1024, 768);
-const QSize PanelSize(268, 118);
-// The playlist window's smallest size.
-const QSize ListMinimum(100, 80);
-// How temporary files of a preferences write are named.
-const QString PreferencesTemporaries = "preferences.ini.tessaro-tmp-*";
-
-QString output(const QString &program, const QStringList &args, const QString &display)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DISPLAY", display);
-    process.setProcessEnvironment(environment);
-    process.start(program, args);
-    process.waitForFinished(20000);
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
-}
-
-} // namespace
-
-class EndToEndTest : public QObject {
+class EndToEndTest : public EndToEndFixture {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    QProcess m_xvfb;
-    QString m_display;
-    QProcess m_app;
-    QString m_folder;
-
-    QString xdotool(const QStringList &args) { return output("xdotool", args, m_display); }
-
-    // A fresh application folder holding the executable and its language files.
-    void prepareFolder(const QString &name)
-    {
-        m_folder = m_dir.filePath(name);
-        QDir(m_folder).removeRecursively();
-        QDir().mkpath(m_folder + "/language");
-        QFile::copy(TESSARO_EXECUTABLE, m_folder + "/tessaro");
-        QFile::setPermissions(m_folder + "/tessaro", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        for (const char *language : {"English.ini", "cn.ini"})
-            QFile::copy(QString(TESSARO_APP_DIR "/language/") + language, m_folder + "/language/" + language);
-    }
-    // Starts the program with HOME set to home when given (XDG_DATA_HOME
-    // then unset, as on a new account), from the working folder when given.
-    bool start(const QString &home = QString(), const QString &workingFolder = QString())
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DISPLAY", m_display);
-        environment.insert("QT_QPA_PLATFORM", "xcb");
-        if (!home.isEmpty()) {
-            environment.insert("HOME", home);
-            environment.remove("XDG_DATA_HOME");
-        }
-        m_app.setProcessEnvironment(environment);
-        m_app.setWorkingDirectory(workingFolder);
-        m_app.setProgram(m_folder + "/tessaro");
-        m_app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_app.start();
-        if (!m_app.waitForStarted(10000))
-            return false;
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 15000) {
-            if (!window("^Tessaro$").isEmpty())
-                return true;
-            if (m_app.state() == QProcess::NotRunning) {
-                qWarning() << "tessaro ended at start-up:" << m_app.exitStatus() << m_app.exitCode();
-                return false;
-            }
-            QTest::qWait(StartPollMs);
-        }
-        qWarning() << "no panel window appeared; windows:" << xdotool({"search", "--name", "."});
-        return false;
-    }
-    int stop(int signal)
-    {
-        ::kill(pid_t(m_app.processId()), signal);
-        if (!m_app.waitForFinished(15000)) {
-            m_app.kill();
-            m_app.waitForFinished();
-            return -1;
-        }
-        return m_app.exitStatus() == QProcess::NormalExit ? m_app.exitCode() : -1;
-    }
-    QString window(const QString &name) { return xdotool({"search", "--onlyvisible", "--name", name}).section('\n', 0, 0); }
-    QRect geometry(const QString &id)
-    {
-        const QString shell = xdotool({"getwindowgeometry", "--shell", id});
-        QHash<QString, int> values;
-        for (const QString &line : shell.split('\n'))
-            values.insert(line.section('=', 0, 0), line.section('=', 1).toInt());
-        return QRect(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
-    }
-    QPoint panel() { return geometry(window("^Tessaro$")).topLeft(); }
-    void click(QPoint onPanel)
-    {
-        const QPoint at = panel() + onPanel;
-        xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
-    }
-    void drag(QPoint from, QPoint to)
-    {
-        xdotool({"mousemove", QString::number(from.x()), QString::number(from.y()), "mousedown", "1"});
-        for (int step = 1; step <= 5; ++step) {
-            const QPoint p = from + (to - from) * step / 5;
-            xdotool({"mousemove", QString::number(p.x()), QString::number(p.y())});
-        }
-        xdotool({"mouseup", "1"});
-    }
-    void key(const QString &keys)
-    {
-        xdotool({"windowfocus", "--sync", window("^Tessaro$")});
-        xdotool({"key", keys});
-    }
-    QImage screen()
-    {
-        const QString file = m_dir.filePath("screen.png");
-        output("import", {"-window", "root", file}, m_display);
-        return QImage(file);
-    }
-    QImage region(const QRect &onPanel) { return screen().copy(onPanel.translated(panel())); }
-    QString playerTitle()
-    {
-        return xdotool({"getwindowname", xdotool({"search", "--name", "None Movie|/"}).section('\n', 0, 0)});
-    }
-    QString stored(const char *section, const char *keyName)
-    {
-        QSettings settings(m_folder + "/preferences.ini", QSettings::IniFormat);
-        return settings.value(QString(section) + '/' + keyName).toString();
-    }
-    QRect storedListPlace()
-    {
-        return QRect(stored("Window", "List.Left").toInt(), stored("Window", "List.Top").toInt(),
-                     stored("Window", "List.Width").toInt(), stored("Window", "List.Height").toInt());
-    }
-    QStringList temporaries() { return QDir(m_folder).entryList({PreferencesTemporaries}, QDir::Files | QDir::Hidden); }
-    // Polls for the panel this often while the program starts.
-    static constexpr int StartPollMs = 20;
 
 private slots:
     void initTestCase();
@@ -178,49 +29,20 @@ private slots:
 
 void EndToEndTest::initTestCase()
 {
-    for (const char *tool : {"Xvfb", "xdotool", "import"})
-        if (QStandardPaths::findExecutable(tool).isEmpty())
-            QSKIP(qPrintable(QString("%1 is not installed").arg(tool)));
-    for (int n = 140; n < 180 && m_display.isEmpty(); ++n) {
-        if (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)))
-            continue;
-        // -noreset: the server must not restart between two runs of the program.
-        m_xvfb.start("Xvfb", {QString(":%1").arg(n), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"});
-        if (!m_xvfb.waitForStarted(5000))
-            break;
-        for (int i = 0; i < 50 && !QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)); ++i)
-            QTest::qWait(100);
-        if (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)))
-            m_display = QString(":%1").arg(n);
-        else
-            m_xvfb.kill();
-    }
-    if (m_display.isEmpty())
-        QSKIP("no X server could be started");
+    if (const QString reason = startDisplay(false); !reason.isEmpty())
+        QSKIP(qPrintable(reason));
     QCOMPARE(QProcess::execute(TESSARO_MAKE_DEMO, {m_dir.filePath("demo"), m_dir.filePath("demo.pls")}), 0);
 }
 
-void EndToEndTest::cleanup()
-{
-    if (m_app.state() != QProcess::NotRunning) {
-        m_app.kill();
-        m_app.waitForFinished();
-    }
-}
+void EndToEndTest::cleanup() { stopProgram(); }
 
-void EndToEndTest::cleanupTestCase()
-{
-    if (m_xvfb.state() != QProcess::NotRunning) {
-        m_xvfb.terminate();
-        m_xvfb.waitForFinished(5000);
-    }
-}
+void EndToEndTest::cleanupTestCase() { stopDisplay(); }
 
 void EndToEndTest::firstRunPlacesAndTheNextStart()
 {
     prepareFolder("first-run");
     QVERIFY(start());
-    QCOMPARE(geometry(window("^Tessaro$")), QRect(150, 94, 268, 118));
+    QCOMPARE(geometry(panelWindow()), QRect(150, 94, 268, 118));
     QVERIFY(window("Tessaro Playlist").isEmpty());
     QVERIFY(window("None Movie").isEmpty());
 
@@ -430,7 +252,7 @@ void EndToEndTest::badPlacesInThePreferences()
     prepareFolder("bad-places");
     TestFiles::write(m_folder + "/preferences.ini", "[Window]\n" + places + "\n[Show]\nList=1\n");
     QVERIFY(start());
-    const QRect panelPlace = geometry(window("^Tessaro$"));
+    const QRect panelPlace = geometry(panelWindow());
     QCOMPARE(panelPlace.size(), PanelSize);
     QVERIFY2(Screen.contains(panelPlace), qPrintable(QString("panel at %1,%2").arg(panelPlace.x()).arg(panelPlace.y())));
     QTRY_VERIFY_WITH_TIMEOUT(!window("Tessaro Playlist").isEmpty(), 10000);
