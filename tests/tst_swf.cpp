@@ -698,6 +698,11 @@ void SwfTest::hostileInputStaysCalm_data()
     QTest::newRow("huge declared bitmap") << movie(hugeBitmap) << true;
     QTest::newRow("self-nesting clip") << movie(selfNesting) << true;
     QTest::newRow("lying length") << lyingLength << true;
+    // Before version 5 there are no String or Number classes whose members a
+    // primitive could reach.
+    QTest::newRow("members of primitives in version 4")
+        << movie(doAction(QByteArray::fromHex("960900" "010000a040" "007800" "4e" "17" "960600" "006100" "007800" "4e" "17" "00")) + showFrame(), 4)
+        << true;
     QTest::newRow("broken zlib") << QByteArray("CWS\x08\x40\x00\x00\x00garbage-garbage", 23) << false;
     QTest::newRow("broken lzma") << QByteArray("ZWS\x0d\x40\x00\x00\x00\x05\x00\x00\x00\x5d\x00\x00\x10\x00junk", 21) << false;
     QTest::newRow("4 GB lzma dictionary") << QByteArray("ZWS\x0d\x40\x00\x00\x00\x05\x00\x00\x00\x5d\xff\xff\xff\xffjunk", 21) << false;

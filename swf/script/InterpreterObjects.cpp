@@ -161,13 +161,14 @@ Value Interpreter::getMember(const Value &object, const QString &name)
     if (const auto *text = std::get_if<QString>(&object)) {
         if (name == QLatin1String("length"))
             return double(text->size());
-        const Value *member = m_engine.stringPrototype()->find(k);
+        const ScriptObject *prototype = m_engine.stringPrototype(); // none before version 5
+        const Value *member = prototype ? prototype->find(k) : nullptr;
         return member ? *member : Value(Undefined{});
     }
     if (std::holds_alternative<double>(object) || std::holds_alternative<bool>(object)) {
         const ScriptObject *prototype =
             std::holds_alternative<double>(object) ? m_engine.numberPrototype() : m_engine.booleanPrototype();
-        const Value *member = prototype->find(k);
+        const Value *member = prototype ? prototype->find(k) : nullptr;
         return member ? *member : Value(Undefined{});
     }
     const auto *ref = std::get_if<ClipRef>(&object);
