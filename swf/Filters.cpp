@@ -43,11 +43,46 @@ void boxLine(const uint8_t *in, uint8_t *out, int count, int stride, int channel
     }
 }
 
+// One vertical pass of the same box blur over whole rows at once: running
+// sums per byte of a row, so the image is read row by row (a column walk over
+// a wide layer misses the cache on every sample). The original values of the
+// rows leaving the window are kept in a ring of radius + 1 rows.
+void boxColumns(uint8_t *data, int height, size_t rowLength, int rowBytes, int radius)
+{
+    const int window = 2 * radius + 1;
+    const int ringRows = std::min(radius + 1, height);
+    std::vector<uint8_t> ring(size_t(ringRows) * rowLength);
+    std::vector<int> sums(rowLength, 0);
+    const auto rowAt = [&](int y) { return data + size_t(y) * size_t(rowBytes); };
+    for (int y = 0; y <= radius && y < height; ++y) {
+        const uint8_t *row = rowAt(y);
+        for (size_t i = 0; i < rowLength; ++i)
+            sums[i] += row[i];
+    }
+    for (int y = 0; y < height; ++y) {
+        uint8_t *row = rowAt(y);
+        uint8_t *saved = ring.data() + size_t(y % ringRows) * rowLength;
+        std::copy(row, row + rowLength, saved);
+        for (size_t i = 0; i < rowLength; ++i)
+            row[i] = uint8_t((sums[i] + window / 2) / window);
+        const int enter = y + radius + 1, leave = y - radius;
+        if (enter < height) {
+            const uint8_t *entering = rowAt(enter);
+            for (size_t i = 0; i < rowLength; ++i)
+                sums[i] += entering[i];
+        }
+        if (leave >= 0) {
+            const uint8_t *leaving = ring.data() + size_t(leave % ringRows) * rowLength;
+            for (size_t i = 0; i < rowLength; ++i)
+                sums[i] -= leaving[i];
+        }
+    }
+}
+
 // Box-blurs interleaved pixels in place: `passes` times along x, then along y.
 void boxBlur(uint8_t *data, int width, int height, int rowBytes, int channels, int radiusX, int radiusY, int passes)
 {
-    std::vector<uint8_t> line(size_t(std::max(width, height)) * size_t(channels));
-    std::vector<uint8_t> blurred(size_t(height) * size_t(channels));
+    std::vector<uint8_t> line(size_t(width) * size_t(channels));
     for (int pass = 0; pass < passes; ++pass) {
         if (radiusX > 0) {
             for (int y = 0; y < height; ++y) {
@@ -56,18 +91,8 @@ void boxBlur(uint8_t *data, int width, int height, int rowBytes, int channels, i
                 boxLine(line.data(), row, width, channels, channels, radiusX);
             }
         }
-        if (radiusY > 0) {
-            for (int x = 0; x < width; ++x) {
-                uint8_t *column = data + size_t(x) * size_t(channels);
-                for (int y = 0; y < height; ++y)
-                    for (int c = 0; c < channels; ++c)
-                        line[size_t(y * channels + c)] = column[size_t(y) * size_t(rowBytes) + size_t(c)];
-                boxLine(line.data(), blurred.data(), height, channels, channels, radiusY);
-                for (int y = 0; y < height; ++y)
-                    for (int c = 0; c < channels; ++c)
-                        column[size_t(y) * size_t(rowBytes) + size_t(c)] = blurred[size_t(y * channels + c)];
-            }
-        }
+        if (radiusY > 0)
+            boxColumns(data, height, size_t(width) * size_t(channels), rowBytes, radiusY);
     }
 }
 
@@ -518,6 +543,14 @@ qint64 workOf(const Filter &f, qint64 pixels)
 }
 
 } // namespace
+
+qint64 FrameFilterBudget(QSize picture)
+{
+    constexpr qint64 WorkPerPicturePixel = 64;
+    constexpr qint64 SmallestBudget = qint64(1) << 22;
+    return std::max(SmallestBudget, qint64(std::max(0, picture.width())) * std::max(0, picture.height()) *
+                                        WorkPerPicturePixel);
+}
 
 void ApplyFilters(QImage &image, const FilterList &filters, double scale, qint64 &budget)
 {

@@ -81,8 +81,10 @@ QMargins FilterMargins(const FilterList &filters, double scale);
 // frame a bounded time.
 void ApplyFilters(QImage &image, const FilterList &filters, double scale, qint64 &budget);
 
-// The work a frame's filters may take, in the units ApplyFilters counts.
-constexpr qint64 FrameFilterBudget = qint64(1) << 28;
+// The work a frame's filters may take, in the units ApplyFilters counts:
+// enough to cover every pixel of the picture with a few many-pass filters,
+// and a floor so filtered objects on a small picture keep their filters.
+qint64 FrameFilterBudget(QSize picture);
 
 // One box blur pass as every blur here makes it: each pixel becomes the mean
 // of the 2 * radius + 1 pixels around it along the axis (transparent beyond

@@ -163,7 +163,7 @@ void Renderer::render(QImage &target, const DisplayObject &root, const QTransfor
     if (target.format() != QImage::Format_ARGB32_Premultiplied)
         target = target.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     m_pixelScale = pixelScaleOf(stageToDevice);
-    m_filterBudget = FrameFilterBudget;
+    m_filterBudget = FrameFilterBudget(target.size());
     if (m_layerCache.size() > MaxLayerCache / 2) {
         for (auto it = m_layerCache.begin(); it != m_layerCache.end();)
             it = it->alive.expired() ? m_layerCache.erase(it) : std::next(it);
