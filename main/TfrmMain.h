@@ -2,6 +2,7 @@
 
 #include "main/PanelFace.h"
 #include "platform/TrayIcon.h"
+#include "player/ClockTick.h"
 
 #include <QWidget>
 
@@ -39,8 +40,13 @@ public:
 
     // The command of a panel button, chosen by its Tag.
     void PanelButtonClick(TGbtn *Sender);
-    // The play (true) and pause (false) buttons, for media and movies alike.
-    void PlayOrPause(bool play);
+    // The playback clock's view after a tick: the seek bar's thumb, the time
+    // display, and the title, which scrolls on.
+    void ClockShown(const ClockView &view);
+    // Playback stopped: the seek bar at its start, the time display at zero.
+    void ClockStopped();
+    // The playlist steps: the seek bar at its start, the title from its beginning.
+    void StepStarted();
     // The output volume as 0 .. 65535, the mean of both channels.
     int GetWaveVolume() const;
     // The volume bar's track handler: moves the thumb and sets both channels.
