@@ -1,6 +1,7 @@
 #pragma once
 
 #include "main/PanelFace.h"
+#include "main/PanelLayout.h"
 #include "platform/TrayIcon.h"
 #include "player/ClockTick.h"
 
@@ -112,7 +113,7 @@ private:
     TPanelFace m_face;
     // The time display's own face, made once rather than on every paint.
     QFont m_timeFont;
-    std::array<TGbtn *, 10> m_buttons{};
+    std::array<TGbtn *, PanelLayout::Buttons.size()> m_buttons{};
     // Where the pointer grabbed the panel, relative to its top-left corner.
     std::optional<QPoint> m_dragOffset;
     TrayIcon m_tray;
