@@ -6,9 +6,10 @@
 
 class TScrbar;
 
-// The playlist's list: it shows the playlist's entries, one column of texts, several entries
-// selectable, no native scroll bars; it keeps the playlist's own scroll bar
-// in step after every paint, and starts an entry on Enter or a double click.
+// The playlist's list: it shows the playlist's entries, one column of texts,
+// several entries selectable, no native scroll bars; it keeps the playlist's
+// own scroll bar in step after every paint, and starts an entry on Enter or a
+// double click.
 class TListBoxs : public QListView {
     Q_OBJECT
 public:

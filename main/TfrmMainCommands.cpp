@@ -6,7 +6,6 @@
 #include "main/TTextLable.h"
 #include "main/TfrmMain.h"
 #include "list/Playlist.h"
-#include "list/TListBoxs.h"
 #include "list/TfrmList.h"
 #include "platform/WaveVolume.h"
 #include "player/MediaGraph.h"
