@@ -1,7 +1,11 @@
 #include "Startup.h"
 
+#include "list/FileDropFilter.h"
+#include "list/Playlist.h"
+#include "list/PlaylistModel.h"
 #include "list/TfrmList.h"
 #include "main/AppKeyHook.h"
+#include "main/TTextLable.h"
 #include "main/TfrmMain.h"
 #include "platform/DisplayPlatform.h"
 #include "platform/TerminationSignals.h"
@@ -9,20 +13,47 @@
 #include "player/TfrmPlayer.h"
 #include "skin/Skin.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QIcon>
 
 #include <gst/gst.h>
 
+namespace {
+
+// The player module knows neither the playlist nor the panel: what its clock
+// and menu ask of them is wired here, once all three windows exist.
+void ConnectPlayer()
+{
+    new FileDropFilter(frmPlayer);
+    frmPlayer->EntryCount = [] { return PlayListItems ? PlayListItems->count() : 0; };
+    QObject::connect(&frmPlayer->Playing, &PlayingItem::changed, frmList, &ShowPlaying);
+    QObject::connect(&frmPlayer->Playing, &PlayingItem::changed, frmMain, [] { frmMain->lblTitle->repaint(); });
+    QObject::connect(frmPlayer, &TfrmPlayer::itemEnded, frmList, [] { PlayStep(true); });
+    QObject::connect(frmPlayer, &TfrmPlayer::stepRequested, frmList, &PlayStep);
+    QObject::connect(frmPlayer, &TfrmPlayer::openRequested, frmList, [] { frmList->mnuAddFile->trigger(); });
+    QObject::connect(frmPlayer, &TfrmPlayer::clockShown, frmMain, &TfrmMain::ClockShown);
+    QObject::connect(frmPlayer, &TfrmPlayer::clockStopped, frmMain, &TfrmMain::ClockStopped);
+    QObject::connect(frmPlayer, &TfrmPlayer::mainRequested, frmMain, [] {
+        frmMain->raise();
+        frmMain->activateWindow();
+    });
+    StepStarting = [] { frmMain->StepStarted(); };
+}
+
+} // namespace
+
 void CreateWindows()
 {
     frmMain = new TfrmMain;
-    frmList = new TfrmList;
+    frmList = new TfrmList(frmMain);
     frmPlayer = new TfrmPlayer;
+    ConnectPlayer();
 }
 
 void DestroyWindows()
 {
+    StepStarting = nullptr;
     delete frmPlayer;
     frmPlayer = nullptr;
     delete frmList;

@@ -1,12 +1,14 @@
 #include "ListGeometry.h"
 
+#include "list/ListLayout.h"
+
 namespace {
 constexpr int SnapDistance = 9;
-constexpr int MenuBarHeight = 19;
-constexpr int ScrollBarWidth = 12;
-constexpr int ThumbHalf = 11;
-constexpr int ThumbOffset = 5;
-constexpr int CloseBoxWidth = 22;
+using ListLayout::CloseBoxWidth;
+using ListLayout::MenuBarHeight;
+using ListLayout::ScrollBarWidth;
+constexpr int ThumbHalf = ListLayout::ScrollThumbHalf;
+constexpr int ThumbOffset = ListLayout::ScrollThumbOffset;
 } // namespace
 
 HitCode HitTest(QPoint p, QSize window, int border)

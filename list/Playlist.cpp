@@ -1,10 +1,8 @@
 #include "Playlist.h"
 
 #include "list/PlaylistFile.h"
+#include "list/PlaylistModel.h"
 #include "list/PlaylistStep.h"
-#include "list/TListBoxs.h"
-#include "main/TProgress.h"
-#include "main/TfrmMain.h"
 #include "platform/ErrorBox.h"
 #include "platform/FileNames.h"
 #include "platform/FolderListing.h"
@@ -19,12 +17,14 @@
 
 const QString MediaExts = QStringLiteral(".swf, .avi, .mp3, .mpg, .asf, .wmv, .wma, .wav, .mid");
 int CurrentIndex = 0;
+PlaylistModel *PlayListItems = nullptr;
+std::function<void()> StepStarting;
 
 namespace {
 
 PlaylistModel &items()
 {
-    return PlayListBox->items();
+    return *PlayListItems;
 }
 
 void reportOpen(const QString &fileName, const QString &reason)
@@ -47,9 +47,9 @@ bool IsMediaFile(const QString &name)
 
 void PlayStep(bool Forward)
 {
-    frmMain->pbSeek->SetPosition(1);
+    if (StepStarting)
+        StepStarting();
     frmPlayer->Timer->stop();
-    frmMain->TitleScroll = 0;
     const int count = items().count();
     if (count == 0) {
         frmPlayer->mnuStop->trigger();
@@ -62,7 +62,6 @@ void PlayStep(bool Forward)
         return index < items().count() && PlayFile(items().entry(index));
     });
     CurrentIndex = outcome.index;
-    PlayListBox->viewport()->repaint();
 }
 
 void PlayAdded(int Count)
@@ -71,11 +70,7 @@ void PlayAdded(int Count)
     if (!Flash->Movie().isEmpty())
         return;
     const int count = items().count();
-    CurrentIndex = count - Count;
-    if (CurrentIndex < 0)
-        CurrentIndex = 0;
-    else if (CurrentIndex >= count)
-        CurrentIndex = count - 1;
+    CurrentIndex = FirstAddedIndex(count, Count);
     if (count > 0)
         PlayFile(items().entry(CurrentIndex));
 }
@@ -84,6 +79,12 @@ void StartEntry(int Index)
 {
     CurrentIndex = Index;
     PlayFile(items().entry(Index));
+}
+
+void ShowPlaying(const QString &path)
+{
+    if (PlayListItems)
+        PlayListItems->setPlaying(path, path.isEmpty() ? -1 : CurrentIndex);
 }
 
 QStringList KeepableNames(const QStringList &paths, QStringList refused)
@@ -170,9 +171,9 @@ void SaveList(const QString &fileName)
         reportCreate(fileName, reason);
 }
 
-void RemoveSelected()
+void RemoveEntries(const QList<int> &rows)
 {
-    items().removeRows(PlayListBox->selectedRows());
+    items().removeRows(rows);
 }
 
 void ClearList()

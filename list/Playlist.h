@@ -5,8 +5,15 @@
 #include <QStringList>
 #include <QUrl>
 
-// The playlist's operations. Entries live in PlayListBox's model; every
-// addition is one batch.
+#include <functional>
+
+class PlaylistModel;
+
+// The playlist's operations, on the playlist's entries (PlayListItems, which
+// PlayListBox shows); every addition is one batch.
+
+// The playlist's entries, owned by the playlist window; null without it.
+extern PlaylistModel *PlayListItems;
 
 // The media types admitted when folders are scanned or files are dropped.
 extern const QString MediaExts;
@@ -23,11 +30,17 @@ bool IsMediaFile(const QString &name);
 // over entries that cannot be opened; stops playback when the playlist is
 // empty, and leaves the player idle when no entry opens.
 void PlayStep(bool Forward);
+// Called as each step begins, before anything stops; the program's start-up
+// sets it so the panel puts its seek bar and its scrolling title back.
+extern std::function<void()> StepStarting;
 // Starts the first of the Count entries just appended, when the player has
 // been idle since start-up.
 void PlayAdded(int Count);
 // Makes entry Index the current one and starts it.
 void StartEntry(int Index);
+// Marks the entry that plays, given the playing item's path (empty: none);
+// the player's playing item reports every change here.
+void ShowPlaying(const QString &path);
 
 // The paths a playlist file can keep; the others are reported in one error
 // box, each with its reason, after the refusals already found.
@@ -45,7 +58,8 @@ void AddList(const QString &fileName);
 void LoadList(const QString &fileName);
 // Writes the playlist; reports a file that cannot be written.
 void SaveList(const QString &fileName);
-void RemoveSelected();
+// Removes the entries at these rows.
+void RemoveEntries(const QList<int> &rows);
 void ClearList();
 // Removes every entry that does not name an existing file.
 void TrimList();

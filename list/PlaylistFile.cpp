@@ -1,27 +1,14 @@
 #include "PlaylistFile.h"
 
 #include "platform/BoundedFile.h"
+#include "platform/TextLines.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
 
 QStringList SplitPlaylistText(const QString &text)
 {
-    QStringList entries;
-    qsizetype start = 0;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (c != u'\r' && c != u'\n')
-            continue;
-        entries.append(text.mid(start, i - start));
-        if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n)
-        entries.append(text.mid(start));
-    return entries;
+    return SplitLines(text);
 }
 
 const QString UndecodableNameReason =

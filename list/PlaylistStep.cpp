@@ -19,3 +19,13 @@ StepOutcome StepToPlayable(int current, int count, bool Forward, const std::func
     }
     return outcome;
 }
+
+int FirstAddedIndex(int count, int added)
+{
+    const int index = count - added;
+    if (index < 0)
+        return 0;
+    if (index >= count)
+        return count - 1;
+    return index;
+}

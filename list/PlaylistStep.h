@@ -19,3 +19,8 @@ struct StepOutcome {
 // cannot be opened is passed over so one broken file does not end the
 // playlist. count > 0.
 StepOutcome StepToPlayable(int current, int count, bool Forward, const std::function<bool(int index)> &tryStart);
+
+// The first of the added entries just appended to a playlist that now holds
+// count, kept among the entries (-1 when the playlist is empty and nothing was
+// added); the entry that starts when the player has been idle since start-up.
+int FirstAddedIndex(int count, int added);

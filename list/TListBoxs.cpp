@@ -9,8 +9,9 @@
 
 TListBoxs *PlayListBox = nullptr;
 
-TListBoxs::TListBoxs(QWidget *AOwner)
+TListBoxs::TListBoxs(QWidget *AOwner, PlaylistModel &items)
     : QListView(AOwner)
+    , m_items(items)
 {
     setModel(&m_items);
     setUniformItemSizes(true); // keeps 100,000 entries fast

@@ -6,13 +6,15 @@
 
 class TScrbar;
 
-// The playlist's list: one column of entry texts, several entries
-// selectable, no native scroll bars; it keeps the playlist's own scroll bar
-// in step after every paint, and starts an entry on Enter or a double click.
+// The playlist's list: it shows the playlist's entries, one column of texts,
+// several entries selectable, no native scroll bars; it keeps the playlist's
+// own scroll bar in step after every paint, and starts an entry on Enter or a
+// double click.
 class TListBoxs : public QListView {
     Q_OBJECT
 public:
-    explicit TListBoxs(QWidget *AOwner);
+    // Shows items, which outlive the list.
+    TListBoxs(QWidget *AOwner, PlaylistModel &items);
 
     PlaylistModel &items() { return m_items; }
     const PlaylistModel &items() const { return m_items; }
@@ -36,7 +38,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
-    PlaylistModel m_items;
+    PlaylistModel &m_items;
     TScrbar *m_bar = nullptr;
 };
 

@@ -1,23 +1,17 @@
 #include "TScrbar.h"
 
 #include "list/ListLayout.h"
-#include "main/PanelFace.h"
-#include "skin/Skin.h"
+#include "resources/Art.h"
 
-#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QtMath>
 
 TScrbar::TScrbar(QWidget *AOwner, const QPixmap &listSkin)
     : TCustomControls(AOwner)
+    , ThumbBitmap(LoadArt(QStringLiteral("scrollthumb"), ScreenPixelRatio()))
     , m_listSkin(listSkin)
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const bool doubleSize = screen && screen->devicePixelRatio() > 1.0;
-    ThumbBitmap = QPixmap(doubleSize ? QStringLiteral(":/art/scrollthumb@2x.png") : QStringLiteral(":/art/scrollthumb.png"));
-    ThumbBitmap.setDevicePixelRatio(doubleSize ? 2.0 : 1.0);
 }
 
 void TScrbar::SetPosition(int Value)
@@ -39,8 +33,10 @@ void TScrbar::Paint(QPainter &Canvas)
 {
     const int skinWidth = ListLayout::SkinWidth;
     const int skinHeight = ListLayout::SkinHeight;
-    const QRect track(skinWidth - Skin.BorderSize - width(), Skin.TitleHeight + 2, width(),
-                      skinHeight - Skin.BorderSize - 2 - (Skin.TitleHeight + 2));
+    const int titleHeight = ListLayout::TitleHeight;
+    const int border = ListLayout::BorderSize;
+    const QRect track(skinWidth - border - width(), titleHeight + 2, width(),
+                      skinHeight - border - 2 - (titleHeight + 2));
     CopyRect(Canvas, rect(), m_listSkin, track);
     CopyRect(Canvas, QRect(1, Position - ThumbHalf, width() - 3, 2 * ThumbHalf), ThumbBitmap,
              QRect(0, 0, ListLayout::ScrollThumbWidth, ListLayout::ScrollThumbSlice));

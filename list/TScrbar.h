@@ -1,5 +1,6 @@
 #pragma once
 
+#include "list/ListLayout.h"
 #include "skin/TCustomControls.h"
 
 #include <QPixmap>
@@ -11,7 +12,7 @@
 class TScrbar : public TCustomControls {
     Q_OBJECT
 public:
-    static constexpr int ThumbHalf = 11;
+    static constexpr int ThumbHalf = ListLayout::ScrollThumbHalf;
 
     TScrbar(QWidget *AOwner, const QPixmap &listSkin);
 

@@ -6,19 +6,16 @@
 #include "list/Playlist.h"
 #include "list/TListBoxs.h"
 #include "list/TScrbar.h"
-#include "main/PanelFace.h"
-#include "main/TfrmMain.h"
 #include "platform/WindowHints.h"
 #include "player/TfrmPlayer.h"
+#include "resources/Art.h"
 #include "skin/Language.h"
 #include "skin/Settings.h"
 
 #include <QAction>
-#include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWindow>
@@ -29,8 +26,6 @@ TScrbar *ListScrbar = nullptr;
 namespace {
 const QColor MenuBarColor(0, 128, 255);
 const QColor ListColor(181, 218, 255);
-constexpr int MenuBarHeight = 19;
-constexpr int ScrollBarWidth = 12;
 
 Qt::CursorShape cursorFor(HitCode code)
 {
@@ -49,8 +44,9 @@ Qt::CursorShape cursorFor(HitCode code)
 }
 } // namespace
 
-TfrmList::TfrmList(QWidget *parent)
+TfrmList::TfrmList(QWidget *panel, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint)
+    , m_panel(panel)
 {
     setWindowTitle(QStringLiteral("Tessaro Playlist"));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -65,10 +61,13 @@ TfrmList::TfrmList(QWidget *parent)
 
 TfrmList::~TfrmList()
 {
-    if (!m_keepDefaultPlaylist || PlayListBox->items().count() > 0)
+    if (!m_keepDefaultPlaylist || Items.count() > 0)
         SaveDefaultPlaylist();
     ClearList();
+    // The list goes before the entries it shows.
+    delete PlayListBox;
     PlayListBox = nullptr;
+    PlayListItems = nullptr;
     ListScrbar = nullptr;
 }
 
@@ -104,7 +103,7 @@ void TfrmList::CreateMenu()
 
     connect(mnuAddFile, &QAction::triggered, this, &TfrmList::mnuAddFileClick);
     connect(mnuAddDir, &QAction::triggered, this, &TfrmList::mnuAddDirClick);
-    connect(mnuRemove, &QAction::triggered, this, [] { RemoveSelected(); });
+    connect(mnuRemove, &QAction::triggered, this, [] { RemoveEntries(PlayListBox->selectedRows()); });
     connect(mnuClear, &QAction::triggered, this, [] { ClearList(); });
     connect(mnuAddList, &QAction::triggered, this, &TfrmList::mnuAddListClick);
     connect(mnuLoad, &QAction::triggered, this, &TfrmList::mnuLoadClick);
@@ -116,25 +115,23 @@ void TfrmList::CreateMenu()
 
 void TfrmList::FormCreate()
 {
-    ApplyListLanguage(this, frmMain, LangName);
+    ApplyListLanguage(this, m_panel, LangName);
 
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const bool doubleSize = screen && screen->devicePixelRatio() > 1.0;
-    ListSkin = QPixmap(doubleSize ? QStringLiteral(":/art/listskin@2x.png") : QStringLiteral(":/art/listskin.png"));
-    ListSkin.setDevicePixelRatio(doubleSize ? 2.0 : 1.0);
+    ListSkin = LoadArt(QStringLiteral("listskin"), ScreenPixelRatio());
 
-    Skin.TitleHeight = FrameTitleHeight;
-    Skin.BorderSize = FrameBorderSize;
+    Skin.TitleHeight = ListLayout::TitleHeight;
+    Skin.BorderSize = ListLayout::BorderSize;
     ListSkinRects = CalcFrameRects({0, 0, ListLayout::SkinWidth, ListLayout::SkinHeight});
 
-    PlayListBox = new TListBoxs(this);
+    PlayListItems = &Items;
+    PlayListBox = new TListBoxs(this, Items);
     QPalette colours = PlayListBox->palette();
     colours.setColor(QPalette::Base, ListColor);
     PlayListBox->setPalette(colours);
     PlayListBox->setFont(font());
 
     ListScrbar = new TScrbar(this, ListSkin);
-    ListScrbar->resize(ScrollBarWidth, ListScrbar->height());
+    ListScrbar->resize(ListLayout::ScrollBarWidth, ListScrbar->height());
     ListScrbar->OnTrack = [this](int Y) { ScrollTrack(Y); };
     PlayListBox->setScrollBar(ListScrbar);
     connect(PlayListBox, &TListBoxs::scrollBarShownChanged, this, &TfrmList::LayoutChildren);
@@ -159,7 +156,7 @@ void TfrmList::BuildMenuBar()
         auto *button = new QToolButton(MenuBar);
         button->setDefaultAction(top);
         button->setPopupMode(QToolButton::InstantPopup);
-        button->setFixedHeight(MenuBarHeight);
+        button->setFixedHeight(ListLayout::MenuBarHeight);
         MenuBar->addWidget(button);
     }
 }
@@ -201,9 +198,9 @@ void TfrmList::moveEvent(QMoveEvent *event)
 
 void TfrmList::SnapToMain()
 {
-    if (m_snapping || !frmMain || !frmMain->isVisible())
+    if (m_snapping || !m_panel || !m_panel->isVisible())
         return;
-    const QPoint snapped = SnapToPanel(pos(), frmMain->geometry());
+    const QPoint snapped = SnapToPanel(pos(), m_panel->geometry());
     if (snapped == pos())
         return;
     m_snapping = true;
@@ -269,7 +266,7 @@ void TfrmList::setVisible(bool visible)
 
 void TfrmList::ScrollTrack(int Y)
 {
-    const int hidden = HiddenEntries(PlayListBox->items().count(), PlayListBox->height(), PlayListBox->itemHeight());
+    const int hidden = HiddenEntries(Items.count(), PlayListBox->height(), PlayListBox->itemHeight());
     PlayListBox->setTopIndex(TopIndexForTrack(Y, ListScrbar->height(), hidden));
 }
 
@@ -311,5 +308,5 @@ void TfrmList::mnuSaveClick()
 void TfrmList::mnuSortClick()
 {
     // Triggering the checkable item has inverted its check mark already.
-    PlayListBox->items().setSorted(mnuSort->isChecked());
+    Items.setSorted(mnuSort->isChecked());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialog/TBrowseDialog.h"
+#include "list/PlaylistModel.h"
 #include "platform/FileDialogs.h"
 #include "skin/Skin.h"
 
@@ -29,10 +30,10 @@ public:
     // and a row of the list; restored places and resizing keep to it.
     static constexpr int MinimumWidth = 100;
     static constexpr int MinimumHeight = 80;
-    static constexpr int FrameTitleHeight = 27;
-    static constexpr int FrameBorderSize = 5;
 
-    explicit TfrmList(QWidget *parent = nullptr);
+    // panel is the window the playlist window snaps to and takes its
+    // language font from (the control panel); it outlives this window.
+    explicit TfrmList(QWidget *panel, QWidget *parent = nullptr);
     ~TfrmList() override;
 
     // The scroll bar's track handler: scrolls the list to follow the pointer.
@@ -68,6 +69,8 @@ public:
     TSaveDialog SaveDialog;
     QPixmap ListSkin;
     TFrameRects ListSkinRects{};
+    // The playlist's entries, which PlayListBox shows (PlayListItems points here).
+    PlaylistModel Items;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -91,6 +94,7 @@ private:
         QRect startGeometry;
     };
     std::optional<FrameDrag> m_drag;
+    QWidget *m_panel = nullptr;
     bool m_snapping = false;
     // A default playlist that existed but could not be read is not
     // overwritten by an empty one at exit.

@@ -1,7 +1,7 @@
 #include "AppKeyHook.h"
 
 #include "list/Playlist.h"
-#include "list/TListBoxs.h"
+#include "list/PlaylistModel.h"
 #include "list/TfrmList.h"
 #include "main/TfrmMain.h"
 #include "platform/ShellFileOperations.h"
@@ -38,7 +38,7 @@ bool isCommandKey(int key, bool ctrl)
 
 bool nothingLoaded()
 {
-    return !frmPlayer || frmPlayer->windowTitle() == NoneMovie;
+    return !frmPlayer || frmPlayer->Playing.isNone();
 }
 
 } // namespace
@@ -96,12 +96,12 @@ void DispatchKey(int Key, bool CtrlDown)
         case Qt::Key_Right: frmPlayer->mnuNext->trigger(); break;
         case Qt::Key_O: frmPlayer->mnuOpen->trigger(); break;
         case Qt::Key_Home:
-            if (PlayListBox->items().count() > 0)
+            if (PlayListItems->count() > 0)
                 StartEntry(0);
             break;
         case Qt::Key_End:
-            if (PlayListBox->items().count() > 0)
-                StartEntry(PlayListBox->items().count() - 1);
+            if (PlayListItems->count() > 0)
+                StartEntry(PlayListItems->count() - 1);
             break;
         default: break;
         }
@@ -121,10 +121,10 @@ void DeleteCurrentFile()
 {
     if (nothingLoaded())
         return;
-    const QString Old = frmPlayer->windowTitle();
+    const QString Old = frmPlayer->Playing.path();
     // The playlist moves on first, so the player no longer holds the file.
     PlayStep(true);
-    const QString New = frmPlayer->windowTitle();
+    const QString New = frmPlayer->Playing.path();
     if (New != Old)
         ShellMoveOrDelete(Old, QString(), FO_DELETE);
 }
@@ -138,9 +138,9 @@ bool MoveCurrentFile(int d)
             return false;
         MoveFolders[size_t(d)] = frmList->BrowseDialog.Directory;
     }
-    const QString Old = frmPlayer->windowTitle();
+    const QString Old = frmPlayer->Playing.path();
     PlayStep(true);
-    const QString New = frmPlayer->windowTitle();
+    const QString New = frmPlayer->Playing.path();
     if (New != Old)
         ShellMoveOrDelete(Old, MoveFolders[size_t(d)], FO_MOVE);
     return true;

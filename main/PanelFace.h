@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QPixmap>
-#include <QRect>
+#include "resources/Art.h"
 
-class QPainter;
+#include <QPixmap>
 
 // The panel face set shared by the main window and its controls: the unlit and
 // lit panel, each exactly the panel's size, and the bars' thumb. A control
@@ -17,7 +16,3 @@ struct TPanelFace {
     // Loads the built-in art; the double-resolution variant when pixelRatio > 1.
     static TPanelFace load(qreal pixelRatio);
 };
-
-// Copies the source rectangle (in logical pixels of the bitmap) onto target,
-// stretched when the sizes differ.
-void CopyRect(QPainter &canvas, const QRect &target, const QPixmap &bitmap, const QRect &source);

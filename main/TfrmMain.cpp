@@ -17,7 +17,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
-#include <QScreen>
 
 #include <gst/gst.h>
 
@@ -49,8 +48,7 @@ TfrmMain::~TfrmMain()
 
 void TfrmMain::FormCreate()
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    m_face = TPanelFace::load(screen ? screen->devicePixelRatio() : 1.0);
+    m_face = TPanelFace::load(ScreenPixelRatio());
 
     PopupMenu = new QMenu(this);
     mnuOpen = MakeMenuItem("mnuOpen");
@@ -82,7 +80,7 @@ void TfrmMain::FormCreate()
     lblTime->OnPaint = [this](TCustomControls *sender, QPainter &canvas) { PaintTime(sender, canvas); };
     m_timeFont = QFont(QStringLiteral("DejaVu Sans"));
     m_timeFont.setPixelSize(TimePixelSize);
-    lblTime->setText(QStringLiteral("0:00:00"));
+    lblTime->setText(ZeroTime);
 
     pbSeek->OnTrack = [this](int X) { SeekTrack(X); };
     setAcceptDrops(true);
@@ -180,7 +178,7 @@ void TfrmMain::PaintTitle(TCustomControls *Sender, QPainter &Canvas)
 {
     const QRect R = Sender->rect();
     CopyRect(Canvas, R, m_face.bmpFace, Sender->geometry());
-    const QString text = frmPlayer ? frmPlayer->windowTitle() : QString();
+    const QString text = frmPlayer ? frmPlayer->Playing.caption() : QString();
     Canvas.setFont(font());
     Canvas.setPen(DisplayGreen);
     const int w = Canvas.fontMetrics().horizontalAdvance(text);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "main/PanelFace.h"
+#include "main/PanelLayout.h"
 #include "platform/TrayIcon.h"
+#include "player/ClockTick.h"
 
 #include <QWidget>
 
@@ -39,8 +41,13 @@ public:
 
     // The command of a panel button, chosen by its Tag.
     void PanelButtonClick(TGbtn *Sender);
-    // The play (true) and pause (false) buttons, for media and movies alike.
-    void PlayOrPause(bool play);
+    // The playback clock's view after a tick: the seek bar's thumb, the time
+    // display, and the title, which scrolls on.
+    void ClockShown(const ClockView &view);
+    // Playback stopped: the seek bar at its start, the time display at zero.
+    void ClockStopped();
+    // The playlist steps: the seek bar at its start, the title from its beginning.
+    void StepStarted();
     // The output volume as 0 .. 65535, the mean of both channels.
     int GetWaveVolume() const;
     // The volume bar's track handler: moves the thumb and sets both channels.
@@ -106,7 +113,7 @@ private:
     TPanelFace m_face;
     // The time display's own face, made once rather than on every paint.
     QFont m_timeFont;
-    std::array<TGbtn *, 10> m_buttons{};
+    std::array<TGbtn *, PanelLayout::Buttons.size()> m_buttons{};
     // Where the pointer grabbed the panel, relative to its top-left corner.
     std::optional<QPoint> m_dragOffset;
     TrayIcon m_tray;

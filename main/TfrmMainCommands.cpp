@@ -3,15 +3,16 @@
 #include "main/PanelMath.h"
 #include "main/TGbtn.h"
 #include "main/TProgress.h"
+#include "main/TTextLable.h"
 #include "main/TfrmMain.h"
 #include "list/Playlist.h"
-#include "list/TListBoxs.h"
 #include "list/TfrmList.h"
 #include "platform/WaveVolume.h"
 #include "player/MediaGraph.h"
 #include "player/TDSMP.h"
 #include "player/TFlash.h"
 #include "player/TfrmPlayer.h"
+#include "player/Transport.h"
 
 #include <QAction>
 #include <QCursor>
@@ -34,22 +35,25 @@ void toggleVisible(QWidget *window)
 }
 } // namespace
 
-void TfrmMain::PlayOrPause(bool play)
+void TfrmMain::ClockShown(const ClockView &view)
 {
-    if (DSMP.Control) {
-        play ? frmPlayer->Timer->start() : frmPlayer->Timer->stop();
-        if (frmPlayer->Timer->isActive())
-            DSMP.Control->Run();
-        else
-            DSMP.Control->Pause();
-    } else if (Flash->FrameNum() >= 0) {
-        play ? frmPlayer->Timer->start() : frmPlayer->Timer->stop();
-        // Play always resumes a halted movie, whatever the auto-skip option says.
-        if (frmPlayer->Timer->isActive())
-            Flash->Play();
-        else
-            Flash->Stop();
-    }
+    if (view.bar)
+        pbSeek->SetPosition(view.bar->place(pbSeek->width()));
+    if (view.time)
+        lblTime->setText(*view.time);
+    lblTitle->repaint();
+}
+
+void TfrmMain::ClockStopped()
+{
+    pbSeek->SetPosition(1);
+    lblTime->setText(ZeroTime);
+}
+
+void TfrmMain::StepStarted()
+{
+    pbSeek->SetPosition(1);
+    TitleScroll = 0;
 }
 
 void TfrmMain::PanelButtonClick(TGbtn *Sender)
@@ -59,10 +63,10 @@ void TfrmMain::PanelButtonClick(TGbtn *Sender)
         PlayStep(false);
         break;
     case PanelLayout::TagPlay:
-        PlayOrPause(true);
+        frmPlayer->PlayOrPause(true);
         break;
     case PanelLayout::TagPause:
-        PlayOrPause(false);
+        frmPlayer->PlayOrPause(false);
         break;
     case PanelLayout::TagStop:
         frmPlayer->mnuStop->trigger();
@@ -110,15 +114,13 @@ void TfrmMain::SeekTrack(int X)
         if (Duration == MediaGraph::UnknownDuration)
             return;
         pbSeek->SetPosition(X);
-        REFERENCE_TIME t = REFERENCE_TIME(pbSeek->Position) * Duration / pbSeek->width();
         REFERENCE_TIME stop = 0;
         DSMP.Seeking->GetStopPosition(stop);
-        if (t > stop)
-            t = stop;
+        REFERENCE_TIME t = SeekTime(pbSeek->Position, pbSeek->width(), Duration, stop);
         DSMP.Seeking->SetPositions(&t, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
     } else if (Flash->FrameNum() >= 0) {
         pbSeek->SetPosition(X);
-        const int f = Flash->TotalFrames() * pbSeek->Position / pbSeek->width();
+        const int f = SeekFrame(pbSeek->Position, pbSeek->width(), Flash->TotalFrames());
         LastFrame = f;
         Flash->GotoFrame(f);
     }

@@ -2,6 +2,7 @@
 
 #include "platform/AtomicReplace.h"
 #include "platform/BoundedFile.h"
+#include "platform/TextLines.h"
 
 #include <QFile>
 #include <QStringList>
@@ -106,18 +107,7 @@ FileText readFile(const QString &fileName, bool missingIsReadable)
     if (firstBreak > 0 && text[firstBreak - 1] == u'\r')
         result.lineBreak = QStringLiteral("\r\n");
 
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != u'\r' && c != u'\n')
-            continue;
-        result.lines.append(text.mid(start, i - start));
-        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        result.lines.append(text.mid(start));
+    result.lines = SplitLines(text);
     return result;
 }
 

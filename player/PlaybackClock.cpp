@@ -1,12 +1,7 @@
 // The playback clock: starting items, stop, pause and resume, and the 333 ms
-// tick that moves the panel's bars and notices the end of an item.
+// tick that notices the end of an item and tells the panel what to show.
 #include "PlaybackClock.h"
 
-#include "list/Playlist.h"
-#include "list/TListBoxs.h"
-#include "main/TProgress.h"
-#include "main/TTextLable.h"
-#include "main/TfrmMain.h"
 #include "platform/ErrorBox.h"
 #include "platform/FileNames.h"
 #include "player/MediaGraph.h"
@@ -15,21 +10,6 @@
 #include "player/TfrmPlayer.h"
 
 #include <QAction>
-
-namespace {
-constexpr std::int64_t MsPerDay = 86'400'000;
-const QString ZeroTime = QStringLiteral("0:00:00");
-} // namespace
-
-QString TimeText(std::int64_t ms)
-{
-    const std::int64_t t = ((ms % MsPerDay) + MsPerDay) % MsPerDay;
-    const std::int64_t seconds = t / 1000;
-    return QStringLiteral("%1:%2:%3")
-        .arg(seconds / 3600)
-        .arg((seconds / 60) % 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
-}
 
 bool PlayFile(const QString &fileName)
 {
@@ -49,8 +29,7 @@ bool PlayFile(const QString &fileName)
         return false;
     }
     frmPlayer->Timer->start();
-    frmPlayer->setWindowTitle(fileName);
-    PlayListBox->items().setPlaying(fileName, CurrentIndex);
+    frmPlayer->Playing.set(fileName);
     return true;
 }
 
@@ -60,23 +39,21 @@ void TfrmPlayer::mnuStopClick()
     FreeGraph(DSMP);
     Flash->setMovie(swf::FlashControl::NoMovie);
     Flash->setBackgroundColor(WindowColor);
-    setWindowTitle(NoneMovie);
-    PlayListBox->items().setPlaying(QString(), -1);
-    frmMain->pbSeek->SetPosition(1);
-    frmMain->lblTime->setText(ZeroTime);
+    Playing.clear();
+    emit clockStopped();
 }
 
-void TfrmPlayer::mnuPlaypasueClick()
+void TfrmPlayer::PlayOrPause(bool play)
 {
     if (DSMP.Control) {
-        Timer->isActive() ? Timer->stop() : Timer->start();
+        play ? Timer->start() : Timer->stop();
         if (Timer->isActive())
             DSMP.Control->Run();
         else
             DSMP.Control->Pause();
     } else if (Flash->FrameNum() >= 0) {
-        Timer->isActive() ? Timer->stop() : Timer->start();
-        // Resuming always resumes, whatever the auto-skip option says.
+        play ? Timer->start() : Timer->stop();
+        // Resuming always resumes a halted movie, whatever the auto-skip option says.
         if (Timer->isActive())
             Flash->Play();
         else
@@ -84,35 +61,32 @@ void TfrmPlayer::mnuPlaypasueClick()
     }
 }
 
+void TfrmPlayer::mnuPlaypasueClick()
+{
+    PlayOrPause(!Timer->isActive());
+}
+
 void TfrmPlayer::TimerTimer()
 {
-    TProgress *seek = frmMain->pbSeek;
+    ClockView view;
     if (DSMP.Seeking) {
         RefreshDuration();
         REFERENCE_TIME pos = 0;
         DSMP.Seeking->GetCurrentPosition(pos);
-        if (pos >= Duration) {
-            PlayStep(true);
-        } else {
-            // An unknown length keeps the thumb at the start.
-            if (Duration != MediaGraph::UnknownDuration)
-                seek->SetPosition(int(std::int64_t(seek->width()) * pos / Duration));
-            frmMain->lblTime->setText(TimeText(pos / 10000));
-        }
+        const MediaTickOutcome outcome = MediaTick(pos, Duration, MediaGraph::UnknownDuration);
+        if (outcome.ended)
+            emit itemEnded();
+        view = outcome.view;
     } else if (Flash->FrameNum() >= 0) {
-        if (Flash->CurrentFrame() >= Flash->TotalFrames() - 1) {
-            PlayStep(true);
-        } else {
-            if (!Flash->Playing() && mnuAutoSkip->isChecked())
-                Flash->Play();
-            if (mnuDisLoop->isChecked() && Flash->CurrentFrame() < LastFrame)
-                PlayStep(true); // the movie jumped back: it looped
-            else
-                LastFrame = Flash->CurrentFrame();
-            if (Flash->TotalFrames() != 0)
-                seek->SetPosition(seek->width() * LastFrame / Flash->TotalFrames());
-            frmMain->lblTime->setText(ZeroTime);
-        }
+        const MovieTickOutcome outcome =
+            MovieTick({Flash->CurrentFrame(), Flash->TotalFrames(), Flash->Playing(), mnuAutoSkip->isChecked(),
+                       mnuDisLoop->isChecked(), LastFrame});
+        if (outcome.resume)
+            Flash->Play();
+        LastFrame = outcome.lastFrame;
+        if (outcome.ended)
+            emit itemEnded();
+        view = outcome.view;
     }
-    frmMain->lblTitle->repaint();
+    emit clockShown(view);
 }

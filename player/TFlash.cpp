@@ -2,6 +2,7 @@
 
 #include "player/MovieSoundOutput.h"
 #include "player/TfrmPlayer.h"
+#include "player/Transport.h"
 
 #include <QAction>
 #include <QCursor>
@@ -73,11 +74,6 @@ void Jump(bool back)
 {
     if (Flash->FrameNum() < 0)
         return;
-    const int step = Flash->TotalFrames() / 20;
-    LastFrame = back ? Flash->FrameNum() - step : Flash->FrameNum() + step;
-    if (LastFrame < 0)
-        LastFrame = 0;
-    else if (LastFrame >= Flash->TotalFrames())
-        LastFrame = Flash->TotalFrames() - 1;
+    LastFrame = JumpFrame(Flash->FrameNum(), Flash->TotalFrames(), back);
     Flash->GotoFrame(LastFrame);
 }

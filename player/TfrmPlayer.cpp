@@ -1,11 +1,5 @@
 #include "TfrmPlayer.h"
 
-#include "list/FileDropFilter.h"
-#include "list/Playlist.h"
-#include "list/TListBoxs.h"
-#include "list/TfrmList.h"
-#include "main/TTextLable.h"
-#include "main/TfrmMain.h"
 #include "player/MediaGraph.h"
 #include "player/TDSMP.h"
 #include "player/TFlash.h"
@@ -18,7 +12,6 @@
 #include <QPalette>
 #include <QScreen>
 
-const QString NoneMovie = QStringLiteral("None Movie");
 TfrmPlayer *frmPlayer = nullptr;
 TOpenDialog *OpenDlg = nullptr;
 
@@ -29,7 +22,6 @@ TfrmPlayer::TfrmPlayer(QWidget *parent)
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
     setAutoFillBackground(true);
-    new FileDropFilter(this);
     move(DefaultLeft, DefaultTop);
     resize(DefaultWidth, DefaultHeight);
     FormCreate();
@@ -55,7 +47,8 @@ QAction *TfrmPlayer::MakeItem(const char *name, QMenu *menu)
 
 void TfrmPlayer::FormCreate()
 {
-    setWindowTitle(NoneMovie);
+    setWindowTitle(Playing.caption());
+    connect(&Playing, &PlayingItem::changed, this, [this] { setWindowTitle(Playing.caption()); });
     OpenDlg = &m_openDialog;
 
     PopupMenu = new QMenu(this);
@@ -101,7 +94,7 @@ void TfrmPlayer::FormCreate()
     connect(mnuPrv, &QAction::triggered, this, [this] { mnuPrvClick(mnuPrv); });
     connect(mnuNext, &QAction::triggered, this, [this] { mnuPrvClick(mnuNext); });
     connect(mnuMain, &QAction::triggered, this, &TfrmPlayer::mnuMainClick);
-    connect(mnuOpen, &QAction::triggered, this, [] { frmList->mnuAddFile->trigger(); });
+    connect(mnuOpen, &QAction::triggered, this, &TfrmPlayer::openRequested);
     connect(mnuFullscreen, &QAction::triggered, this, &TfrmPlayer::mnuFullscreenClick);
     connect(mnuClose, &QAction::triggered, this, &TfrmPlayer::mnuCloseClick);
 
@@ -138,14 +131,6 @@ void TfrmPlayer::FormResize()
     }
 }
 
-void TfrmPlayer::changeEvent(QEvent *event)
-{
-    // The panel's title shows the caption: it follows at once.
-    if (event->type() == QEvent::WindowTitleChange && frmMain && frmMain->lblTitle)
-        frmMain->lblTitle->repaint();
-    QWidget::changeEvent(event);
-}
-
 void TfrmPlayer::contextMenuEvent(QContextMenuEvent *event)
 {
     PopupMenu->popup(event->globalPos());
@@ -153,10 +138,10 @@ void TfrmPlayer::contextMenuEvent(QContextMenuEvent *event)
 
 void TfrmPlayer::PopupMenuPopup()
 {
-    const bool loaded = windowTitle() != NoneMovie;
+    const bool loaded = !Playing.isNone();
     mnuPlaypasue->setVisible(loaded);
     mnuStop->setVisible(loaded);
-    const bool several = PlayListBox && PlayListBox->items().count() > 1;
+    const bool several = EntryCount && EntryCount() > 1;
     mnuPrv->setVisible(several);
     mnuNext->setVisible(several);
 }
@@ -168,13 +153,12 @@ void TfrmPlayer::mnuBackClick(QAction *Sender)
 
 void TfrmPlayer::mnuPrvClick(QAction *Sender)
 {
-    PlayStep(Sender == mnuNext);
+    emit stepRequested(Sender == mnuNext);
 }
 
 void TfrmPlayer::mnuMainClick()
 {
-    frmMain->raise();
-    frmMain->activateWindow();
+    emit mainRequested();
 }
 
 void TfrmPlayer::mnuCloseClick()

@@ -1,22 +1,25 @@
 #pragma once
 
 #include "platform/FileDialogs.h"
+#include "player/ClockTick.h"
+#include "player/PlayingItem.h"
 
 #include <QRect>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
+
 class QAction;
 class QMenu;
 class TFlash;
 
-// The idle caption of the player window.
-extern const QString NoneMovie;
-
 // The player window: an ordinary resizable window with a black client area in
-// which video and movies appear. It owns the playback clock and the popup menu
-// of player commands.
+// which video and movies appear. It owns the playback clock, the item that
+// plays (its caption follows it) and the popup menu of player commands. What
+// the clock and the menu ask of the playlist and the panel goes out through
+// the signals and the hook below, which the program's start-up connects.
 class TfrmPlayer : public QWidget {
     Q_OBJECT
 public:
@@ -36,6 +39,9 @@ public:
 
     // The open-file dialog's filter, "desc|pattern|..." as the language file gives it.
     const QString &openFilter() const { return m_openDialog.Filter; }
+
+    // Play (true) or pause (false) for media and movies alike; nothing loaded, nothing done.
+    void PlayOrPause(bool play);
 
     void PopupMenuPopup();
     void TimerTimer();
@@ -66,9 +72,27 @@ public:
     QAction *mnuClose = nullptr;
     QTimer *Timer = nullptr;
 
+    // The item that plays; the window's caption is set from it.
+    PlayingItem Playing;
+    // How many entries the playlist holds: Previous and Next show for more than one.
+    std::function<int()> EntryCount;
+
+signals:
+    // The clock found the end of the item (or a movie that looped).
+    void itemEnded();
+    // After every tick: what the panel's seek bar and time display show.
+    void clockShown(const ClockView &view);
+    // Playback stopped: the seek bar goes to its start, the time display to zero.
+    void clockStopped();
+    // The menu's Previous (false) and Next (true).
+    void stepRequested(bool Forward);
+    // The menu's Open: files are added to the playlist.
+    void openRequested();
+    // The menu's Main: the panel comes to the front.
+    void mainRequested();
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
-    void changeEvent(QEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:

@@ -330,7 +330,7 @@ void PanelTest::titleScrollArithmetic()
 void PanelTest::titleScrollsWhileAnItemPlays()
 {
     // A song's long path scrolls as a movie's does: the clock being on is what counts.
-    frmPlayer->setWindowTitle("/home/user/Music/a rather long album name/07 a song.mp3");
+    frmPlayer->Playing.set("/home/user/Music/a rather long album name/07 a song.mp3");
     const QImage still = grabbed(frmMain->lblTitle);
     QCOMPARE(grabbed(frmMain->lblTitle), still);
     QCOMPARE(frmMain->TitleScroll, 0);

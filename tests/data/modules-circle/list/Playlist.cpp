@@ -1,0 +1,3 @@
+#include "list/Playlist.h"
+
+#include "main/TfrmMain.h"

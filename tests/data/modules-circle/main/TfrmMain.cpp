@@ -1,0 +1,3 @@
+#include "main/TfrmMain.h"
+
+#include "list/Playlist.h"
