@@ -39,7 +39,7 @@ void ApplyListLanguage(QWidget *listWindow, QWidget *mainWindow, const QString &
 {
     if (Language.isEmpty())
         return;
-    IniFileName = LanguageFileName(Language);
+    const IniFileScope languageFile(LanguageFileName(Language));
 
     QFont font = listWindow->font();
     font.setFamily(ReadIniString(QStringLiteral("Font"), QStringLiteral("Name"), font.family()));
@@ -57,7 +57,7 @@ void ApplyPlayerLanguage(QObject *playerWindow, QString &openFilter, const QStri
 {
     if (Language.isEmpty())
         return;
-    IniFileName = LanguageFileName(Language);
+    const IniFileScope languageFile(LanguageFileName(Language));
     applyToComponents(playerWindow, false);
     openFilter = ReadIniString(QStringLiteral("String"), QStringLiteral("Filter"),
                                QStringLiteral("All Files(*.*)|*.*"));

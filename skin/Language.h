@@ -8,8 +8,7 @@ class QWidget;
 // Applies a language file (language/<name>.ini beside the executable) to the
 // windows. Menu items are the QActions a window owns directly, matched by
 // object name; a caption "-" turns the item into a separator. Each routine
-// does nothing for an empty language name and leaves IniFileName naming the
-// language file.
+// does nothing for an empty language name and leaves IniFileName as it was.
 
 // Font of the playlist window, captions of its menu items, then the same font,
 // the menu captions and the skinned buttons' hints of the main window.

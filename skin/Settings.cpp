@@ -1,7 +1,16 @@
 #include "Settings.h"
 
+#include <utility>
+
 QString AppPath;
 QString IniFileName;
+
+IniFileScope::IniFileScope(const QString &fileName) : m_previous(std::exchange(IniFileName, fileName)) {}
+
+IniFileScope::~IniFileScope()
+{
+    IniFileName = m_previous;
+}
 QString LangName;
 
 namespace {
@@ -149,9 +158,8 @@ QString SelectLanguage()
     IniFileName = PreferencesFileName();
     QString language = ReadIniString(QStringLiteral("General"), QStringLiteral("Language"), QString());
     if (language.isEmpty() || !IsPlainName(language)) {
-        IniFileName = EditionFileName();
+        const IniFileScope edition(EditionFileName());
         language = ReadIniString(QStringLiteral("General"), QStringLiteral("Language"), DefaultLanguage);
-        IniFileName = PreferencesFileName();
         if (!IsPlainName(language))
             language = DefaultLanguage;
     }

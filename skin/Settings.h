@@ -18,6 +18,20 @@ using TColor = std::int32_t;
 extern QString AppPath;
 // The current settings file.
 extern QString IniFileName;
+
+// Names another settings file for one run of reads or writes and gives the
+// previous one back on leaving, so a routine that reads a language or skin
+// file leaves the current settings file as its caller had it.
+class IniFileScope {
+public:
+    explicit IniFileScope(const QString &fileName);
+    ~IniFileScope();
+    IniFileScope(const IniFileScope &) = delete;
+    IniFileScope &operator=(const IniFileScope &) = delete;
+
+private:
+    QString m_previous;
+};
 // The language chosen at start-up.
 extern QString LangName;
 

@@ -94,7 +94,7 @@ void LoadSkinFile(const QString &FileName)
 {
     if (!QFileInfo(FileName).isFile())
         return;
-    IniFileName = FileName;
+    const IniFileScope skinFile(FileName);
 
     const QString parameter = QStringLiteral("Parameter");
     const QString color = QStringLiteral("Color");
