@@ -1,6 +1,7 @@
 #include "Playlist.h"
 
 #include "list/PlaylistFile.h"
+#include "list/PlaylistFormats.h"
 #include "list/PlaylistModel.h"
 #include "list/PlaylistStep.h"
 #include "platform/ErrorBox.h"
@@ -15,7 +16,9 @@
 
 #include <algorithm>
 
-const QString MediaExts = QStringLiteral(".swf, .avi, .mp3, .mpg, .asf, .wmv, .wma, .wav, .mid");
+const QString MediaExts = QStringLiteral(".swf, .avi, .mp3, .mpg, .asf, .wmv, .wma, .wav, .mid, "
+                                         ".mp4, .m4a, .m4v, .mkv, .webm, .mov, .ogg, .oga, .ogv, .opus, "
+                                         ".flac, .aac, .3gp, .flv");
 int CurrentIndex = 0;
 PlaylistModel *PlayListItems = nullptr;
 std::function<void()> StepStarting;
@@ -114,8 +117,15 @@ void AddDroppedFiles(const QList<QUrl> &files)
     QStringList added;
     for (qsizetype i = files.size() - 1; i >= 0; --i) {
         const QString path = files[i].toLocalFile();
-        if (!path.isEmpty() && IsMediaFile(path))
+        if (path.isEmpty())
+            continue;
+        if (IsMediaFile(path)) {
             added.append(path);
+        } else if (IsPlaylistFileName(path)) {
+            // A dropped playlist brings its entries, in its own order.
+            if (const std::optional<QStringList> entries = ReadAnyPlaylist(path, nullptr))
+                added.append(*entries);
+        }
     }
     items().append(KeepableNames(added));
 }
@@ -143,7 +153,7 @@ void AddFolder(const QString &Folder)
 void AddList(const QString &fileName)
 {
     QString reason;
-    const std::optional<QStringList> entries = ReadPlaylistFile(fileName, &reason);
+    const std::optional<QStringList> entries = ReadAnyPlaylist(fileName, &reason);
     if (!entries) {
         reportOpen(fileName, reason);
         return;
@@ -155,7 +165,7 @@ void AddList(const QString &fileName)
 void LoadList(const QString &fileName)
 {
     QString reason;
-    const std::optional<QStringList> entries = ReadPlaylistFile(fileName, &reason);
+    const std::optional<QStringList> entries = ReadAnyPlaylist(fileName, &reason);
     if (!entries) {
         reportOpen(fileName, reason);
         return;

@@ -23,7 +23,7 @@ extern const QString MediaExts;
 extern int CurrentIndex;
 
 // True when the name's lower-cased extension occurs anywhere in MediaExts
-// (so ".mp", ".w" and a lone "." pass too, while ".mp4" does not).
+// (so ".mp", ".w" and a lone "." pass too, while ".mp5" does not).
 bool IsMediaFile(const QString &name);
 
 // Starts the next (Forward) or previous entry, wrapping around and passing
@@ -48,11 +48,13 @@ QStringList KeepableNames(const QStringList &paths, QStringList refused = {});
 
 void AddFiles(const QStringList &paths);
 // Dropped files: the local media files go to the end of the playlist, in the
-// reverse order of the drop; nothing starts.
+// reverse order of the drop, a dropped playlist file (of any format read by
+// ReadAnyPlaylist) with its entries in their order; nothing starts.
 void AddDroppedFiles(const QList<QUrl> &files);
 // Appends the media files found directly in Folder, sorted by name.
 void AddFolder(const QString &Folder);
-// Appends a playlist file's entries; reports a file that cannot be read.
+// Appends a playlist file's entries (the program's own or another player's
+// format); reports a file that cannot be read.
 void AddList(const QString &fileName);
 // Replaces the playlist by a playlist file's entries.
 void LoadList(const QString &fileName);

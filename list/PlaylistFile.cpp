@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <utility>
+
 QStringList SplitPlaylistText(const QString &text)
 {
     return SplitLines(text);
@@ -25,7 +27,7 @@ QString UnkeepableNameReason(const QString &path)
     return QString();
 }
 
-std::optional<QStringList> ReadPlaylistFile(const QString &fileName, QString *error)
+std::optional<QByteArray> ReadPlaylistBytes(const QString &fileName, QString *error)
 {
     BoundedRead file = ReadBoundedFile(fileName, MaxPlaylistFileSize);
     if (!file.ok()) {
@@ -34,10 +36,23 @@ std::optional<QStringList> ReadPlaylistFile(const QString &fileName, QString *er
                                                           : file.error;
         return std::nullopt;
     }
-    const qsizetype nul = file.bytes.indexOf('\0');
+    return std::move(file.bytes);
+}
+
+std::optional<QStringList> ReadPlaylistFile(const QString &fileName, QString *error)
+{
+    const std::optional<QByteArray> bytes = ReadPlaylistBytes(fileName, error);
+    if (!bytes)
+        return std::nullopt;
+    return ParsePlaylistBytes(*bytes);
+}
+
+QStringList ParsePlaylistBytes(QByteArray bytes)
+{
+    const qsizetype nul = bytes.indexOf('\0');
     if (nul >= 0)
-        file.bytes.truncate(nul);
-    return SplitPlaylistText(QString::fromUtf8(file.bytes));
+        bytes.truncate(nul);
+    return SplitPlaylistText(QString::fromUtf8(bytes));
 }
 
 bool WritePlaylistFile(const QString &fileName, const QStringList &entries, QString *error)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -14,6 +15,10 @@
 constexpr qint64 MaxPlaylistFileSize = 512ll * 1024 * 1024;
 
 std::optional<QStringList> ReadPlaylistFile(const QString &fileName, QString *error);
+// The whole file, refused as ReadPlaylistFile refuses it.
+std::optional<QByteArray> ReadPlaylistBytes(const QString &fileName, QString *error);
+// The entries of a playlist file's bytes, as ReadPlaylistFile reads them.
+QStringList ParsePlaylistBytes(QByteArray bytes);
 bool WritePlaylistFile(const QString &fileName, const QStringList &entries, QString *error);
 
 // Why the playlist file cannot keep this file name exactly (a line break

@@ -169,9 +169,11 @@ void LanguageTest::shippedLanguageFilesCoverEveryItem()
 
     const QStringList filter = ReadIniString("String", "Filter", QString()).split(u'|');
     QVERIFY(filter.size() >= 4);
-    for (const char *ext : {"*.swf", "*.avi", "*.mp3", "*.mpg", "*.asf", "*.wmv", "*.wma", "*.wav", "*.mid"})
+    for (const char *ext : {"*.swf", "*.avi", "*.mp3", "*.mpg", "*.asf", "*.wmv", "*.wma", "*.wav", "*.mid",
+                            "*.mp4", "*.m4a", "*.m4v", "*.mkv", "*.webm", "*.mov", "*.ogg", "*.oga", "*.ogv",
+                            "*.opus", "*.flac", "*.aac", "*.3gp", "*.flv"})
         QVERIFY2(filter[1].split(u';').contains(QLatin1String(ext)), ext);
-    QCOMPARE(filter[3], QString("*.pls"));
+    QCOMPARE(filter[3], QString("*.pls;*.m3u;*.m3u8;*.xspf"));
 }
 
 QTEST_MAIN(LanguageTest)

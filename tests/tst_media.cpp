@@ -42,6 +42,7 @@ private slots:
     void openReadsFacts();
     void positionAdvancesInRealTime();
     void seekIsAccurateAndClamped();
+    void endOfStreamReadsAsDuration_data();
     void endOfStreamReadsAsDuration();
     void secondOpenReleasesTheFirst();
     void unplayableFilesFailQuickly_data();
@@ -62,6 +63,10 @@ void MediaTest::initTestCase()
     QVERIFY(MediaFiles::make(MediaFiles::Mpg, file("clip.mpg")));
     QVERIFY(MediaFiles::make(MediaFiles::StreamMka, file("stream.mka")));
     QVERIFY(MediaFiles::make(MediaFiles::BareMp3, file("bare.mp3")));
+    QVERIFY(MediaFiles::make(MediaFiles::Flac, file("tone.flac")));
+    QVERIFY(MediaFiles::make(MediaFiles::Opus, file("tone.opus")));
+    QVERIFY(MediaFiles::make(MediaFiles::Mp4, file("red.mp4")));
+    QVERIFY(MediaFiles::make(MediaFiles::Webm, file("red.webm")));
     TestFiles::write(file("tune.mid"), MediaFiles::midiTune());
     TestFiles::write(file("empty.mp3"), QByteArray());
     QByteArray junk(20000, '\0');
@@ -91,6 +96,10 @@ void MediaTest::openReadsFacts_data()
     QTest::newRow("avi") << "red.avi" << true << 320 << 240 << 25.0f << 2.0;
     QTest::newRow("mpg") << "clip.mpg" << true << 352 << 288 << 25.0f << 0.0;
     QTest::newRow("midi") << "tune.mid" << false << 0 << 0 << 0.0f << 0.0;
+    QTest::newRow("flac") << "tone.flac" << false << 0 << 0 << 0.0f << 2.0;
+    QTest::newRow("opus") << "tone.opus" << false << 0 << 0 << 0.0f << 2.0;
+    QTest::newRow("mp4 (H.264, AAC)") << "red.mp4" << true << 320 << 240 << 25.0f << 2.0;
+    QTest::newRow("webm (VP8, Vorbis)") << "red.webm" << true << 320 << 240 << 25.0f << 2.0;
 }
 
 void MediaTest::openReadsFacts()
@@ -159,10 +168,19 @@ void MediaTest::seekIsAccurateAndClamped()
     QTRY_COMPARE_WITH_TIMEOUT(position(), stop, 4000);
 }
 
+void MediaTest::endOfStreamReadsAsDuration_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char *name : {"tone.wav", "tone.flac", "tone.opus", "red.mp4", "red.webm"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
 void MediaTest::endOfStreamReadsAsDuration()
 {
+    QFETCH(QString, name);
     QWidget owner;
-    QVERIFY(StartMediaGraph(file("tone.wav"), &owner));
+    owner.resize(160, 120);
+    QVERIFY(StartMediaGraph(m_dir.filePath(name), &owner));
     QVERIFY(position() < Duration);
     QTRY_COMPARE_WITH_TIMEOUT(position(), Duration, 5000);
     QCOMPARE(position(), Duration); // and stays there

@@ -90,6 +90,7 @@ private slots:
     void playingEntryIsMarkedWhilePlaying();
     void longPathsKeepTheirFileName();
     void dropsOnEveryWindow();
+    void otherPlayersPlaylistsLoadAndDrop();
 };
 
 void PlaylistTest::initTestCase()
@@ -130,8 +131,15 @@ void PlaylistTest::mediaExtensionTest_data()
     QTest::newRow("substring .wm") << "e.wm" << true;
     QTest::newRow("substring .w") << "f.w" << true;
     QTest::newRow("lone dot") << "g." << true;
-    QTest::newRow("mp4") << "h.mp4" << false;
-    QTest::newRow("ogg") << "i.ogg" << false;
+    QTest::newRow("mp4") << "h.mp4" << true;
+    QTest::newRow("ogg") << "i.ogg" << true;
+    QTest::newRow("webm") << "i.WebM" << true;
+    QTest::newRow("opus") << "i.opus" << true;
+    QTest::newRow("flac") << "i.flac" << true;
+    QTest::newRow("3gp") << "i.3gp" << true;
+    QTest::newRow("substring .og") << "i.og" << true;
+    QTest::newRow("mp5") << "h.mp5" << false;
+    QTest::newRow("playlist") << "list.m3u" << false;
     QTest::newRow("no dot") << "/music/readme" << false;
     QTest::newRow("dot in folder only") << "/my.music/track" << false;
     QTest::newRow("txt") << "notes.txt" << false;
@@ -806,6 +814,26 @@ void PlaylistTest::longPathsKeepTheirFileName()
         tip.setHtml(PlayListBox->model()->index(row, 0).data(Qt::ToolTipRole).toString());
         QCOMPARE(tip.toPlainText(), entries()[row]);
     }
+}
+
+void PlaylistTest::otherPlayersPlaylistsLoadAndDrop()
+{
+    TestFiles::write(file("theirs.m3u"), "#EXTM3U\n#EXTINF:1,One\none.mp3\n#EXTINF:2,Two\n/m/two.ogg\n");
+    TestFiles::write(file("theirs.pls"), "[playlist]\nFile2=/m/b.mp3\nFile1=/m/a.mp3\nNumberOfEntries=2\n");
+    m_errors.clear();
+    LoadList(file("theirs.m3u"));
+    QCOMPARE(entries(), (QStringList{file("one.mp3"), "/m/two.ogg"}));
+    AddList(file("theirs.pls"));
+    QCOMPARE(entries(), (QStringList{file("one.mp3"), "/m/two.ogg", "/m/a.mp3", "/m/b.mp3"}));
+    // Dropped: media files in the reverse order of the drop, a playlist with its entries.
+    ClearList();
+    frmMain->WMDropFiles({QUrl::fromLocalFile("/m/x.mp3"), QUrl::fromLocalFile(file("theirs.pls")),
+                          QUrl::fromLocalFile("/m/notes.txt")});
+    QCOMPARE(entries(), (QStringList{"/m/a.mp3", "/m/b.mp3", "/m/x.mp3"}));
+    // Saving writes the program's own format, which reads back the same.
+    SaveList(file("mine.pls"));
+    QCOMPARE(TestFiles::read(file("mine.pls")), QByteArray("/m/a.mp3\r\n/m/b.mp3\r\n/m/x.mp3\r\n"));
+    QVERIFY(m_errors.isEmpty());
 }
 
 void PlaylistTest::dropsOnEveryWindow()

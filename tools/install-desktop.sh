@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs Tessaro for the current user as one folder (executable, language
-# files, icon) and adds it to the desktop's application menu.
+# files, icon), adds it to the desktop's application menu as a player of its
+# media and playlist types, and its icon to the user's hicolor theme.
 #   tools/install-desktop.sh [FOLDER]   (~/.local/share/tessaro when not given)
 # The folder holds the program's own files too (preferences, playlist), so it
 # must be writable by the user. Run it as the user who will use Tessaro.
@@ -14,19 +15,17 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)" --target tessaro
 cmake --install build --prefix "$folder"
 
-applications="${XDG_DATA_HOME:-$HOME/.local/share}/applications"
+data="${XDG_DATA_HOME:-$HOME/.local/share}"
+applications="$data/applications"
 mkdir -p "$applications"
-cat > "$applications/tessaro.desktop" <<DESKTOP
-[Desktop Entry]
-Type=Application
-Name=Tessaro
-GenericName=Media Player
-Comment=Play audio, video and Flash movies from a compact control panel
-Exec="$folder/tessaro"
-Icon=$folder/tessaro.png
-Terminal=false
-Categories=AudioVideo;Player;Audio;Video;
-MimeType=audio/mpeg;audio/x-wav;audio/midi;video/x-msvideo;video/mpeg;video/x-ms-asf;video/x-ms-wmv;audio/x-ms-wma;application/x-shockwave-flash;
-DESKTOP
+# The entry opens the files a file manager hands it (%F) and names every
+# media and playlist type the program reads.
+sed -e "s|^Exec=tessaro %F|Exec=\"$folder/tessaro\" %F|" -e "s|^TryExec=tessaro|TryExec=$folder/tessaro|" \
+  resources/tessaro.desktop > "$applications/tessaro.desktop"
+icons="$data/icons/hicolor"
+mkdir -p "$icons/64x64/apps" "$icons/128x128/apps"
+cp resources/tessaro.png "$icons/64x64/apps/tessaro.png"
+cp resources/tessaro@2x.png "$icons/128x128/apps/tessaro.png"
+command -v gtk-update-icon-cache >/dev/null && gtk-update-icon-cache -q -t "$icons" 2>/dev/null || true
 command -v update-desktop-database >/dev/null && update-desktop-database "$applications" >/dev/null 2>&1 || true
 echo "Tessaro installed in $folder; menu entry $applications/tessaro.desktop"

@@ -16,6 +16,7 @@ packages=(
   libxcb1-dev
   xvfb xauth imagemagick xdotool x11-utils openbox tint2
   fonts-dejavu-core
+  desktop-file-utils shared-mime-info
 )
 
 missing=()

@@ -168,6 +168,8 @@ int main(int argc, char **argv)
     const QString soundtrackMp3 = folder + "/soundtrack.mp3";
     const QString music = folder + "/Tessaro Chimes.mp3";
     const QString video = folder + "/Bouncing Ball.avi";
+    const QString flac = folder + "/Tessaro Chimes (lossless).flac";
+    const QString mp4 = folder + "/Colour Bars.mp4";
     const QString midi = folder + "/Music Box.mid";
     const QString swf = folder + "/Sunny Hill.swf";
 
@@ -182,6 +184,13 @@ int main(int argc, char **argv)
                          "audiotestsrc num-buffers=300 samplesperbuffer=882 wave=ticks"
                          " ! audio/x-raw,rate=44100,channels=2 ! queue ! mux.",
                          video) &&
+        MediaFiles::make("filesrc location=\"" + wav + "\" ! wavparse ! audioconvert ! flacenc ! filesink location=\"%1\"",
+                         flac) &&
+        MediaFiles::make("videotestsrc num-buffers=100 pattern=smpte ! video/x-raw,width=480,height=360,framerate=25/1"
+                         " ! x264enc ! h264parse ! queue ! mp4mux name=mux ! filesink location=\"%1\" "
+                         "audiotestsrc num-buffers=200 samplesperbuffer=882 freq=660 volume=0.2"
+                         " ! audio/x-raw,rate=44100,channels=2 ! audioconvert ! avenc_aac ! aacparse ! queue ! mux.",
+                         mp4) &&
         writeFile(midi, midiTune()) && writeFile(soundtrackWavFile, soundtrackWav()) &&
         MediaFiles::make("filesrc location=\"" + soundtrackWavFile +
                              "\" ! wavparse ! audioconvert ! lamemp3enc target=bitrate bitrate=48 cbr=true"
@@ -194,7 +203,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "make_demo: could not make the demo media\n");
         return 1;
     }
-    const QByteArray playlist = (music + "\r\n" + video + "\r\n" + swf + "\r\n" + midi + "\r\n").toUtf8();
+    const QByteArray playlist =
+        (music + "\r\n" + video + "\r\n" + swf + "\r\n" + midi + "\r\n" + mp4 + "\r\n" + flac + "\r\n").toUtf8();
     if (!writeFile(QString::fromLocal8Bit(argv[2]), playlist)) {
         std::fprintf(stderr, "make_demo: could not write the playlist\n");
         return 1;

@@ -59,6 +59,23 @@ inline const QString BareMp3 = tone(2) + QStringLiteral(" ! lamemp3enc ! filesin
 inline const QString StreamMka =
     tone(2) + QStringLiteral(" ! audioconvert ! vorbisenc ! matroskamux streamable=true ! filesink location=\"%1\"");
 
+// Today's formats, each from the encoders Debian ships.
+inline const QString Flac = tone(2) + QStringLiteral(" ! audioconvert ! flacenc ! filesink location=\"%1\"");
+inline const QString Opus =
+    tone(2) + QStringLiteral(" ! audioconvert ! audioresample ! opusenc ! oggmux ! filesink location=\"%1\"");
+// H.264 and AAC in MP4, and VP8 and Vorbis in WebM: a solid red picture with
+// sound, 2 s at 25 fps, as the AVI.
+inline const QString Mp4 =
+    QStringLiteral("videotestsrc num-buffers=50 pattern=solid-color foreground-color=0xffff0000"
+                   " ! video/x-raw,width=320,height=240,framerate=25/1 ! x264enc ! h264parse ! queue"
+                   " ! mp4mux name=mux ! filesink location=\"%1\" ") +
+    tone(2) + QStringLiteral(" ! audioconvert ! avenc_aac ! aacparse ! queue ! mux.");
+inline const QString Webm =
+    QStringLiteral("videotestsrc num-buffers=50 pattern=solid-color foreground-color=0xffff0000"
+                   " ! video/x-raw,width=320,height=240,framerate=25/1 ! vp8enc deadline=1 ! queue"
+                   " ! webmmux name=mux ! filesink location=\"%1\" ") +
+    tone(2) + QStringLiteral(" ! audioconvert ! vorbisenc ! queue ! mux.");
+
 // A General MIDI tune of four half-second notes.
 inline QByteArray midiTune()
 {
