@@ -8,6 +8,7 @@
 #include "main/TTextLable.h"
 #include "main/TfrmMain.h"
 #include "platform/DisplayPlatform.h"
+#include "platform/HeapMemory.h"
 #include "platform/TerminationSignals.h"
 #include "player/TDSMP.h"
 #include "player/TfrmPlayer.h"
@@ -64,6 +65,7 @@ void DestroyWindows()
 
 int RunTessaro(int argc, char **argv)
 {
+    LimitHeapArenas();
     PreferXcbOnWayland(argc, argv);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaro"));

@@ -1,5 +1,6 @@
 #include "TDSMP.h"
 
+#include "platform/HeapMemory.h"
 #include "player/MediaGraph.h"
 
 #include <QWidget>
@@ -31,6 +32,8 @@ void FreeGraph(TDSMP &ds)
     ds.Audio.reset();
     ds.Video.reset();
     ds.Window.reset();
+    // The item's threads have been joined: what they freed can go back now.
+    ReturnFreeHeapMemory();
 }
 
 bool OpenGraph(TDSMP &ds, const QString &fileName)
