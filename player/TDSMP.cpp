@@ -31,6 +31,7 @@ void FreeGraph(TDSMP &ds)
     ds.Audio.reset();
     ds.Video.reset();
     ds.Window.reset();
+    ds.Content.reset();
 }
 
 bool OpenGraph(TDSMP &ds, const QString &fileName)
@@ -55,6 +56,7 @@ bool OpenGraph(TDSMP &ds, const QString &fileName)
     ds.Audio = QueryInterface<IBasicAudio>(ds.Graph);
     ds.Video = QueryInterface<IBasicVideo>(ds.Graph);
     ds.Window = QueryInterface<IVideoWindow>(ds.Graph);
+    ds.Content = QueryInterface<IAMMediaContent>(ds.Graph);
 
     bool visible = false;
     ds.HasVideo = ds.Video && ds.Window && ds.Window->get_Visible(visible);

@@ -16,6 +16,7 @@ packages=(
   libxcb1-dev
   xvfb xauth imagemagick xdotool x11-utils openbox tint2
   fonts-dejavu-core
+  dbus-daemon dbus-bin dbus-session-bus-common
 )
 
 missing=()
