@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "app/MprisService.h"
 #include "list/FileDropFilter.h"
 #include "list/Playlist.h"
 #include "list/PlaylistModel.h"
@@ -17,6 +18,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QIcon>
+
+#include <memory>
 
 #include <gst/gst.h>
 
@@ -94,10 +97,13 @@ int RunTessaro(int argc, char **argv)
 
     InitSkin(QApplication::applicationDirPath());
     CreateWindows();
+    // Media keys and the desktop's now-playing controls; gone before the windows.
+    auto mpris = std::make_unique<MprisService>();
 
     frmMain->show();
     QApplication::exec();
 
+    mpris.reset();
     DestroyWindows();
     // The media graph of an item still playing goes after the windows.
     FreeGraph(DSMP);

@@ -107,10 +107,22 @@ bool MediaGraph::RenderFile(const QString &fileName)
     m_bus.reset(gst_element_get_bus(playbin));
     if (gst_element_set_state(playbin, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
         return false;
-    GstMessagePtr reply(gst_bus_timed_pop_filtered(m_bus.get(), GstClockTime(PrerollTimeoutMs) * GST_MSECOND,
-                                                   GstMessageType(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR)));
-    if (!reply || GST_MESSAGE_TYPE(reply.get()) == GST_MESSAGE_ERROR)
-        return false;
+    // The stream's tags mostly come during the preroll: they are kept, the
+    // other messages of the wait are dropped as before.
+    const auto prerollWanted = GstMessageType(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR | GST_MESSAGE_TAG);
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        const qint64 left = PrerollTimeoutMs - waited.elapsed();
+        if (left <= 0)
+            return false;
+        GstMessagePtr reply(gst_bus_timed_pop_filtered(m_bus.get(), GstClockTime(left) * GST_MSECOND, prerollWanted));
+        if (!reply || GST_MESSAGE_TYPE(reply.get()) == GST_MESSAGE_ERROR)
+            return false;
+        if (GST_MESSAGE_TYPE(reply.get()) != GST_MESSAGE_TAG)
+            break;
+        takeTags(reply.get());
+    }
     readStreamFacts();
     return true;
 }
@@ -159,13 +171,50 @@ void MediaGraph::readMessages()
 {
     if (!m_bus)
         return;
-    const auto wanted = GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR | GST_MESSAGE_DURATION_CHANGED);
+    const auto wanted =
+        GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR | GST_MESSAGE_DURATION_CHANGED | GST_MESSAGE_TAG);
     while (GstMessagePtr message{gst_bus_pop_filtered(m_bus.get(), wanted)}) {
         if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_DURATION_CHANGED)
             queryDuration(m_playbin.get(), m_duration);
+        else if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_TAG)
+            takeTags(message.get());
         else
             m_ended = true;
     }
+}
+
+void MediaGraph::takeTags(GstMessage *message)
+{
+    GstTagList *raw = nullptr;
+    gst_message_parse_tag(message, &raw);
+    GstTagListPtr tags(raw);
+    if (!tags)
+        return;
+    // A later tag of the same name (a stream that retitles itself) wins.
+    m_tags.reset(m_tags ? gst_tag_list_merge(m_tags.get(), tags.get(), GST_TAG_MERGE_REPLACE) : tags.release());
+}
+
+bool MediaGraph::tagText(const char *tag, QString &text)
+{
+    // The tags are read from the bus here, on the user-interface thread, as
+    // the clock reads the other messages.
+    readMessages();
+    gchar *value = nullptr;
+    if (!m_tags || !gst_tag_list_get_string(m_tags.get(), tag, &value))
+        return false;
+    text = QString::fromUtf8(value).trimmed();
+    g_free(value);
+    return !text.isEmpty();
+}
+
+bool MediaGraph::get_Title(QString &title)
+{
+    return tagText(GST_TAG_TITLE, title);
+}
+
+bool MediaGraph::get_AuthorName(QString &author)
+{
+    return tagText(GST_TAG_ARTIST, author);
 }
 
 void MediaGraph::applyVolume()

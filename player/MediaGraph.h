@@ -19,6 +19,7 @@ class MediaGraph final : public IGraphBuilder,
                          public IMediaEvent,
                          public IBasicAudio,
                          public IBasicVideo,
+                         public IAMMediaContent,
                          public IVideoWindow {
 public:
     // How long RenderFile waits for the file to preroll.
@@ -48,6 +49,9 @@ public:
     bool get_BitRate(std::int32_t &bitsPerSecond) override;
     bool get_AvgTimePerFrame(double &seconds) override;
 
+    bool get_Title(QString &title) override;
+    bool get_AuthorName(QString &author) override;
+
     bool get_Visible(bool &visible) override;
     bool put_Owner(QWidget *owner) override;
     bool SetWindowPosition(int left, int top, int width, int height) override;
@@ -60,6 +64,8 @@ public:
 private:
     void readStreamFacts();
     void readMessages();
+    void takeTags(GstMessage *message);
+    bool tagText(const char *tag, QString &text);
     void applyVolume();
     REFERENCE_TIME knownDuration() const;
 
@@ -69,6 +75,7 @@ private:
     QPointer<VideoWindow> m_window;
     std::unique_ptr<QObject> m_connections; // ends volume updates with the graph
     QString m_fileName;
+    GstTagListPtr m_tags; // every tag the bus has brought so far
 
     REFERENCE_TIME m_duration = -1; // -1: not known yet
     bool m_ended = false;

@@ -62,6 +62,15 @@ public:
     virtual bool get_AvgTimePerFrame(double &seconds) = 0;
 };
 
+// The stream's descriptive tags (DirectShow's IAMMediaContent), as far as
+// the stream has told them so far; false where it carries none.
+class IAMMediaContent {
+public:
+    virtual ~IAMMediaContent() = default;
+    virtual bool get_Title(QString &title) = 0;
+    virtual bool get_AuthorName(QString &author) = 0;
+};
+
 class IVideoWindow {
 public:
     virtual ~IVideoWindow() = default;

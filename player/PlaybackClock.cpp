@@ -58,7 +58,10 @@ void TfrmPlayer::PlayOrPause(bool play)
             Flash->Play();
         else
             Flash->Stop();
+    } else {
+        return;
     }
+    emit clockSwitched(Timer->isActive());
 }
 
 void TfrmPlayer::mnuPlaypasueClick()

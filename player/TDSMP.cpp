@@ -32,6 +32,7 @@ void FreeGraph(TDSMP &ds)
     ds.Audio.reset();
     ds.Video.reset();
     ds.Window.reset();
+    ds.Content.reset();
     // The item's threads have been joined: what they freed can go back now.
     ReturnFreeHeapMemory();
 }
@@ -58,6 +59,7 @@ bool OpenGraph(TDSMP &ds, const QString &fileName)
     ds.Audio = QueryInterface<IBasicAudio>(ds.Graph);
     ds.Video = QueryInterface<IBasicVideo>(ds.Graph);
     ds.Window = QueryInterface<IVideoWindow>(ds.Graph);
+    ds.Content = QueryInterface<IAMMediaContent>(ds.Graph);
 
     bool visible = false;
     ds.HasVideo = ds.Video && ds.Window && ds.Window->get_Visible(visible);

@@ -21,6 +21,7 @@ struct TDSMP {
     std::shared_ptr<IBasicAudio> Audio;
     std::shared_ptr<IBasicVideo> Video;
     std::shared_ptr<IVideoWindow> Window;
+    std::shared_ptr<IAMMediaContent> Content;
     bool HasVideo = false;
     std::int32_t VideoWidth = 0;
     std::int32_t VideoHeight = 0;

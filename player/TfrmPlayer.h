@@ -84,6 +84,8 @@ signals:
     void clockShown(const ClockView &view);
     // Playback stopped: the seek bar goes to its start, the time display to zero.
     void clockStopped();
+    // Play or pause switched the clock of a loaded item on (true) or off.
+    void clockSwitched(bool running);
     // The menu's Previous (false) and Next (true).
     void stepRequested(bool Forward);
     // The menu's Open: files are added to the playlist.

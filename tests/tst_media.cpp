@@ -51,6 +51,7 @@ private slots:
     void unknownLengthPlaysToItsEnd();
     void videoFillsItsOwner();
     void volumeFollowsTheOutputVolume();
+    void tagsOfTheStream();
 };
 
 void MediaTest::initTestCase()
@@ -67,6 +68,9 @@ void MediaTest::initTestCase()
     QVERIFY(MediaFiles::make(MediaFiles::Opus, file("tone.opus")));
     QVERIFY(MediaFiles::make(MediaFiles::Mp4, file("red.mp4")));
     QVERIFY(MediaFiles::make(MediaFiles::Webm, file("red.webm")));
+    QVERIFY(MediaFiles::make(MediaFiles::tone(2) + R"( ! lamemp3enc ! taginject tags="title=\"A Title\",artist=\"An Artist\"")"
+                                                   " ! id3v2mux ! filesink location=\"%1\"",
+                             file("tagged.mp3")));
     TestFiles::write(file("tune.mid"), MediaFiles::midiTune());
     TestFiles::write(file("empty.mp3"), QByteArray());
     QByteArray junk(20000, '\0');
@@ -294,6 +298,27 @@ void MediaTest::volumeFollowsTheOutputVolume()
     QVERIFY(qAbs(level() - 0.5) < 0.01);
     WaveVolume::process().setVolume(WaveVolume::Full);
     QVERIFY(qAbs(level() - 1.0) < 0.01);
+}
+
+// The title and artist tags the stream carries, read from the bus's TAG
+// messages; a stream without them has none.
+void MediaTest::tagsOfTheStream()
+{
+    QVERIFY(OpenGraph(DSMP, file("tagged.mp3")));
+    QVERIFY(DSMP.Content);
+    QString title, artist;
+    QVERIFY(DSMP.Content->get_Title(title));
+    QCOMPARE(title, QString("A Title"));
+    QVERIFY(DSMP.Content->get_AuthorName(artist));
+    QCOMPARE(artist, QString("An Artist"));
+
+    QVERIFY(OpenGraph(DSMP, file("tone.wav")));
+    title.clear();
+    QVERIFY(!DSMP.Content->get_Title(title));
+    QVERIFY(title.isEmpty());
+    QVERIFY(!DSMP.Content->get_AuthorName(artist));
+    FreeGraph(DSMP);
+    QVERIFY(!DSMP.Content);
 }
 
 QTEST_MAIN(MediaTest)

@@ -17,6 +17,7 @@ packages=(
   xvfb xauth imagemagick xdotool x11-utils openbox tint2
   fonts-dejavu-core
   desktop-file-utils shared-mime-info
+  dbus-daemon dbus-bin dbus-session-bus-common
 )
 
 missing=()
