@@ -1,5 +1,7 @@
 #include "Startup.h"
 
+#include "app/CommandLine.h"
+#include "app/SingleInstance.h"
 #include "list/FileDropFilter.h"
 #include "list/Playlist.h"
 #include "list/PlaylistModel.h"
@@ -15,6 +17,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 
 #include <gst/gst.h>
@@ -64,9 +67,18 @@ void DestroyWindows()
 
 int RunTessaro(int argc, char **argv)
 {
+    // Read before the application object, so that --help, --version and a
+    // usage error need no display; Qt's options are left to QApplication.
+    const CommandLine command = ParseCommandLine(CommandLineArguments(argc, argv), QDir::currentPath());
+    if (const std::optional<int> exitCode = AnswerCommandLine(command))
+        return *exitCode;
     PreferXcbOnWayland(argc, argv);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaro"));
+    // A Tessaro already running takes the files, and this start ends here.
+    SingleInstance instance;
+    if (const std::optional<int> exitCode = instance.claim(command.files))
+        return *exitCode;
     // The main window's close ends the program; the other windows only hide.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -94,6 +106,8 @@ int RunTessaro(int argc, char **argv)
     CreateWindows();
 
     frmMain->show();
+    OpenFiles(command.files);
+    instance.serve(&OpenFiles, [] { frmMain->BringToFront(); });
     QApplication::exec();
 
     DestroyWindows();

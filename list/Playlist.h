@@ -52,6 +52,11 @@ void AddFiles(const QStringList &paths);
 void AddDroppedFiles(const QList<QUrl> &files);
 // Appends the media files found directly in Folder, sorted by name.
 void AddFolder(const QString &Folder);
+// Files opened from outside the program (its command line, a second start):
+// a folder gives its media files as AddFolder does, any other path is kept
+// when it passes IsMediaFile. They go to the end of the playlist in the order
+// given, and the first of them starts at once, whatever played before.
+void OpenFiles(const QStringList &paths);
 // Appends a playlist file's entries; reports a file that cannot be read.
 void AddList(const QString &fileName);
 // Replaces the playlist by a playlist file's entries.
