@@ -1,6 +1,8 @@
 #include "Startup.h"
 
+#include "app/CommandLine.h"
 #include "app/MprisService.h"
+#include "app/SingleInstance.h"
 #include "list/FileDropFilter.h"
 #include "list/Playlist.h"
 #include "list/PlaylistModel.h"
@@ -17,6 +19,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 
 #include <memory>
@@ -69,9 +72,18 @@ void DestroyWindows()
 int RunTessaro(int argc, char **argv)
 {
     LimitHeapArenas();
+    // Read before the application object, so that --help, --version and a
+    // usage error need no display; Qt's options are left to QApplication.
+    const CommandLine command = ParseCommandLine(CommandLineArguments(argc, argv), QDir::currentPath());
+    if (const std::optional<int> exitCode = AnswerCommandLine(command))
+        return *exitCode;
     PreferXcbOnWayland(argc, argv);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaro"));
+    // A Tessaro already running takes the files, and this start ends here.
+    SingleInstance instance;
+    if (const std::optional<int> exitCode = instance.claim(command.files))
+        return *exitCode;
     // The main window's close ends the program; the other windows only hide.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -101,6 +113,8 @@ int RunTessaro(int argc, char **argv)
     auto mpris = std::make_unique<MprisService>();
 
     frmMain->show();
+    OpenFiles(command.files);
+    instance.serve(&OpenFiles, [] { frmMain->BringToFront(); });
     QApplication::exec();
 
     mpris.reset();

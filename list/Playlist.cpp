@@ -12,6 +12,7 @@
 #include "player/TfrmPlayer.h"
 #include "skin/Settings.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -38,6 +39,16 @@ void reportOpen(const QString &fileName, const QString &reason)
 void reportCreate(const QString &fileName, const QString &reason)
 {
     ShowErrorBox(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, reason));
+}
+
+// A playlist file's entries, the file reported when it cannot be read.
+QStringList playlistEntries(const QString &fileName)
+{
+    QString reason;
+    const std::optional<QStringList> entries = ReadAnyPlaylist(fileName, &reason);
+    if (!entries)
+        reportOpen(fileName, reason);
+    return entries.value_or(QStringList());
 }
 
 } // namespace
@@ -130,7 +141,11 @@ void AddDroppedFiles(const QList<QUrl> &files)
     items().append(KeepableNames(added));
 }
 
-void AddFolder(const QString &Folder)
+namespace {
+
+// The media files found directly in Folder, sorted by name; the names that
+// cannot be kept are added to refused, as KeepableNames reports them.
+QStringList FolderMediaFiles(const QString &Folder, QStringList &refused)
 {
     const FolderListing listing = ListFolderFiles(Folder);
     QStringList found;
@@ -138,16 +153,45 @@ void AddFolder(const QString &Folder)
         if (IsMediaFile(name))
             found.append(Folder + u'/' + name);
     }
-    QStringList refused;
     for (const QString &name : listing.undecodable) {
         if (IsMediaFile(name))
             refused.append(QStringLiteral("Cannot add \"%1\". %2")
                                .arg(PrintableName(Folder + u'/' + name), UndecodableNameReason));
     }
-    found = KeepableNames(found, refused);
     PlaylistModel::SortIgnoringCase(found);
+    return found;
+}
+
+} // namespace
+
+void AddFolder(const QString &Folder)
+{
+    QStringList refused;
+    QStringList found = FolderMediaFiles(Folder, refused);
+    found = KeepableNames(found, refused);
     items().append(found);
     PlayAdded(int(found.size()));
+}
+
+void OpenFiles(const QStringList &paths)
+{
+    QStringList collected;
+    QStringList refused;
+    for (const QString &path : paths) {
+        if (QFileInfo(path).isDir())
+            collected += FolderMediaFiles(QDir::cleanPath(path), refused);
+        else if (IsMediaFile(path))
+            collected.append(path);
+        else if (IsPlaylistFileName(path))
+            collected += playlistEntries(path);
+    }
+    const QStringList kept = KeepableNames(collected, refused);
+    if (kept.isEmpty())
+        return;
+    const int before = items().count();
+    items().append(kept);
+    // A sorted list puts the first of them at its sorted place.
+    StartEntry(items().sorted() ? int(items().entries().indexOf(kept.first())) : before);
 }
 
 void AddList(const QString &fileName)

@@ -53,6 +53,12 @@ void AddFiles(const QStringList &paths);
 void AddDroppedFiles(const QList<QUrl> &files);
 // Appends the media files found directly in Folder, sorted by name.
 void AddFolder(const QString &Folder);
+// Files opened from outside the program (its command line, a second start):
+// a folder gives its media files as AddFolder does, a playlist file (of any
+// format ReadAnyPlaylist reads) its entries, any other path is kept when it
+// passes IsMediaFile. They go to the end of the playlist in the order
+// given, and the first of them starts at once, whatever played before.
+void OpenFiles(const QStringList &paths);
 // Appends a playlist file's entries (the program's own or another player's
 // format); reports a file that cannot be read.
 void AddList(const QString &fileName);

@@ -62,6 +62,10 @@ public:
     // A left click on the icon brings back the windows that were showing; a
     // right click opens the popup menu.
     void WMTrayNotify(bool leftButton);
+    // Brings the program to the front, as another start of it asks: the
+    // windows come back from the tray or the task bar as a left click on the
+    // icon brings them, and the panel is raised and activated.
+    void BringToFront();
     // Media files dropped on the panel go to the end of the playlist, in the
     // reverse order of the drop; nothing starts.
     void WMDropFiles(const QList<QUrl> &files);

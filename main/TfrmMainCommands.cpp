@@ -147,6 +147,14 @@ void TfrmMain::WMTrayNotify(bool leftButton)
     }
 }
 
+void TfrmMain::BringToFront()
+{
+    const bool inTray = TrayIconShown;
+    RestoreApplication();
+    if (inTray)
+        ShowTrayIcon(false);
+}
+
 void TfrmMain::MinimizeApplication(bool intoTray)
 {
     if (!m_minimisedWindows.isEmpty())

@@ -63,13 +63,31 @@ protected:
         for (const char *language : {"English.ini", "cn.ini"})
             QFile::copy(QString(TESSARO_APP_DIR "/language/") + language, m_folder + "/language/" + language);
     }
-    // Starts the program with HOME set to home when given (XDG_DATA_HOME
-    // then unset, as on a new account), from the working folder when given.
-    bool start(const QString &home = QString(), const QString &workingFolder = QString())
+    // The runtime folder of this test's programs (XDG_RUNTIME_DIR): where
+    // the running instance listens, apart from other tests' and the user's.
+    QString runtimeFolder()
+    {
+        const QString folder = m_dir.filePath("runtime");
+        QDir().mkpath(folder);
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        return folder;
+    }
+    // The environment the program runs in, on this test's display.
+    QProcessEnvironment programEnvironment()
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("DISPLAY", m_display);
         environment.insert("QT_QPA_PLATFORM", "xcb");
+        environment.insert("XDG_RUNTIME_DIR", runtimeFolder());
+        return environment;
+    }
+    // Starts the program with HOME set to home when given (XDG_DATA_HOME
+    // then unset, as on a new account), from the working folder when given,
+    // with these arguments.
+    bool start(const QString &home = QString(), const QString &workingFolder = QString(),
+               const QStringList &arguments = {})
+    {
+        QProcessEnvironment environment = programEnvironment();
         if (!home.isEmpty()) {
             environment.insert("HOME", home);
             environment.remove("XDG_DATA_HOME");
@@ -77,6 +95,7 @@ protected:
         m_app.setProcessEnvironment(environment);
         m_app.setWorkingDirectory(workingFolder);
         m_app.setProgram(m_folder + "/tessaro");
+        m_app.setArguments(arguments);
         m_app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_app.start();
         if (!m_app.waitForStarted(10000))

@@ -91,6 +91,8 @@ private slots:
     void longPathsKeepTheirFileName();
     void dropsOnEveryWindow();
     void otherPlayersPlaylistsLoadAndDrop();
+    void openedFilesStartAtOnce();
+    void bringingToFrontRestoresTheWindows();
 };
 
 void PlaylistTest::initTestCase()
@@ -209,6 +211,60 @@ void PlaylistTest::badPlaylistFilesLoadCalmly()
     LoadList(file("bad-utf8.pls"));
     QCOMPARE(PlayListBox->items().count(), 2);
     QVERIFY(m_errors.isEmpty());
+}
+
+void PlaylistTest::openedFilesStartAtOnce()
+{
+    // As from the command line: the first of them starts even though the
+    // player is no longer idle since start-up.
+    const QString folder = file("opened");
+    for (const char *name : {"b.mp3", "a.wav", "notes.txt"})
+        TestFiles::write(folder + '/' + name, "x");
+    AddFiles({"/m/old.mp3"});
+    Flash->setMovie("res://");
+    m_errors.clear();
+    OpenFiles({"/m/z.mp3", folder, folder + "/notes.txt", "/m/y.swf"});
+    QCOMPARE(entries(), (QStringList{"/m/old.mp3", "/m/z.mp3", folder + "/a.wav", folder + "/b.mp3", "/m/y.swf"}));
+    QCOMPARE(CurrentIndex, 1);
+    // Nothing that passes: nothing is added and nothing starts.
+    CurrentIndex = 4;
+    OpenFiles({folder + "/notes.txt", file("empty-folder-that-is-not-there")});
+    QCOMPARE(entries().size(), 5);
+    QCOMPARE(CurrentIndex, 4);
+    // In a sorted list the first given starts at its sorted place.
+    frmList->mnuSort->trigger();
+    OpenFiles({"/m/c.mp3", "/m/0.mp3"});
+    QCOMPARE(entries().at(CurrentIndex), QString("/m/c.mp3"));
+    // Names a playlist cannot keep are reported, as for every addition.
+    m_errors.clear();
+    OpenFiles({"/m/two\nlines.mp3"});
+    QCOMPARE(m_errors.size(), 1);
+    // A playlist file of any format brings its entries; one that cannot be read is reported.
+    ClearList();
+    TestFiles::write(file("opened.xspf"), "<playlist xmlns=\"http://xspf.org/ns/0/\"><trackList>"
+                                          "<track><location>file:///m/x%20y.ogg</location></track>"
+                                          "</trackList></playlist>");
+    m_errors.clear();
+    OpenFiles({file("opened.xspf"), "/m/after.mp3", file("absent.m3u")});
+    QCOMPARE(entries(), (QStringList{"/m/after.mp3", "/m/x y.ogg"})); // still sorted
+    QCOMPARE(entries().at(CurrentIndex), QString("/m/x y.ogg"));
+    QCOMPARE(m_errors.size(), 1);
+    QVERIFY(m_errors[0].contains("absent.m3u"));
+}
+
+void PlaylistTest::bringingToFrontRestoresTheWindows()
+{
+    frmList->show();
+    frmMain->ShowTrayIcon(true);
+    QTRY_VERIFY(!frmList->isVisible());
+    frmMain->BringToFront();
+    QVERIFY(!frmMain->TrayIconShown);
+    QVERIFY(frmMain->isVisible());
+    QVERIFY(frmList->isVisible());
+    QVERIFY(!frmMain->isMinimized());
+    // Already in front: nothing changes.
+    frmMain->BringToFront();
+    QVERIFY(frmMain->isVisible() && frmList->isVisible());
 }
 
 void PlaylistTest::addFolderFiltersAndSorts()

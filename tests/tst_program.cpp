@@ -20,6 +20,11 @@ class ProgramTest : public QObject {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "offscreen");
+        // A runtime folder of its own: no other test's Tessaro takes the start.
+        const QString runtime = m_dir.filePath("runtime");
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        environment.insert("XDG_RUNTIME_DIR", runtime);
         process.setProcessEnvironment(environment);
         process.setProgram(appFolder() + "/tessaro");
         process.start();
