@@ -41,7 +41,7 @@ struct MprisAbilities {
     friend bool operator!=(const MprisAbilities &a, const MprisAbilities &b) { return !(a == b); }
 };
 
-// The track id of nothing playing, as the MPRIS specification names it.
+// The track id of nothing playing, as MPRIS names it.
 extern const QString MprisNoTrack;
 
 // "Playing", "Paused" or "Stopped".
@@ -66,7 +66,7 @@ std::int64_t MicrosecondsFromFrames(std::int64_t frames, double frameRate);
 
 // Where Seek(offset) goes from position in an item of lengthUs (negative:
 // unknown): never before the start; nothing when it passes the end, which
-// the specification makes a step to the next item.
+// MPRIS makes a step to the next item.
 std::optional<std::int64_t> MprisSeekTarget(std::int64_t positionUs, std::int64_t offsetUs, std::int64_t lengthUs);
 // Whether SetPosition may go to positionUs: within 0 .. lengthUs.
 bool MprisPositionAccepted(std::int64_t positionUs, std::int64_t lengthUs);
