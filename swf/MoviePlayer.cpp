@@ -20,7 +20,14 @@ struct Placement : DisplayProperties {
     int characterId = 0;
     int placedFrame = 0;
 
-    void applyTo(DisplayObject &o) const { static_cast<DisplayProperties &>(o) = *this; }
+    // An object placed without a name keeps the one it was given.
+    void applyTo(DisplayObject &o) const
+    {
+        QString given = std::move(o.name);
+        static_cast<DisplayProperties &>(o) = *this;
+        if (o.name.isEmpty())
+            o.name = std::move(given);
+    }
 };
 
 int nestingOf(const DisplayObject &clip)
@@ -450,7 +457,16 @@ void MoviePlayer::place(DisplayObject &parent, const PlaceCommand &command, int 
         object->placedFrame = existing->placedFrame;
     }
     object->take(command);
+    nameIfUnnamed(*object);
     parent.children[command.depth] = std::move(object);
+}
+
+void MoviePlayer::nameIfUnnamed(DisplayObject &object)
+{
+    if (!object.name.isEmpty())
+        return;
+    if (object.isSprite() || object.button() || dynamic_cast<const EditTextDef *>(object.character))
+        object.name = QStringLiteral("instance%1").arg(++m_unnamedPlaced);
 }
 
 std::unique_ptr<DisplayObject> MoviePlayer::instantiate(DisplayObject &parent, int characterId, Created &created)
@@ -531,6 +547,7 @@ void MoviePlayer::rebuildTo(DisplayObject &clip, int target, Created &created)
         object->depth = depth;
         object->placedFrame = placement.placedFrame;
         placement.applyTo(*object);
+        nameIfUnnamed(*object);
         clip.children[depth] = std::move(object);
     }
 }

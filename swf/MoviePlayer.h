@@ -169,6 +169,9 @@ private:
     void applyFrame(DisplayObject &clip, int frame, Created &created);
     void rebuildTo(DisplayObject &clip, int target, Created &created);
     void place(DisplayObject &parent, const PlaceCommand &command, int frame, Created &created);
+    // Scripts reach a clip, button or text field placed without a name by
+    // the name the reference player gives it: "instance" and a count.
+    void nameIfUnnamed(DisplayObject &object);
     std::unique_ptr<DisplayObject> instantiate(DisplayObject &parent, int characterId, Created &created);
     std::unique_ptr<DisplayObject> instantiate(DisplayObject &parent, const Character *character, int characterId,
                                                Created &created);
@@ -204,6 +207,7 @@ private:
     QElapsedTimer m_clock;
     bool m_changed = false;
     int m_objects = 0;
+    int m_unnamedPlaced = 0;
     int m_work = MaxWorkPerFrame;
     Tracked m_hover;
     Tracked m_pressed;

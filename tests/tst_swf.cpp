@@ -50,6 +50,7 @@ private slots:
     void frameScriptsSteerTheTimeline();
     void actionOrderOfClips();
     void backwardJumpKeepsPersistingObjects();
+    void unnamedObjectsAreNamedInstanceN();
     void fscommandsReachTheEvent_data();
     void fscommandsReachTheEvent();
     void scriptsReachClipsAndValues_data();
@@ -230,6 +231,28 @@ void SwfTest::backwardJumpKeepsPersistingObjects()
     control.GotoFrame(0);
     // The clip that persisted is kept; the removed one is made again.
     QCOMPARE(lines, QStringList{"goes born"});
+}
+
+void SwfTest::unnamedObjectsAreNamedInstanceN()
+{
+    swf::FlashControl control;
+    QStringList lines;
+    connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &l) { lines << l; });
+    const QByteArray traceThis = as::getVariable("this") + as::op(0x26);
+    // Clips and buttons placed without a name count up; shapes and named clips take no number.
+    constexpr quint32 Load = 0x01;
+    const QByteArray tags = rectangle(1, QRect(0, 0, 10, 10), Qt::red) + sprite(10, showFrame()) +
+                            button(20, 1, 1, QByteArray()) + place(Place(1, 1)) +
+                            place(Place(2, 10).on(Load, traceThis)) + place(Place(3, 10).named("kept").on(Load, traceThis)) +
+                            place(Place(4, 20)) + showFrame() +
+                            // A move that gives no name keeps the one given.
+                            place(Place(2).moving().at(QPoint(20, 20))) +
+                            doAction(as::getVariable("instance1") + as::op(0x26) + as::getVariable("instance2") +
+                                     as::op(0x26) + as::stop()) +
+                            showFrame();
+    control.setMovie(write("instance-names.swf", movie(tags)));
+    control.advanceFrame();
+    QCOMPARE(lines, (QStringList{"_level0.instance1", "_level0.kept", "_level0.instance1", "_level0.instance2"}));
 }
 
 void SwfTest::fscommandsReachTheEvent_data()
