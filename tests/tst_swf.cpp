@@ -726,6 +726,14 @@ void SwfTest::hostileInputStaysCalm_data()
     QTest::newRow("members of primitives in version 4")
         << movie(doAction(QByteArray::fromHex("960900" "010000a040" "007800" "4e" "17" "960600" "006100" "007800" "4e" "17" "00")) + showFrame(), 4)
         << true;
+    // An array holding itself twice, traced again and again: each text joins
+    // the array a million times.
+    QByteArray selfHolding = as::pushString("a") + as::pushNumber(0) + as::op(0x42) + as::op(0x1D);
+    for (int i = 0; i < 2; ++i)
+        selfHolding += as::getVariable("a") + as::pushNumber(i) + as::getVariable("a") + as::op(0x4F);
+    for (int i = 0; i < 200; ++i)
+        selfHolding += as::getVariable("a") + as::op(0x26);
+    QTest::newRow("array holding itself, traced") << movie(doAction(selfHolding) + showFrame()) << true;
     QTest::newRow("broken zlib") << QByteArray("CWS\x08\x40\x00\x00\x00garbage-garbage", 23) << false;
     QTest::newRow("broken lzma") << QByteArray("ZWS\x0d\x40\x00\x00\x00\x05\x00\x00\x00\x5d\x00\x00\x10\x00junk", 21) << false;
     QTest::newRow("4 GB lzma dictionary") << QByteArray("ZWS\x0d\x40\x00\x00\x00\x05\x00\x00\x00\x5d\xff\xff\xff\xffjunk", 21) << false;

@@ -1,6 +1,7 @@
 #include "Conversions.h"
 
 #include "swf/DisplayObject.h"
+#include "swf/MoviePlayer.h"
 #include "swf/script/NumberText.h"
 #include "swf/script/ScriptEngine.h"
 
@@ -84,7 +85,10 @@ QString Conversions::toString(const Value &v)
     ConversionDepth depth(m_engine);
     if (o->kind == ScriptObject::Kind::Array) {
         QString joined;
-        for (size_t i = 0; i < o->elements.size() && joined.size() < MaxStringLength; ++i) {
+        // Each element is charged to the frame's script work: arrays nested in
+        // one another, or in themselves, would otherwise join for ages.
+        for (size_t i = 0; i < o->elements.size() && joined.size() < MaxStringLength && m_calls.player().spend(1);
+             ++i) {
             if (i > 0)
                 joined += u',';
             if (!isNullish(o->elements[i]))
