@@ -43,12 +43,17 @@ inline const QString Wav = tone(2) + QStringLiteral(" ! wavenc ! filesink locati
 inline const QString Mp3 = tone(2) + QStringLiteral(" ! lamemp3enc target=bitrate bitrate=128 cbr=true ! xingmux"
                                                     " ! id3v2mux ! filesink location=\"%1\"");
 inline const QString Wma = tone(2) + QStringLiteral(" ! audioconvert ! avenc_wmav2 ! asfmux ! filesink location=\"%1\"");
-// Solid red picture (ARGB 0xffff0000) with sound, 2 s at 25 fps.
-inline const QString Avi =
-    QStringLiteral("videotestsrc num-buffers=50 pattern=solid-color foreground-color=0xffff0000"
-                   " ! video/x-raw,width=320,height=240,framerate=25/1 ! jpegenc ! queue ! avimux name=mux"
-                   " ! filesink location=\"%1\" ") +
-    tone(2) + QStringLiteral(" ! queue ! mux.");
+// Solid red picture (ARGB 0xffff0000) with sound, 2 s at 25 fps: video
+// through encodeAndMux (ending in an element named mux), sound through
+// encodeSound into mux.
+inline QString redPicture(const QString &encodeAndMux, const QString &encodeSound)
+{
+    return QStringLiteral("videotestsrc num-buffers=50 pattern=solid-color foreground-color=0xffff0000"
+                          " ! video/x-raw,width=320,height=240,framerate=25/1 ! ") +
+           encodeAndMux + QStringLiteral(" ! filesink location=\"%1\" ") + tone(2) + encodeSound +
+           QStringLiteral(" ! queue ! mux.");
+}
+inline const QString Avi = redPicture(QStringLiteral("jpegenc ! queue ! avimux name=mux"), QString());
 inline const QString Mpg =
     QStringLiteral("videotestsrc num-buffers=50 ! video/x-raw,width=352,height=288,framerate=25/1"
                    " ! mpeg2enc format=0 ! queue ! mplex format=0 name=mux ! filesink location=\"%1\" ") +
@@ -63,18 +68,11 @@ inline const QString StreamMka =
 inline const QString Flac = tone(2) + QStringLiteral(" ! audioconvert ! flacenc ! filesink location=\"%1\"");
 inline const QString Opus =
     tone(2) + QStringLiteral(" ! audioconvert ! audioresample ! opusenc ! oggmux ! filesink location=\"%1\"");
-// H.264 and AAC in MP4, and VP8 and Vorbis in WebM: a solid red picture with
-// sound, 2 s at 25 fps, as the AVI.
-inline const QString Mp4 =
-    QStringLiteral("videotestsrc num-buffers=50 pattern=solid-color foreground-color=0xffff0000"
-                   " ! video/x-raw,width=320,height=240,framerate=25/1 ! x264enc ! h264parse ! queue"
-                   " ! mp4mux name=mux ! filesink location=\"%1\" ") +
-    tone(2) + QStringLiteral(" ! audioconvert ! avenc_aac ! aacparse ! queue ! mux.");
-inline const QString Webm =
-    QStringLiteral("videotestsrc num-buffers=50 pattern=solid-color foreground-color=0xffff0000"
-                   " ! video/x-raw,width=320,height=240,framerate=25/1 ! vp8enc deadline=1 ! queue"
-                   " ! webmmux name=mux ! filesink location=\"%1\" ") +
-    tone(2) + QStringLiteral(" ! audioconvert ! vorbisenc ! queue ! mux.");
+// H.264 and AAC in MP4, and VP8 and Vorbis in WebM, pictured as the AVI.
+inline const QString Mp4 = redPicture(QStringLiteral("x264enc ! h264parse ! queue ! mp4mux name=mux"),
+                                      QStringLiteral(" ! audioconvert ! avenc_aac ! aacparse"));
+inline const QString Webm = redPicture(QStringLiteral("vp8enc deadline=1 ! queue ! webmmux name=mux"),
+                                       QStringLiteral(" ! audioconvert ! vorbisenc"));
 
 // A General MIDI tune of four half-second notes.
 inline QByteArray midiTune()
