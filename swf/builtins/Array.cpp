@@ -2,6 +2,7 @@
 #include "BuiltinClass.h"
 #include "Builtins.h"
 
+#include "swf/MoviePlayer.h"
 #include "swf/script/ScriptEngine.h"
 
 #include <algorithm>
@@ -64,7 +65,9 @@ QString joined(NativeCall &call, const QString &separator)
 {
     ScriptObject *array = call.array();
     QString text;
-    for (size_t i = 0; array && i < array->elements.size(); ++i) {
+    // Each element is charged to the frame's script work: arrays nested in
+    // one another, or in themselves, would otherwise join for ages.
+    for (size_t i = 0; array && i < array->elements.size() && call.player().spend(1); ++i) {
         if (i > 0)
             text += separator;
         const Value &element = array->elements[i];

@@ -6,6 +6,9 @@ namespace swf {
 
 namespace {
 
+// Movies of version 5 see neither the Function global nor call and apply.
+constexpr int FirstVersionWithFunctionClass = 6;
+
 Value construct(NativeCall &) { return Undefined{}; }
 
 Value call(NativeCall &call)
@@ -31,6 +34,7 @@ const ClassDecl FunctionClass{
     {{"call", call}, {"apply", apply}},
     {},
     {},
+    FirstVersionWithFunctionClass,
 };
 
 } // namespace swf

@@ -1,4 +1,4 @@
-// Number: the constructor and Number.prototype.toString with a radix.
+// Number: the constructor, Number.prototype.toString with a radix, and valueOf.
 #include "BuiltinClass.h"
 #include "Builtins.h"
 
@@ -8,12 +8,27 @@ namespace {
 
 constexpr int DecimalRadix = 10;
 
-Value construct(NativeCall &call) { return call.args.empty() ? 0.0 : call.number(0); }
+Value construct(NativeCall &call)
+{
+    const double n = call.args.empty() ? 0.0 : call.number(0);
+    if (!call.construct || !call.object())
+        return n;
+    call.object()->payload = std::make_unique<BoxedPrimitive>(n);
+    return call.self;
+}
+
+// A boxed Number's value, a number itself, or this unchanged.
+Value valueOf(NativeCall &call)
+{
+    const ScriptObject *object = call.object();
+    const Value *boxed = object ? object->boxed() : nullptr;
+    return boxed && std::holds_alternative<double>(*boxed) ? *boxed : call.self;
+}
 
 Value toString(NativeCall &call)
 {
     const int radix = ClampedInt(call.number(0, DecimalRadix), 0, 37, DecimalRadix);
-    const double d = call.cx.toNumber(call.self);
+    const double d = call.cx.toNumber(valueOf(call));
     if (radix == DecimalRadix || !std::isfinite(d) || radix < 2 || radix > 36)
         return call.cx.toString(d);
     return QString::number(qint64(d), radix);
@@ -24,7 +39,7 @@ Value toString(NativeCall &call)
 const ClassDecl NumberClass{
     "Number",
     construct,
-    {{"toString", toString}},
+    {{"toString", toString}, {"valueOf", valueOf}},
     {},
     {},
 };

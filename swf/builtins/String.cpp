@@ -8,7 +8,19 @@ namespace swf {
 
 namespace {
 
-QString text(NativeCall &call) { return call.cx.toString(call.self); }
+// The string a boxed String holds, if this is one.
+const QString *boxedText(NativeCall &call)
+{
+    const ScriptObject *object = call.object();
+    const Value *boxed = object ? object->boxed() : nullptr;
+    return boxed ? std::get_if<QString>(boxed) : nullptr;
+}
+
+QString text(NativeCall &call)
+{
+    const QString *boxed = boxedText(call);
+    return boxed ? *boxed : call.cx.toString(call.self);
+}
 
 Value construct(NativeCall &call)
 {
@@ -16,7 +28,7 @@ Value construct(NativeCall &call)
     ScriptObject *boxed = call.construct ? call.object() : nullptr;
     if (!boxed)
         return s;
-    boxed->elements = {s};
+    boxed->payload = std::make_unique<BoxedPrimitive>(s);
     return boxed;
 }
 
@@ -105,7 +117,15 @@ Value concat(NativeCall &call)
     return s;
 }
 
-Value toString(NativeCall &call) { return text(call); }
+// A String's own text; other objects borrowing the method keep theirs.
+Value toString(NativeCall &call)
+{
+    if (const QString *boxed = boxedText(call))
+        return *boxed;
+    if (std::holds_alternative<QString>(call.self))
+        return call.self;
+    return QStringLiteral("[object Object]");
+}
 
 Value fromCharCode(NativeCall &call)
 {

@@ -13,8 +13,6 @@ namespace {
 
 // Deepest nesting of conversions that call scripts (an array holding itself).
 constexpr int MaxConversionDepth = 64;
-// Joined arrays stop growing at this length.
-constexpr int MaxStringLength = 1 << 20;
 
 // Keeps count of nested conversions that may call scripts.
 class ConversionDepth {
@@ -28,13 +26,10 @@ private:
     ScriptEngine &m_engine;
 };
 
-// The script function an object has for name, if it is one a script wrote.
-const Value *scriptMethod(const ScriptObject &object, const QString &key)
-{
-    const Value *method = object.find(key);
-    const ScriptObject *function = method ? objectOf(*method) : nullptr;
-    return function && function->kind == ScriptObject::Kind::Function ? method : nullptr;
-}
+// Both conversion methods answered objects: the reference player's text for that.
+const QString UnconvertibleObjectText = QStringLiteral("[type Object]");
+
+bool isPlain(const Value &v) { return !objectOf(v); }
 
 } // namespace
 
@@ -75,33 +70,24 @@ QString Conversions::toString(const Value &v)
 {
     if (std::optional<QString> text = plainText(v, m_version))
         return *text;
-    ScriptObject *o = objectOf(v);
-    if (o->isCallable())
-        return QStringLiteral("[type Function]");
-    if (o->kind != ScriptObject::Kind::Array && !o->elements.empty())
-        return toString(o->elements.front()); // a boxed string
     if (m_engine.callDepth >= MaxConversionDepth)
         return QString();
     ConversionDepth depth(m_engine);
-    if (o->kind == ScriptObject::Kind::Array) {
-        QString joined;
-        // Each element is charged to the frame's script work: arrays nested in
-        // one another, or in themselves, would otherwise join for ages.
-        for (size_t i = 0; i < o->elements.size() && joined.size() < MaxStringLength && m_calls.player().spend(1);
-             ++i) {
-            if (i > 0)
-                joined += u',';
-            if (!isNullish(o->elements[i]))
-                joined += toString(o->elements[i]);
-        }
-        return joined;
-    }
-    // A script's own toString speaks for its objects.
-    if (const Value *method = scriptMethod(*o, m_engine.key(QStringLiteral("toString")))) {
-        const Value text = m_calls.call(*method, v, {});
-        return objectOf(text) ? QStringLiteral("[object Object]") : toString(text);
-    }
-    return QStringLiteral("[object Object]");
+    std::optional<Value> text = callMethod(v, QStringLiteral("toString"));
+    if (!text)
+        text = toPrimitive(v);
+    if (isPlain(*text))
+        return toString(*text);
+    return UnconvertibleObjectText;
+}
+
+std::optional<Value> Conversions::callMethod(const Value &object, const QString &name)
+{
+    const Value *method = objectOf(object)->find(m_engine.key(name));
+    const ScriptObject *function = method ? objectOf(*method) : nullptr;
+    if (!function || !function->isCallable())
+        return std::nullopt;
+    return m_calls.call(*method, object, {});
 }
 
 double Conversions::toNumber(const Value &v)
@@ -146,17 +132,21 @@ bool Conversions::toBool(const Value &v)
 
 Value Conversions::toPrimitive(const Value &v)
 {
-    ScriptObject *object = objectOf(v);
-    if (!object)
+    if (isPlain(v))
         return v;
-    if (!object->elements.empty() && object->kind != ScriptObject::Kind::Array)
-        return object->elements.front();
-    if (const Value *method = scriptMethod(*object, m_engine.key(QStringLiteral("valueOf")))) {
-        const Value value = m_calls.call(*method, v, {});
-        if (!objectOf(value))
-            return value;
-    }
-    return toString(v);
+    if (m_engine.callDepth >= MaxConversionDepth)
+        return Undefined{};
+    ConversionDepth depth(m_engine);
+    // valueOf first; when it answers an object, toString has its turn.
+    const std::optional<Value> value = callMethod(v, QStringLiteral("valueOf"));
+    if (!value)
+        return Undefined{};
+    if (isPlain(*value))
+        return *value;
+    const std::optional<Value> text = callMethod(v, QStringLiteral("toString"));
+    if (text && isPlain(*text))
+        return *text;
+    return UnconvertibleObjectText;
 }
 
 bool Conversions::strictlyEquals(const Value &a, const Value &b)

@@ -18,8 +18,8 @@ public:
     QString toString(const Value &v);
     double toNumber(const Value &v);
     bool toBool(const Value &v);
-    // An object's own valueOf, when a script gave it one and it answers a
-    // plain value; otherwise the object's text. Other values stay.
+    // An object's valueOf, or its toString when valueOf answers an object
+    // (undefined when it has no valueOf). Other values stay.
     Value toPrimitive(const Value &v);
     bool equals(const Value &a, const Value &b);
     static bool strictlyEquals(const Value &a, const Value &b);
@@ -35,6 +35,9 @@ public:
     static QString clipText(const DisplayObject &clip, int version);
 
 private:
+    // Calls the object's method name without arguments; nothing when it has none.
+    std::optional<Value> callMethod(const Value &object, const QString &name);
+
     ScriptEngine &m_engine;
     ScriptContext &m_calls;
     int m_version;

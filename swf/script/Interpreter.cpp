@@ -678,8 +678,7 @@ void Interpreter::add2(Action &)
 {
     const Value b = m_convert.toPrimitive(pop());
     const Value x = m_convert.toPrimitive(pop());
-    const auto textual = [](const Value &v) { return std::holds_alternative<QString>(v) || objectOf(v); };
-    if (textual(x) || textual(b))
+    if (std::holds_alternative<QString>(x) || std::holds_alternative<QString>(b))
         push(toString(x) + toString(b));
     else
         push(toNumber(x) + toNumber(b));

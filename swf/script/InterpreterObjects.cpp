@@ -150,8 +150,9 @@ Value Interpreter::getMember(const Value &object, const QString &name)
                 return double(obj->elements.size());
             if (const int index = elementIndex(name); index >= 0)
                 return size_t(index) < obj->elements.size() ? obj->elements[size_t(index)] : Value(Undefined{});
-        } else if (!obj->elements.empty() && name == QLatin1String("length")) {
-            return double(toString(obj->elements.front()).size()); // a boxed string
+        } else if (const Value *boxed = obj->boxed(); boxed && name == QLatin1String("length")) {
+            if (const auto *text = std::get_if<QString>(boxed))
+                return double(text->size());
         }
         if (name == QLatin1String("__proto__"))
             return obj->prototype ? Value(obj->prototype) : Value(Undefined{});

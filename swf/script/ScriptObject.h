@@ -30,6 +30,12 @@ struct NativePayload {
     virtual ~NativePayload() = default;
 };
 
+// The plain value a String, Number or Boolean object wraps.
+struct BoxedPrimitive : NativePayload {
+    explicit BoxedPrimitive(Value v) : value(std::move(v)) {}
+    Value value;
+};
+
 // A script function's code, as DefineFunction or DefineFunction2 gave it.
 struct FunctionCode {
     // A parameter: its name, and the register it goes to (0: none).
@@ -73,6 +79,12 @@ struct ScriptObject {
     bool isCallable() const { return kind == Kind::Function || kind == Kind::Native; }
     // The payload when it is of class T.
     template <typename T> T *payloadAs() const { return dynamic_cast<T *>(payload.get()); }
+    // The plain value a boxed String, Number or Boolean holds, or nullptr.
+    const Value *boxed() const
+    {
+        const auto *box = payloadAs<BoxedPrimitive>();
+        return box ? &box->value : nullptr;
+    }
 
     // Grow the elements within the heap's allowance; false when refused.
     bool resizeElements(size_t size);
