@@ -2,7 +2,7 @@
 
 #include "swf/Definitions.h"
 #include "swf/Drawing.h"
-#include "swf/script/Value.h"
+#include "swf/script/ScriptObject.h"
 
 #include <QHash>
 
@@ -85,8 +85,11 @@ struct DisplayObject : DisplayProperties {
     std::shared_ptr<Drawing> drawing;
     // Only this part of the clip shows, moved to the clip's origin (twips, clip coordinates).
     std::optional<QRectF> scrollRect;
-    // The clip's script variables, by name (as the movie's version compares names).
-    QHash<QString, Value> variables;
+    // The clip's script side: its variables as members, by key (names as the
+    // movie's version compares them) in the order they were made, and its
+    // prototype (none: its class's). Scripts reach it through ClipRef only,
+    // so it lives exactly as long as the clip.
+    ScriptObject object;
     // Expires with the object, so queued work can tell it is gone.
     std::shared_ptr<char> alive = std::make_shared<char>();
     // The player's count of live objects, kept by construction and destruction.

@@ -98,7 +98,7 @@ void MoviePlayer::unload()
     if (m_sound)
         m_sound->setMovie(nullptr);
     m_root.children.clear();
-    m_root.variables.clear();
+    m_root.object = ScriptObject();
     m_script.reset(0);
     m_root.timeline = nullptr;
     m_root.currentFrame = 0;
@@ -119,12 +119,13 @@ std::optional<QString> MoviePlayer::boundText(const DisplayObject &field)
     const DisplayObject *owner = path.isEmpty() ? field.parent : resolveTarget(*field.parent, path);
     if (!owner)
         return std::nullopt;
-    const auto it = owner->variables.constFind(m_script.key(name));
-    if (it == owner->variables.cend())
+    const Value *value = owner->object.own(m_script.key(name));
+    if (!value)
         return std::nullopt;
     // Text, numbers and truth values show; objects, clips and nothing leave the field as it is.
-    if (std::holds_alternative<QString>(*it) || std::holds_alternative<double>(*it) || std::holds_alternative<bool>(*it))
-        return Conversions::plainText(*it, version());
+    if (std::holds_alternative<QString>(*value) || std::holds_alternative<double>(*value) ||
+        std::holds_alternative<bool>(*value))
+        return Conversions::plainText(*value, version());
     return std::nullopt;
 }
 
@@ -377,12 +378,12 @@ void MoviePlayer::queueClipEvent(DisplayObject &clip, uint32_t events, const QSt
         for (const ClipAction &action : *clip.clipActions)
             if (action.events & events)
                 m_queue.push_back({&clip, clip.alive, action.actions});
-    if (handlerKey.isEmpty() || clip.variables.isEmpty())
+    if (handlerKey.isEmpty() || clip.object.members().empty())
         return;
-    const auto it = clip.variables.constFind(handlerKey);
-    if (it == clip.variables.cend())
+    const Value *value = clip.object.own(handlerKey);
+    if (!value)
         return;
-    if (const auto *handler = std::get_if<ScriptObject *>(&*it); handler && (*handler)->isCallable())
+    if (const auto *handler = std::get_if<ScriptObject *>(value); handler && (*handler)->isCallable())
         m_queue.push_back({&clip, clip.alive, QByteArray(), *handler});
 }
 
@@ -673,10 +674,10 @@ bool MoviePlayer::actsAsButton(const DisplayObject &clip)
         return false;
     if (clip.clipEvents() & ClipAction::PointerEvents)
         return true;
-    if (clip.variables.isEmpty())
+    if (clip.object.members().empty())
         return false;
     for (const char *name : {"onPress", "onRelease", "onRollOver", "onRollOut", "onReleaseOutside"})
-        if (clip.variables.contains(m_script.key(QLatin1String(name))))
+        if (clip.object.own(m_script.key(QLatin1String(name))))
             return true;
     return false;
 }

@@ -709,7 +709,7 @@ void Interpreter::defineLocal2(Action &)
     const QString name = toString(pop());
     ScriptObject *activation = m_scope.activation();
     DisplayObject *t = target();
-    if (activation ? !activation->own(key(name)) : t && !t->variables.contains(key(name)))
+    if (activation ? !activation->own(key(name)) : t && !t->object.own(key(name)))
         defineLocal(name, Undefined{});
 }
 
@@ -725,7 +725,7 @@ void Interpreter::delete2(Action &)
     ScriptObject *activation = m_scope.activation();
     bool deleted = activation && activation->remove(key(name));
     if (DisplayObject *t = target(); !deleted && t)
-        deleted = t->variables.remove(key(name)) > 0;
+        deleted = t->object.remove(key(name));
     push(m_convert.boolean(deleted));
 }
 

@@ -91,9 +91,8 @@ Value Interpreter::getVariable(const QString &name)
     const int property = ClipPropertyIndex(variable);
     if (property >= 0 && (!path.isEmpty() || IsMovieWideProperty(property)))
         return GetClipProperty(m_player, *owner, property, m_convert);
-    const auto it = owner->variables.constFind(key(variable));
-    if (it != owner->variables.cend())
-        return *it;
+    if (const Value *value = owner->object.own(key(variable)))
+        return *value;
     if (DisplayObject *child = m_player.resolveTarget(*owner, variable); child && child != owner)
         return refTo(child);
     if (property >= 0)
@@ -128,8 +127,8 @@ void Interpreter::setVariable(const QString &name, const Value &value)
         return;
     }
     const QString k = key(variable);
-    if (owner->variables.size() < MaxVariablesPerClip || owner->variables.contains(k))
-        owner->variables.insert(k, value);
+    if (owner->object.members().size() < MaxVariablesPerClip || owner->object.own(k))
+        owner->object.set(k, variable, value);
     m_player.markChanged(); // a text field may show it
 }
 
@@ -178,9 +177,8 @@ Value Interpreter::getMember(const Value &object, const QString &name)
         return Undefined{};
     if (isName(name, "_parent"))
         return clip->parent ? Value(refTo(clip->parent)) : Value(Undefined{});
-    const auto it = clip->variables.constFind(k);
-    if (it != clip->variables.cend())
-        return *it;
+    if (const Value *value = clip->object.own(k))
+        return *value;
     for (auto &[depth, child] : clip->children) {
         if (m_version >= 7 ? child->name == name : child->name.compare(name, Qt::CaseInsensitive) == 0)
             return refTo(child.get());
@@ -235,8 +233,8 @@ void Interpreter::setMember(const Value &object, const QString &name, const Valu
         return;
     }
     const QString k = key(name);
-    if (clip->variables.size() < MaxVariablesPerClip || clip->variables.contains(k))
-        clip->variables.insert(k, value);
+    if (clip->object.members().size() < MaxVariablesPerClip || clip->object.own(k))
+        clip->object.set(k, name, value);
     m_player.markChanged(); // a text field may show it
 }
 
@@ -245,7 +243,7 @@ bool Interpreter::deleteMember(const Value &object, const QString &name)
     if (ScriptObject *o = objectOf(object))
         return o->remove(key(name));
     if (const auto *ref = std::get_if<ClipRef>(&object); ref && ref->get())
-        return ref->get()->variables.remove(key(name)) > 0;
+        return ref->get()->object.remove(key(name));
     return false;
 }
 
@@ -273,8 +271,8 @@ void Interpreter::enumerate(const Value &object)
         for (const auto &[depth, child] : ref->get()->children)
             if (!child->name.isEmpty())
                 push(child->name);
-        for (auto it = ref->get()->variables.cbegin(); it != ref->get()->variables.cend(); ++it)
-            push(it.key());
+        for (const ScriptObject::Member &member : ref->get()->object.members())
+            push(member.name);
     }
 }
 
@@ -339,9 +337,9 @@ Value Interpreter::callMethod(const Value &object, const QString &name, const st
         DisplayObject *clip = ref->get();
         if (!clip)
             return Undefined{};
-        const auto it = clip->variables.constFind(key(name));
-        if (it != clip->variables.cend() && objectOf(*it))
-            return call(*it, object, args);
+        const Value *value = clip->object.own(key(name));
+        if (value && objectOf(*value))
+            return call(*value, object, args);
         return callClipMethod(*clip, name, args);
     }
     return call(getMember(object, name), object, args);

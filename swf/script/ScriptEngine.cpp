@@ -159,8 +159,10 @@ void ScriptEngine::collectGarbage(const DisplayObject &root)
         while (!clips.empty()) {
             const DisplayObject *clip = clips.back();
             clips.pop_back();
-            for (const Value &value : clip->variables)
-                mark(value);
+            if (clip->object.prototype)
+                mark(clip->object.prototype);
+            for (const ScriptObject::Member &member : clip->object.members())
+                mark(member.value);
             for (const auto &[depth, child] : clip->children)
                 clips.push_back(child.get());
         }
