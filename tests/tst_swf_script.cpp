@@ -50,17 +50,29 @@ class SwfScriptTest : public QObject {
     Q_OBJECT
 private slots:
     void conversions_data();
-    void conversions();
+    void conversions() { runCase(); }
+    void clipsAsObjects_data();
+    void clipsAsObjects() { runCase(); }
 
 private:
+    // Runs the row's script as the first frame of a movie of its version
+    // and compares what it traces.
+    void runCase();
+    static void addColumns();
+
     QTemporaryDir m_dir;
 };
 
-void SwfScriptTest::conversions_data()
+void SwfScriptTest::addColumns()
 {
     QTest::addColumn<int>("version");
     QTest::addColumn<QString>("source");
     QTest::addColumn<QStringList>("printed");
+}
+
+void SwfScriptTest::conversions_data()
+{
+    addColumns();
 
     const QString addToText = QStringLiteral("push \"=\", \"o\"\ngetvariable\nadd2\ntrace\n");
     const QString pushObject = QStringLiteral("push 0, \"Object\"\nnewobject");
@@ -131,7 +143,82 @@ trace)"
         << 5 << "push \"Function\"\ngetvariable\ntypeof\ntrace" << QStringList{"undefined"};
 }
 
-void SwfScriptTest::conversions()
+void SwfScriptTest::clipsAsObjects_data()
+{
+    addColumns();
+    QTest::newRow("clip methods are functions")
+        << 6 << "push \"this\"\ngetvariable\npush \"gotoAndStop\"\ngetmember\ntypeof\ntrace" << QStringList{"function"};
+    QTest::newRow("a clip's prototype is MovieClip.prototype")
+        << 6 << R"(push "this"
+getvariable
+push "__proto__"
+getmember
+push "MovieClip"
+getvariable
+push "prototype"
+getmember
+strictequals
+trace)" << QStringList{"true"};
+    QTest::newRow("a method added to MovieClip.prototype runs on clips")
+        << 6 << R"(push "MovieClip"
+getvariable
+push "prototype"
+getmember
+push "hello"
+function ()
+push "hi ", "this"
+getvariable
+add2
+return
+end
+setmember
+push 0, "_root"
+getvariable
+push "hello"
+callmethod
+trace)" << QStringList{"hi _level0"};
+    QTest::newRow("a method read into a variable is called on its clip")
+        << 6 << R"(push 1, "a", 2, "createEmptyMovieClip"
+callfunction
+pop
+push "depth", "a"
+getvariable
+push "getDepth"
+getmember
+setvariable
+push "a"
+getvariable
+push "getDepth"
+push "depth"
+getvariable
+setmember
+push 0, "a"
+getvariable
+push "getDepth"
+callmethod
+trace)" << QStringList{"1"};
+    QTest::newRow("a timeline function called by name has the clip as this")
+        << 6 << "function f()\npush \"this\"\ngetvariable\ntrace\nend\npush 0, \"f\"\ncallfunction\npop"
+        << QStringList{"_level0"};
+    QTest::newRow("a local function called by name has the activation as this")
+        << 6 << R"(function outer()
+function inner()
+push "this"
+getvariable
+trace
+end
+push 0, "inner"
+callfunction
+pop
+end
+push 0, "outer"
+callfunction
+pop)" << QStringList{"[type Object]"};
+    QTest::newRow("the drawing methods appear with version 6")
+        << 5 << "push \"this\"\ngetvariable\npush \"lineTo\"\ngetmember\ntypeof\ntrace" << QStringList{"undefined"};
+}
+
+void SwfScriptTest::runCase()
 {
     QFETCH(int, version);
     QFETCH(QString, source);

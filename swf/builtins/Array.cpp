@@ -79,13 +79,16 @@ QString joined(NativeCall &call, const QString &separator)
     return text;
 }
 
+// join and toString answer undefined for objects that are not arrays.
 Value join(NativeCall &call)
 {
+    if (!call.array())
+        return Undefined{};
     const bool given = !call.args.empty() && !std::holds_alternative<Undefined>(call.args[0]);
     return joined(call, given ? call.string(0) : QStringLiteral(","));
 }
 
-Value toString(NativeCall &call) { return joined(call, QStringLiteral(",")); }
+Value toString(NativeCall &call) { return call.array() ? Value(joined(call, QStringLiteral(","))) : Value(Undefined{}); }
 
 Value reverse(NativeCall &call)
 {

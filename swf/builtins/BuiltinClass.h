@@ -27,8 +27,13 @@ struct NativeCall {
     // Argument i as text; an empty string when not given.
     QString string(size_t i) const { return i < args.size() ? cx.toString(args[i]) : QString(); }
     const Value &arg(size_t i) const;
-    // This as an object, and as an array.
+    // This as an object, as an array, and as a clip still on stage.
     ScriptObject *object() const { return objectOf(self); }
+    DisplayObject *clip() const
+    {
+        const auto *ref = std::get_if<ClipRef>(&self);
+        return ref ? ref->get() : nullptr;
+    }
     ScriptObject *array() const;
     // The key a name is stored under in this movie.
     QString key(const QString &name) const;

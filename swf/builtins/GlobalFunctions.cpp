@@ -1,7 +1,9 @@
 // The global functions: parseInt, parseFloat, isNaN, isFinite, escape,
-// unescape, ASSetPropFlags, and the numbers NaN and Infinity.
+// unescape, ASSetPropFlags, stopAllSounds, and the numbers NaN and Infinity.
 #include "BuiltinClass.h"
 #include "Builtins.h"
+
+#include "swf/MoviePlayer.h"
 
 #include <QUrl>
 
@@ -61,6 +63,11 @@ Value isFinite(NativeCall &call) { return std::isfinite(call.number(0)); }
 Value escape(NativeCall &call) { return QString::fromLatin1(QUrl::toPercentEncoding(call.string(0))); }
 Value unescape(NativeCall &call) { return QUrl::fromPercentEncoding(call.string(0).toUtf8()); }
 Value setPropFlags(NativeCall &) { return Undefined{}; }
+Value stopAllSounds(NativeCall &call)
+{
+    call.player().stopSounds();
+    return Undefined{};
+}
 
 } // namespace
 
@@ -74,7 +81,8 @@ const ClassDecl GlobalFunctions{
      {"isFinite", isFinite},
      {"escape", escape},
      {"unescape", unescape},
-     {"ASSetPropFlags", setPropFlags}},
+     {"ASSetPropFlags", setPropFlags},
+     {"stopAllSounds", stopAllSounds}},
     {{"NaN", std::nan("")}, {"Infinity", double(INFINITY)}},
 };
 

@@ -8,6 +8,9 @@ namespace swf {
 
 namespace {
 
+// Movies of version 5 do not see hasOwnProperty.
+constexpr int FirstVersionWithOwnProperties = 6;
+
 Value construct(NativeCall &call)
 {
     if (objectOf(call.arg(0)))
@@ -36,7 +39,7 @@ Value hasOwnProperty(NativeCall &call)
 const ClassDecl ObjectClass{
     "Object",
     construct,
-    {{"toString", toString}, {"valueOf", valueOf}, {"hasOwnProperty", hasOwnProperty}},
+    {{"toString", toString}, {"valueOf", valueOf}, {"hasOwnProperty", hasOwnProperty, FirstVersionWithOwnProperties}},
     {},
     {},
 };

@@ -73,10 +73,8 @@ QString Conversions::toString(const Value &v)
     if (m_engine.callDepth >= MaxConversionDepth)
         return QString();
     ConversionDepth depth(m_engine);
-    std::optional<Value> text = callMethod(v, QStringLiteral("toString"));
-    if (!text)
-        text = toPrimitive(v);
-    if (isPlain(*text))
+    const std::optional<Value> text = callMethod(v, QStringLiteral("toString"));
+    if (text && isPlain(*text))
         return toString(*text);
     return UnconvertibleObjectText;
 }

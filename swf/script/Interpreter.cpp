@@ -192,7 +192,7 @@ Interpreter::Interpreter(MoviePlayer &player, const ScriptObject &function, cons
                          const std::vector<Value> &args)
     : m_player(player), m_engine(player.script()), m_convert(m_engine, *this), m_origin(function.scopeClip),
       m_target(m_origin), m_code(function.function->code), m_version(player.version()), m_this(self),
-      m_constants(function.function->constants), m_scope(m_engine.newObject(), function.scopes)
+      m_constants(function.function->constants), m_scope(m_engine.newActivation(), function.scopes)
 {
     const FunctionCode &code = *function.function;
     if (std::holds_alternative<Undefined>(m_this))
@@ -780,13 +780,12 @@ void Interpreter::callFunction(Action &)
 {
     const QString name = toString(pop());
     const std::vector<Value> args = popArguments();
-    const Value function = getVariable(name);
+    Value holder;
+    const Value function = getVariable(name, &holder);
     if (const ScriptObject *f = objectOf(function); f && f->isCallable())
-        push(call(function, Undefined{}, args));
+        push(call(function, holder, args));
     else if (isName(name, "getTimer"))
         push(double(m_player.elapsedMs()));
-    else if (DisplayObject *t = target())
-        push(callClipMethod(*t, name, args));
     else
         push(Undefined{});
 }

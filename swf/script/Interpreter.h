@@ -91,7 +91,10 @@ private:
     // Names, variables and members.
     DisplayObject *clipAt(const QString &path);
     VariablePlace locate(const QString &name);
-    Value getVariable(const QString &name);
+    // The variable's value; holder, when given, learns the scope it was
+    // found in (a with object, an activation, a clip, the globals), which
+    // a function called by name gets as its this.
+    Value getVariable(const QString &name, Value *holder = nullptr);
     void setVariable(const QString &name, const Value &value);
     void defineLocal(const QString &name, const Value &value);
     Value getMember(const Value &object, const QString &name);
@@ -102,7 +105,8 @@ private:
 
     // Calls.
     Value callMethod(const Value &object, const QString &name, const std::vector<Value> &args);
-    Value callClipMethod(DisplayObject &clip, const QString &name, const std::vector<Value> &args);
+    // What a clip inherits under key from its prototype chain.
+    Value inherited(const DisplayObject &clip, const QString &key) const;
     Value construct(const Value &constructor, const std::vector<Value> &args);
     bool instanceOf(const Value &object, const Value &constructor);
     ScriptObject *defineFunction(Action &a, bool version2);

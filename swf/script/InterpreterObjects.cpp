@@ -2,7 +2,6 @@
 // of objects and clips, enumeration, calls and construction.
 #include "Interpreter.h"
 
-#include "swf/DrawingMethods.h"
 #include "swf/MoviePlayer.h"
 #include "swf/builtins/BuiltinClass.h"
 #include "swf/script/ClipProperties.h"
@@ -18,12 +17,6 @@ namespace {
 constexpr int MaxVariablesPerClip = 10000;
 constexpr int MaxPrototypeChain = 256;
 
-// A script number as a frame or depth.
-int toInt(double d)
-{
-    return std::isnan(d) ? 0 : int(std::clamp(std::trunc(d), double(INT_MIN / 2), double(INT_MAX / 2)));
-}
-
 // An array index written as a name, or -1.
 int elementIndex(const QString &name)
 {
@@ -35,11 +28,6 @@ int elementIndex(const QString &name)
 bool isName(const QString &name, const char *word)
 {
     return name.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
-}
-
-Value refOrUndefined(DisplayObject *clip)
-{
-    return clip ? Value(refTo(clip)) : Value(Undefined{});
 }
 
 // Keeps count of nested function calls.
@@ -68,8 +56,10 @@ Interpreter::VariablePlace Interpreter::locate(const QString &name)
     return {path.isEmpty() ? target() : clipAt(path), path, variable};
 }
 
-Value Interpreter::getVariable(const QString &name)
+Value Interpreter::getVariable(const QString &name, Value *holder)
 {
+    Value ignored;
+    Value &foundIn = holder ? *holder : ignored;
     if (isName(name, "this"))
         return m_this;
     if (isName(name, "_global") && m_version >= 6)
@@ -77,14 +67,20 @@ Value Interpreter::getVariable(const QString &name)
     if (!IsVariablePath(name, m_version)) {
         const auto &with = m_scope.withScopes();
         for (auto it = with.rbegin(); it != with.rend(); ++it)
-            if (hasMember(it->object, name))
+            if (hasMember(it->object, name)) {
+                foundIn = it->object;
                 return getMember(it->object, name);
-        if (const Value *local = m_scope.findLocal(key(name)))
+            }
+        ScriptObject *activation = nullptr;
+        if (const Value *local = m_scope.findLocal(key(name), &activation)) {
+            foundIn = activation;
             return *local;
+        }
     }
     const auto [owner, path, variable] = locate(name);
     if (!owner)
         return Undefined{};
+    foundIn = refTo(owner);
     if (isName(variable, "_root") || isName(variable, "_level0") || isName(variable, "this") ||
         isName(variable, "_parent") || variable.startsWith(u'/'))
         return refTo(clipAt(path.isEmpty() ? variable : path + u'/' + variable));
@@ -97,9 +93,13 @@ Value Interpreter::getVariable(const QString &name)
         return refTo(child);
     if (property >= 0)
         return GetClipProperty(m_player, *owner, property, m_convert);
+    if (const Value member = inherited(*owner, key(variable)); !std::holds_alternative<Undefined>(member))
+        return member;
     if (path.isEmpty())
-        if (const Value *global = m_engine.global()->own(key(variable)))
+        if (const Value *global = m_engine.global()->own(key(variable))) {
+            foundIn = m_engine.global();
             return *global;
+        }
     return Undefined{};
 }
 
@@ -177,14 +177,24 @@ Value Interpreter::getMember(const Value &object, const QString &name)
         return Undefined{};
     if (isName(name, "_parent"))
         return clip->parent ? Value(refTo(clip->parent)) : Value(Undefined{});
+    if (name == QLatin1String("__proto__"))
+        return ObjectValue(m_engine.clipPrototype(*clip));
     if (const Value *value = clip->object.own(k))
         return *value;
     for (auto &[depth, child] : clip->children) {
         if (m_version >= 7 ? child->name == name : child->name.compare(name, Qt::CaseInsensitive) == 0)
             return refTo(child.get());
     }
-    const int property = ClipPropertyIndex(name);
-    return property >= 0 ? GetClipProperty(m_player, *clip, property, m_convert) : Value(Undefined{});
+    if (const int property = ClipPropertyIndex(name); property >= 0)
+        return GetClipProperty(m_player, *clip, property, m_convert);
+    return inherited(*clip, k);
+}
+
+Value Interpreter::inherited(const DisplayObject &clip, const QString &key) const
+{
+    const ScriptObject *prototype = m_engine.clipPrototype(clip);
+    const Value *member = prototype ? prototype->find(key) : nullptr;
+    return member ? *member : Value(Undefined{});
 }
 
 bool Interpreter::hasMember(const Value &object, const QString &name)
@@ -230,6 +240,10 @@ void Interpreter::setMember(const Value &object, const QString &name, const Valu
     const int property = ClipPropertyIndex(name);
     if (property >= 0) {
         SetClipProperty(m_player, *clip, property, value, m_convert);
+        return;
+    }
+    if (name == QLatin1String("__proto__")) {
+        clip->object.prototype = objectOf(value);
         return;
     }
     const QString k = key(name);
@@ -333,74 +347,7 @@ Value Interpreter::callMethod(const Value &object, const QString &name, const st
 {
     if (name.isEmpty())
         return call(object, Undefined{}, args);
-    if (const auto *ref = std::get_if<ClipRef>(&object)) {
-        DisplayObject *clip = ref->get();
-        if (!clip)
-            return Undefined{};
-        const Value *value = clip->object.own(key(name));
-        if (value && objectOf(*value))
-            return call(*value, object, args);
-        return callClipMethod(*clip, name, args);
-    }
     return call(getMember(object, name), object, args);
-}
-
-Value Interpreter::callClipMethod(DisplayObject &clip, const QString &name, const std::vector<Value> &args)
-{
-    const QString method = name.toLower();
-    if (CallDrawingMethod(*this, clip, method, args))
-        return Undefined{};
-    const auto gotoFrame = [&](bool play) {
-        if (args.empty())
-            return;
-        if (const auto *label = std::get_if<QString>(&args[0])) {
-            bool numeric = false;
-            const int number = label->toInt(&numeric);
-            if (numeric)
-                m_player.gotoFrame(clip, number - 1, play);
-            else
-                m_player.gotoLabel(clip, *label, play);
-        } else {
-            const double frame = toNumber(args[0]);
-            if (std::isfinite(frame))
-                m_player.gotoFrame(clip, toInt(frame) - 1, play);
-        }
-    };
-    if (method == QLatin1String("play"))
-        clip.playing = true;
-    else if (method == QLatin1String("stop"))
-        clip.playing = false;
-    else if (method == QLatin1String("gotoandplay"))
-        gotoFrame(true);
-    else if (method == QLatin1String("gotoandstop"))
-        gotoFrame(false);
-    else if (method == QLatin1String("nextframe"))
-        m_player.gotoFrame(clip, clip.currentFrame + 1, false);
-    else if (method == QLatin1String("prevframe"))
-        m_player.gotoFrame(clip, clip.currentFrame - 1, false);
-    else if (method == QLatin1String("stopallsounds"))
-        m_player.stopSounds();
-    else if (method == QLatin1String("duplicatemovieclip") && args.size() >= 2)
-        return refOrUndefined(m_player.duplicateClip(clip, toString(args[0]), toInt(toNumber(args[1]))));
-    else if (method == QLatin1String("attachmovie") && args.size() >= 3)
-        return refOrUndefined(
-            m_player.attachClip(clip, toString(args[0]), toString(args[1]), toInt(toNumber(args[2]))));
-    else if (method == QLatin1String("createemptymovieclip") && args.size() >= 2)
-        return refOrUndefined(m_player.attachClip(clip, QString(), toString(args[0]), toInt(toNumber(args[1]))));
-    else if (method == QLatin1String("removemovieclip"))
-        m_player.removeClip(clip);
-    else if (method == QLatin1String("getdepth"))
-        return double(clip.depth - MoviePlayer::DynamicDepths);
-    else if (method == QLatin1String("swapdepths") && !args.empty()) {
-        const auto *other = std::get_if<ClipRef>(&args[0]);
-        if (other && other->get())
-            m_player.swapDepths(clip, other->get()->depth);
-        else if (!other)
-            m_player.swapDepths(clip, toInt(toNumber(args[0])) + MoviePlayer::DynamicDepths);
-    }
-    else if (method == QLatin1String("getbytesloaded") || method == QLatin1String("getbytestotal"))
-        return 1.0;
-    return Undefined{};
 }
 
 ScriptObject *Interpreter::defineFunction(Action &a, bool version2)

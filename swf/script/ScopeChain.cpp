@@ -2,14 +2,20 @@
 
 namespace swf {
 
-Value *ScopeChain::findLocal(const QString &key)
+Value *ScopeChain::findLocal(const QString &key, ScriptObject **holder)
 {
     if (m_activation)
-        if (Value *local = m_activation->own(key))
+        if (Value *local = m_activation->own(key)) {
+            if (holder)
+                *holder = m_activation;
             return local;
+        }
     for (auto it = m_outer.rbegin(); it != m_outer.rend(); ++it)
-        if (Value *outer = (*it)->own(key))
+        if (Value *outer = (*it)->own(key)) {
+            if (holder)
+                *holder = *it;
             return outer;
+        }
     return nullptr;
 }
 

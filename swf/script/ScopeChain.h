@@ -30,8 +30,9 @@ public:
 
     ScriptObject *activation() const { return m_activation; }
     const std::vector<WithScope> &withScopes() const { return m_with; }
-    // The local or outer variable stored under key, innermost first.
-    Value *findLocal(const QString &key);
+    // The local or outer variable stored under key, innermost first, and
+    // the activation that holds it.
+    Value *findLocal(const QString &key, ScriptObject **holder = nullptr);
     // Enters a `with` block; ignored beyond the deepest nesting.
     void enterWith(const Value &object, int start, int end);
     // Leaves the `with` blocks that do not hold position.

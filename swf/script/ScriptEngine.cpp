@@ -84,6 +84,11 @@ void ScriptEngine::install(const ClassDecl &decl)
         add(holder, constant.name, constant.value);
 }
 
+ScriptObject *ScriptEngine::clipPrototype(const DisplayObject &clip) const
+{
+    return clip.object.prototype ? clip.object.prototype : m_movieClipPrototype;
+}
+
 ScriptObject *ScriptEngine::prototypeOf(const char *className) const
 {
     const Value *constructor = m_global->own(key(QString::fromLatin1(className)));
@@ -108,6 +113,7 @@ void ScriptEngine::reset(int version)
     m_stringPrototype = prototypeOf("String");
     m_numberPrototype = prototypeOf("Number");
     m_booleanPrototype = prototypeOf("Boolean");
+    m_movieClipPrototype = prototypeOf("MovieClip");
     m_intervals.clear();
     m_nextInterval = 1;
     m_liveAfterCollection = m_heap.size();
@@ -146,7 +152,7 @@ void ScriptEngine::collectGarbage(const DisplayObject &root)
 {
     m_heap.collect([&](const std::function<void(const Value &)> &mark) {
         for (ScriptObject *builtin : {m_global, m_objectPrototype, m_arrayPrototype, m_functionPrototype,
-                                      m_stringPrototype, m_numberPrototype, m_booleanPrototype})
+                                      m_stringPrototype, m_numberPrototype, m_booleanPrototype, m_movieClipPrototype})
             if (builtin)
                 mark(builtin);
         for (const Interval &interval : m_intervals) {

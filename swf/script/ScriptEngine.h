@@ -38,12 +38,16 @@ public:
     ScriptObject *stringPrototype() const { return m_stringPrototype; }
     ScriptObject *numberPrototype() const { return m_numberPrototype; }
     ScriptObject *booleanPrototype() const { return m_booleanPrototype; }
+    // What a clip inherits from: the prototype a script gave it, or MovieClip's.
+    ScriptObject *clipPrototype(const DisplayObject &clip) const;
 
     // New objects; nullptr once the heap is full.
     ScriptObject *newObject(ScriptObject *prototype = nullptr);
     ScriptObject *newArray(std::vector<Value> elements = {});
     ScriptObject *newFunction();
     ScriptObject *newNative(NativeFunction function);
+    // A function call's locals: an object that inherits nothing.
+    ScriptObject *newActivation() { return m_heap.make(ScriptObject::Kind::Object, nullptr); }
 
     // Frees the objects that neither the globals nor any clip's variables reach.
     void collectGarbage(const DisplayObject &root);
@@ -86,6 +90,7 @@ private:
     ScriptObject *m_stringPrototype = nullptr;
     ScriptObject *m_numberPrototype = nullptr;
     ScriptObject *m_booleanPrototype = nullptr;
+    ScriptObject *m_movieClipPrototype = nullptr;
     std::vector<Interval> m_intervals;
     int m_nextInterval = 1;
 };

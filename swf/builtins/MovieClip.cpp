@@ -1,0 +1,184 @@
+// MovieClip: the methods every clip inherits from MovieClip.prototype, as
+// function values a script can read, store, call and replace.
+#include "BuiltinClass.h"
+#include "Builtins.h"
+
+#include "swf/DisplayObject.h"
+#include "swf/DrawingMethods.h"
+#include "swf/MoviePlayer.h"
+#include "swf/script/ScriptEngine.h"
+
+#include <climits>
+
+namespace swf {
+
+namespace {
+
+constexpr int FirstVersionWithDrawing = 6;
+constexpr int FirstVersionWithSwfVersion = 7;
+// What a clip of a movie loaded whole answers for its bytes.
+constexpr double LoadedBytes = 1;
+
+// A script number as a frame or depth.
+int toInt(double d)
+{
+    return std::isnan(d) ? 0 : int(std::clamp(std::trunc(d), double(INT_MIN / 2), double(INT_MAX / 2)));
+}
+
+Value clipOrUndefined(DisplayObject *clip)
+{
+    return clip ? Value(refTo(clip)) : Value(Undefined{});
+}
+
+Value construct(NativeCall &call) { return call.self; }
+
+// gotoAndPlay and gotoAndStop: a frame number, or a label (a numeric string
+// counts as a number).
+Value gotoFrame(NativeCall &call, bool play)
+{
+    DisplayObject *clip = call.clip();
+    if (!clip || call.args.empty())
+        return Undefined{};
+    if (const auto *label = std::get_if<QString>(&call.args[0])) {
+        bool numeric = false;
+        const int number = label->toInt(&numeric);
+        if (numeric)
+            call.player().gotoFrame(*clip, number - 1, play);
+        else
+            call.player().gotoLabel(*clip, *label, play);
+    } else if (const double frame = call.number(0); std::isfinite(frame)) {
+        call.player().gotoFrame(*clip, toInt(frame) - 1, play);
+    }
+    return Undefined{};
+}
+Value gotoAndPlay(NativeCall &call) { return gotoFrame(call, true); }
+Value gotoAndStop(NativeCall &call) { return gotoFrame(call, false); }
+
+Value setPlaying(NativeCall &call, bool playing)
+{
+    if (DisplayObject *clip = call.clip())
+        clip->playing = playing;
+    return Undefined{};
+}
+Value play(NativeCall &call) { return setPlaying(call, true); }
+Value stop(NativeCall &call) { return setPlaying(call, false); }
+
+Value step(NativeCall &call, int frames)
+{
+    if (DisplayObject *clip = call.clip())
+        call.player().gotoFrame(*clip, clip->currentFrame + frames, false);
+    return Undefined{};
+}
+Value nextFrame(NativeCall &call) { return step(call, 1); }
+Value prevFrame(NativeCall &call) { return step(call, -1); }
+
+Value duplicateMovieClip(NativeCall &call)
+{
+    DisplayObject *clip = call.clip();
+    if (!clip || call.args.size() < 2)
+        return Undefined{};
+    return clipOrUndefined(call.player().duplicateClip(*clip, call.string(0), toInt(call.number(1))));
+}
+
+Value attachMovie(NativeCall &call)
+{
+    DisplayObject *clip = call.clip();
+    if (!clip || call.args.size() < 3)
+        return Undefined{};
+    return clipOrUndefined(call.player().attachClip(*clip, call.string(0), call.string(1), toInt(call.number(2))));
+}
+
+Value createEmptyMovieClip(NativeCall &call)
+{
+    DisplayObject *clip = call.clip();
+    if (!clip || call.args.size() < 2)
+        return Undefined{};
+    return clipOrUndefined(call.player().attachClip(*clip, QString(), call.string(0), toInt(call.number(1))));
+}
+
+Value removeMovieClip(NativeCall &call)
+{
+    if (DisplayObject *clip = call.clip())
+        call.player().removeClip(*clip);
+    return Undefined{};
+}
+
+Value getDepth(NativeCall &call)
+{
+    const DisplayObject *clip = call.clip();
+    return clip ? Value(double(clip->depth - MoviePlayer::DynamicDepths)) : Value(Undefined{});
+}
+
+// swapDepths(clip) trades places with a sibling; swapDepths(depth) moves there.
+Value swapDepths(NativeCall &call)
+{
+    DisplayObject *clip = call.clip();
+    if (!clip || call.args.empty())
+        return Undefined{};
+    if (const auto *other = std::get_if<ClipRef>(&call.args[0])) {
+        if (other->get())
+            call.player().swapDepths(*clip, other->get()->depth);
+    } else {
+        call.player().swapDepths(*clip, toInt(call.number(0)) + MoviePlayer::DynamicDepths);
+    }
+    return Undefined{};
+}
+
+Value getBytes(NativeCall &call) { return call.clip() ? Value(LoadedBytes) : Value(Undefined{}); }
+
+Value getSWFVersion(NativeCall &call)
+{
+    return call.clip() ? Value(double(call.engine().version())) : Value(Undefined{});
+}
+
+// The drawing API, carried out on the clip's drawing.
+Value draw(NativeCall &call, const char *method)
+{
+    if (DisplayObject *clip = call.clip())
+        CallDrawingMethod(call.cx, *clip, QString::fromLatin1(method), call.args);
+    return Undefined{};
+}
+Value moveTo(NativeCall &call) { return draw(call, "moveto"); }
+Value lineTo(NativeCall &call) { return draw(call, "lineto"); }
+Value curveTo(NativeCall &call) { return draw(call, "curveto"); }
+Value lineStyle(NativeCall &call) { return draw(call, "linestyle"); }
+Value beginFill(NativeCall &call) { return draw(call, "beginfill"); }
+Value beginGradientFill(NativeCall &call) { return draw(call, "begingradientfill"); }
+Value endFill(NativeCall &call) { return draw(call, "endfill"); }
+Value clear(NativeCall &call) { return draw(call, "clear"); }
+
+} // namespace
+
+const ClassDecl MovieClipClass{
+    "MovieClip",
+    construct,
+    {
+        {"play", play},
+        {"stop", stop},
+        {"gotoAndPlay", gotoAndPlay},
+        {"gotoAndStop", gotoAndStop},
+        {"nextFrame", nextFrame},
+        {"prevFrame", prevFrame},
+        {"duplicateMovieClip", duplicateMovieClip},
+        {"attachMovie", attachMovie},
+        {"removeMovieClip", removeMovieClip},
+        {"getDepth", getDepth},
+        {"swapDepths", swapDepths},
+        {"getBytesLoaded", getBytes},
+        {"getBytesTotal", getBytes},
+        {"createEmptyMovieClip", createEmptyMovieClip, FirstVersionWithDrawing},
+        {"moveTo", moveTo, FirstVersionWithDrawing},
+        {"lineTo", lineTo, FirstVersionWithDrawing},
+        {"curveTo", curveTo, FirstVersionWithDrawing},
+        {"lineStyle", lineStyle, FirstVersionWithDrawing},
+        {"beginFill", beginFill, FirstVersionWithDrawing},
+        {"beginGradientFill", beginGradientFill, FirstVersionWithDrawing},
+        {"endFill", endFill, FirstVersionWithDrawing},
+        {"clear", clear, FirstVersionWithDrawing},
+        {"getSWFVersion", getSWFVersion, FirstVersionWithSwfVersion},
+    },
+    {},
+    {},
+};
+
+} // namespace swf
