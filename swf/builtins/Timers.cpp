@@ -1,4 +1,4 @@
-// setInterval and clearInterval.
+// setInterval, setTimeout and their clear functions.
 #include "BuiltinClass.h"
 #include "Builtins.h"
 
@@ -12,7 +12,7 @@ namespace {
 
 constexpr int MaxPeriodMs = 24 * 3600 * 1000;
 
-Value setInterval(NativeCall &call)
+Value addTimer(NativeCall &call, bool once)
 {
     if (call.args.size() < 2)
         return Undefined{};
@@ -31,9 +31,13 @@ Value setInterval(NativeCall &call)
         std::max<qint64>(ClampedInt(call.number(next, 0), 0, MaxPeriodMs), ScriptEngine::MinIntervalMs);
     interval.args.assign(call.args.begin() + std::ptrdiff_t(std::min(next + 1, call.args.size())), call.args.end());
     interval.dueMs = call.player().elapsedMs() + interval.periodMs;
+    interval.once = once;
     const int id = call.engine().addInterval(std::move(interval));
     return id ? Value(double(id)) : Value(Undefined{});
 }
+
+Value setInterval(NativeCall &call) { return addTimer(call, false); }
+Value setTimeout(NativeCall &call) { return addTimer(call, true); }
 
 Value clearInterval(NativeCall &call)
 {
@@ -49,7 +53,10 @@ const ClassDecl TimerFunctions{
     nullptr,
     nullptr,
     {},
-    {{"setInterval", setInterval}, {"clearInterval", clearInterval}},
+    {{"setInterval", setInterval},
+     {"clearInterval", clearInterval},
+     {"setTimeout", setTimeout},
+     {"clearTimeout", clearInterval}},
     {},
 };
 

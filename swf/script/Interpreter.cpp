@@ -195,8 +195,6 @@ Interpreter::Interpreter(MoviePlayer &player, const ScriptObject &function, cons
       m_constants(function.function->constants), m_scope(m_engine.newActivation(), function.scopes)
 {
     const FunctionCode &code = *function.function;
-    if (std::holds_alternative<Undefined>(m_this))
-        m_this = m_origin;
     ScriptObject *activation = m_scope.activation();
     const auto local = [this, activation](const QString &name, const Value &value) {
         if (activation)

@@ -138,12 +138,19 @@ void ScriptEngine::clearInterval(int id)
 std::vector<ScriptEngine::Interval> ScriptEngine::takeDueIntervals(qint64 nowMs)
 {
     std::vector<Interval> due;
-    for (Interval &interval : m_intervals) {
-        if (interval.dueMs > nowMs)
+    for (auto it = m_intervals.begin(); it != m_intervals.end();) {
+        if (it->dueMs > nowMs) {
+            ++it;
             continue;
-        due.push_back(interval);
+        }
+        due.push_back(*it);
+        if (it->once) {
+            it = m_intervals.erase(it);
+            continue;
+        }
         // One call per tick at most: a slow movie does not pile calls up.
-        interval.dueMs = std::max(interval.dueMs + interval.periodMs, nowMs + 1);
+        it->dueMs = std::max(it->dueMs + it->periodMs, nowMs + 1);
+        ++it;
     }
     return due;
 }

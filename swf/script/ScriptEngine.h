@@ -54,8 +54,8 @@ public:
     // True when the heap has grown enough since the last collection to be worth one.
     bool wantsCollection() const { return m_heap.size() > 2 * m_liveAfterCollection + 10000; }
 
-    // A function that setInterval runs every period, on a function or on
-    // an object's method.
+    // A function that setInterval runs every period (setTimeout: once), on
+    // a function or on an object's method.
     struct Interval {
         int id = 0;
         Value function;
@@ -64,6 +64,7 @@ public:
         std::vector<Value> args;
         qint64 periodMs = 0;
         qint64 dueMs = 0;
+        bool once = false;
     };
     static constexpr int MaxIntervals = 1000;
     static constexpr qint64 MinIntervalMs = 10;
