@@ -24,6 +24,14 @@ int toInt(double d)
     return std::isnan(d) ? 0 : int(std::clamp(std::trunc(d), double(INT_MIN / 2), double(INT_MAX / 2)));
 }
 
+// A script number as a depth to swap to, which may reach past the int range's
+// middle: what lies beyond the deepest depth is refused, not cut.
+qint64 toSwapDepth(double d)
+{
+    constexpr double Beyond = double(MoviePlayer::MaxScriptDepth) + 1;
+    return std::isnan(d) ? 0 : qint64(std::clamp(std::trunc(d), -Beyond, Beyond));
+}
+
 // An array index written as a name, or -1.
 int elementIndex(const QString &name)
 {
@@ -395,9 +403,9 @@ Value Interpreter::callClipMethod(DisplayObject &clip, const QString &name, cons
     else if (method == QLatin1String("swapdepths") && !args.empty()) {
         const auto *other = std::get_if<ClipRef>(&args[0]);
         if (other && other->get())
-            m_player.swapDepths(clip, other->get()->depth);
+            m_player.swapDepths(clip, qint64(other->get()->depth) - MoviePlayer::DynamicDepths);
         else if (!other)
-            m_player.swapDepths(clip, toInt(toNumber(args[0])) + MoviePlayer::DynamicDepths);
+            m_player.swapDepths(clip, toSwapDepth(toNumber(args[0])));
     }
     else if (method == QLatin1String("getbytesloaded") || method == QLatin1String("getbytestotal"))
         return 1.0;
