@@ -49,6 +49,14 @@ QByteArray countingClip(int id, const QByteArray &name, int frames)
     return sprite(id, tags);
 }
 
+// GotoFrame2 on the frame number (or label) on the stack, stopping there.
+QByteArray gotoFrame2() { return as::op(0x9F, QByteArray(1, '\0')); }
+QByteArray traceCurrentFrame()
+{
+    constexpr int CurrentFrameProperty = 4;
+    return as::pushString("") + as::pushNumber(CurrentFrameProperty) + as::op(0x22) + traceTop();
+}
+
 } // namespace
 
 class SwfTimelineTest : public QObject {
@@ -132,6 +140,14 @@ void SwfTimelineTest::eventsRunInThePlayersOrder_data()
                       showFrame())
         << 6 << 0 << QStringList{"end"};
 
+    // Frame numbers before the first go nowhere.
+    QTest::newRow("goto frame 0 stays")
+        << QByteArray(showFrame() +
+                      doAction(as::stop() + as::pushNumber(0) + gotoFrame2() + traceCurrentFrame() +
+                               as::pushString("-2") + gotoFrame2() + traceCurrentFrame()) +
+                      showFrame())
+        << 6 << 1 << QStringList{"2", "2"};
+
     // The root's onLoad, set by its first frame, runs after it; handler methods are version 6's.
     const QByteArray rootOnLoad =
         doAction(as::trace("start") + as::getVariable("_root") + as::pushString("onLoad") +
@@ -196,6 +212,10 @@ void SwfTimelineTest::scriptsPlaceAndRemoveByDepth_data()
     QTest::newRow("creating deep") << QByteArray(create("a", -2000000) + depthOf("a")) << 6
                                    << QStringList{"-2000000"};
 
+    // Version 5 movies have neither createEmptyMovieClip nor getDepth.
+    QTest::newRow("no createEmptyMovieClip in version 5")
+        << QByteArray(create("a", 1) + as::getVariable("a") + as::op(0x44) + traceTop()) << 5
+        << QStringList{"undefined"};
 }
 
 void SwfTimelineTest::scriptsPlaceAndRemoveByDepth()

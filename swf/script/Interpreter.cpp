@@ -390,9 +390,14 @@ void Interpreter::gotoFrame2(Action &a)
         gotoFrame(*t, frame, play, bias);
 }
 
-// Goes to a frame given by number, by label, or as "path:frame".
+// Goes to a frame given by number, by label, or as "path:frame". Numbers
+// before the first frame go nowhere.
 void Interpreter::gotoFrame(DisplayObject &from, const Value &frame, bool play, int bias)
 {
+    const auto toFrame = [&](DisplayObject &clip, int number) {
+        if (number >= 1)
+            m_player.gotoFrame(clip, number - 1 + bias, play);
+    };
     if (const auto *text = std::get_if<QString>(&frame)) {
         QString label = *text;
         DisplayObject *clip = &from;
@@ -406,14 +411,14 @@ void Interpreter::gotoFrame(DisplayObject &from, const Value &frame, bool play, 
         bool numeric = false;
         const int number = label.toInt(&numeric);
         if (numeric)
-            m_player.gotoFrame(*clip, number - 1 + bias, play);
+            toFrame(*clip, number);
         else
             m_player.gotoLabel(*clip, label, play);
         return;
     }
     const double number = toNumber(frame);
     if (std::isfinite(number))
-        m_player.gotoFrame(from, toInt(number) - 1 + bias, play);
+        toFrame(from, toInt(number));
 }
 
 void Interpreter::popDiscarded(Action &) { pop(); }

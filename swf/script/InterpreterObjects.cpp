@@ -394,11 +394,12 @@ Value Interpreter::callClipMethod(DisplayObject &clip, const QString &name, cons
     else if (method == QLatin1String("attachmovie") && args.size() >= 3)
         return refOrUndefined(
             m_player.attachClip(clip, toString(args[0]), toString(args[1]), toInt(toNumber(args[2]))));
-    else if (method == QLatin1String("createemptymovieclip") && args.size() >= 2)
+    // createEmptyMovieClip and getDepth came with version 6: older movies lack them.
+    else if (method == QLatin1String("createemptymovieclip") && m_version >= 6 && args.size() >= 2)
         return refOrUndefined(m_player.attachClip(clip, QString(), toString(args[0]), toInt(toNumber(args[1]))));
     else if (method == QLatin1String("removemovieclip"))
         m_player.removeClip(clip);
-    else if (method == QLatin1String("getdepth"))
+    else if (method == QLatin1String("getdepth") && m_version >= 6)
         return double(clip.depth - MoviePlayer::DynamicDepths);
     else if (method == QLatin1String("swapdepths") && !args.empty()) {
         const auto *other = std::get_if<ClipRef>(&args[0]);
