@@ -10,6 +10,7 @@
 #include <typeinfo>
 
 #include <algorithm>
+#include <utility>
 
 namespace swf {
 
@@ -144,6 +145,8 @@ void MoviePlayer::unload()
     m_queue.clear();
     m_initQueue.clear();
     m_unloading.clear();
+    m_unloadRequests.clear();
+    m_frames = 0;
     m_initialised.clear();
     m_soundVolume = 100;
     m_keysDown.clear();
@@ -196,8 +199,11 @@ void MoviePlayer::advance()
     m_work = MaxWorkPerFrame;
     for (const ScriptEngine::Interval &interval : m_script.takeDueIntervals(elapsedMs()))
         RunInterval(*this, m_root, interval);
+    ++m_frames;
     runFrames();
     runQueue();
+    if (emptyUnloadedMovies())
+        runQueue();
     // Between frames no script runs, so every object in use hangs off a
     // clip or the globals.
     if (m_script.wantsCollection())
@@ -309,6 +315,45 @@ void MoviePlayer::removeClip(DisplayObject &clip)
     const qint64 depth = qint64(clip.depth) - DynamicDepths;
     if (clip.parent && !clip.removed && depth >= 0 && depth <= MaxRemovableDepth)
         removeObject(*clip.parent, clip.depth);
+}
+
+void MoviePlayer::unloadMovie(DisplayObject &clip)
+{
+    if (m_unloadRequests.size() >= size_t(MaxObjects))
+        return;
+    Tracked t;
+    t.set(&clip);
+    m_unloadRequests.push_back({t, m_frames});
+}
+
+bool MoviePlayer::emptyUnloadedMovies()
+{
+    const size_t queued = m_queue.size();
+    std::vector<UnloadRequest> waiting;
+    for (const UnloadRequest &request : std::exchange(m_unloadRequests, {})) {
+        if (request.frame >= m_frames)
+            waiting.push_back(request);
+        else if (DisplayObject *clip = request.clip.get(); clip && clip->isSprite() && !clip->removed)
+            empty(*clip);
+    }
+    m_unloadRequests = std::move(waiting);
+    return m_queue.size() != queued;
+}
+
+void MoviePlayer::empty(DisplayObject &clip)
+{
+    std::vector<int> depths;
+    for (const auto &[depth, child] : clip.children)
+        depths.push_back(depth);
+    for (const int depth : depths)
+        removeObject(clip, depth);
+    clip.variables.clear();
+    clip.drawing.reset();
+    clip.character = &m_emptyClip;
+    clip.characterId = 0;
+    clip.timeline = &m_emptyClip.timeline;
+    clip.currentFrame = 0;
+    m_changed = true;
 }
 
 void MoviePlayer::swapDepths(DisplayObject &clip, qint64 depth)

@@ -121,6 +121,9 @@ public:
     // A clip of the sprite exported as exportName, or an empty one when it is empty.
     DisplayObject *attachClip(DisplayObject &parent, const QString &exportName, const QString &name, int depth);
     void removeClip(DisplayObject &clip);
+    // Empties the clip, as loading nothing into it does: when the frame after
+    // this one ends, like the reference player's loads.
+    void unloadMovie(DisplayObject &clip);
     void swapDepths(DisplayObject &clip, qint64 depth);
     // Milliseconds since the movie was loaded, for getTimer.
     qint64 elapsedMs() const { return m_clock.elapsed(); }
@@ -203,6 +206,10 @@ private:
     void startUnloading(DisplayObject &clip, const QString &handlerKey, int nesting);
     // The end of a frame: removed clips waiting on their unload scripts go.
     void finishUnloading();
+    // Empties the clips asked for before this frame began; true when that
+    // queued unload events.
+    bool emptyUnloadedMovies();
+    void empty(DisplayObject &clip);
     // Scripts reach a clip, button or text field placed without a name by
     // the name the reference player gives it: "instance" and a count.
     void nameIfUnnamed(DisplayObject &object);
@@ -223,6 +230,13 @@ private:
     Queue m_queue;
     Queue m_initQueue; // initialize and construct events, run first
     std::vector<Tracked> m_unloading;
+    // Clips to empty, and the frame count at which each was asked for.
+    struct UnloadRequest {
+        Tracked clip;
+        quint64 frame;
+    };
+    std::vector<UnloadRequest> m_unloadRequests;
+    quint64 m_frames = 0; // frames advanced since the movie was loaded
     quint64 m_serial = 0;
     // Frames whose init actions have run: they run once per movie.
     std::set<const Frame *> m_initialised;

@@ -148,6 +148,17 @@ void SwfTimelineTest::eventsRunInThePlayersOrder_data()
                       showFrame())
         << 6 << 1 << QStringList{"2", "2"};
 
+    // Loading nothing into a clip empties it once the next frame has run.
+    const QByteArray traceAx = as::getVariable("a") + as::pushString("x") + getMember() + traceTop();
+    constexpr char LoadIntoClip = 0x40;
+    QTest::newRow("unloadMovie waits a frame")
+        << QByteArray(doAction(callMethod("_root", "createEmptyMovieClip", as::pushNumber(1) + as::pushString("a"), 2) +
+                               drop() + as::getVariable("a") + as::pushString("x") + as::pushNumber(42) + setMember() +
+                               as::pushString("") + as::pushString("a") + as::op(0x9A, QByteArray(1, LoadIntoClip)) +
+                               traceAx) +
+                      showFrame() + doAction(traceAx) + showFrame() + doAction(traceAx + as::stop()) + showFrame())
+        << 6 << 2 << QStringList{"42", "42", "undefined"};
+
     // The root's onLoad, set by its first frame, runs after it; handler methods are version 6's.
     const QByteArray rootOnLoad =
         doAction(as::trace("start") + as::getVariable("_root") + as::pushString("onLoad") +

@@ -444,10 +444,19 @@ void Interpreter::getUrl(Action &a)
     m_player.getUrl(url, a.body.string(m_version));
 }
 
-void Interpreter::getUrl2(Action &)
+void Interpreter::getUrl2(Action &a)
 {
+    constexpr int LoadIntoClip = 0x40;
+    const bool intoClip = a.body.u8() & LoadIntoClip;
     const QString where = toString(pop());
-    m_player.getUrl(toString(pop()), where);
+    const QString url = toString(pop());
+    // Loading nothing into a clip is unloadMovie.
+    if (intoClip && url.isEmpty()) {
+        if (DisplayObject *clip = clipAt(where))
+            m_player.unloadMovie(*clip);
+        return;
+    }
+    m_player.getUrl(url, where);
 }
 
 // Runs another frame's actions here.

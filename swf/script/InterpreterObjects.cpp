@@ -399,6 +399,8 @@ Value Interpreter::callClipMethod(DisplayObject &clip, const QString &name, cons
         return refOrUndefined(m_player.attachClip(clip, QString(), toString(args[0]), toInt(toNumber(args[1]))));
     else if (method == QLatin1String("removemovieclip"))
         m_player.removeClip(clip);
+    else if (method == QLatin1String("unloadmovie"))
+        m_player.unloadMovie(clip);
     else if (method == QLatin1String("getdepth") && m_version >= 6)
         return double(clip.depth - MoviePlayer::DynamicDepths);
     else if (method == QLatin1String("swapdepths") && !args.empty()) {
