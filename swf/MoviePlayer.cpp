@@ -466,10 +466,14 @@ void MoviePlayer::goTo(DisplayObject &clip, int target)
     clip.currentFrame = target;
     for (int f = from; f <= target; ++f) {
         Created created;
-        applyFrame(clip, f, created, &kept);
-        if (f == target)
+        const bool whole = applyFrame(clip, f, created, &kept);
+        if (!whole)
+            clip.currentFrame = std::max(f - 1, 0);
+        else if (f == target)
             enterFrame(clip, target);
         enterPlacedClips(created);
+        if (!whole)
+            break;
     }
     m_changed = true;
 }
@@ -576,7 +580,7 @@ void MoviePlayer::enqueueFrameActions(DisplayObject &clip, int frame)
         m_queue.push_back({&clip, clip.alive, actions});
 }
 
-void MoviePlayer::applyFrame(DisplayObject &clip, int frame, Created &created, const std::set<int> *skip)
+bool MoviePlayer::applyFrame(DisplayObject &clip, int frame, Created &created, const std::set<int> *skip)
 {
     const Frame &f = clip.timeline->frames[size_t(frame)];
     for (const DisplayCommand &command : f.display) {
@@ -584,31 +588,36 @@ void MoviePlayer::applyFrame(DisplayObject &clip, int frame, Created &created, c
         const int depth = p ? p->depth : std::get<RemoveCommand>(command).depth;
         if (skip && skip->count(depth))
             continue;
-        if (p)
-            place(clip, *p, frame, created);
-        else
+        m_changed = true;
+        if (!p)
             removeObject(clip, depth);
+        else if (!place(clip, *p, frame, created))
+            return false;
     }
-    m_changed = true;
+    return true;
 }
 
-void MoviePlayer::place(DisplayObject &parent, const PlaceCommand &command, int frame, Created &created)
+bool MoviePlayer::place(DisplayObject &parent, const PlaceCommand &command, int frame, Created &created)
 {
     const auto it = parent.children.find(command.depth);
     DisplayObject *existing = it == parent.children.end() ? nullptr : it->second.get();
+    // The reference player's timeline sticks on a new placement of nothing:
+    // it stays on the frame before, trying this one again each frame.
+    if (!existing && !command.move && !command.characterId)
+        return false;
     // A new placement on a taken depth is ignored, and so is a move of an empty one.
     if (bool(existing) != command.move)
-        return;
+        return true;
     if (existing && (!command.characterId || *command.characterId == existing->characterId ||
                      !replaceable(existing->character, m_movie->character(*command.characterId)))) {
         existing->take(command);
-        return;
+        return true;
     }
     if (!command.characterId)
-        return;
+        return true;
     std::unique_ptr<DisplayObject> object = instantiate(parent, *command.characterId, created);
     if (!object)
-        return;
+        return true;
     object->depth = command.depth;
     object->placedFrame = frame;
     if (existing) {
@@ -619,6 +628,7 @@ void MoviePlayer::place(DisplayObject &parent, const PlaceCommand &command, int 
     object->take(command);
     nameIfUnnamed(*object);
     parent.children[command.depth] = std::move(object);
+    return true;
 }
 
 void MoviePlayer::nameIfUnnamed(DisplayObject &object)

@@ -191,12 +191,14 @@ private:
     // Every clip's enterFrame event and next frame, newest clip first.
     void runFrames();
     void goTo(DisplayObject &clip, int target);
-    // Applies a frame's display changes, except on the depths in skip.
-    void applyFrame(DisplayObject &clip, int frame, Created &created, const std::set<int> *skip = nullptr);
+    // Applies a frame's display changes, except on the depths in skip; false
+    // when a placement stopped it.
+    bool applyFrame(DisplayObject &clip, int frame, Created &created, const std::set<int> *skip = nullptr);
     // Going back: removes the objects the target frame does not have as they
     // are, and gives the others the target's properties; the depths kept.
     std::set<int> rewind(DisplayObject &clip, int target);
-    void place(DisplayObject &parent, const PlaceCommand &command, int frame, Created &created);
+    // False when the command stops the frame: a new placement that names no character.
+    bool place(DisplayObject &parent, const PlaceCommand &command, int frame, Created &created);
     // Takes the object at depth off the display list: at once, or, when it
     // or a clip in it has unload scripts, after they run.
     void removeObject(DisplayObject &parent, int depth);

@@ -140,6 +140,13 @@ void SwfTimelineTest::eventsRunInThePlayersOrder_data()
                       showFrame())
         << 6 << 0 << QStringList{"end"};
 
+    // A new placement naming no character sticks the timeline on the frame before.
+    QTest::newRow("placing nothing sticks the timeline")
+        << QByteArray(ball + place(Place(1, 10).on(Unload, traceRootMember("_currentframe"))) + showFrame() +
+                      remove(1) + place(Place(1).named("nothing")) + doAction(as::trace("frame 2")) + showFrame() +
+                      doAction(as::trace("frame 3")) + showFrame())
+        << 6 << 3 << QStringList{"1"};
+
     // Frame numbers before the first go nowhere.
     QTest::newRow("goto frame 0 stays")
         << QByteArray(showFrame() +
