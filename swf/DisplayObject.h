@@ -73,6 +73,13 @@ struct DisplayObject : DisplayProperties {
     // The parent's frame on which this placement happened; a backward jump
     // keeps objects whose placement persisted.
     int placedFrame = -1;
+    // Made or moved by a script: the timeline leaves it alone.
+    bool scripted = false;
+    // Counts up as objects are made: newer clips run their frames first.
+    quint64 serial = 0;
+    // Off the display list with unload scripts to run: it waits at a negative
+    // depth, still reachable by name, until the end of the frame.
+    bool removed = false;
     DisplayObject *parent = nullptr;
 
     const Timeline *timeline = nullptr;

@@ -10,6 +10,7 @@
 #include <typeinfo>
 
 #include <algorithm>
+#include <utility>
 
 namespace swf {
 
@@ -54,6 +55,59 @@ bool sameName(const QString &a, const QString &b, int version)
     return version >= 7 ? a == b : a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// The state each depth of a timeline has on a frame, as its place and
+// remove commands up to there leave it.
+std::map<int, Placement> placementsAt(const MovieDef &movie, const Timeline &timeline, int target)
+{
+    std::map<int, Placement> wanted;
+    for (int f = 0; f <= target; ++f) {
+        for (const DisplayCommand &command : timeline.frames[size_t(f)].display) {
+            if (const auto *remove = std::get_if<RemoveCommand>(&command)) {
+                wanted.erase(remove->depth);
+                continue;
+            }
+            const PlaceCommand &p = std::get<PlaceCommand>(command);
+            const auto it = wanted.find(p.depth);
+            if ((it != wanted.end()) != p.move)
+                continue;
+            if (it != wanted.end() &&
+                (!p.characterId || *p.characterId == it->second.characterId ||
+                 !replaceable(movie.character(it->second.characterId), movie.character(*p.characterId)))) {
+                it->second.take(p);
+            } else if (p.characterId) {
+                Placement placement = it != wanted.end() ? it->second : Placement{};
+                if (it == wanted.end())
+                    placement.placedFrame = f;
+                placement.characterId = *p.characterId;
+                placement.take(p);
+                wanted[p.depth] = placement;
+            }
+        }
+    }
+    return wanted;
+}
+
+// Every clip under and including clip, in no particular order.
+void collectClips(DisplayObject &clip, std::vector<DisplayObject *> &clips)
+{
+    if (clip.isSprite())
+        clips.push_back(&clip);
+    for (auto &[depth, child] : clip.children)
+        collectClips(*child, clips);
+}
+
+// Counts a script run from inside another against the engine's call depth.
+class NestedRun {
+public:
+    explicit NestedRun(ScriptEngine &engine) : m_engine(engine) { ++m_engine.callDepth; }
+    ~NestedRun() { --m_engine.callDepth; }
+    NestedRun(const NestedRun &) = delete;
+    NestedRun &operator=(const NestedRun &) = delete;
+
+private:
+    ScriptEngine &m_engine;
+};
+
 } // namespace
 
 bool MoviePlayer::load(const QByteArray &file, QString *error)
@@ -77,9 +131,8 @@ bool MoviePlayer::load(const QByteArray &file, QString *error)
         Created created;
         applyFrame(m_root, 0, created);
         enterFrame(m_root, 0);
-        for (const Tracked &clip : created)
-            if (DisplayObject *c = clip.get())
-                enterPlacedClip(*c);
+        enterPlacedClips(created);
+        queueLifecycleEvent(m_root, ClipAction::Load, "onLoad", m_queue);
         runQueue();
     }
     updateStreams();
@@ -90,6 +143,10 @@ bool MoviePlayer::load(const QByteArray &file, QString *error)
 void MoviePlayer::unload()
 {
     m_queue.clear();
+    m_initQueue.clear();
+    m_unloading.clear();
+    m_unloadRequests.clear();
+    m_frames = 0;
     m_initialised.clear();
     m_soundVolume = 100;
     m_keysDown.clear();
@@ -143,10 +200,11 @@ void MoviePlayer::advance()
     m_work = MaxWorkPerFrame;
     for (const ScriptEngine::Interval &interval : m_script.takeDueIntervals(elapsedMs()))
         RunInterval(*this, m_root, interval);
-    if (m_movie->version >= 5)
-        broadcastClipEvent(ClipAction::EnterFrame, QStringLiteral("onEnterFrame"));
-    advanceClip(m_root);
+    ++m_frames;
+    runFrames();
     runQueue();
+    if (emptyUnloadedMovies())
+        runQueue();
     // Between frames no script runs, so every object in use hangs off a
     // clip or the globals.
     if (m_script.wantsCollection())
@@ -214,7 +272,7 @@ DisplayObject *MoviePlayer::placeDynamic(DisplayObject &parent, const Character 
 {
     if (!m_movie || !parent.isSprite() || !character)
         return nullptr;
-    const int at = std::clamp(depth, -DynamicDepths, 1048575) + DynamicDepths;
+    const int at = std::min(depth, MaxScriptDepth) + DynamicDepths;
     Created created;
     std::unique_ptr<DisplayObject> object = instantiate(parent, character, characterId, created);
     if (!object)
@@ -224,11 +282,11 @@ DisplayObject *MoviePlayer::placeDynamic(DisplayObject &parent, const Character 
     object->name = name;
     object->depth = at;
     object->placedFrame = parent.currentFrame;
+    object->scripted = true;
     DisplayObject *placed = object.get();
+    removeObject(parent, at);
     parent.children[at] = std::move(object);
-    for (const Tracked &t : created)
-        if (DisplayObject *c = t.get())
-            enterPlacedClip(*c);
+    enterPlacedClips(created, placed);
     m_changed = true;
     return placed;
 }
@@ -255,30 +313,73 @@ DisplayObject *MoviePlayer::attachClip(DisplayObject &parent, const QString &exp
 
 void MoviePlayer::removeClip(DisplayObject &clip)
 {
-    // Only what scripts may own goes: clips at the scripts' depths.
-    if (clip.parent && clip.depth >= DynamicDepths) {
-        clip.parent->children.erase(clip.depth);
-        m_changed = true;
-    }
+    const qint64 depth = qint64(clip.depth) - DynamicDepths;
+    if (clip.parent && !clip.removed && depth >= 0 && depth <= MaxRemovableDepth)
+        removeObject(*clip.parent, clip.depth);
 }
 
-void MoviePlayer::swapDepths(DisplayObject &clip, int depth)
+void MoviePlayer::unloadMovie(DisplayObject &clip)
+{
+    if (m_unloadRequests.size() >= size_t(MaxObjects))
+        return;
+    Tracked t;
+    t.set(&clip);
+    m_unloadRequests.push_back({t, m_frames});
+}
+
+bool MoviePlayer::emptyUnloadedMovies()
+{
+    const size_t queued = m_queue.size();
+    std::vector<UnloadRequest> waiting;
+    for (const UnloadRequest &request : std::exchange(m_unloadRequests, {})) {
+        if (request.frame >= m_frames)
+            waiting.push_back(request);
+        else if (DisplayObject *clip = request.clip.get(); clip && clip->isSprite() && !clip->removed)
+            empty(*clip);
+    }
+    m_unloadRequests = std::move(waiting);
+    return m_queue.size() != queued;
+}
+
+void MoviePlayer::empty(DisplayObject &clip)
+{
+    std::vector<int> depths;
+    for (const auto &[depth, child] : clip.children)
+        depths.push_back(depth);
+    for (const int depth : depths)
+        removeObject(clip, depth);
+    clip.object = ScriptObject();
+    clip.drawing.reset();
+    clip.character = &m_emptyClip;
+    clip.characterId = 0;
+    clip.timeline = &m_emptyClip.timeline;
+    clip.currentFrame = 0;
+    m_changed = true;
+}
+
+void MoviePlayer::swapDepths(DisplayObject &clip, qint64 depth)
 {
     DisplayObject *parent = clip.parent;
+    if (!parent || clip.removed || depth < -DynamicDepths || depth > MaxScriptDepth)
+        return;
     const int from = clip.depth;
-    if (!parent || depth == from || depth < 0 || depth > DynamicDepths + 1048575)
+    const int to = int(depth) + DynamicDepths;
+    if (to == from)
         return;
     std::unique_ptr<DisplayObject> moving = std::move(parent->children[from]);
     parent->children.erase(from);
-    const auto other = parent->children.find(depth);
+    const auto other = parent->children.find(to);
     if (other != parent->children.end()) {
         std::unique_ptr<DisplayObject> displaced = std::move(other->second);
         parent->children.erase(other);
         displaced->depth = from;
+        displaced->scripted = true;
         parent->children[from] = std::move(displaced);
     }
-    moving->depth = depth;
-    parent->children[depth] = std::move(moving);
+    // A clip a script has moved is the script's: the timeline no longer removes it.
+    moving->depth = to;
+    moving->scripted = true;
+    parent->children[to] = std::move(moving);
     m_changed = true;
 }
 
@@ -309,21 +410,25 @@ void MoviePlayer::updateStreams()
     }
 }
 
-void MoviePlayer::advanceClip(DisplayObject &clip)
+void MoviePlayer::runFrames()
 {
-    // Children first, the newest (deepest placed) first; the clip itself last.
-    std::vector<Tracked> children;
-    for (auto it = clip.children.rbegin(); it != clip.children.rend(); ++it) {
-        Tracked t;
-        t.set(it->second.get());
-        children.push_back(t);
-    }
-    for (const Tracked &child : children)
-        if (DisplayObject *c = child.get())
-            advanceClip(*c);
-    if (clip.isSprite() && clip.playing && clip.frameCount() > 1) {
-        const int next = clip.currentFrame + 1 >= clip.frameCount() ? 0 : clip.currentFrame + 1;
-        goTo(clip, next);
+    // Clips made during the walk wait for the next frame.
+    std::vector<DisplayObject *> found;
+    collectClips(m_root, found);
+    std::sort(found.begin(), found.end(),
+              [](const DisplayObject *a, const DisplayObject *b) { return a->serial > b->serial; });
+    std::vector<Tracked> clips(found.size());
+    for (size_t i = 0; i < found.size(); ++i)
+        clips[i].set(found[i]);
+    const QString handlerKey = m_script.key(QStringLiteral("onEnterFrame"));
+    for (const Tracked &t : clips) {
+        DisplayObject *clip = t.get();
+        if (!clip || clip->removed)
+            continue;
+        if (version() >= 5)
+            queueClipEvent(*clip, ClipAction::EnterFrame, handlerKey);
+        if (clip->playing && clip->frameCount() > 1)
+            goTo(*clip, clip->currentFrame + 1 >= clip->frameCount() ? 0 : clip->currentFrame + 1);
     }
 }
 
@@ -350,26 +455,63 @@ void MoviePlayer::goTo(DisplayObject &clip, int target)
 {
     if (target == clip.currentFrame)
         return;
-    Created created;
-    if (target > clip.currentFrame) {
-        for (int f = clip.currentFrame + 1; f <= target; ++f)
-            applyFrame(clip, f, created);
-    } else {
-        rebuildTo(clip, target, created);
+    // Going back, the timeline runs again from its first frame on the depths
+    // whose objects did not stay, so clips placed and removed on the way are
+    // made and unloaded again.
+    std::set<int> kept;
+    int from = clip.currentFrame + 1;
+    if (target < clip.currentFrame) {
+        kept = rewind(clip, target);
+        from = 0;
     }
     clip.currentFrame = target;
-    enterFrame(clip, target);
-    for (const Tracked &t : created)
-        if (DisplayObject *c = t.get())
-            enterPlacedClip(*c);
+    for (int f = from; f <= target; ++f) {
+        Created created;
+        const bool whole = applyFrame(clip, f, created, &kept);
+        if (!whole)
+            clip.currentFrame = std::max(f - 1, 0);
+        else if (f == target)
+            enterFrame(clip, target);
+        enterPlacedClips(created);
+        if (!whole)
+            break;
+    }
     m_changed = true;
 }
 
-void MoviePlayer::enterPlacedClip(DisplayObject &clip)
+void MoviePlayer::enterPlacedClips(const Created &created, const DisplayObject *scriptMade)
 {
-    queueClipEvent(clip, ClipAction::Initialize | ClipAction::Construct, QString());
+    for (const Tracked &t : created)
+        if (DisplayObject *c = t.get())
+            enterPlacedClip(*c, c == scriptMade);
+}
+
+void MoviePlayer::enterPlacedClip(DisplayObject &clip, bool constructNow)
+{
+    queueLifecycleEvent(clip, ClipAction::Initialize, nullptr, m_initQueue);
+    if (constructNow)
+        this->constructNow(clip);
+    else
+        queueLifecycleEvent(clip, ClipAction::Construct, nullptr, m_initQueue);
     enterFrame(clip, 0);
-    queueClipEvent(clip, ClipAction::Load, QString());
+    queueLifecycleEvent(clip, ClipAction::Load, "onLoad", m_queue);
+}
+
+void MoviePlayer::constructNow(DisplayObject &clip)
+{
+    const std::shared_ptr<const std::vector<ClipAction>> actions = clip.clipActions;
+    if (!actions)
+        return;
+    const std::weak_ptr<char> alive = clip.alive;
+    for (const ClipAction &action : *actions) {
+        // The clip may remove itself, and constructing may make clips that construct.
+        if (alive.expired() || m_script.callDepth >= ScriptEngine::MaxCallDepth)
+            return;
+        if (action.events & ClipAction::Construct) {
+            NestedRun nested(m_script);
+            RunActions(*this, clip, action.actions);
+        }
+    }
 }
 
 void MoviePlayer::queueClipEvent(DisplayObject &clip, uint32_t events, const QString &handlerKey)
@@ -378,13 +520,30 @@ void MoviePlayer::queueClipEvent(DisplayObject &clip, uint32_t events, const QSt
         for (const ClipAction &action : *clip.clipActions)
             if (action.events & events)
                 m_queue.push_back({&clip, clip.alive, action.actions});
-    if (handlerKey.isEmpty() || clip.object.members().empty())
-        return;
+    if (ScriptObject *handler = handlerKey.isEmpty() ? nullptr : handlerOf(clip, handlerKey))
+        m_queue.push_back({&clip, clip.alive, QByteArray(), handler});
+}
+
+void MoviePlayer::queueLifecycleEvent(DisplayObject &clip, uint32_t event, const char *handlerName, Queue &queue)
+{
+    if (clip.clipActions)
+        for (const ClipAction &action : *clip.clipActions)
+            if (action.events & event)
+                queue.push_back({&clip, clip.alive, action.actions, nullptr, QString(), true});
+    // Handler methods came with version 6.
+    if (handlerName && version() >= 6)
+        queue.push_back({&clip, clip.alive, QByteArray(), nullptr, m_script.key(QLatin1String(handlerName)), true});
+}
+
+ScriptObject *MoviePlayer::handlerOf(const DisplayObject &clip, const QString &handlerKey) const
+{
+    // A class's prototype may hold the handler for all its clips.
     const Value *value = clip.object.own(handlerKey);
     if (!value)
-        return;
-    if (const auto *handler = std::get_if<ScriptObject *>(value); handler && (*handler)->isCallable())
-        m_queue.push_back({&clip, clip.alive, QByteArray(), *handler});
+        if (const ScriptObject *prototype = m_script.clipPrototype(clip))
+            value = prototype->find(handlerKey);
+    const auto *handler = value ? std::get_if<ScriptObject *>(value) : nullptr;
+    return handler && (*handler)->isCallable() ? *handler : nullptr;
 }
 
 void MoviePlayer::broadcastClipEvent(uint32_t events, const QString &handlerName)
@@ -422,34 +581,44 @@ void MoviePlayer::enqueueFrameActions(DisplayObject &clip, int frame)
         m_queue.push_back({&clip, clip.alive, actions});
 }
 
-void MoviePlayer::applyFrame(DisplayObject &clip, int frame, Created &created)
+bool MoviePlayer::applyFrame(DisplayObject &clip, int frame, Created &created, const std::set<int> *skip)
 {
     const Frame &f = clip.timeline->frames[size_t(frame)];
     for (const DisplayCommand &command : f.display) {
-        if (const auto *p = std::get_if<PlaceCommand>(&command))
-            place(clip, *p, frame, created);
-        else
-            clip.children.erase(std::get<RemoveCommand>(command).depth);
+        const auto *p = std::get_if<PlaceCommand>(&command);
+        const int depth = p ? p->depth : std::get<RemoveCommand>(command).depth;
+        if (skip && skip->count(depth))
+            continue;
+        m_changed = true;
+        if (!p)
+            removeObject(clip, depth);
+        else if (!place(clip, *p, frame, created))
+            return false;
     }
-    m_changed = true;
+    return true;
 }
 
-void MoviePlayer::place(DisplayObject &parent, const PlaceCommand &command, int frame, Created &created)
+bool MoviePlayer::place(DisplayObject &parent, const PlaceCommand &command, int frame, Created &created)
 {
     const auto it = parent.children.find(command.depth);
     DisplayObject *existing = it == parent.children.end() ? nullptr : it->second.get();
-    if (existing && !command.move)
-        return; // a new placement on a taken depth is ignored
+    // The reference player's timeline sticks on a new placement of nothing:
+    // it stays on the frame before, trying this one again each frame.
+    if (!existing && !command.move && !command.characterId)
+        return false;
+    // A new placement on a taken depth is ignored, and so is a move of an empty one.
+    if (bool(existing) != command.move)
+        return true;
     if (existing && (!command.characterId || *command.characterId == existing->characterId ||
                      !replaceable(existing->character, m_movie->character(*command.characterId)))) {
         existing->take(command);
-        return;
+        return true;
     }
     if (!command.characterId)
-        return;
+        return true;
     std::unique_ptr<DisplayObject> object = instantiate(parent, *command.characterId, created);
     if (!object)
-        return;
+        return true;
     object->depth = command.depth;
     object->placedFrame = frame;
     if (existing) {
@@ -460,6 +629,7 @@ void MoviePlayer::place(DisplayObject &parent, const PlaceCommand &command, int 
     object->take(command);
     nameIfUnnamed(*object);
     parent.children[command.depth] = std::move(object);
+    return true;
 }
 
 void MoviePlayer::nameIfUnnamed(DisplayObject &object)
@@ -485,6 +655,7 @@ std::unique_ptr<DisplayObject> MoviePlayer::instantiate(DisplayObject &parent, c
     object->characterId = characterId;
     object->parent = &parent;
     object->liveCount = &m_objects;
+    object->serial = ++m_serial;
     ++m_objects;
     if (const auto *sprite = dynamic_cast<const SpriteDef *>(character)) {
         object->timeline = &sprite->timeline;
@@ -501,56 +672,91 @@ std::unique_ptr<DisplayObject> MoviePlayer::instantiate(DisplayObject &parent, c
     return object;
 }
 
-void MoviePlayer::rebuildTo(DisplayObject &clip, int target, Created &created)
+std::set<int> MoviePlayer::rewind(DisplayObject &clip, int target)
 {
-    std::map<int, Placement> wanted;
-    for (int f = 0; f <= target; ++f) {
-        for (const DisplayCommand &command : clip.timeline->frames[size_t(f)].display) {
-            if (const auto *remove = std::get_if<RemoveCommand>(&command)) {
-                wanted.erase(remove->depth);
-                continue;
-            }
-            const PlaceCommand &p = std::get<PlaceCommand>(command);
-            const auto it = wanted.find(p.depth);
-            if (it != wanted.end() && !p.move)
-                continue;
-            if (it != wanted.end() &&
-                (!p.characterId || *p.characterId == it->second.characterId ||
-                 !replaceable(m_movie->character(it->second.characterId), m_movie->character(*p.characterId)))) {
-                it->second.take(p);
-            } else if (p.characterId) {
-                Placement placement = it != wanted.end() ? it->second : Placement{};
-                if (it == wanted.end())
-                    placement.placedFrame = f;
-                placement.characterId = *p.characterId;
-                placement.take(p);
-                wanted[p.depth] = placement;
-            }
+    const std::map<int, Placement> wanted = placementsAt(*m_movie, *clip.timeline, target);
+    std::set<int> kept;
+    std::vector<int> gone;
+    for (const auto &[depth, child] : clip.children) {
+        if (child->scripted || child->removed)
+            continue;
+        const auto w = wanted.find(depth);
+        if (w != wanted.end() && w->second.characterId == child->characterId &&
+            w->second.placedFrame == child->placedFrame) {
+            w->second.applyTo(*child);
+            kept.insert(depth);
+        } else {
+            gone.push_back(depth);
         }
     }
+    for (const int depth : gone)
+        removeObject(clip, depth);
+    return kept;
+}
+
+void MoviePlayer::removeObject(DisplayObject &parent, int depth)
+{
+    const auto it = parent.children.find(depth);
+    if (it == parent.children.end() || it->second->removed)
+        return;
+    m_changed = true;
+    // The reference player's place for a clip whose unload scripts are pending.
+    const int waiting = -depth - 1;
+    const QString handlerKey = m_script.key(QStringLiteral("onUnload"));
+    if (!hasUnloadWork(*it->second, handlerKey, 0) || parent.children.count(waiting)) {
+        parent.children.erase(it);
+        return;
+    }
+    std::unique_ptr<DisplayObject> moving = std::move(it->second);
+    parent.children.erase(it);
+    moving->depth = waiting;
+    DisplayObject &clip = *moving;
+    parent.children[waiting] = std::move(moving);
+    Tracked t;
+    t.set(&clip);
+    m_unloading.push_back(t);
+    startUnloading(clip, handlerKey, 0);
+}
+
+bool MoviePlayer::hasUnloadWork(const DisplayObject &clip, const QString &handlerKey, int nesting) const
+{
+    if (!clip.isSprite())
+        return false;
+    if ((clip.clipEvents() & ClipAction::Unload) || (version() >= 6 && handlerOf(clip, handlerKey)))
+        return true;
+    if (nesting >= MaxNesting)
+        return false;
+    for (const auto &[depth, child] : clip.children)
+        if (hasUnloadWork(*child, handlerKey, nesting + 1))
+            return true;
+    return false;
+}
+
+void MoviePlayer::startUnloading(DisplayObject &clip, const QString &handlerKey, int nesting)
+{
+    clip.removed = true;
+    queueLifecycleEvent(clip, ClipAction::Unload, "onUnload", m_queue);
     for (auto it = clip.children.begin(); it != clip.children.end();) {
-        const auto w = wanted.find(it->first);
-        // Clips that scripts made stay through jumps.
-        const bool keep = it->first >= DynamicDepths ||
-                          (w != wanted.end() && w->second.characterId == it->second->characterId &&
-                           w->second.placedFrame == it->second->placedFrame);
-        it = keep ? std::next(it) : clip.children.erase(it);
-    }
-    for (const auto &[depth, placement] : wanted) {
-        const auto it = clip.children.find(depth);
-        if (it != clip.children.end()) {
-            placement.applyTo(*it->second);
-            continue;
+        if (nesting < MaxNesting && hasUnloadWork(*it->second, handlerKey, nesting + 1)) {
+            startUnloading(*it->second, handlerKey, nesting + 1);
+            ++it;
+        } else {
+            it = clip.children.erase(it);
         }
-        std::unique_ptr<DisplayObject> object = instantiate(clip, placement.characterId, created);
-        if (!object)
-            continue;
-        object->depth = depth;
-        object->placedFrame = placement.placedFrame;
-        placement.applyTo(*object);
-        nameIfUnnamed(*object);
-        clip.children[depth] = std::move(object);
     }
+}
+
+void MoviePlayer::finishUnloading()
+{
+    for (const Tracked &t : m_unloading) {
+        DisplayObject *clip = t.get();
+        if (!clip || !clip->parent)
+            continue;
+        const auto it = clip->parent->children.find(clip->depth);
+        if (it != clip->parent->children.end() && it->second.get() == clip)
+            clip->parent->children.erase(it);
+    }
+    m_unloading.clear();
 }
 
 void MoviePlayer::rebuildButton(DisplayObject &button)
@@ -573,9 +779,7 @@ void MoviePlayer::rebuildButton(DisplayObject &button)
         object->filters = record.filters;
         button.children[record.depth] = std::move(object);
     }
-    for (const Tracked &t : created)
-        if (DisplayObject *c = t.get())
-            enterPlacedClip(*c);
+    enterPlacedClips(created);
     m_changed = true;
 }
 
@@ -607,18 +811,33 @@ void MoviePlayer::runQueue()
 {
     m_work = MaxWorkPerFrame;
     int blocks = 0;
-    while (!m_queue.empty() && blocks++ < MaxBlocksPerFrame) {
-        const QueuedActions next = std::move(m_queue.front());
-        m_queue.pop_front();
-        if (next.alive.expired())
-            continue;
-        if (next.handler)
-            RunHandler(*this, *next.clip, next.handler);
-        else
-            RunActions(*this, *next.clip, next.actions);
+    while (blocks < MaxBlocksPerFrame) {
+        Queue &queue = m_initQueue.empty() ? m_queue : m_initQueue;
+        if (queue.empty())
+            break;
+        const QueuedActions next = std::move(queue.front());
+        queue.pop_front();
+        if (runQueued(next))
+            ++blocks;
     }
+    m_initQueue.clear();
     m_queue.clear();
+    finishUnloading();
     updateStreams();
+}
+
+bool MoviePlayer::runQueued(const QueuedActions &entry)
+{
+    if (entry.alive.expired() || (entry.clip->removed && !entry.lifecycle))
+        return false;
+    ScriptObject *handler = entry.handlerKey.isEmpty() ? entry.handler : handlerOf(*entry.clip, entry.handlerKey);
+    if (handler)
+        RunHandler(*this, *entry.clip, handler);
+    else if (entry.handlerKey.isEmpty())
+        RunActions(*this, *entry.clip, entry.actions);
+    else
+        return false;
+    return true;
 }
 
 DisplayObject *MoviePlayer::resolveTarget(DisplayObject &from, const QString &path)

@@ -15,9 +15,13 @@ namespace swf {
 class SoundMixer;
 
 // A running movie: the display tree and its timelines, advanced one frame at
-// a time. Frames count from 0. Display changes of a frame are applied first,
-// then its actions run; a clip placed on a frame runs its first frame's
-// actions after its parent's, and on later frames clips run before the root.
+// a time. Frames count from 0. Each frame the clips run newest first (so
+// children before their parents, the root last): a clip's enterFrame event,
+// then its timeline moves on, applying display changes and queueing the
+// frame's actions; the queue runs once every clip has moved. A clip placed on
+// a frame runs its first frame's actions after its parent's. Initialize and
+// construct events jump the queue; removed clips with unload scripts wait at
+// a negative depth until the frame ends.
 class MoviePlayer {
 public:
     // Longest run of one action block, in actions, before it is stopped.
@@ -33,6 +37,10 @@ public:
     // Scripts count depths from here: their depth 0 is this depth in the file,
     // and clips they make live at and above it.
     static constexpr int DynamicDepths = 16384;
+    // The deepest a script may swap a clip to, in the scripts' count.
+    static constexpr int MaxScriptDepth = 2130690044;
+    // Scripts remove only clips from depth 0 up to this, in their count.
+    static constexpr int MaxRemovableDepth = 1048575;
 
     MoviePlayer() = default;
 
@@ -108,12 +116,15 @@ public:
     void stopExportedSound(const QString &name);
     void setSoundVolume(int percent);
     int soundVolume() const { return m_soundVolume; }
-    // Clips made and removed by scripts (depths in the scripts' count).
+    // Clips made, removed and moved by scripts (depths in the scripts' count).
     DisplayObject *duplicateClip(DisplayObject &clip, const QString &name, int depth);
     // A clip of the sprite exported as exportName, or an empty one when it is empty.
     DisplayObject *attachClip(DisplayObject &parent, const QString &exportName, const QString &name, int depth);
     void removeClip(DisplayObject &clip);
-    void swapDepths(DisplayObject &clip, int depth);
+    // Empties the clip, as loading nothing into it does: when the frame after
+    // this one ends, like the reference player's loads.
+    void unloadMovie(DisplayObject &clip);
+    void swapDepths(DisplayObject &clip, qint64 depth);
     // Milliseconds since the movie was loaded, for getTimer.
     qint64 elapsedMs() const { return m_clock.elapsed(); }
     int version() const { return m_movie ? m_movie->version : 0; }
@@ -134,7 +145,12 @@ private:
         std::weak_ptr<char> alive;
         QByteArray actions;
         ScriptObject *handler = nullptr; // a script function to call instead
+        // A handler the clip holds when the entry runs (a key as ScriptEngine::key makes it).
+        QString handlerKey = {};
+        // Load, unload and initialize events run on a clip being removed too.
+        bool lifecycle = false;
     };
+    using Queue = std::deque<QueuedActions>;
     // An object remembered across events, valid while it lives.
     struct Tracked {
         DisplayObject *object = nullptr;
@@ -149,8 +165,11 @@ private:
 
     // A clip has reached a frame: queue its actions and start its sounds.
     void enterFrame(DisplayObject &clip, int frame);
-    // A clip was just placed: its initialise, first frame and load work.
-    void enterPlacedClip(DisplayObject &clip);
+    // Clips just placed: their initialize, construct, first frame and load
+    // work. A script's new clip (scriptMade) is constructed at once.
+    void enterPlacedClips(const Created &created, const DisplayObject *scriptMade = nullptr);
+    void enterPlacedClip(DisplayObject &clip, bool constructNow);
+    void constructNow(DisplayObject &clip);
     void enqueueFrameActions(DisplayObject &clip, int frame);
     // Starts, moves or stops each streaming sound to match its timeline.
     void updateStreams();
@@ -159,16 +178,40 @@ private:
     // bits, then the script function it holds under handlerKey (a name as
     // ScriptEngine::key makes it), if any.
     void queueClipEvent(DisplayObject &clip, uint32_t events, const QString &handlerKey);
+    // Queues a clip's load, unload, initialize or construct event: its clip
+    // actions, then the handler named handlerName (none: nullptr) it holds
+    // when the queue reaches it.
+    void queueLifecycleEvent(DisplayObject &clip, uint32_t event, const char *handlerName, Queue &queue);
+    ScriptObject *handlerOf(const DisplayObject &clip, const QString &handlerKey) const;
     // Queues an event on every clip, children before their parents.
     void broadcastClipEvent(uint32_t events, const QString &handlerName);
     // Clips that answer the pointer like buttons.
     bool actsAsButton(const DisplayObject &clip);
     bool hits(const DisplayObject &object, const QPointF &point, const QTransform &toStage, int nesting = 0) const;
-    void advanceClip(DisplayObject &clip);
+    // Every clip's enterFrame event and next frame, newest clip first.
+    void runFrames();
     void goTo(DisplayObject &clip, int target);
-    void applyFrame(DisplayObject &clip, int frame, Created &created);
-    void rebuildTo(DisplayObject &clip, int target, Created &created);
-    void place(DisplayObject &parent, const PlaceCommand &command, int frame, Created &created);
+    // Applies a frame's display changes, except on the depths in skip; false
+    // when a placement stopped it.
+    bool applyFrame(DisplayObject &clip, int frame, Created &created, const std::set<int> *skip = nullptr);
+    // Going back: removes the objects the target frame does not have as they
+    // are, and gives the others the target's properties; the depths kept.
+    std::set<int> rewind(DisplayObject &clip, int target);
+    // False when the command stops the frame: a new placement that names no character.
+    bool place(DisplayObject &parent, const PlaceCommand &command, int frame, Created &created);
+    // Takes the object at depth off the display list: at once, or, when it
+    // or a clip in it has unload scripts, after they run.
+    void removeObject(DisplayObject &parent, int depth);
+    bool hasUnloadWork(const DisplayObject &clip, const QString &handlerKey, int nesting) const;
+    // Marks a removed clip and what it holds, queueing their unload events;
+    // the parts without unload scripts go at once.
+    void startUnloading(DisplayObject &clip, const QString &handlerKey, int nesting);
+    // The end of a frame: removed clips waiting on their unload scripts go.
+    void finishUnloading();
+    // Empties the clips asked for before this frame began; true when that
+    // queued unload events.
+    bool emptyUnloadedMovies();
+    void empty(DisplayObject &clip);
     // Scripts reach a clip, button or text field placed without a name by
     // the name the reference player gives it: "instance" and a count.
     void nameIfUnnamed(DisplayObject &object);
@@ -179,12 +222,24 @@ private:
                                 const QString &name, int depth, const DisplayProperties *copyFrom);
     void rebuildButton(DisplayObject &button);
     void runQueue();
+    // Runs one queued entry; false when it had nothing to run.
+    bool runQueued(const QueuedActions &entry);
     DisplayObject *buttonAt(DisplayObject &clip, const QPointF &point, const QTransform &toStage);
     void runButtonActions(DisplayObject &button, int condition);
 
     std::shared_ptr<MovieDef> m_movie;
     DisplayObject m_root;
-    std::deque<QueuedActions> m_queue;
+    Queue m_queue;
+    Queue m_initQueue; // initialize and construct events, run first
+    std::vector<Tracked> m_unloading;
+    // Clips to empty, and the frame count at which each was asked for.
+    struct UnloadRequest {
+        Tracked clip;
+        quint64 frame;
+    };
+    std::vector<UnloadRequest> m_unloadRequests;
+    quint64 m_frames = 0; // frames advanced since the movie was loaded
+    quint64 m_serial = 0;
     // Frames whose init actions have run: they run once per movie.
     std::set<const Frame *> m_initialised;
     ScriptEngine m_script;

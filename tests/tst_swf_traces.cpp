@@ -1,6 +1,7 @@
 // Runs the trace movies of ../shared/swf-corpus/traces (when present) by the
 // corpus protocol: load the movie and run its first frame, then ten more frame
-// periods without stopping at the last frame, collecting every trace line.
+// periods without stopping at the last frame, collecting every trace line; a
+// movie that asks to quit (fscommand "quit") ends after that frame.
 // Counts how many print exactly what a reference Flash player printed, and
 // fails when a movie of tests/data/trace-movies-matching.txt stops matching.
 #include "CorpusGuard.h"
@@ -31,10 +32,14 @@ void SwfTracesTest::traces()
             continue;
         QStringList lines;
         swf::FlashControl control;
+        bool quit = false;
         connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &line) { lines << line; });
+        connect(&control, &swf::FlashControl::FSCommand, this, [&quit](const QString &command, const QString &) {
+            quit = quit || command.compare(QLatin1String("quit"), Qt::CaseInsensitive) == 0;
+        });
         try {
             control.setMovie(folder + '/' + name);
-            for (int frame = 0; frame < FramePeriodsAfterFirst; ++frame)
+            for (int frame = 0; frame < FramePeriodsAfterFirst && !quit; ++frame)
                 control.advanceFrame();
         } catch (const swf::MovieError &) {
         }

@@ -14,7 +14,8 @@ namespace swf {
 
 namespace {
 
-constexpr int FirstVersionWithDrawing = 6;
+// createEmptyMovieClip, getDepth and the drawing API came with version 6.
+constexpr int Version6 = 6;
 constexpr int FirstVersionWithSwfVersion = 7;
 // What a clip of a movie loaded whole answers for its bytes.
 constexpr double LoadedBytes = 1;
@@ -23,6 +24,14 @@ constexpr double LoadedBytes = 1;
 int toInt(double d)
 {
     return std::isnan(d) ? 0 : int(std::clamp(std::trunc(d), double(INT_MIN / 2), double(INT_MAX / 2)));
+}
+
+// A script number as a depth to swap to, which may reach past the int range's
+// middle: what lies beyond the deepest depth is refused, not cut.
+qint64 toSwapDepth(double d)
+{
+    constexpr double Beyond = double(MoviePlayer::MaxScriptDepth) + 1;
+    return std::isnan(d) ? 0 : qint64(std::clamp(std::trunc(d), -Beyond, Beyond));
 }
 
 Value clipOrUndefined(DisplayObject *clip)
@@ -103,6 +112,13 @@ Value removeMovieClip(NativeCall &call)
     return Undefined{};
 }
 
+Value unloadMovie(NativeCall &call)
+{
+    if (DisplayObject *clip = call.clip())
+        call.player().unloadMovie(*clip);
+    return Undefined{};
+}
+
 Value getDepth(NativeCall &call)
 {
     const DisplayObject *clip = call.clip();
@@ -117,9 +133,9 @@ Value swapDepths(NativeCall &call)
         return Undefined{};
     if (const auto *other = std::get_if<ClipRef>(&call.args[0])) {
         if (other->get())
-            call.player().swapDepths(*clip, other->get()->depth);
+            call.player().swapDepths(*clip, qint64(other->get()->depth) - MoviePlayer::DynamicDepths);
     } else {
-        call.player().swapDepths(*clip, toInt(call.number(0)) + MoviePlayer::DynamicDepths);
+        call.player().swapDepths(*clip, toSwapDepth(call.number(0)));
     }
     return Undefined{};
 }
@@ -162,19 +178,20 @@ const ClassDecl MovieClipClass{
         {"duplicateMovieClip", duplicateMovieClip},
         {"attachMovie", attachMovie},
         {"removeMovieClip", removeMovieClip},
-        {"getDepth", getDepth},
+        {"unloadMovie", unloadMovie},
+        {"getDepth", getDepth, Version6},
         {"swapDepths", swapDepths},
         {"getBytesLoaded", getBytes},
         {"getBytesTotal", getBytes},
-        {"createEmptyMovieClip", createEmptyMovieClip, FirstVersionWithDrawing},
-        {"moveTo", moveTo, FirstVersionWithDrawing},
-        {"lineTo", lineTo, FirstVersionWithDrawing},
-        {"curveTo", curveTo, FirstVersionWithDrawing},
-        {"lineStyle", lineStyle, FirstVersionWithDrawing},
-        {"beginFill", beginFill, FirstVersionWithDrawing},
-        {"beginGradientFill", beginGradientFill, FirstVersionWithDrawing},
-        {"endFill", endFill, FirstVersionWithDrawing},
-        {"clear", clear, FirstVersionWithDrawing},
+        {"createEmptyMovieClip", createEmptyMovieClip, Version6},
+        {"moveTo", moveTo, Version6},
+        {"lineTo", lineTo, Version6},
+        {"curveTo", curveTo, Version6},
+        {"lineStyle", lineStyle, Version6},
+        {"beginFill", beginFill, Version6},
+        {"beginGradientFill", beginGradientFill, Version6},
+        {"endFill", endFill, Version6},
+        {"clear", clear, Version6},
         {"getSWFVersion", getSWFVersion, FirstVersionWithSwfVersion},
     },
     {},

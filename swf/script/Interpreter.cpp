@@ -388,9 +388,14 @@ void Interpreter::gotoFrame2(Action &a)
         gotoFrame(*t, frame, play, bias);
 }
 
-// Goes to a frame given by number, by label, or as "path:frame".
+// Goes to a frame given by number, by label, or as "path:frame". Numbers
+// before the first frame go nowhere.
 void Interpreter::gotoFrame(DisplayObject &from, const Value &frame, bool play, int bias)
 {
+    const auto toFrame = [&](DisplayObject &clip, int number) {
+        if (number >= 1)
+            m_player.gotoFrame(clip, number - 1 + bias, play);
+    };
     if (const auto *text = std::get_if<QString>(&frame)) {
         QString label = *text;
         DisplayObject *clip = &from;
@@ -404,14 +409,14 @@ void Interpreter::gotoFrame(DisplayObject &from, const Value &frame, bool play, 
         bool numeric = false;
         const int number = label.toInt(&numeric);
         if (numeric)
-            m_player.gotoFrame(*clip, number - 1 + bias, play);
+            toFrame(*clip, number);
         else
             m_player.gotoLabel(*clip, label, play);
         return;
     }
     const double number = toNumber(frame);
     if (std::isfinite(number))
-        m_player.gotoFrame(from, toInt(number) - 1 + bias, play);
+        toFrame(from, toInt(number));
 }
 
 void Interpreter::popDiscarded(Action &) { pop(); }
@@ -437,10 +442,19 @@ void Interpreter::getUrl(Action &a)
     m_player.getUrl(url, a.body.string(m_version));
 }
 
-void Interpreter::getUrl2(Action &)
+void Interpreter::getUrl2(Action &a)
 {
+    constexpr int LoadIntoClip = 0x40;
+    const bool intoClip = a.body.u8() & LoadIntoClip;
     const QString where = toString(pop());
-    m_player.getUrl(toString(pop()), where);
+    const QString url = toString(pop());
+    // Loading nothing into a clip is unloadMovie.
+    if (intoClip && url.isEmpty()) {
+        if (DisplayObject *clip = clipAt(where))
+            m_player.unloadMovie(*clip);
+        return;
+    }
+    m_player.getUrl(url, where);
 }
 
 // Runs another frame's actions here.

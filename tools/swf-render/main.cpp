@@ -8,6 +8,8 @@
 //   --trace     prints every trace line to standard output as the movie runs, and
 //               follows the trace protocol (exactly 10 more frame periods unless
 //               --frames or --run says otherwise); OUT.png may then be left out.
+// A movie that asks to quit (fscommand "quit") ends the run after that frame,
+// as the reference player's window closes.
 #include "swf/FlashControl.h"
 
 #include <QGuiApplication>
@@ -67,6 +69,10 @@ int main(int argc, char **argv)
             std::fflush(stdout);
         });
     }
+    bool quit = false;
+    QObject::connect(&control, &swf::FlashControl::FSCommand, [&quit](const QString &command, const QString &) {
+        quit = quit || command.compare(QLatin1String("quit"), Qt::CaseInsensitive) == 0;
+    });
     try {
         control.setMovie(files[0]);
     } catch (const swf::MovieError &error) {
@@ -74,7 +80,7 @@ int main(int argc, char **argv)
         return 1;
     }
     const bool exactRun = runOption || trace;
-    for (int i = 0; i < frames && (exactRun || control.CurrentFrame() < control.TotalFrames() - 1); ++i)
+    for (int i = 0; i < frames && !quit && (exactRun || control.CurrentFrame() < control.TotalFrames() - 1); ++i)
         control.advanceFrame();
     if (files.size() == 2 && !control.renderStage().save(files[1], "PNG")) {
         std::fprintf(stderr, "tessaro-swf-render: cannot write %s\n", qPrintable(files[1]));
