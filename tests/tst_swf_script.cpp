@@ -127,6 +127,9 @@ push 1, 2, 2
 initarray
 trace)"
         << QStringList{"mine"};
+    QTest::newRow("whole numbers of 16 digits or more print in exponent notation")
+        << 6 << "push 562949953421312\ntrace\npush 4503599627370496\ntrace\npush -1e15\ntrace"
+        << QStringList{"562949953421312", "4.5035996273705e+15", "-1e+15"};
     QTest::newRow("the Function global appears with version 6")
         << 5 << "push \"Function\"\ngetvariable\ntypeof\ntrace" << QStringList{"undefined"};
 }
