@@ -44,6 +44,35 @@ setmember
         .arg(value, text);
 }
 
+// "push aN, ..., a1, N": a call's arguments as the stack takes them.
+QString pushArguments(const QStringList &args)
+{
+    QStringList reversed(args.crbegin(), args.crend());
+    reversed << QString::number(args.size());
+    return QStringLiteral("push ") + reversed.join(QStringLiteral(", "));
+}
+
+// d = new Date(ARGS).
+QString newDate(const QStringList &args)
+{
+    return QStringLiteral("push \"d\"\n") + pushArguments(args) +
+           QStringLiteral(", \"Date\"\nnewobject\nsetvariable\n");
+}
+
+// trace(d.METHOD(ARGS)).
+QString traceDate(const QString &method, const QStringList &args = {})
+{
+    return pushArguments(args) + QStringLiteral(", \"d\"\ngetvariable\npush \"%1\"\ncallmethod\ntrace\n").arg(method);
+}
+
+// trace(Date.UTC(ARGS)).
+QString traceUtc(const QStringList &args)
+{
+    return pushArguments(args) + QStringLiteral(", \"Date\"\ngetvariable\npush \"UTC\"\ncallmethod\ntrace\n");
+}
+
+const QString TraceD = QStringLiteral("push \"d\"\ngetvariable\ntrace\n");
+
 } // namespace
 
 class SwfScriptTest : public QObject {
@@ -53,6 +82,8 @@ private slots:
     void conversions() { runCase(); }
     void clipsAsObjects_data();
     void clipsAsObjects() { runCase(); }
+    void dates_data();
+    void dates() { runCase(); }
 
 private:
     // Runs the row's script as the first frame of a movie of its version
@@ -139,6 +170,9 @@ push 1, 2, 2
 initarray
 trace)"
         << QStringList{"mine"};
+    QTest::newRow("whole numbers of 16 digits or more print in exponent notation")
+        << 6 << "push 562949953421312\ntrace\npush 4503599627370496\ntrace\npush -1e15\ntrace"
+        << QStringList{"562949953421312", "4.5035996273705e+15", "-1e+15"};
     QTest::newRow("the Function global appears with version 6")
         << 5 << "push \"Function\"\ngetvariable\ntypeof\ntrace" << QStringList{"undefined"};
 }
@@ -216,6 +250,94 @@ callfunction
 pop)" << QStringList{"[type Object]"};
     QTest::newRow("the drawing methods appear with version 6")
         << 5 << "push \"this\"\ngetvariable\npush \"lineTo\"\ngetmember\ntypeof\ntrace" << QStringList{"undefined"};
+}
+
+// Dates as the reference player reads and prints them; the test runs with
+// TZ=UTC, so local time is universal time.
+void SwfScriptTest::dates_data()
+{
+    addColumns();
+
+    QTest::newRow("fields are local time; years 0..99 are the 1900s")
+        << 6
+        << newDate({"73", "3", "13", "21", "20", "24"}) + TraceD + traceDate("getTime") + traceDate("getFullYear") +
+               traceDate("getYear")
+        << QStringList{"Fri Apr 13 21:20:24 GMT+0000 1973", "103584024000", "1973", "73"};
+    QTest::newRow("one number is milliseconds since 1970, kept as given")
+        << 6 << newDate({"0.5"}) + traceDate("getTime") + newDate({"-1"}) + TraceD + traceDate("getMilliseconds")
+        << QStringList{"0.5", "Wed Dec 31 23:59:59 GMT+0000 1969", "999"};
+    QTest::newRow("a moment short of a whole millisecond reads as the reference player has it")
+        << 6 << newDate({"-0.5"}) + TraceD + traceDate("getHours") + traceDate("getMilliseconds")
+        << QStringList{"Wed Dec 31 00:59:59 GMT+0000 1969", "0", "0"};
+    QTest::newRow("no arguments: now")
+        << 6 << newDate({}) + "push 0, \"d\"\ngetvariable\npush \"getTime\"\ncallmethod\npush 1.7e12\ngreater\ntrace\n"
+        << QStringList{"true"};
+    QTest::newRow("called without new, Date answers text")
+        << 6 << "push 0, \"Date\"\ncallfunction\ntypeof\ntrace\n" << QStringList{"string"};
+    QTest::newRow("Date.UTC needs a year and a month")
+        << 6 << traceUtc({"1983"}) + traceUtc({"1983", "5", "25", "13", "50", "50", "300"}) + traceUtc({"-1", "0"})
+        << QStringList{"undefined", "425397050300", "-2240524800000"};
+    QTest::newRow("undefined ends the arguments")
+        << 6 << traceUtc({"1983", "undefined", "25"}) + newDate({"1983", "5", "undefined", "13"}) + traceDate("getTime")
+        << QStringList{"undefined", "423273600000"};
+    QTest::newRow("getters in local and universal time")
+        << 6 << newDate({"425397050300"}) + traceDate("getDay") + traceDate("getUTCDay") + traceDate("getMonth") +
+                    traceDate("getUTCDate") + traceDate("getHours") + traceDate("getUTCMinutes") +
+                    traceDate("getSeconds") + traceDate("getUTCMilliseconds") + traceDate("getUTCFullYear") +
+                    traceDate("getTimezoneOffset") + traceDate("valueOf")
+        << QStringList{"6", "6", "5", "25", "13", "50", "50", "300", "1983", "0", "425397050300"};
+    QTest::newRow("setters carry over into the larger fields")
+        << 6 << newDate({"1983", "0", "31"}) + traceDate("setMonth", {"1"}) + TraceD + traceDate("setDate", {"0"}) +
+                    TraceD + traceDate("setHours", {"25", "61", "61", "1001"}) + TraceD +
+                    traceDate("setFullYear", {"2000", "1", "29"}) + TraceD
+        << QStringList{"415497600000", "Thu Mar 3 00:00:00 GMT+0000 1983",
+                       "415238400000", "Mon Feb 28 00:00:00 GMT+0000 1983",
+                       "415332122001", "Tue Mar 1 02:02:02 GMT+0000 1983",
+                       "951789722001", "Tue Feb 29 02:02:02 GMT+0000 2000"};
+    QTest::newRow("universal setters")
+        << 6
+        << newDate({"0"}) + traceDate("setUTCMilliseconds", {"5"}) + traceDate("setUTCSeconds", {"1", "0"}) +
+               traceDate("setUTCMinutes", {"1"}) + traceDate("setUTCHours", {"1"}) + traceDate("setUTCDate", {"2"}) +
+               traceDate("setUTCMonth", {"1"}) + traceDate("setUTCFullYear", {"1971"}) +
+               traceDate("setTime", {"7.9"})
+        << QStringList{"5", "1000", "61000", "3661000", "90061000", "2768461000", "34304461000", "7"};
+    QTest::newRow("setYear takes two digits as 1900s, and negative years as they are")
+        << 6
+        << newDate({"0"}) + traceDate("setYear", {"99"}) + traceDate("getFullYear") + traceDate("setYear", {"-1"}) +
+               traceDate("getFullYear")
+        << QStringList{"915148800000", "1999", "-62198755200000", "-1"};
+    QTest::newRow("an invalid date stays so until setTime")
+        << 6
+        << newDate({"NaN"}) + TraceD + traceDate("getHours") + traceDate("setDate", {"5"}) +
+               traceDate("setTime", {"5"}) + traceDate("getMilliseconds")
+        << QStringList{"Invalid Date", "NaN", "NaN", "5", "5"};
+    QTest::newRow("setters answer NaN for non-finite days and moments out of range")
+        << 6 << newDate({"0"}) + traceDate("setDate", {"inf"}) + newDate({"0"}) + traceDate("setYear", {"275761"}) +
+                    newDate({"0"}) + traceDate("setTime", {"8.64e15"}) + traceDate("setTime", {"8.7e15"})
+        << QStringList{"NaN", "NaN", "8.64e+15", "NaN"};
+    QTest::newRow("a year or month that is not finite counts as 0")
+        << 6 << traceUtc({"NaN", "0"}) + traceUtc({"1983", "inf"}) + traceUtc({"1983", "0", "NaN"})
+        << QStringList{"-62167219200000", "-62167219200000", "NaN"};
+    QTest::newRow("huge arguments neither crash nor hang")
+        << 6 << traceUtc({"1e308", "1e308", "1e308", "1e308", "1e308", "1e308", "1e308"}) + newDate({"-1.7e308"}) +
+                    "push \"d\"\ngetvariable\ntypeof\ntrace\n" + newDate({"1e308", "-1e308"}) + traceDate("getDay") +
+                    traceDate("setMonth", {"1e308"}) + "push \"done\"\ntrace\n"
+        << QStringList{"Infinity", "object", "0", "NaN", "done"};
+    QTest::newRow("empty text is NaN to a Date in every version")
+        << 5 << newDate({"\"\""}) + traceDate("getTime") + traceUtc({"1983", "\"\""})
+        << QStringList{"NaN", "-62167219200000"};
+    QTest::newRow("arguments convert by valueOf alone")
+        << 6 << objectWithConversions("push \"o\"\ngetvariable", "push 7") + newDate({"0"}) +
+                    "push \"o\"\ngetvariable\npush 1, \"d\"\ngetvariable\npush \"setTime\"\ncallmethod\ntrace\n"
+        << QStringList{"valueOf", "NaN"};
+    QTest::newRow("an addition takes a Date's text from version 6")
+        << 6
+        << newDate({"0"}) + "push \"\", \"d\"\ngetvariable\nadd2\ntrace\n" +
+               "push \"d\"\ngetvariable\npush 1\nsubtract\ntrace\n"
+        << QStringList{"Thu Jan 1 00:00:00 GMT+0000 1970", "-1"};
+    QTest::newRow("an addition takes a Date's number in version 5")
+        << 5 << newDate({"0"}) + "push \"\", \"d\"\ngetvariable\nadd2\ntrace\n" + TraceD
+        << QStringList{"0", "Thu Jan 1 00:00:00 GMT+0000 1970"};
 }
 
 void SwfScriptTest::runCase()

@@ -29,7 +29,17 @@ private:
 // Both conversion methods answered objects: the reference player's text for that.
 const QString UnconvertibleObjectText = QStringLiteral("[type Object]");
 
+// Objects whose payload adds as text do so from this version on; before
+// it they add by their number as any object does.
+constexpr int FirstVersionAddingAsText = 6;
+
 bool isPlain(const Value &v) { return !objectOf(v); }
+
+bool addsAsText(const Value &v)
+{
+    const NativePayload *payload = objectOf(v)->payload.get();
+    return payload && payload->addsAsText();
+}
 
 } // namespace
 
@@ -128,22 +138,26 @@ bool Conversions::toBool(const Value &v)
     return d != 0 && !std::isnan(d);
 }
 
-Value Conversions::toPrimitive(const Value &v)
+Value Conversions::toPrimitive(const Value &v, Hint hint)
 {
     if (isPlain(v))
         return v;
     if (m_engine.callDepth >= MaxConversionDepth)
         return Undefined{};
     ConversionDepth depth(m_engine);
-    // valueOf first; when it answers an object, toString has its turn.
-    const std::optional<Value> value = callMethod(v, QStringLiteral("valueOf"));
+    // valueOf first (toString, for an object adding as text); when it
+    // answers an object, the other method has its turn.
+    const bool textFirst = hint == Hint::Addition && m_version >= FirstVersionAddingAsText && addsAsText(v);
+    const QString first = textFirst ? QStringLiteral("toString") : QStringLiteral("valueOf");
+    const QString second = textFirst ? QStringLiteral("valueOf") : QStringLiteral("toString");
+    const std::optional<Value> value = callMethod(v, first);
     if (!value)
         return Undefined{};
     if (isPlain(*value))
         return *value;
-    const std::optional<Value> text = callMethod(v, QStringLiteral("toString"));
-    if (text && isPlain(*text))
-        return *text;
+    const std::optional<Value> other = callMethod(v, second);
+    if (other && isPlain(*other))
+        return *other;
     return UnconvertibleObjectText;
 }
 

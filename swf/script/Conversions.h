@@ -13,14 +13,19 @@ class ScriptEngine;
 // toString and valueOf, which calls reaches.
 class Conversions {
 public:
+    // What a plain value is wanted for: a number (arithmetic, comparisons),
+    // or an addition, which may turn out text or number.
+    enum class Hint { Number, Addition };
+
     Conversions(ScriptEngine &engine, ScriptContext &calls);
 
     QString toString(const Value &v);
     double toNumber(const Value &v);
     bool toBool(const Value &v);
     // An object's valueOf, or its toString when valueOf answers an object
-    // (undefined when it has no valueOf). Other values stay.
-    Value toPrimitive(const Value &v);
+    // (undefined when it has no valueOf); for an addition, objects whose
+    // payload adds as text ask toString first from version 6. Other values stay.
+    Value toPrimitive(const Value &v, Hint hint = Hint::Number);
     bool equals(const Value &a, const Value &b);
     static bool strictlyEquals(const Value &a, const Value &b);
     // What typeof answers.

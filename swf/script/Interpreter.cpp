@@ -688,8 +688,8 @@ void Interpreter::asciiToChar(Action &)
 
 void Interpreter::add2(Action &)
 {
-    const Value b = m_convert.toPrimitive(pop());
-    const Value x = m_convert.toPrimitive(pop());
+    const Value b = m_convert.toPrimitive(pop(), Conversions::Hint::Addition);
+    const Value x = m_convert.toPrimitive(pop(), Conversions::Hint::Addition);
     if (std::holds_alternative<QString>(x) || std::holds_alternative<QString>(b))
         push(toString(x) + toString(b));
     else

@@ -4,8 +4,15 @@
 
 namespace swf {
 
+namespace {
+
+// Whole parts longer than the 15 significant digits print in exponent notation.
+constexpr int MaxPlainDigits = 15;
+
+} // namespace
+
 // A number as scripts print it: up to 15 significant digits, in plain
-// notation from 1e-6 up to 1e21 and in exponent notation beyond.
+// notation from 1e-6 to below 1e15 and in exponent notation beyond.
 QString NumberToString(double d)
 {
     if (std::isnan(d))
@@ -24,9 +31,9 @@ QString NumberToString(double d)
     const int k = int(digits.size());
     const int n = exponent + 1; // the decimal point sits after n digits
     QString text;
-    if (k <= n && n <= 21)
+    if (k <= n && n <= MaxPlainDigits)
         text = digits + QString(n - k, u'0');
-    else if (0 < n && n <= 21)
+    else if (0 < n && n <= MaxPlainDigits)
         text = digits.left(n) + u'.' + digits.mid(n);
     else if (-6 < n && n <= 0)
         text = QStringLiteral("0.") + QString(-n, u'0') + digits;

@@ -28,6 +28,9 @@ enum MemberFlag {
 // attached, the clip a Color object tints): each class derives its own.
 struct NativePayload {
     virtual ~NativePayload() = default;
+    // Whether an addition takes the object's text before its number, as it
+    // does a Date's (from version 6).
+    virtual bool addsAsText() const { return false; }
 };
 
 // The plain value a String, Number or Boolean object wraps.
