@@ -8,6 +8,8 @@
 #include "swf/script/ClipProperties.h"
 #include "swf/script/VariablePath.h"
 
+#include <QSet>
+
 #include <climits>
 #include <cmath>
 
@@ -153,23 +155,18 @@ Value Interpreter::getMember(const Value &object, const QString &name)
         } else if (!obj->elements.empty() && name == QLatin1String("length")) {
             return double(toString(obj->elements.front()).size()); // a boxed string
         }
-        if (name == QLatin1String("__proto__"))
-            return obj->prototype ? Value(obj->prototype) : Value(Undefined{});
-        const Value *member = obj->find(k);
-        return member ? *member : Value(Undefined{});
+        return memberValue(obj->findMember(k), object);
     }
     if (const auto *text = std::get_if<QString>(&object)) {
         if (name == QLatin1String("length"))
             return double(text->size());
         const ScriptObject *prototype = m_engine.stringPrototype(); // none before version 5
-        const Value *member = prototype ? prototype->find(k) : nullptr;
-        return member ? *member : Value(Undefined{});
+        return memberValue(prototype ? prototype->findMember(k) : nullptr, object);
     }
     if (std::holds_alternative<double>(object) || std::holds_alternative<bool>(object)) {
         const ScriptObject *prototype =
             std::holds_alternative<double>(object) ? m_engine.numberPrototype() : m_engine.booleanPrototype();
-        const Value *member = prototype ? prototype->find(k) : nullptr;
-        return member ? *member : Value(Undefined{});
+        return memberValue(prototype ? prototype->findMember(k) : nullptr, object);
     }
     const auto *ref = std::get_if<ClipRef>(&object);
     DisplayObject *clip = ref ? ref->get() : nullptr;
@@ -186,6 +183,13 @@ Value Interpreter::getMember(const Value &object, const QString &name)
     }
     const int property = ClipPropertyIndex(name);
     return property >= 0 ? GetClipProperty(m_player, *clip, property, m_convert) : Value(Undefined{});
+}
+
+Value Interpreter::memberValue(const ScriptObject::Member *member, const Value &self)
+{
+    if (!member)
+        return Undefined{};
+    return member->isProperty() ? call(member->getter, self, {}) : member->value;
 }
 
 bool Interpreter::hasMember(const Value &object, const QString &name)
@@ -216,12 +220,15 @@ void Interpreter::setMember(const Value &object, const QString &name, const Valu
                 return;
             }
         }
-        if (name == QLatin1String("__proto__")) {
-            obj->prototype = objectOf(value);
+        const QString k = key(name);
+        if (const ScriptObject::Member *member = obj->findMember(k); member && member->isProperty()) {
+            // A property, its own or inherited, is written through its setter.
+            if (member->setter)
+                call(member->setter, object, {value});
             return;
         }
-        if (obj->members().size() < size_t(MaxVariablesPerClip) || obj->own(key(name)))
-            obj->set(key(name), name, value);
+        if (obj->members().size() < size_t(MaxVariablesPerClip) || obj->own(k))
+            obj->set(k, name, value);
         return;
     }
     const auto *ref = std::get_if<ClipRef>(&object);
@@ -248,23 +255,37 @@ bool Interpreter::deleteMember(const Value &object, const QString &name)
     return false;
 }
 
+std::vector<QString> Interpreter::enumerableNames(const ScriptObject &object)
+{
+    // Newest first (for..in takes them from the top: oldest first), as the
+    // reference player lists them; inherited members come after the object's
+    // own, unless a nearer member of the same name, listed or not, shadows
+    // them. Members hidden from the movie's version are still listed.
+    std::vector<QString> names;
+    QSet<QString> seen;
+    int steps = 0;
+    for (const ScriptObject *walk = &object; walk && steps < MaxPrototypeChain; walk = walk->prototype(), ++steps) {
+        if (!m_player.spend(1))
+            break;
+        for (auto it = walk->members().rbegin(); it != walk->members().rend(); ++it) {
+            if (seen.contains(it->key))
+                continue;
+            seen.insert(it->key);
+            if (!(it->flags & DontEnum))
+                names.push_back(it->name);
+        }
+    }
+    if (object.kind == ScriptObject::Kind::Array)
+        for (size_t i = object.elements.size(); i-- > 0;)
+            names.push_back(QString::number(i));
+    return names;
+}
+
 void Interpreter::enumerate(const Value &object)
 {
     push(Null{});
     if (const ScriptObject *o = objectOf(object)) {
-        // Newest first, as the reference player lists them; inherited
-        // members come after the object's own.
-        std::vector<QString> names;
-        int steps = 0;
-        for (const ScriptObject *walk = o; walk && steps < MaxPrototypeChain; walk = walk->prototype, ++steps) {
-            for (auto it = walk->members().rbegin(); it != walk->members().rend(); ++it)
-                if (!(it->flags & DontEnum) && std::find(names.begin(), names.end(), it->name) == names.end())
-                    names.push_back(it->name);
-        }
-        if (o->kind == ScriptObject::Kind::Array)
-            for (size_t i = o->elements.size(); i-- > 0;)
-                names.push_back(QString::number(i));
-        for (const QString &name : names)
+        for (const QString &name : enumerableNames(*o))
             push(name);
         return;
     }
@@ -305,7 +326,8 @@ Value Interpreter::construct(const Value &constructor, const std::vector<Value> 
     if (!created)
         return Undefined{};
     if (ScriptObject *prototype = objectOf(getMember(constructor, QStringLiteral("prototype"))))
-        created->prototype = prototype;
+        created->setPrototype(prototype);
+    markConstructed(*created, constructor);
     if (f->kind == ScriptObject::Kind::Native) {
         // A built-in constructor answers what `new` gives: mostly the object
         // it was handed, made into one of its class.
@@ -324,10 +346,22 @@ bool Interpreter::instanceOf(const Value &object, const Value &constructor)
     if (!o || !prototype)
         return false;
     int steps = 0;
-    for (const ScriptObject *walk = o->prototype; walk && steps < MaxPrototypeChain; walk = walk->prototype, ++steps)
+    for (const ScriptObject *walk = o->prototype(); walk && steps < MaxPrototypeChain; walk = walk->prototype(), ++steps)
         if (walk == prototype)
             return true;
     return false;
+}
+
+void Interpreter::markConstructed(ScriptObject &created, const Value &constructor)
+{
+    // The reference player notes the constructor on what `new` makes; movies
+    // before version 7 also see it as constructor.
+    const QString hidden = QStringLiteral("__constructor__");
+    created.set(key(hidden), hidden, constructor, DontEnum | HiddenBefore6);
+    if (m_version < 7) {
+        const QString visible = QStringLiteral("constructor");
+        created.set(key(visible), visible, constructor, DontEnum);
+    }
 }
 
 Value Interpreter::callMethod(const Value &object, const QString &name, const std::vector<Value> &args)
