@@ -1,7 +1,8 @@
 // Members of script objects as the reference player keeps them: the flags
 // ASSetPropFlags sets (for..in, delete, assignment, and the versions a
 // member is invisible to), __proto__ as a member, hasOwnProperty, ASnative
-// and properties made by addProperty.
+// and properties made by addProperty; and the clip methods older versions
+// do not see.
 #include "swf/FlashControl.h"
 #include "SwfWriter.h"
 #include "TestFiles.h"
@@ -161,6 +162,11 @@ void SwfMembersTest::membersFollowTheirFlags_data()
         << 6 << QByteArray(property + traceMember("o", "v") + assign("o", "v", 3)) << QStringList{"true", "42", "set 3"};
     QTest::newRow("addProperty is not there before version 6")
         << 5 << QByteArray(property + traceMember("o", "v")) << QStringList{"undefined", "undefined"};
+
+    // createEmptyMovieClip("m", 1) on the main timeline
+    const QByteArray makeClip = pushNumber(1) + pushString("m") + callFunction("createEmptyMovieClip", 2) + traceTop;
+    QTest::newRow("empty clips are made from version 6") << 6 << makeClip << QStringList{"_level0.m"};
+    QTest::newRow("version 5 has no createEmptyMovieClip") << 5 << makeClip << QStringList{"undefined"};
 }
 
 void SwfMembersTest::membersFollowTheirFlags()

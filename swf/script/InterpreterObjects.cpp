@@ -383,7 +383,9 @@ Value Interpreter::callMethod(const Value &object, const QString &name, const st
 Value Interpreter::callClipMethod(DisplayObject &clip, const QString &name, const std::vector<Value> &args)
 {
     const QString method = name.toLower();
-    if (CallDrawingMethod(*this, clip, method, args))
+    // Drawing and making empty clips came with version 6: older movies do not see them.
+    const bool fromVersion6 = m_version >= 6;
+    if (fromVersion6 && CallDrawingMethod(*this, clip, method, args))
         return Undefined{};
     const auto gotoFrame = [&](bool play) {
         if (args.empty())
@@ -420,7 +422,7 @@ Value Interpreter::callClipMethod(DisplayObject &clip, const QString &name, cons
     else if (method == QLatin1String("attachmovie") && args.size() >= 3)
         return refOrUndefined(
             m_player.attachClip(clip, toString(args[0]), toString(args[1]), toInt(toNumber(args[2]))));
-    else if (method == QLatin1String("createemptymovieclip") && args.size() >= 2)
+    else if (method == QLatin1String("createemptymovieclip") && fromVersion6 && args.size() >= 2)
         return refOrUndefined(m_player.attachClip(clip, QString(), toString(args[0]), toInt(toNumber(args[1]))));
     else if (method == QLatin1String("removemovieclip"))
         m_player.removeClip(clip);
