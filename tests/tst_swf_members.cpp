@@ -1,8 +1,8 @@
 // Members of script objects as the reference player keeps them: the flags
 // ASSetPropFlags sets (for..in, delete, assignment, and the versions a
 // member is invisible to), __proto__ as a member, hasOwnProperty, ASnative
-// and properties made by addProperty; and the clip methods older versions
-// do not see.
+// and properties made by addProperty; and what clips see of MovieClip: its
+// prototype, and the methods older versions do not have.
 #include "swf/FlashControl.h"
 #include "SwfWriter.h"
 #include "TestFiles.h"
@@ -167,6 +167,14 @@ void SwfMembersTest::membersFollowTheirFlags_data()
     const QByteArray makeClip = pushNumber(1) + pushString("m") + callFunction("createEmptyMovieClip", 2) + traceTop;
     QTest::newRow("empty clips are made from version 6") << 6 << makeClip << QStringList{"_level0.m"};
     QTest::newRow("version 5 has no createEmptyMovieClip") << 5 << makeClip << QStringList{"undefined"};
+
+    // MovieClip.prototype.greeting = "hi"; trace(greeting); delete greeting; trace(greeting)
+    const QByteArray clipInherits = getVariable("MovieClip") + pushString("prototype") + getMember +
+                                    pushString("greeting") + pushString("hi") + setMember + getVariable("greeting") +
+                                    traceTop + pushString("greeting") + op(0x3B) + traceTop + getVariable("greeting") +
+                                    traceTop;
+    QTest::newRow("clips inherit from MovieClip.prototype, which delete leaves alone")
+        << 6 << clipInherits << QStringList{"hi", "false", "hi"};
 }
 
 void SwfMembersTest::membersFollowTheirFlags()

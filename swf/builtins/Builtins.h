@@ -15,6 +15,7 @@ extern const ClassDecl ArrayClass;
 extern const ClassDecl StringClass;
 extern const ClassDecl NumberClass;
 extern const ClassDecl BooleanClass;
+extern const ClassDecl MovieClipClass;
 extern const ClassDecl MathObject;
 extern const ClassDecl KeyObject;
 extern const ClassDecl SoundClass;

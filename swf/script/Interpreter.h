@@ -97,6 +97,9 @@ private:
     Value getMember(const Value &object, const QString &name);
     // A member's value: a property's is what its getter answers for self.
     Value memberValue(const ScriptObject::Member *member, const Value &self);
+    // What a clip inherits: from MovieClip.prototype, or the __proto__ a script gave it.
+    ScriptObject *clipPrototype(const DisplayObject &clip);
+    const ScriptObject::Member *clipMember(const DisplayObject &clip, const QString &key);
     bool hasMember(const Value &object, const QString &name);
     void setMember(const Value &object, const QString &name, const Value &value);
     bool deleteMember(const Value &object, const QString &name);

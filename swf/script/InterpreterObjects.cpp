@@ -100,6 +100,8 @@ Value Interpreter::getVariable(const QString &name)
         return refTo(child);
     if (property >= 0)
         return GetClipProperty(m_player, *owner, property, m_convert);
+    if (const ScriptObject::Member *inherited = clipMember(*owner, key(variable)))
+        return memberValue(inherited, refTo(owner));
     if (path.isEmpty())
         if (const Value *global = m_engine.global()->own(key(variable)))
             return *global;
@@ -181,8 +183,25 @@ Value Interpreter::getMember(const Value &object, const QString &name)
         if (m_version >= 7 ? child->name == name : child->name.compare(name, Qt::CaseInsensitive) == 0)
             return refTo(child.get());
     }
+    if (name == QLatin1String("__proto__"))
+        return clipPrototype(*clip) ? Value(clipPrototype(*clip)) : Value(Undefined{});
     const int property = ClipPropertyIndex(name);
-    return property >= 0 ? GetClipProperty(m_player, *clip, property, m_convert) : Value(Undefined{});
+    if (property >= 0)
+        return GetClipProperty(m_player, *clip, property, m_convert);
+    return memberValue(clipMember(*clip, k), object);
+}
+
+ScriptObject *Interpreter::clipPrototype(const DisplayObject &clip)
+{
+    // A clip inherits from MovieClip.prototype, unless a script gave it a __proto__ of its own.
+    const auto it = clip.variables.constFind(QStringLiteral("__proto__"));
+    return it != clip.variables.cend() ? objectOf(*it) : m_engine.clipPrototype();
+}
+
+const ScriptObject::Member *Interpreter::clipMember(const DisplayObject &clip, const QString &key)
+{
+    const ScriptObject *prototype = clipPrototype(clip);
+    return prototype ? prototype->findMember(key) : nullptr;
 }
 
 Value Interpreter::memberValue(const ScriptObject::Member *member, const Value &self)
@@ -375,6 +394,9 @@ Value Interpreter::callMethod(const Value &object, const QString &name, const st
         const auto it = clip->variables.constFind(key(name));
         if (it != clip->variables.cend() && objectOf(*it))
             return call(*it, object, args);
+        if (const ScriptObject::Member *inherited = clipMember(*clip, key(name)))
+            if (const Value method = memberValue(inherited, object); objectOf(method))
+                return call(method, object, args);
         return callClipMethod(*clip, name, args);
     }
     return call(getMember(object, name), object, args);

@@ -126,6 +126,7 @@ void ScriptEngine::reset(int version)
     m_stringPrototype = prototypeOf("String");
     m_numberPrototype = prototypeOf("Number");
     m_booleanPrototype = prototypeOf("Boolean");
+    m_clipPrototype = prototypeOf("MovieClip");
     m_intervals.clear();
     m_nextInterval = 1;
     m_liveAfterCollection = m_heap.size();
@@ -164,7 +165,7 @@ void ScriptEngine::collectGarbage(const DisplayObject &root)
 {
     m_heap.collect([&](const std::function<void(const Value &)> &mark) {
         for (ScriptObject *builtin : {m_global, m_objectPrototype, m_arrayPrototype, m_functionPrototype,
-                                      m_stringPrototype, m_numberPrototype, m_booleanPrototype})
+                                      m_stringPrototype, m_numberPrototype, m_booleanPrototype, m_clipPrototype})
             if (builtin)
                 mark(builtin);
         for (const Interval &interval : m_intervals) {

@@ -38,6 +38,7 @@ public:
     ScriptObject *stringPrototype() const { return m_stringPrototype; }
     ScriptObject *numberPrototype() const { return m_numberPrototype; }
     ScriptObject *booleanPrototype() const { return m_booleanPrototype; }
+    ScriptObject *clipPrototype() const { return m_clipPrototype; }
 
     // New objects; nullptr once the heap is full.
     ScriptObject *newObject(ScriptObject *prototype = nullptr);
@@ -86,6 +87,7 @@ private:
     ScriptObject *m_stringPrototype = nullptr;
     ScriptObject *m_numberPrototype = nullptr;
     ScriptObject *m_booleanPrototype = nullptr;
+    ScriptObject *m_clipPrototype = nullptr;
     std::vector<Interval> m_intervals;
     int m_nextInterval = 1;
 };
