@@ -160,6 +160,19 @@ void SwfMembersTest::membersFollowTheirFlags_data()
                                 pushString("addProperty") + callMethod + traceTop;
     QTest::newRow("addProperty reads and writes through functions")
         << 6 << QByteArray(property + traceMember("o", "v") + assign("o", "v", 3)) << QStringList{"true", "42", "set 3"};
+    QTest::newRow("a read-only property ignores assignments")
+        << 6 << QByteArray(property + setFlags("o", pushString("v"), 4) + assign("o", "v", 3) + traceMember("o", "v"))
+        << QStringList{"true", "42"};
+    // p has the property v; b = {v: 1, __proto__: p}; o = {__proto__: b}; o.v = 3
+    const QByteArray linkTo = pushString("__proto__");
+    const QByteArray chain = objectVariable("p", {}) + setter + getter + pushString("v") + pushNumber(3) +
+                             getVariable("p") + pushString("addProperty") + callMethod + drop +
+                             objectVariable("b", {{"v", 1}}) + getVariable("b") + linkTo + getVariable("p") +
+                             setMember + objectVariable("o", {}) + getVariable("o") + linkTo + getVariable("b") +
+                             setMember;
+    QTest::newRow("assignment reaches an inherited property past plain members")
+        << 6 << QByteArray(chain + assign("o", "v", 3) + traceMember("o", "v") + traceOwns("o", "v"))
+        << QStringList{"set 3", "1", "false"};
     QTest::newRow("addProperty is not there before version 6")
         << 5 << QByteArray(property + traceMember("o", "v")) << QStringList{"undefined", "undefined"};
 

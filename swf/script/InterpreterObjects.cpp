@@ -240,9 +240,15 @@ void Interpreter::setMember(const Value &object, const QString &name, const Valu
             }
         }
         const QString k = key(name);
-        if (const ScriptObject::Member *member = obj->findMember(k); member && member->isProperty()) {
-            // A property, its own or inherited, is written through its setter.
-            if (member->setter)
+        // A property is written through its setter, and nothing happens when
+        // it is read-only or has none: the object's own, or, when it has no
+        // member of the name, the nearest property up the chain, even past
+        // plain inherited members.
+        const ScriptObject::Member *member = obj->ownMember(k);
+        if (!member)
+            member = obj->inheritedProperty(k);
+        if (member && member->isProperty()) {
+            if (member->setter && !(member->flags & ReadOnly))
                 call(member->setter, object, {value});
             return;
         }

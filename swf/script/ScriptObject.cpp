@@ -105,6 +105,15 @@ const Value *ScriptObject::find(const QString &key) const
     return member ? &member->value : nullptr;
 }
 
+const ScriptObject::Member *ScriptObject::inheritedProperty(const QString &key) const
+{
+    const ScriptObject *object = prototype();
+    for (int depth = 0; object && depth < MaxPrototypeChain; ++depth, object = object->prototype())
+        if (const Member *member = object->ownMember(key); member && member->isProperty())
+            return member;
+    return nullptr;
+}
+
 bool ScriptObject::hasOwn(const QString &key) const
 {
     const auto it = m_index.constFind(key);

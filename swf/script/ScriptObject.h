@@ -114,6 +114,8 @@ struct ScriptObject {
     // The member here or on the prototype chain.
     const Member *findMember(const QString &key) const;
     const Value *find(const QString &key) const;
+    // The nearest property (made by addProperty) up the prototype chain.
+    const Member *inheritedProperty(const QString &key) const;
     // What hasOwnProperty answers.
     bool hasOwn(const QString &key) const;
     // Sets a member; a read-only one keeps its value. New members, and those
