@@ -1,11 +1,17 @@
 // The global functions: parseInt, parseFloat, isNaN, isFinite, escape,
-// unescape, ASSetPropFlags, stopAllSounds, and the numbers NaN and Infinity.
+// unescape, ASSetPropFlags, ASnative, stopAllSounds, and the numbers NaN and
+// Infinity.
 #include "BuiltinClass.h"
 #include "Builtins.h"
 
 #include "swf/MoviePlayer.h"
+#include "swf/script/ScriptEngine.h"
 
+#include <QStringList>
 #include <QUrl>
+
+#include <algorithm>
+#include <climits>
 
 namespace swf {
 
@@ -62,7 +68,72 @@ Value isNaN(NativeCall &call) { return std::isnan(call.number(0)); }
 Value isFinite(NativeCall &call) { return std::isfinite(call.number(0)); }
 Value escape(NativeCall &call) { return QString::fromLatin1(QUrl::toPercentEncoding(call.string(0))); }
 Value unescape(NativeCall &call) { return QUrl::fromPercentEncoding(call.string(0).toUtf8()); }
-Value setPropFlags(NativeCall &) { return Undefined{}; }
+// The names ASSetPropFlags is given: an array of them, or a list in one
+// string separated by commas.
+QStringList flagNames(NativeCall &call, const Value &names)
+{
+    const ScriptObject *list = objectOf(names);
+    if (!list || list->kind != ScriptObject::Kind::Array)
+        return call.cx.toString(names).split(u',');
+    QStringList result;
+    for (const Value &name : list->elements) {
+        if (!call.player().spend(1))
+            break;
+        result.push_back(call.cx.toString(name));
+    }
+    return result;
+}
+
+// ASSetPropFlags(object, names, set, clear): sets and clears flags of the
+// object's own members; names null means every member. Names the object has
+// no member of are passed over.
+Value setPropFlags(NativeCall &call)
+{
+    ScriptObject *object = objectOf(call.arg(0));
+    if (!object)
+        return Undefined{};
+    const int set = ClampedInt(call.number(2, 0), INT_MIN, INT_MAX);
+    const int clear = ClampedInt(call.number(3, 0), INT_MIN, INT_MAX);
+    if (std::holds_alternative<Null>(call.arg(1))) {
+        if (call.player().spend(int(std::min<size_t>(object->members().size(), INT_MAX))))
+            object->setAllFlags(set, clear);
+        return Undefined{};
+    }
+    for (const QString &name : flagNames(call, call.arg(1))) {
+        if (!call.player().spend(1))
+            break;
+        object->setFlags(call.key(name), set, clear);
+    }
+    return Undefined{};
+}
+
+// ASnative(group, index): a built-in function by the reference player's
+// numbering, for the few movies use.
+struct NativeEntry {
+    int group;
+    int index;
+    const ClassDecl *owner;
+    const char *method;
+};
+constexpr int ObjectGroup = 101;
+constexpr int HasOwnPropertyIndex = 5;
+const NativeEntry NativeTable[] = {
+    {ObjectGroup, HasOwnPropertyIndex, &ObjectClass, "hasOwnProperty"},
+};
+
+Value asNative(NativeCall &call)
+{
+    const double group = call.number(0), index = call.number(1);
+    for (const NativeEntry &entry : NativeTable) {
+        if (entry.group != group || entry.index != index)
+            continue;
+        for (const MethodDecl &method : entry.owner->prototype)
+            if (qstrcmp(method.name, entry.method) == 0)
+                return ObjectValue(call.engine().newNative(method.function));
+    }
+    return Undefined{};
+}
+
 Value stopAllSounds(NativeCall &call)
 {
     call.player().stopSounds();
@@ -82,6 +153,7 @@ const ClassDecl GlobalFunctions{
      {"escape", escape},
      {"unescape", unescape},
      {"ASSetPropFlags", setPropFlags},
+     {"ASnative", asNative},
      {"stopAllSounds", stopAllSounds}},
     {{"NaN", std::nan("")}, {"Infinity", double(INFINITY)}},
 };

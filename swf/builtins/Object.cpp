@@ -31,7 +31,25 @@ Value valueOf(NativeCall &call) { return call.self; }
 Value hasOwnProperty(NativeCall &call)
 {
     const ScriptObject *object = call.object();
-    return object && !call.args.empty() && object->own(call.key(call.string(0))) != nullptr;
+    return object && !call.args.empty() && object->hasOwn(call.key(call.string(0)));
+}
+
+// addProperty(name, getter, setter): a member read and written through
+// functions; without a setter, assignments do nothing.
+Value addProperty(NativeCall &call)
+{
+    ScriptObject *object = call.object();
+    const QString name = call.string(0);
+    ScriptObject *getter = objectOf(call.arg(1));
+    ScriptObject *setter = objectOf(call.arg(2));
+    if (!object || name.isEmpty() || !getter || !getter->isCallable())
+        return false;
+    if (setter && !setter->isCallable())
+        return false;
+    if (!setter && !std::holds_alternative<Null>(call.arg(2)))
+        return false;
+    object->setProperty(call.key(name), name, getter, setter);
+    return true;
 }
 
 } // namespace
@@ -39,7 +57,10 @@ Value hasOwnProperty(NativeCall &call)
 const ClassDecl ObjectClass{
     "Object",
     construct,
-    {{"toString", toString}, {"valueOf", valueOf}, {"hasOwnProperty", hasOwnProperty, FirstVersionWithOwnProperties}},
+    {{"toString", toString},
+     {"valueOf", valueOf},
+     {"hasOwnProperty", hasOwnProperty, FirstVersionWithOwnProperties},
+     {"addProperty", addProperty, 6}},
     {},
     {},
 };

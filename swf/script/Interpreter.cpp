@@ -887,7 +887,7 @@ void Interpreter::extends(Action &)
     if (!prototype)
         return;
     if (ScriptObject *inherited = objectOf(getMember(superclass, QStringLiteral("prototype"))))
-        prototype->prototype = inherited;
+        prototype->setPrototype(inherited);
     prototype->set(key(QStringLiteral("__constructor__")), QStringLiteral("__constructor__"), superclass, DontEnum);
     setMember(subclass, QStringLiteral("prototype"), prototype);
 }

@@ -98,16 +98,20 @@ private:
     void setVariable(const QString &name, const Value &value);
     void defineLocal(const QString &name, const Value &value);
     Value getMember(const Value &object, const QString &name);
+    // A member's value: a property's is what its getter answers for self.
+    Value memberValue(const ScriptObject::Member *member, const Value &self);
+    // What a clip inherits under key from its prototype chain.
+    const ScriptObject::Member *clipMember(const DisplayObject &clip, const QString &key);
     bool hasMember(const Value &object, const QString &name);
     void setMember(const Value &object, const QString &name, const Value &value);
     bool deleteMember(const Value &object, const QString &name);
     void enumerate(const Value &object);
+    std::vector<QString> enumerableNames(const ScriptObject &object);
 
     // Calls.
     Value callMethod(const Value &object, const QString &name, const std::vector<Value> &args);
-    // What a clip inherits under key from its prototype chain.
-    Value inherited(const DisplayObject &clip, const QString &key) const;
     Value construct(const Value &constructor, const std::vector<Value> &args);
+    void markConstructed(ScriptObject &created, const Value &constructor);
     bool instanceOf(const Value &object, const Value &constructor);
     ScriptObject *defineFunction(Action &a, bool version2);
     // Hands a thrown value to the innermost try block; false when none takes it.

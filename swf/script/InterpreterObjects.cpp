@@ -7,6 +7,8 @@
 #include "swf/script/ClipProperties.h"
 #include "swf/script/VariablePath.h"
 
+#include <QSet>
+
 #include <climits>
 #include <cmath>
 
@@ -93,8 +95,8 @@ Value Interpreter::getVariable(const QString &name, Value *holder)
         return refTo(child);
     if (property >= 0)
         return GetClipProperty(m_player, *owner, property, m_convert);
-    if (const Value member = inherited(*owner, key(variable)); !std::holds_alternative<Undefined>(member))
-        return member;
+    if (const ScriptObject::Member *inherited = clipMember(*owner, key(variable)))
+        return memberValue(inherited, refTo(owner));
     if (path.isEmpty())
         if (const Value *global = m_engine.global()->own(key(variable))) {
             foundIn = m_engine.global();
@@ -153,23 +155,18 @@ Value Interpreter::getMember(const Value &object, const QString &name)
             if (const auto *text = std::get_if<QString>(boxed))
                 return double(text->size());
         }
-        if (name == QLatin1String("__proto__"))
-            return obj->prototype ? Value(obj->prototype) : Value(Undefined{});
-        const Value *member = obj->find(k);
-        return member ? *member : Value(Undefined{});
+        return memberValue(obj->findMember(k), object);
     }
     if (const auto *text = std::get_if<QString>(&object)) {
         if (name == QLatin1String("length"))
             return double(text->size());
         const ScriptObject *prototype = m_engine.stringPrototype(); // none before version 5
-        const Value *member = prototype ? prototype->find(k) : nullptr;
-        return member ? *member : Value(Undefined{});
+        return memberValue(prototype ? prototype->findMember(k) : nullptr, object);
     }
     if (std::holds_alternative<double>(object) || std::holds_alternative<bool>(object)) {
         const ScriptObject *prototype =
             std::holds_alternative<double>(object) ? m_engine.numberPrototype() : m_engine.booleanPrototype();
-        const Value *member = prototype ? prototype->find(k) : nullptr;
-        return member ? *member : Value(Undefined{});
+        return memberValue(prototype ? prototype->findMember(k) : nullptr, object);
     }
     const auto *ref = std::get_if<ClipRef>(&object);
     DisplayObject *clip = ref ? ref->get() : nullptr;
@@ -187,14 +184,20 @@ Value Interpreter::getMember(const Value &object, const QString &name)
     }
     if (const int property = ClipPropertyIndex(name); property >= 0)
         return GetClipProperty(m_player, *clip, property, m_convert);
-    return inherited(*clip, k);
+    return memberValue(clipMember(*clip, k), object);
 }
 
-Value Interpreter::inherited(const DisplayObject &clip, const QString &key) const
+const ScriptObject::Member *Interpreter::clipMember(const DisplayObject &clip, const QString &key)
 {
     const ScriptObject *prototype = m_engine.clipPrototype(clip);
-    const Value *member = prototype ? prototype->find(key) : nullptr;
-    return member ? *member : Value(Undefined{});
+    return prototype ? prototype->findMember(key) : nullptr;
+}
+
+Value Interpreter::memberValue(const ScriptObject::Member *member, const Value &self)
+{
+    if (!member)
+        return Undefined{};
+    return member->isProperty() ? call(member->getter, self, {}) : member->value;
 }
 
 bool Interpreter::hasMember(const Value &object, const QString &name)
@@ -225,12 +228,21 @@ void Interpreter::setMember(const Value &object, const QString &name, const Valu
                 return;
             }
         }
-        if (name == QLatin1String("__proto__")) {
-            obj->prototype = objectOf(value);
+        const QString k = key(name);
+        // A property is written through its setter, and nothing happens when
+        // it is read-only or has none: the object's own, or, when it has no
+        // member of the name, the nearest property up the chain, even past
+        // plain inherited members.
+        const ScriptObject::Member *member = obj->ownMember(k);
+        if (!member)
+            member = obj->inheritedProperty(k);
+        if (member && member->isProperty()) {
+            if (member->setter && !(member->flags & ReadOnly))
+                call(member->setter, object, {value});
             return;
         }
-        if (obj->members().size() < size_t(MaxVariablesPerClip) || obj->own(key(name)))
-            obj->set(key(name), name, value);
+        if (obj->members().size() < size_t(MaxVariablesPerClip) || obj->own(k))
+            obj->set(k, name, value);
         return;
     }
     const auto *ref = std::get_if<ClipRef>(&object);
@@ -243,7 +255,7 @@ void Interpreter::setMember(const Value &object, const QString &name, const Valu
         return;
     }
     if (name == QLatin1String("__proto__")) {
-        clip->object.prototype = objectOf(value);
+        clip->object.setPrototype(objectOf(value));
         return;
     }
     const QString k = key(name);
@@ -261,23 +273,37 @@ bool Interpreter::deleteMember(const Value &object, const QString &name)
     return false;
 }
 
+std::vector<QString> Interpreter::enumerableNames(const ScriptObject &object)
+{
+    // Newest first (for..in takes them from the top: oldest first), as the
+    // reference player lists them; inherited members come after the object's
+    // own, unless a nearer member of the same name, listed or not, shadows
+    // them. Members hidden from the movie's version are still listed.
+    std::vector<QString> names;
+    QSet<QString> seen;
+    int steps = 0;
+    for (const ScriptObject *walk = &object; walk && steps < MaxPrototypeChain; walk = walk->prototype(), ++steps) {
+        if (!m_player.spend(1))
+            break;
+        for (auto it = walk->members().rbegin(); it != walk->members().rend(); ++it) {
+            if (seen.contains(it->key))
+                continue;
+            seen.insert(it->key);
+            if (!(it->flags & DontEnum))
+                names.push_back(it->name);
+        }
+    }
+    if (object.kind == ScriptObject::Kind::Array)
+        for (size_t i = object.elements.size(); i-- > 0;)
+            names.push_back(QString::number(i));
+    return names;
+}
+
 void Interpreter::enumerate(const Value &object)
 {
     push(Null{});
     if (const ScriptObject *o = objectOf(object)) {
-        // Newest first, as the reference player lists them; inherited
-        // members come after the object's own.
-        std::vector<QString> names;
-        int steps = 0;
-        for (const ScriptObject *walk = o; walk && steps < MaxPrototypeChain; walk = walk->prototype, ++steps) {
-            for (auto it = walk->members().rbegin(); it != walk->members().rend(); ++it)
-                if (!(it->flags & DontEnum) && std::find(names.begin(), names.end(), it->name) == names.end())
-                    names.push_back(it->name);
-        }
-        if (o->kind == ScriptObject::Kind::Array)
-            for (size_t i = o->elements.size(); i-- > 0;)
-                names.push_back(QString::number(i));
-        for (const QString &name : names)
+        for (const QString &name : enumerableNames(*o))
             push(name);
         return;
     }
@@ -286,7 +312,8 @@ void Interpreter::enumerate(const Value &object)
             if (!child->name.isEmpty())
                 push(child->name);
         for (const ScriptObject::Member &member : ref->get()->object.members())
-            push(member.name);
+            if (!(member.flags & DontEnum))
+                push(member.name);
     }
 }
 
@@ -318,7 +345,8 @@ Value Interpreter::construct(const Value &constructor, const std::vector<Value> 
     if (!created)
         return Undefined{};
     if (ScriptObject *prototype = objectOf(getMember(constructor, QStringLiteral("prototype"))))
-        created->prototype = prototype;
+        created->setPrototype(prototype);
+    markConstructed(*created, constructor);
     if (f->kind == ScriptObject::Kind::Native) {
         // A built-in constructor answers what `new` gives: mostly the object
         // it was handed, made into one of its class.
@@ -337,10 +365,22 @@ bool Interpreter::instanceOf(const Value &object, const Value &constructor)
     if (!o || !prototype)
         return false;
     int steps = 0;
-    for (const ScriptObject *walk = o->prototype; walk && steps < MaxPrototypeChain; walk = walk->prototype, ++steps)
+    for (const ScriptObject *walk = o->prototype(); walk && steps < MaxPrototypeChain; walk = walk->prototype(), ++steps)
         if (walk == prototype)
             return true;
     return false;
+}
+
+void Interpreter::markConstructed(ScriptObject &created, const Value &constructor)
+{
+    // The reference player notes the constructor on what `new` makes; movies
+    // before version 7 also see it as constructor.
+    const QString hidden = QStringLiteral("__constructor__");
+    created.set(key(hidden), hidden, constructor, DontEnum | HiddenBefore6);
+    if (m_version < 7) {
+        const QString visible = QStringLiteral("constructor");
+        created.set(key(visible), visible, constructor, DontEnum);
+    }
 }
 
 Value Interpreter::callMethod(const Value &object, const QString &name, const std::vector<Value> &args)

@@ -8,6 +8,22 @@
 
 namespace swf {
 
+namespace {
+
+// The flag that hides a built-in from movies older than the version that added it.
+int hiddenBefore(int version)
+{
+    switch (version) {
+    case 6: return HiddenBefore6;
+    case 7: return HiddenBefore7;
+    case 8: return HiddenBefore8;
+    case 9: return HiddenBefore9;
+    default: return 0;
+    }
+}
+
+} // namespace
+
 ScriptObject *ScriptEngine::newObject(ScriptObject *prototype)
 {
     return m_heap.make(ScriptObject::Kind::Object, prototype ? prototype : m_objectPrototype);
@@ -30,9 +46,12 @@ ScriptObject *ScriptEngine::newFunction()
     ScriptObject *function = m_heap.make(ScriptObject::Kind::Function, m_functionPrototype);
     if (!function)
         return nullptr;
+    const QString constructor = QStringLiteral("constructor");
+    if (const Value *functionClass = m_functionPrototype->own(key(constructor)))
+        function->set(key(constructor), constructor, *functionClass, DontEnum | DontDelete);
     if (ScriptObject *prototype = newObject()) {
-        prototype->set(key(QStringLiteral("constructor")), QStringLiteral("constructor"), function, DontEnum);
-        function->set(key(QStringLiteral("prototype")), QStringLiteral("prototype"), prototype, DontEnum);
+        prototype->set(key(constructor), constructor, function, DontEnum);
+        function->set(key(QStringLiteral("prototype")), QStringLiteral("prototype"), prototype, DontEnum | DontDelete);
     }
     return function;
 }
@@ -49,15 +68,14 @@ void ScriptEngine::install(const ClassDecl &decl)
 {
     if (decl.version > m_version)
         return;
-    const auto add = [this](ScriptObject *owner, const char *name, const Value &value) {
+    const auto add = [this](ScriptObject *owner, const char *name, const Value &value, int flags = 0) {
         const QString text = QString::fromLatin1(name);
-        owner->set(key(text), text, value, DontEnum);
+        owner->set(key(text), text, value, DontEnum | flags);
     };
     const auto addMethods = [&](ScriptObject *owner, const std::vector<MethodDecl> &methods) {
         for (const MethodDecl &method : methods)
-            if (method.version <= m_version)
-                if (ScriptObject *function = newNative(method.function))
-                    add(owner, method.name, function);
+            if (ScriptObject *function = newNative(method.function))
+                add(owner, method.name, function, hiddenBefore(method.version));
     };
     ScriptObject *holder = m_global;
     if (decl.name && decl.constructor) {
@@ -86,7 +104,8 @@ void ScriptEngine::install(const ClassDecl &decl)
 
 ScriptObject *ScriptEngine::clipPrototype(const DisplayObject &clip) const
 {
-    return clip.object.prototype ? clip.object.prototype : m_movieClipPrototype;
+    ScriptObject *own = clip.object.prototype();
+    return own ? own : m_movieClipPrototype;
 }
 
 ScriptObject *ScriptEngine::prototypeOf(const char *className) const
@@ -99,7 +118,7 @@ ScriptObject *ScriptEngine::prototypeOf(const char *className) const
 
 void ScriptEngine::reset(int version)
 {
-    m_heap.clear();
+    m_heap.clear(version);
     callDepth = 0;
     m_version = version;
     m_caseSensitive = version >= 7;
@@ -172,8 +191,6 @@ void ScriptEngine::collectGarbage(const DisplayObject &root)
         while (!clips.empty()) {
             const DisplayObject *clip = clips.back();
             clips.pop_back();
-            if (clip->object.prototype)
-                mark(clip->object.prototype);
             for (const ScriptObject::Member &member : clip->object.members())
                 mark(member.value);
             for (const auto &[depth, child] : clip->children)

@@ -19,15 +19,17 @@ ScriptObject *ScriptHeap::make(ScriptObject::Kind kind, ScriptObject *prototype)
     auto object = std::make_unique<ScriptObject>();
     object->m_heap = this;
     object->kind = kind;
-    object->prototype = prototype;
     m_objects.push_back(std::move(object));
-    return m_objects.back().get();
+    ScriptObject *made = m_objects.back().get();
+    made->setPrototype(prototype);
+    return made;
 }
 
-void ScriptHeap::clear()
+void ScriptHeap::clear(int version)
 {
     m_objects.clear();
     m_cells = 0;
+    m_version = version;
 }
 
 void ScriptHeap::collect(const std::function<void(const std::function<void(const Value &)> &mark)> &roots)
@@ -43,9 +45,11 @@ void ScriptHeap::collect(const std::function<void(const std::function<void(const
     while (!pending.empty()) {
         ScriptObject *object = pending.back();
         pending.pop_back();
-        mark(object->prototype);
-        for (const ScriptObject::Member &member : object->m_members)
+        for (const ScriptObject::Member &member : object->m_members) {
             mark(member.value);
+            mark(member.getter);
+            mark(member.setter);
+        }
         for (const Value &element : object->elements)
             mark(element);
         for (ScriptObject *scope : object->scopes)

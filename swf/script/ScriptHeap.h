@@ -16,14 +16,20 @@ public:
     // Objects, members and array elements the heap holds at most: a hostile
     // script cannot take the machine's memory.
     static constexpr qint64 MaxCells = 2000000;
+    // The version a heap outside a movie sees members as.
+    static constexpr int NewestVersion = 10;
 
     ScriptHeap() = default;
     ScriptHeap(const ScriptHeap &) = delete;
     ScriptHeap &operator=(const ScriptHeap &) = delete;
 
-    // A new object, or nullptr once the heap is full.
+    // A new object inheriting from prototype (none: nullptr), or nullptr
+    // once the heap is full.
     ScriptObject *make(ScriptObject::Kind kind, ScriptObject *prototype);
-    void clear();
+    // Forgets every object; the objects made next belong to a movie of version.
+    void clear(int version = NewestVersion);
+    // The movie version whose eyes the objects' members are seen with.
+    int version() const { return m_version; }
     int size() const { return int(m_objects.size()); }
     // Claims room for cells more members or elements; false when the heap is full.
     bool take(qint64 cells);
@@ -35,6 +41,7 @@ public:
 private:
     std::vector<std::unique_ptr<ScriptObject>> m_objects;
     qint64 m_cells = 0; // counted as they are taken, recounted by each collection
+    int m_version = NewestVersion;
 };
 
 } // namespace swf

@@ -17,11 +17,30 @@ struct NativeCall;
 using NativeFunction = Value (*)(NativeCall &call);
 
 // How a member behaves: hidden from for..in, kept by delete, or kept by
-// assignment. The values are those ASSetPropFlags takes.
+// assignment; and the movie versions it is invisible to, as the reference
+// player's built-ins mark what later versions added. The values are those
+// ASSetPropFlags takes.
 enum MemberFlag {
     DontEnum = 1,
     DontDelete = 2,
     ReadOnly = 4,
+    HiddenBefore6 = 0x80,
+    HiddenIn6 = 0x100,
+    HiddenBefore7 = 0x400,
+    HiddenBefore8 = 0x1000,
+    HiddenBefore9 = 0x2000,
+};
+
+// What a movie of one version sees of members by their flags.
+struct MemberVisibility {
+    int version = 0;
+
+    // A member the movie can neither read nor write: to it, absent.
+    bool hidden(int flags) const;
+    // A member hasOwnProperty still answers false for, though for..in lists it.
+    bool unowned(int flags) const;
+    // A __proto__ member the member lookup does not follow.
+    bool prototypeHidden(int flags) const;
 };
 
 // What a built-in class keeps on its objects (the sound a Sound object
@@ -65,10 +84,14 @@ struct ScriptObject {
         QString name;
         Value value;
         int flags = 0;
+        // A property addProperty made: read and written through functions.
+        ScriptObject *getter = nullptr;
+        ScriptObject *setter = nullptr;
+
+        bool isProperty() const { return getter != nullptr; }
     };
 
     Kind kind = Kind::Object;
-    ScriptObject *prototype = nullptr;
     std::vector<Value> elements;
 
     // Script functions: their code and the scope they close over.
@@ -93,21 +116,42 @@ struct ScriptObject {
     bool resizeElements(size_t size);
     bool insertElements(size_t at, const Value *first, size_t count);
 
-    // Members by key (names as the movie's version compares them).
+    // The object members are inherited from: the __proto__ member, when it
+    // holds an object the movie's version sees.
+    ScriptObject *prototype() const;
+    void setPrototype(ScriptObject *prototype);
+
+    // Members by key (names as the movie's version compares them), as far
+    // as the movie's version sees them.
     const Value *own(const QString &key) const;
     Value *own(const QString &key);
     const Member *ownMember(const QString &key) const;
     // The member here or on the prototype chain.
+    const Member *findMember(const QString &key) const;
     const Value *find(const QString &key) const;
-    // Sets a member; a read-only one keeps its value. New members take flags.
+    // The nearest property (made by addProperty) up the prototype chain.
+    const Member *inheritedProperty(const QString &key) const;
+    // What hasOwnProperty answers.
+    bool hasOwn(const QString &key) const;
+    // Sets a member; a read-only one keeps its value. New members, and those
+    // the movie does not see, take flags.
     void set(const QString &key, const QString &name, Value value, int flags = 0);
+    // Makes a property read and written through functions.
+    void setProperty(const QString &key, const QString &name, ScriptObject *getter, ScriptObject *setter);
+    // Changes the flags of a member the object has, seen or not.
     void setFlags(const QString &key, int set, int clear);
+    void setAllFlags(int set, int clear);
     // Removes a member unless it is DontDelete; true when removed.
     bool remove(const QString &key);
+    // Every member, the hidden ones too, oldest first.
     const std::vector<Member> &members() const { return m_members; }
+    MemberVisibility visibility() const;
 
 private:
     friend class ScriptHeap;
+    Member *visibleMember(const QString &key);
+    Member *add(const QString &key, const QString &name);
+
     ScriptHeap *m_heap = nullptr;
     std::vector<Member> m_members;
     QHash<QString, int> m_index;
