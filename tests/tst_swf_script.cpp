@@ -248,6 +248,37 @@ end
 push 0, "outer"
 callfunction
 pop)" << QStringList{"[type Object]"};
+    QTest::newRow("a target path that names no clip sends actions back to the script's clip")
+        << 6 << R"(push "x", 0
+setvariable
+push "a", "x", 1, 1
+initobject
+setvariable
+push 0, "b", 2, "createEmptyMovieClip"
+callfunction
+pop
+push "b"
+getvariable
+push "x", 2
+setmember
+settarget "b"
+push "x"
+getvariable
+trace
+settarget "a"
+push "x"
+getvariable
+trace
+settarget ""
+push "o", 0, "Object"
+newobject
+setvariable
+push "o"
+getvariable
+settarget2
+push "x"
+getvariable
+trace)" << QStringList{"2", "0", "0"};
     QTest::newRow("the drawing methods appear with version 6")
         << 5 << "push \"this\"\ngetvariable\npush \"lineTo\"\ngetmember\ntypeof\ntrace" << QStringList{"undefined"};
 }

@@ -423,17 +423,25 @@ void Interpreter::popDiscarded(Action &) { pop(); }
 
 void Interpreter::setTarget(Action &a)
 {
-    const QString name = a.body.string(m_version);
-    m_target = name.isEmpty() ? m_origin : refTo(clipAt(name));
+    retarget(a.body.string(m_version));
 }
 
 void Interpreter::setTarget2(Action &)
 {
     const Value where = pop();
-    if (const auto *clip = std::get_if<ClipRef>(&where))
+    if (const auto *clip = std::get_if<ClipRef>(&where); clip && clip->get())
         m_target = *clip;
     else
-        m_target = toString(where).isEmpty() ? m_origin : refTo(clipAt(toString(where)));
+        retarget(toString(where));
+}
+
+void Interpreter::retarget(const QString &path)
+{
+    // Paths start from the clip the script belongs to; a path that leads
+    // nowhere (or to something not a clip) sends actions back there.
+    DisplayObject *origin = m_origin.get();
+    DisplayObject *clip = path.isEmpty() || !origin ? nullptr : m_player.resolveTarget(*origin, path);
+    m_target = clip ? refTo(clip) : m_origin;
 }
 
 void Interpreter::getUrl(Action &a)

@@ -131,6 +131,8 @@ private:
     void gotoFrame2(Action &);
     void popDiscarded(Action &);
     void setTarget(Action &);
+    // Points the actions that follow at the clip a target path names.
+    void retarget(const QString &path);
     void setTarget2(Action &);
     void getUrl(Action &);
     void getUrl2(Action &);
