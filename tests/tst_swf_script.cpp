@@ -279,6 +279,33 @@ settarget2
 push "x"
 getvariable
 trace)" << QStringList{"2", "0", "0"};
+    QTest::newRow("the stage's size is the movie's and stays so")
+        << 6 << R"(push "Stage"
+getvariable
+push "width", 5
+setmember
+push "Stage"
+getvariable
+push "width"
+getmember
+trace
+push "Stage"
+getvariable
+push "height"
+getmember
+trace)" << QStringList{"200", "150"};
+    QTest::newRow("the stage's alignment keeps the edges it names, in order")
+        << 6 << R"(push "Stage"
+getvariable
+push "align", "brtx"
+setmember
+push "Stage"
+getvariable
+push "align"
+getmember
+trace)" << QStringList{"TRB"};
+    QTest::newRow("clips tell their movie's version")
+        << 5 << "push 0, \"this\"\ngetvariable\npush \"getSWFVersion\"\ncallmethod\ntrace" << QStringList{"5"};
     QTest::newRow("the drawing methods appear with version 6")
         << 5 << "push \"this\"\ngetvariable\npush \"lineTo\"\ngetmember\ntypeof\ntrace" << QStringList{"undefined"};
 }

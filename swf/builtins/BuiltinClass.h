@@ -60,6 +60,14 @@ struct ConstantDecl {
     double value;
 };
 
+// A member read and written through built-in functions (Stage.width);
+// without a setter, assignments leave it as it is.
+struct PropertyDecl {
+    const char *name;
+    NativeFunction getter;
+    NativeFunction setter = nullptr;
+};
+
 // A built-in class or group of globals, declared as a table. With a
 // constructor, `name` becomes a global constructor whose prototype holds
 // the methods; without one, `name` becomes a plain object (Math, Key).
@@ -71,6 +79,8 @@ struct ClassDecl {
     std::vector<MethodDecl> statics;
     std::vector<ConstantDecl> constants;
     int version = 5;
+    // Properties of the class object itself (Stage.align).
+    std::vector<PropertyDecl> properties = {};
 };
 
 } // namespace swf

@@ -21,6 +21,7 @@ extern const ClassDecl KeyObject;
 extern const ClassDecl SoundClass;
 extern const ClassDecl ColorClass;
 extern const ClassDecl MovieClipClass;
+extern const ClassDecl StageObject;
 extern const ClassDecl TimerFunctions;
 
 // Every built-in a movie's globals are made from. The list is explicit:

@@ -16,7 +16,6 @@ namespace {
 
 // createEmptyMovieClip, getDepth and the drawing API came with version 6.
 constexpr int Version6 = 6;
-constexpr int FirstVersionWithSwfVersion = 7;
 // What a clip of a movie loaded whole answers for its bytes.
 constexpr double LoadedBytes = 1;
 
@@ -142,9 +141,11 @@ Value swapDepths(NativeCall &call)
 
 Value getBytes(NativeCall &call) { return call.clip() ? Value(LoadedBytes) : Value(Undefined{}); }
 
+// The version of the movie the clip comes from; -1 for what is not a clip.
 Value getSWFVersion(NativeCall &call)
 {
-    return call.clip() ? Value(double(call.engine().version())) : Value(Undefined{});
+    constexpr double NotAClip = -1;
+    return call.clip() ? double(call.engine().version()) : NotAClip;
 }
 
 // The drawing API, carried out on the clip's drawing.
@@ -192,7 +193,7 @@ const ClassDecl MovieClipClass{
         {"beginGradientFill", beginGradientFill, Version6},
         {"endFill", endFill, Version6},
         {"clear", clear, Version6},
-        {"getSWFVersion", getSWFVersion, FirstVersionWithSwfVersion},
+        {"getSWFVersion", getSWFVersion},
     },
     {},
     {},

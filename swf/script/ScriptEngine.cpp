@@ -100,6 +100,15 @@ void ScriptEngine::install(const ClassDecl &decl)
     addMethods(holder, decl.statics);
     for (const ConstantDecl &constant : decl.constants)
         add(holder, constant.name, constant.value);
+    for (const PropertyDecl &property : decl.properties) {
+        const QString text = QString::fromLatin1(property.name);
+        ScriptObject *getter = newNative(property.getter);
+        ScriptObject *setter = property.setter ? newNative(property.setter) : nullptr;
+        if (!getter || (property.setter && !setter))
+            return;
+        holder->setProperty(key(text), text, getter, setter);
+        holder->setFlags(key(text), DontEnum, 0);
+    }
 }
 
 ScriptObject *ScriptEngine::clipPrototype(const DisplayObject &clip) const
