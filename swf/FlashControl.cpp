@@ -232,16 +232,8 @@ QSize FlashControl::stageSize() const
 
 QTransform FlashControl::stageToArea(const QRect &area) const
 {
-    const QRectF stage = m_player.movie()->frameRect;
-    const QSize size = stageSize();
-    const double scale = std::min(area.width() / double(size.width()), area.height() / double(size.height())) / 20;
-    const double width = stage.width() * scale;
-    const double height = stage.height() * scale;
-    QTransform t;
-    t.translate(area.x() + (area.width() - width) / 2, area.y() + (area.height() - height) / 2);
-    t.scale(scale, scale);
-    t.translate(-stage.x(), -stage.y());
-    return t;
+    return StageToArea(m_player.movie()->frameRect, area.size(), m_player.stageLayout()) *
+           QTransform::fromTranslate(area.x(), area.y());
 }
 
 void FlashControl::paint(QPainter &painter, const QRect &area)

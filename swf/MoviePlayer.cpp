@@ -164,6 +164,7 @@ void MoviePlayer::unload()
     m_hover.set(nullptr);
     m_pressed.set(nullptr);
     m_background = Qt::white;
+    m_stageLayout = StageLayout();
     m_changed = true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "swf/DisplayObject.h"
 #include "swf/Renderer.h"
+#include "swf/StageLayout.h"
 #include "swf/script/ScriptEngine.h"
 
 #include <QElapsedTimer>
@@ -80,6 +81,9 @@ public:
 
     // The movie's background: the first one it sets.
     QColor background() const { return m_background; }
+    // How the movie asks its stage to be fitted into a window.
+    StageLayout &stageLayout() { return m_stageLayout; }
+    const StageLayout &stageLayout() const { return m_stageLayout; }
 
     // The text a field bound to a script variable shows, when the variable is set.
     std::optional<QString> boundText(const DisplayObject &field);
@@ -258,6 +262,7 @@ private:
     };
     std::vector<StreamClip> m_streamClips;
     QColor m_background = Qt::white;
+    StageLayout m_stageLayout;
     Renderer::Quality m_quality = Renderer::Quality::High;
     QElapsedTimer m_clock;
     bool m_changed = false;

@@ -1,4 +1,5 @@
 #include "swf/FlashControl.h"
+#include "swf/StageLayout.h"
 #include "SwfWriter.h"
 #include "TestFiles.h"
 
@@ -65,6 +66,8 @@ private slots:
     void textFieldsShowTheirVariables();
     void renderingOfShapesMasksAndTransforms();
     void stageFitsTheAreaKeepingItsShape();
+    void stageFollowsScaleModeAndAlign_data();
+    void stageFollowsScaleModeAndAlign();
     void buttonsAnswerThePointer();
     void hostileInputStaysCalm_data();
     void hostileInputStaysCalm();
@@ -671,6 +674,34 @@ void SwfTest::stageFitsTheAreaKeepingItsShape()
     QVERIFY(near(wide.pixel(150, 50), Blue));
     QVERIFY(near(wide.pixel(50, 50), Qt::white)); // left of the stage
     QVERIFY(near(wide.pixel(250, 50), Qt::white));
+}
+
+void SwfTest::stageFollowsScaleModeAndAlign_data()
+{
+    using Scale = swf::StageLayout::Scale;
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<QString>("align");
+    QTest::addColumn<QRectF>("shown"); // where a 100 by 50 stage lands in 400 by 100 pixels
+    QTest::newRow("show all, centred") << int(Scale::ShowAll) << QString() << QRectF(100, 0, 200, 100);
+    QTest::newRow("show all, to the left") << int(Scale::ShowAll) << "L" << QRectF(0, 0, 200, 100);
+    QTest::newRow("show all, to the right") << int(Scale::ShowAll) << "R" << QRectF(200, 0, 200, 100);
+    QTest::newRow("exact fit") << int(Scale::ExactFit) << QString() << QRectF(0, 0, 400, 100);
+    QTest::newRow("no border, centred") << int(Scale::NoBorder) << QString() << QRectF(0, -50, 400, 200);
+    QTest::newRow("no border, top") << int(Scale::NoBorder) << "T" << QRectF(0, 0, 400, 200);
+    QTest::newRow("no scale, centred") << int(Scale::NoScale) << QString() << QRectF(150, 25, 100, 50);
+    QTest::newRow("no scale, bottom right") << int(Scale::NoScale) << "RB" << QRectF(300, 50, 100, 50);
+}
+
+void SwfTest::stageFollowsScaleModeAndAlign()
+{
+    QFETCH(int, scale);
+    QFETCH(QString, align);
+    QFETCH(QRectF, shown);
+    swf::StageLayout layout;
+    layout.scale = swf::StageLayout::Scale(scale);
+    layout.align = align;
+    const QRectF stage(0, 0, 100 * 20, 50 * 20);
+    QCOMPARE(swf::StageToArea(stage, QSize(400, 100), layout).mapRect(stage), shown);
 }
 
 void SwfTest::buttonsAnswerThePointer()

@@ -1,38 +1,15 @@
 // Stage: the movie's stage size, and how the movie asks to be aligned and
-// scaled in its window.
+// scaled in its window (which the control showing it follows).
 #include "BuiltinClass.h"
 #include "Builtins.h"
 
 #include "swf/MoviePlayer.h"
-
-#include <array>
 
 namespace swf {
 
 namespace {
 
 constexpr double TwipsPerPixel = 20;
-
-// The edges Stage.align names, in the order the reference player writes them.
-constexpr std::array<char, 4> AlignEdges{'L', 'T', 'R', 'B'};
-
-const std::array<const char *, 4> ScaleModes{"showAll", "exactFit", "noBorder", "noScale"};
-
-// What a movie set on the Stage object.
-struct StageSettings : NativePayload {
-    QString align;
-    QString scaleMode = QString::fromLatin1(ScaleModes[0]);
-};
-
-StageSettings *settings(NativeCall &call)
-{
-    ScriptObject *stage = call.object();
-    if (!stage)
-        return nullptr;
-    if (!stage->payloadAs<StageSettings>())
-        stage->payload = std::make_unique<StageSettings>();
-    return stage->payloadAs<StageSettings>();
-}
 
 Value stageExtent(NativeCall &call, bool width)
 {
@@ -44,39 +21,24 @@ Value stageExtent(NativeCall &call, bool width)
 Value width(NativeCall &call) { return stageExtent(call, true); }
 Value height(NativeCall &call) { return stageExtent(call, false); }
 
-Value align(NativeCall &call)
-{
-    const StageSettings *s = settings(call);
-    return s ? s->align : QString();
-}
+Value align(NativeCall &call) { return call.player().stageLayout().align; }
 
-// Keeps the edges the text names, whatever their case and order.
 Value setAlign(NativeCall &call)
 {
-    StageSettings *s = settings(call);
-    if (!s)
-        return Undefined{};
-    const QString given = call.string(0).toUpper();
-    s->align.clear();
-    for (const char edge : AlignEdges)
-        if (given.contains(QLatin1Char(edge)))
-            s->align += QLatin1Char(edge);
+    call.player().stageLayout().align = StageLayout::alignOf(call.string(0));
+    call.player().markChanged();
     return Undefined{};
 }
 
-Value scaleMode(NativeCall &call)
-{
-    const StageSettings *s = settings(call);
-    return s ? s->scaleMode : QString();
-}
+Value scaleMode(NativeCall &call) { return StageLayout::scaleName(call.player().stageLayout().scale); }
 
+// Unknown modes leave the stage as it is.
 Value setScaleMode(NativeCall &call)
 {
-    StageSettings *s = settings(call);
-    const QString given = call.string(0);
-    for (const char *mode : ScaleModes)
-        if (s && given.compare(QLatin1String(mode), Qt::CaseInsensitive) == 0)
-            s->scaleMode = QString::fromLatin1(mode);
+    if (const std::optional<StageLayout::Scale> scale = StageLayout::scaleNamed(call.string(0))) {
+        call.player().stageLayout().scale = *scale;
+        call.player().markChanged();
+    }
     return Undefined{};
 }
 
