@@ -331,6 +331,10 @@ void SwfTest::scriptsReachClipsAndValues_data()
                       op(0x52) + op(0x17) + pushNumber(0) + pushString("c") + op(0x1C) + pushString("getRGB") +
                       op(0x52) + traceTop)
         << "65280";
+    QTest::newRow("a turned clip's width, to whole twips")
+        << QByteArray(ball + pushString("_rotation") + pushNumber(45) + op(0x4F) + ball + pushString("_width") + op(0x4E) +
+                      traceTop)
+        << "28.3";
     QTest::newRow("hidden by _visible") << QByteArray(ball + pushString("_visible") + pushNumber(0) + op(0x4F) + ball +
                                                       pushString("_visible") + op(0x4E) + traceTop)
                                         << "false";

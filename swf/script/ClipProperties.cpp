@@ -49,6 +49,13 @@ QRectF boundsOf(const DisplayObject &clip, int nesting = 0)
     return bounds;
 }
 
+// Bounds as the reference player keeps them: edges on whole twips.
+QRectF wholeTwips(const QRectF &r)
+{
+    return QRectF(QPointF(std::round(r.left()), std::round(r.top())),
+                  QPointF(std::round(r.right()), std::round(r.bottom())));
+}
+
 } // namespace
 
 bool IsMovieWideProperty(int index)
@@ -77,8 +84,8 @@ Value GetClipProperty(MoviePlayer &player, const DisplayObject &clip, int index,
     case PropFramesLoaded: return double(clip.isSprite() ? clip.frameCount() : 1);
     case PropAlpha: return clip.cxform.alphaMult * 100.0 / FixedOne;
     case PropVisible: return convert.boolean(clip.visible);
-    case PropWidth: return m.mapRect(boundsOf(clip)).width() / TwipsPerPixel;
-    case PropHeight: return m.mapRect(boundsOf(clip)).height() / TwipsPerPixel;
+    case PropWidth: return wholeTwips(m.mapRect(boundsOf(clip))).width() / TwipsPerPixel;
+    case PropHeight: return wholeTwips(m.mapRect(boundsOf(clip))).height() / TwipsPerPixel;
     case PropRotation: return rotationOf(m);
     case PropTarget: return clip.path();
     case PropName: return clip.name;
