@@ -22,6 +22,8 @@ TFlash::TFlash(QWidget *AOwner)
     m_control.setSoundOutput(MovieSoundOutput::factory());
     connect(&m_control, &swf::FlashControl::changed, this, qOverload<>(&QWidget::update));
     connect(&m_control, &swf::FlashControl::FSCommand, this, &TFlash::FlashFSCommand);
+    connect(&m_control, &swf::FlashControl::pointerShown, this,
+            [this](bool shown) { shown ? unsetCursor() : setCursor(Qt::BlankCursor); });
 }
 
 void TFlash::FlashFSCommand(const QString &, const QString &)

@@ -28,6 +28,7 @@ FlashControl::FlashControl(QObject *parent)
     connect(&m_timer, &QTimer::timeout, this, &FlashControl::advanceFrame);
     m_player.onFSCommand = [this](const QString &command, const QString &args) { emit FSCommand(command, args); };
     m_player.onTrace = [this](const QString &line) { emit Trace(line); };
+    m_player.onPointerShown = [this](bool shown) { emit pointerShown(shown); };
 }
 
 FlashControl::~FlashControl()

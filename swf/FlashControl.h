@@ -89,6 +89,8 @@ public:
 signals:
     void FSCommand(const QString &command, const QString &args);
     void Trace(const QString &line);
+    // The movie hid (false) or showed the pointer over itself.
+    void pointerShown(bool shown);
     // The picture changed and wants repainting.
     void changed();
 

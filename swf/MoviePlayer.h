@@ -81,6 +81,16 @@ public:
 
     // The movie's background: the first one it sets.
     QColor background() const { return m_background; }
+    // Shows or hides the pointer over the movie; answers whether it showed before.
+    bool showPointer(bool shown)
+    {
+        const bool was = m_pointerShown;
+        m_pointerShown = shown;
+        if (was != shown && onPointerShown)
+            onPointerShown(shown);
+        return was;
+    }
+    bool pointerShown() const { return m_pointerShown; }
     // How the movie asks its stage to be fitted into a window.
     StageLayout &stageLayout() { return m_stageLayout; }
     const StageLayout &stageLayout() const { return m_stageLayout; }
@@ -107,6 +117,8 @@ public:
 
     std::function<void(const QString &command, const QString &arguments)> onFSCommand;
     std::function<void(const QString &line)> onTrace;
+    // The movie hid or showed the pointer over it (Mouse.hide, Mouse.show).
+    std::function<void(bool shown)> onPointerShown;
 
     // Services for the action interpreter.
     void gotoFrame(DisplayObject &clip, int frame, bool play);
@@ -263,6 +275,7 @@ private:
     std::vector<StreamClip> m_streamClips;
     QColor m_background = Qt::white;
     StageLayout m_stageLayout;
+    bool m_pointerShown = true;
     Renderer::Quality m_quality = Renderer::Quality::High;
     QElapsedTimer m_clock;
     bool m_changed = false;

@@ -75,6 +75,7 @@ private slots:
     void closingHidesAndPlaybackGoesOn();
     void cartoonPlaysInStepWithItsSoundtrack();
     void keysTypedOnTheMovieReachIt();
+    void movieHidesAndShowsThePointer();
 };
 
 void PlayerTest::initTestCase()
@@ -460,4 +461,21 @@ void PlayerTest::keysTypedOnTheMovieReachIt()
     QTest::keyClick(Flash, Qt::Key_B);
     QTest::keyClick(Flash, Qt::Key_Space);
     QCOMPARE(lines, QStringList({"66", "32"}));
+}
+
+void PlayerTest::movieHidesAndShowsThePointer()
+{
+    // Frame 1 hides the pointer, frame 2 shows it again and stops.
+    const QByteArray mouse = as::pushNumber(0) + as::pushString("Mouse") + as::op(0x1C);
+    const QByteArray tags = background(Qt::white) + doAction(mouse + as::pushString("hide") + as::op(0x52) + as::op(0x17)) +
+                            showFrame() +
+                            doAction(mouse + as::pushString("show") + as::op(0x52) + as::op(0x17) + as::stop()) +
+                            showFrame();
+    TestFiles::write(file("pointer.swf"), movie(tags, 6));
+    setPlaylist({file("pointer.swf")}, 0);
+    StartEntry(0);
+    frmPlayer->show();
+    QCOMPARE(Flash->cursor().shape(), Qt::BlankCursor);
+    Flash->control().advanceFrame();
+    QCOMPARE(Flash->cursor().shape(), Qt::ArrowCursor);
 }

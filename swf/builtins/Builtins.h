@@ -22,6 +22,7 @@ extern const ClassDecl SoundClass;
 extern const ClassDecl ColorClass;
 extern const ClassDecl MovieClipClass;
 extern const ClassDecl StageObject;
+extern const ClassDecl MouseObject;
 extern const ClassDecl TimerFunctions;
 
 // Every built-in a movie's globals are made from. The list is explicit:
