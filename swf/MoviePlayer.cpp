@@ -165,6 +165,7 @@ void MoviePlayer::unload()
     m_pressed.set(nullptr);
     m_background = Qt::white;
     m_stageLayout = StageLayout();
+    m_scriptsStopped = false;
     showPointer(true);
     m_changed = true;
 }

@@ -148,12 +148,17 @@ public:
     ScriptEngine &script() { return m_script; }
     // A script changed what is drawn.
     void markChanged() { m_changed = true; }
-    // Charges script work against the frame's allowance; false once it is spent.
+    // Charges script work against the frame's allowance; false once it is
+    // spent, and for good once scripts were stopped.
     bool spend(int units)
     {
         m_work -= units;
-        return m_work >= 0;
+        return m_work >= 0 && !m_scriptsStopped;
     }
+    // Stops every script of the movie for as long as it plays, as the
+    // reference player does when calls nest too deep to be anything but
+    // endless recursion.
+    void stopScripts() { m_scriptsStopped = true; }
 
 private:
     struct QueuedActions {
@@ -276,6 +281,7 @@ private:
     QColor m_background = Qt::white;
     StageLayout m_stageLayout;
     bool m_pointerShown = true;
+    bool m_scriptsStopped = false;
     Renderer::Quality m_quality = Renderer::Quality::High;
     QElapsedTimer m_clock;
     bool m_changed = false;

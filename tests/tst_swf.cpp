@@ -810,9 +810,6 @@ void SwfTest::endlessScriptIsStopped_data()
     for (int i = 0; i < 200; ++i)
         blocks += doAction(tick + as::jump(-(int(tick.size()) + 5)));
     QTest::newRow("many looping blocks") << blocks;
-    // function f() { f(); } f();
-    QTest::newRow("endless recursion") << doAction(as::defineFunction("f", {}, as::callFunction("f", 0)) +
-                                                   as::callFunction("f", 0));
     // while (true) a = new Array(1000): the heap fills and is collected between frames.
     const QByteArray allocate = as::pushString("a") + as::pushNumber(1000) + as::pushNumber(1) +
                                 as::pushString("Array") + as::op(0x40) + as::op(0x1D);

@@ -306,6 +306,18 @@ getmember
 trace)" << QStringList{"TRB"};
     QTest::newRow("clips tell their movie's version")
         << 5 << "push 0, \"this\"\ngetvariable\npush \"getSWFVersion\"\ncallmethod\ntrace" << QStringList{"5"};
+    QTest::newRow("endless recursion stops the movie's scripts for good")
+        << 6 << R"(function f()
+push 0, "f"
+callfunction
+end
+push "before"
+trace
+push 0, "f"
+callfunction
+pop
+push "after"
+trace)" << QStringList{"before"};
     QTest::newRow("the drawing methods appear with version 6")
         << 5 << "push \"this\"\ngetvariable\npush \"lineTo\"\ngetmember\ntypeof\ntrace" << QStringList{"undefined"};
 }

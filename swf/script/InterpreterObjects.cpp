@@ -320,7 +320,11 @@ void Interpreter::enumerate(const Value &object)
 Value Interpreter::call(const Value &function, const Value &self, const std::vector<Value> &args)
 {
     const ScriptObject *f = objectOf(function);
-    if (!f || !f->isCallable() || m_engine.callDepth >= ScriptEngine::MaxCallDepth || !m_player.spend(1))
+    if (m_engine.callDepth >= ScriptEngine::MaxCallDepth) {
+        m_player.stopScripts();
+        return Undefined{};
+    }
+    if (!f || !f->isCallable() || !m_player.spend(1))
         return Undefined{};
     if (f->kind == ScriptObject::Kind::Function && !f->function)
         return Undefined{};
