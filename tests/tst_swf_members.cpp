@@ -126,6 +126,8 @@ void SwfMembersTest::membersFollowTheirFlags_data()
         << QStringList{"undefined", "false"};
     QTest::newRow("256 shows to version 7")
         << 7 << QByteArray(abc + setFlags("o", pushString("a"), 256) + traceMember("o", "a")) << QStringList{"1"};
+    QTest::newRow("256 keeps hasOwnProperty false in version 7 too")
+        << 7 << QByteArray(abc + setFlags("o", pushString("a"), 256) + traceOwns("o", "a")) << QStringList{"false"};
     QTest::newRow("a hidden member is written anew")
         << 6
         << QByteArray(hide1024 + assign("o", "a", 7) + traceMember("o", "a") + setFlags("o", pushString("a"), 0, 1024) +
