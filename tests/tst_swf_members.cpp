@@ -1,8 +1,10 @@
 // Members of script objects as the reference player keeps them: the flags
 // ASSetPropFlags sets (for..in, delete, assignment, and the versions a
 // member is invisible to), __proto__ as a member, hasOwnProperty, ASnative
-// and properties made by addProperty; and what clips see of MovieClip: its
-// prototype, and the methods older versions do not have.
+// and properties made by addProperty; what clips see of MovieClip: its
+// prototype, and the methods older versions do not have; and the members
+// the built-in classes start with, as the reference player lists them.
+#include "ActionAssembler.h"
 #include "swf/FlashControl.h"
 #include "SwfWriter.h"
 #include "TestFiles.h"
@@ -72,6 +74,8 @@ class SwfMembersTest : public QObject {
 private slots:
     void membersFollowTheirFlags_data();
     void membersFollowTheirFlags();
+    void builtinMembers_data();
+    void builtinMembers();
 };
 
 void SwfMembersTest::membersFollowTheirFlags_data()
@@ -122,6 +126,8 @@ void SwfMembersTest::membersFollowTheirFlags_data()
         << QStringList{"undefined", "false"};
     QTest::newRow("256 shows to version 7")
         << 7 << QByteArray(abc + setFlags("o", pushString("a"), 256) + traceMember("o", "a")) << QStringList{"1"};
+    QTest::newRow("256 keeps hasOwnProperty false in version 7 too")
+        << 7 << QByteArray(abc + setFlags("o", pushString("a"), 256) + traceOwns("o", "a")) << QStringList{"false"};
     QTest::newRow("a hidden member is written anew")
         << 6
         << QByteArray(hide1024 + assign("o", "a", 7) + traceMember("o", "a") + setFlags("o", pushString("a"), 0, 1024) +
@@ -196,6 +202,147 @@ void SwfMembersTest::membersFollowTheirFlags()
     QFETCH(QByteArray, script);
     QFETCH(QStringList, printed);
     QCOMPARE(run(script, version), printed);
+}
+
+void SwfMembersTest::builtinMembers_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QStringList>("printed");
+
+    QTest::newRow("Date.prototype.valueOf is getTime itself") << 6 << QStringLiteral(R"(
+        push "Date"
+        getvariable
+        push "prototype"
+        getmember
+        push "valueOf"
+        getmember
+        push "Date"
+        getvariable
+        push "prototype"
+        getmember
+        push "getTime"
+        getmember
+        equals2
+        trace
+        push "clearTimeout"
+        getvariable
+        push "clearInterval"
+        getvariable
+        equals2
+        trace)") << QStringList{"true", "true"};
+    QTest::newRow("Number's constants keep their values") << 6 << QStringLiteral(R"(
+        push "Number"
+        getvariable
+        push "POSITIVE_INFINITY", 5
+        setmember
+        push "Number"
+        getvariable
+        push "POSITIVE_INFINITY"
+        getmember
+        trace
+        push "Number"
+        getvariable
+        push "NEGATIVE_INFINITY"
+        getmember
+        trace)") << QStringList{"Infinity", "-Infinity"};
+    QTest::newRow("Array's sort options can be enumerated") << 6 << QStringLiteral(R"(
+        push "Array"
+        getvariable
+        enumerate2
+        next:
+        storeregister 1
+        push null
+        equals2
+        if done
+        push r1
+        trace
+        jump next
+        done:)") << QStringList{"CASEINSENSITIVE", "DESCENDING", "UNIQUESORT", "RETURNINDEXEDARRAY", "NUMERIC"};
+    QTest::newRow("built-in methods survive delete") << 6 << QStringLiteral(R"(
+        push "Boolean"
+        getvariable
+        push "prototype"
+        getmember
+        push "toString"
+        delete
+        trace
+        push "Key"
+        getvariable
+        push "ALT"
+        getmember
+        trace)") << QStringList{"false", "18"};
+    QTest::newRow("functions name Function as their constructor") << 6 << QStringLiteral(R"(
+        push "escape"
+        getvariable
+        push "constructor"
+        getmember
+        push "Function"
+        getvariable
+        equals2
+        trace
+        push "Math"
+        getvariable
+        push "constructor"
+        getmember
+        push "Object"
+        getvariable
+        equals2
+        trace)") << QStringList{"true", "true"};
+    QTest::newRow("version 5 sees neither Function nor a function's __proto__") << 5 << QStringLiteral(R"(
+        push "Function"
+        getvariable
+        typeof
+        trace
+        push "Object"
+        getvariable
+        push "constructor"
+        getmember
+        typeof
+        trace
+        push "escape"
+        getvariable
+        push "__proto__"
+        getmember
+        typeof
+        trace
+        push "escape"
+        getvariable
+        trace)") << QStringList{"undefined", "function", "undefined", "[type Function]"};
+    QTest::newRow("dotted names lead through objects") << 6 << QStringLiteral(R"(
+        push "_global.Key.ALT"
+        getvariable
+        trace
+        push "_global.Date.prototype.getTime"
+        getvariable
+        typeof
+        trace
+        push "_global.Nothing.here"
+        getvariable
+        trace)") << QStringList{"18", "function", "undefined"};
+    QTest::newRow("a Color keeps its target, read-only") << 6 << QStringLiteral(R"(
+        push "c", "moi", 1, "Color"
+        newobject
+        definelocal
+        push "c"
+        getvariable
+        push "target", "other"
+        setmember
+        push "c"
+        getvariable
+        push "target"
+        getmember
+        trace)") << QStringList{"moi"};
+}
+
+void SwfMembersTest::builtinMembers()
+{
+    QFETCH(int, version);
+    QFETCH(QString, source);
+    QFETCH(QStringList, printed);
+    const QByteArray code = ActionAssembler::assemble(source);
+    QVERIFY(!code.isEmpty());
+    QCOMPARE(run(code, version), printed);
 }
 
 QTEST_MAIN(SwfMembersTest)

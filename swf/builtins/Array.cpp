@@ -165,6 +165,13 @@ Value sort(NativeCall &call)
     return call.self;
 }
 
+// The option bits Array.sort takes, as Array's constants name them.
+constexpr double SortCaseInsensitive = 1;
+constexpr double SortDescending = 2;
+constexpr double SortUnique = 4;
+constexpr double SortReturnIndexedArray = 8;
+constexpr double SortNumeric = 16;
+
 } // namespace
 
 const ClassDecl ArrayClass{
@@ -182,7 +189,12 @@ const ClassDecl ArrayClass{
      {"sort", sort},
      {"toString", toString}},
     {},
-    {},
+    // Sort options, which movies may enumerate and change.
+    {{"CASEINSENSITIVE", SortCaseInsensitive, 0},
+     {"DESCENDING", SortDescending, 0},
+     {"UNIQUESORT", SortUnique, 0},
+     {"RETURNINDEXEDARRAY", SortReturnIndexedArray, 0},
+     {"NUMERIC", SortNumeric, 0}},
 };
 
 } // namespace swf

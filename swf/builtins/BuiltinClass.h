@@ -46,18 +46,31 @@ int RelativeIndex(double index, int length);
 // An object made by a built-in as a value: undefined when the heap is full.
 Value ObjectValue(ScriptObject *object);
 
+// The flags of a built-in's members unless its table says otherwise:
+// hidden from for..in and kept by delete.
+constexpr int BuiltinFlags = DontEnum | DontDelete;
+// A constant keeps its value through assignments too.
+constexpr int ConstantFlags = BuiltinFlags | ReadOnly;
+
 // A method or a function of a built-in, and the movie version from which
-// scripts see it.
+// scripts see it. With sameAs, it is not a function of its own but a second
+// name for an earlier method of the same table (Date.prototype.valueOf is
+// getTime itself).
 struct MethodDecl {
     const char *name;
     NativeFunction function;
     int version = 5;
+    const char *sameAs = nullptr;
 };
 
-// A number a built-in holds (Math.PI, Key.LEFT).
+// A second name for the method `of` of the same table.
+inline MethodDecl SameAs(const char *name, const char *of) { return {name, nullptr, 5, of}; }
+
+// A number a built-in holds (Math.PI, Key.LEFT), with its flags.
 struct ConstantDecl {
     const char *name;
     double value;
+    int flags = ConstantFlags;
 };
 
 // A member read and written through built-in functions (Stage.width);
@@ -72,6 +85,10 @@ struct PropertyDecl {
 // constructor, `name` becomes a global constructor whose prototype holds
 // the methods; without one, `name` becomes a plain object (Math, Key).
 // Without a name, the statics and constants go on the global object.
+// Movies older than `version` do not see the global. The members the
+// constructor (or object) holds, its own __proto__, constructor and
+// prototype included, take staticFlags; those of the prototype take
+// prototypeFlags.
 struct ClassDecl {
     const char *name;
     NativeFunction constructor;
@@ -79,6 +96,8 @@ struct ClassDecl {
     std::vector<MethodDecl> statics;
     std::vector<ConstantDecl> constants;
     int version = 5;
+    int staticFlags = BuiltinFlags;
+    int prototypeFlags = BuiltinFlags;
     // Properties of the class object itself (Stage.align).
     std::vector<PropertyDecl> properties = {};
 };

@@ -38,6 +38,11 @@ Value construct(NativeCall &call)
             payload->clip = refTo(call.player().resolveTarget(call.player().root(), call.string(0)));
     }
     color->payload = std::move(payload);
+    // The reference player keeps the target as given, and makes every
+    // member of the new object hidden, permanent and read-only.
+    const QString target = QStringLiteral("target");
+    color->set(call.key(target), target, call.arg(0));
+    color->setAllFlags(ConstantFlags, 0);
     return color;
 }
 
@@ -112,6 +117,9 @@ const ClassDecl ColorClass{
     {{"setRGB", setRGB}, {"getRGB", getRGB}, {"setTransform", setTransform}, {"getTransform", getTransform}},
     {},
     {},
+    5,
+    BuiltinFlags,
+    ConstantFlags,
 };
 
 } // namespace swf

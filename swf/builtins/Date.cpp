@@ -418,10 +418,12 @@ const ClassDecl DateClass{
         {"setUTCSeconds", setFields<Seconds, Milliseconds, Zone::Universal>},
         {"setUTCMilliseconds", setFields<Milliseconds, Milliseconds, Zone::Universal>},
         {"toString", toString},
-        {"valueOf", getTime},
+        SameAs("valueOf", "getTime"),
     },
     {{"UTC", utc}},
     {},
+    5,
+    ConstantFlags,
 };
 
 } // namespace swf

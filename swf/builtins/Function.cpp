@@ -31,7 +31,7 @@ Value apply(NativeCall &call)
 const ClassDecl FunctionClass{
     "Function",
     construct,
-    {{"call", call}, {"apply", apply}},
+    {{"call", call, FirstVersionWithFunctionClass}, {"apply", apply, FirstVersionWithFunctionClass}},
     {},
     {},
     FirstVersionWithFunctionClass,

@@ -155,7 +155,9 @@ const ClassDecl GlobalFunctions{
      {"ASSetPropFlags", setPropFlags},
      {"ASnative", asNative},
      {"stopAllSounds", stopAllSounds}},
-    {{"NaN", std::nan("")}, {"Infinity", double(INFINITY)}},
+    {{"NaN", std::nan(""), DontEnum}, {"Infinity", double(INFINITY), DontEnum}},
+    5,
+    DontEnum,
 };
 
 } // namespace swf

@@ -23,7 +23,10 @@ const ClassDecl KeyObject{
     {{"isDown", isDown}, {"getCode", getCode}, {"getAscii", getAscii}},
     {{"BACKSPACE", 8}, {"TAB", 9},       {"ENTER", 13}, {"SHIFT", 16},  {"CONTROL", 17},  {"CAPSLOCK", 20},
      {"ESCAPE", 27},   {"SPACE", 32},    {"PGUP", 33},  {"PGDN", 34},   {"END", 35},      {"HOME", 36},
-     {"LEFT", 37},     {"UP", 38},       {"RIGHT", 39}, {"DOWN", 40},   {"INSERT", 45},   {"DELETEKEY", 46}},
+     {"LEFT", 37},     {"UP", 38},       {"RIGHT", 39}, {"DOWN", 40},   {"INSERT", 45},   {"DELETEKEY", 46},
+     {"ALT", 18}},
+    5,
+    ConstantFlags,
 };
 
 } // namespace swf

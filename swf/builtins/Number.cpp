@@ -2,6 +2,8 @@
 #include "BuiltinClass.h"
 #include "Builtins.h"
 
+#include <limits>
+
 namespace swf {
 
 namespace {
@@ -41,7 +43,13 @@ const ClassDecl NumberClass{
     construct,
     {{"toString", toString}, {"valueOf", valueOf}},
     {},
-    {},
+    {{"MAX_VALUE", std::numeric_limits<double>::max()},
+     {"MIN_VALUE", std::numeric_limits<double>::denorm_min()},
+     {"NaN", std::numeric_limits<double>::quiet_NaN()},
+     {"NEGATIVE_INFINITY", -std::numeric_limits<double>::infinity()},
+     {"POSITIVE_INFINITY", std::numeric_limits<double>::infinity()}},
+    5,
+    ConstantFlags,
 };
 
 } // namespace swf

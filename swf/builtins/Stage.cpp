@@ -51,6 +51,8 @@ const ClassDecl StageObject{
     {},
     {},
     5,
+    BuiltinFlags,
+    BuiltinFlags,
     {{"width", width}, {"height", height}, {"align", align, setAlign}, {"scaleMode", scaleMode, setScaleMode}},
 };
 

@@ -56,8 +56,10 @@ const ClassDecl TimerFunctions{
     {{"setInterval", setInterval},
      {"clearInterval", clearInterval},
      {"setTimeout", setTimeout},
-     {"clearTimeout", clearInterval}},
+     SameAs("clearTimeout", "clearInterval")},
     {},
+    5,
+    DontEnum,
 };
 
 } // namespace swf

@@ -26,8 +26,14 @@ private:
     ScriptEngine &m_engine;
 };
 
-// Both conversion methods answered objects: the reference player's text for that.
-const QString UnconvertibleObjectText = QStringLiteral("[type Object]");
+// Both conversion methods answered objects, or the object has none (a
+// function in a version 5 movie, which does not see Function.prototype):
+// the reference player's text for that names the kind of object.
+QString unconvertibleText(const Value &v)
+{
+    const ScriptObject *object = objectOf(v);
+    return object && object->isCallable() ? QStringLiteral("[type Function]") : QStringLiteral("[type Object]");
+}
 
 // Objects whose payload adds as text do so from this version on; before
 // it they add by their number as any object does.
@@ -86,7 +92,7 @@ QString Conversions::toString(const Value &v)
     const std::optional<Value> text = callMethod(v, QStringLiteral("toString"));
     if (text && isPlain(*text))
         return toString(*text);
-    return UnconvertibleObjectText;
+    return unconvertibleText(v);
 }
 
 std::optional<Value> Conversions::callMethod(const Value &object, const QString &name)
@@ -158,7 +164,7 @@ Value Conversions::toPrimitive(const Value &v, Hint hint)
     const std::optional<Value> other = callMethod(v, second);
     if (other && isPlain(*other))
         return *other;
-    return UnconvertibleObjectText;
+    return unconvertibleText(v);
 }
 
 bool Conversions::strictlyEquals(const Value &a, const Value &b)

@@ -95,6 +95,9 @@ private:
     // found in (a with object, an activation, a clip, the globals), which
     // a function called by name gets as its this.
     Value getVariable(const QString &name, Value *holder = nullptr);
+    // A dotted name that leads through objects rather than clips
+    // ("_global.Math.PI"): its first name as a variable, then members.
+    Value getObjectPath(const QString &name);
     void setVariable(const QString &name, const Value &value);
     void defineLocal(const QString &name, const Value &value);
     Value getMember(const Value &object, const QString &name);

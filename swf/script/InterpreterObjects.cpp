@@ -81,7 +81,7 @@ Value Interpreter::getVariable(const QString &name, Value *holder)
     }
     const auto [owner, path, variable] = locate(name);
     if (!owner)
-        return Undefined{};
+        return getObjectPath(name);
     foundIn = refTo(owner);
     if (isName(variable, "_root") || isName(variable, "_level0") || isName(variable, "this") ||
         isName(variable, "_parent") || variable.startsWith(u'/'))
@@ -103,6 +103,22 @@ Value Interpreter::getVariable(const QString &name, Value *holder)
             return *global;
         }
     return Undefined{};
+}
+
+Value Interpreter::getObjectPath(const QString &name)
+{
+    if (name.contains(u':') || name.contains(u'/'))
+        return Undefined{};
+    const QStringList names = name.split(u'.');
+    if (names.size() < 2 || names.first().isEmpty())
+        return Undefined{};
+    Value value = getVariable(names.first());
+    for (qsizetype i = 1; i < names.size(); ++i) {
+        if (std::holds_alternative<Undefined>(value) || std::holds_alternative<Null>(value))
+            return Undefined{};
+        value = getMember(value, names.at(i));
+    }
+    return value;
 }
 
 void Interpreter::setVariable(const QString &name, const Value &value)

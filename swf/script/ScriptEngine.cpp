@@ -1,28 +1,11 @@
 #include "ScriptEngine.h"
 
 #include "swf/DisplayObject.h"
-#include "swf/builtins/BuiltinClass.h"
 #include "swf/builtins/Builtins.h"
 
 #include <algorithm>
 
 namespace swf {
-
-namespace {
-
-// The flag that hides a built-in from movies older than the version that added it.
-int hiddenBefore(int version)
-{
-    switch (version) {
-    case 6: return HiddenBefore6;
-    case 7: return HiddenBefore7;
-    case 8: return HiddenBefore8;
-    case 9: return HiddenBefore9;
-    default: return 0;
-    }
-}
-
-} // namespace
 
 ScriptObject *ScriptEngine::newObject(ScriptObject *prototype)
 {
@@ -39,76 +22,6 @@ ScriptObject *ScriptEngine::newArray(std::vector<Value> elements)
     if (array)
         array->elements = std::move(elements);
     return array;
-}
-
-ScriptObject *ScriptEngine::newFunction()
-{
-    ScriptObject *function = m_heap.make(ScriptObject::Kind::Function, m_functionPrototype);
-    if (!function)
-        return nullptr;
-    const QString constructor = QStringLiteral("constructor");
-    if (const Value *functionClass = m_functionPrototype->own(key(constructor)))
-        function->set(key(constructor), constructor, *functionClass, DontEnum | DontDelete);
-    if (ScriptObject *prototype = newObject()) {
-        prototype->set(key(constructor), constructor, function, DontEnum);
-        function->set(key(QStringLiteral("prototype")), QStringLiteral("prototype"), prototype, DontEnum | DontDelete);
-    }
-    return function;
-}
-
-ScriptObject *ScriptEngine::newNative(NativeFunction native)
-{
-    ScriptObject *function = m_heap.make(ScriptObject::Kind::Native, m_functionPrototype);
-    if (function)
-        function->native = native;
-    return function;
-}
-
-void ScriptEngine::install(const ClassDecl &decl)
-{
-    if (decl.version > m_version)
-        return;
-    const auto add = [this](ScriptObject *owner, const char *name, const Value &value, int flags = 0) {
-        const QString text = QString::fromLatin1(name);
-        owner->set(key(text), text, value, DontEnum | flags);
-    };
-    const auto addMethods = [&](ScriptObject *owner, const std::vector<MethodDecl> &methods) {
-        for (const MethodDecl &method : methods)
-            if (ScriptObject *function = newNative(method.function))
-                add(owner, method.name, function, hiddenBefore(method.version));
-    };
-    ScriptObject *holder = m_global;
-    if (decl.name && decl.constructor) {
-        const QString name = QString::fromLatin1(decl.name);
-        // Object and Function own the prototypes every other object inherits.
-        ScriptObject *prototype = name == QLatin1String("Object")     ? m_objectPrototype
-                                  : name == QLatin1String("Function") ? m_functionPrototype
-                                                                      : newObject();
-        holder = newNative(decl.constructor);
-        if (!holder || !prototype)
-            return;
-        add(holder, "prototype", prototype);
-        add(prototype, "constructor", holder);
-        add(m_global, decl.name, holder);
-        addMethods(prototype, decl.prototype);
-    } else if (decl.name) {
-        holder = newObject();
-        if (!holder)
-            return;
-        add(m_global, decl.name, holder);
-    }
-    addMethods(holder, decl.statics);
-    for (const ConstantDecl &constant : decl.constants)
-        add(holder, constant.name, constant.value);
-    for (const PropertyDecl &property : decl.properties) {
-        const QString text = QString::fromLatin1(property.name);
-        ScriptObject *getter = newNative(property.getter);
-        ScriptObject *setter = property.setter ? newNative(property.setter) : nullptr;
-        if (!getter || (property.setter && !setter))
-            return;
-        holder->setProperty(key(text), text, getter, setter);
-        holder->setFlags(key(text), DontEnum, 0);
-    }
 }
 
 ScriptObject *ScriptEngine::clipPrototype(const DisplayObject &clip) const
@@ -135,6 +48,7 @@ void ScriptEngine::reset(int version)
     m_functionPrototype = m_heap.make(ScriptObject::Kind::Object, m_objectPrototype);
     m_arrayPrototype = nullptr;
     m_global = newObject();
+    makeFunctionClass();
     for (const ClassDecl *decl : AllBuiltins())
         install(*decl);
     m_arrayPrototype = prototypeOf("Array");

@@ -8,6 +8,7 @@
 namespace swf {
 
 struct ClassDecl;
+struct MethodDecl;
 struct DisplayObject;
 
 // The script world of one movie: its heap, the global object and the
@@ -77,7 +78,18 @@ public:
     int callDepth = 0;
 
 private:
+    // A function object, made as the reference player makes them: it
+    // inherits from Function.prototype (through a __proto__ movies of
+    // version 5 do not see) and names Function as its constructor.
+    ScriptObject *makeFunction(ScriptObject::Kind kind);
+    // Function itself, made before anything else so that every function
+    // can name it.
+    void makeFunctionClass();
     void install(const ClassDecl &decl);
+    ScriptObject *installConstructor(const ClassDecl &decl);
+    ScriptObject *installObject(const ClassDecl &decl);
+    void addMember(ScriptObject *owner, const char *name, const Value &value, int flags);
+    void addMethods(ScriptObject *owner, const std::vector<MethodDecl> &methods, int flags);
     ScriptObject *prototypeOf(const char *className) const;
 
     ScriptHeap m_heap;

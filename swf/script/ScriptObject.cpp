@@ -39,7 +39,7 @@ int prototypeMask(int version)
 } // namespace
 
 bool MemberVisibility::hidden(int flags) const { return flags & hiddenMask(version); }
-bool MemberVisibility::unowned(int flags) const { return version == 6 && (flags & HiddenIn6); }
+bool MemberVisibility::unowned(int flags) const { return flags & HiddenIn6; }
 bool MemberVisibility::prototypeHidden(int flags) const { return flags & prototypeMask(version); }
 
 MemberVisibility ScriptObject::visibility() const

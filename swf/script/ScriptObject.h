@@ -37,7 +37,8 @@ struct MemberVisibility {
 
     // A member the movie can neither read nor write: to it, absent.
     bool hidden(int flags) const;
-    // A member hasOwnProperty still answers false for, though for..in lists it.
+    // A member hasOwnProperty still answers false for, though for..in lists
+    // it: one marked as hidden from version 6, in movies of every version.
     bool unowned(int flags) const;
     // A __proto__ member the member lookup does not follow.
     bool prototypeHidden(int flags) const;

@@ -1,0 +1,157 @@
+// How the engine makes function objects and builds the globals from the
+// built-ins' declaration tables.
+#include "ScriptEngine.h"
+
+#include "swf/builtins/BuiltinClass.h"
+
+namespace swf {
+
+namespace {
+
+// The flags a table sets; the version flags of a member stay.
+constexpr int AccessFlags = DontEnum | DontDelete | ReadOnly;
+
+const QString &constructorName()
+{
+    static const QString name = QStringLiteral("constructor");
+    return name;
+}
+
+const QString &protoName()
+{
+    static const QString name = QStringLiteral("__proto__");
+    return name;
+}
+
+// The flag that hides a built-in from movies older than the version that added it.
+int hiddenBefore(int version)
+{
+    switch (version) {
+    case 6: return HiddenBefore6;
+    case 7: return HiddenBefore7;
+    case 8: return HiddenBefore8;
+    case 9: return HiddenBefore9;
+    default: return 0;
+    }
+}
+
+bool isClass(const ClassDecl &decl, const char *name) { return qstrcmp(decl.name, name) == 0; }
+
+} // namespace
+
+ScriptObject *ScriptEngine::makeFunction(ScriptObject::Kind kind)
+{
+    ScriptObject *function = m_heap.make(kind, m_functionPrototype);
+    if (!function)
+        return nullptr;
+    function->setFlags(key(protoName()), HiddenBefore6, 0);
+    if (const Value *functionClass = m_functionPrototype->own(key(constructorName())))
+        function->set(key(constructorName()), constructorName(), *functionClass, BuiltinFlags);
+    return function;
+}
+
+void ScriptEngine::makeFunctionClass()
+{
+    ScriptObject *function = makeFunction(ScriptObject::Kind::Native);
+    if (!function)
+        return;
+    function->set(key(constructorName()), constructorName(), function, BuiltinFlags);
+    m_functionPrototype->set(key(constructorName()), constructorName(), function, BuiltinFlags);
+}
+
+ScriptObject *ScriptEngine::newFunction()
+{
+    ScriptObject *function = makeFunction(ScriptObject::Kind::Function);
+    if (!function)
+        return nullptr;
+    if (ScriptObject *prototype = newObject()) {
+        prototype->set(key(constructorName()), constructorName(), function, DontEnum);
+        function->set(key(QStringLiteral("prototype")), QStringLiteral("prototype"), prototype, BuiltinFlags);
+    }
+    return function;
+}
+
+ScriptObject *ScriptEngine::newNative(NativeFunction native)
+{
+    ScriptObject *function = makeFunction(ScriptObject::Kind::Native);
+    if (function)
+        function->native = native;
+    return function;
+}
+
+void ScriptEngine::addMember(ScriptObject *owner, const char *name, const Value &value, int flags)
+{
+    const QString text = QString::fromLatin1(name);
+    owner->set(key(text), text, value, flags);
+    owner->setFlags(key(text), flags, AccessFlags);
+}
+
+void ScriptEngine::addMethods(ScriptObject *owner, const std::vector<MethodDecl> &methods, int flags)
+{
+    for (const MethodDecl &method : methods) {
+        const int memberFlags = flags | hiddenBefore(method.version);
+        if (method.sameAs) {
+            if (const ScriptObject::Member *same = owner->ownMember(key(QString::fromLatin1(method.sameAs))))
+                addMember(owner, method.name, same->value, memberFlags);
+        } else if (ScriptObject *function = newNative(method.function)) {
+            addMember(owner, method.name, function, memberFlags);
+        }
+    }
+}
+
+ScriptObject *ScriptEngine::installConstructor(const ClassDecl &decl)
+{
+    // Object and Function own the prototypes every other object inherits,
+    // and Function was made first.
+    const bool function = isClass(decl, "Function");
+    ScriptObject *prototype = isClass(decl, "Object") ? m_objectPrototype : function ? m_functionPrototype : newObject();
+    const Value *functionClass = function ? m_functionPrototype->own(key(constructorName())) : nullptr;
+    ScriptObject *constructor = functionClass ? objectOf(*functionClass) : newNative(decl.constructor);
+    if (!prototype || !constructor)
+        return nullptr;
+    constructor->native = decl.constructor;
+    constructor->setFlags(key(protoName()), decl.staticFlags, AccessFlags);
+    constructor->setFlags(key(constructorName()), decl.staticFlags, AccessFlags);
+    addMember(constructor, "prototype", prototype, decl.staticFlags);
+    prototype->setFlags(key(protoName()), decl.prototypeFlags, AccessFlags);
+    addMember(prototype, "constructor", constructor, decl.prototypeFlags);
+    addMethods(prototype, decl.prototype, decl.prototypeFlags);
+    return constructor;
+}
+
+ScriptObject *ScriptEngine::installObject(const ClassDecl &decl)
+{
+    // The reference player makes them as `new Object` does.
+    ScriptObject *object = newObject();
+    if (!object)
+        return nullptr;
+    object->setFlags(key(protoName()), decl.staticFlags, AccessFlags);
+    if (const Value *objectClass = m_objectPrototype->own(key(constructorName())))
+        addMember(object, "constructor", *objectClass, decl.staticFlags);
+    return object;
+}
+
+void ScriptEngine::install(const ClassDecl &decl)
+{
+    ScriptObject *holder = m_global;
+    if (decl.name) {
+        holder = decl.constructor ? installConstructor(decl) : installObject(decl);
+        if (!holder)
+            return;
+        addMember(m_global, decl.name, holder, DontEnum | hiddenBefore(decl.version));
+    }
+    addMethods(holder, decl.statics, decl.staticFlags);
+    for (const ConstantDecl &constant : decl.constants)
+        addMember(holder, constant.name, constant.value, constant.flags);
+    for (const PropertyDecl &property : decl.properties) {
+        const QString text = QString::fromLatin1(property.name);
+        ScriptObject *getter = newNative(property.getter);
+        ScriptObject *setter = property.setter ? newNative(property.setter) : nullptr;
+        if (!getter || (property.setter && !setter))
+            return;
+        holder->setProperty(key(text), text, getter, setter);
+        holder->setFlags(key(text), decl.staticFlags, 0);
+    }
+}
+
+} // namespace swf
