@@ -71,6 +71,18 @@ QString traceUtc(const QStringList &args)
     return pushArguments(args) + QStringLiteral(", \"Date\"\ngetvariable\npush \"UTC\"\ncallmethod\ntrace\n");
 }
 
+// trace(TARGET.METHOD(ARGS)), TARGET being one value to push.
+QString traceCall(const QString &target, const QString &method, const QStringList &args = {})
+{
+    return pushArguments(args) + QStringLiteral(", %1\npush \"%2\"\ncallmethod\ntrace\n").arg(target, method);
+}
+
+// trace(FUNCTION(ARGS)) for a global function.
+QString traceGlobal(const QString &function, const QStringList &args)
+{
+    return pushArguments(args) + QStringLiteral(", \"%1\"\ncallfunction\ntrace\n").arg(function);
+}
+
 const QString TraceD = QStringLiteral("push \"d\"\ngetvariable\ntrace\n");
 
 } // namespace
@@ -84,6 +96,8 @@ private slots:
     void clipsAsObjects() { runCase(); }
     void dates_data();
     void dates() { runCase(); }
+    void builtins_data();
+    void builtins() { runCase(); }
 
 private:
     // Runs the row's script as the first frame of a movie of its version
@@ -338,6 +352,59 @@ void SwfScriptTest::dates_data()
     QTest::newRow("an addition takes a Date's number in version 5")
         << 5 << newDate({"0"}) + "push \"\", \"d\"\ngetvariable\nadd2\ntrace\n" + TraceD
         << QStringList{"0", "Thu Jan 1 00:00:00 GMT+0000 1970"};
+}
+
+void SwfScriptTest::builtins_data()
+{
+    addColumns();
+
+    const QString abc = QStringLiteral("\"ABCDEF\"");
+    QTest::newRow("substr: a negative count counts from the end, short of the last character")
+        << 6
+        << traceCall(abc, "substr", {"-5", "-2"}) + traceCall(abc, "substr", {"-5", "-1"}) +
+               traceCall(abc, "substr", {"2", "9"}) + traceCall(abc, "substr", {"-2"})
+        << QStringList{"BCDE", "", "CDEF", "EF"};
+    QTest::newRow("slice without arguments answers undefined")
+        << 7 << traceCall(abc, "slice") + traceCall(abc, "slice", {"-2"}) << QStringList{"undefined", "EF"};
+    QTest::newRow("split: a limit of 0 or less gives nothing; the empty text one piece from version 6")
+        << 6
+        << traceCall("\"a,b,c\"", "split", {"\",\"", "2"}) + traceCall("\"a,b\"", "split", {"\",\"", "-1"}) +
+               "push \"x\", 1, \"\"\npush \"split\"\ncallmethod\npush \"length\"\ngetmember\ntrace\n" +
+               traceCall("\"hey\"", "split", {"\"\""})
+        << QStringList{"a,b", "", "1", "h,e,y"};
+    QTest::newRow("split in version 5 cuts only at single characters")
+        << 5 << traceCall("\"12345\"", "split", {"\"23\""}) + traceCall("\"hey\"", "split", {"\"\""}) +
+                    traceCall("\"1-2\"", "split", {"\"-\""})
+        << QStringList{"12345", "hey", "1,2"};
+    QTest::newRow("parseInt: prefixes only at the very start")
+        << 6
+        << traceGlobal("parseInt", {"\"0x123\""}) + traceGlobal("parseInt", {"\"0x123\"", "5"}) +
+               traceGlobal("parseInt", {"\"0x-123\""}) + traceGlobal("parseInt", {"\"  0x123\""}) +
+               traceGlobal("parseInt", {"\"-0x123\""}) + traceGlobal("parseInt", {"\"-0123\""}) +
+               traceGlobal("parseInt", {"\" 0123\""}) + traceGlobal("parseInt", {"\"12\"", "37"})
+        << QStringList{"291", "38", "-291", "0", "NaN", "-83", "123", "NaN"};
+    QTest::newRow("text to number: hexadecimal and octal from version 6, at the very start")
+        << 6 << "push \"0123\"\ntonumber\ntrace\npush \" 0123\"\ntonumber\ntrace\npush \"0x-10\"\ntonumber\ntrace\n"
+                "push \" 0x10\"\ntonumber\ntrace\n"
+        << QStringList{"83", "123", "-16", "NaN"};
+    QTest::newRow("text to number: version 5 reads decimal alone")
+        << 5 << "push \"0123\"\ntonumber\ntrace\npush \"0x10\"\ntonumber\ntrace\n" << QStringList{"123", "NaN"};
+    QTest::newRow("parseFloat reads the leading number")
+        << 6
+        << traceGlobal("parseFloat", {"\"  -1.5e3xyz\""}) + traceGlobal("parseFloat", {"\".5.\""}) +
+               traceGlobal("parseFloat", {"\"2e\""}) + traceGlobal("parseFloat", {"\"x1\""})
+        << QStringList{"-1500", "0.5", "2", "NaN"};
+    QTest::newRow("an object's number comes from valueOf alone")
+        << 6 << objectWithConversions("push \"o\"\ngetvariable", "push 7") + "push \"o\"\ngetvariable\ntonumber\ntrace\n"
+        << QStringList{"valueOf", "NaN"};
+    QTest::newRow("numbers below 1e-5 print in exponent notation")
+        << 6 << "push 0.0000152587890625\ntrace\npush 0.00000762939453125\ntrace\n"
+        << QStringList{"0.0000152587890625", "7.62939453125e-6"};
+    QTest::newRow("an unsigned shift by no bits keeps the sign; ToInteger wraps to 32 bits")
+        << 6 << "push -1, 32\nbiturshift\ntrace\npush -1, 1\nbiturshift\ntrace\npush 4294967297\ntointeger\ntrace\n"
+        << QStringList{"-1", "2147483647", "1"};
+    QTest::newRow("character 0 is the empty string")
+        << 6 << "push 0\nasciitochar\nstringlength\ntrace\n" << QStringList{"0"};
 }
 
 void SwfScriptTest::runCase()
