@@ -405,6 +405,15 @@ void SwfScriptTest::builtins_data()
         << QStringList{"-1", "2147483647", "1"};
     QTest::newRow("character 0 is the empty string")
         << 6 << "push 0\nasciitochar\nstringlength\ntrace\n" << QStringList{"0"};
+    QTest::newRow("chr makes a byte before version 6")
+        << 5 << "push 256\nasciitochar\nstringlength\ntrace\npush 321\nasciitochar\ntrace\n"
+        << QStringList{"0", "A"};
+    QTest::newRow("fromCharCode stops at code 0; before version 6 larger codes are two bytes")
+        << 5 << traceCall("\"String\"\ngetvariable", "fromCharCode", {"65", "0", "66"}) +
+                    traceCall("\"String\"\ngetvariable", "fromCharCode", {"16706", "256", "67"})
+        << QStringList{"A", "AB\u0001"};
+    QTest::newRow("a carriage return stays in the traced line")
+        << 6 << "push \"a\", 13\nasciitochar\nadd2\ntrace\n" << QStringList{"a\r"};
 }
 
 void SwfScriptTest::runCase()

@@ -166,11 +166,33 @@ Value toString(NativeCall &call)
     return QStringLiteral("[object Object]");
 }
 
+// Text is Unicode from this version on, and bytes before it.
+constexpr int FirstVersionWithUnicodeText = 6;
+constexpr int ByteBits = 8;
+constexpr int ByteMask = 0xFF;
+constexpr int CodeUnitMask = 0xFFFF;
+
+// Appends a character code, false at a byte 0: it ends the string in the
+// reference player. Before version 6 codes beyond a byte add their two bytes.
+bool appendCode(QString &s, int code, int version)
+{
+    const auto appendByte = [&s](int byte) {
+        if (byte == 0)
+            return false;
+        s += QChar(char16_t(byte));
+        return true;
+    };
+    if (version < FirstVersionWithUnicodeText && code > ByteMask)
+        return appendByte(code >> ByteBits) && appendByte(code & ByteMask);
+    return appendByte(code);
+}
+
 Value fromCharCode(NativeCall &call)
 {
     QString s;
     for (size_t i = 0; i < call.args.size(); ++i)
-        s += QChar(char16_t(ClampedInt(std::fmod(call.number(i, 0), 65536.0), -65536, 65536) & 0xFFFF));
+        if (!appendCode(s, ToInt32(call.number(i, 0)) & CodeUnitMask, call.engine().version()))
+            break;
     return s;
 }
 

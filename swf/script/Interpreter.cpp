@@ -24,6 +24,8 @@ constexpr int CharactersPerUnit = 256;
 constexpr size_t MaxStackDepth = 100000;
 constexpr int GlobalRegisters = 4;
 constexpr int MaxRegisters = 256;
+// Text is Unicode from this version on, and bytes before it.
+constexpr int FirstVersionWithUnicodeText = 6;
 
 // DefineFunction2's flags: what it preloads into registers or leaves out.
 enum FunctionFlag {
@@ -677,8 +679,10 @@ void Interpreter::charToAscii(Action &)
 
 void Interpreter::asciiToChar(Action &)
 {
-    // Code 0 ends a string in the reference player, so it makes no character.
-    const char16_t code = char16_t(ToInt32(toNumber(pop())));
+    // Before version 6 text is bytes and chr makes the code's low byte. Code
+    // 0 ends a string in the reference player, so it makes no character.
+    const int32_t number = ToInt32(toNumber(pop()));
+    const char16_t code = char16_t(m_version >= FirstVersionWithUnicodeText ? number & 0xFFFF : number & 0xFF);
     push(code == 0 ? QString() : QString(QChar(code)));
 }
 
