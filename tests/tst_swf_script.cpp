@@ -412,6 +412,49 @@ void SwfScriptTest::builtins_data()
         << 5 << traceCall("\"String\"\ngetvariable", "fromCharCode", {"65", "0", "66"}) +
                     traceCall("\"String\"\ngetvariable", "fromCharCode", {"16706", "256", "67"})
         << QStringList{"A", "AB\u0001"};
+    // cmp(a, b) traces a + b and answers (a > b) - (b > a).
+    const QString tracingComparison = QStringLiteral(R"(function cmp(a, b)
+push "a"
+getvariable
+push "b"
+getvariable
+add2
+trace
+push "a"
+getvariable
+push "b"
+getvariable
+greater
+push "b"
+getvariable
+push "a"
+getvariable
+greater
+subtract
+return
+end
+)");
+    const QString sortCall = QStringLiteral("push \"sort\"\ncallmethod\ntrace\n");
+    QTest::newRow("sort compares in the reference player's order")
+        << 6 << tracingComparison + "push \"cmp\"\ngetvariable\npush 1, \"d\", \"b\", \"c\", \"a\", 4\ninitarray\n" + sortCall
+        << QStringList{"ac", "ad", "ab", "ac", "cb", "cd", "cb", "a,b,c,d"};
+    const auto sortWith = [&sortCall](int flags) {
+        return QStringLiteral("push %1, 1, 2, 10, 3, 3\ninitarray\n").arg(flags) + sortCall;
+    };
+    QTest::newRow("sort flags: text, numbers, descending, indices, unique")
+        << 6
+        << "push 0, 2, 10, 3, 3\ninitarray\n" + sortCall + sortWith(16) + sortWith(18) + sortWith(24) +
+               "push 4, 1, 1, 1, 2\ninitarray\n" + sortCall +
+               "push 1, 1, \"C\", \"A\", \"b\", 3\ninitarray\n" + sortCall +
+               "push \"Array\"\ngetvariable\npush \"NUMERIC\"\ngetmember\ntrace\n"
+        << QStringList{"10,2,3", "2,3,10", "10,3,2", "2,0,1", "0", "A,b,C", "16"};
+    QTest::newRow("sortOn sorts by the named member; flags for each name")
+        << 6
+        << "push \"x\", 2, 1\ninitobject\npush \"x\", 1, 1\ninitobject\npush \"x\", 3, 1\ninitobject\npush 3\n"
+           "initarray\nstoreregister 1\npop\n"
+           "push 8, \"x\", 2, r1\npush \"sortOn\"\ncallmethod\ntrace\n"
+           "push 10, 1\ninitarray\npush \"x\", 1\ninitarray\npush 2, r1\npush \"sortOn\"\ncallmethod\ntrace\n"
+        << QStringList{"1,2,0", "0,2,1"};
     QTest::newRow("a carriage return stays in the traced line")
         << 6 << "push \"a\", 13\nasciitochar\nadd2\ntrace\n" << QStringList{"a\r"};
 }
