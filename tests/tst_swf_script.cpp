@@ -455,6 +455,11 @@ end
            "push 8, \"x\", 2, r1\npush \"sortOn\"\ncallmethod\ntrace\n"
            "push 10, 1\ninitarray\npush \"x\", 1\ninitarray\npush 2, r1\npush \"sortOn\"\ncallmethod\ntrace\n"
         << QStringList{"1,2,0", "0,2,1"};
+    const QString replaceArray = QStringLiteral("push \"_global\"\ngetvariable\npush \"Array\"\nfunction ()\nend\nsetmember\n");
+    QTest::newRow("from version 6 arrays inherit from the Array a movie put in place")
+        << 6 << replaceArray + "push 2, 1, 2\ninitarray\ntrace\n" << QStringList{"[object Object]"};
+    QTest::newRow("version 5 arrays keep the built-in Array prototype")
+        << 5 << replaceArray + "push 2, 1, 2\ninitarray\ntrace\n" << QStringList{"1,2"};
     QTest::newRow("a carriage return stays in the traced line")
         << 6 << "push \"a\", 13\nasciitochar\nadd2\ntrace\n" << QStringList{"a\r"};
 }
