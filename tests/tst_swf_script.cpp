@@ -460,6 +460,14 @@ end
         << 6 << replaceArray + "push 2, 1, 2\ninitarray\ntrace\n" << QStringList{"[object Object]"};
     QTest::newRow("version 5 arrays keep the built-in Array prototype")
         << 5 << replaceArray + "push 2, 1, 2\ninitarray\ntrace\n" << QStringList{"1,2"};
+    QTest::newRow("ASnative 102 holds the old case functions, for ASCII letters alone")
+        << 6
+        << "push \"o\", \"Ab\u00e4\u00c4\", 1, \"String\"\nnewobject\nsetvariable\n"
+           "push \"o\"\ngetvariable\npush \"u\", 0, 102, 2, \"ASnative\"\ncallfunction\nsetmember\n"
+           "push \"o\"\ngetvariable\npush \"l\", 1, 102, 2, \"ASnative\"\ncallfunction\nsetmember\n"
+           "push 0, \"o\"\ngetvariable\npush \"u\"\ncallmethod\ntrace\n"
+           "push 0, \"o\"\ngetvariable\npush \"l\"\ncallmethod\ntrace\n"
+        << QStringList{"AB\u00e4\u00c4", "ab\u00e4\u00c4"};
     QTest::newRow("a carriage return stays in the traced line")
         << 6 << "push \"a\", 13\nasciitochar\nadd2\ntrace\n" << QStringList{"a\r"};
 }

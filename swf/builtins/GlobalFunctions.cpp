@@ -129,17 +129,24 @@ Value setPropFlags(NativeCall &call)
 }
 
 // ASnative(group, index): a built-in function by the reference player's
-// numbering, for the few movies use.
+// numbering, for the few movies use: a method of a class's table, or a
+// function of its own.
 struct NativeEntry {
     int group;
     int index;
     const ClassDecl *owner;
     const char *method;
+    NativeFunction function = nullptr;
 };
 constexpr int ObjectGroup = 101;
 constexpr int HasOwnPropertyIndex = 5;
+constexpr int OldStringGroup = 102;
+constexpr int UpperCaseIndex = 0;
+constexpr int LowerCaseIndex = 1;
 const NativeEntry NativeTable[] = {
     {ObjectGroup, HasOwnPropertyIndex, &ObjectClass, "hasOwnProperty"},
+    {OldStringGroup, UpperCaseIndex, nullptr, nullptr, AsciiUpperCase},
+    {OldStringGroup, LowerCaseIndex, nullptr, nullptr, AsciiLowerCase},
 };
 
 Value asNative(NativeCall &call)
@@ -148,6 +155,8 @@ Value asNative(NativeCall &call)
     for (const NativeEntry &entry : NativeTable) {
         if (entry.group != group || entry.index != index)
             continue;
+        if (entry.function)
+            return ObjectValue(call.engine().newNative(entry.function));
         for (const MethodDecl &method : entry.owner->prototype)
             if (qstrcmp(method.name, entry.method) == 0)
                 return ObjectValue(call.engine().newNative(method.function));

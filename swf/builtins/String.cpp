@@ -196,7 +196,22 @@ Value fromCharCode(NativeCall &call)
     return s;
 }
 
+// The text with the ASCII letters in one range moved by the distance to the other.
+QString asciiCase(NativeCall &call, char16_t first, char16_t last, int shift)
+{
+    QString s = text(call);
+    for (QChar &c : s)
+        if (c.unicode() >= first && c.unicode() <= last)
+            c = QChar(char16_t(c.unicode() + shift));
+    return s;
+}
+
+constexpr int AsciiCaseDistance = 'a' - 'A';
+
 } // namespace
+
+Value AsciiUpperCase(NativeCall &call) { return asciiCase(call, u'a', u'z', -AsciiCaseDistance); }
+Value AsciiLowerCase(NativeCall &call) { return asciiCase(call, u'A', u'Z', AsciiCaseDistance); }
 
 const ClassDecl StringClass{
     "String",
