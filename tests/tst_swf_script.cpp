@@ -98,6 +98,7 @@ private slots:
     void dates() { runCase(); }
     void builtins_data();
     void builtins() { runCase(); }
+    void malformedUtf8EndsText();
 
 private:
     // Runs the row's script as the first frame of a movie of its version
@@ -470,6 +471,28 @@ end
         << QStringList{"AB\u00e4\u00c4", "ab\u00e4\u00c4"};
     QTest::newRow("a carriage return stays in the traced line")
         << 6 << "push \"a\", 13\nasciitochar\nadd2\ntrace\n" << QStringList{"a\r"};
+}
+
+// Text of version 6 movies is UTF-8; the reference player ends a string at
+// its first malformed sequence. The assembler writes only well-formed text,
+// so the push is built by hand: "ok", a lone continuation byte, "lost".
+void SwfScriptTest::malformedUtf8EndsText()
+{
+    const QByteArray text = QByteArray("ok\x80lost", 7) + '\0';
+    QByteArray code;
+    code += char(0x96); // Push
+    code += char(text.size() + 1);
+    code += char(0); // the length's high byte
+    code += char(0); // a string
+    code += text;
+    code += char(0x26); // Trace
+    const QString path = m_dir.filePath(QStringLiteral("utf8.swf"));
+    TestFiles::write(path, movie(doAction(code) + showFrame(), 6));
+    QStringList lines;
+    swf::FlashControl control;
+    connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &line) { lines << line; });
+    control.setMovie(path);
+    QCOMPARE(lines, QStringList{"ok"});
 }
 
 void SwfScriptTest::runCase()
