@@ -885,9 +885,8 @@ void MoviePlayer::getUrl(const QString &url, const QString &target)
 
 void MoviePlayer::trace(const QString &line)
 {
-    // A carriage return breaks the line, as in the reference player's log.
     if (onTrace)
-        onTrace(QString(line).replace(u'\r', u'\n'));
+        onTrace(line);
 }
 
 bool MoviePlayer::actsAsButton(const DisplayObject &clip)

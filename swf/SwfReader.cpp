@@ -7,6 +7,42 @@ namespace swf {
 
 namespace {
 int clampChannel(int value) { return std::clamp(value, 0, 255); }
+
+constexpr int FirstVersionWithUtf8Text = 6;
+
+// The bytes a UTF-8 sequence starting with lead takes, or 0 for a byte
+// that cannot start one.
+int sequenceLength(unsigned char lead)
+{
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return 2;
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return 3;
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return 4;
+    return 0;
+}
+
+bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// The length of the text's leading well-formed UTF-8: the reference player
+// ends a string at its first malformed sequence.
+int wellFormedLength(const char *text, int length)
+{
+    int at = 0;
+    while (at < length) {
+        const int n = sequenceLength(static_cast<unsigned char>(text[at]));
+        if (n == 0 || at + n > length)
+            break;
+        for (int i = 1; i < n; ++i)
+            if (!isContinuation(static_cast<unsigned char>(text[at + i])))
+                return at;
+        at += n;
+    }
+    return at;
+}
 } // namespace
 
 QColor ColorTransform::apply(const QColor &c) const
@@ -161,7 +197,8 @@ QString SwfReader::string(int version)
         ++m_pos; // the NUL
     else
         m_overrun = true;
-    return version >= 6 ? QString::fromUtf8(text, length) : QString::fromLatin1(text, length);
+    return version >= FirstVersionWithUtf8Text ? QString::fromUtf8(text, wellFormedLength(text, length))
+                                                : QString::fromLatin1(text, length);
 }
 
 uint32_t SwfReader::ub(int bits)

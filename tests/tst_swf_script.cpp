@@ -71,6 +71,18 @@ QString traceUtc(const QStringList &args)
     return pushArguments(args) + QStringLiteral(", \"Date\"\ngetvariable\npush \"UTC\"\ncallmethod\ntrace\n");
 }
 
+// trace(TARGET.METHOD(ARGS)), TARGET being one value to push.
+QString traceCall(const QString &target, const QString &method, const QStringList &args = {})
+{
+    return pushArguments(args) + QStringLiteral(", %1\npush \"%2\"\ncallmethod\ntrace\n").arg(target, method);
+}
+
+// trace(FUNCTION(ARGS)) for a global function.
+QString traceGlobal(const QString &function, const QStringList &args)
+{
+    return pushArguments(args) + QStringLiteral(", \"%1\"\ncallfunction\ntrace\n").arg(function);
+}
+
 const QString TraceD = QStringLiteral("push \"d\"\ngetvariable\ntrace\n");
 
 } // namespace
@@ -84,6 +96,9 @@ private slots:
     void clipsAsObjects() { runCase(); }
     void dates_data();
     void dates() { runCase(); }
+    void builtins_data();
+    void builtins() { runCase(); }
+    void malformedUtf8EndsText();
 
 private:
     // Runs the row's script as the first frame of a movie of its version
@@ -408,6 +423,146 @@ void SwfScriptTest::dates_data()
     QTest::newRow("an addition takes a Date's number in version 5")
         << 5 << newDate({"0"}) + "push \"\", \"d\"\ngetvariable\nadd2\ntrace\n" + TraceD
         << QStringList{"0", "Thu Jan 1 00:00:00 GMT+0000 1970"};
+}
+
+void SwfScriptTest::builtins_data()
+{
+    addColumns();
+
+    const QString abc = QStringLiteral("\"ABCDEF\"");
+    QTest::newRow("substr: a negative count counts from the end, short of the last character")
+        << 6
+        << traceCall(abc, "substr", {"-5", "-2"}) + traceCall(abc, "substr", {"-5", "-1"}) +
+               traceCall(abc, "substr", {"2", "9"}) + traceCall(abc, "substr", {"-2"})
+        << QStringList{"BCDE", "", "CDEF", "EF"};
+    QTest::newRow("slice without arguments answers undefined")
+        << 7 << traceCall(abc, "slice") + traceCall(abc, "slice", {"-2"}) << QStringList{"undefined", "EF"};
+    QTest::newRow("split: a limit of 0 or less gives nothing; the empty text one piece from version 6")
+        << 6
+        << traceCall("\"a,b,c\"", "split", {"\",\"", "2"}) + traceCall("\"a,b\"", "split", {"\",\"", "-1"}) +
+               "push \"x\", 1, \"\"\npush \"split\"\ncallmethod\npush \"length\"\ngetmember\ntrace\n" +
+               traceCall("\"hey\"", "split", {"\"\""})
+        << QStringList{"a,b", "", "1", "h,e,y"};
+    QTest::newRow("split in version 5 cuts only at single characters")
+        << 5 << traceCall("\"12345\"", "split", {"\"23\""}) + traceCall("\"hey\"", "split", {"\"\""}) +
+                    traceCall("\"1-2\"", "split", {"\"-\""})
+        << QStringList{"12345", "hey", "1,2"};
+    QTest::newRow("parseInt: prefixes only at the very start")
+        << 6
+        << traceGlobal("parseInt", {"\"0x123\""}) + traceGlobal("parseInt", {"\"0x123\"", "5"}) +
+               traceGlobal("parseInt", {"\"0x-123\""}) + traceGlobal("parseInt", {"\"  0x123\""}) +
+               traceGlobal("parseInt", {"\"-0x123\""}) + traceGlobal("parseInt", {"\"-0123\""}) +
+               traceGlobal("parseInt", {"\" 0123\""}) + traceGlobal("parseInt", {"\"12\"", "37"})
+        << QStringList{"291", "38", "-291", "0", "NaN", "-83", "123", "NaN"};
+    QTest::newRow("text to number: hexadecimal and octal from version 6, at the very start")
+        << 6 << "push \"0123\"\ntonumber\ntrace\npush \" 0123\"\ntonumber\ntrace\npush \"0x-10\"\ntonumber\ntrace\n"
+                "push \" 0x10\"\ntonumber\ntrace\n"
+        << QStringList{"83", "123", "-16", "NaN"};
+    QTest::newRow("text to number: version 5 reads decimal alone")
+        << 5 << "push \"0123\"\ntonumber\ntrace\npush \"0x10\"\ntonumber\ntrace\n" << QStringList{"123", "NaN"};
+    QTest::newRow("parseFloat reads the leading number")
+        << 6
+        << traceGlobal("parseFloat", {"\"  -1.5e3xyz\""}) + traceGlobal("parseFloat", {"\".5.\""}) +
+               traceGlobal("parseFloat", {"\"2e\""}) + traceGlobal("parseFloat", {"\"x1\""})
+        << QStringList{"-1500", "0.5", "2", "NaN"};
+    QTest::newRow("an object's number comes from valueOf alone")
+        << 6 << objectWithConversions("push \"o\"\ngetvariable", "push 7") + "push \"o\"\ngetvariable\ntonumber\ntrace\n"
+        << QStringList{"valueOf", "NaN"};
+    QTest::newRow("numbers below 1e-5 print in exponent notation")
+        << 6 << "push 0.0000152587890625\ntrace\npush 0.00000762939453125\ntrace\n"
+        << QStringList{"0.0000152587890625", "7.62939453125e-6"};
+    QTest::newRow("an unsigned shift by no bits keeps the sign; ToInteger wraps to 32 bits")
+        << 6 << "push -1, 32\nbiturshift\ntrace\npush -1, 1\nbiturshift\ntrace\npush 4294967297\ntointeger\ntrace\n"
+        << QStringList{"-1", "2147483647", "1"};
+    QTest::newRow("character 0 is the empty string")
+        << 6 << "push 0\nasciitochar\nstringlength\ntrace\n" << QStringList{"0"};
+    QTest::newRow("chr makes a byte before version 6")
+        << 5 << "push 256\nasciitochar\nstringlength\ntrace\npush 321\nasciitochar\ntrace\n"
+        << QStringList{"0", "A"};
+    QTest::newRow("fromCharCode stops at code 0; before version 6 larger codes are two bytes")
+        << 5 << traceCall("\"String\"\ngetvariable", "fromCharCode", {"65", "0", "66"}) +
+                    traceCall("\"String\"\ngetvariable", "fromCharCode", {"16706", "256", "67"})
+        << QStringList{"A", "AB\u0001"};
+    // cmp(a, b) traces a + b and answers (a > b) - (b > a).
+    const QString tracingComparison = QStringLiteral(R"(function cmp(a, b)
+push "a"
+getvariable
+push "b"
+getvariable
+add2
+trace
+push "a"
+getvariable
+push "b"
+getvariable
+greater
+push "b"
+getvariable
+push "a"
+getvariable
+greater
+subtract
+return
+end
+)");
+    const QString sortCall = QStringLiteral("push \"sort\"\ncallmethod\ntrace\n");
+    QTest::newRow("sort compares in the reference player's order")
+        << 6 << tracingComparison + "push \"cmp\"\ngetvariable\npush 1, \"d\", \"b\", \"c\", \"a\", 4\ninitarray\n" + sortCall
+        << QStringList{"ac", "ad", "ab", "ac", "cb", "cd", "cb", "a,b,c,d"};
+    const auto sortWith = [&sortCall](int flags) {
+        return QStringLiteral("push %1, 1, 2, 10, 3, 3\ninitarray\n").arg(flags) + sortCall;
+    };
+    QTest::newRow("sort flags: text, numbers, descending, indices, unique")
+        << 6
+        << "push 0, 2, 10, 3, 3\ninitarray\n" + sortCall + sortWith(16) + sortWith(18) + sortWith(24) +
+               "push 4, 1, 1, 1, 2\ninitarray\n" + sortCall +
+               "push 1, 1, \"C\", \"A\", \"b\", 3\ninitarray\n" + sortCall +
+               "push \"Array\"\ngetvariable\npush \"NUMERIC\"\ngetmember\ntrace\n"
+        << QStringList{"10,2,3", "2,3,10", "10,3,2", "2,0,1", "0", "A,b,C", "16"};
+    QTest::newRow("sortOn sorts by the named member; flags for each name")
+        << 6
+        << "push \"x\", 2, 1\ninitobject\npush \"x\", 1, 1\ninitobject\npush \"x\", 3, 1\ninitobject\npush 3\n"
+           "initarray\nstoreregister 1\npop\n"
+           "push 8, \"x\", 2, r1\npush \"sortOn\"\ncallmethod\ntrace\n"
+           "push 10, 1\ninitarray\npush \"x\", 1\ninitarray\npush 2, r1\npush \"sortOn\"\ncallmethod\ntrace\n"
+        << QStringList{"1,2,0", "0,2,1"};
+    const QString replaceArray = QStringLiteral("push \"_global\"\ngetvariable\npush \"Array\"\nfunction ()\nend\nsetmember\n");
+    QTest::newRow("from version 6 arrays inherit from the Array a movie put in place")
+        << 6 << replaceArray + "push 2, 1, 2\ninitarray\ntrace\n" << QStringList{"[object Object]"};
+    QTest::newRow("version 5 arrays keep the built-in Array prototype")
+        << 5 << replaceArray + "push 2, 1, 2\ninitarray\ntrace\n" << QStringList{"1,2"};
+    QTest::newRow("ASnative 102 holds the old case functions, for ASCII letters alone")
+        << 6
+        << "push \"o\", \"Ab\u00e4\u00c4\", 1, \"String\"\nnewobject\nsetvariable\n"
+           "push \"o\"\ngetvariable\npush \"u\", 0, 102, 2, \"ASnative\"\ncallfunction\nsetmember\n"
+           "push \"o\"\ngetvariable\npush \"l\", 1, 102, 2, \"ASnative\"\ncallfunction\nsetmember\n"
+           "push 0, \"o\"\ngetvariable\npush \"u\"\ncallmethod\ntrace\n"
+           "push 0, \"o\"\ngetvariable\npush \"l\"\ncallmethod\ntrace\n"
+        << QStringList{"AB\u00e4\u00c4", "ab\u00e4\u00c4"};
+    QTest::newRow("a carriage return stays in the traced line")
+        << 6 << "push \"a\", 13\nasciitochar\nadd2\ntrace\n" << QStringList{"a\r"};
+}
+
+// Text of version 6 movies is UTF-8; the reference player ends a string at
+// its first malformed sequence. The assembler writes only well-formed text,
+// so the push is built by hand: "ok", a lone continuation byte, "lost".
+void SwfScriptTest::malformedUtf8EndsText()
+{
+    const QByteArray text = QByteArray("ok\x80lost", 7) + '\0';
+    QByteArray code;
+    code += char(0x96); // Push
+    code += char(text.size() + 1);
+    code += char(0); // the length's high byte
+    code += char(0); // a string
+    code += text;
+    code += char(0x26); // Trace
+    const QString path = m_dir.filePath(QStringLiteral("utf8.swf"));
+    TestFiles::write(path, movie(doAction(code) + showFrame(), 6));
+    QStringList lines;
+    swf::FlashControl control;
+    connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &line) { lines << line; });
+    control.setMovie(path);
+    QCOMPARE(lines, QStringList{"ok"});
 }
 
 void SwfScriptTest::runCase()

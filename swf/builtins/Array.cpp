@@ -1,4 +1,5 @@
 // Array: the constructor and Array.prototype.
+#include "ArraySort.h"
 #include "BuiltinClass.h"
 #include "Builtins.h"
 
@@ -140,38 +141,6 @@ Value splice(NativeCall &call)
     return ObjectValue(call.engine().newArray(std::move(removed)));
 }
 
-Value sort(NativeCall &call)
-{
-    ScriptObject *array = call.array();
-    if (!array)
-        return Undefined{};
-    const ScriptObject *compare = objectOf(call.arg(0));
-    std::vector<Value> &e = array->elements;
-    if (compare && compare->isCallable()) {
-        // Insertion sort: a script comparison may be inconsistent, which
-        // std::sort does not allow.
-        for (size_t i = 1; i < e.size(); ++i)
-            for (size_t j = i; j > 0 && call.cx.toNumber(call.cx.call(call.args[0], Undefined{}, {e[j - 1], e[j]})) > 0;
-                 --j)
-                std::swap(e[j - 1], e[j]);
-    } else {
-        std::vector<std::pair<QString, Value>> keyed;
-        for (const Value &v : e)
-            keyed.emplace_back(call.cx.toString(v), v);
-        std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
-        for (size_t i = 0; i < e.size(); ++i)
-            e[i] = keyed[i].second;
-    }
-    return call.self;
-}
-
-// The option bits Array.sort takes, as Array's constants name them.
-constexpr double SortCaseInsensitive = 1;
-constexpr double SortDescending = 2;
-constexpr double SortUnique = 4;
-constexpr double SortReturnIndexedArray = 8;
-constexpr double SortNumeric = 16;
-
 } // namespace
 
 const ClassDecl ArrayClass{
@@ -186,15 +155,16 @@ const ClassDecl ArrayClass{
      {"concat", concat},
      {"slice", slice},
      {"splice", splice},
-     {"sort", sort},
+     {"sort", SortArray},
+     {"sortOn", SortArrayOn},
      {"toString", toString}},
     {},
     // Sort options, which movies may enumerate and change.
-    {{"CASEINSENSITIVE", SortCaseInsensitive, 0},
-     {"DESCENDING", SortDescending, 0},
-     {"UNIQUESORT", SortUnique, 0},
-     {"RETURNINDEXEDARRAY", SortReturnIndexedArray, 0},
-     {"NUMERIC", SortNumeric, 0}},
+    {{"CASEINSENSITIVE", CaseInsensitive, 0},
+     {"DESCENDING", Descending, 0},
+     {"UNIQUESORT", UniqueSort, 0},
+     {"RETURNINDEXEDARRAY", ReturnIndexedArray, 0},
+     {"NUMERIC", Numeric, 0}},
 };
 
 } // namespace swf

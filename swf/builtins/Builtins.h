@@ -1,5 +1,7 @@
 #pragma once
 
+#include "swf/script/ScriptObject.h"
+
 #include <vector>
 
 namespace swf {
@@ -24,6 +26,11 @@ extern const ClassDecl MovieClipClass;
 extern const ClassDecl StageObject;
 extern const ClassDecl MouseObject;
 extern const ClassDecl TimerFunctions;
+
+// The case functions of version 5 players, which ASnative still reaches:
+// they change ASCII letters alone.
+Value AsciiUpperCase(NativeCall &call);
+Value AsciiLowerCase(NativeCall &call);
 
 // Every built-in a movie's globals are made from. The list is explicit:
 // the engine is a static library, and tables that registered themselves

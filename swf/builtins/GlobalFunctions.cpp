@@ -5,6 +5,8 @@
 #include "Builtins.h"
 
 #include "swf/MoviePlayer.h"
+#include "swf/script/Conversions.h"
+#include "swf/script/NumberText.h"
 #include "swf/script/ScriptEngine.h"
 
 #include <QStringList>
@@ -23,46 +25,65 @@ int digitValue(QChar c)
     return c.isDigit() ? c.digitValue() : (c >= u'a' && c <= u'z') ? c.unicode() - 'a' + 10 : 99;
 }
 
+constexpr int DecimalRadix = 10;
+constexpr int OctalRadix = 8;
+constexpr int HexRadix = 16;
+constexpr int LowestRadix = 2;
+constexpr int HighestRadix = 36;
+
+bool isSign(QChar c) { return c == u'-' || c == u'+'; }
+
+bool hasHexPrefix(const QString &s, int at)
+{
+    return s.size() >= at + 2 && s.at(at) == u'0' && s.at(at + 1).toLower() == u'x';
+}
+
+// The digits from `at` in radix, or NaN when there are none.
+double digitsValue(const QString &s, int at, int radix)
+{
+    double value = 0;
+    int i = at;
+    for (; i < s.size() && digitValue(s.at(i)) < radix; ++i)
+        value = value * radix + digitValue(s.at(i));
+    return i == at ? std::nan("") : value;
+}
+
+// parseInt(text, radix). As in the reference player, only the very start of
+// the text may hold a "0x" prefix (followed by a sign) or, without a radix,
+// a leading 0 (after a sign) that makes it octal; a sign before "0x" is not a
+// number. Leading white space comes before the sign and turns both prefixes off.
 Value parseInt(NativeCall &call)
 {
-    QString s = call.string(0).trimmed();
-    int radix = call.args.size() > 1 ? ClampedInt(call.number(1), -1, 37) : 0;
+    const QString s = call.string(0);
+    const bool radixGiven = call.args.size() > 1 && !std::holds_alternative<Undefined>(call.args[1]);
+    int radix = radixGiven ? ToInt32(call.number(1)) : 0;
+    if (radixGiven && (radix < LowestRadix || radix > HighestRadix))
+        return std::nan("");
+    int at = 0;
     bool negative = false;
-    if (s.startsWith(u'-') || s.startsWith(u'+')) {
-        negative = s.startsWith(u'-');
-        s = s.mid(1);
-    }
-    if ((radix == 0 || radix == 16) && s.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
-        s = s.mid(2);
-        radix = 16;
-    }
-    if (radix == 0)
-        radix = 10;
-    if (radix < 2 || radix > 36)
+    const auto readSign = [&] {
+        if (at < s.size() && isSign(s.at(at)))
+            negative = s.at(at++) == u'-';
+    };
+    if (hasHexPrefix(s, 0)) {
+        at = 2;
+        readSign();
+        radix = radixGiven ? radix : HexRadix;
+    } else if (!s.isEmpty() && isSign(s.at(0)) && hasHexPrefix(s, 1)) {
         return std::nan("");
-    int length = 0;
-    while (length < s.size() && digitValue(s.at(length)) < radix)
-        ++length;
-    if (length == 0)
-        return std::nan("");
-    double value = 0;
-    for (int i = 0; i < length; ++i)
-        value = value * radix + digitValue(s.at(i));
+    } else {
+        while (at < s.size() && s.at(at).isSpace())
+            ++at;
+        const bool atStart = at == 0;
+        readSign();
+        if (!radixGiven)
+            radix = atStart && at < s.size() && s.at(at) == u'0' ? OctalRadix : DecimalRadix;
+    }
+    const double value = digitsValue(s, at, radix);
     return negative ? -value : value;
 }
 
-Value parseFloat(NativeCall &call)
-{
-    const QString s = call.string(0).trimmed();
-    // The longest prefix that reads as a number.
-    for (int end = int(s.size()); end > 0; --end) {
-        bool ok = false;
-        const double d = s.left(end).toDouble(&ok);
-        if (ok)
-            return d;
-    }
-    return std::nan("");
-}
+Value parseFloat(NativeCall &call) { return LeadingNumber(call.string(0)); }
 
 Value isNaN(NativeCall &call) { return std::isnan(call.number(0)); }
 Value isFinite(NativeCall &call) { return std::isfinite(call.number(0)); }
@@ -108,17 +129,24 @@ Value setPropFlags(NativeCall &call)
 }
 
 // ASnative(group, index): a built-in function by the reference player's
-// numbering, for the few movies use.
+// numbering, for the few movies use: a method of a class's table, or a
+// function of its own.
 struct NativeEntry {
     int group;
     int index;
     const ClassDecl *owner;
     const char *method;
+    NativeFunction function = nullptr;
 };
 constexpr int ObjectGroup = 101;
 constexpr int HasOwnPropertyIndex = 5;
+constexpr int OldStringGroup = 102;
+constexpr int UpperCaseIndex = 0;
+constexpr int LowerCaseIndex = 1;
 const NativeEntry NativeTable[] = {
     {ObjectGroup, HasOwnPropertyIndex, &ObjectClass, "hasOwnProperty"},
+    {OldStringGroup, UpperCaseIndex, nullptr, nullptr, AsciiUpperCase},
+    {OldStringGroup, LowerCaseIndex, nullptr, nullptr, AsciiLowerCase},
 };
 
 Value asNative(NativeCall &call)
@@ -127,6 +155,8 @@ Value asNative(NativeCall &call)
     for (const NativeEntry &entry : NativeTable) {
         if (entry.group != group || entry.index != index)
             continue;
+        if (entry.function)
+            return ObjectValue(call.engine().newNative(entry.function));
         for (const MethodDecl &method : entry.owner->prototype)
             if (qstrcmp(method.name, entry.method) == 0)
                 return ObjectValue(call.engine().newNative(method.function));

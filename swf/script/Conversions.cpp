@@ -47,7 +47,15 @@ bool addsAsText(const Value &v)
     return payload && payload->addsAsText();
 }
 
+// Numbers wrap into 32 bits modulo this.
+constexpr double Int32Range = 4294967296.0;
+
 } // namespace
+
+int32_t ToInt32(double d)
+{
+    return std::isfinite(d) ? int32_t(uint32_t(int64_t(std::fmod(std::trunc(d), Int32Range)))) : 0;
+}
 
 Conversions::Conversions(ScriptEngine &engine, ScriptContext &calls)
     : m_engine(engine), m_calls(calls), m_version(engine.version())
@@ -110,20 +118,19 @@ double Conversions::toNumber(const Value &v)
         return *d;
     if (const auto *b = std::get_if<bool>(&v))
         return *b ? 1 : 0;
-    if (const auto *s = std::get_if<QString>(&v)) {
-        const QString text = s->trimmed();
-        if (text.isEmpty())
-            return m_version >= 7 ? std::nan("") : 0;
-        bool ok = false;
-        const double d = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? double(text.mid(2).toLongLong(&ok, 16))
-                                                                                   : text.toDouble(&ok);
-        return ok ? d : std::nan("");
-    }
+    if (const auto *s = std::get_if<QString>(&v))
+        return TextToNumber(*s, m_version);
     if (objectOf(v)) {
         if (m_engine.callDepth >= MaxConversionDepth)
             return std::nan("");
+        // Only valueOf gives an object's number: when it answers an
+        // object, the reference player does not go on to toString; an
+        // object without one counts as undefined.
         ConversionDepth depth(m_engine);
-        return toNumber(toPrimitive(v));
+        const std::optional<Value> value = callMethod(v, QStringLiteral("valueOf"));
+        if (!value)
+            return toNumber(Undefined{});
+        return isPlain(*value) ? toNumber(*value) : std::nan("");
     }
     if (std::holds_alternative<ClipRef>(v))
         return std::nan("");

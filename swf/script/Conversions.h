@@ -8,6 +8,10 @@ namespace swf {
 
 class ScriptEngine;
 
+// A number as a 32-bit integer, as bitwise operators and integer arguments
+// take it: cut to a whole number and wrapped; NaN and infinities are 0.
+int32_t ToInt32(double d);
+
 // Converts values as the movie's version does: to text, number, truth and
 // plain values, and compares them. Objects convert through their own
 // toString and valueOf, which calls reaches.

@@ -24,6 +24,8 @@ constexpr int CharactersPerUnit = 256;
 constexpr size_t MaxStackDepth = 100000;
 constexpr int GlobalRegisters = 4;
 constexpr int MaxRegisters = 256;
+// Text is Unicode from this version on, and bytes before it.
+constexpr int FirstVersionWithUnicodeText = 6;
 
 // DefineFunction2's flags: what it preloads into registers or leaves out.
 enum FunctionFlag {
@@ -49,12 +51,6 @@ enum PushType {
 int toInt(double d, int fallback = 0)
 {
     return std::isnan(d) ? fallback : int(std::clamp(std::trunc(d), double(INT_MIN / 2), double(INT_MAX / 2)));
-}
-
-// A number as the 32-bit integer bitwise operators work on.
-int32_t toInt32(double d)
-{
-    return std::isfinite(d) ? int32_t(uint32_t(int64_t(std::fmod(std::trunc(d), 4294967296.0)))) : 0;
 }
 
 bool isName(const QString &name, const char *word)
@@ -618,22 +614,23 @@ void Interpreter::strictEquals(Action &)
 
 void Interpreter::bitwise(Action &a)
 {
-    const int32_t b = toInt32(toNumber(pop()));
-    const int32_t x = toInt32(toNumber(pop()));
+    const int32_t b = ToInt32(toNumber(pop()));
+    const int32_t x = ToInt32(toNumber(pop()));
     switch (Op(a.code)) {
     case Op::BitAnd: push(double(x & b)); break;
     case Op::BitOr: push(double(x | b)); break;
     case Op::BitXor: push(double(x ^ b)); break;
     case Op::BitLShift: push(double(int32_t(uint32_t(x) << (b & 31)))); break;
     case Op::BitRShift: push(double(x >> (b & 31))); break;
-    default: push(double(uint32_t(x) >> (b & 31))); break;
+    // The reference player answers a shift by no bits with the signed value.
+    default: push((b & 31) == 0 ? double(x) : double(uint32_t(x) >> (b & 31))); break;
     }
 }
 
 void Interpreter::toInteger(Action &)
 {
     const double d = toNumber(pop());
-    push(std::isfinite(d) ? std::trunc(d) : (m_version >= 5 && std::isnan(d) ? 0.0 : d));
+    push(m_version >= 5 || std::isfinite(d) ? double(ToInt32(d)) : d);
 }
 
 void Interpreter::randomNumber(Action &)
@@ -690,8 +687,11 @@ void Interpreter::charToAscii(Action &)
 
 void Interpreter::asciiToChar(Action &)
 {
-    const double code = toNumber(pop());
-    push(std::isfinite(code) ? QString(QChar(char16_t(int64_t(std::fmod(code, 65536.0)) & 0xFFFF))) : QString());
+    // Before version 6 text is bytes and chr makes the code's low byte. Code
+    // 0 ends a string in the reference player, so it makes no character.
+    const int32_t number = ToInt32(toNumber(pop()));
+    const char16_t code = char16_t(m_version >= FirstVersionWithUnicodeText ? number & 0xFFFF : number & 0xFF);
+    push(code == 0 ? QString() : QString(QChar(code)));
 }
 
 void Interpreter::add2(Action &)

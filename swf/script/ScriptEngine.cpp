@@ -7,6 +7,12 @@
 
 namespace swf {
 
+namespace {
+
+constexpr int FirstVersionWithCurrentArrayPrototype = 6;
+
+} // namespace
+
 ScriptObject *ScriptEngine::newObject(ScriptObject *prototype)
 {
     return m_heap.make(ScriptObject::Kind::Object, prototype ? prototype : m_objectPrototype);
@@ -18,7 +24,11 @@ ScriptObject *ScriptEngine::newArray(std::vector<Value> elements)
         elements.resize(MaxArrayLength);
     if (!m_heap.take(qint64(elements.size())))
         return nullptr;
-    ScriptObject *array = m_heap.make(ScriptObject::Kind::Array, m_arrayPrototype);
+    // From version 6 arrays take the prototype of whatever Array now names,
+    // so a movie replacing the global Array changes what its arrays inherit.
+    ScriptObject *current =
+        m_global && m_version >= FirstVersionWithCurrentArrayPrototype ? prototypeOf("Array") : nullptr;
+    ScriptObject *array = m_heap.make(ScriptObject::Kind::Array, current ? current : m_arrayPrototype);
     if (array)
         array->elements = std::move(elements);
     return array;
