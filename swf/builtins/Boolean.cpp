@@ -8,20 +8,10 @@ namespace {
 
 Value construct(NativeCall &call)
 {
-    const bool b = !call.args.empty() && call.cx.toBool(call.args[0]);
-    if (!call.construct || !call.object())
-        return b;
-    call.object()->payload = std::make_unique<BoxedPrimitive>(b);
-    return call.self;
+    return BoxedUnderNew(call, !call.args.empty() && call.cx.toBool(call.args[0]));
 }
 
-// A boxed Boolean's value, a boolean itself, or this unchanged.
-Value valueOf(NativeCall &call)
-{
-    const ScriptObject *object = call.object();
-    const Value *boxed = object ? object->boxed() : nullptr;
-    return boxed && std::holds_alternative<bool>(*boxed) ? *boxed : call.self;
-}
+Value valueOf(NativeCall &call) { return UnboxedSelf<bool>(call); }
 
 Value toString(NativeCall &call) { return call.cx.toString(call.cx.toBool(valueOf(call))); }
 

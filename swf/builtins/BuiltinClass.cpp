@@ -38,6 +38,14 @@ int RelativeIndex(double index, int length)
     return int(i);
 }
 
+Value BoxedUnderNew(NativeCall &call, Value plain)
+{
+    if (!call.construct || !call.object())
+        return plain;
+    call.object()->payload = std::make_unique<BoxedPrimitive>(std::move(plain));
+    return call.self;
+}
+
 Value ObjectValue(ScriptObject *object)
 {
     return object ? Value(object) : Value(Undefined{});

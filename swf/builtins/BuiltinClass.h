@@ -45,6 +45,16 @@ int ClampedInt(double d, int low, int high, int fallback = 0);
 int RelativeIndex(double index, int length);
 // An object made by a built-in as a value: undefined when the heap is full.
 Value ObjectValue(ScriptObject *object);
+// String, Number and Boolean: under `new`, the object being made wraps the
+// plain value and is the answer; called as a function, the value is.
+Value BoxedUnderNew(NativeCall &call, Value plain);
+// The plain value this wraps when it is a boxed T; otherwise this itself.
+template <typename T> Value UnboxedSelf(const NativeCall &call)
+{
+    const ScriptObject *object = call.object();
+    const Value *boxed = object ? object->boxed() : nullptr;
+    return boxed && std::holds_alternative<T>(*boxed) ? *boxed : call.self;
+}
 
 // The flags of a built-in's members unless its table says otherwise:
 // hidden from for..in and kept by delete.

@@ -12,20 +12,10 @@ constexpr int DecimalRadix = 10;
 
 Value construct(NativeCall &call)
 {
-    const double n = call.args.empty() ? 0.0 : call.number(0);
-    if (!call.construct || !call.object())
-        return n;
-    call.object()->payload = std::make_unique<BoxedPrimitive>(n);
-    return call.self;
+    return BoxedUnderNew(call, call.args.empty() ? 0.0 : call.number(0));
 }
 
-// A boxed Number's value, a number itself, or this unchanged.
-Value valueOf(NativeCall &call)
-{
-    const ScriptObject *object = call.object();
-    const Value *boxed = object ? object->boxed() : nullptr;
-    return boxed && std::holds_alternative<double>(*boxed) ? *boxed : call.self;
-}
+Value valueOf(NativeCall &call) { return UnboxedSelf<double>(call); }
 
 Value toString(NativeCall &call)
 {

@@ -26,15 +26,7 @@ QString text(NativeCall &call)
     return boxed ? *boxed : call.cx.toString(call.self);
 }
 
-Value construct(NativeCall &call)
-{
-    const QString s = call.string(0);
-    ScriptObject *boxed = call.construct ? call.object() : nullptr;
-    if (!boxed)
-        return s;
-    boxed->payload = std::make_unique<BoxedPrimitive>(s);
-    return boxed;
-}
+Value construct(NativeCall &call) { return BoxedUnderNew(call, call.string(0)); }
 
 Value charAt(NativeCall &call)
 {
