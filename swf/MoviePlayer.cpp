@@ -96,18 +96,6 @@ void collectClips(DisplayObject &clip, std::vector<DisplayObject *> &clips)
         collectClips(*child, clips);
 }
 
-// Counts a script run from inside another against the engine's call depth.
-class NestedRun {
-public:
-    explicit NestedRun(ScriptEngine &engine) : m_engine(engine) { ++m_engine.callDepth; }
-    ~NestedRun() { --m_engine.callDepth; }
-    NestedRun(const NestedRun &) = delete;
-    NestedRun &operator=(const NestedRun &) = delete;
-
-private:
-    ScriptEngine &m_engine;
-};
-
 } // namespace
 
 bool MoviePlayer::load(const QByteArray &file, QString *error)
@@ -511,7 +499,7 @@ void MoviePlayer::constructNow(DisplayObject &clip)
         if (alive.expired() || m_script.callDepth >= ScriptEngine::MaxCallDepth)
             return;
         if (action.events & ClipAction::Construct) {
-            NestedRun nested(m_script);
+            ScriptEngine::NestedCall nested(m_script);
             RunActions(*this, clip, action.actions);
         }
     }

@@ -14,18 +14,6 @@ namespace {
 // Deepest nesting of conversions that call scripts (an array holding itself).
 constexpr int MaxConversionDepth = 64;
 
-// Keeps count of nested conversions that may call scripts.
-class ConversionDepth {
-public:
-    explicit ConversionDepth(ScriptEngine &engine) : m_engine(engine) { ++m_engine.callDepth; }
-    ~ConversionDepth() { --m_engine.callDepth; }
-    ConversionDepth(const ConversionDepth &) = delete;
-    ConversionDepth &operator=(const ConversionDepth &) = delete;
-
-private:
-    ScriptEngine &m_engine;
-};
-
 // Both conversion methods answered objects, or the object has none (a
 // function in a version 5 movie, which does not see Function.prototype):
 // the reference player's text for that names the kind of object.
@@ -96,7 +84,7 @@ QString Conversions::toString(const Value &v)
         return *text;
     if (m_engine.callDepth >= MaxConversionDepth)
         return QString();
-    ConversionDepth depth(m_engine);
+    ScriptEngine::NestedCall depth(m_engine);
     const std::optional<Value> text = callMethod(v, QStringLiteral("toString"));
     if (text && isPlain(*text))
         return toString(*text);
@@ -126,7 +114,7 @@ double Conversions::toNumber(const Value &v)
         // Only valueOf gives an object's number: when it answers an
         // object, the reference player does not go on to toString; an
         // object without one counts as undefined.
-        ConversionDepth depth(m_engine);
+        ScriptEngine::NestedCall depth(m_engine);
         const std::optional<Value> value = callMethod(v, QStringLiteral("valueOf"));
         if (!value)
             return toNumber(Undefined{});
@@ -157,7 +145,7 @@ Value Conversions::toPrimitive(const Value &v, Hint hint)
         return v;
     if (m_engine.callDepth >= MaxConversionDepth)
         return Undefined{};
-    ConversionDepth depth(m_engine);
+    ScriptEngine::NestedCall depth(m_engine);
     // valueOf first (toString, for an object adding as text); when it
     // answers an object, the other method has its turn.
     const bool textFirst = hint == Hint::Addition && m_version >= FirstVersionAddingAsText && addsAsText(v);

@@ -32,18 +32,6 @@ bool isName(const QString &name, const char *word)
     return name.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
 }
 
-// Keeps count of nested function calls.
-class CallDepth {
-public:
-    explicit CallDepth(ScriptEngine &engine) : m_engine(engine) { ++m_engine.callDepth; }
-    ~CallDepth() { --m_engine.callDepth; }
-    CallDepth(const CallDepth &) = delete;
-    CallDepth &operator=(const CallDepth &) = delete;
-
-private:
-    ScriptEngine &m_engine;
-};
-
 } // namespace
 
 DisplayObject *Interpreter::clipAt(const QString &path)
@@ -344,7 +332,7 @@ Value Interpreter::call(const Value &function, const Value &self, const std::vec
         return Undefined{};
     if (f->kind == ScriptObject::Kind::Function && !f->function)
         return Undefined{};
-    CallDepth depth(m_engine);
+    ScriptEngine::NestedCall depth(m_engine);
     if (f->kind == ScriptObject::Kind::Native) {
         NativeCall native{*this, self, args, false};
         return f->native(native);
@@ -370,7 +358,7 @@ Value Interpreter::construct(const Value &constructor, const std::vector<Value> 
     if (f->kind == ScriptObject::Kind::Native) {
         // A built-in constructor answers what `new` gives: mostly the object
         // it was handed, made into one of its class.
-        CallDepth depth(m_engine);
+        ScriptEngine::NestedCall depth(m_engine);
         NativeCall native{*this, created, args, true};
         return f->native(native);
     }

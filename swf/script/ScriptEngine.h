@@ -76,6 +76,18 @@ public:
     std::vector<Interval> takeDueIntervals(qint64 nowMs);
 
     int callDepth = 0;
+    // Counts a call, conversion or script run from inside another against
+    // callDepth for as long as it lasts.
+    class NestedCall {
+    public:
+        explicit NestedCall(ScriptEngine &engine) : m_engine(engine) { ++m_engine.callDepth; }
+        ~NestedCall() { --m_engine.callDepth; }
+        NestedCall(const NestedCall &) = delete;
+        NestedCall &operator=(const NestedCall &) = delete;
+
+    private:
+        ScriptEngine &m_engine;
+    };
 
 private:
     // A function object, made as the reference player makes them: it
