@@ -1,10 +1,13 @@
 #pragma once
 
+#include "swf/script/Value.h"
+
 #include <vector>
 
 namespace swf {
 
 struct ClassDecl;
+struct NativeCall;
 
 // The built-in classes and global groups, one declaration each, in the
 // order they are installed.
@@ -16,12 +19,16 @@ extern const ClassDecl StringClass;
 extern const ClassDecl NumberClass;
 extern const ClassDecl BooleanClass;
 extern const ClassDecl DateClass;
+extern const ClassDecl ErrorClass;
 extern const ClassDecl MathObject;
 extern const ClassDecl KeyObject;
 extern const ClassDecl SoundClass;
 extern const ClassDecl ColorClass;
 extern const ClassDecl MovieClipClass;
 extern const ClassDecl TimerFunctions;
+
+// ASnative(2, 0), ASnew: whether the script function calling it was called by new.
+Value AsNew(NativeCall &call);
 
 // Every built-in a movie's globals are made from. The list is explicit:
 // the engine is a static library, and tables that registered themselves

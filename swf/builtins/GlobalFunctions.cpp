@@ -114,11 +114,15 @@ struct NativeEntry {
     int index;
     const ClassDecl *owner;
     const char *method;
+    NativeFunction function = nullptr; // one no class holds
 };
 constexpr int ObjectGroup = 101;
 constexpr int HasOwnPropertyIndex = 5;
+constexpr int FunctionGroup = 2;
+constexpr int AsNewIndex = 0;
 const NativeEntry NativeTable[] = {
     {ObjectGroup, HasOwnPropertyIndex, &ObjectClass, "hasOwnProperty"},
+    {FunctionGroup, AsNewIndex, nullptr, nullptr, AsNew},
 };
 
 Value asNative(NativeCall &call)
@@ -127,6 +131,8 @@ Value asNative(NativeCall &call)
     for (const NativeEntry &entry : NativeTable) {
         if (entry.group != group || entry.index != index)
             continue;
+        if (entry.function)
+            return ObjectValue(call.engine().newNative(entry.function));
         for (const MethodDecl &method : entry.owner->prototype)
             if (qstrcmp(method.name, entry.method) == 0)
                 return ObjectValue(call.engine().newNative(method.function));

@@ -120,6 +120,7 @@ void ScriptEngine::reset(int version)
 {
     m_heap.clear(version);
     callDepth = 0;
+    aborted = false;
     m_version = version;
     m_caseSensitive = version >= 7;
     m_objectPrototype = m_heap.make(ScriptObject::Kind::Object, nullptr);

@@ -75,6 +75,9 @@ public:
     std::vector<Interval> takeDueIntervals(qint64 nowMs);
 
     int callDepth = 0;
+    // Set once a script recursed past MaxCallDepth: as in the reference
+    // player, no script of the movie runs any more.
+    bool aborted = false;
 
 private:
     void install(const ClassDecl &decl);
