@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <deque>
 #include <set>
 #include <functional>
@@ -26,7 +27,7 @@ class SoundMixer;
 class MoviePlayer {
 public:
     // Longest run of one action block, in actions, before it is stopped.
-    static constexpr int MaxActionsPerBlock = 200000;
+    static constexpr int MaxActionsPerBlock = 400000;
     // Most action blocks one frame may run (gotos can queue more).
     static constexpr int MaxBlocksPerFrame = 10000;
     // Work all the scripts of one frame may do together, in action units.
@@ -141,8 +142,14 @@ public:
     // this one ends, like the reference player's loads.
     void unloadMovie(DisplayObject &clip);
     void swapDepths(DisplayObject &clip, qint64 depth);
-    // Milliseconds since the movie was loaded, for getTimer.
-    qint64 elapsedMs() const { return m_clock.elapsed(); }
+    // Milliseconds since the movie was loaded, for getTimer and intervals:
+    // at least the frame periods advanced so far, so that a movie run faster
+    // than its rate still sees time pass with its frames.
+    qint64 elapsedMs() const
+    {
+        const double rate = m_movie && m_movie->frameRate > 0 ? m_movie->frameRate : 12;
+        return std::max(m_clock.elapsed(), qint64(double(m_frames) * 1000.0 / rate));
+    }
     int version() const { return m_movie ? m_movie->version : 0; }
     // The movie's script objects and globals.
     ScriptEngine &script() { return m_script; }

@@ -13,6 +13,10 @@
 //   end                        count and flags after the list
 //   storeregister 1            actions with one number or one string
 //   gotourl "url" "target"
+//   with done                  With: its block runs to the label
+//   try 3 "e" a b c            Try with its flags, the catch variable (or r1)
+//                              and the labels its try, catch and finally
+//                              blocks end at
 //
 // Names of actions are those of swf::OpName, in any case. A line that cannot
 // be read fails the test that assembles it.
@@ -147,7 +151,12 @@ public:
                 QTest::qFail(qPrintable(QStringLiteral("no label ") + fixup.label), __FILE__, __LINE__);
                 return {};
             }
-            const int offset = m_labels.value(fixup.label) - fixup.from;
+            if (!fixup.fromLabel.isEmpty() && !m_labels.contains(fixup.fromLabel)) {
+                QTest::qFail(qPrintable(QStringLiteral("no label ") + fixup.fromLabel), __FILE__, __LINE__);
+                return {};
+            }
+            const int from = fixup.fromLabel.isEmpty() ? fixup.from : m_labels.value(fixup.fromLabel);
+            const int offset = m_labels.value(fixup.label) - from;
             m_out[fixup.at] = char(offset & 0xFF);
             m_out[fixup.at + 1] = char((offset >> 8) & 0xFF);
         }
@@ -155,10 +164,12 @@ public:
     }
 
 private:
+    // A 16-bit distance from a place (or a label) to a label.
     struct Fixup {
         int at;
         int from;
         QString label;
+        QString fromLabel = {};
     };
 
     void action(int code, const QByteArray &body = {})
@@ -232,6 +243,32 @@ private:
             action(code, QByteArray(2, '\0'));
             m_fixups.push_back({int(m_out.size()) - 2, int(m_out.size()), args});
             return true;
+        case swf::Op::With:
+            action(code, QByteArray(2, '\0'));
+            m_fixups.push_back({int(m_out.size()) - 2, int(m_out.size()), args});
+            return true;
+        case swf::Op::Try: {
+            static const QRegularExpression shape(
+                QStringLiteral("^(\\d+)\\s+(\"[^\"]*\"|r\\d+)\\s+(\\w+)\\s+(\\w+)\\s+(\\w+)$"));
+            const QRegularExpressionMatch m = shape.match(args);
+            if (!m.hasMatch())
+                return false;
+            const int flags = m.captured(1).toInt();
+            QByteArray head;
+            u8(head, flags);
+            head.append(QByteArray(6, '\0'));
+            if (flags & 4)
+                u8(head, m.captured(2).mid(1).toInt());
+            else
+                text(head, unquote(m.captured(2)));
+            action(code, head);
+            const int sizes = int(m_out.size()) - int(head.size()) + 1;
+            const int start = int(m_out.size());
+            m_fixups.push_back({sizes, start, m.captured(3)});
+            m_fixups.push_back({sizes + 2, 0, m.captured(4), m.captured(3)});
+            m_fixups.push_back({sizes + 4, 0, m.captured(5), m.captured(4)});
+            return true;
+        }
         case swf::Op::GetUrl: {
             static const QRegularExpression pair(QStringLiteral("^(\"[^\"]*\")\\s+(\"[^\"]*\")$"));
             const QRegularExpressionMatch m = pair.match(args);

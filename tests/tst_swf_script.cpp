@@ -85,6 +85,38 @@ QString traceGlobal(const QString &function, const QStringList &args)
 
 const QString TraceD = QStringLiteral("push \"d\"\ngetvariable\ntrace\n");
 
+// SUB extends SUPER.
+QString extendsClass(const QString &sub, const QString &super)
+{
+    return QStringLiteral("push \"%1\"\ngetvariable\npush \"%2\"\ngetvariable\nextends\n").arg(sub, super);
+}
+
+// CLASS.prototype.NAME = the value the assembly pushes (a function, say).
+QString setPrototypeMember(const QString &className, const QString &name, const QString &value)
+{
+    return QStringLiteral("push \"%1\"\ngetvariable\npush \"prototype\"\ngetmember\npush \"%2\"\n%3\nsetmember\n")
+        .arg(className, name, value);
+}
+
+// A method that calls super.NAME() and then traces TEXT.
+QString superCallingMethod(const QString &name, const QString &text)
+{
+    return QStringLiteral("function ()\npush 0, \"super\"\ngetvariable\npush \"%1\"\ncallmethod\npop\n"
+                          "push \"%2\"\ntrace\nend")
+        .arg(name, text);
+}
+
+// Empty constructors NAMES, each extending the one before.
+QString classChain(const QStringList &names)
+{
+    QString source;
+    for (const QString &name : names)
+        source += QStringLiteral("function %1()\nend\n").arg(name);
+    for (qsizetype i = 1; i < names.size(); ++i)
+        source += extendsClass(names[i], names[i - 1]);
+    return source;
+}
+
 } // namespace
 
 class SwfScriptTest : public QObject {
@@ -99,6 +131,11 @@ private slots:
     void builtins_data();
     void builtins() { runCase(); }
     void malformedUtf8EndsText();
+    void functions_data();
+    void functions() { runCase(); }
+    void controlFlow_data();
+    void controlFlow() { runCase(); }
+    void timersKeepToFrames();
 
 private:
     // Runs the row's script as the first frame of a movie of its version
@@ -563,6 +600,546 @@ void SwfScriptTest::malformedUtf8EndsText()
     connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &line) { lines << line; });
     control.setMovie(path);
     QCOMPARE(lines, QStringList{"ok"});
+}
+
+// Functions as the reference player calls them: arguments, this, super,
+// constructors, closures and the class operators.
+void SwfScriptTest::functions_data()
+{
+    addColumns();
+
+    QTest::newRow("arguments know the function and its caller, null at the top")
+        << 6 << R"(function f()
+push "arguments"
+getvariable
+push "caller"
+getmember
+typeof
+trace
+push "arguments"
+getvariable
+push "caller"
+getmember
+push "g"
+getvariable
+strictequals
+trace
+push "arguments"
+getvariable
+push "callee"
+getmember
+push "f"
+getvariable
+strictequals
+trace
+end
+function g()
+push 0, "f"
+callfunction
+pop
+end
+push 0, "f"
+callfunction
+pop
+push 0, "g"
+callfunction
+pop)" << QStringList{"null", "false", "true", "function", "true", "true"};
+    QTest::newRow("a built-in calling back passes on its caller")
+        << 6 << R"(function f()
+push "arguments"
+getvariable
+push "caller"
+getmember
+push "g"
+getvariable
+strictequals
+trace
+end
+function g()
+push null, 1, "f"
+getvariable
+push "call"
+callmethod
+pop
+end
+push 0, "g"
+callfunction
+pop)" << QStringList{"true"};
+
+    const QString oneAndTwo = QStringLiteral("function One()\npush \"One\"\ntrace\nend\n") + R"(function Two()
+push 0, "super"
+callfunction
+pop
+push "Two"
+trace
+end
+)" + extendsClass("Two", "One") +
+                              setPrototypeMember("One", "hello", "function ()\npush \"One.hello\"\ntrace\nend") +
+                              setPrototypeMember("Two", "hello", superCallingMethod("hello", "Two.hello"));
+    QTest::newRow("super() runs the superclass constructor, super.method() its method")
+        << 6 << oneAndTwo + "push 0, 0, \"Two\"\nnewobject\npush \"hello\"\ncallmethod\npop"
+        << QStringList{"One", "Two", "One.hello", "Two.hello"};
+
+    // C4 extends C3 extends C2 extends C1; only C1 and C4 have foo, and
+    // both call super.foo().
+    const QString missing = classChain({"C1", "C2", "C3", "C4"}) +
+                            setPrototypeMember("C1", "foo", superCallingMethod("foo", "foo 1")) +
+                            setPrototypeMember("C4", "foo", superCallingMethod("foo", "foo 4")) +
+                            "push 0, 0, \"C4\"\nnewobject\npush \"foo\"\ncallmethod\npop";
+    QTest::newRow("a method super reaches again runs once for each prototype in version 6")
+        << 6 << missing << QStringList{"foo 1", "foo 1", "foo 1", "foo 4"};
+    QTest::newRow("from version 7 super skips to the prototype that holds the method")
+        << 7 << missing << QStringList{"foo 1", "foo 1", "foo 4"};
+
+    const QString holder = classChain({"C1", "C2", "C3"}) + setPrototypeMember("C1", "who", "push \"one\"") +
+                           setPrototypeMember("C2", "who", "push \"two\"") +
+                           setPrototypeMember("C2", "tell",
+                                              "function ()\npush \"super\"\ngetvariable\npush \"who\"\ngetmember\n"
+                                              "trace\nend") +
+                           "push 0, 0, \"C3\"\nnewobject\npush \"tell\"\ncallmethod\npop";
+    QTest::newRow("super in an inherited method starts above this's prototype in version 6")
+        << 6 << holder << QStringList{"two"};
+    QTest::newRow("super in an inherited method starts above its own prototype from version 7")
+        << 7 << holder << QStringList{"one"};
+
+    QTest::newRow("super in a class without a superclass reaches Object.prototype")
+        << 6 << "function Foo()\nend\n" +
+                    setPrototypeMember("Foo", "check", R"(function ()
+push "super"
+getvariable
+push "toString"
+getmember
+push "Object"
+getvariable
+push "prototype"
+getmember
+push "toString"
+getmember
+strictequals
+trace
+push 0, "super"
+callfunction
+typeof
+trace
+end)") + "push 0, 0, \"Foo\"\nnewobject\npush \"check\"\ncallmethod\npop"
+        << QStringList{"true", "undefined"};
+    QTest::newRow("version 5 has no super")
+        << 5 << "function f()\npush \"super\"\ngetvariable\ntypeof\ntrace\nend\npush 0, 0, \"f\"\nnewobject\npop"
+        << QStringList{"undefined"};
+
+    QTest::newRow("new drops the object a script constructor returns")
+        << 6 << R"(function A()
+push "x", 1, 1
+initobject
+return
+end
+push "o", 0, "A"
+newobject
+setvariable
+push "o"
+getvariable
+push "x"
+getmember
+trace
+push "o"
+getvariable
+push "A"
+getvariable
+instanceof
+trace)" << QStringList{"undefined", "true"};
+
+    QTest::newRow("call and apply with null run on the globals; apply takes a list or nothing")
+        << 6 << R"(function f()
+push "this"
+getvariable
+push "_global"
+getvariable
+strictequals
+trace
+push "arguments"
+getvariable
+push "length"
+getmember
+trace
+end
+push null, 1, "f"
+getvariable
+push "call"
+callmethod
+pop
+push 5, null, 2, "f"
+getvariable
+push "apply"
+callmethod
+pop
+push 3, 2, 2
+initarray
+push null, 2, "f"
+getvariable
+push "apply"
+callmethod
+pop)" << QStringList{"true", "0", "true", "0", "true", "2"};
+
+    const QString traceThisAndRegister = "push r1, \"this\"\ngetvariable\ntrace\ntrace\nend\n"
+                                         "push 0, \"o\", 0\ninitobject\npush \"f\", \"foo\"\ngetvariable\nsetmember\n";
+    QTest::newRow("DefineFunction2 preloading and suppressing this: the register is empty, this the caller's")
+        << 7 << "function2 foo() 2 3\n" + traceThisAndRegister + "push 0, \"foo\"\ncallfunction\npop"
+        << QStringList{"_level0", "undefined"};
+    QTest::newRow("DefineFunction2 preloading and suppressing arguments: the register has them, the name not")
+        << 7 << "function2 foo() 2 12\npush r1, \"arguments\"\ngetvariable\ntrace\ntrace\nend\n"
+                "push 0, \"foo\"\ncallfunction\npop"
+        << QStringList{"undefined", ""};
+    QTest::newRow("parameters named this, arguments and super stand for them")
+        << 7 << R"(function2 foo(r0:arguments, r0:this, r0:super) 0 0
+push "arguments", "this", "super"
+getvariable
+trace
+getvariable
+trace
+getvariable
+trace
+end
+push 3, 2, 1, 3, "foo"
+callfunction
+pop)" << QStringList{"3", "2", "1"};
+
+    QTest::newRow("a class implements interfaces for instanceof and CastOp, while its prototype lasts")
+        << 6 << R"(function I()
+end
+function C()
+end
+push "I"
+getvariable
+push 1, "C"
+getvariable
+implementsop
+push "o", 0, "C"
+newobject
+setvariable
+push "o"
+getvariable
+push "I"
+getvariable
+instanceof
+trace
+push "I"
+getvariable
+push "o"
+getvariable
+castop
+typeof
+trace
+push "C"
+getvariable
+push "prototype", 0, "Object"
+newobject
+setmember
+push 0, "C"
+newobject
+push "I"
+getvariable
+instanceof
+trace
+push "Object"
+getvariable
+push "_root"
+getvariable
+castop
+trace)" << QStringList{"true", "object", "false", "_level0"};
+    QTest::newRow("ImplementsOp takes its interfaces off the stack")
+        << 6 << "function C()\nend\npush \"left\", \"Array\"\ngetvariable\npush \"Object\"\ngetvariable\n"
+                "push 2, \"C\"\ngetvariable\nimplementsop\ntrace"
+        << QStringList{"left"};
+
+    QTest::newRow("ASnew tells whether the function was called by new")
+        << 6 << R"(function T()
+push 0, "asnew"
+callfunction
+trace
+end
+push "asnew", 0, 2, 2, "ASnative"
+callfunction
+setvariable
+push 0, "T"
+callfunction
+pop
+push 0, "T"
+newobject
+pop)" << QStringList{"false", "true"};
+
+    const QString nested = R"(function outer()
+push "secret", "inner"
+definelocal
+function inner()
+push "secret"
+getvariable
+trace
+end
+push 0, "inner"
+callfunction
+pop
+end
+push 0, "outer"
+callfunction
+pop)";
+    QTest::newRow("functions close over the locals around them from version 6") << 6 << nested
+                                                                                  << QStringList{"inner"};
+    QTest::newRow("version 5 functions see no locals but their own") << 5 << nested << QStringList{"undefined"};
+    const QString definedInWith = R"(push "o", "x", "object", 1
+initobject
+setvariable
+push "o"
+getvariable
+with done
+function f()
+push "x"
+getvariable
+trace
+end
+done:
+push 0, "f"
+callfunction
+pop)";
+    QTest::newRow("a function defined in a with block keeps its object from version 6")
+        << 6 << definedInWith << QStringList{"object"};
+    QTest::newRow("version 5 functions keep no with object") << 5 << definedInWith << QStringList{"undefined"};
+    QTest::newRow("version 5 counts functions defined at the same place as equal")
+        << 5 << "function make()\nfunction ()\nend\nreturn\nend\npush 0, \"make\"\ncallfunction\n"
+                "push 0, \"make\"\ncallfunction\nequals2\ntrace"
+        << QStringList{"true"};
+    QTest::newRow("from version 6 each definition makes a function of its own")
+        << 6 << "function make()\nfunction ()\nend\nreturn\nend\npush 0, \"make\"\ncallfunction\n"
+                "push 0, \"make\"\ncallfunction\nequals2\ntrace"
+        << QStringList{"false"};
+
+}
+
+// try, with and the stack as the reference player runs them.
+void SwfScriptTest::controlFlow_data()
+{
+    addColumns();
+
+    QTest::newRow("a try block that ends goes on to its finally block, past the catch block")
+        << 7 << R"(try 3 "e" t c f
+push "in try"
+trace
+t:
+push "in catch"
+trace
+c:
+push "in finally"
+trace
+f:)" << QStringList{"in try", "in finally"};
+    QTest::newRow("a throw goes through a finally block to the catch block around")
+        << 7 << R"(try 1 "e" t1 c1 f1
+try 2 "e" t2 c2 f2
+push "thrown"
+throw
+t2:
+c2:
+push "finally"
+trace
+f2:
+t1:
+push "e"
+getvariable
+trace
+c1:
+f1:)" << QStringList{"finally", "thrown"};
+    QTest::newRow("a throw in a finally block replaces what the catch block threw")
+        << 7 << R"(try 1 "e" t1 c1 f1
+try 3 "e" t2 c2 f2
+push "try"
+throw
+t2:
+push "catch"
+throw
+c2:
+push "finally"
+throw
+f2:
+t1:
+push "e"
+getvariable
+trace
+c1:
+f1:)" << QStringList{"finally"};
+    QTest::newRow("a throw from a called function reaches the caller's catch block")
+        << 7 << R"(function f()
+push "from f"
+throw
+end
+try 5 r1 t c f
+push 0, "f"
+callfunction
+pop
+push "not reached"
+trace
+t:
+push r1
+trace
+c:
+f:)" << QStringList{"from f"};
+    QTest::newRow("jumping out of a catch block leaves the try behind, finally block and all")
+        << 7 << R"(push "i", 0
+setvariable
+loop:
+push "i"
+getvariable
+push 2
+less2
+not
+if done
+push "i"
+getvariable
+increment
+push "i"
+stackswap
+setvariable
+try 3 "e" t c f
+push "x"
+throw
+t:
+jump loop
+c:
+push "finally"
+trace
+f:
+jump loop
+done:
+push "end"
+trace
+push "late"
+throw
+push "not reached"
+trace)" << QStringList{"end"};
+
+    QTest::newRow("a with block ends when the code steps past its end, not when it jumps there")
+        << 7 << R"(push "n", 0
+setvariable
+push "o", "n", 10, 1
+initobject
+setvariable
+push "o"
+getvariable
+with end
+top:
+push "n"
+getvariable
+trace
+push "n", "n"
+getvariable
+increment
+setvariable
+push "n"
+getvariable
+push 12
+less2
+jump end
+end:
+if top
+push "n"
+getvariable
+trace)" << QStringList{"10", "11", "0"};
+    QTest::newRow("code that jumped out of a with block leaves it at its next step")
+        << 7 << R"(push "x", "clip"
+setvariable
+push "o", "x", "object", 1
+initobject
+setvariable
+push "o"
+getvariable
+with end
+push "x"
+getvariable
+trace
+jump out
+end:
+push "x"
+getvariable
+trace
+push 1
+if done
+out:
+push "x"
+getvariable
+trace
+done:)" << QStringList{"object", "clip"};
+    QTest::newRow("delete finds the variable as a lookup does: with object, clip, globals")
+        << 6 << R"(push "_global"
+getvariable
+push "a", "global"
+setmember
+push "a", "clip"
+setvariable
+push "o", "a", "object", 1
+initobject
+setvariable
+push "o"
+getvariable
+with end
+push "a"
+getvariable
+trace
+push "a"
+delete2
+trace
+push "a"
+getvariable
+trace
+push "a"
+delete2
+pop
+push "a"
+getvariable
+trace
+end:)" << QStringList{"object", "true", "clip", "global"};
+
+    QTest::newRow("a block may run long loops")
+        << 6 << R"(push "i", 0
+setvariable
+loop:
+push "i", "i"
+getvariable
+increment
+setvariable
+push "i"
+getvariable
+push 30000
+less2
+if loop
+push "i"
+getvariable
+trace)" << QStringList{"30000"};
+    QTest::newRow("a function starts with a stack of its own")
+        << 6 << "function f()\npop\ntrace\nend\npush \"caller's\", 0, \"f\"\ncallfunction\npop\ntrace"
+        << QStringList{"undefined", "caller's"};
+}
+
+// A movie run faster than its frame rate still sees its frame periods pass:
+// setTimeout(f, 1000) at 12 frames a second has fired 13 frames on.
+void SwfScriptTest::timersKeepToFrames()
+{
+    const QByteArray code = ActionAssembler::assemble(R"(push 1000
+function ()
+push "fired"
+trace
+end
+push 2, "setTimeout"
+callfunction
+pop)");
+    QVERIFY(!code.isEmpty());
+    const QString path = m_dir.filePath(QStringLiteral("timer.swf"));
+    TestFiles::write(path, movie(doAction(code) + showFrame(), 6));
+    QStringList lines;
+    swf::FlashControl control;
+    connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &line) { lines << line; });
+    control.setMovie(path);
+    control.advanceFrame();
+    QCOMPARE(lines, QStringList{});
+    for (int i = 0; i < 12; ++i)
+        control.advanceFrame();
+    QCOMPARE(lines, QStringList{"fired"});
 }
 
 void SwfScriptTest::runCase()

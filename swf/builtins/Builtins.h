@@ -7,6 +7,7 @@
 namespace swf {
 
 struct ClassDecl;
+struct NativeCall;
 
 // The built-in classes and global groups, one declaration each, in the
 // order they are installed.
@@ -18,6 +19,7 @@ extern const ClassDecl StringClass;
 extern const ClassDecl NumberClass;
 extern const ClassDecl BooleanClass;
 extern const ClassDecl DateClass;
+extern const ClassDecl ErrorClass;
 extern const ClassDecl MathObject;
 extern const ClassDecl KeyObject;
 extern const ClassDecl SoundClass;
@@ -31,6 +33,8 @@ extern const ClassDecl TimerFunctions;
 // they change ASCII letters alone.
 Value AsciiUpperCase(NativeCall &call);
 Value AsciiLowerCase(NativeCall &call);
+// ASnative(2, 0), ASnew: whether the script function calling it was called by new.
+Value AsNew(NativeCall &call);
 
 // Every built-in a movie's globals are made from. The list is explicit:
 // the engine is a static library, and tables that registered themselves

@@ -136,17 +136,20 @@ struct NativeEntry {
     int index;
     const ClassDecl *owner;
     const char *method;
-    NativeFunction function = nullptr;
+    NativeFunction function = nullptr; // one no class holds
 };
 constexpr int ObjectGroup = 101;
 constexpr int HasOwnPropertyIndex = 5;
 constexpr int OldStringGroup = 102;
 constexpr int UpperCaseIndex = 0;
 constexpr int LowerCaseIndex = 1;
+constexpr int FunctionGroup = 2;
+constexpr int AsNewIndex = 0;
 const NativeEntry NativeTable[] = {
     {ObjectGroup, HasOwnPropertyIndex, &ObjectClass, "hasOwnProperty"},
     {OldStringGroup, UpperCaseIndex, nullptr, nullptr, AsciiUpperCase},
     {OldStringGroup, LowerCaseIndex, nullptr, nullptr, AsciiLowerCase},
+    {FunctionGroup, AsNewIndex, nullptr, nullptr, AsNew},
 };
 
 Value asNative(NativeCall &call)

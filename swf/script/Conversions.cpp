@@ -181,6 +181,11 @@ bool Conversions::strictlyEquals(const Value &a, const Value &b)
 
 bool Conversions::equals(const Value &a, const Value &b)
 {
+    // Version 5 has functions defined at the same place equal, though
+    // each run of the definition makes one.
+    const ScriptObject *f = objectOf(a), *g = objectOf(b);
+    if (m_version < 6 && f && g && f->function && g->function && f->function->site)
+        return f->function->site == g->function->site;
     if (a.index() == b.index())
         return strictlyEquals(a, b);
     if (isNullish(a) || isNullish(b))

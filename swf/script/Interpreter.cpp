@@ -26,6 +26,10 @@ constexpr int GlobalRegisters = 4;
 constexpr int MaxRegisters = 256;
 // Text is Unicode from this version on, and bytes before it.
 constexpr int FirstVersionWithUnicodeText = 6;
+// Functions close over the scope of their definition from this version on.
+constexpr int FirstVersionWithClosures = 6;
+// Functions have a super from this version on.
+constexpr int FirstVersionWithSuper = 6;
 
 // DefineFunction2's flags: what it preloads into registers or leaves out.
 enum FunctionFlag {
@@ -185,62 +189,110 @@ Interpreter::Interpreter(MoviePlayer &player, DisplayObject &clip, const QByteAr
 }
 
 Interpreter::Interpreter(MoviePlayer &player, const ScriptObject &function, const Value &self,
-                         const std::vector<Value> &args)
+                         const std::vector<Value> &args, const CallSetup &setup)
     : m_player(player), m_engine(player.script()), m_convert(m_engine, *this), m_origin(function.scopeClip),
-      m_target(m_origin), m_code(function.function->code), m_version(player.version()), m_this(self),
-      m_constants(function.function->constants), m_scope(m_engine.newActivation(), function.scopes)
+      m_code(function.function->code), m_version(player.version()), m_this(self),
+      m_constants(function.function->constants), m_callee(setup.callee), m_caller(setup.caller),
+      m_constructing(setup.construct)
 {
     const FunctionCode &code = *function.function;
+    // From version 6 functions close over the scope they were defined in
+    // and run on the clip that defined them; before, they see no outer
+    // scope, and run on the clip they are called on (or the caller's).
+    // (The player's own calls keep the defining clip in every version;
+    // when that is gone, the clip called on or the caller's stands in.)
+    const bool closure = m_version >= FirstVersionWithClosures;
+    if ((!closure && !setup.special) || !m_origin.get()) {
+        const auto *clip = std::get_if<ClipRef>(&self);
+        m_origin = clip && clip->get() ? *clip : setup.callerTarget;
+    }
+    m_target = m_origin;
+    m_scope = ScopeChain(m_engine.newActivation(), closure ? function.scopes : std::vector<Value>{});
     ScriptObject *activation = m_scope.activation();
     const auto local = [this, activation](const QString &name, const Value &value) {
         if (activation)
             activation->set(key(name), name, value);
     };
-    ScriptObject *arguments = nullptr;
+    const int flags = code.function2 ? code.flags : 0;
+    // The arguments object: an array that knows the function and its caller.
+    const auto makeArguments = [&]() -> Value {
+        ScriptObject *arguments = m_engine.newArray(args);
+        if (!arguments)
+            return Undefined{};
+        const QString callee = QStringLiteral("callee"), caller = QStringLiteral("caller");
+        arguments->set(key(callee), callee, m_callee ? Value(m_callee) : Value(Null{}), DontEnum);
+        arguments->set(key(caller), caller, m_caller, DontEnum);
+        return arguments;
+    };
+    // DefineFunction2 may leave this to the caller's: it then holds the
+    // this it was called on in a register, or nothing.
+    if (flags & (PreloadThis | SuppressThis))
+        m_this = setup.callerThis;
+    m_hasSuper = m_version >= FirstVersionWithSuper && !(flags & SuppressSuper) &&
+                 (objectOf(self) || std::holds_alternative<ClipRef>(self));
+    if (m_hasSuper) {
+        m_superThis = self;
+        m_superBase = setup.viaSuper ? setup.superBase : prototypeOf(self);
+    }
     if (!code.function2) {
         m_registers.resize(GlobalRegisters);
-        arguments = m_engine.newArray(args);
-        for (size_t i = 0; i < code.parameters.size(); ++i)
-            local(code.parameters[i].name, i < args.size() ? args[i] : Value(Undefined{}));
-        if (arguments)
-            local(QStringLiteral("arguments"), arguments);
-        return;
+        local(QStringLiteral("arguments"), makeArguments());
+    } else {
+        m_registers.resize(size_t(std::clamp(code.registerCount, 1, MaxRegisters)));
+        // Preloaded values fill the registers from 1 in a fixed order.
+        size_t next = 1;
+        const auto preload = [&](const Value &value) {
+            if (next < m_registers.size())
+                m_registers[next] = value;
+            ++next;
+        };
+        DisplayObject *origin = m_origin.get();
+        if (flags & PreloadThis)
+            preload((flags & SuppressThis) ? Value(Undefined{}) : self);
+        // Suppressing the arguments a register is to hold makes them all the same.
+        if (flags & PreloadArguments)
+            preload(makeArguments());
+        else if (!(flags & SuppressArguments))
+            local(QStringLiteral("arguments"), makeArguments());
+        if (flags & PreloadSuper)
+            preload(m_hasSuper ? superObject() : Value(Undefined{}));
+        if (flags & PreloadRoot)
+            preload(refTo(origin ? &m_player.root() : nullptr));
+        // The root has no parent, and takes no register for it.
+        if ((flags & PreloadParent) && origin && origin->parent)
+            preload(refTo(origin->parent));
+        if (flags & PreloadGlobal)
+            preload(m_engine.global());
+        if (flags & PreloadSuper)
+            m_hasSuper = false; // `super` is the register's, not a name
     }
-    m_registers.resize(size_t(std::clamp(code.registerCount, 1, MaxRegisters)));
-    const int flags = code.flags;
-    if (!(flags & SuppressArguments))
-        arguments = m_engine.newArray(args);
-    // Preloaded values fill the registers from 1 in a fixed order.
-    size_t next = 1;
-    const auto preload = [&](int flag, const Value &value) {
-        if ((flags & flag) && next < m_registers.size())
-            m_registers[next++] = value;
-    };
-    DisplayObject *origin = m_origin.get();
-    preload(PreloadThis, m_this);
-    preload(PreloadArguments, arguments ? Value(arguments) : Value(Undefined{}));
-    preload(PreloadSuper, Undefined{});
-    preload(PreloadRoot, refTo(origin ? &m_player.root() : nullptr));
-    preload(PreloadParent, origin && origin->parent ? Value(refTo(origin->parent)) : Value(Undefined{}));
-    preload(PreloadGlobal, m_engine.global());
-    if (arguments && !(flags & PreloadArguments))
-        local(QStringLiteral("arguments"), arguments);
     for (size_t i = 0; i < code.parameters.size(); ++i) {
         const Value value = i < args.size() ? args[i] : Value(Undefined{});
-        const int reg = code.parameters[i].reg;
-        if (reg > 0 && size_t(reg) < m_registers.size())
-            m_registers[size_t(reg)] = value;
-        else
+        const int reg = code.function2 ? code.parameters[i].reg : 0;
+        if (reg > 0) {
+            if (size_t(reg) < m_registers.size())
+                m_registers[size_t(reg)] = value;
+        } else {
             local(code.parameters[i].name, value);
+        }
     }
 }
 
 void Interpreter::runInterval(const ScriptEngine::Interval &interval)
 {
+    CallSetup setup;
+    setup.special = true;
     if (interval.method.isEmpty())
-        call(interval.function, Undefined{}, interval.args);
+        invoke(interval.function, Undefined{}, interval.args, setup);
     else
-        callMethod(interval.self, interval.method, interval.args);
+        invoke(getMember(interval.self, interval.method), interval.self, interval.args, setup);
+}
+
+void Interpreter::callHandler(ScriptObject *handler, const Value &self)
+{
+    CallSetup setup;
+    setup.special = true;
+    invoke(handler, self, {}, setup);
 }
 
 // The stack.
@@ -291,7 +343,7 @@ Value Interpreter::run()
     static const Dispatch dispatch;
     SwfReader r(m_code);
     int budget = MoviePlayer::MaxActionsPerBlock;
-    while (!m_done && !r.atEnd() && budget-- > 0 && m_player.spend(1)) {
+    while (!m_done && budget-- > 0 && m_player.spend(1)) {
         if (m_thrown) { // from a function called by the last action
             const Value thrown = *m_thrown;
             m_thrown.reset();
@@ -300,19 +352,8 @@ Value Interpreter::run()
                 break;
             }
         }
-        const int position = r.position();
-        m_scope.leaveWithBlocksOutside(position);
-        if (!m_tries.empty()) {
-            TryBlock &block = m_tries.back();
-            if (position >= block.finallyEnd) {
-                m_tries.pop_back();
-            } else if (position == block.tryEnd && !block.inCatch) {
-                // The try block ended without a throw: on to its finally block.
-                block.inCatch = true;
-                r.seek(block.catchEnd);
-                continue;
-            }
-        }
+        if (!settleTryBlocks(r) || r.atEnd())
+            break;
         const int code = r.u8();
         if (code == int(Op::End))
             break;
@@ -321,10 +362,51 @@ Value Interpreter::run()
         if (r.overrun())
             break;
         Action action{code, body, r, r.position()};
+        m_jumped = false;
         if (const Handler handler = dispatch.handlers[size_t(code)])
             (this->*handler)(action);
+        if (!m_jumped)
+            m_scope.leaveEndedWithBlocks(r.position());
     }
     return m_returned;
+}
+
+bool Interpreter::settleTryBlocks(SwfReader &r)
+{
+    using Phase = TryBlock::Phase;
+    while (!m_tries.empty()) {
+        TryBlock &block = m_tries.back();
+        const int position = r.position();
+        const int from = block.phase == Phase::Try ? block.tryStart
+                         : block.phase == Phase::Catch ? block.tryEnd
+                                                        : block.catchEnd;
+        const int to = block.phase == Phase::Try ? block.tryEnd
+                       : block.phase == Phase::Catch ? block.catchEnd
+                                                      : block.finallyEnd;
+        if (position >= from && position < to)
+            return true;
+        // The try block ran to its end: past the catch block to the finally
+        // block; the catch block did: on into it.
+        if (block.phase == Phase::Try && position == block.tryEnd) {
+            block.phase = Phase::Finally;
+            r.seek(block.catchEnd);
+            continue;
+        }
+        if (block.phase == Phase::Catch && position == block.catchEnd) {
+            block.phase = Phase::Finally;
+            continue;
+        }
+        // Out of the finally block, or jumped out of the others: the block
+        // is done with, and what its finally block held is thrown on.
+        const std::optional<Value> pending = block.phase == Phase::Finally ? block.pending : std::nullopt;
+        m_tries.pop_back();
+        if (pending && !catchThrown(*pending, r)) {
+            m_thrown = pending;
+            m_done = true;
+            return false;
+        }
+    }
+    return true;
 }
 
 // Timeline control.
@@ -739,14 +821,29 @@ void Interpreter::deleteAction(Action &)
     push(m_convert.boolean(deleteMember(pop(), name)));
 }
 
+// Deletes the variable where a lookup would find it: in the first scope
+// that has it, then the clip, then the globals.
 void Interpreter::delete2(Action &)
 {
     const QString name = toString(pop());
-    ScriptObject *activation = m_scope.activation();
-    bool deleted = activation && activation->remove(key(name));
-    if (DisplayObject *t = target(); !deleted && t)
-        deleted = t->object.remove(key(name));
-    push(m_convert.boolean(deleted));
+    if (IsVariablePath(name, m_version)) {
+        const auto [owner, path, variable] = locate(name);
+        push(m_convert.boolean(owner && owner->object.remove(key(variable))));
+        return;
+    }
+    for (size_t i = 0; i < m_scope.size(); ++i) {
+        const Value scope = m_scope.at(i);
+        if (hasMember(scope, name)) {
+            push(m_convert.boolean(deleteMember(scope, name)));
+            return;
+        }
+    }
+    const QString k = key(name);
+    if (DisplayObject *t = target(); t && t->object.find(k)) {
+        push(m_convert.boolean(t->object.remove(k)));
+        return;
+    }
+    push(m_convert.boolean(m_engine.global()->remove(k)));
 }
 
 void Interpreter::getProperty(Action &)
@@ -802,7 +899,7 @@ void Interpreter::callFunction(Action &)
     const std::vector<Value> args = popArguments();
     Value holder;
     const Value function = getVariable(name, &holder);
-    if (const ScriptObject *f = objectOf(function); f && f->isCallable())
+    if (const ScriptObject *f = objectOf(function); f && (f->isCallable() || f->kind == ScriptObject::Kind::Super))
         push(call(function, holder, args));
     else if (isName(name, "getTimer"))
         push(double(m_player.elapsedMs()));
@@ -880,11 +977,19 @@ void Interpreter::castOp(Action &)
     push(instanceOf(object, constructor) ? object : Value(Null{}));
 }
 
-// Interfaces change nothing here; their arguments still go.
+// The constructor's prototype implements the interfaces: instanceof then
+// answers true for them too.
 void Interpreter::implementsOp(Action &)
 {
-    pop();
-    popArguments();
+    const Value constructor = pop();
+    const std::vector<Value> interfaces = popArguments();
+    ScriptObject *prototype = objectOf(getMember(constructor, QStringLiteral("prototype")));
+    if (!prototype)
+        return;
+    prototype->interfaces.clear();
+    for (const Value &face : interfaces)
+        if (ScriptObject *facePrototype = objectOf(getMember(face, QStringLiteral("prototype"))))
+            prototype->interfaces.push_back(facePrototype);
 }
 
 void Interpreter::extends(Action &)
@@ -915,6 +1020,7 @@ void Interpreter::tryAction(Action &a)
     block.catchRegister = (flags & 4) ? a.body.u8() : -1;
     if (!(flags & 4))
         block.catchName = a.body.string(m_version);
+    block.tryStart = a.next;
     block.tryEnd = a.next + trySize;
     block.catchEnd = block.tryEnd + catchSize;
     block.finallyEnd = block.catchEnd + finallySize;
@@ -930,20 +1036,33 @@ void Interpreter::throwAction(Action &a)
     }
 }
 
+// A throw in a try block goes to its catch block, or without one to its
+// finally block, which throws it on when it ends; one in a catch block goes
+// to the finally block likewise; one in a finally block replaces what it
+// held and goes to the try block around.
 bool Interpreter::catchThrown(const Value &value, SwfReader &r)
 {
+    using Phase = TryBlock::Phase;
     while (!m_tries.empty()) {
         TryBlock &block = m_tries.back();
-        if (r.position() <= block.tryEnd && !block.inCatch && block.hasCatch) {
-            block.inCatch = true;
+        if (block.phase == Phase::Try && block.hasCatch) {
+            block.phase = Phase::Catch;
             if (block.catchRegister >= 0 && size_t(block.catchRegister) < m_registers.size())
                 m_registers[size_t(block.catchRegister)] = value;
             else if (block.catchRegister < 0)
                 defineLocal(block.catchName, value);
             r.seek(block.tryEnd);
-            return true;
+        } else if (block.phase != Phase::Finally) {
+            block.phase = Phase::Finally;
+            block.pending = value;
+            r.seek(block.catchEnd);
+        } else {
+            m_tries.pop_back();
+            continue;
         }
-        m_tries.pop_back();
+        m_jumped = true;
+        m_scope.leaveWithBlocksOutside(r.position());
+        return true;
     }
     return false;
 }
@@ -989,6 +1108,7 @@ void Interpreter::trace(Action &)
 void Interpreter::jump(Action &a)
 {
     const int destination = a.next + int16_t(a.body.u16());
+    m_jumped = true;
     if (destination < 0 || destination > a.block.size())
         m_done = true;
     else
@@ -1010,7 +1130,7 @@ void RunActions(MoviePlayer &player, DisplayObject &clip, const QByteArray &acti
 
 void RunHandler(MoviePlayer &player, DisplayObject &clip, ScriptObject *handler)
 {
-    Interpreter(player, clip, QByteArray()).call(handler, refTo(&clip), {});
+    Interpreter(player, clip, QByteArray()).callHandler(handler, refTo(&clip));
 }
 
 void RunInterval(MoviePlayer &player, DisplayObject &root, const ScriptEngine::Interval &interval)

@@ -35,8 +35,29 @@ class Interpreter : public ScriptContext {
 public:
     // A frame or button block, on behalf of clip.
     Interpreter(MoviePlayer &player, DisplayObject &clip, const QByteArray &actions);
+    // How a script function is called: what calls it, and how `super` and
+    // `this` come out in it.
+    struct CallSetup {
+        // The function being called, and the one calling (null at the top).
+        ScriptObject *callee = nullptr;
+        Value caller = Null{};
+        // The caller's this and target, which some calls inherit.
+        Value callerThis;
+        ClipRef callerTarget;
+        // Called by `new` (or by super() from a constructor).
+        bool construct = false;
+        // Called by the player (an event handler, a getter or setter): a
+        // version 5 function then runs on the clip that defined it.
+        bool special = false;
+        // Called through super: the prototype super starts above in the
+        // callee (null: none); otherwise the prototype of this.
+        bool viaSuper = false;
+        ScriptObject *superBase = nullptr;
+    };
+
     // A call of a script function.
-    Interpreter(MoviePlayer &player, const ScriptObject &function, const Value &self, const std::vector<Value> &args);
+    Interpreter(MoviePlayer &player, const ScriptObject &function, const Value &self, const std::vector<Value> &args,
+                const CallSetup &setup);
 
     // Runs to the end, a Return or a throw nobody catches; the returned value.
     Value run();
@@ -44,11 +65,14 @@ public:
     const std::optional<Value> &thrown() const { return m_thrown; }
     // Runs an interval's function, or its object's method.
     void runInterval(const ScriptEngine::Interval &interval);
+    // Calls an event handler on self, as the player does.
+    void callHandler(ScriptObject *handler, const Value &self);
 
     QString toString(const Value &v) override { return m_convert.toString(v); }
     double toNumber(const Value &v) override { return m_convert.toNumber(v); }
     bool toBool(const Value &v) override { return m_convert.toBool(v); }
     Value call(const Value &function, const Value &self, const std::vector<Value> &args) override;
+    bool constructing() const override { return m_constructing; }
     ScriptEngine &engine() override { return m_engine; }
     MoviePlayer &player() override { return m_player; }
 
@@ -64,13 +88,17 @@ private:
     using Handler = void (Interpreter::*)(Action &);
     struct Dispatch;
 
-    // A try block's regions: try, catch, finally, each ending where the next begins.
+    // A try block's regions: try, catch, finally, each ending where the
+    // next begins; the one the code is in, and the value a finally block
+    // throws on when it ends.
     struct TryBlock {
-        int tryEnd, catchEnd, finallyEnd;
+        enum class Phase { Try, Catch, Finally };
+        int tryStart, tryEnd, catchEnd, finallyEnd;
         bool hasCatch;
         int catchRegister; // -1: the catch value goes to a variable
         QString catchName;
-        bool inCatch = false;
+        Phase phase = Phase::Try;
+        std::optional<Value> pending;
     };
 
     // Where a variable name points: the clip that holds it, the path given, the name itself.
@@ -112,13 +140,32 @@ private:
     std::vector<QString> enumerableNames(const ScriptObject &object);
 
     // Calls.
+    Value invoke(const Value &function, const Value &self, const std::vector<Value> &args, CallSetup setup);
     Value callMethod(const Value &object, const QString &name, const std::vector<Value> &args);
     Value construct(const Value &constructor, const std::vector<Value> &args);
     void markConstructed(ScriptObject &created, const Value &constructor);
     bool instanceOf(const Value &object, const Value &constructor);
+    // The prototype an object or clip inherits from.
+    ScriptObject *prototypeOf(const Value &object);
+    // The prototype up the chain that holds the member under key; null
+    // when the object has it itself, or nothing has it.
+    ScriptObject *methodHolder(const Value &object, const QString &key);
     ScriptObject *defineFunction(Action &a, bool version2);
     // Hands a thrown value to the innermost try block; false when none takes it.
     bool catchThrown(const Value &value, SwfReader &r);
+    // Moves the try blocks on as the code leaves their regions: past the
+    // try block to the finally block, out of a finally block (throwing
+    // what it holds). False when a throw leaves the block.
+    bool settleTryBlocks(SwfReader &r);
+
+    // `super`: made when first asked for; what it reads, calls and constructs.
+    Value superObject();
+    Value superMember(const ScriptObject &super, const QString &name);
+    Value superCallMethod(const ScriptObject &super, const QString &name, const std::vector<Value> &args);
+    Value superConstruct(const ScriptObject &super, const std::vector<Value> &args);
+    // The running function's own local of the name, if it has one (a
+    // parameter called `this` or `super` stands in for them).
+    const Value *ownLocal(const QString &name);
     void gotoFrame(DisplayObject &clip, const Value &frame, bool play, int bias);
 
     // The actions, by the group they belong to.
@@ -228,6 +275,18 @@ private:
     Value m_returned;
     std::optional<Value> m_thrown;
     bool m_done = false;
+    // The last action jumped rather than stepped on.
+    bool m_jumped = false;
+    // The function running (null at the top of a block), the one that called it.
+    ScriptObject *m_callee = nullptr;
+    Value m_caller = Null{};
+    bool m_constructing = false;
+    // What `super` stands for in this call: none before version 6, nor
+    // without a this, nor when DefineFunction2 suppresses it.
+    bool m_hasSuper = false;
+    Value m_superThis;
+    ScriptObject *m_superBase = nullptr;
+    ScriptObject *m_super = nullptr;
 };
 
 } // namespace swf

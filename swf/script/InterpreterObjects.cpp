@@ -46,25 +46,34 @@ Interpreter::VariablePlace Interpreter::locate(const QString &name)
     return {path.isEmpty() ? target() : clipAt(path), path, variable};
 }
 
+const Value *Interpreter::ownLocal(const QString &name)
+{
+    ScriptObject *activation = m_scope.activation();
+    return activation ? activation->own(key(name)) : nullptr;
+}
+
 Value Interpreter::getVariable(const QString &name, Value *holder)
 {
     Value ignored;
     Value &foundIn = holder ? *holder : ignored;
-    if (isName(name, "this"))
-        return m_this;
+    // A parameter named this or super stands in for them.
+    if (isName(name, "this")) {
+        const Value *local = ownLocal(name);
+        return local ? *local : m_this;
+    }
     if (isName(name, "_global") && m_version >= 6)
         return m_engine.global();
+    if (m_hasSuper && isName(name, "super")) {
+        const Value *local = ownLocal(name);
+        return local ? *local : superObject();
+    }
     if (!IsVariablePath(name, m_version)) {
-        const auto &with = m_scope.withScopes();
-        for (auto it = with.rbegin(); it != with.rend(); ++it)
-            if (hasMember(it->object, name)) {
-                foundIn = it->object;
-                return getMember(it->object, name);
+        for (size_t i = 0; i < m_scope.size(); ++i) {
+            const Value scope = m_scope.at(i);
+            if (hasMember(scope, name)) {
+                foundIn = scope;
+                return getMember(scope, name);
             }
-        ScriptObject *activation = nullptr;
-        if (const Value *local = m_scope.findLocal(key(name), &activation)) {
-            foundIn = activation;
-            return *local;
         }
     }
     const auto [owner, path, variable] = locate(name);
@@ -112,16 +121,12 @@ Value Interpreter::getObjectPath(const QString &name)
 void Interpreter::setVariable(const QString &name, const Value &value)
 {
     if (!IsVariablePath(name, m_version)) {
-        const auto &with = m_scope.withScopes();
-        for (auto it = with.rbegin(); it != with.rend(); ++it) {
-            if (hasMember(it->object, name)) {
-                setMember(it->object, name, value);
+        for (size_t i = 0; i < m_scope.size(); ++i) {
+            const Value scope = m_scope.at(i);
+            if (hasMember(scope, name)) {
+                setMember(scope, name, value);
                 return;
             }
-        }
-        if (Value *local = m_scope.findLocal(key(name))) {
-            *local = value;
-            return;
         }
     }
     const auto [owner, path, variable] = locate(name);
@@ -150,6 +155,8 @@ Value Interpreter::getMember(const Value &object, const QString &name)
 {
     const QString k = key(name);
     if (ScriptObject *obj = objectOf(object)) {
+        if (obj->kind == ScriptObject::Kind::Super)
+            return superMember(*obj, name);
         if (obj->kind == ScriptObject::Kind::Array) {
             if (name == QLatin1String("length"))
                 return double(obj->elements.size());
@@ -201,7 +208,11 @@ Value Interpreter::memberValue(const ScriptObject::Member *member, const Value &
 {
     if (!member)
         return Undefined{};
-    return member->isProperty() ? call(member->getter, self, {}) : member->value;
+    if (!member->isProperty())
+        return member->value;
+    CallSetup setup;
+    setup.special = true;
+    return invoke(member->getter, self, {}, setup);
 }
 
 bool Interpreter::hasMember(const Value &object, const QString &name)
@@ -217,6 +228,8 @@ bool Interpreter::hasMember(const Value &object, const QString &name)
 void Interpreter::setMember(const Value &object, const QString &name, const Value &value)
 {
     if (ScriptObject *obj = objectOf(object)) {
+        if (obj->kind == ScriptObject::Kind::Super)
+            return; // super takes no members
         if (obj->kind == ScriptObject::Kind::Array) {
             if (name == QLatin1String("length")) {
                 const double length = toNumber(value);
@@ -241,8 +254,11 @@ void Interpreter::setMember(const Value &object, const QString &name, const Valu
         if (!member)
             member = obj->inheritedProperty(k);
         if (member && member->isProperty()) {
-            if (member->setter && !(member->flags & ReadOnly))
-                call(member->setter, object, {value});
+            if (member->setter && !(member->flags & ReadOnly)) {
+                CallSetup setup;
+                setup.special = true;
+                invoke(member->setter, object, {value}, setup);
+            }
             return;
         }
         if (obj->members().size() < size_t(MaxVariablesPerClip) || obj->own(k))
@@ -271,7 +287,7 @@ void Interpreter::setMember(const Value &object, const QString &name, const Valu
 bool Interpreter::deleteMember(const Value &object, const QString &name)
 {
     if (ScriptObject *o = objectOf(object))
-        return o->remove(key(name));
+        return o->kind != ScriptObject::Kind::Super && o->remove(key(name));
     if (const auto *ref = std::get_if<ClipRef>(&object); ref && ref->get())
         return ref->get()->object.remove(key(name));
     return false;
@@ -323,21 +339,33 @@ void Interpreter::enumerate(const Value &object)
 
 Value Interpreter::call(const Value &function, const Value &self, const std::vector<Value> &args)
 {
-    const ScriptObject *f = objectOf(function);
+    return invoke(function, self, args, {});
+}
+
+Value Interpreter::invoke(const Value &function, const Value &self, const std::vector<Value> &args, CallSetup setup)
+{
+    ScriptObject *f = objectOf(function);
+    // Nothing more runs once a call has thrown, until a try block takes it.
+    if (!f || m_thrown || !m_player.spend(1))
+        return Undefined{};
     if (m_engine.callDepth >= ScriptEngine::MaxCallDepth) {
         m_player.stopScripts();
         return Undefined{};
     }
-    if (!f || !f->isCallable() || !m_player.spend(1))
-        return Undefined{};
-    if (f->kind == ScriptObject::Kind::Function && !f->function)
+    if (f->kind == ScriptObject::Kind::Super)
+        return superConstruct(*f, args);
+    if (!f->isCallable() || (f->kind == ScriptObject::Kind::Function && !f->function))
         return Undefined{};
     ScriptEngine::NestedCall depth(m_engine);
     if (f->kind == ScriptObject::Kind::Native) {
-        NativeCall native{*this, self, args, false};
+        NativeCall native{*this, self, args, setup.construct};
         return f->native(native);
     }
-    Interpreter callee(m_player, *f, self, args);
+    setup.callee = f;
+    setup.caller = m_callee ? Value(m_callee) : Value(Null{});
+    setup.callerThis = m_this;
+    setup.callerTarget = m_target;
+    Interpreter callee(m_player, *f, self, args, setup);
     const Value result = callee.run();
     if (callee.thrown())
         m_thrown = callee.thrown();
@@ -362,20 +390,42 @@ Value Interpreter::construct(const Value &constructor, const std::vector<Value> 
         NativeCall native{*this, created, args, true};
         return f->native(native);
     }
-    const Value result = call(constructor, created, args);
-    return objectOf(result) ? result : Value(created);
+    // What a script constructor returns is dropped: `new` gives the object made.
+    CallSetup setup;
+    setup.construct = true;
+    invoke(constructor, created, args, setup);
+    return created;
 }
 
+ScriptObject *Interpreter::prototypeOf(const Value &object)
+{
+    if (const ScriptObject *o = objectOf(object))
+        return o->prototype();
+    const auto *ref = std::get_if<ClipRef>(&object);
+    return ref && ref->get() ? m_engine.clipPrototype(*ref->get()) : nullptr;
+}
+
+// Whether the constructor's prototype is on the object's prototype chain,
+// or among the interfaces a prototype on it implements (and theirs).
 bool Interpreter::instanceOf(const Value &object, const Value &constructor)
 {
-    const ScriptObject *o = objectOf(object);
     const ScriptObject *prototype = objectOf(getMember(constructor, QStringLiteral("prototype")));
-    if (!o || !prototype)
+    if (!prototype || (!objectOf(object) && !std::holds_alternative<ClipRef>(object)))
         return false;
+    std::vector<const ScriptObject *> pending;
+    if (const ScriptObject *first = prototypeOf(object))
+        pending.push_back(first);
     int steps = 0;
-    for (const ScriptObject *walk = o->prototype(); walk && steps < MaxPrototypeChain; walk = walk->prototype(), ++steps)
+    while (!pending.empty() && steps++ < MaxPrototypeChain * 4) {
+        const ScriptObject *walk = pending.back();
+        pending.pop_back();
         if (walk == prototype)
             return true;
+        if (const ScriptObject *next = walk->prototype())
+            pending.push_back(next);
+        for (const ScriptObject *face : walk->interfaces)
+            pending.push_back(face);
+    }
     return false;
 }
 
@@ -395,7 +445,113 @@ Value Interpreter::callMethod(const Value &object, const QString &name, const st
 {
     if (name.isEmpty())
         return call(object, Undefined{}, args);
-    return call(getMember(object, name), object, args);
+    if (const ScriptObject *o = objectOf(object); o && o->kind == ScriptObject::Kind::Super)
+        return superCallMethod(*o, name, args);
+    const Value method = getMember(object, name);
+    CallSetup setup;
+    // From version 7, super in a method from up the prototype chain starts
+    // above the prototype that holds it.
+    if (m_version >= 7)
+        if (ScriptObject *holder = methodHolder(object, key(name))) {
+            setup.viaSuper = true;
+            setup.superBase = holder;
+        }
+    return invoke(method, object, args, setup);
+}
+
+ScriptObject *Interpreter::methodHolder(const Value &object, const QString &key)
+{
+    const ScriptObject *own = objectOf(object);
+    const auto *ref = std::get_if<ClipRef>(&object);
+    if (own ? own->ownMember(key) != nullptr : !ref || !ref->get() || ref->get()->object.ownMember(key))
+        return nullptr;
+    int steps = 0;
+    for (ScriptObject *walk = prototypeOf(object); walk && steps < MaxPrototypeChain; walk = walk->prototype(), ++steps)
+        if (walk->ownMember(key))
+            return walk;
+    return nullptr;
+}
+
+// Super.
+
+Value Interpreter::superObject()
+{
+    if (!m_super) {
+        m_super = m_engine.heap().make(ScriptObject::Kind::Super, nullptr);
+        if (!m_super)
+            return Undefined{};
+        m_super->elements = {m_superThis, m_superBase ? Value(m_superBase) : Value(Null{})};
+    }
+    return m_super;
+}
+
+namespace {
+
+const Value &superThis(const ScriptObject &super)
+{
+    static const Value none = Undefined{};
+    return super.elements.empty() ? none : super.elements[0];
+}
+
+ScriptObject *superBase(const ScriptObject &super)
+{
+    return super.elements.size() > 1 ? objectOf(super.elements[1]) : nullptr;
+}
+
+} // namespace
+
+// What super.name reads: the member above the base prototype, as this sees it.
+Value Interpreter::superMember(const ScriptObject &super, const QString &name)
+{
+    const ScriptObject *base = superBase(super);
+    const ScriptObject *above = base ? base->prototype() : nullptr;
+    return above ? memberValue(above->findMember(key(name)), superThis(super)) : Value(Undefined{});
+}
+
+// super.name(): the method above the base prototype, called on this; in
+// it super starts one prototype further up. From version 7 it starts
+// just below the prototype the method was found on.
+Value Interpreter::superCallMethod(const ScriptObject &super, const QString &name, const std::vector<Value> &args)
+{
+    const ScriptObject *base = superBase(super);
+    ScriptObject *above = base ? base->prototype() : nullptr;
+    if (!above)
+        return Undefined{};
+    const QString k = key(name);
+    ScriptObject *found = above;
+    int steps = 0;
+    while (found && !found->ownMember(k) && steps++ < MaxPrototypeChain)
+        found = found->prototype();
+    if (!found || !found->ownMember(k))
+        return Undefined{};
+    const Value method = memberValue(found->ownMember(k), superThis(super));
+    CallSetup setup;
+    setup.viaSuper = true;
+    setup.superBase = above;
+    if (m_version >= 7 && found != above) {
+        ScriptObject *next = above;
+        for (int walked = 0; next && next->prototype() != found && walked < MaxPrototypeChain; ++walked)
+            next = next->prototype();
+        if (next)
+            setup.superBase = next;
+    }
+    setup.construct = false;
+    return invoke(method, superThis(super), args, setup);
+}
+
+// super(): the base prototype's __constructor__, run on this as a
+// constructor when the function calling it is one.
+Value Interpreter::superConstruct(const ScriptObject &super, const std::vector<Value> &args)
+{
+    const ScriptObject *base = superBase(super);
+    const Value *constructor = base ? base->find(key(QStringLiteral("__constructor__"))) : nullptr;
+    if (!constructor || !objectOf(*constructor) || objectOf(*constructor)->kind == ScriptObject::Kind::Super)
+        return Undefined{};
+    CallSetup setup;
+    setup.construct = m_constructing;
+    setup.viaSuper = true;
+    setup.superBase = base->prototype();
+    return invoke(*constructor, superThis(super), args, setup);
 }
 
 ScriptObject *Interpreter::defineFunction(Action &a, bool version2)
@@ -426,6 +582,8 @@ ScriptObject *Interpreter::defineFunction(Action &a, bool version2)
     if (!function)
         return nullptr;
     code->code = m_code.mid(start, size);
+    code->block = m_code;
+    code->site = code->block.constData() + start;
     code->function2 = version2;
     code->constants = m_constants;
     function->function = std::move(code);

@@ -2,21 +2,17 @@
 
 namespace swf {
 
-Value *ScopeChain::findLocal(const QString &key, ScriptObject **holder)
+Value ScopeChain::at(size_t i) const
 {
-    if (m_activation)
-        if (Value *local = m_activation->own(key)) {
-            if (holder)
-                *holder = m_activation;
-            return local;
-        }
-    for (auto it = m_outer.rbegin(); it != m_outer.rend(); ++it)
-        if (Value *outer = (*it)->own(key)) {
-            if (holder)
-                *holder = *it;
-            return outer;
-        }
-    return nullptr;
+    if (i < m_with.size())
+        return m_with[m_with.size() - 1 - i].object;
+    i -= m_with.size();
+    if (m_activation) {
+        if (i == 0)
+            return m_activation;
+        --i;
+    }
+    return i < m_outer.size() ? m_outer[m_outer.size() - 1 - i] : Value(Undefined{});
 }
 
 void ScopeChain::enterWith(const Value &object, int start, int end)
@@ -25,17 +21,25 @@ void ScopeChain::enterWith(const Value &object, int start, int end)
         m_with.push_back({object, start, end});
 }
 
+void ScopeChain::leaveEndedWithBlocks(int position)
+{
+    while (!m_with.empty() && position >= m_with.back().end)
+        m_with.pop_back();
+}
+
 void ScopeChain::leaveWithBlocksOutside(int position)
 {
     while (!m_with.empty() && (position >= m_with.back().end || position < m_with.back().start))
         m_with.pop_back();
 }
 
-std::vector<ScriptObject *> ScopeChain::captured() const
+std::vector<Value> ScopeChain::captured() const
 {
-    std::vector<ScriptObject *> scopes = m_outer;
+    std::vector<Value> scopes = m_outer;
     if (m_activation)
         scopes.push_back(m_activation);
+    for (const WithScope &with : m_with)
+        scopes.push_back(with.object);
     return scopes;
 }
 

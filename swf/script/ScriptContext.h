@@ -17,6 +17,8 @@ public:
     virtual double toNumber(const Value &value) = 0;
     virtual bool toBool(const Value &value) = 0;
     virtual Value call(const Value &function, const Value &self, const std::vector<Value> &args) = 0;
+    // Whether the script function running was called by `new` (ASnew).
+    virtual bool constructing() const { return false; }
     virtual ScriptEngine &engine() = 0;
     virtual MoviePlayer &player() = 0;
 };

@@ -52,8 +52,10 @@ void ScriptHeap::collect(const std::function<void(const std::function<void(const
         }
         for (const Value &element : object->elements)
             mark(element);
-        for (ScriptObject *scope : object->scopes)
+        for (const Value &scope : object->scopes)
             mark(scope);
+        for (ScriptObject *face : object->interfaces)
+            mark(face);
     }
     m_objects.erase(std::remove_if(m_objects.begin(), m_objects.end(), [](const auto &o) { return !o->m_marked; }),
                     m_objects.end());

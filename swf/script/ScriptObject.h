@@ -72,13 +72,20 @@ struct FunctionCode {
     bool function2 = false;
     int registerCount = 0;
     int flags = 0;
+    // Where in its block the definition stands, and the block, kept so that
+    // the place stays its own: version 5 counts functions defined at the
+    // same place as equal.
+    const char *site = nullptr;
+    QByteArray block;
 };
 
 // A script object: members in the order they were made, a prototype to
 // inherit from, and what makes it special: an array's elements, a script
-// function's code, a built-in function, a built-in class's payload.
+// function's code, a built-in function, a built-in class's payload. A
+// function's `super` is an object of its own kind: its elements hold the
+// this it calls on and the prototype its lookups start above (null: none).
 struct ScriptObject {
-    enum class Kind { Object, Array, Function, Native };
+    enum class Kind { Object, Array, Function, Native, Super };
 
     struct Member {
         QString key;
@@ -98,7 +105,10 @@ struct ScriptObject {
     // Script functions: their code and the scope they close over.
     std::shared_ptr<const FunctionCode> function;
     ClipRef scopeClip;
-    std::vector<ScriptObject *> scopes; // activations of the functions around it, innermost last
+    // The with objects and activations around the definition, innermost last.
+    std::vector<Value> scopes;
+    // The prototypes of the interfaces ImplementsOp gave a class's prototype.
+    std::vector<ScriptObject *> interfaces;
     // Built-in functions.
     NativeFunction native = nullptr;
     std::unique_ptr<NativePayload> payload;
