@@ -1,6 +1,6 @@
 // The semantics of ActionScript 1 and 2 as movies see them: each case is a
 // frame script in assembly, the movie's version, and what its traces print.
-#include "ActionAssembler.h"
+#include "ScriptCases.h"
 #include "SwfWriter.h"
 #include "TestFiles.h"
 #include "swf/FlashControl.h"
@@ -9,6 +9,7 @@
 #include <QtTest>
 
 using namespace SwfWriter;
+using namespace ScriptCases;
 
 namespace {
 
@@ -44,14 +45,6 @@ setmember
         .arg(value, text);
 }
 
-// "push aN, ..., a1, N": a call's arguments as the stack takes them.
-QString pushArguments(const QStringList &args)
-{
-    QStringList reversed(args.crbegin(), args.crend());
-    reversed << QString::number(args.size());
-    return QStringLiteral("push ") + reversed.join(QStringLiteral(", "));
-}
-
 // d = new Date(ARGS).
 QString newDate(const QStringList &args)
 {
@@ -71,32 +64,7 @@ QString traceUtc(const QStringList &args)
     return pushArguments(args) + QStringLiteral(", \"Date\"\ngetvariable\npush \"UTC\"\ncallmethod\ntrace\n");
 }
 
-// trace(TARGET.METHOD(ARGS)), TARGET being one value to push.
-QString traceCall(const QString &target, const QString &method, const QStringList &args = {})
-{
-    return pushArguments(args) + QStringLiteral(", %1\npush \"%2\"\ncallmethod\ntrace\n").arg(target, method);
-}
-
-// trace(FUNCTION(ARGS)) for a global function.
-QString traceGlobal(const QString &function, const QStringList &args)
-{
-    return pushArguments(args) + QStringLiteral(", \"%1\"\ncallfunction\ntrace\n").arg(function);
-}
-
 const QString TraceD = QStringLiteral("push \"d\"\ngetvariable\ntrace\n");
-
-// SUB extends SUPER.
-QString extendsClass(const QString &sub, const QString &super)
-{
-    return QStringLiteral("push \"%1\"\ngetvariable\npush \"%2\"\ngetvariable\nextends\n").arg(sub, super);
-}
-
-// CLASS.prototype.NAME = the value the assembly pushes (a function, say).
-QString setPrototypeMember(const QString &className, const QString &name, const QString &value)
-{
-    return QStringLiteral("push \"%1\"\ngetvariable\npush \"prototype\"\ngetmember\npush \"%2\"\n%3\nsetmember\n")
-        .arg(className, name, value);
-}
 
 // A method that calls super.NAME() and then traces TEXT.
 QString superCallingMethod(const QString &name, const QString &text)
@@ -138,20 +106,10 @@ private slots:
     void timersKeepToFrames();
 
 private:
-    // Runs the row's script as the first frame of a movie of its version
-    // and compares what it traces.
-    void runCase();
-    static void addColumns();
+    void runCase() { run(m_dir.path()); }
 
     QTemporaryDir m_dir;
 };
-
-void SwfScriptTest::addColumns()
-{
-    QTest::addColumn<int>("version");
-    QTest::addColumn<QString>("source");
-    QTest::addColumn<QStringList>("printed");
-}
 
 void SwfScriptTest::conversions_data()
 {
@@ -1140,22 +1098,6 @@ pop)");
     for (int i = 0; i < 12; ++i)
         control.advanceFrame();
     QCOMPARE(lines, QStringList{"fired"});
-}
-
-void SwfScriptTest::runCase()
-{
-    QFETCH(int, version);
-    QFETCH(QString, source);
-    QFETCH(QStringList, printed);
-    const QByteArray code = ActionAssembler::assemble(source);
-    QVERIFY(!code.isEmpty());
-    const QString path = m_dir.filePath(QStringLiteral("script.swf"));
-    TestFiles::write(path, movie(doAction(code) + showFrame(), version));
-    QStringList lines;
-    swf::FlashControl control;
-    connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &line) { lines << line; });
-    control.setMovie(path);
-    QCOMPARE(lines, printed);
 }
 
 QTEST_MAIN(SwfScriptTest)
