@@ -11,7 +11,7 @@ packages=(
   gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-x
   gstreamer1.0-pulseaudio gstreamer1.0-alsa gstreamer1.0-tools
   gstreamer1.0-plugins-base-apps
-  fluid-soundfont-gm
+  fluid-soundfont-gm timgm6mb-soundfont
   zlib1g-dev liblzma-dev libmpg123-dev
   libxcb1-dev
   xvfb xauth imagemagick xdotool x11-utils openbox tint2
