@@ -3,6 +3,7 @@
 #include "player/MovieSoundOutput.h"
 #include "player/TfrmPlayer.h"
 #include "player/Transport.h"
+#include "skin/Settings.h"
 
 #include <QAction>
 #include <QCursor>
@@ -11,6 +12,10 @@
 #include <QPainter>
 
 TFlash *Flash = nullptr;
+
+namespace {
+const QString SharedObjectFolder = QStringLiteral("shared-objects");
+}
 int LastFrame = 0;
 
 TFlash::TFlash(QWidget *AOwner)
@@ -20,6 +25,9 @@ TFlash::TFlash(QWidget *AOwner)
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     m_control.setSoundOutput(MovieSoundOutput::factory());
+    // Movies keep their shared objects with the program's other files.
+    if (!AppPath.isEmpty())
+        m_control.setSharedObjectFolder(AppPath + SharedObjectFolder);
     connect(&m_control, &swf::FlashControl::changed, this, qOverload<>(&QWidget::update));
     connect(&m_control, &swf::FlashControl::FSCommand, this, &TFlash::FlashFSCommand);
     connect(&m_control, &swf::FlashControl::pointerShown, this,

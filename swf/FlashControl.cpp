@@ -3,6 +3,8 @@
 #include "platform/BoundedFile.h"
 #include "swf/KeyCodes.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace swf {
@@ -34,6 +36,12 @@ FlashControl::FlashControl(QObject *parent)
 FlashControl::~FlashControl()
 {
     m_output.reset(); // stops pulling the mixer before anything else goes
+    m_player.unload(); // what the movie keeps between runs is written now
+}
+
+void FlashControl::setSharedObjectFolder(const QString &folder)
+{
+    m_player.sharedObjects().setFolder(folder);
 }
 
 void FlashControl::setSoundOutput(SoundOutputFactory factory)
@@ -71,6 +79,7 @@ void FlashControl::setMovie(const QString &path)
     if (path == NoMovie)
         return;
 
+    m_player.sharedObjects().setMovie(QFileInfo(path).absoluteFilePath());
     const BoundedRead file = ReadBoundedFile(path, MaxFileSize);
     if (file.status == BoundedRead::TooLarge)
         throw MovieError(QStringLiteral("The movie \"%1\" is too large.").arg(path).toStdString());

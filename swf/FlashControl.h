@@ -40,6 +40,9 @@ public:
     // an output is made by factory whenever one starts to sound. Without
     // it the control is silent and keeps time by its timer alone.
     void setSoundOutput(SoundOutputFactory factory);
+    // Where movies keep their shared objects between runs; nowhere (nothing
+    // kept) until it is set.
+    void setSharedObjectFolder(const QString &folder);
     // The movie's sounds, for inspection.
     const SoundMixer &mixer() const { return m_mixer; }
     // The root frame whose streaming sound is being heard; nothing while no

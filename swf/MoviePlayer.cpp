@@ -1,6 +1,7 @@
 #include "MoviePlayer.h"
 
 #include "swf/SoundMixer.h"
+#include "swf/builtins/Builtins.h"
 #include "swf/script/Conversions.h"
 #include "swf/script/Interpreter.h"
 #include "swf/script/VariablePath.h"
@@ -130,11 +131,13 @@ bool MoviePlayer::load(const QByteArray &file, QString *error)
 
 void MoviePlayer::unload()
 {
+    FlushSharedObjects(m_script);
     m_queue.clear();
     m_initQueue.clear();
     m_unloading.clear();
     m_unloadRequests.clear();
     m_frames = 0;
+    m_frameStartMs = 0;
     m_initialised.clear();
     m_soundVolume = 100;
     m_keysDown.clear();
@@ -189,7 +192,8 @@ void MoviePlayer::advance()
     if (!m_movie)
         return;
     m_work = MaxWorkPerFrame;
-    for (const ScriptEngine::Interval &interval : m_script.takeDueIntervals(elapsedMs()))
+    m_frameStartMs = elapsedMs();
+    for (const ScriptEngine::Interval &interval : m_script.takeDueIntervals(m_frameStartMs))
         RunInterval(*this, m_root, interval);
     ++m_frames;
     runFrames();

@@ -3,6 +3,7 @@
 #include "swf/DisplayObject.h"
 #include "swf/Renderer.h"
 #include "swf/StageLayout.h"
+#include "swf/SharedObjectStore.h"
 #include "swf/script/ScriptEngine.h"
 
 #include <QElapsedTimer>
@@ -150,9 +151,15 @@ public:
         const double rate = m_movie && m_movie->frameRate > 0 ? m_movie->frameRate : 12;
         return std::max(m_clock.elapsed(), qint64(double(m_frames) * 1000.0 / rate));
     }
+    // The clock as the current frame began. Timers count from it, so that a
+    // movie stepped faster than real time sees them fire on the same frames
+    // on every run.
+    qint64 frameStartMs() const { return m_frameStartMs; }
     int version() const { return m_movie ? m_movie->version : 0; }
     // The movie's script objects and globals.
     ScriptEngine &script() { return m_script; }
+    // Where the movie's shared objects are kept between runs.
+    SharedObjectStore &sharedObjects() { return m_sharedObjects; }
     // A script changed what is drawn.
     void markChanged() { m_changed = true; }
     // Charges script work against the frame's allowance; false once it is
@@ -267,10 +274,12 @@ private:
     };
     std::vector<UnloadRequest> m_unloadRequests;
     quint64 m_frames = 0; // frames advanced since the movie was loaded
+    qint64 m_frameStartMs = 0;
     quint64 m_serial = 0;
     // Frames whose init actions have run: they run once per movie.
     std::set<const Frame *> m_initialised;
     ScriptEngine m_script;
+    SharedObjectStore m_sharedObjects;
     SoundMixer *m_sound = nullptr;
     int m_soundVolume = 100;
     std::set<int> m_keysDown;

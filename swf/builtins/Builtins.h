@@ -28,6 +28,7 @@ extern const ClassDecl MovieClipClass;
 extern const ClassDecl StageObject;
 extern const ClassDecl MouseObject;
 extern const ClassDecl TimerFunctions;
+extern const ClassDecl SharedObjectClass;
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.
@@ -35,6 +36,11 @@ Value AsciiUpperCase(NativeCall &call);
 Value AsciiLowerCase(NativeCall &call);
 // ASnative(2, 0), ASnew: whether the script function calling it was called by new.
 Value AsNew(NativeCall &call);
+
+class ScriptEngine;
+// Writes every shared object the movie opened, as the reference player does
+// when a movie goes.
+void FlushSharedObjects(ScriptEngine &engine);
 
 // Every built-in a movie's globals are made from. The list is explicit:
 // the engine is a static library, and tables that registered themselves

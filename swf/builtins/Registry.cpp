@@ -10,7 +10,7 @@ const std::vector<const ClassDecl *> &AllBuiltins()
     static const std::vector<const ClassDecl *> all{
         &ObjectClass, &FunctionClass, &GlobalFunctions, &ArrayClass, &StringClass, &NumberClass,
         &BooleanClass, &DateClass, &ErrorClass, &MathObject, &KeyObject, &SoundClass, &ColorClass, &MovieClipClass,
-        &StageObject, &MouseObject, &TimerFunctions,
+        &StageObject, &MouseObject, &TimerFunctions, &SharedObjectClass,
     };
     return all;
 }

@@ -30,7 +30,7 @@ Value addTimer(NativeCall &call, bool once)
     interval.periodMs =
         std::max<qint64>(ClampedInt(call.number(next, 0), 0, MaxPeriodMs), ScriptEngine::MinIntervalMs);
     interval.args.assign(call.args.begin() + std::ptrdiff_t(std::min(next + 1, call.args.size())), call.args.end());
-    interval.dueMs = call.player().elapsedMs() + interval.periodMs;
+    interval.dueMs = call.player().frameStartMs() + interval.periodMs;
     interval.once = once;
     const int id = call.engine().addInterval(std::move(interval));
     return id ? Value(double(id)) : Value(Undefined{});

@@ -50,6 +50,7 @@ ScriptObject *ScriptEngine::prototypeOf(const char *className) const
 
 void ScriptEngine::reset(int version)
 {
+    m_kept.clear();
     m_heap.clear(version);
     callDepth = 0;
     m_version = version;
@@ -114,6 +115,8 @@ void ScriptEngine::collectGarbage(const DisplayObject &root)
                                       m_stringPrototype, m_numberPrototype, m_booleanPrototype, m_movieClipPrototype})
             if (builtin)
                 mark(builtin);
+        for (const Value &value : m_kept)
+            mark(value);
         for (const Interval &interval : m_intervals) {
             mark(interval.function);
             mark(interval.self);

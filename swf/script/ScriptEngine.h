@@ -3,6 +3,8 @@
 #include "swf/script/ScriptContext.h"
 #include "swf/script/ScriptHeap.h"
 
+#include <QHash>
+
 #include <vector>
 
 namespace swf {
@@ -75,6 +77,12 @@ public:
     // The intervals due at nowMs, each set to come round again.
     std::vector<Interval> takeDueIntervals(qint64 nowMs);
 
+    // Values kept alive under a name, whatever else reaches them, until the
+    // movie goes: the shared objects a movie opened, say.
+    Value kept(const QString &name) const { return m_kept.value(name, Undefined{}); }
+    void keep(const QString &name, const Value &value) { m_kept.insert(name, value); }
+    const QHash<QString, Value> &keptValues() const { return m_kept; }
+
     int callDepth = 0;
     // Counts a call, conversion or script run from inside another against
     // callDepth for as long as it lasts.
@@ -118,6 +126,7 @@ private:
     ScriptObject *m_movieClipPrototype = nullptr;
     std::vector<Interval> m_intervals;
     int m_nextInterval = 1;
+    QHash<QString, Value> m_kept;
 };
 
 } // namespace swf

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "swf/script/ScriptObject.h"
+
+#include <QByteArray>
+
+namespace swf {
+
+class ScriptEngine;
+
+// The members of a shared object's data in Action Message Format 0, the
+// encoding the reference player stores them in: numbers, booleans, text,
+// null, undefined, objects and arrays (each object once, later uses by
+// reference, so cycles survive). Functions and clips are not data and are
+// left out, as there.
+namespace Amf0 {
+
+// Encodes the enumerable members of DATA, each as name, value and a zero
+// byte; stops and answers false once more than LIMIT bytes would be needed.
+bool encodeMembers(const ScriptObject &data, qint64 limit, QByteArray &out);
+
+// Reads members as encodeMembers writes them into DATA, making objects and
+// arrays in the engine's heap; what cannot be read ends the reading, the
+// members read so far kept.
+void decodeMembers(ScriptEngine &engine, const QByteArray &bytes, ScriptObject &data);
+
+} // namespace Amf0
+
+} // namespace swf
