@@ -110,6 +110,9 @@ struct ClassDecl {
     int prototypeFlags = BuiltinFlags;
     // Properties of the class object itself (Stage.align).
     std::vector<PropertyDecl> properties = {};
+    // Runs once the class is installed, for what a table cannot say (a
+    // prototype inheriting another class's, properties of the prototype).
+    void (*finish)(ScriptEngine &engine, ScriptObject *holder) = nullptr;
 };
 
 } // namespace swf

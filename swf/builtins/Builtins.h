@@ -29,6 +29,9 @@ extern const ClassDecl StageObject;
 extern const ClassDecl MouseObject;
 extern const ClassDecl TimerFunctions;
 extern const ClassDecl SharedObjectClass;
+extern const ClassDecl XMLNodeClass;
+extern const ClassDecl XMLClass;
+extern const ClassDecl XMLSocketClass;
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.

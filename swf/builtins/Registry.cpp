@@ -11,6 +11,8 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &ObjectClass, &FunctionClass, &GlobalFunctions, &ArrayClass, &StringClass, &NumberClass,
         &BooleanClass, &DateClass, &ErrorClass, &MathObject, &KeyObject, &SoundClass, &ColorClass, &MovieClipClass,
         &StageObject, &MouseObject, &TimerFunctions, &SharedObjectClass,
+        // XMLNode before XML, whose prototype inherits XMLNode's.
+        &XMLNodeClass, &XMLClass, &XMLSocketClass,
     };
     return all;
 }

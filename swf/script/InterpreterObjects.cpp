@@ -157,6 +157,8 @@ Value Interpreter::getMember(const Value &object, const QString &name)
     if (ScriptObject *obj = objectOf(object)) {
         if (obj->kind == ScriptObject::Kind::Super)
             return superMember(*obj, name);
+        if (Value answer; obj->payload && obj->payload->readMember(*this, k, answer))
+            return answer;
         if (obj->kind == ScriptObject::Kind::Array) {
             if (name == QLatin1String("length"))
                 return double(obj->elements.size());
@@ -230,6 +232,8 @@ void Interpreter::setMember(const Value &object, const QString &name, const Valu
     if (ScriptObject *obj = objectOf(object)) {
         if (obj->kind == ScriptObject::Kind::Super)
             return; // super takes no members
+        if (obj->payload && obj->payload->writeMember(*this, key(name), value))
+            return;
         if (obj->kind == ScriptObject::Kind::Array) {
             if (name == QLatin1String("length")) {
                 const double length = toNumber(value);

@@ -152,6 +152,8 @@ void ScriptEngine::install(const ClassDecl &decl)
         holder->setProperty(key(text), text, getter, setter);
         holder->setFlags(key(text), decl.staticFlags, 0);
     }
+    if (decl.finish)
+        decl.finish(*this, holder);
 }
 
 } // namespace swf

@@ -56,6 +56,8 @@ void ScriptHeap::collect(const std::function<void(const std::function<void(const
             mark(scope);
         for (ScriptObject *face : object->interfaces)
             mark(face);
+        if (object->payload)
+            object->payload->markReferences(mark);
     }
     m_objects.erase(std::remove_if(m_objects.begin(), m_objects.end(), [](const auto &o) { return !o->m_marked; }),
                     m_objects.end());

@@ -5,11 +5,13 @@
 #include <QByteArray>
 #include <QHash>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace swf {
 
+class ScriptContext;
 class ScriptHeap;
 struct NativeCall;
 
@@ -51,6 +53,22 @@ struct NativePayload {
     // Whether an addition takes the object's text before its number, as it
     // does a Date's (from version 6).
     virtual bool addsAsText() const { return false; }
+    // Hands the collector every value the payload keeps alive (an XML
+    // node's parent and children), which no member holds.
+    virtual void markReferences(const std::function<void(const Value &)> &mark) const { (void)mark; }
+    // Members the object answers through its payload, which no listing
+    // shows and hasOwnProperty does not see (an XML document's status):
+    // false for a key the payload does not know.
+    virtual bool readMember(ScriptContext &cx, const QString &key, Value &value)
+    {
+        (void)cx, (void)key, (void)value;
+        return false;
+    }
+    virtual bool writeMember(ScriptContext &cx, const QString &key, const Value &value)
+    {
+        (void)cx, (void)key, (void)value;
+        return false;
+    }
 };
 
 // The plain value a String, Number or Boolean object wraps.
