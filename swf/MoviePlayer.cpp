@@ -537,7 +537,7 @@ ScriptObject *MoviePlayer::handlerOf(const DisplayObject &clip, const QString &h
     return handler && (*handler)->isCallable() ? *handler : nullptr;
 }
 
-void MoviePlayer::broadcastClipEvent(uint32_t events, const QString &handlerName)
+void MoviePlayer::broadcastClipEvent(uint32_t events, const QString &handlerName, const QString &listenersOf)
 {
     // Every frame and pointer move comes here: the key is made once, not per clip.
     const QString handlerKey = m_script.key(handlerName);
@@ -548,6 +548,8 @@ void MoviePlayer::broadcastClipEvent(uint32_t events, const QString &handlerName
         queueClipEvent(clip, events, handlerKey);
     };
     visit(m_root);
+    if (!listenersOf.isEmpty())
+        m_queue.push_back({&m_root, m_root.alive, {}, nullptr, {}, false, listenersOf, handlerName});
 }
 
 void MoviePlayer::enterFrame(DisplayObject &clip, int frame)
@@ -821,6 +823,10 @@ bool MoviePlayer::runQueued(const QueuedActions &entry)
 {
     if (entry.alive.expired() || (entry.clip->removed && !entry.lifecycle))
         return false;
+    if (!entry.listenersOf.isEmpty()) {
+        RunBroadcast(*this, *entry.clip, entry.listenersOf, entry.message);
+        return true;
+    }
     ScriptObject *handler = entry.handlerKey.isEmpty() ? entry.handler : handlerOf(*entry.clip, entry.handlerKey);
     if (handler)
         RunHandler(*this, *entry.clip, handler);
@@ -952,7 +958,7 @@ void MoviePlayer::pointerMove(const QPointF &stage)
     if (!m_movie)
         return;
     m_pointer = stage;
-    broadcastClipEvent(ClipAction::MouseMove, QStringLiteral("onMouseMove"));
+    broadcastClipEvent(ClipAction::MouseMove, QStringLiteral("onMouseMove"), QStringLiteral("Mouse"));
     DisplayObject *under = buttonAt(m_root, stage, QTransform());
     DisplayObject *hover = m_hover.get();
     if (under != hover) {
@@ -974,7 +980,7 @@ void MoviePlayer::pointerPress(const QPointF &stage)
     pointerMove(stage);
     if (!m_movie)
         return;
-    broadcastClipEvent(ClipAction::MouseDown, QStringLiteral("onMouseDown"));
+    broadcastClipEvent(ClipAction::MouseDown, QStringLiteral("onMouseDown"), QStringLiteral("Mouse"));
     if (DisplayObject *hover = m_hover.get()) {
         m_pressed.set(hover);
         setButtonState(*hover, 4);
@@ -988,7 +994,7 @@ void MoviePlayer::pointerRelease(const QPointF &stage)
     pointerMove(stage);
     if (!m_movie)
         return;
-    broadcastClipEvent(ClipAction::MouseUp, QStringLiteral("onMouseUp"));
+    broadcastClipEvent(ClipAction::MouseUp, QStringLiteral("onMouseUp"), QStringLiteral("Mouse"));
     DisplayObject *pressed = m_pressed.get();
     m_pressed.set(nullptr);
     if (pressed) {
@@ -1009,7 +1015,7 @@ void MoviePlayer::keyDown(int code, int pressCode, int ascii)
     m_keysDown.insert(code);
     m_lastKey = code;
     m_lastAscii = ascii;
-    broadcastClipEvent(ClipAction::KeyDown, QStringLiteral("onKeyDown"));
+    broadcastClipEvent(ClipAction::KeyDown, QStringLiteral("onKeyDown"), QStringLiteral("Key"));
     if (pressCode != 0) {
         // Key-press handlers of clips, and buttons whose conditions name the key
         // (its code sits in bits 9 to 15 of their condition).
@@ -1036,7 +1042,7 @@ void MoviePlayer::keyUp(int code)
         return;
     m_keysDown.erase(code);
     m_lastKey = code;
-    broadcastClipEvent(ClipAction::KeyUp, QStringLiteral("onKeyUp"));
+    broadcastClipEvent(ClipAction::KeyUp, QStringLiteral("onKeyUp"), QStringLiteral("Key"));
     runQueue();
 }
 

@@ -177,6 +177,10 @@ private:
         QString handlerKey = {};
         // Load, unload and initialize events run on a clip being removed too.
         bool lifecycle = false;
+        // The global object (Key, Mouse) whose listeners hear the event
+        // named handlerName instead, through its broadcastMessage.
+        QString listenersOf = {};
+        QString message = {};
     };
     using Queue = std::deque<QueuedActions>;
     // An object remembered across events, valid while it lives.
@@ -211,8 +215,9 @@ private:
     // when the queue reaches it.
     void queueLifecycleEvent(DisplayObject &clip, uint32_t event, const char *handlerName, Queue &queue);
     ScriptObject *handlerOf(const DisplayObject &clip, const QString &handlerKey) const;
-    // Queues an event on every clip, children before their parents.
-    void broadcastClipEvent(uint32_t events, const QString &handlerName);
+    // Queues an event on every clip, children before their parents, then
+    // for the listeners of the global object named listenersOf (if given).
+    void broadcastClipEvent(uint32_t events, const QString &handlerName, const QString &listenersOf = {});
     // Clips that answer the pointer like buttons.
     bool actsAsButton(const DisplayObject &clip);
     bool hits(const DisplayObject &object, const QPointF &point, const QTransform &toStage, int nesting = 0) const;

@@ -28,6 +28,7 @@ extern const ClassDecl MovieClipClass;
 extern const ClassDecl StageObject;
 extern const ClassDecl MouseObject;
 extern const ClassDecl TimerFunctions;
+extern const ClassDecl AsBroadcasterClass;
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.
