@@ -136,7 +136,7 @@ void MoviePlayer::unload()
     m_unloadRequests.clear();
     m_frames = 0;
     m_initialised.clear();
-    m_soundVolume = 100;
+    m_soundTransform = {};
     m_keysDown.clear();
     m_lastKey = m_lastAscii = 0;
     m_streamClips.clear();
@@ -253,7 +253,7 @@ void MoviePlayer::stopExportedSound(const QString &name)
 
 void MoviePlayer::setSoundVolume(int percent)
 {
-    m_soundVolume = percent;
+    m_soundTransform.volume = percent;
     if (m_sound)
         m_sound->setVolume(percent);
 }

@@ -132,7 +132,9 @@ public:
     bool startExportedSound(const QString &name, const SoundInfo &info);
     void stopExportedSound(const QString &name);
     void setSoundVolume(int percent);
-    int soundVolume() const { return m_soundVolume; }
+    int soundVolume() const { return m_soundTransform.volume; }
+    // The whole movie's sound transform (a Sound made without a target).
+    SoundTransform &soundTransform() { return m_soundTransform; }
     // Clips made, removed and moved by scripts (depths in the scripts' count).
     DisplayObject *duplicateClip(DisplayObject &clip, const QString &name, int depth);
     // A clip of the sprite exported as exportName, or an empty one when it is empty.
@@ -277,7 +279,7 @@ private:
     std::set<const Frame *> m_initialised;
     ScriptEngine m_script;
     SoundMixer *m_sound = nullptr;
-    int m_soundVolume = 100;
+    SoundTransform m_soundTransform;
     std::set<int> m_keysDown;
     QPointF m_pointer;
     int m_lastKey = 0;
