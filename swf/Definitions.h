@@ -126,6 +126,14 @@ struct SoundInfo {
     std::vector<EnvelopePoint> envelope;
 };
 
+// What Sound objects set for a clip or for the whole movie: the volume in
+// percent and how much of each channel goes to the left and right outputs.
+struct SoundTransform {
+    static constexpr int Full = 100;
+    int volume = Full;
+    int ll = Full, lr = 0, rl = 0, rr = Full;
+};
+
 struct SoundStart {
     int soundId = 0;
     SoundInfo info;

@@ -88,6 +88,9 @@ struct DisplayObject : DisplayProperties {
     std::map<int, std::unique_ptr<DisplayObject>> children;
 
     int buttonState = 1; // 1 up, 2 over, 4 down
+    // What Sound objects made for this clip set; the output mixes the movie
+    // as a whole, so it is kept for scripts to read back.
+    SoundTransform sound;
     // What the drawing API drew into the clip, under its children; none until used.
     std::shared_ptr<Drawing> drawing;
     // Only this part of the clip shows, moved to the clip's origin (twips, clip coordinates).

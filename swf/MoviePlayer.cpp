@@ -139,7 +139,7 @@ void MoviePlayer::unload()
     m_frames = 0;
     m_frameStartMs = 0;
     m_initialised.clear();
-    m_soundVolume = 100;
+    m_soundTransform = {};
     m_keysDown.clear();
     m_lastKey = m_lastAscii = 0;
     m_streamClips.clear();
@@ -257,7 +257,7 @@ void MoviePlayer::stopExportedSound(const QString &name)
 
 void MoviePlayer::setSoundVolume(int percent)
 {
-    m_soundVolume = percent;
+    m_soundTransform.volume = percent;
     if (m_sound)
         m_sound->setVolume(percent);
 }
@@ -541,7 +541,7 @@ ScriptObject *MoviePlayer::handlerOf(const DisplayObject &clip, const QString &h
     return handler && (*handler)->isCallable() ? *handler : nullptr;
 }
 
-void MoviePlayer::broadcastClipEvent(uint32_t events, const QString &handlerName)
+void MoviePlayer::broadcastClipEvent(uint32_t events, const QString &handlerName, const QString &listenersOf)
 {
     // Every frame and pointer move comes here: the key is made once, not per clip.
     const QString handlerKey = m_script.key(handlerName);
@@ -552,6 +552,8 @@ void MoviePlayer::broadcastClipEvent(uint32_t events, const QString &handlerName
         queueClipEvent(clip, events, handlerKey);
     };
     visit(m_root);
+    if (!listenersOf.isEmpty())
+        m_queue.push_back({&m_root, m_root.alive, {}, nullptr, {}, false, listenersOf, handlerName});
 }
 
 void MoviePlayer::enterFrame(DisplayObject &clip, int frame)
@@ -825,6 +827,10 @@ bool MoviePlayer::runQueued(const QueuedActions &entry)
 {
     if (entry.alive.expired() || (entry.clip->removed && !entry.lifecycle))
         return false;
+    if (!entry.listenersOf.isEmpty()) {
+        RunBroadcast(*this, *entry.clip, entry.listenersOf, entry.message);
+        return true;
+    }
     ScriptObject *handler = entry.handlerKey.isEmpty() ? entry.handler : handlerOf(*entry.clip, entry.handlerKey);
     if (handler)
         RunHandler(*this, *entry.clip, handler);
@@ -956,7 +962,7 @@ void MoviePlayer::pointerMove(const QPointF &stage)
     if (!m_movie)
         return;
     m_pointer = stage;
-    broadcastClipEvent(ClipAction::MouseMove, QStringLiteral("onMouseMove"));
+    broadcastClipEvent(ClipAction::MouseMove, QStringLiteral("onMouseMove"), QStringLiteral("Mouse"));
     DisplayObject *under = buttonAt(m_root, stage, QTransform());
     DisplayObject *hover = m_hover.get();
     if (under != hover) {
@@ -978,7 +984,7 @@ void MoviePlayer::pointerPress(const QPointF &stage)
     pointerMove(stage);
     if (!m_movie)
         return;
-    broadcastClipEvent(ClipAction::MouseDown, QStringLiteral("onMouseDown"));
+    broadcastClipEvent(ClipAction::MouseDown, QStringLiteral("onMouseDown"), QStringLiteral("Mouse"));
     if (DisplayObject *hover = m_hover.get()) {
         m_pressed.set(hover);
         setButtonState(*hover, 4);
@@ -992,7 +998,7 @@ void MoviePlayer::pointerRelease(const QPointF &stage)
     pointerMove(stage);
     if (!m_movie)
         return;
-    broadcastClipEvent(ClipAction::MouseUp, QStringLiteral("onMouseUp"));
+    broadcastClipEvent(ClipAction::MouseUp, QStringLiteral("onMouseUp"), QStringLiteral("Mouse"));
     DisplayObject *pressed = m_pressed.get();
     m_pressed.set(nullptr);
     if (pressed) {
@@ -1013,7 +1019,7 @@ void MoviePlayer::keyDown(int code, int pressCode, int ascii)
     m_keysDown.insert(code);
     m_lastKey = code;
     m_lastAscii = ascii;
-    broadcastClipEvent(ClipAction::KeyDown, QStringLiteral("onKeyDown"));
+    broadcastClipEvent(ClipAction::KeyDown, QStringLiteral("onKeyDown"), QStringLiteral("Key"));
     if (pressCode != 0) {
         // Key-press handlers of clips, and buttons whose conditions name the key
         // (its code sits in bits 9 to 15 of their condition).
@@ -1040,7 +1046,7 @@ void MoviePlayer::keyUp(int code)
         return;
     m_keysDown.erase(code);
     m_lastKey = code;
-    broadcastClipEvent(ClipAction::KeyUp, QStringLiteral("onKeyUp"));
+    broadcastClipEvent(ClipAction::KeyUp, QStringLiteral("onKeyUp"), QStringLiteral("Key"));
     runQueue();
 }
 

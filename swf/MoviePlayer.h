@@ -133,7 +133,9 @@ public:
     bool startExportedSound(const QString &name, const SoundInfo &info);
     void stopExportedSound(const QString &name);
     void setSoundVolume(int percent);
-    int soundVolume() const { return m_soundVolume; }
+    int soundVolume() const { return m_soundTransform.volume; }
+    // The whole movie's sound transform (a Sound made without a target).
+    SoundTransform &soundTransform() { return m_soundTransform; }
     // Clips made, removed and moved by scripts (depths in the scripts' count).
     DisplayObject *duplicateClip(DisplayObject &clip, const QString &name, int depth);
     // A clip of the sprite exported as exportName, or an empty one when it is empty.
@@ -184,6 +186,10 @@ private:
         QString handlerKey = {};
         // Load, unload and initialize events run on a clip being removed too.
         bool lifecycle = false;
+        // The global object (Key, Mouse) whose listeners hear the event
+        // named handlerName instead, through its broadcastMessage.
+        QString listenersOf = {};
+        QString message = {};
     };
     using Queue = std::deque<QueuedActions>;
     // An object remembered across events, valid while it lives.
@@ -218,8 +224,9 @@ private:
     // when the queue reaches it.
     void queueLifecycleEvent(DisplayObject &clip, uint32_t event, const char *handlerName, Queue &queue);
     ScriptObject *handlerOf(const DisplayObject &clip, const QString &handlerKey) const;
-    // Queues an event on every clip, children before their parents.
-    void broadcastClipEvent(uint32_t events, const QString &handlerName);
+    // Queues an event on every clip, children before their parents, then
+    // for the listeners of the global object named listenersOf (if given).
+    void broadcastClipEvent(uint32_t events, const QString &handlerName, const QString &listenersOf = {});
     // Clips that answer the pointer like buttons.
     bool actsAsButton(const DisplayObject &clip);
     bool hits(const DisplayObject &object, const QPointF &point, const QTransform &toStage, int nesting = 0) const;
@@ -281,7 +288,7 @@ private:
     ScriptEngine m_script;
     SharedObjectStore m_sharedObjects;
     SoundMixer *m_sound = nullptr;
-    int m_soundVolume = 100;
+    SoundTransform m_soundTransform;
     std::set<int> m_keysDown;
     QPointF m_pointer;
     int m_lastKey = 0;

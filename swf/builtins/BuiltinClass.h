@@ -66,15 +66,26 @@ constexpr int ConstantFlags = BuiltinFlags | ReadOnly;
 // scripts see it. With sameAs, it is not a function of its own but a second
 // name for an earlier method of the same table (Date.prototype.valueOf is
 // getTime itself).
+// Flags, when given (not UnsetFlags), replace the table's for this member.
+// A method the reference player writes in ActionScript rather than natively
+// has a prototype object of its own, as script functions do.
+constexpr int UnsetFlags = -1;
 struct MethodDecl {
     const char *name;
     NativeFunction function;
     int version = 5;
     const char *sameAs = nullptr;
+    int flags = UnsetFlags;
+    bool withPrototype = false;
 };
 
 // A second name for the method `of` of the same table.
 inline MethodDecl SameAs(const char *name, const char *of) { return {name, nullptr, 5, of}; }
+// A method the reference player defines in ActionScript: with a prototype.
+inline MethodDecl ScriptMethod(const char *name, NativeFunction function, int version = 5, int flags = UnsetFlags)
+{
+    return {name, function, version, nullptr, flags, true};
+}
 
 // A number a built-in holds (Math.PI, Key.LEFT), with its flags.
 struct ConstantDecl {
@@ -89,7 +100,11 @@ struct PropertyDecl {
     const char *name;
     NativeFunction getter;
     NativeFunction setter = nullptr;
+    int flags = UnsetFlags;
+    int version = 5;
 };
+
+class ScriptEngine;
 
 // A built-in class or group of globals, declared as a table. With a
 // constructor, `name` becomes a global constructor whose prototype holds
@@ -110,9 +125,23 @@ struct ClassDecl {
     int prototypeFlags = BuiltinFlags;
     // Properties of the class object itself (Stage.align).
     std::vector<PropertyDecl> properties = {};
-    // Runs once the class is installed, for what a table cannot say (a
-    // prototype inheriting another class's, properties of the prototype).
-    void (*finish)(ScriptEngine &engine, ScriptObject *holder) = nullptr;
+    // Properties of the prototype (PrintJob.prototype.paperWidth): what
+    // they answer for an object of the class.
+    std::vector<PropertyDecl> prototypeProperties = {};
+    // What the table cannot say, done once the class is installed: the
+    // listeners AsBroadcaster gives it, plain values on its prototype.
+    void (*setup)(ScriptEngine &engine, ScriptObject &holder) = nullptr;
 };
+
+// Members that setup hooks add, as the tables add theirs.
+void AddBuiltinMember(ScriptEngine &engine, ScriptObject &owner, const char *name, const Value &value, int flags);
+// The prototype a class's constructor holds, or nullptr.
+ScriptObject *PrototypeOf(ScriptEngine &engine, const ScriptObject &constructor);
+// Gives an object the members AsBroadcaster.initialize gives it, with flags.
+void InitializeBroadcaster(ScriptEngine &engine, ScriptObject &object, int flags);
+// An empty listener list, as initialize makes it.
+ScriptObject *NewListenerList(ScriptEngine &engine);
+// ASnative(101, 12): AsBroadcaster's broadcastMessage.
+Value BroadcastMessage(NativeCall &call);
 
 } // namespace swf

@@ -32,6 +32,7 @@ extern const ClassDecl SharedObjectClass;
 extern const ClassDecl XMLNodeClass;
 extern const ClassDecl XMLClass;
 extern const ClassDecl XMLSocketClass;
+extern const ClassDecl AsBroadcasterClass;
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.

@@ -140,6 +140,7 @@ struct NativeEntry {
 };
 constexpr int ObjectGroup = 101;
 constexpr int HasOwnPropertyIndex = 5;
+constexpr int BroadcastMessageIndex = 12;
 constexpr int OldStringGroup = 102;
 constexpr int UpperCaseIndex = 0;
 constexpr int LowerCaseIndex = 1;
@@ -147,6 +148,7 @@ constexpr int FunctionGroup = 2;
 constexpr int AsNewIndex = 0;
 const NativeEntry NativeTable[] = {
     {ObjectGroup, HasOwnPropertyIndex, &ObjectClass, "hasOwnProperty"},
+    {ObjectGroup, BroadcastMessageIndex, nullptr, nullptr, BroadcastMessage},
     {OldStringGroup, UpperCaseIndex, nullptr, nullptr, AsciiUpperCase},
     {OldStringGroup, LowerCaseIndex, nullptr, nullptr, AsciiLowerCase},
     {FunctionGroup, AsNewIndex, nullptr, nullptr, AsNew},

@@ -1,4 +1,5 @@
-// Mouse: hiding and showing the pointer over the movie.
+// Mouse: hiding and showing the pointer over the movie, and the listeners
+// told of its moves, presses and releases.
 #include "BuiltinClass.h"
 #include "Builtins.h"
 
@@ -12,6 +13,11 @@ namespace {
 Value show(NativeCall &call) { return call.player().showPointer(true) ? 1.0 : 0.0; }
 Value hide(NativeCall &call) { return call.player().showPointer(false) ? 1.0 : 0.0; }
 
+void addListeners(ScriptEngine &engine, ScriptObject &mouse)
+{
+    InitializeBroadcaster(engine, mouse, ConstantFlags | HiddenBefore6);
+}
+
 } // namespace
 
 const ClassDecl MouseObject{
@@ -20,6 +26,12 @@ const ClassDecl MouseObject{
     {},
     {{"show", show}, {"hide", hide}},
     {},
+    5,
+    BuiltinFlags,
+    BuiltinFlags,
+    {},
+    {},
+    addListeners,
 };
 
 } // namespace swf

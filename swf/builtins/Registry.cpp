@@ -9,7 +9,7 @@ const std::vector<const ClassDecl *> &AllBuiltins()
     // Object and Function come first: every other prototype inherits from them.
     static const std::vector<const ClassDecl *> all{
         &ObjectClass, &FunctionClass, &GlobalFunctions, &ArrayClass, &StringClass, &NumberClass,
-        &BooleanClass, &DateClass, &ErrorClass, &MathObject, &KeyObject, &SoundClass, &ColorClass, &MovieClipClass,
+        &BooleanClass, &DateClass, &ErrorClass, &AsBroadcasterClass, &MathObject, &KeyObject, &SoundClass, &ColorClass, &MovieClipClass,
         &StageObject, &MouseObject, &TimerFunctions, &SharedObjectClass,
         // XMLNode before XML, whose prototype inherits XMLNode's.
         &XMLNodeClass, &XMLClass, &XMLSocketClass,

@@ -233,9 +233,9 @@ Value onLoad(NativeCall &) { return Undefined{}; }
 // XML.prototype is made as a node is: it inherits XMLNode.prototype and
 // names XMLNode as what made it, and has no constructor of its own. Its
 // onLoad is made as a script's function is, with a prototype.
-void finish(ScriptEngine &engine, ScriptObject *constructor)
+void setup(ScriptEngine &engine, ScriptObject &constructor)
 {
-    const Value *found = constructor->own(engine.key(QStringLiteral("prototype")));
+    const Value *found = constructor.own(engine.key(QStringLiteral("prototype")));
     ScriptObject *prototype = found ? objectOf(*found) : nullptr;
     const Value *nodeClass = engine.global()->find(engine.key(QStringLiteral("XMLNode")));
     const Value *nodePrototype =
@@ -275,7 +275,8 @@ const ClassDecl XMLClass{
     BuiltinFlags,
     0,
     {},
-    finish,
+    {},
+    setup,
 };
 
 } // namespace swf

@@ -385,9 +385,9 @@ const NodeProperty NodeProperties[] = {
 
 // The prototype's own __proto__ and constructor are hidden and permanent,
 // though its methods and properties are neither.
-void finish(ScriptEngine &engine, ScriptObject *constructor)
+void setup(ScriptEngine &engine, ScriptObject &constructor)
 {
-    const Value *found = constructor->own(engine.key(QStringLiteral("prototype")));
+    const Value *found = constructor.own(engine.key(QStringLiteral("prototype")));
     ScriptObject *prototype = found ? objectOf(*found) : nullptr;
     if (!prototype)
         return;
@@ -588,7 +588,8 @@ const ClassDecl XMLNodeClass{
     BuiltinFlags,
     0,
     {},
-    finish,
+    {},
+    setup,
 };
 
 } // namespace swf

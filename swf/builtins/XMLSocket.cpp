@@ -35,9 +35,9 @@ Value onData(NativeCall &call)
 }
 
 // onData is made as a script's function is, with a prototype of its own.
-void finish(ScriptEngine &engine, ScriptObject *constructor)
+void setup(ScriptEngine &engine, ScriptObject &constructor)
 {
-    const Value *found = constructor->own(engine.key(QStringLiteral("prototype")));
+    const Value *found = constructor.own(engine.key(QStringLiteral("prototype")));
     ScriptObject *prototype = found ? objectOf(*found) : nullptr;
     ScriptObject *handler = NewScriptLikeFunction(engine, onData);
     if (!prototype || !handler)
@@ -58,7 +58,8 @@ const ClassDecl XMLSocketClass{
     BuiltinFlags,
     BuiltinFlags,
     {},
-    finish,
+    {},
+    setup,
 };
 
 } // namespace swf

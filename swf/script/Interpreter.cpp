@@ -1133,6 +1133,15 @@ void RunHandler(MoviePlayer &player, DisplayObject &clip, ScriptObject *handler)
     Interpreter(player, clip, QByteArray()).callHandler(handler, refTo(&clip));
 }
 
+void RunBroadcast(MoviePlayer &player, DisplayObject &root, const QString &source, const QString &message)
+{
+    Interpreter interpreter(player, root, QByteArray());
+    ScriptContext &cx = interpreter;
+    const Value object = cx.getMember(player.script().global(), source);
+    if (objectOf(object))
+        cx.callMethod(object, QStringLiteral("broadcastMessage"), {message});
+}
+
 void RunInterval(MoviePlayer &player, DisplayObject &root, const ScriptEngine::Interval &interval)
 {
     Interpreter(player, root, QByteArray()).runInterval(interval);

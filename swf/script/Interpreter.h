@@ -26,6 +26,10 @@ void RunActions(MoviePlayer &player, DisplayObject &clip, const QByteArray &acti
 // onPress...), with the clip as `this`.
 void RunHandler(MoviePlayer &player, DisplayObject &clip, ScriptObject *handler);
 
+// Tells the listeners of a global object (Key, Mouse) of an event: calls
+// its broadcastMessage with the event's name, on behalf of the root.
+void RunBroadcast(MoviePlayer &player, DisplayObject &root, const QString &source, const QString &message);
+
 // Runs a due setInterval call, on behalf of the root.
 void RunInterval(MoviePlayer &player, DisplayObject &root, const ScriptEngine::Interval &interval);
 
@@ -128,20 +132,20 @@ private:
     Value getObjectPath(const QString &name);
     void setVariable(const QString &name, const Value &value);
     void defineLocal(const QString &name, const Value &value);
-    Value getMember(const Value &object, const QString &name);
+    Value getMember(const Value &object, const QString &name) override;
     // A member's value: a property's is what its getter answers for self.
     Value memberValue(const ScriptObject::Member *member, const Value &self);
     // What a clip inherits under key from its prototype chain.
     const ScriptObject::Member *clipMember(const DisplayObject &clip, const QString &key);
     bool hasMember(const Value &object, const QString &name);
-    void setMember(const Value &object, const QString &name, const Value &value);
+    void setMember(const Value &object, const QString &name, const Value &value) override;
     bool deleteMember(const Value &object, const QString &name);
     void enumerate(const Value &object);
     std::vector<QString> enumerableNames(const ScriptObject &object);
 
     // Calls.
     Value invoke(const Value &function, const Value &self, const std::vector<Value> &args, CallSetup setup);
-    Value callMethod(const Value &object, const QString &name, const std::vector<Value> &args);
+    Value callMethod(const Value &object, const QString &name, const std::vector<Value> &args) override;
     Value construct(const Value &constructor, const std::vector<Value> &args);
     void markConstructed(ScriptObject &created, const Value &constructor);
     bool instanceOf(const Value &object, const Value &constructor);

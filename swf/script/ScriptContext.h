@@ -17,6 +17,12 @@ public:
     virtual double toNumber(const Value &value) = 0;
     virtual bool toBool(const Value &value) = 0;
     virtual Value call(const Value &function, const Value &self, const std::vector<Value> &args) = 0;
+    // A member of an object or clip as a script reads it (getters run), and
+    // an assignment to one as a script makes it (setters and watches run).
+    virtual Value getMember(const Value &object, const QString &name) = 0;
+    virtual void setMember(const Value &object, const QString &name, const Value &value) = 0;
+    // Calls the method name of object with object as this; undefined when it has none.
+    virtual Value callMethod(const Value &object, const QString &name, const std::vector<Value> &args) = 0;
     // Whether the script function running was called by `new` (ASnew).
     virtual bool constructing() const { return false; }
     virtual ScriptEngine &engine() = 0;

@@ -11,6 +11,7 @@ namespace swf {
 
 struct ClassDecl;
 struct MethodDecl;
+struct PropertyDecl;
 struct DisplayObject;
 
 // The script world of one movie: its heap, the global object and the
@@ -110,6 +111,9 @@ private:
     ScriptObject *installObject(const ClassDecl &decl);
     void addMember(ScriptObject *owner, const char *name, const Value &value, int flags);
     void addMethods(ScriptObject *owner, const std::vector<MethodDecl> &methods, int flags);
+    void addProperties(ScriptObject *owner, const std::vector<PropertyDecl> &properties, int flags);
+    // The object a dotted path of names leads to from the globals, made where missing.
+    ScriptObject *namespaceFor(const QString &path);
     ScriptObject *prototypeOf(const char *className) const;
 
     ScriptHeap m_heap;

@@ -89,14 +89,51 @@ void ScriptEngine::addMember(ScriptObject *owner, const char *name, const Value 
 void ScriptEngine::addMethods(ScriptObject *owner, const std::vector<MethodDecl> &methods, int flags)
 {
     for (const MethodDecl &method : methods) {
-        const int memberFlags = flags | hiddenBefore(method.version);
+        const int memberFlags = (method.flags == UnsetFlags ? flags : method.flags) | hiddenBefore(method.version);
         if (method.sameAs) {
             if (const ScriptObject::Member *same = owner->ownMember(key(QString::fromLatin1(method.sameAs))))
                 addMember(owner, method.name, same->value, memberFlags);
         } else if (ScriptObject *function = newNative(method.function)) {
+            if (method.withPrototype)
+                if (ScriptObject *prototype = newObject()) {
+                    addMember(prototype, "constructor", function, BuiltinFlags);
+                    addMember(function, "prototype", prototype, BuiltinFlags);
+                }
             addMember(owner, method.name, function, memberFlags);
         }
     }
+}
+
+void ScriptEngine::addProperties(ScriptObject *owner, const std::vector<PropertyDecl> &properties, int flags)
+{
+    for (const PropertyDecl &property : properties) {
+        const QString text = QString::fromLatin1(property.name);
+        ScriptObject *getter = newNative(property.getter);
+        ScriptObject *setter = property.setter ? newNative(property.setter) : nullptr;
+        if (!getter || (property.setter && !setter))
+            return;
+        owner->setProperty(key(text), text, getter, setter);
+        owner->setFlags(key(text), (property.flags == UnsetFlags ? flags : property.flags) | hiddenBefore(property.version),
+                        0);
+    }
+}
+
+ScriptObject *ScriptEngine::namespaceFor(const QString &path)
+{
+    // flash.net.FileReferenceList lives in flash.net, made on first use.
+    ScriptObject *holder = m_global;
+    for (const QString &part : path.split(u'.')) {
+        const Value *existing = holder->own(key(part));
+        ScriptObject *next = existing ? objectOf(*existing) : nullptr;
+        if (!next) {
+            next = newObject();
+            if (!next)
+                return nullptr;
+            holder->set(key(part), part, next, holder == m_global ? DontEnum | HiddenBefore6 : 0);
+        }
+        holder = next;
+    }
+    return holder;
 }
 
 ScriptObject *ScriptEngine::installConstructor(const ClassDecl &decl)
@@ -135,25 +172,37 @@ void ScriptEngine::install(const ClassDecl &decl)
 {
     ScriptObject *holder = m_global;
     if (decl.name) {
+        const QString path = QString::fromLatin1(decl.name);
+        const int dot = path.lastIndexOf(u'.');
+        ScriptObject *space = dot < 0 ? m_global : namespaceFor(path.left(dot));
         holder = decl.constructor ? installConstructor(decl) : installObject(decl);
-        if (!holder)
+        if (!holder || !space)
             return;
-        addMember(m_global, decl.name, holder, DontEnum | hiddenBefore(decl.version));
+        addMember(space, qPrintable(path.mid(dot + 1)), holder,
+                  (space == m_global ? DontEnum : 0) | hiddenBefore(decl.version));
     }
     addMethods(holder, decl.statics, decl.staticFlags);
     for (const ConstantDecl &constant : decl.constants)
         addMember(holder, constant.name, constant.value, constant.flags);
-    for (const PropertyDecl &property : decl.properties) {
-        const QString text = QString::fromLatin1(property.name);
-        ScriptObject *getter = newNative(property.getter);
-        ScriptObject *setter = property.setter ? newNative(property.setter) : nullptr;
-        if (!getter || (property.setter && !setter))
-            return;
-        holder->setProperty(key(text), text, getter, setter);
-        holder->setFlags(key(text), decl.staticFlags, 0);
-    }
-    if (decl.finish)
-        decl.finish(*this, holder);
+    addProperties(holder, decl.properties, decl.staticFlags);
+    if (decl.constructor)
+        if (ScriptObject *prototype = PrototypeOf(*this, *holder))
+            addProperties(prototype, decl.prototypeProperties, decl.prototypeFlags);
+    if (decl.setup)
+        decl.setup(*this, *holder);
+}
+
+void AddBuiltinMember(ScriptEngine &engine, ScriptObject &owner, const char *name, const Value &value, int flags)
+{
+    const QString text = QString::fromLatin1(name);
+    owner.set(engine.key(text), text, value, flags);
+    owner.setFlags(engine.key(text), flags, AccessFlags);
+}
+
+ScriptObject *PrototypeOf(ScriptEngine &engine, const ScriptObject &constructor)
+{
+    const Value *prototype = constructor.own(engine.key(QStringLiteral("prototype")));
+    return prototype ? objectOf(*prototype) : nullptr;
 }
 
 } // namespace swf

@@ -1,0 +1,147 @@
+// The smaller built-in classes as movies see them (AsBroadcaster, Key,
+// Mouse, Stage, System, Sound...): each case is a frame script in assembly,
+// the movie's version, and what its traces print.
+#include "ScriptCases.h"
+#include "SwfWriter.h"
+#include "TestFiles.h"
+#include "swf/FlashControl.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace SwfWriter;
+using namespace ScriptCases;
+
+namespace {
+
+// NAME = new Object().
+QString newObject(const QString &name)
+{
+    return QStringLiteral("push \"%1\", 0, \"Object\"\nnewobject\nsetvariable\n").arg(name);
+}
+
+// OBJECT.METHOD(ARGS), OBJECT a variable, the result left on the stack.
+QString callOn(const QString &object, const QString &method, const QStringList &args = {})
+{
+    return pushArguments(args) + QStringLiteral(", \"%1\"\ngetvariable\npush \"%2\"\ncallmethod\n").arg(object, method);
+}
+
+// OBJECT.METHOD(VARIABLE), the result left on the stack.
+QString callWithVariable(const QString &object, const QString &method, const QString &variable)
+{
+    return QStringLiteral("push \"%1\"\ngetvariable\npush 1, \"%2\"\ngetvariable\npush \"%3\"\ncallmethod\n")
+        .arg(variable, object, method);
+}
+
+// OBJECT.MEMBER = the value the assembly pushes.
+QString setOn(const QString &object, const QString &member, const QString &value)
+{
+    return QStringLiteral("push \"%1\"\ngetvariable\npush \"%2\"\n%3\nsetmember\n").arg(object, member, value);
+}
+
+// trace(OBJECT.MEMBER).
+QString traceMember(const QString &object, const QString &member)
+{
+    return QStringLiteral("push \"%1\"\ngetvariable\npush \"%2\"\ngetmember\ntrace\n").arg(object, member);
+}
+
+// A function that traces TEXT and then its first argument.
+QString tracingFunction(const QString &text)
+{
+    return QStringLiteral("function (a)\npush \"%1\"\ntrace\npush \"a\"\ngetvariable\ntrace\nend").arg(text);
+}
+
+// NAME = {}, with a method METHOD that traces NAME and its argument.
+QString listener(const QString &name, const QString &method)
+{
+    return newObject(name) + setOn(name, method, tracingFunction(name));
+}
+
+// e = {} made a broadcaster.
+const QString Emitter = newObject(QStringLiteral("e")) +
+                        callWithVariable(QStringLiteral("AsBroadcaster"), QStringLiteral("initialize"),
+                                         QStringLiteral("e")) +
+                        QStringLiteral("pop\n");
+
+} // namespace
+
+class SwfClassesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void broadcasters_data();
+    void broadcasters() { runCase(); }
+    void listenersHearInput();
+
+private:
+    void runCase() { run(m_dir.path()); }
+
+    QTemporaryDir m_dir;
+};
+
+void SwfClassesTest::broadcasters_data()
+{
+    addColumns();
+    QTest::newRow("broadcastMessage answers true once it called a listener, undefined before")
+        << 6
+        << Emitter + callOn("e", "broadcastMessage", {"\"hear\"", "7"}) + "trace\n" + listener("l", "hear") +
+               callWithVariable("e", "addListener", "l") + "trace\n" +
+               callOn("e", "broadcastMessage", {"\"hear\"", "7"}) + "trace\n"
+        << QStringList{"undefined", "true", "l", "7", "true"};
+    QTest::newRow("a listener added again moves to the end; removing answers whether it was listed")
+        << 6
+        << Emitter + listener("l", "hear") + listener("m", "hear") + callWithVariable("e", "addListener", "l") +
+               "pop\n" + callWithVariable("e", "addListener", "m") + "pop\n" +
+               callWithVariable("e", "addListener", "l") + "pop\n" + callOn("e", "broadcastMessage", {"\"hear\""}) +
+               "pop\n" + callWithVariable("e", "removeListener", "l") + "trace\n" +
+               callWithVariable("e", "removeListener", "l") + "trace\n" +
+               "push \"e\"\ngetvariable\npush \"_listeners\"\ngetmember\npush \"length\"\ngetmember\ntrace\n"
+        << QStringList{"m", "undefined", "l", "undefined", "true", "false", "1"};
+    QTest::newRow("initialize copies the methods AsBroadcaster holds at the time")
+        << 6
+        << setOn("AsBroadcaster", "addListener", tracingFunction("replaced")) + Emitter +
+               callOn("e", "addListener", {"5"}) + "pop\n"
+        << QStringList{"replaced", "5"};
+    QTest::newRow("its broadcastMessage is whatever ASnative answers then")
+        << 6
+        << "push \"_global\"\ngetvariable\npush \"ASnative\", 22\nsetmember\n" + Emitter +
+               traceMember("e", "broadcastMessage")
+        << QStringList{"undefined"};
+    QTest::newRow("version 5 movies see none of what initialize adds")
+        << 5 << Emitter + traceMember("e", "broadcastMessage") + traceMember("e", "_listeners")
+        << QStringList{"undefined", "undefined"};
+    QTest::newRow("Key and Mouse are broadcasters from version 6")
+        << 6
+        << listener("l", "onKeyDown") + callWithVariable("Key", "addListener", "l") + "trace\n" +
+               callWithVariable("Mouse", "addListener", "l") + "trace\n" +
+               "push \"Key\"\ngetvariable\npush \"_listeners\"\ngetmember\npush \"length\"\ngetmember\ntrace\n"
+        << QStringList{"true", "true", "1"};
+    QTest::newRow("but not in version 5") << 5 << traceMember("Key", "addListener") + traceMember("Mouse", "addListener")
+                                          << QStringList{"undefined", "undefined"};
+}
+
+// Listeners of Key and Mouse hear presses after the clips' own handlers.
+void SwfClassesTest::listenersHearInput()
+{
+    const QString source = listener("k", "onKeyDown") + callWithVariable("Key", "addListener", "k") + "pop\n" +
+                           listener("m", "onMouseDown") + callWithVariable("Mouse", "addListener", "m") + "pop\n" +
+                           setOn("k", "onKeyUp",
+                                 "function ()\npush 0, \"Key\"\ngetvariable\npush \"getCode\"\ncallmethod\ntrace\nend") +
+                           "stop\n";
+    const QByteArray code = ActionAssembler::assemble(source);
+    QVERIFY(!code.isEmpty());
+    const QString path = m_dir.filePath(QStringLiteral("input.swf"));
+    TestFiles::write(path, movie(doAction(code) + showFrame(), 6));
+    QStringList lines;
+    swf::FlashControl control;
+    connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &line) { lines << line; });
+    control.setMovie(path);
+    control.keyPress(Qt::Key_A, QStringLiteral("a"));
+    control.keyRelease(Qt::Key_A);
+    const QRect area(0, 0, 550, 400);
+    control.pointerPress(QPointF(10, 10), area);
+    control.pointerRelease(QPointF(10, 10), area);
+    QCOMPARE(lines, (QStringList{"k", "undefined", "65", "m", "undefined"}));
+}
+
+QTEST_MAIN(SwfClassesTest)
+#include "tst_swf_classes.moc"
