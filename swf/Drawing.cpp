@@ -145,9 +145,11 @@ QRectF Drawing::bounds() const
     for (const ShapeLayer &layer : layers()) {
         for (const auto &[fill, path] : layer.fills)
             r = r.united(path.boundingRect());
+        // A drawn line widens the bounds by its whole width on each side,
+        // as the reference player counts them.
         for (const auto &[line, path] : layer.lines) {
-            const double half = std::max(line.width, 20.0) / 2;
-            r = r.united(path.boundingRect().adjusted(-half, -half, half, half));
+            const double width = std::max(line.width, 20.0);
+            r = r.united(path.boundingRect().adjusted(-width, -width, width, width));
         }
     }
     return r;

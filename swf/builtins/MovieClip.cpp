@@ -2,6 +2,7 @@
 // function values a script can read, store, call and replace.
 #include "BuiltinClass.h"
 #include "Builtins.h"
+#include "MovieClipGeometry.h"
 
 #include "swf/DisplayObject.h"
 #include "swf/DrawingMethods.h"
@@ -14,8 +15,10 @@ namespace swf {
 
 namespace {
 
-// createEmptyMovieClip, getDepth and the drawing API came with version 6.
+// createEmptyMovieClip, getDepth and the drawing API came with version 6,
+// the depth look-ups with version 7.
 constexpr int Version6 = 6;
+constexpr int Version7 = 7;
 // What a clip of a movie loaded whole answers for its bytes.
 constexpr double LoadedBytes = 1;
 
@@ -124,6 +127,28 @@ Value getDepth(NativeCall &call)
     return clip ? Value(double(clip->depth - MoviePlayer::DynamicDepths)) : Value(Undefined{});
 }
 
+// One above the deepest child a script could reach, and at least 0.
+Value getNextHighestDepth(NativeCall &call)
+{
+    const DisplayObject *clip = call.clip();
+    if (!clip)
+        return Undefined{};
+    const int deepest = clip->children.empty() ? 0 : clip->children.rbegin()->first + 1;
+    return double(std::max(deepest - MoviePlayer::DynamicDepths, 0));
+}
+
+Value getInstanceAtDepth(NativeCall &call)
+{
+    DisplayObject *clip = call.clip();
+    if (!clip || call.args.empty())
+        return Undefined{};
+    const double depth = call.number(0);
+    if (!std::isfinite(depth))
+        return Undefined{};
+    const auto found = clip->children.find(toInt(depth) + MoviePlayer::DynamicDepths);
+    return found == clip->children.end() ? Value(Undefined{}) : Value(refTo(found->second.get()));
+}
+
 // swapDepths(clip) trades places with a sibling; swapDepths(depth) moves there.
 Value swapDepths(NativeCall &call)
 {
@@ -194,6 +219,12 @@ const ClassDecl MovieClipClass{
         {"endFill", endFill, Version6},
         {"clear", clear, Version6},
         {"getSWFVersion", getSWFVersion},
+        {"getNextHighestDepth", getNextHighestDepth, Version7},
+        {"getInstanceAtDepth", getInstanceAtDepth, Version7},
+        {"localToGlobal", ClipLocalToGlobal},
+        {"globalToLocal", ClipGlobalToLocal},
+        {"getBounds", ClipGetBounds},
+        {"hitTest", ClipHitTest},
     },
     {},
     {},

@@ -32,8 +32,9 @@ QTransform composed(double xScale, double yScale, double degrees, const QTransfo
                       m.dx(), m.dy());
 }
 
-// The clip's extent in twips, in its own coordinates.
-QRectF boundsOf(const DisplayObject &clip, int nesting = 0)
+} // namespace
+
+QRectF ClipBounds(const DisplayObject &clip, int nesting)
 {
     if (const auto *shape = dynamic_cast<const ShapeDef *>(clip.character))
         return shape->bounds;
@@ -44,10 +45,12 @@ QRectF boundsOf(const DisplayObject &clip, int nesting = 0)
     QRectF bounds = clip.drawing ? clip.drawing->bounds() : QRectF();
     if (nesting < MaxBoundsNesting) {
         for (const auto &[depth, child] : clip.children)
-            bounds = bounds.united(child->matrix.mapRect(boundsOf(*child, nesting + 1)));
+            bounds = bounds.united(child->matrix.mapRect(ClipBounds(*child, nesting + 1)));
     }
     return bounds;
 }
+
+namespace {
 
 // Bounds as the reference player keeps them: edges on whole twips.
 QRectF wholeTwips(const QRectF &r)
@@ -84,8 +87,8 @@ Value GetClipProperty(MoviePlayer &player, const DisplayObject &clip, int index,
     case PropFramesLoaded: return double(clip.isSprite() ? clip.frameCount() : 1);
     case PropAlpha: return clip.cxform.alphaMult * 100.0 / FixedOne;
     case PropVisible: return convert.boolean(clip.visible);
-    case PropWidth: return wholeTwips(m.mapRect(boundsOf(clip))).width() / TwipsPerPixel;
-    case PropHeight: return wholeTwips(m.mapRect(boundsOf(clip))).height() / TwipsPerPixel;
+    case PropWidth: return wholeTwips(m.mapRect(ClipBounds(clip))).width() / TwipsPerPixel;
+    case PropHeight: return wholeTwips(m.mapRect(ClipBounds(clip))).height() / TwipsPerPixel;
     case PropRotation: return rotationOf(m);
     case PropTarget: return clip.path();
     case PropName: return clip.name;
@@ -140,7 +143,7 @@ void SetClipProperty(MoviePlayer &player, DisplayObject &clip, int index, const 
         break;
     case PropWidth:
     case PropHeight: {
-        const QRectF extent = m.mapRect(boundsOf(clip));
+        const QRectF extent = m.mapRect(ClipBounds(clip));
         const double now = index == PropWidth ? extent.width() : extent.height();
         if (finite && now > 0) {
             const double factor = v * TwipsPerPixel / now;

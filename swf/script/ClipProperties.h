@@ -2,6 +2,8 @@
 
 #include "swf/script/Value.h"
 
+#include <QRectF>
+
 namespace swf {
 
 class Conversions;
@@ -21,6 +23,10 @@ int ClipPropertyIndex(const QString &name);
 // The movie-wide properties (_quality, _highquality...) a plain name reaches
 // from any timeline.
 bool IsMovieWideProperty(int index);
+
+// The clip's extent in twips, in its own coordinates; a null rectangle when
+// it shows nothing.
+QRectF ClipBounds(const DisplayObject &clip, int nesting = 0);
 
 // A clip's property as scripts read it.
 Value GetClipProperty(MoviePlayer &player, const DisplayObject &clip, int index, const Conversions &convert);

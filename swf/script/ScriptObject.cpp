@@ -56,6 +56,12 @@ ScriptObject::Member *ScriptObject::visibleMember(const QString &key)
     return visibility().hidden(member.flags) ? nullptr : &member;
 }
 
+ScriptObject::Member *ScriptObject::storedMember(const QString &key)
+{
+    const auto it = m_index.constFind(key);
+    return it == m_index.cend() ? nullptr : &m_members[size_t(*it)];
+}
+
 const ScriptObject::Member *ScriptObject::ownMember(const QString &key) const
 {
     return const_cast<ScriptObject *>(this)->visibleMember(key);

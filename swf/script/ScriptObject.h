@@ -155,6 +155,9 @@ struct ScriptObject {
     const Value *own(const QString &key) const;
     Value *own(const QString &key);
     const Member *ownMember(const QString &key) const;
+    // The object's own member even when its flags hide it from the movie's
+    // version, as some built-ins reach it.
+    Member *storedMember(const QString &key);
     // The member here or on the prototype chain.
     const Member *findMember(const QString &key) const;
     const Value *find(const QString &key) const;
