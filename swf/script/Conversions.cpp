@@ -82,22 +82,35 @@ QString Conversions::toString(const Value &v)
 {
     if (std::optional<QString> text = plainText(v, m_version))
         return *text;
+    // A String object gives the text it holds, whatever its toString.
+    if (const Value *boxed = objectOf(v)->boxed(); boxed && std::holds_alternative<QString>(*boxed))
+        return std::get<QString>(*boxed);
     if (m_engine.callDepth >= MaxConversionDepth)
         return QString();
     ScriptEngine::NestedCall depth(m_engine);
+    // Only text from toString counts: any other answer names the kind of object.
     const std::optional<Value> text = callMethod(v, QStringLiteral("toString"));
-    if (text && isPlain(*text))
-        return toString(*text);
+    if (text && std::holds_alternative<QString>(*text))
+        return std::get<QString>(*text);
     return unconvertibleText(v);
 }
 
 std::optional<Value> Conversions::callMethod(const Value &object, const QString &name)
 {
-    const Value *method = objectOf(object)->find(m_engine.key(name));
+    // super finds its methods above the prototype it starts from, and
+    // runs them on the this it stands for.
+    const ScriptObject *holder = objectOf(object);
+    Value self = object;
+    if (holder->kind == ScriptObject::Kind::Super) {
+        const ScriptObject *base = holder->elements.size() > 1 ? objectOf(holder->elements[1]) : nullptr;
+        self = holder->elements.empty() ? Value(Undefined{}) : holder->elements[0];
+        holder = base ? base->prototype() : nullptr;
+    }
+    const Value *method = holder ? holder->find(m_engine.key(name)) : nullptr;
     const ScriptObject *function = method ? objectOf(*method) : nullptr;
     if (!function || !function->isCallable())
         return std::nullopt;
-    return m_calls.call(*method, object, {});
+    return m_calls.call(*method, self, {});
 }
 
 double Conversions::toNumber(const Value &v)
@@ -146,28 +159,20 @@ Value Conversions::toPrimitive(const Value &v, Hint hint)
     if (m_engine.callDepth >= MaxConversionDepth)
         return Undefined{};
     ScriptEngine::NestedCall depth(m_engine);
-    // valueOf first (toString, for an object adding as text); when it
-    // answers an object, the other method has its turn.
+    // valueOf (toString, for an object adding as text) alone: what it
+    // answers, an object too, or undefined without one.
     const bool textFirst = hint == Hint::Addition && m_version >= FirstVersionAddingAsText && addsAsText(v);
-    const QString first = textFirst ? QStringLiteral("toString") : QStringLiteral("valueOf");
-    const QString second = textFirst ? QStringLiteral("valueOf") : QStringLiteral("toString");
-    const std::optional<Value> value = callMethod(v, first);
-    if (!value)
-        return Undefined{};
-    if (isPlain(*value))
-        return *value;
-    const std::optional<Value> other = callMethod(v, second);
-    if (other && isPlain(*other))
-        return *other;
-    return unconvertibleText(v);
+    const std::optional<Value> value = callMethod(v, textFirst ? QStringLiteral("toString") : QStringLiteral("valueOf"));
+    return value ? *value : Value(Undefined{});
 }
 
 bool Conversions::strictlyEquals(const Value &a, const Value &b)
 {
     if (a.index() != b.index())
         return false;
+    // The reference player has NaN equal to itself.
     if (const auto *x = std::get_if<double>(&a))
-        return *x == std::get<double>(b);
+        return *x == std::get<double>(b) || (std::isnan(*x) && std::isnan(std::get<double>(b)));
     if (const auto *x = std::get_if<QString>(&a))
         return *x == std::get<QString>(b);
     if (const auto *x = std::get_if<bool>(&a))
@@ -179,28 +184,105 @@ bool Conversions::strictlyEquals(const Value &a, const Value &b)
     return true; // undefined, null
 }
 
+namespace {
+
+// Objects and clips, which the reference player's comparisons take as objects alike.
+bool isReference(const Value &v) { return objectOf(v) || std::holds_alternative<ClipRef>(v); }
+
+// Two plain values once undefined and null are dealt with: texts as
+// texts, the rest as numbers, NaN equal to NaN when both are numbers.
+bool plainEquals(const Value &a, const Value &b, double x, double y)
+{
+    if (std::isnan(x) && std::isnan(y))
+        return std::holds_alternative<double>(a) && std::holds_alternative<double>(b);
+    return x == y;
+}
+
+} // namespace
+
 bool Conversions::equals(const Value &a, const Value &b)
+{
+    return m_version < 6 ? equalsBefore6(a, b) : equalsFrom6(a, b);
+}
+
+// Version 6 on: objects are themselves; an object against a plain value
+// gives its valueOf, and is unequal when that is still an object (a clip too).
+bool Conversions::equalsFrom6(const Value &a, const Value &b)
+{
+    if (isReference(a) && isReference(b)) {
+        const bool clipA = std::holds_alternative<ClipRef>(a), clipB = std::holds_alternative<ClipRef>(b);
+        if (clipA == clipB)
+            return strictlyEquals(a, b);
+        const Value other = toPrimitive(clipA ? b : a);
+        return isReference(other) && strictlyEquals(clipA ? a : b, other);
+    }
+    const Value x = toPrimitive(a);
+    if (isReference(x))
+        return false;
+    const Value y = toPrimitive(b);
+    if (isReference(y))
+        return false;
+    if (isNullish(x) || isNullish(y))
+        return isNullish(x) && isNullish(y);
+    if (std::holds_alternative<QString>(x) && std::holds_alternative<QString>(y))
+        return std::get<QString>(x) == std::get<QString>(y);
+    return plainEquals(x, y, toNumber(x), toNumber(y));
+}
+
+// Version 5: both sides give their valueOf first (the right one first);
+// objects whose valueOf answers objects compare as the objects they are,
+// and count by their number otherwise, asking valueOf again.
+bool Conversions::equalsBefore6(const Value &a, const Value &b)
 {
     // Version 5 has functions defined at the same place equal, though
     // each run of the definition makes one.
     const ScriptObject *f = objectOf(a), *g = objectOf(b);
-    if (m_version < 6 && f && g && f->function && g->function && f->function->site)
+    if (f && g && f->function && g->function && f->function->site)
         return f->function->site == g->function->site;
-    if (a.index() == b.index())
+    const Value y = toPrimitive(b);
+    const Value x = toPrimitive(a);
+    if (isReference(x) && isReference(y)) {
+        const bool clipX = std::holds_alternative<ClipRef>(x), clipY = std::holds_alternative<ClipRef>(y);
+        if (clipX && clipY)
+            return strictlyEquals(x, y);
+        if (clipX || clipY) {
+            const Value other = toPrimitive(clipX ? b : a);
+            return isReference(other) && strictlyEquals(clipX ? x : y, other);
+        }
         return strictlyEquals(a, b);
-    if (isNullish(a) || isNullish(b))
-        return isNullish(a) && isNullish(b);
-    const auto reference = [](const Value &v) { return objectOf(v) || std::holds_alternative<ClipRef>(v); };
-    if (reference(a) && reference(b))
-        return false;
-    if (reference(a) || reference(b)) {
-        const Value &object = reference(a) ? a : b;
-        const Value &other = reference(a) ? b : a;
-        if (std::holds_alternative<ClipRef>(object))
-            return std::holds_alternative<QString>(other) && toString(object) == std::get<QString>(other);
-        return equals(toPrimitive(object), other);
     }
-    return toNumber(a) == toNumber(b);
+    if (std::holds_alternative<QString>(x) && std::holds_alternative<QString>(y))
+        return std::get<QString>(x) == std::get<QString>(y);
+    const double p = objectOf(x) ? toNumber(a) : toNumber(x);
+    const double q = objectOf(y) ? toNumber(b) : toNumber(y);
+    if (isNullish(x) || isNullish(y))
+        return isNullish(x) && isNullish(y);
+    return plainEquals(x, y, p, q);
+}
+
+std::optional<bool> Conversions::less(const Value &a, const Value &b)
+{
+    // An object whose valueOf answers an object is neither less nor more;
+    // a clip is no number.
+    const Value x = toPrimitive(a);
+    if (objectOf(x))
+        return false;
+    const Value y = toPrimitive(b);
+    if (objectOf(y))
+        return false;
+    if (isReference(x) || isReference(y))
+        return std::nullopt;
+    if (std::holds_alternative<QString>(x) && std::holds_alternative<QString>(y)) {
+        // The empty text comes after every other.
+        const QString &s = std::get<QString>(x), &t = std::get<QString>(y);
+        if (s.isEmpty() || t.isEmpty())
+            return !s.isEmpty();
+        return s < t;
+    }
+    const double p = toNumber(x), q = toNumber(y);
+    if (std::isnan(p) || std::isnan(q))
+        return std::nullopt;
+    return p < q;
 }
 
 QString Conversions::typeOf(const Value &v)

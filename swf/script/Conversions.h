@@ -26,11 +26,15 @@ public:
     QString toString(const Value &v);
     double toNumber(const Value &v);
     bool toBool(const Value &v);
-    // An object's valueOf, or its toString when valueOf answers an object
-    // (undefined when it has no valueOf); for an addition, objects whose
-    // payload adds as text ask toString first from version 6. Other values stay.
+    // What an object's valueOf answers, an object too (undefined when it
+    // has none); for an addition, objects whose payload adds as text ask
+    // toString instead from version 6. Other values stay.
     Value toPrimitive(const Value &v, Hint hint = Hint::Number);
+    // Equals2, as the movie's version compares.
     bool equals(const Value &a, const Value &b);
+    // Less2: whether a is less than b; nothing (undefined to scripts) when
+    // either is NaN or a clip.
+    std::optional<bool> less(const Value &a, const Value &b);
     static bool strictlyEquals(const Value &a, const Value &b);
     // What typeof answers.
     static QString typeOf(const Value &v);
@@ -46,6 +50,8 @@ public:
 private:
     // Calls the object's method name without arguments; nothing when it has none.
     std::optional<Value> callMethod(const Value &object, const QString &name);
+    bool equalsBefore6(const Value &a, const Value &b);
+    bool equalsFrom6(const Value &a, const Value &b);
 
     ScriptEngine &m_engine;
     ScriptContext &m_calls;

@@ -669,17 +669,9 @@ void Interpreter::compare(Action &a)
 {
     const Value b = pop();
     const Value x = pop();
-    const bool less = Op(a.code) == Op::Less2;
-    if (std::holds_alternative<QString>(x) && std::holds_alternative<QString>(b)) {
-        const int order = std::get<QString>(x).compare(std::get<QString>(b));
-        push(m_convert.boolean(less ? order < 0 : order > 0));
-        return;
-    }
-    const double p = toNumber(x), q = toNumber(b);
-    if (std::isnan(p) || std::isnan(q))
-        push(Undefined{});
-    else
-        push(m_convert.boolean(less ? p < q : p > q));
+    // Greater is Less2 with the sides swapped, converted in that order too.
+    const std::optional<bool> result = Op(a.code) == Op::Less2 ? m_convert.less(x, b) : m_convert.less(b, x);
+    push(result ? m_convert.boolean(*result) : Value(Undefined{}));
 }
 
 void Interpreter::equals2(Action &)
@@ -778,12 +770,21 @@ void Interpreter::asciiToChar(Action &)
 
 void Interpreter::add2(Action &)
 {
-    const Value b = m_convert.toPrimitive(pop(), Conversions::Hint::Addition);
-    const Value x = m_convert.toPrimitive(pop(), Conversions::Hint::Addition);
-    if (std::holds_alternative<QString>(x) || std::holds_alternative<QString>(b))
-        push(toString(x) + toString(b));
-    else
-        push(toNumber(x) + toNumber(b));
+    // Each side gives its valueOf, the right one first; one that answers an
+    // object stays itself, to be converted again as text or number.
+    const Value b = pop();
+    const Value x = pop();
+    const Value bp = m_convert.toPrimitive(b, Conversions::Hint::Addition);
+    const Value xp = m_convert.toPrimitive(x, Conversions::Hint::Addition);
+    const Value &right = objectOf(bp) ? b : bp;
+    const Value &left = objectOf(xp) ? x : xp;
+    if (std::holds_alternative<QString>(left) || std::holds_alternative<QString>(right)) {
+        const QString text = toString(left);
+        push(text + toString(right));
+    } else {
+        const double number = toNumber(left);
+        push(number + toNumber(right));
+    }
 }
 
 void Interpreter::toNumberAction(Action &) { push(toNumber(pop())); }

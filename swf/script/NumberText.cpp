@@ -14,7 +14,7 @@ constexpr int MaxPlainDigits = 15;
 constexpr int MinPlainExponent = -5;
 
 constexpr int FirstVersionReadingRadixPrefixes = 6;
-constexpr int FirstVersionReadingEmptyAsNaN = 7;
+constexpr int FirstVersionReadingEmptyAsNaN = 5;
 constexpr int HexRadix = 16;
 constexpr int OctalRadix = 8;
 

@@ -10,7 +10,7 @@ QString NumberToString(double d);
 
 // Text as a number, as the movie's version reads it: decimal notation with
 // white space around it, and from version 6 "0x" hexadecimal and octal with
-// a leading 0 at the very start. Empty text is 0 before version 7. Anything
+// a leading 0 at the very start. Empty text is 0 before version 5. Anything
 // else is NaN.
 double TextToNumber(const QString &text, int version);
 

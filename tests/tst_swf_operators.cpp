@@ -1,0 +1,149 @@
+// Operators and the Object methods behind them as the reference player runs
+// them: each case is a frame script in assembly, the movie's version, and
+// what its traces print.
+#include "ScriptCases.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace ScriptCases;
+
+namespace {
+
+// NAME = {}; NAME.valueOf = function () { trace(NAME); return VALUE; },
+// VALUE being assembly that pushes one value.
+QString tracingValueOf(const QString &name, const QString &value)
+{
+    return QStringLiteral(R"(push "%1", 0, "Object"
+newobject
+setvariable
+push "%1"
+getvariable
+push "valueOf"
+function ()
+push "%1"
+trace
+%2
+return
+end
+setmember
+)")
+        .arg(name, value);
+}
+
+// trace(A OP B) for two variables.
+QString traceOperation(const QString &a, const QString &b, const QString &op)
+{
+    return QStringLiteral("push \"%1\"\ngetvariable\npush \"%2\"\ngetvariable\n%3\ntrace\n").arg(a, b, op);
+}
+
+const QString PushNaN = QStringLiteral("push 0, 0\ndivide");
+
+} // namespace
+
+class SwfOperatorsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void equality_data();
+    void equality() { runCase(); }
+    void comparisons_data();
+    void comparisons() { runCase(); }
+    void addition_data();
+    void addition() { runCase(); }
+
+private:
+    void runCase() { run(m_dir.path()); }
+
+    QTemporaryDir m_dir;
+};
+
+void SwfOperatorsTest::equality_data()
+{
+    addColumns();
+
+    const QString objectAnsweringObject = tracingValueOf("a", "push 0, \"Object\"\nnewobject");
+    QTest::newRow("version 5 asks the right side first")
+        << 5 << tracingValueOf("a", "push 1") + tracingValueOf("b", "push 1") + traceOperation("a", "b", "equals2")
+        << QStringList{"b", "a", "true"};
+    QTest::newRow("version 6 compares two objects as themselves")
+        << 6 << tracingValueOf("a", "push 1") + tracingValueOf("b", "push 1") + traceOperation("a", "b", "equals2")
+        << QStringList{"false"};
+    QTest::newRow("version 6 gives an object's valueOf against a number")
+        << 6 << tracingValueOf("a", "push 1") + "push \"b\", 1\nsetvariable\n" + traceOperation("a", "b", "equals2")
+        << QStringList{"a", "true"};
+    QTest::newRow("an object whose valueOf answers an object equals no number")
+        << 6 << objectAnsweringObject + "push \"b\", \"[object Object]\"\nsetvariable\n" +
+                    traceOperation("a", "b", "equals2")
+        << QStringList{"a", "false"};
+    QTest::newRow("NaN equals NaN, strictly too, but not as text")
+        << 6 << PushNaN + "\n" + PushNaN + "\nequals2\ntrace\n" + PushNaN + "\n" + PushNaN +
+                    "\nstrictequals\ntrace\npush \"x\"\n" + PushNaN + "\nequals2\ntrace"
+        << QStringList{"true", "true", "false"};
+    QTest::newRow("undefined and null equal each other alone")
+        << 7 << "push undefined, null\nequals2\ntrace\npush null, 0\nequals2\ntrace\npush undefined, \"\"\nequals2\ntrace"
+        << QStringList{"true", "false", "false"};
+    QTest::newRow("empty text is NaN from version 5")
+        << 5 << "push \"\"\ntonumber\ntrace\npush \"\", 0\nequals2\ntrace" << QStringList{"NaN", "false"};
+}
+
+void SwfOperatorsTest::comparisons_data()
+{
+    addColumns();
+
+    QTest::newRow("empty text comes after every other")
+        << 6 << "push \"\", \"a\"\nless2\ntrace\npush \"a\", \"\"\nless2\ntrace\npush \"abc\", \"abd\"\nless2\ntrace"
+        << QStringList{"false", "true", "true"};
+    QTest::newRow("NaN and clips compare as undefined")
+        << 7 << "push 1\n" + PushNaN + "\nless2\ntrace\npush \"_root\"\ngetvariable\npush 1\ngreater\ntrace"
+        << QStringList{"undefined", "undefined"};
+    QTest::newRow("greater converts its right side first")
+        << 6 << tracingValueOf("a", "push 2") + tracingValueOf("b", "push 1") + traceOperation("a", "b", "greater")
+        << QStringList{"b", "a", "true"};
+    QTest::newRow("an object whose valueOf answers an object is never less")
+        << 6 << tracingValueOf("a", "push 0, \"Object\"\nnewobject") + "push \"b\", 1\nsetvariable\n" +
+                    traceOperation("b", "a", "less2")
+        << QStringList{"a", "false"};
+}
+
+void SwfOperatorsTest::addition_data()
+{
+    addColumns();
+
+    QTest::newRow("the right side converts first")
+        << 6 << tracingValueOf("a", "push 1") + tracingValueOf("b", "push 2") + traceOperation("a", "b", "add2")
+        << QStringList{"b", "a", "3"};
+    QTest::newRow("a String object prints its text whatever its toString")
+        << 6 << R"(push "String"
+getvariable
+push "prototype"
+getmember
+push "toString"
+function ()
+push "mine"
+return
+end
+setmember
+push "ab", 1, "String"
+newobject
+trace)"
+        << QStringList{"ab"};
+    QTest::newRow("a toString answering a number names the object")
+        << 6 << R"(push "o", 0, "Object"
+newobject
+setvariable
+push "o"
+getvariable
+push "toString"
+function ()
+push 5
+return
+end
+setmember
+push "o"
+getvariable
+trace)"
+        << QStringList{"[type Object]"};
+}
+
+QTEST_MAIN(SwfOperatorsTest)
+#include "tst_swf_operators.moc"
