@@ -113,16 +113,7 @@ void SwfOperatorsTest::addition_data()
         << 6 << tracingValueOf("a", "push 1") + tracingValueOf("b", "push 2") + traceOperation("a", "b", "add2")
         << QStringList{"b", "a", "3"};
     QTest::newRow("a String object prints its text whatever its toString")
-        << 6 << R"(push "String"
-getvariable
-push "prototype"
-getmember
-push "toString"
-function ()
-push "mine"
-return
-end
-setmember
+        << 6 << setPrototypeMember("String", "toString", "function ()\npush \"mine\"\nreturn\nend") + R"(
 push "ab", 1, "String"
 newobject
 trace)"

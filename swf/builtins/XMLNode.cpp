@@ -335,15 +335,25 @@ Value setNodeValue(NativeCall &call)
     return Undefined{};
 }
 
-Value namePart(NativeCall &call, bool prefix)
+// The name of the node a namespace getter is called on: undefined off a
+// node, null for a node without a name.
+std::variant<Value, const QString *> calledName(const NativeCall &call)
 {
     const XmlNodePayload *node = selfNode(call);
     if (!node)
-        return Undefined{};
+        return Value(Undefined{});
     const auto *name = std::get_if<QString>(&node->name);
     if (!name)
-        return Null{};
-    const auto [before, after] = splitName(*name);
+        return Value(Null{});
+    return name;
+}
+
+Value namePart(NativeCall &call, bool prefix)
+{
+    const auto called = calledName(call);
+    if (const Value *answer = std::get_if<Value>(&called))
+        return *answer;
+    const auto [before, after] = splitName(*std::get<const QString *>(called));
     return prefix ? before : after;
 }
 Value getPrefix(NativeCall &call) { return namePart(call, true); }
@@ -351,12 +361,10 @@ Value getLocalName(NativeCall &call) { return namePart(call, false); }
 
 Value getNamespaceURI(NativeCall &call)
 {
-    const XmlNodePayload *node = selfNode(call);
-    if (!node)
-        return Undefined{};
-    const auto *name = std::get_if<QString>(&node->name);
-    if (!name)
-        return Null{};
+    const auto called = calledName(call);
+    if (const Value *answer = std::get_if<Value>(&called))
+        return *answer;
+    const QString *name = std::get<const QString *>(called);
     const std::optional<Value> found =
         namespaceDeclared(call, call.object(), namespaceAttribute(splitName(*name).first));
     return found ? *found : Value(QString());
