@@ -1,9 +1,9 @@
 #include "swf/FlashControl.h"
+#include "swf/MoviePlayer.h"
 #include "swf/StageLayout.h"
 #include "SwfWriter.h"
 #include "TestFiles.h"
 
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -778,9 +778,8 @@ void SwfTest::hostileInputStaysCalm()
 {
     QFETCH(QByteArray, file);
     QFETCH(bool, loads);
+    // A hang shows as the test's timeout; time itself is not measured here.
     swf::FlashControl control;
-    QElapsedTimer clock;
-    clock.start();
     bool loaded = true;
     try {
         control.setMovie(write("hostile.swf", file));
@@ -793,7 +792,6 @@ void SwfTest::hostileInputStaysCalm()
     for (int i = 0; i < 5; ++i)
         control.advanceFrame();
     control.renderStage();
-    QVERIFY(clock.elapsed() < 5000);
 }
 
 void SwfTest::endlessScriptIsStopped_data()
@@ -837,14 +835,14 @@ void SwfTest::endlessScriptIsStopped()
     swf::FlashControl control;
     QStringList lines;
     connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &l) { lines << l; });
-    QElapsedTimer clock;
-    clock.start();
     control.setMovie(write("forever.swf", movie(firstFrame + showFrame() + doAction(as::trace("frame 1")) + showFrame())));
+    // Each loop round is at least two actions, so the frame's allowance
+    // bounds what a looping first frame could print, however many blocks it has.
+    QVERIFY(lines.size() <= swf::MoviePlayer::MaxWorkPerFrame / 2);
     lines.clear();
     control.advanceFrame(); // the movie plays on
     QCOMPARE(control.CurrentFrame(), 1);
     QCOMPARE(lines.contains("frame 1"), scriptsGoOn);
-    QVERIFY(clock.elapsed() < 5000);
 }
 
 void SwfTest::renderTool()
