@@ -17,6 +17,7 @@ private slots:
     void cleanupTestCase();
     void firstRunPlacesAndTheNextStart();
     void playingTheDemoPlaylist();
+    void nightWalkCartoon();
     void barsAndHotkeys();
     void playlistWindowDocksAndSnaps();
     void closeRequestWithAnErrorBoxOpen();
@@ -89,6 +90,8 @@ void EndToEndTest::playingTheDemoPlaylist()
     click(Next);
     QTRY_VERIFY_WITH_TIMEOUT(playerTitle().endsWith("Sunny Hill.swf"), 10000);
     click(Next);
+    QTRY_VERIFY_WITH_TIMEOUT(playerTitle().endsWith("Night Walk.swf"), 10000);
+    click(Next);
     QTRY_VERIFY_WITH_TIMEOUT(playerTitle().endsWith("Music Box.mid"), 10000);
     // The tune, then the H.264 video, end by themselves.
     QTRY_VERIFY_WITH_TIMEOUT(playerTitle().endsWith("Colour Bars.mp4"), 20000);
@@ -102,6 +105,69 @@ void EndToEndTest::playingTheDemoPlaylist()
     QTRY_COMPARE_WITH_TIMEOUT(playerTitle(), QString("None Movie"), 10000);
     QCOMPARE(stop(SIGTERM), 0);
     QCOMPARE(TestFiles::read(m_folder + "/default.pls"), TestFiles::read(m_dir.filePath("demo.pls")));
+}
+
+namespace {
+
+// Where the orange of the walking cat shows in an image, and how much of it.
+struct CatSighting {
+    int pixels = 0;
+    double meanX = 0;
+};
+
+CatSighting findCat(const QImage &image)
+{
+    CatSighting cat;
+    double sumX = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() > 200 && c.green() > 100 && c.green() < 170 && c.blue() < 80) {
+                ++cat.pixels;
+                sumX += x;
+            }
+        }
+    cat.meanX = cat.pixels ? sumX / cat.pixels : 0;
+    return cat;
+}
+
+// Pixels of the caption's pale yellow in the top fifth of an image.
+int captionPixels(const QImage &image)
+{
+    int pixels = 0;
+    for (int y = 0; y < image.height() / 5; ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            pixels += c.red() > 200 && c.green() > 190 && c.blue() > 110 && c.blue() < 195;
+        }
+    return pixels;
+}
+
+} // namespace
+
+// The second cartoon loads its cat from a movie beside it, walks it across
+// the stage from its script and captions the scene with a text field of its own.
+void EndToEndTest::nightWalkCartoon()
+{
+    prepareFolder("night-walk");
+    TestFiles::write(m_folder + "/default.pls", (m_dir.filePath("demo/Night Walk.swf") + "\r\n").toUtf8());
+    QVERIFY(start());
+    click(PlayerButton);
+    key("ctrl+Home");
+    QTRY_VERIFY_WITH_TIMEOUT(playerTitle().endsWith("Night Walk.swf"), 10000);
+    const QString player = xdotool({"search", "--name", "Night Walk"}).section('\n', 0, 0);
+    QVERIFY(!player.isEmpty());
+    const auto shot = [&] { return screen().copy(geometry(player)); };
+    CatSighting first;
+    QTRY_VERIFY_WITH_TIMEOUT((first = findCat(shot())).pixels > 200, 10000);
+    QTest::qWait(400);
+    const CatSighting later = findCat(shot());
+    QVERIFY(later.pixels > 200);
+    // It walks right, unless it just went round from the right edge to the left.
+    QVERIFY2(later.meanX > first.meanX + 5 || later.meanX < first.meanX - 100,
+             qPrintable(QString("cat at %1, then %2").arg(first.meanX).arg(later.meanX)));
+    QVERIFY(captionPixels(shot()) > 30);
+    QCOMPARE(stop(SIGTERM), 0);
 }
 
 void EndToEndTest::barsAndHotkeys()

@@ -1,8 +1,10 @@
 // Makes the demo content a first run plays: a synthesised tune (MP3), a short
-// video with sound (AVI), a MIDI tune, and a small animated Flash movie with a
-// streaming MP3 soundtrack, a bounce sound, a frame label and an fscommand,
-// plus a playlist of them.
+// video with sound (AVI), a MIDI tune, a small animated Flash movie with a
+// streaming MP3 soundtrack, a bounce sound, a frame label and an fscommand, a
+// second one whose script loads its walking cat from a movie of its own and
+// captions the scene with the time, plus a playlist of them.
 //   make_demo FOLDER PLAYLIST
+#include "ActionAssembler.h"
 #include "MediaFiles.h"
 #include "SoundWriter.h"
 #include "SwfWriter.h"
@@ -151,6 +153,141 @@ QByteArray cartoon(const QByteArray &soundtrackMp3)
     return movie(tags, 8, QSize(400, 300), 12);
 }
 
+// A polygon through the points of an ellipse (twips).
+QPolygon ellipse(QPoint centre, int rx, int ry, int points = 20)
+{
+    QPolygon outline;
+    for (int i = 0; i < points; ++i) {
+        const double angle = 2 * M_PI * i / points;
+        outline << centre + QPoint(int(rx * std::cos(angle)), int(ry * std::sin(angle)));
+    }
+    return outline;
+}
+
+// Four legs under the cat's body, swung forward (+1) or back (-1).
+QPolygon leg(int x, int swing) { return QPolygon({{x, 1050}, {x + 120, 1050}, {x + 120 + swing * 90, 1450}, {x + swing * 90, 1450}}); }
+
+// The walking cat the night walk loads: an orange cat facing right on a
+// 120 x 80 stage, its legs swinging every other frame.
+QByteArray cat()
+{
+    const QColor orange(240, 140, 30);
+    const QColor darkOrange(190, 95, 10);
+    const std::vector<QPolygon> body{ellipse({1100, 900}, 620, 280),
+                                     QPolygon({{520, 860}, {200, 380}, {300, 340}, {600, 800}}), // tail
+                                     QPolygon({{1620, 520}, {1700, 200}, {1800, 480}}),          // ears
+                                     QPolygon({{1880, 480}, {1990, 200}, {2040, 540}})};
+    QByteArray tags = polygons(1, body, orange);
+    tags += polygons(2, {leg(650, 1), leg(850, -1), leg(1300, 1), leg(1500, -1)}, darkOrange);
+    tags += polygons(3, {leg(650, -1), leg(850, 1), leg(1300, -1), leg(1500, 1)}, darkOrange);
+    tags += disc(4, {1850, 700}, 300, orange, darkOrange);
+    tags += disc(5, {1960, 640}, 50, QColor(255, 255, 200), QColor(40, 40, 10));
+    tags += place(Place(1, 1)) + place(Place(2, 2)) + place(Place(3, 4)) + place(Place(4, 5)) + showFrame() + showFrame();
+    tags += remove(2) + place(Place(2, 3)) + showFrame() + showFrame();
+    return movie(tags, 8, QSize(120, 80), 8);
+}
+
+// The night walk's script: it makes a clip, loads the cat into it, makes a
+// caption field that tells the time from a Date, and walks the cat across
+// the stage on every frame, round again once it is off the right edge.
+constexpr char NightWalkScript[] = R"(
+push 10, "cat", 2
+push "this"
+getvariable
+push "createEmptyMovieClip"
+callmethod
+pop
+push "characters/cat.swf", 1, "cat"
+getvariable
+push "loadMovie"
+callmethod
+pop
+push "cat"
+getvariable
+push "_y", 185
+setmember
+push "cat"
+getvariable
+push "_x", -120
+setmember
+push 30, 380, 12, 10, 20, "caption", 6
+push "this"
+getvariable
+push "createTextField"
+callmethod
+pop
+push "now", 0, "Date"
+newobject
+setvariable
+push "caption"
+getvariable
+push "text", "Night walk at "
+push 0, "now"
+getvariable
+push "getHours"
+callmethod
+add2
+push ":", -2, 1, "0"
+push 0, "now"
+getvariable
+push "getMinutes"
+callmethod
+add2
+push "slice"
+callmethod
+add2
+add2
+setmember
+push "caption"
+getvariable
+push "textColor", 16773800
+setmember
+push "this"
+getvariable
+push "onEnterFrame"
+function ()
+push "cat"
+getvariable
+push "_x", "cat"
+getvariable
+push "_x"
+getmember
+push 4
+add2
+setmember
+push "cat"
+getvariable
+push "_x"
+getmember
+push 400
+greater
+not
+if walking
+push "cat"
+getvariable
+push "_x", -120
+setmember
+walking:
+end
+setmember
+)";
+
+// A night scene: a moon, stars and a dark hill, with the scripted cat
+// walking over it under a caption.
+QByteArray nightWalk()
+{
+    QByteArray tags = background(QColor(18, 22, 58));
+    tags += disc(1, {6600, 1300}, 700, QColor(255, 255, 235), QColor(230, 225, 170));
+    std::vector<QPolygon> stars;
+    for (const QPoint star : {QPoint(900, 1500), QPoint(2200, 900), QPoint(3400, 1700), QPoint(4700, 1000), QPoint(5600, 2300)})
+        stars.push_back(ellipse(star, 40, 40, 8));
+    tags += polygons(2, stars, QColor(255, 255, 210));
+    tags += rectangle(3, QRect(0, 4700, 8000, 1300), QColor(30, 60, 40), QColor(10, 30, 20));
+    tags += place(Place(1, 1)) + place(Place(2, 2)) + place(Place(3, 3));
+    tags += doAction(ActionAssembler::assemble(QString::fromLatin1(NightWalkScript))) + showFrame();
+    return movie(tags, 8, QSize(400, 300), 24);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -172,6 +309,8 @@ int main(int argc, char **argv)
     const QString mp4 = folder + "/Colour Bars.mp4";
     const QString midi = folder + "/Music Box.mid";
     const QString swf = folder + "/Sunny Hill.swf";
+    const QString walk = folder + "/Night Walk.swf";
+    const QString characters = folder + "/characters";
 
     const bool made =
         writeFile(wav, tuneWav()) &&
@@ -196,7 +335,8 @@ int main(int argc, char **argv)
                              "\" ! wavparse ! audioconvert ! lamemp3enc target=bitrate bitrate=48 cbr=true"
                              " ! filesink location=\"%1\"",
                          soundtrackMp3) &&
-        writeFile(swf, cartoon(readFile(soundtrackMp3)));
+        writeFile(swf, cartoon(readFile(soundtrackMp3))) && QDir().mkpath(characters) &&
+        writeFile(characters + "/cat.swf", cat()) && writeFile(walk, nightWalk());
     for (const QString &scratch : {wav, soundtrackWavFile, soundtrackMp3})
         QFile::remove(scratch);
     if (!made) {
@@ -204,7 +344,7 @@ int main(int argc, char **argv)
         return 1;
     }
     const QByteArray playlist =
-        (music + "\r\n" + video + "\r\n" + swf + "\r\n" + midi + "\r\n" + mp4 + "\r\n" + flac + "\r\n").toUtf8();
+        (music + "\r\n" + video + "\r\n" + swf + "\r\n" + walk + "\r\n" + midi + "\r\n" + mp4 + "\r\n" + flac + "\r\n").toUtf8();
     if (!writeFile(QString::fromLocal8Bit(argv[2]), playlist)) {
         std::fprintf(stderr, "make_demo: could not write the playlist\n");
         return 1;
