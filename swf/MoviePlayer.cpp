@@ -1,5 +1,6 @@
 #include "MoviePlayer.h"
 
+#include "swf/LocalConnectionHub.h"
 #include "swf/SoundMixer.h"
 #include "swf/builtins/Builtins.h"
 #include "swf/script/Conversions.h"
@@ -132,6 +133,7 @@ bool MoviePlayer::load(const QByteArray &file, QString *error)
 void MoviePlayer::unload()
 {
     FlushSharedObjects(m_script);
+    LocalConnectionHub::shared().forget(*this);
     m_queue.clear();
     m_initQueue.clear();
     m_unloading.clear();
@@ -195,6 +197,7 @@ void MoviePlayer::advance()
     m_frameStartMs = elapsedMs();
     for (const ScriptEngine::Interval &interval : m_script.takeDueIntervals(m_frameStartMs))
         RunInterval(*this, m_root, interval);
+    DeliverLocalConnections(*this);
     ++m_frames;
     runFrames();
     runQueue();

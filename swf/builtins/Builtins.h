@@ -33,6 +33,7 @@ extern const ClassDecl XMLNodeClass;
 extern const ClassDecl XMLClass;
 extern const ClassDecl XMLSocketClass;
 extern const ClassDecl AsBroadcasterClass;
+extern const ClassDecl LocalConnectionClass;
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.
@@ -45,6 +46,9 @@ class ScriptEngine;
 // Writes every shared object the movie opened, as the reference player does
 // when a movie goes.
 void FlushSharedObjects(ScriptEngine &engine);
+class MoviePlayer;
+// Hands the movie the LocalConnection messages and statuses waiting for it.
+void DeliverLocalConnections(MoviePlayer &player);
 
 // Every built-in a movie's globals are made from. The list is explicit:
 // the engine is a static library, and tables that registered themselves
