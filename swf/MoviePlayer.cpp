@@ -166,7 +166,7 @@ std::optional<QString> MoviePlayer::boundText(const DisplayObject &field)
     const auto *edit = dynamic_cast<const EditTextDef *>(field.character);
     if (!edit || edit->variable.isEmpty() || !field.parent)
         return std::nullopt;
-    const auto [path, name] = SplitVariablePath(edit->variable, version());
+    const auto [path, name, viaPath] = SplitVariablePath(edit->variable, version());
     const DisplayObject *owner = path.isEmpty() ? field.parent : resolveTarget(*field.parent, path);
     if (!owner)
         return std::nullopt;
