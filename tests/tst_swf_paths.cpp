@@ -249,6 +249,18 @@ void SwfPathsTest::variablePaths_data()
                                          << setVariable(QStringLiteral("/a"), 1) + setVariable(QStringLiteral("a/a"), 2) +
                                                 traceVariables({"/a", "a/a"})
                                          << QStringList{"1", "2"};
+    // Before the first slash of a relative path lone dots still separate;
+    // after it, and anywhere after a leading slash, they are part of names.
+    const QString nested = newClip({}, QStringLiteral("a"), 0) + newClip({"a"}, QStringLiteral("a"), 0) +
+                           newClip({"a", "a"}, QStringLiteral("a"), 0) + setD({"a", "a", "a"}, 3);
+    QTest::newRow("dots before the first slash")
+        << 6 << nested + traceVariables({"a.a/a:d", ":a.a/a.d", "/a.a/a:d", "a/a.a:d"})
+        << QStringList{"3", "3", "undefined", "undefined"};
+    // A leading slash is the root and one separator; what follows it is a name.
+    QTest::newRow("after a leading slash") << 6
+                                           << setVariable(QStringLiteral("d"), 40) +
+                                                  traceVariables({"/:d", "/::d", "/a/..:d"})
+                                           << QStringList{"40", "undefined", "undefined"};
     QTest::newRow("parent of the root") << 7 << traceVariables({"_parent"}) << QStringList{"undefined"};
 }
 

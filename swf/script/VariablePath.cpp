@@ -62,19 +62,27 @@ bool IsVariablePath(const QString &name, int version)
 
 TargetPath ParseTargetPath(const QString &path, const QString &name, int version)
 {
-    Syntax syntax = syntaxOf(path, name);
-    if (syntax == Syntax::Dots && version < FirstDottedVersion)
-        syntax = Syntax::Colon;
+    const Syntax syntax = version < FirstDottedVersion ? Syntax::Slash : syntaxOf(path, name);
     TargetPath result;
     qsizetype i = 0;
     if (syntax != Syntax::Dots) {
+        // A leading slash is the root and the separator before the first
+        // segment; otherwise leading separators are skipped.
         result.fromRoot = path.startsWith(u'/');
-        while (i < path.size() && isSlash(path.at(i)))
-            ++i;
+        if (result.fromRoot)
+            i = 1;
+        else
+            while (i < path.size() && isSlash(path.at(i)))
+                ++i;
     }
+    // What comes before the first slash of a relative path reads as a colon
+    // path, its lone dots separating.
+    const qsizetype headEnd = syntax == Syntax::Slash && !result.fromRoot && version >= FirstDottedVersion
+                                  ? path.indexOf(u'/')
+                                  : 0;
     while (i < path.size()) {
         const qsizetype start = i++;
-        while (i < path.size() && !separatesAt(path, i, syntax))
+        while (i < path.size() && !separatesAt(path, i, i < headEnd ? Syntax::Colon : syntax))
             ++i;
         addSegment(result.segments, path.mid(start, i - start));
         ++i; // the separator

@@ -30,10 +30,11 @@ struct TargetPath {
     bool valid = true;     // false: an empty dotted segment leads nowhere
     QStringList segments;
 };
-// name is the whole variable name the path came from: a slash anywhere in
-// the path, or a colon anywhere in the name, makes it slash syntax, where
-// dots only separate when they stand alone between names (and never once a
-// slash is in the path).
+// name is the whole variable name the path came from. A slash in the path
+// makes dots part of names, except before the first slash of a relative
+// path; otherwise a colon anywhere in the name makes lone dots separate and
+// runs of them names; with neither, the path is dotted. A leading slash is
+// the root; other leading separators are skipped.
 TargetPath ParseTargetPath(const QString &path, const QString &name, int version);
 
 } // namespace swf
