@@ -261,6 +261,25 @@ void SwfPathsTest::variablePaths_data()
                                            << setVariable(QStringLiteral("d"), 40) +
                                                   traceVariables({"/:d", "/::d", "/a/..:d"})
                                            << QStringList{"40", "undefined", "undefined"};
+    // A property added to the timeline hides a child of the same name, which
+    // hides the built-in property.
+    QTest::newRow("own properties first") << 6
+                                          << newClip({}, QStringLiteral("_x"), 0) + traceVariables({"_x"}) +
+                                                 QStringLiteral("push null\nfunction ()\npush \"got me!\"\nreturn\nend\n"
+                                                                "push \"_x\", 3, \"addProperty\"\ncallfunction\npop\n") +
+                                                 traceVariables({"_x"}) + QStringLiteral("push \"\", 0\ngetproperty\ntrace\n")
+                                          << QStringList{"_level0._x", "got me!", "0"};
+    // Once the clip set as target goes, names are looked up on the script's own timeline.
+    QTest::newRow("removed target") << 6
+                                    << QStringLiteral("push \"test\", \"root\"\nsetvariable\n") +
+                                           newClip({}, QStringLiteral("a"), 0) +
+                                           QStringLiteral("settarget \"a\"\npush \"_root\"\ngetvariable\npush \"a\"\n"
+                                                          "getmember\npush \"test\", \"a\"\nsetmember\n") +
+                                           traceVariables({"test"}) +
+                                           QStringLiteral("push \"_root\"\ngetvariable\npush \"a\"\ngetmember\n"
+                                                          "removesprite\n") +
+                                           traceVariables({"test"})
+                                    << QStringList{"a", "root"};
     QTest::newRow("parent of the root") << 7 << traceVariables({"_parent"}) << QStringList{"undefined"};
 }
 

@@ -119,7 +119,8 @@ private:
     void push(ScriptObject *object);
     std::vector<Value> popArguments();
     QString key(const QString &name) const { return m_engine.key(name); }
-    DisplayObject *target() const { return m_target.get(); }
+    // Once the clip tellTarget went to is removed, actions act on their own clip again.
+    DisplayObject *target() const { return m_target.get() ? m_target.get() : m_origin.get(); }
 
     // Names, variables and members.
     DisplayObject *clipAt(const QString &path);

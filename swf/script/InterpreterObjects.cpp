@@ -42,7 +42,7 @@ bool hasSeparator(const QString &segment)
 
 DisplayObject *Interpreter::clipAt(const QString &path)
 {
-    DisplayObject *from = target() ? target() : m_origin.get();
+    DisplayObject *from = target();
     return from ? clipFrom(*from, path) : nullptr;
 }
 
@@ -104,9 +104,9 @@ Interpreter::VariablePlace Interpreter::locate(const QString &name)
 {
     const auto [path, variable, viaPath] = SplitVariablePath(name, m_version);
     VariablePlace place{Undefined{}, path, variable};
-    DisplayObject *from = target() ? target() : m_origin.get();
-    if (!viaPath && target())
-        place.owner = refTo(target());
+    DisplayObject *from = target();
+    if (!viaPath && from)
+        place.owner = refTo(from);
     else if (viaPath && !path.isEmpty() && from)
         place.owner = walkPath(*from, path, name);
     return place;
@@ -163,8 +163,9 @@ Value Interpreter::getVariable(const QString &name, Value *holder)
     const int property = ClipPropertyIndex(variable);
     if (property >= 0 && (!path.isEmpty() || IsMovieWideProperty(property)))
         return GetClipProperty(m_player, *owner, property, m_convert);
-    if (const Value *value = owner->object.own(key(variable)))
-        return *value;
+    // The clip's own members, properties it was given among them, come first.
+    if (const ScriptObject::Member *own = owner->object.ownMember(key(variable)))
+        return memberValue(own, place);
     if (DisplayObject *child = m_player.resolveTarget(*owner, variable); child && child != owner)
         return refTo(child);
     if (property >= 0)
@@ -272,8 +273,8 @@ Value Interpreter::getMember(const Value &object, const QString &name)
         return clip->parent ? Value(refTo(clip->parent)) : Value(Undefined{});
     if (name == QLatin1String("__proto__"))
         return ObjectValue(m_engine.clipPrototype(*clip));
-    if (const Value *value = clip->object.own(k))
-        return *value;
+    if (const ScriptObject::Member *own = clip->object.ownMember(k))
+        return memberValue(own, object);
     for (auto &[depth, child] : clip->children) {
         if (m_version >= 7 ? child->name == name : child->name.compare(name, Qt::CaseInsensitive) == 0)
             return refTo(child.get());
