@@ -280,6 +280,13 @@ void SwfPathsTest::variablePaths_data()
                                                           "removesprite\n") +
                                            traceVariables({"test"})
                                     << QStringList{"a", "root"};
+    // targetPath answers in dots, where _target answers in slashes.
+    QTest::newRow("targetPath dotted") << 6
+                                       << newClip({}, QStringLiteral("foo"), 0) +
+                                              QStringLiteral("push \"_root\"\ngetvariable\ntargetpath\ntrace\n"
+                                                             "push \"foo\"\ngetvariable\ntargetpath\ntrace\n"
+                                                             "push \"foo\", 11\ngetproperty\ntrace\n")
+                                       << QStringList{"_level0", "_level0.foo", "/foo"};
     QTest::newRow("parent of the root") << 7 << traceVariables({"_parent"}) << QStringList{"undefined"};
 }
 

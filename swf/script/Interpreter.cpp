@@ -870,7 +870,7 @@ void Interpreter::targetPath(Action &)
 {
     const Value v = pop();
     const auto *clip = std::get_if<ClipRef>(&v);
-    push(clip && clip->get() ? Value(clip->get()->path()) : Value(Undefined{}));
+    push(clip && clip->get() ? Value(Conversions::clipText(*clip->get(), m_version)) : Value(Undefined{}));
 }
 
 void Interpreter::getMemberAction(Action &)
