@@ -115,6 +115,8 @@ private slots:
     void geometry() { run(m_dir.path()); }
     void variablePaths_data();
     void variablePaths() { run(m_dir.path()); }
+    void instanceNames_data();
+    void instanceNames();
 
 private:
     QTemporaryDir m_dir;
@@ -288,6 +290,37 @@ void SwfPathsTest::variablePaths_data()
                                                              "push \"foo\", 11\ngetproperty\ntrace\n")
                                        << QStringList{"_level0", "_level0.foo", "/foo"};
     QTest::newRow("parent of the root") << 7 << traceVariables({"_parent"}) << QStringList{"undefined"};
+}
+
+void SwfPathsTest::instanceNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("printed");
+    // An unnamed clip is numbered before the clips its first frame places.
+    QTest::newRow("outer clip") << "instance1" << "_level0.instance1";
+    QTest::newRow("inner clip") << "instance1.instance2" << "_level0.instance1.instance2";
+}
+
+// An empty clip (2) inside a clip (3), both placed without names, then
+// trace(eval(name)).
+void SwfPathsTest::instanceNames()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, printed);
+    constexpr int Version = 7;
+    const QByteArray inner = SwfWriter::sprite(2, SwfWriter::showFrame());
+    const QByteArray outer = SwfWriter::sprite(3, SwfWriter::place(SwfWriter::Place(1, 2)) + SwfWriter::showFrame());
+    const QByteArray script =
+        ActionAssembler::assemble(QStringLiteral("push \"%1\"\ngetvariable\ntrace\n").arg(name));
+    const QString path = m_dir.path() + QStringLiteral("/names.swf");
+    TestFiles::write(path, SwfWriter::movie(inner + outer + SwfWriter::place(SwfWriter::Place(1, 3)) +
+                                                SwfWriter::doAction(script) + SwfWriter::showFrame(),
+                                            Version));
+    QStringList lines;
+    swf::FlashControl control;
+    connect(&control, &swf::FlashControl::Trace, [&lines](const QString &line) { lines << line; });
+    control.setMovie(path);
+    QCOMPARE(lines, QStringList{printed});
 }
 
 QTEST_MAIN(SwfPathsTest)
