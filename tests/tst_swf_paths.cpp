@@ -289,6 +289,11 @@ void SwfPathsTest::variablePaths_data()
                                                              "push \"foo\"\ngetvariable\ntargetpath\ntrace\n"
                                                              "push \"foo\", 11\ngetproperty\ntrace\n")
                                        << QStringList{"_level0", "_level0.foo", "/foo"};
+    // Targets count runs of separators as one, where variable paths do not.
+    QTest::newRow("target separator runs") << 6
+                                           << nested + QStringLiteral("push \"a/../a::::a\", 11\ngetproperty\ntrace\n") +
+                                                  traceVariables({"a/../a::::a:d", "a/../a/a/a:d"})
+                                           << QStringList{"/a/a", "undefined", "3"};
     QTest::newRow("parent of the root") << 7 << traceVariables({"_parent"}) << QStringList{"undefined"};
 }
 

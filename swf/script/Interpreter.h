@@ -3,6 +3,7 @@
 #include "swf/script/Conversions.h"
 #include "swf/script/ScopeChain.h"
 #include "swf/script/ScriptEngine.h"
+#include "swf/script/VariablePath.h"
 
 #include <QByteArray>
 
@@ -128,7 +129,7 @@ private:
     // Where a path leads from a clip: a clip, or an object some segment
     // reached through a variable; undefined when it leads nowhere. name is
     // the whole name the path came from, which decides its syntax.
-    Value walkPath(DisplayObject &from, const QString &path, const QString &name);
+    Value walkPath(DisplayObject &from, const QString &path, const QString &name, PathUse use);
     Value pathStep(const Value &from, const QString &segment);
     DisplayObject *namedClip(DisplayObject &clip, const QString &segment);
     VariablePlace locate(const QString &name);

@@ -48,14 +48,14 @@ DisplayObject *Interpreter::clipAt(const QString &path)
 
 DisplayObject *Interpreter::clipFrom(DisplayObject &from, const QString &path)
 {
-    const Value place = walkPath(from, path, path);
+    const Value place = walkPath(from, path, path, PathUse::Target);
     const auto *ref = std::get_if<ClipRef>(&place);
     return ref ? ref->get() : nullptr;
 }
 
-Value Interpreter::walkPath(DisplayObject &from, const QString &path, const QString &name)
+Value Interpreter::walkPath(DisplayObject &from, const QString &path, const QString &name, PathUse use)
 {
-    const TargetPath parsed = ParseTargetPath(path, name, m_version);
+    const TargetPath parsed = ParseTargetPath(path, name, m_version, use);
     if (!parsed.valid)
         return Undefined{};
     Value current = refTo(parsed.fromRoot ? &m_player.root() : &from);
@@ -108,7 +108,7 @@ Interpreter::VariablePlace Interpreter::locate(const QString &name)
     if (!viaPath && from)
         place.owner = refTo(from);
     else if (viaPath && !path.isEmpty() && from)
-        place.owner = walkPath(*from, path, name);
+        place.owner = walkPath(*from, path, name, PathUse::Variable);
     return place;
 }
 

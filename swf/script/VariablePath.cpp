@@ -60,7 +60,7 @@ bool IsVariablePath(const QString &name, int version)
     return name.contains(u':') || name.contains(u'/') || (version >= FirstDottedVersion && name.indexOf(u'.') >= 0);
 }
 
-TargetPath ParseTargetPath(const QString &path, const QString &name, int version)
+TargetPath ParseTargetPath(const QString &path, const QString &name, int version, PathUse use)
 {
     const Syntax syntax = version < FirstDottedVersion ? Syntax::Slash : syntaxOf(path, name);
     TargetPath result;
@@ -69,7 +69,7 @@ TargetPath ParseTargetPath(const QString &path, const QString &name, int version
         // A leading slash is the root and the separator before the first
         // segment; otherwise leading separators are skipped.
         result.fromRoot = path.startsWith(u'/');
-        if (result.fromRoot)
+        if (result.fromRoot && use == PathUse::Variable)
             i = 1;
         else
             while (i < path.size() && isSlash(path.at(i)))
@@ -86,6 +86,9 @@ TargetPath ParseTargetPath(const QString &path, const QString &name, int version
             ++i;
         addSegment(result.segments, path.mid(start, i - start));
         ++i; // the separator
+        if (use == PathUse::Target)
+            while (i < path.size() && isSlash(path.at(i)))
+                ++i;
     }
     if (syntax == Syntax::Dots)
         result.valid = !path.startsWith(u'.') && !path.endsWith(u'.') && !path.contains(QLatin1String(".."));

@@ -35,6 +35,9 @@ struct TargetPath {
 // path; otherwise a colon anywhere in the name makes lone dots separate and
 // runs of them names; with neither, the path is dotted. A leading slash is
 // the root; other leading separators are skipped.
-TargetPath ParseTargetPath(const QString &path, const QString &name, int version);
+// A target (setTarget, getProperty and the like) names a clip, never a
+// variable, and runs of slashes and colons in it count as one.
+enum class PathUse { Variable, Target };
+TargetPath ParseTargetPath(const QString &path, const QString &name, int version, PathUse use);
 
 } // namespace swf
