@@ -143,7 +143,7 @@ Value Interpreter::getVariable(const QString &name, Value *holder)
         }
     }
     // A bare slash path names a clip before any variable of that name.
-    if (!name.contains(u':') && name.contains(u'/') && !SplitVariablePath(name, m_version).viaPath)
+    if (name.contains(u'/') && !SplitVariablePath(name, m_version).viaPath)
         if (DisplayObject *clip = clipAt(name))
             return refTo(clip);
     const auto [place, path, variable] = locate(name);
