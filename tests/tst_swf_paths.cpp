@@ -207,7 +207,7 @@ trace
 void SwfPathsTest::variablePaths_data()
 {
     addColumns();
-    // Once a slash or colon is in the name, dots are part of clip names; the
+    // Once a slash or colon is in the name, dots belong to clip names; the
     // variable still splits at a last dot.
     QTest::newRow("dots in slash paths") << 6 << OddNames + traceVariables({"a/b.c:d", "a/b.c.d", "a/..c:d"})
                                          << QStringList{"42", "42", "44"};
@@ -223,7 +223,7 @@ void SwfPathsTest::variablePaths_data()
                                                    setVariable(QStringLiteral("a.b:x"), 7) +
                                                    traceVariables({"a.b:x", "a:b.x", "/a.b:x"})
                                             << QStringList{"7", "7", "undefined"};
-    // A path whose first part is empty leads nowhere, so nothing is set.
+    // A path whose first segment is empty leads nowhere, so nothing is set.
     QTest::newRow("empty first segment") << 6
                                          << setVariable(QStringLiteral(".x"), 1) + setVariable(QStringLiteral(":x"), 2) +
                                                 traceVariables({".x", ":x", "x"})
@@ -252,7 +252,7 @@ void SwfPathsTest::variablePaths_data()
                                                 traceVariables({"/a", "a/a"})
                                          << QStringList{"1", "2"};
     // Before the first slash of a relative path lone dots still separate;
-    // after it, and anywhere after a leading slash, they are part of names.
+    // after it, and anywhere after a leading slash, they belong to names.
     const QString nested = newClip({}, QStringLiteral("a"), 0) + newClip({"a"}, QStringLiteral("a"), 0) +
                            newClip({"a", "a"}, QStringLiteral("a"), 0) + setD({"a", "a", "a"}, 3);
     QTest::newRow("dots before the first slash")

@@ -23,15 +23,15 @@ VariablePath SplitVariablePath(const QString &name, int version);
 bool IsVariablePath(const QString &name, int version);
 
 // A path read segment by segment, as the player walks it: ".." is the
-// parent, and a segment is never empty (a separator that starts one is part
-// of its name).
+// parent, and a segment is never empty (a separator that starts one belongs
+// to its name).
 struct TargetPath {
     bool fromRoot = false; // a leading slash
     bool valid = true;     // false: an empty dotted segment leads nowhere
     QStringList segments;
 };
 // name is the whole variable name the path came from. A slash in the path
-// makes dots part of names, except before the first slash of a relative
+// makes dots belong to names, except before the first slash of a relative
 // path; otherwise a colon anywhere in the name makes lone dots separate and
 // runs of them names; with neither, the path is dotted. A leading slash is
 // the root; other leading separators are skipped.
