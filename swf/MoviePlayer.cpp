@@ -168,7 +168,7 @@ std::optional<QString> MoviePlayer::boundText(const DisplayObject &field)
     const auto *edit = dynamic_cast<const EditTextDef *>(field.character);
     if (!edit || edit->variable.isEmpty() || !field.parent)
         return std::nullopt;
-    const auto [path, name] = SplitVariablePath(edit->variable, version());
+    const auto [path, name, viaPath] = SplitVariablePath(edit->variable, version());
     const DisplayObject *owner = path.isEmpty() ? field.parent : resolveTarget(*field.parent, path);
     if (!owner)
         return std::nullopt;
@@ -616,7 +616,10 @@ bool MoviePlayer::place(DisplayObject &parent, const PlaceCommand &command, int 
     }
     if (!command.characterId)
         return true;
-    std::unique_ptr<DisplayObject> object = instantiate(parent, *command.characterId, created);
+    // An unnamed clip takes its number before the clips its first frame places.
+    const Character *character = m_movie->character(*command.characterId);
+    const int number = !existing && !command.name && namedWhenPlaced(character) ? ++m_unnamedPlaced : 0;
+    std::unique_ptr<DisplayObject> object = instantiate(parent, character, *command.characterId, created);
     if (!object)
         return true;
     object->depth = command.depth;
@@ -627,17 +630,16 @@ bool MoviePlayer::place(DisplayObject &parent, const PlaceCommand &command, int 
         object->placedFrame = existing->placedFrame;
     }
     object->take(command);
-    nameIfUnnamed(*object);
+    if (number)
+        object->name = QStringLiteral("instance%1").arg(number);
     parent.children[command.depth] = std::move(object);
     return true;
 }
 
-void MoviePlayer::nameIfUnnamed(DisplayObject &object)
+bool MoviePlayer::namedWhenPlaced(const Character *character)
 {
-    if (!object.name.isEmpty())
-        return;
-    if (object.isSprite() || object.button() || dynamic_cast<const EditTextDef *>(object.character))
-        object.name = QStringLiteral("instance%1").arg(++m_unnamedPlaced);
+    return dynamic_cast<const SpriteDef *>(character) || dynamic_cast<const ButtonDef *>(character) ||
+           dynamic_cast<const EditTextDef *>(character);
 }
 
 std::unique_ptr<DisplayObject> MoviePlayer::instantiate(DisplayObject &parent, int characterId, Created &created)

@@ -256,7 +256,8 @@ private:
     void empty(DisplayObject &clip);
     // Scripts reach a clip, button or text field placed without a name by
     // the name the reference player gives it: "instance" and a count.
-    void nameIfUnnamed(DisplayObject &object);
+    // Clips, buttons and text fields get a name when placed without one.
+    static bool namedWhenPlaced(const Character *character);
     std::unique_ptr<DisplayObject> instantiate(DisplayObject &parent, int characterId, Created &created);
     std::unique_ptr<DisplayObject> instantiate(DisplayObject &parent, const Character *character, int characterId,
                                                Created &created);

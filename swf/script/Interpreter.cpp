@@ -518,7 +518,7 @@ void Interpreter::retarget(const QString &path)
     // Paths start from the clip the script belongs to; a path that leads
     // nowhere (or to something not a clip) sends actions back there.
     DisplayObject *origin = m_origin.get();
-    DisplayObject *clip = path.isEmpty() || !origin ? nullptr : m_player.resolveTarget(*origin, path);
+    DisplayObject *clip = path.isEmpty() || !origin ? nullptr : clipFrom(*origin, path);
     m_target = clip ? refTo(clip) : m_origin;
 }
 
@@ -829,7 +829,7 @@ void Interpreter::delete2(Action &)
     const QString name = toString(pop());
     if (IsVariablePath(name, m_version)) {
         const auto [owner, path, variable] = locate(name);
-        push(m_convert.boolean(owner && owner->object.remove(key(variable))));
+        push(m_convert.boolean(deleteMember(owner, variable)));
         return;
     }
     for (size_t i = 0; i < m_scope.size(); ++i) {
@@ -870,7 +870,7 @@ void Interpreter::targetPath(Action &)
 {
     const Value v = pop();
     const auto *clip = std::get_if<ClipRef>(&v);
-    push(clip && clip->get() ? Value(clip->get()->path()) : Value(Undefined{}));
+    push(clip && clip->get() ? Value(Conversions::clipText(*clip->get(), m_version)) : Value(Undefined{}));
 }
 
 void Interpreter::getMemberAction(Action &)

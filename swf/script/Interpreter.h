@@ -3,6 +3,7 @@
 #include "swf/script/Conversions.h"
 #include "swf/script/ScopeChain.h"
 #include "swf/script/ScriptEngine.h"
+#include "swf/script/VariablePath.h"
 
 #include <QByteArray>
 
@@ -105,9 +106,10 @@ private:
         std::optional<Value> pending;
     };
 
-    // Where a variable name points: the clip that holds it, the path given, the name itself.
+    // Where a variable name points: the clip or object that holds it
+    // (undefined when the path leads nowhere), the path given, the name itself.
     struct VariablePlace {
-        DisplayObject *owner;
+        Value owner;
         QString path;
         QString variable;
     };
@@ -118,10 +120,18 @@ private:
     void push(ScriptObject *object);
     std::vector<Value> popArguments();
     QString key(const QString &name) const { return m_engine.key(name); }
-    DisplayObject *target() const { return m_target.get(); }
+    // Once the clip tellTarget went to is removed, actions act on their own clip again.
+    DisplayObject *target() const { return m_target.get() ? m_target.get() : m_origin.get(); }
 
     // Names, variables and members.
     DisplayObject *clipAt(const QString &path);
+    DisplayObject *clipFrom(DisplayObject &from, const QString &path);
+    // Where a path leads from a clip: a clip, or an object some segment
+    // reached through a variable; undefined when it leads nowhere. name is
+    // the whole name the path came from, which decides its syntax.
+    Value walkPath(DisplayObject &from, const QString &path, const QString &name, PathUse use);
+    Value pathStep(const Value &from, const QString &segment);
+    DisplayObject *namedClip(DisplayObject &clip, const QString &segment);
     VariablePlace locate(const QString &name);
     // The variable's value; holder, when given, learns the scope it was
     // found in (a with object, an activation, a clip, the globals), which

@@ -9,6 +9,7 @@
 
 #include <QSet>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -32,18 +33,83 @@ bool isName(const QString &name, const char *word)
     return name.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
 }
 
+bool hasSeparator(const QString &segment)
+{
+    return std::any_of(segment.begin(), segment.end(), [](QChar c) { return c == u'/' || c == u'.' || c == u':'; });
+}
+
 } // namespace
 
 DisplayObject *Interpreter::clipAt(const QString &path)
 {
-    DisplayObject *from = target() ? target() : m_origin.get();
-    return from ? m_player.resolveTarget(*from, path) : nullptr;
+    DisplayObject *from = target();
+    return from ? clipFrom(*from, path) : nullptr;
+}
+
+DisplayObject *Interpreter::clipFrom(DisplayObject &from, const QString &path)
+{
+    const Value place = walkPath(from, path, path, PathUse::Target);
+    const auto *ref = std::get_if<ClipRef>(&place);
+    return ref ? ref->get() : nullptr;
+}
+
+Value Interpreter::walkPath(DisplayObject &from, const QString &path, const QString &name, PathUse use)
+{
+    const TargetPath parsed = ParseTargetPath(path, name, m_version, use);
+    if (!parsed.valid)
+        return Undefined{};
+    Value current = refTo(parsed.fromRoot ? &m_player.root() : &from);
+    for (const QString &segment : parsed.segments) {
+        current = pathStep(current, segment);
+        if (isNullish(current))
+            break;
+    }
+    return current;
+}
+
+Value Interpreter::pathStep(const Value &from, const QString &segment)
+{
+    const auto leadsOn = [](const Value &v) {
+        const auto *ref = std::get_if<ClipRef>(&v);
+        return objectOf(v) || (ref && ref->get());
+    };
+    const auto *ref = std::get_if<ClipRef>(&from);
+    DisplayObject *clip = ref ? ref->get() : nullptr;
+    if (!clip) {
+        const Value next = objectOf(from) ? getMember(from, segment) : Value(Undefined{});
+        return leadsOn(next) ? next : Value(Undefined{});
+    }
+    if (segment == QLatin1String(".."))
+        return clip->parent ? Value(refTo(clip->parent)) : Value(Undefined{});
+    // Names that are clips come first, then variables holding an object or clip.
+    if (DisplayObject *named = namedClip(*clip, segment))
+        return refTo(named);
+    const Value *value = clip->object.own(key(segment));
+    return value && leadsOn(*value) ? *value : Value(Undefined{});
+}
+
+DisplayObject *Interpreter::namedClip(DisplayObject &clip, const QString &segment)
+{
+    // The player's own names (_root, _parent, _levelN, this) and children.
+    if (!hasSeparator(segment))
+        return m_player.resolveTarget(clip, segment);
+    const Qt::CaseSensitivity caseRule = m_version >= 7 ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    for (auto &[depth, child] : clip.children)
+        if (child->name.compare(segment, caseRule) == 0)
+            return child.get();
+    return nullptr;
 }
 
 Interpreter::VariablePlace Interpreter::locate(const QString &name)
 {
-    const auto [path, variable] = SplitVariablePath(name, m_version);
-    return {path.isEmpty() ? target() : clipAt(path), path, variable};
+    const auto [path, variable, viaPath] = SplitVariablePath(name, m_version);
+    VariablePlace place{Undefined{}, path, variable};
+    DisplayObject *from = target();
+    if (!viaPath && from)
+        place.owner = refTo(from);
+    else if (viaPath && !path.isEmpty() && from)
+        place.owner = walkPath(*from, path, name, PathUse::Variable);
+    return place;
 }
 
 const Value *Interpreter::ownLocal(const QString &name)
@@ -76,18 +142,30 @@ Value Interpreter::getVariable(const QString &name, Value *holder)
             }
         }
     }
-    const auto [owner, path, variable] = locate(name);
-    if (!owner)
-        return getObjectPath(name);
-    foundIn = refTo(owner);
+    // A bare slash path names a clip before any variable of that name.
+    if (name.contains(u'/') && !SplitVariablePath(name, m_version).viaPath)
+        if (DisplayObject *clip = clipAt(name))
+            return refTo(clip);
+    const auto [place, path, variable] = locate(name);
+    const auto *ref = std::get_if<ClipRef>(&place);
+    DisplayObject *owner = ref ? ref->get() : nullptr;
+    if (!owner) {
+        const bool slashSyntax = name.contains(u':') || name.contains(u'/');
+        if (!objectOf(place) || !slashSyntax)
+            return getObjectPath(name);
+        foundIn = place;
+        return getMember(place, variable);
+    }
+    foundIn = place;
     if (isName(variable, "_root") || isName(variable, "_level0") || isName(variable, "this") ||
-        isName(variable, "_parent") || variable.startsWith(u'/'))
-        return refTo(clipAt(path.isEmpty() ? variable : path + u'/' + variable));
+        isName(variable, "_parent"))
+        return pathStep(place, variable);
     const int property = ClipPropertyIndex(variable);
     if (property >= 0 && (!path.isEmpty() || IsMovieWideProperty(property)))
         return GetClipProperty(m_player, *owner, property, m_convert);
-    if (const Value *value = owner->object.own(key(variable)))
-        return *value;
+    // The clip's own members, properties it was given among them, come first.
+    if (const ScriptObject::Member *own = owner->object.ownMember(key(variable)))
+        return memberValue(own, place);
     if (DisplayObject *child = m_player.resolveTarget(*owner, variable); child && child != owner)
         return refTo(child);
     if (property >= 0)
@@ -129,7 +207,13 @@ void Interpreter::setVariable(const QString &name, const Value &value)
             }
         }
     }
-    const auto [owner, path, variable] = locate(name);
+    const auto [place, path, variable] = locate(name);
+    if (objectOf(place)) {
+        setMember(place, variable, value);
+        return;
+    }
+    const auto *ref = std::get_if<ClipRef>(&place);
+    DisplayObject *owner = ref ? ref->get() : nullptr;
     if (!owner)
         return;
     const int property = ClipPropertyIndex(variable);
@@ -189,8 +273,8 @@ Value Interpreter::getMember(const Value &object, const QString &name)
         return clip->parent ? Value(refTo(clip->parent)) : Value(Undefined{});
     if (name == QLatin1String("__proto__"))
         return ObjectValue(m_engine.clipPrototype(*clip));
-    if (const Value *value = clip->object.own(k))
-        return *value;
+    if (const ScriptObject::Member *own = clip->object.ownMember(k))
+        return memberValue(own, object);
     for (auto &[depth, child] : clip->children) {
         if (m_version >= 7 ? child->name == name : child->name.compare(name, Qt::CaseInsensitive) == 0)
             return refTo(child.get());
