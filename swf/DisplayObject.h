@@ -62,6 +62,15 @@ struct DisplayProperties {
     }
 };
 
+// A movie loaded into a clip: its characters and timeline, and where it
+// came from.
+struct LoadedMovie {
+    std::shared_ptr<const MovieDef> movie;
+    QString folder;   // where the files it loads are looked up
+    QString url;      // as _url names it
+    qint64 bytes = 0; // its file's size
+};
+
 // One placed character of a running movie. Sprites (and the root) carry a
 // timeline with children by depth; buttons carry the children of their
 // current state.
@@ -82,6 +91,10 @@ struct DisplayObject : DisplayProperties {
     bool removed = false;
     DisplayObject *parent = nullptr;
 
+    // The movie loaded into this clip, whose characters it and what it holds
+    // are made of; none for clips of their parent's movie. Declared before
+    // the timeline and children, which point into it and go first.
+    std::shared_ptr<const LoadedMovie> loaded;
     const Timeline *timeline = nullptr;
     int currentFrame = 0;
     bool playing = true;

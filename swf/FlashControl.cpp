@@ -80,6 +80,7 @@ void FlashControl::setMovie(const QString &path)
         return;
 
     m_player.sharedObjects().setMovie(QFileInfo(path).absoluteFilePath());
+    m_player.setMovieFile(QFileInfo(path).absoluteFilePath());
     const BoundedRead file = ReadBoundedFile(path, MaxFileSize);
     if (file.status == BoundedRead::TooLarge)
         throw MovieError(QStringLiteral("The movie \"%1\" is too large.").arg(path).toStdString());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "swf/MoviePlayer.h"
+#include "swf/MovieFiles.h"
 #include "swf/Renderer.h"
 #include "swf/SoundMixer.h"
 #include "swf/SoundOutput.h"
@@ -28,7 +29,7 @@ public:
 class FlashControl : public QObject {
     Q_OBJECT
 public:
-    static constexpr qint64 MaxFileSize = 128 * 1024 * 1024;
+    static constexpr qint64 MaxFileSize = MaxMovieFileSize;
     // A sound output silent this long is let go; the next sound makes another.
     static constexpr int OutputIdleMs = 1000;
     static constexpr QLatin1String NoMovie{"res://"};

@@ -1,13 +1,17 @@
 #include "MoviePlayer.h"
 
 #include "swf/LocalConnectionHub.h"
+#include "swf/MovieFiles.h"
 #include "swf/SoundMixer.h"
 #include "swf/builtins/Builtins.h"
 #include "swf/script/Conversions.h"
 #include "swf/script/Interpreter.h"
+#include "swf/script/UrlVariables.h"
 #include "swf/script/VariablePath.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QUrl>
 
 #include <typeinfo>
 
@@ -98,6 +102,16 @@ void collectClips(DisplayObject &clip, std::vector<DisplayObject *> &clips)
         collectClips(*child, clips);
 }
 
+// The length a movie's header gives for it, unpacked; what scripts see as its size.
+qint64 DeclaredLength(const QByteArray &file)
+{
+    constexpr int LengthAt = 4;
+    if (file.size() < LengthAt + 4)
+        return file.size();
+    const auto byte = [&](int i) { return quint32(quint8(file[LengthAt + i])); };
+    return qint64(byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24);
+}
+
 } // namespace
 
 bool MoviePlayer::load(const QByteArray &file, QString *error)
@@ -107,6 +121,7 @@ bool MoviePlayer::load(const QByteArray &file, QString *error)
     if (!movie)
         return false;
     m_movie = movie;
+    m_bytes = DeclaredLength(file);
     m_clock.start();
     m_background = m_movie->background;
     m_root.timeline = &m_movie->root;
@@ -138,6 +153,7 @@ void MoviePlayer::unload()
     m_initQueue.clear();
     m_unloading.clear();
     m_unloadRequests.clear();
+    m_loads.clear();
     m_frames = 0;
     m_frameStartMs = 0;
     m_initialised.clear();
@@ -154,6 +170,7 @@ void MoviePlayer::unload()
     m_root.currentFrame = 0;
     m_root.playing = false;
     m_movie.reset();
+    m_loadedMovies.clear();
     m_hover.set(nullptr);
     m_pressed.set(nullptr);
     m_background = Qt::white;
@@ -200,6 +217,9 @@ void MoviePlayer::advance()
     DeliverLocalConnections(*this);
     ++m_frames;
     runFrames();
+    // Loads complete once every clip has moved on, so a loaded movie shows
+    // its first frame now and moves on with the next.
+    m_loads.completeDue(m_frames);
     runQueue();
     if (emptyUnloadedMovies())
         runQueue();
@@ -303,8 +323,9 @@ DisplayObject *MoviePlayer::attachClip(DisplayObject &parent, const QString &exp
         return nullptr;
     if (exportName.isEmpty())
         return placeDynamic(parent, &m_emptyClip, 0, name, depth, nullptr);
-    const int id = m_movie->exports.value(exportName.toLower(), -1);
-    const Character *character = m_movie->character(id);
+    const MovieDef &movie = movieOf(parent);
+    const int id = movie.exports.value(exportName.toLower(), -1);
+    const Character *character = movie.character(id);
     return dynamic_cast<const SpriteDef *>(character) ? placeDynamic(parent, character, id, name, depth, nullptr)
                                                       : nullptr;
 }
@@ -348,11 +369,148 @@ void MoviePlayer::empty(DisplayObject &clip)
         removeObject(clip, depth);
     clip.object = ScriptObject();
     clip.drawing.reset();
+    // What still waits on its unload scripts is made of the old movie.
+    if (clip.loaded)
+        m_retiredMovies.push_back(std::move(clip.loaded));
+    clip.loaded.reset();
     clip.character = &m_emptyClip;
     clip.characterId = 0;
     clip.timeline = &m_emptyClip.timeline;
     clip.currentFrame = 0;
     m_changed = true;
+}
+
+const MovieDef &MoviePlayer::movieOf(const DisplayObject &clip) const
+{
+    for (const DisplayObject *at = &clip; at; at = at->parent)
+        if (at->loaded)
+            return *at->loaded->movie;
+    return *m_movie;
+}
+
+void MoviePlayer::setMovieFile(const QString &absolutePath)
+{
+    m_folder = QFileInfo(absolutePath).path();
+    m_url = QUrl::fromLocalFile(absolutePath).toString();
+}
+
+QString MoviePlayer::urlOf(const DisplayObject &clip) const
+{
+    for (const DisplayObject *at = &clip; at; at = at->parent)
+        if (at->loaded)
+            return at->loaded->url;
+    return m_url;
+}
+
+qint64 MoviePlayer::bytesOf(const DisplayObject &clip) const
+{
+    if (clip.loaded)
+        return clip.loaded->bytes;
+    return &clip == &m_root ? m_bytes : 0;
+}
+
+QString MoviePlayer::folderOf(const DisplayObject &clip) const
+{
+    for (const DisplayObject *at = &clip; at; at = at->parent)
+        if (at->loaded)
+            return at->loaded->folder;
+    return m_folder;
+}
+
+bool MoviePlayer::loadFile(const DisplayObject &from, const QString &url, FileDone done)
+{
+    if (!m_movie)
+        return false;
+    return m_loads.start(folderOf(from), url, m_frames + LoadFrames,
+                         [this, done = std::move(done)](const MovieFile &file) {
+                             RunNative(*this, m_root, [&](ScriptContext &cx) { done(cx, file); });
+                         });
+}
+
+void MoviePlayer::loadMovie(DisplayObject &clip, const QString &url, ClipLoadEvents events)
+{
+    Tracked target;
+    target.set(&clip);
+    const QString folder = folderOf(clip);
+    const bool asked = loadFile(clip, url, [=](ScriptContext &cx, const MovieFile &file) {
+        DisplayObject *into = target.get();
+        std::shared_ptr<const LoadedMovie> movie = into && file.ok() ? loadedMovie(folder, url, file.bytes) : nullptr;
+        if (!movie) {
+            if (events.failed)
+                events.failed(cx, file.ok() ? MovieFile::Unreadable : file.status);
+            return;
+        }
+        showLoadedMovie(*into, std::move(movie), events);
+        if (DisplayObject *shown = target.get(); shown && events.loaded)
+            events.loaded(cx, *shown, shown->loaded->bytes);
+    });
+    if (!asked && events.failed)
+        RunNative(*this, m_root, [&](ScriptContext &cx) { events.failed(cx, MovieFile::Refused); });
+}
+
+void MoviePlayer::loadVariables(DisplayObject &clip, const QString &url)
+{
+    Tracked target;
+    target.set(&clip);
+    loadFile(clip, url, [this, target](ScriptContext &cx, const MovieFile &file) {
+        DisplayObject *into = target.get();
+        if (!into || !file.ok())
+            return;
+        for (const auto &[name, value] : DecodeUrlVariables(QString::fromUtf8(file.bytes)))
+            cx.setMember(refTo(into), name, value);
+        // Clips hear that their variables came as a data event.
+        queueClipEvent(*into, ClipAction::Data, m_script.key(QStringLiteral("onData")));
+    });
+}
+
+std::shared_ptr<const LoadedMovie> MoviePlayer::loadedMovie(const QString &folder, const QString &url,
+                                                            const QByteArray &bytes)
+{
+    const QString path = MovieFilePath(folder, url).value_or(QString());
+    if (std::shared_ptr<const LoadedMovie> known = m_loadedMovies.value(path).lock(); known && known->bytes == bytes.size())
+        return known;
+    std::shared_ptr<const MovieDef> parsed = ParseMovie(bytes, nullptr);
+    if (!parsed)
+        return nullptr;
+    auto movie = std::make_shared<LoadedMovie>();
+    movie->movie = std::move(parsed);
+    movie->folder = QFileInfo(path).path();
+    movie->url = QUrl::fromLocalFile(path).toString();
+    movie->bytes = DeclaredLength(bytes);
+    // Forgotten entries go now and then, so the table stays as small as what is shown.
+    if (m_loadedMovies.size() >= MaxLoadedMovies)
+        m_loadedMovies.removeIf([](const auto &entry) { return entry.value().expired(); });
+    if (m_loadedMovies.size() < MaxLoadedMovies)
+        m_loadedMovies.insert(path, movie);
+    return movie;
+}
+
+void MoviePlayer::showLoadedMovie(DisplayObject &clip, std::shared_ptr<const LoadedMovie> movie,
+                                  const ClipLoadEvents &events)
+{
+    if (clip.removed || !clip.isSprite())
+        return;
+    empty(clip);
+    clip.loaded = std::move(movie);
+    clip.timeline = &clip.loaded->movie->root;
+    clip.playing = true;
+    if (clip.frameCount() == 0)
+        return;
+    Created created;
+    applyFrame(clip, 0, created);
+    enterFrame(clip, 0);
+    enterPlacedClips(created);
+    queueLifecycleEvent(clip, ClipAction::Load, "onLoad", m_queue);
+    if (events.initialized) {
+        Tracked target;
+        target.set(&clip);
+        QueuedActions init{&clip, clip.alive, {}};
+        init.native = [target, initialized = events.initialized](ScriptContext &cx) {
+            if (DisplayObject *shown = target.get())
+                initialized(cx, *shown);
+        };
+        m_queue.push_back(std::move(init));
+    }
 }
 
 void MoviePlayer::swapDepths(DisplayObject &clip, qint64 depth)
@@ -565,7 +723,7 @@ void MoviePlayer::enterFrame(DisplayObject &clip, int frame)
     if (!m_sound || !clip.isSprite() || frame < 0 || frame >= clip.frameCount())
         return;
     for (const SoundStart &start : clip.timeline->frames[size_t(frame)].sounds)
-        if (const auto *sound = dynamic_cast<const SoundDef *>(m_movie->character(start.soundId)))
+        if (const auto *sound = dynamic_cast<const SoundDef *>(movieOf(clip).character(start.soundId)))
             m_sound->startSound(*sound, start.info);
 }
 
@@ -610,7 +768,7 @@ bool MoviePlayer::place(DisplayObject &parent, const PlaceCommand &command, int 
     if (bool(existing) != command.move)
         return true;
     if (existing && (!command.characterId || *command.characterId == existing->characterId ||
-                     !replaceable(existing->character, m_movie->character(*command.characterId)))) {
+                     !replaceable(existing->character, movieOf(parent).character(*command.characterId)))) {
         existing->take(command);
         return true;
     }
@@ -644,7 +802,7 @@ bool MoviePlayer::namedWhenPlaced(const Character *character)
 
 std::unique_ptr<DisplayObject> MoviePlayer::instantiate(DisplayObject &parent, int characterId, Created &created)
 {
-    return instantiate(parent, m_movie->character(characterId), characterId, created);
+    return instantiate(parent, movieOf(parent).character(characterId), characterId, created);
 }
 
 std::unique_ptr<DisplayObject> MoviePlayer::instantiate(DisplayObject &parent, const Character *character,
@@ -676,7 +834,7 @@ std::unique_ptr<DisplayObject> MoviePlayer::instantiate(DisplayObject &parent, c
 
 std::set<int> MoviePlayer::rewind(DisplayObject &clip, int target)
 {
-    const std::map<int, Placement> wanted = placementsAt(*m_movie, *clip.timeline, target);
+    const std::map<int, Placement> wanted = placementsAt(movieOf(clip), *clip.timeline, target);
     std::set<int> kept;
     std::vector<int> gone;
     for (const auto &[depth, child] : clip.children) {
@@ -759,6 +917,7 @@ void MoviePlayer::finishUnloading()
             clip->parent->children.erase(it);
     }
     m_unloading.clear();
+    m_retiredMovies.clear();
 }
 
 void MoviePlayer::rebuildButton(DisplayObject &button)
@@ -805,7 +964,7 @@ void MoviePlayer::setButtonState(DisplayObject &button, int state)
     if (transition < 0 || !def->sounds[size_t(transition)])
         return;
     const SoundStart &start = *def->sounds[size_t(transition)];
-    if (const auto *sound = dynamic_cast<const SoundDef *>(m_movie->character(start.soundId)))
+    if (const auto *sound = dynamic_cast<const SoundDef *>(movieOf(button).character(start.soundId)))
         m_sound->startSound(*sound, start.info);
 }
 
@@ -832,6 +991,10 @@ bool MoviePlayer::runQueued(const QueuedActions &entry)
 {
     if (entry.alive.expired() || (entry.clip->removed && !entry.lifecycle))
         return false;
+    if (entry.native) {
+        RunNative(*this, *entry.clip, entry.native);
+        return true;
+    }
     if (!entry.listenersOf.isEmpty()) {
         RunBroadcast(*this, *entry.clip, entry.listenersOf, entry.message);
         return true;
@@ -863,7 +1026,7 @@ DisplayObject *MoviePlayer::resolveTarget(DisplayObject &from, const QString &pa
         if (part == QLatin1String("..") || part.compare(QLatin1String("_parent"), Qt::CaseInsensitive) == 0) {
             current = current->parent;
         } else if (part.compare(QLatin1String("_root"), Qt::CaseInsensitive) == 0 ||
-                   part.compare(QLatin1String("_level0"), Qt::CaseInsensitive) == 0) {
+                   sameName(part, QStringLiteral("_level0"), version())) {
             current = &m_root;
         } else if (part.compare(QLatin1String("this"), Qt::CaseInsensitive) != 0) {
             DisplayObject *found = nullptr;
@@ -927,7 +1090,7 @@ DisplayObject *MoviePlayer::buttonAt(DisplayObject &clip, const QPointF &point, 
         const QTransform childToStage = child.matrix * toStage;
         if (const ButtonDef *def = child.button()) {
             for (const ButtonRecord &record : def->records) {
-                const auto *shape = dynamic_cast<const ShapeDef *>(m_movie->character(record.characterId));
+                const auto *shape = dynamic_cast<const ShapeDef *>(movieOf(child).character(record.characterId));
                 if ((record.states & 8) && shape &&
                     (record.matrix * childToStage).map(shape->outline).contains(point))
                     return &child;

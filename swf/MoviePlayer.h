@@ -1,9 +1,11 @@
 #pragma once
 
 #include "swf/DisplayObject.h"
+#include "swf/MovieLoads.h"
 #include "swf/Renderer.h"
 #include "swf/StageLayout.h"
 #include "swf/SharedObjectStore.h"
+#include "swf/script/ScriptContext.h"
 #include "swf/script/ScriptEngine.h"
 
 #include <QElapsedTimer>
@@ -145,6 +147,34 @@ public:
     // this one ends, like the reference player's loads.
     void unloadMovie(DisplayObject &clip);
     void swapDepths(DisplayObject &clip, qint64 depth);
+    // The movie's file: its loads are looked up in its folder, and _url names it.
+    void setMovieFile(const QString &absolutePath);
+    // The movie a clip's characters come from, and the folder its loads
+    // are looked up in.
+    const MovieDef &movieOf(const DisplayObject &clip) const;
+    QString folderOf(const DisplayObject &clip) const;
+    QString urlOf(const DisplayObject &clip) const;
+    // The size of the movie the clip shows: of its file, or of the movie loaded into it.
+    qint64 bytesOf(const DisplayObject &clip) const;
+    // What a load into a clip tells whoever started it: the movie (or
+    // image) is in place, with its size; its first frame's actions ran; it
+    // could not be loaded.
+    struct ClipLoadEvents {
+        std::function<void(ScriptContext &cx, DisplayObject &clip, qint64 bytes)> loaded;
+        std::function<void(ScriptContext &cx, DisplayObject &clip)> initialized;
+        std::function<void(ScriptContext &cx, MovieFile::Status why)> failed;
+    };
+    // Replaces what the clip shows with the movie url names, at a later frame.
+    void loadMovie(DisplayObject &clip, const QString &url, ClipLoadEvents events = {});
+    // Reads the file url names (relative to the folder of from's movie) at
+    // a later frame; false when it cannot even be asked for.
+    // Sets the clip's variables from the file url names, at a later frame.
+    void loadVariables(DisplayObject &clip, const QString &url);
+    using FileDone = std::function<void(ScriptContext &cx, const MovieFile &file)>;
+    bool loadFile(const DisplayObject &from, const QString &url, FileDone done);
+    // Frames a load takes: it completes as the frame this many after the
+    // one that asked for it begins.
+    static constexpr int LoadFrames = 2;
     // Milliseconds since the movie was loaded, for getTimer and intervals:
     // at least the frame periods advanced so far, so that a movie run faster
     // than its rate still sees time pass with its frames.
@@ -190,6 +220,8 @@ private:
         // named handlerName instead, through its broadcastMessage.
         QString listenersOf = {};
         QString message = {};
+        // Work of the player's own to do in turn instead (a load's callback).
+        std::function<void(ScriptContext &cx)> native = {};
     };
     using Queue = std::deque<QueuedActions>;
     // An object remembered across events, valid while it lives.
@@ -254,6 +286,12 @@ private:
     // queued unload events.
     bool emptyUnloadedMovies();
     void empty(DisplayObject &clip);
+    // Puts a loaded movie into the clip and starts its first frame.
+    void showLoadedMovie(DisplayObject &clip, std::shared_ptr<const LoadedMovie> movie,
+                         const ClipLoadEvents &events);
+    // The parsed movie a file holds, shared by every clip that loads it.
+    std::shared_ptr<const LoadedMovie> loadedMovie(const QString &folder, const QString &url,
+                                                   const QByteArray &bytes);
     // Scripts reach a clip, button or text field placed without a name by
     // the name the reference player gives it: "instance" and a count.
     // Clips, buttons and text fields get a name when placed without one.
@@ -312,6 +350,15 @@ private:
     int m_objects = 0;
     int m_unnamedPlaced = 0;
     int m_work = MaxWorkPerFrame;
+    QString m_folder;
+    QString m_url;
+    qint64 m_bytes = 0;
+    MovieLoads m_loads;
+    // Movies loaded so far by file, while a clip shows them.
+    QHash<QString, std::weak_ptr<const LoadedMovie>> m_loadedMovies;
+    static constexpr qsizetype MaxLoadedMovies = 256;
+    // Movies clips no longer show, kept while what they made waits to unload.
+    std::vector<std::shared_ptr<const LoadedMovie>> m_retiredMovies;
     Tracked m_hover;
     Tracked m_pressed;
 };

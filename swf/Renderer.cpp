@@ -170,6 +170,8 @@ void Renderer::render(QImage &target, const DisplayObject &root, const QTransfor
         if (m_layerCache.size() > MaxLayerCache)
             m_layerCache.clear();
     }
+    for (auto it = m_loadedFonts.begin(); it != m_loadedFonts.end();)
+        it = it->second.movie.expired() ? m_loadedFonts.erase(it) : std::next(it);
     QPainter painter(&target);
     setHints(painter);
     Canvas canvas{&target, &painter, false, 0};
@@ -264,9 +266,36 @@ quint64 Renderer::contentKey(const DisplayObject &object, int nesting) const
     return k;
 }
 
+Renderer::MovieScope::MovieScope(Renderer &renderer, const DisplayObject &object)
+    : m_renderer(renderer), m_movie(renderer.m_movie), m_fonts(renderer.m_fonts)
+{
+    if (!object.loaded || !object.loaded->movie)
+        return;
+    renderer.m_movie = object.loaded->movie.get();
+    renderer.m_fonts = &renderer.fontsOf(object.loaded->movie);
+}
+
+Renderer::MovieScope::~MovieScope()
+{
+    m_renderer.m_movie = m_movie;
+    m_renderer.m_fonts = m_fonts;
+}
+
+FieldFonts &Renderer::fontsOf(const std::shared_ptr<const MovieDef> &movie)
+{
+    LoadedFonts &entry = m_loadedFonts[movie.get()];
+    // The same address may hold a movie loaded since.
+    if (!entry.fonts || entry.movie.lock() != movie) {
+        entry.movie = movie;
+        entry.fonts = std::make_unique<FieldFonts>(*movie);
+    }
+    return *entry.fonts;
+}
+
 void Renderer::drawObject(Canvas &canvas, const DisplayObject &object, const QTransform &parentToDevice,
                           const ColorTransform &parentCx)
 {
+    const MovieScope scope(*this, object);
     QTransform toDevice = object.matrix * parentToDevice;
     const ColorTransform cx = parentCx.after(object.cxform);
     QPainter &painter = *canvas.painter;
@@ -414,7 +443,7 @@ QImage Renderer::bitmapFor(const FillStyle &fill, const ColorTransform &cx)
 {
     QImage image = fill.image;
     if (image.isNull()) {
-        const auto *bitmap = dynamic_cast<const BitmapDef *>(m_movie.character(fill.bitmapId));
+        const auto *bitmap = dynamic_cast<const BitmapDef *>(m_movie->character(fill.bitmapId));
         if (!bitmap || bitmap->image.isNull())
             return QImage();
         image = bitmap->image;
@@ -527,7 +556,7 @@ void Renderer::drawText(QPainter &painter, const TextDef &text, const QTransform
     const QTransform base = text.matrix * toDevice;
     painter.setPen(Qt::NoPen);
     for (const TextRecord &record : text.records) {
-        const auto *font = dynamic_cast<const FontDef *>(m_movie.character(record.fontId));
+        const auto *font = dynamic_cast<const FontDef *>(m_movie->character(record.fontId));
         if (!font)
             continue;
         painter.setBrush(cx.apply(record.color));
@@ -554,8 +583,8 @@ const std::vector<TextLine> &Renderer::fieldLines(const EditTextDef &text, const
         return *it;
     if (m_fieldLines.size() >= MaxFieldLayouts)
         m_fieldLines.clear();
-    m_fonts.setField(text);
-    const TextFormat base = m_fonts.baseFormat();
+    m_fonts->setField(text);
+    const TextFormat base = m_fonts->baseFormat();
     std::vector<TextParagraph> paragraphs =
         text.html ? ParseFieldHtml(shown, base, text.align) : PlainParagraphs(shown, base, text.align);
     if (text.password)
@@ -569,7 +598,7 @@ const std::vector<TextLine> &Renderer::fieldLines(const EditTextDef &text, const
     box.indent = text.indent;
     box.leading = text.leading;
     box.wordWrap = text.wordWrap;
-    return *m_fieldLines.insert(key, LayoutText(paragraphs, box, m_fonts));
+    return *m_fieldLines.insert(key, LayoutText(paragraphs, box, *m_fonts));
 }
 
 void Renderer::drawEditText(QPainter &painter, const EditTextDef &text, const QString &shown,
@@ -592,7 +621,7 @@ void Renderer::drawEditText(QPainter &painter, const EditTextDef &text, const QS
     if (shown.isEmpty())
         return;
     const std::vector<TextLine> &lines = fieldLines(text, shown);
-    m_fonts.setField(text);
+    m_fonts->setField(text);
     painter.save();
     painter.setWorldTransform(toDevice);
     painter.setClipRect(text.bounds, Qt::IntersectClip);
@@ -601,17 +630,17 @@ void Renderer::drawEditText(QPainter &painter, const EditTextDef &text, const QS
             break;
         for (const TextSpan &span : line.spans) {
             const QColor colour = cx.apply(span.format.color);
-            if (const FontDef *font = m_fonts.embedded(span.format)) {
+            if (const FontDef *font = m_fonts->embedded(span.format)) {
                 painter.setPen(Qt::NoPen);
                 painter.setBrush(colour);
-                painter.drawPath(m_fonts.outline(*font, span.text, span.format, span.origin));
+                painter.drawPath(m_fonts->outline(*font, span.text, span.format, span.origin));
                 if (span.format.underline) {
                     const double thickness = std::max(span.format.size / UnderlineShare, Twips);
                     painter.fillRect(QRectF(span.origin.x(), span.origin.y() + thickness, span.width, thickness),
                                      colour);
                 }
             } else {
-                painter.setFont(m_fonts.deviceFont(span.format));
+                painter.setFont(m_fonts->deviceFont(span.format));
                 painter.setPen(colour);
                 painter.drawText(span.origin, span.text);
             }
@@ -635,7 +664,7 @@ QPainterPath Renderer::maskPath(const DisplayObject &object, const QTransform &t
         // Text masks with its glyphs.
         const QTransform base = text->matrix * toDevice;
         for (const TextRecord &record : text->records) {
-            const auto *font = dynamic_cast<const FontDef *>(m_movie.character(record.fontId));
+            const auto *font = dynamic_cast<const FontDef *>(m_movie->character(record.fontId));
             if (!font)
                 continue;
             const double scale = record.height / font->emSquare;

@@ -21,7 +21,7 @@ public:
     // As the movie's _quality names them: low draws without anti-aliasing.
     enum class Quality { Low, Medium, High, Best };
 
-    explicit Renderer(const MovieDef &movie) : m_movie(movie), m_fonts(movie) {}
+    explicit Renderer(const MovieDef &movie) : m_movie(&movie), m_rootFonts(movie), m_fonts(&m_rootFonts) {}
 
     // Draws the root's children over what target holds; stageToDevice maps
     // stage twips to target pixels.
@@ -78,8 +78,30 @@ private:
 
     const std::vector<TextLine> &fieldLines(const EditTextDef &text, const QString &shown);
 
-    const MovieDef &m_movie;
-    FieldFonts m_fonts;
+    // While a clip with a movie loaded into it is drawn, its characters and
+    // fonts are that movie's.
+    class MovieScope {
+    public:
+        MovieScope(Renderer &renderer, const DisplayObject &object);
+        ~MovieScope();
+        MovieScope(const MovieScope &) = delete;
+        MovieScope &operator=(const MovieScope &) = delete;
+
+    private:
+        Renderer &m_renderer;
+        const MovieDef *m_movie;
+        FieldFonts *m_fonts;
+    };
+    FieldFonts &fontsOf(const std::shared_ptr<const MovieDef> &movie);
+
+    const MovieDef *m_movie; // the movie whose characters are drawn now
+    FieldFonts m_rootFonts;
+    FieldFonts *m_fonts;
+    struct LoadedFonts {
+        std::weak_ptr<const MovieDef> movie;
+        std::unique_ptr<FieldFonts> fonts;
+    };
+    std::map<const MovieDef *, LoadedFonts> m_loadedFonts;
     QHash<QString, std::vector<TextLine>> m_fieldLines; // by field and the text it shows
     Quality m_quality = Quality::High;
     double m_pixelScale = 1; // device pixels per stage pixel

@@ -34,6 +34,8 @@ extern const ClassDecl XMLClass;
 extern const ClassDecl XMLSocketClass;
 extern const ClassDecl AsBroadcasterClass;
 extern const ClassDecl LocalConnectionClass;
+extern const ClassDecl MovieClipLoaderClass;
+extern const ClassDecl LoadVarsClass;
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.

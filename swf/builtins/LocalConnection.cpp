@@ -81,7 +81,7 @@ Value close(NativeCall &call)
     if (!payload || payload->name.isEmpty())
         return Undefined{};
     LocalConnectionHub::shared().close(payload->name, endpoint(call, payload->keptName));
-    call.engine().forget(payload->keptName);
+    call.engine().release(payload->keptName);
     payload->name.clear();
     return Undefined{};
 }
@@ -151,7 +151,7 @@ void DeliverLocalConnections(MoviePlayer &player)
     }
     for (const LocalConnectionHub::Status &status : hub.takeStatuses(player)) {
         const Value sender = engine.kept(status.keptName);
-        engine.forget(status.keptName);
+        engine.release(status.keptName);
         ScriptObject *info = engine.newObject(engine.objectPrototype());
         if (!objectOf(sender) || !info)
             continue;

@@ -3,6 +3,7 @@
 #include "BuiltinClass.h"
 #include "Builtins.h"
 #include "MovieClipGeometry.h"
+#include "MovieClipLoading.h"
 
 #include "swf/DisplayObject.h"
 #include "swf/DrawingMethods.h"
@@ -205,6 +206,8 @@ const ClassDecl MovieClipClass{
         {"attachMovie", attachMovie},
         {"removeMovieClip", removeMovieClip},
         {"unloadMovie", unloadMovie},
+        {"loadMovie", ClipLoadMovie},
+        {"loadVariables", ClipLoadVariables},
         {"getDepth", getDepth, Version6},
         {"swapDepths", swapDepths},
         {"getBytesLoaded", getBytes},

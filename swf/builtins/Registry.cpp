@@ -14,6 +14,8 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         // XMLNode before XML, whose prototype inherits XMLNode's.
         &XMLNodeClass, &XMLClass, &XMLSocketClass,
         &LocalConnectionClass,
+        &MovieClipLoaderClass,
+        &LoadVarsClass,
     };
     return all;
 }

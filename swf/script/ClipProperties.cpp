@@ -92,6 +92,7 @@ Value GetClipProperty(MoviePlayer &player, const DisplayObject &clip, int index,
     case PropRotation: return rotationOf(m);
     case PropTarget: return clip.path();
     case PropName: return clip.name;
+    case PropUrl: return player.urlOf(clip);
     case PropHighQuality: return player.quality() == Renderer::Quality::Low ? 0.0 : 1.0;
     case PropQuality: return QualityName(player.quality());
     case PropFocusRect: return 1.0;

@@ -531,16 +531,24 @@ void Interpreter::getUrl(Action &a)
 void Interpreter::getUrl2(Action &a)
 {
     constexpr int LoadIntoClip = 0x40;
-    const bool intoClip = a.body.u8() & LoadIntoClip;
+    constexpr int LoadVariables = 0x80;
+    const int flags = a.body.u8();
     const QString where = toString(pop());
     const QString url = toString(pop());
-    // Loading nothing into a clip is unloadMovie.
-    if (intoClip && url.isEmpty()) {
-        if (DisplayObject *clip = clipAt(where))
-            m_player.unloadMovie(*clip);
+    static const QString fsCommand = QStringLiteral("FSCommand:");
+    if (url.startsWith(fsCommand, Qt::CaseInsensitive) || !(flags & (LoadIntoClip | LoadVariables))) {
+        m_player.getUrl(url, where);
         return;
     }
-    m_player.getUrl(url, where);
+    DisplayObject *clip = clipAt(where);
+    if (!clip)
+        return;
+    if (flags & LoadVariables)
+        m_player.loadVariables(*clip, url);
+    else if (url.isEmpty()) // loading nothing into a clip is unloadMovie
+        m_player.unloadMovie(*clip);
+    else
+        m_player.loadMovie(*clip, url);
 }
 
 // Runs another frame's actions here.
@@ -1141,6 +1149,12 @@ void RunBroadcast(MoviePlayer &player, DisplayObject &root, const QString &sourc
     const Value object = cx.getMember(player.script().global(), source);
     if (objectOf(object))
         cx.callMethod(object, QStringLiteral("broadcastMessage"), {message});
+}
+
+void RunNative(MoviePlayer &player, DisplayObject &clip, const std::function<void(ScriptContext &cx)> &work)
+{
+    Interpreter interpreter(player, clip, QByteArray());
+    work(interpreter);
 }
 
 void RunInterval(MoviePlayer &player, DisplayObject &root, const ScriptEngine::Interval &interval)

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 
+#include <functional>
 #include <optional>
 
 namespace swf {
@@ -30,6 +31,10 @@ void RunHandler(MoviePlayer &player, DisplayObject &clip, ScriptObject *handler)
 // Tells the listeners of a global object (Key, Mouse) of an event: calls
 // its broadcastMessage with the event's name, on behalf of the root.
 void RunBroadcast(MoviePlayer &player, DisplayObject &root, const QString &source, const QString &message);
+
+// Runs the player's own work that calls into scripts (a load's callback),
+// on behalf of clip.
+void RunNative(MoviePlayer &player, DisplayObject &clip, const std::function<void(ScriptContext &cx)> &work);
 
 // Runs a due setInterval call, on behalf of the root.
 void RunInterval(MoviePlayer &player, DisplayObject &root, const ScriptEngine::Interval &interval);

@@ -82,7 +82,7 @@ public:
     // movie goes: the shared objects a movie opened, say.
     Value kept(const QString &name) const { return m_kept.value(name, Undefined{}); }
     void keep(const QString &name, const Value &value) { m_kept.insert(name, value); }
-    void forget(const QString &name) { m_kept.remove(name); }
+    void release(const QString &name) { m_kept.remove(name); }
     const QHash<QString, Value> &keptValues() const { return m_kept; }
 
     int callDepth = 0;

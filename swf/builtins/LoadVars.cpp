@@ -1,0 +1,177 @@
+// LoadVars: variables read from a file (load, sendAndLoad) or from text
+// (decode) onto the object, and written back as text (toString). Nothing
+// is sent anywhere: send opens nothing.
+#include "BuiltinClass.h"
+#include "Builtins.h"
+
+#include "swf/MoviePlayer.h"
+#include "swf/script/ScriptEngine.h"
+#include "swf/script/UrlVariables.h"
+
+namespace swf {
+
+namespace {
+
+const QString ContentType = QStringLiteral("application/x-www-form-urlencoded");
+
+// Keeps the object alive, whatever else reaches it, while a load of its is under way.
+class KeptObject {
+public:
+    KeptObject(ScriptEngine &engine, ScriptObject *object)
+        : m_engine(engine), m_key(QStringLiteral("LoadVars:%1").arg(++s_count))
+    {
+        m_engine.keep(m_key, object);
+    }
+    ~KeptObject() { m_engine.release(m_key); }
+    KeptObject(const KeptObject &) = delete;
+    KeptObject &operator=(const KeptObject &) = delete;
+
+private:
+    ScriptEngine &m_engine;
+    QString m_key;
+    static inline quint64 s_count = 0;
+};
+
+void setHidden(NativeCall &call, ScriptObject &object, const QString &name, const Value &value)
+{
+    object.set(call.key(name), name, value, BuiltinFlags);
+}
+
+Value decode(NativeCall &call)
+{
+    const Value self = call.self;
+    if (!call.object() || call.args.empty())
+        return Undefined{};
+    for (const auto &[name, value] : DecodeUrlVariables(call.string(0)))
+        call.cx.setMember(self, name, value);
+    return Undefined{};
+}
+
+// The enumerable members, newest first as for..in lists them, as name=value pairs.
+Value toString(NativeCall &call)
+{
+    const ScriptObject *self = call.object();
+    if (!self)
+        return Undefined{};
+    UrlVariables variables;
+    const std::vector<ScriptObject::Member> &members = self->members();
+    for (auto it = members.rbegin(); it != members.rend(); ++it)
+        if (!(it->flags & DontEnum))
+            variables.emplace_back(it->name, call.cx.toString(call.cx.getMember(call.self, it->name)));
+    return EncodeUrlVariables(variables);
+}
+
+// Reads url for target: its onData gets the text, or undefined when the
+// file could not be read.
+bool startLoad(NativeCall &call, ScriptObject *target, const QString &url)
+{
+    if (!target || url.isEmpty())
+        return false;
+    setHidden(call, *target, QStringLiteral("loaded"), false);
+    auto kept = std::make_shared<KeptObject>(call.engine(), target);
+    return call.player().loadFile(call.player().root(), url, [target, kept](ScriptContext &cx, const MovieFile &file) {
+        if (file.ok()) {
+            const double bytes = double(file.bytes.size());
+            cx.setMember(target, QStringLiteral("_bytesLoaded"), bytes);
+            cx.setMember(target, QStringLiteral("_bytesTotal"), bytes);
+        }
+        cx.callMethod(target, QStringLiteral("onData"),
+                      {file.ok() ? Value(QString::fromUtf8(file.bytes)) : Value(Undefined{})});
+    });
+}
+
+Value load(NativeCall &call) { return startLoad(call, call.object(), call.string(0)); }
+
+// Sends nothing; the target object loads what url names, as load would.
+Value sendAndLoad(NativeCall &call)
+{
+    return startLoad(call, call.args.size() >= 2 ? objectOf(call.args[1]) : nullptr, call.string(0));
+}
+
+// Nothing is opened: a movie's variables go nowhere.
+Value send(NativeCall &call) { return !call.args.empty() && !call.string(0).isEmpty(); }
+
+// The text a load read: decoded onto the object, which is then loaded;
+// onLoad hears whether anything came.
+Value onData(NativeCall &call)
+{
+    ScriptObject *self = call.object();
+    if (!self)
+        return Undefined{};
+    const bool came = !call.args.empty() && !std::holds_alternative<Undefined>(call.args[0]);
+    if (came) {
+        call.cx.callMethod(self, QStringLiteral("decode"), {call.args[0]});
+        setHidden(call, *self, QStringLiteral("loaded"), true);
+    }
+    call.cx.callMethod(self, QStringLiteral("onLoad"), {came});
+    return Undefined{};
+}
+
+// Does nothing until a script gives the object its own.
+Value onLoad(NativeCall &) { return Undefined{}; }
+
+Value bytes(NativeCall &call, const char *member)
+{
+    return call.object() ? call.cx.getMember(call.self, QString::fromLatin1(member)) : Value(Undefined{});
+}
+Value getBytesLoaded(NativeCall &call) { return bytes(call, "_bytesLoaded"); }
+Value getBytesTotal(NativeCall &call) { return bytes(call, "_bytesTotal"); }
+
+// A name and a value, or an array of them in turn, kept for requests that are never sent.
+Value addRequestHeader(NativeCall &call)
+{
+    ScriptObject *self = call.object();
+    if (!self)
+        return Undefined{};
+    const QString name = QStringLiteral("_customHeaders");
+    const Value *held = self->own(call.key(name));
+    ScriptObject *headers = held ? objectOf(*held) : nullptr;
+    if (!headers) {
+        headers = call.engine().newArray();
+        if (!headers)
+            return Undefined{};
+        setHidden(call, *self, name, headers);
+    }
+    if (call.args.size() == 1 && objectOf(call.args[0]))
+        call.cx.callMethod(headers, QStringLiteral("push"), {call.args[0]});
+    else
+        call.cx.callMethod(headers, QStringLiteral("push"), {call.arg(0), call.arg(1)});
+    return Undefined{};
+}
+
+Value construct(NativeCall &call) { return call.construct ? call.self : Value(Undefined{}); }
+
+void setup(ScriptEngine &engine, ScriptObject &constructor)
+{
+    if (ScriptObject *prototype = PrototypeOf(engine, constructor))
+        AddBuiltinMember(engine, *prototype, "contentType", ContentType, BuiltinFlags);
+}
+
+} // namespace
+
+const ClassDecl LoadVarsClass{
+    "LoadVars",
+    construct,
+    {
+        ScriptMethod("addRequestHeader", addRequestHeader),
+        {"decode", decode},
+        ScriptMethod("getBytesLoaded", getBytesLoaded),
+        ScriptMethod("getBytesTotal", getBytesTotal),
+        {"load", load},
+        ScriptMethod("onData", onData),
+        ScriptMethod("onLoad", onLoad),
+        {"send", send},
+        {"sendAndLoad", sendAndLoad},
+        ScriptMethod("toString", toString),
+    },
+    {},
+    {},
+    5,
+    BuiltinFlags,
+    BuiltinFlags,
+    {},
+    {},
+    setup,
+};
+
+} // namespace swf

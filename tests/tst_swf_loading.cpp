@@ -1,0 +1,226 @@
+// Loading other files into a movie: which files a movie may read, when the
+// loads complete, and what a movie loaded into a clip shows.
+#include "ActionAssembler.h"
+#include "SwfWriter.h"
+#include "TestFiles.h"
+#include "swf/FlashControl.h"
+#include "swf/MovieFiles.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+// Frames the movies of these cases run after their first.
+constexpr int FramesRun = 6;
+
+QByteArray script(const QString &source)
+{
+    return SwfWriter::doAction(ActionAssembler::assemble(source));
+}
+
+// The lines the movie at path traces in its first frame and FRAMES more.
+QStringList runTraces(const QString &path, int frames = FramesRun)
+{
+    QStringList lines;
+    swf::FlashControl control;
+    QObject::connect(&control, &swf::FlashControl::Trace, [&lines](const QString &line) { lines << line; });
+    control.setMovie(path);
+    for (int i = 0; i < frames; ++i)
+        control.advanceFrame();
+    return lines;
+}
+
+// A movie whose first frame runs SOURCE and whose every frame runs EACHFRAME
+// in onEnterFrame.
+QByteArray scriptMovie(const QString &source, int version = 8)
+{
+    return SwfWriter::movie(script(source) + SwfWriter::showFrame(), version);
+}
+
+// loadVariables(URL, "_root"), then the value of v traced in every frame.
+QString loadVariablesAndWatch(const QString &url)
+{
+    return QStringLiteral("push \"%1\", \"_root\"\ngeturl2 192\n"
+                          "push \"onEnterFrame\"\nfunction ()\npush \"v\"\ngetvariable\ntrace\nend\nsetvariable\n")
+        .arg(url);
+}
+
+bool makeFifo(const QString &path) { return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0; }
+
+} // namespace
+
+class SwfLoadingTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void access_data();
+    void access();
+    void loader_data();
+    void loader();
+    void loadedMovieShows();
+
+private:
+    QString inside(const QString &name) const { return m_dir.path() + QStringLiteral("/movie/") + name; }
+    QTemporaryDir m_dir;
+};
+
+void SwfLoadingTest::init()
+{
+    QDir(m_dir.path()).mkpath(QStringLiteral("movie/sub"));
+    TestFiles::write(inside(QStringLiteral("data.txt")), "v=inside");
+    TestFiles::write(inside(QStringLiteral("sub/data.txt")), "v=below");
+    TestFiles::write(m_dir.path() + QStringLiteral("/outside.txt"), "v=outside");
+}
+
+// What a URL names, as a movie in movie/ asks for it, and whether it may be read.
+void SwfLoadingTest::access_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("read"); // what v becomes; "undefined" when nothing may be read
+    const QString outside = m_dir.path() + QStringLiteral("/outside.txt");
+    const QString undefinedValue = QStringLiteral("undefined");
+    QTest::newRow("beside the movie") << "data.txt" << "inside";
+    QTest::newRow("in a folder below") << "sub/data.txt" << "below";
+    QTest::newRow("down and back up") << "sub/../data.txt" << "inside";
+    QTest::newRow("out through ..") << "../outside.txt" << undefinedValue;
+    QTest::newRow("out and back in") << "../movie/data.txt" << "inside";
+    QTest::newRow("absolute path inside") << inside(QStringLiteral("data.txt")) << "inside";
+    QTest::newRow("absolute path outside") << outside << undefinedValue;
+    QTest::newRow("file URL inside") << QUrl::fromLocalFile(inside(QStringLiteral("data.txt"))).toString() << "inside";
+    QTest::newRow("file URL outside") << QUrl::fromLocalFile(outside).toString() << undefinedValue;
+    QTest::newRow("web address") << "http://localhost/data.txt" << undefinedValue;
+    QTest::newRow("secure web address") << "https://localhost/data.txt" << undefinedValue;
+    QTest::newRow("another scheme") << "ftp://localhost/data.txt" << undefinedValue;
+    QTest::newRow("missing file") << "none.txt" << undefinedValue;
+    QTest::newRow("a folder") << "sub" << undefinedValue;
+    QTest::newRow("a link leading out") << "link.txt" << undefinedValue;
+    QTest::newRow("a FIFO") << "fifo" << undefinedValue;
+}
+
+// The movie's variable shows what was read: undefined in the frame that
+// asked and the next, then the file's value, or undefined for good.
+void SwfLoadingTest::access()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, read);
+    QVERIFY(QFile::link(m_dir.path() + QStringLiteral("/outside.txt"), inside(QStringLiteral("link.txt"))) ||
+            QFileInfo(inside(QStringLiteral("link.txt"))).isSymLink());
+    QVERIFY(QFileInfo::exists(inside(QStringLiteral("fifo"))) || makeFifo(inside(QStringLiteral("fifo"))));
+    const QString movie = inside(QStringLiteral("access.swf"));
+    TestFiles::write(movie, scriptMovie(loadVariablesAndWatch(url)));
+    const QStringList seen = runTraces(movie, 3);
+    QCOMPARE(seen, QStringList({QStringLiteral("undefined"), read, read}));
+}
+
+// A MovieClipLoader whose every event traces its name and arguments, then SOURCE.
+QString tracingLoader(const QString &source)
+{
+    QString out = QStringLiteral("push \"l\", 0, \"MovieClipLoader\"\nnewobject\nsetvariable\n");
+    for (const char *event : {"onLoadStart", "onLoadProgress", "onLoadComplete", "onLoadInit", "onLoadError"})
+        out += QStringLiteral("push \"l\"\ngetvariable\npush \"%1\"\nfunction (a, b, c)\n"
+                              "push \"%1 \", \"a\"\ngetvariable\nadd2\npush \" \"\nadd2\npush \"b\"\ngetvariable\nadd2\n"
+                              "push \" \"\nadd2\npush \"c\"\ngetvariable\nadd2\ntrace\nend\nsetmember\n")
+                   .arg(QLatin1String(event));
+    return out + source;
+}
+
+// l.loadClip(URL, TARGET) traced, TARGET pushed as given.
+QString loadClip(const QString &url, const QString &target)
+{
+    return QStringLiteral("%2\npush \"%1\", 2, \"l\"\ngetvariable\npush \"loadClip\"\ncallmethod\ntrace\n").arg(url, target);
+}
+
+// A movie whose first frame traces "child"; loaders tell its size, the file's.
+QByteArray childMovie()
+{
+    return SwfWriter::movie(script(QStringLiteral("push \"child\"\ntrace")) + SwfWriter::showFrame(), 7);
+}
+
+const QString MakeClipA = QStringLiteral("push 1, \"a\", 2, \"this\"\ngetvariable\npush \"createEmptyMovieClip\"\ncallmethod\npop\n");
+
+void SwfLoadingTest::loader_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QStringList>("printed");
+    const QString clipA = QStringLiteral("push \"a\"\ngetvariable");
+    const QString progress = QStringLiteral("onLoadProgress _level0.a %1 %1").arg(childMovie().size());
+    // As the reference player answers a local movie asking for a web address.
+    QTest::newRow("web address") << MakeClipA + loadClip(QStringLiteral("http://example.com/404"), clipA)
+                                 << QStringList{"true", "onLoadError _level0.a IllegalRequest 0"};
+    QTest::newRow("outside the folder") << MakeClipA + loadClip(QStringLiteral("../outside.txt"), clipA)
+                                        << QStringList{"true", "onLoadError _level0.a URLNotFound 0"};
+    QTest::newRow("missing file") << MakeClipA + loadClip(QStringLiteral("none.swf"), clipA)
+                                  << QStringList{"true", "onLoadError _level0.a URLNotFound 0"};
+    QTest::newRow("no such target") << loadClip(QStringLiteral("child.swf"), QStringLiteral("push \"nothing\""))
+                                    << QStringList{"false"};
+    // The child's first frame traces "child" before onLoadInit.
+    QTest::newRow("a movie") << MakeClipA + loadClip(QStringLiteral("child.swf"), clipA)
+                             << QStringList{"true", "onLoadStart _level0.a undefined undefined",
+                                            progress, progress,
+                                            "onLoadComplete _level0.a 0 undefined", "child",
+                                            "onLoadInit _level0.a undefined undefined"};
+    QTest::newRow("the target by its path") << MakeClipA + loadClip(QStringLiteral("child.swf"), QStringLiteral("push \"/a\""))
+                                            << QStringList{"true", "onLoadStart _level0.a undefined undefined",
+                                                           progress, progress,
+                                                           "onLoadComplete _level0.a 0 undefined", "child",
+                                                           "onLoadInit _level0.a undefined undefined"};
+    // A clip gone by the time the load fails is undefined to the listeners.
+    QTest::newRow("target removed") << MakeClipA + loadClip(QStringLiteral("none.swf"), clipA) + clipA + QStringLiteral("\nremovesprite\n")
+                                    << QStringList{"true", "onLoadError undefined URLNotFound 0"};
+}
+
+void SwfLoadingTest::loader()
+{
+    QFETCH(QString, source);
+    QFETCH(QStringList, printed);
+    TestFiles::write(inside(QStringLiteral("child.swf")), childMovie());
+    const QString path = inside(QStringLiteral("loader.swf"));
+    TestFiles::write(path, scriptMovie(tracingLoader(source), 7));
+    QCOMPARE(runTraces(path), printed);
+}
+
+// The lead's demo: a clip made empty loads characters/cat.swf, which draws
+// its red square with its own character 1 (the parent's character 1 is
+// blue) and plays its own two frames, while the parent moves the clip.
+void SwfLoadingTest::loadedMovieShows()
+{
+    using namespace SwfWriter;
+    constexpr int Side = 400; // twips
+    QDir(m_dir.path()).mkpath(QStringLiteral("movie/characters"));
+    const QByteArray cat = rectangle(1, QRect(0, 0, Side, Side), Qt::red) + place(Place(1, 1)) +
+                           script(QStringLiteral("push \"cat 1\"\ntrace")) + showFrame() +
+                           script(QStringLiteral("push \"cat 2\"\ntrace")) + showFrame();
+    TestFiles::write(inside(QStringLiteral("characters/cat.swf")), movie(cat, 6));
+    const QString source = QStringLiteral(
+        "push 1, \"cat\", 2, \"this\"\ngetvariable\npush \"createEmptyMovieClip\"\ncallmethod\npop\n"
+        "push \"characters/cat.swf\", 1, \"cat\"\ngetvariable\npush \"loadMovie\"\ncallmethod\npop\n"
+        "push \"onEnterFrame\"\nfunction ()\n"
+        "push \"cat\"\ngetvariable\npush \"_x\", \"cat\"\ngetvariable\npush \"_x\"\ngetmember\npush 2\nadd2\nsetmember\n"
+        "end\nsetvariable\n");
+    const QString path = inside(QStringLiteral("demo.swf"));
+    TestFiles::write(path, movie(rectangle(1, QRect(0, 0, Side, Side), Qt::blue) + script(source) + showFrame(), 6));
+
+    QStringList lines;
+    swf::FlashControl control;
+    QObject::connect(&control, &swf::FlashControl::Trace, [&lines](const QString &line) { lines << line; });
+    control.setMovie(path);
+    for (int i = 0; i < FramesRun; ++i)
+        control.advanceFrame();
+    QCOMPARE(lines, QStringList({"cat 1", "cat 2", "cat 1", "cat 2", "cat 1"}));
+    const QImage stage = control.renderStage();
+    constexpr int MovedBy = 2 * FramesRun; // pixels
+    const auto near = [](QColor a, QColor b) {
+        constexpr int Tolerance = 16;
+        return std::abs(a.red() - b.red()) <= Tolerance && std::abs(a.green() - b.green()) <= Tolerance &&
+               std::abs(a.blue() - b.blue()) <= Tolerance;
+    };
+    QVERIFY(near(stage.pixelColor(MovedBy + 10, 10), Qt::red));
+    QVERIFY(near(stage.pixelColor(MovedBy / 2, 10), Qt::white));
+}
+
+QTEST_MAIN(SwfLoadingTest)
+#include "tst_swf_loading.moc"
