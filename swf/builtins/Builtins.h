@@ -33,6 +33,9 @@ extern const ClassDecl XMLNodeClass;
 extern const ClassDecl XMLClass;
 extern const ClassDecl XMLSocketClass;
 extern const ClassDecl AsBroadcasterClass;
+extern const ClassDecl PointClass;
+extern const ClassDecl MatrixClass;
+extern const ClassDecl ColorTransformClass;
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.

@@ -13,6 +13,9 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &StageObject, &MouseObject, &TimerFunctions, &SharedObjectClass,
         // XMLNode before XML, whose prototype inherits XMLNode's.
         &XMLNodeClass, &XMLClass, &XMLSocketClass,
+        &PointClass,
+        &MatrixClass,
+        &ColorTransformClass,
     };
     return all;
 }
