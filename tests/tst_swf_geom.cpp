@@ -53,6 +53,8 @@ private slots:
     void matrix() { runCase(); }
     void colorTransform_data();
     void colorTransform() { runCase(); }
+    void transform_data();
+    void transform() { runCase(); }
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -152,6 +154,45 @@ void SwfGeomTest::colorTransform_data()
         << QStringList{"NaN", "1"};
     QTest::newRow("before version 8 the object keeps nothing")
         << 7 << showPackage + make(c, QStringLiteral("ColorTransform"), terms) + traceMember(c, QStringLiteral("rgb"))
+        << QStringList{"undefined"};
+}
+
+void SwfGeomTest::transform_data()
+{
+    addColumns();
+    // a.transform.colorTransform = new ColorTransform(TERMS), a being a new clip.
+    const auto tint = [](const QString &clip, const QStringList &terms) {
+        return QStringLiteral("push \"%1\"\ngetvariable\npush \"transform\"\ngetmember\npush \"colorTransform\"\n").arg(clip) +
+               pushArguments(terms) + QStringLiteral("\n") + geom(QStringLiteral("ColorTransform")) +
+               QStringLiteral("push undefined\nnewmethod\nsetmember\n");
+    };
+    const auto traceTransform = [](const QString &clip, const QString &member) {
+        return QStringLiteral("push \"%1\"\ngetvariable\npush \"transform\"\ngetmember\npush \"%2\"\ngetmember\ntrace\n")
+            .arg(clip, member);
+    };
+    const QString clips = QStringLiteral("push 0, \"a\", 2, \"_root\"\ngetvariable\npush \"createEmptyMovieClip\"\ncallmethod\npop\n"
+                                         "push 0, \"b\", 2, \"a\"\ngetvariable\npush \"createEmptyMovieClip\"\ncallmethod\npop\n"
+                                         "push \"c\", \"a.b\"\ngetvariable\nsetvariable\n");
+    QTest::newRow("a clip keeps whole 256ths and whole offsets")
+        << 8
+        << clips + tint(QStringLiteral("a"), {"0.5", "-1.5", "0.35452134151223", "3.5", "4.5", "-500", "6.5", "700.5"}) +
+               traceTransform(QStringLiteral("a"), QStringLiteral("colorTransform"))
+        << QStringList{"(redMultiplier=0.5, greenMultiplier=-1.5, blueMultiplier=0.3515625, alphaMultiplier=3.5, "
+                       "redOffset=4, greenOffset=-500, blueOffset=6, alphaOffset=700)"};
+    QTest::newRow("the concatenated transform rounds each product down")
+        << 8
+        << clips + tint(QStringLiteral("a"), {"0.5", "-1.5", "0.35452134151223", "3.5", "4.5", "-500", "6.5", "700.5"}) +
+               tint(QStringLiteral("c"), {"0.75", "0.34", "0.53", "0.1", "34", "-25", "103", "230"}) +
+               traceTransform(QStringLiteral("c"), QStringLiteral("concatenatedColorTransform"))
+        << QStringList{"(redMultiplier=0.375, greenMultiplier=-0.51171875, blueMultiplier=0.18359375, alphaMultiplier=0.33984375, "
+                       "redOffset=21, greenOffset=-463, blueOffset=42, alphaOffset=1505)"};
+    QTest::newRow("the matrix in pixels")
+        << 8
+        << clips + QStringLiteral("push \"a\"\ngetvariable\npush \"_x\", 15\nsetmember\n") +
+               traceTransform(QStringLiteral("c"), QStringLiteral("concatenatedMatrix"))
+        << QStringList{"(a=1, b=0, c=0, d=1, tx=15, ty=0)"};
+    QTest::newRow("version 7 sees no transform")
+        << 7 << showPackage + clips + traceTransform(QStringLiteral("a"), QStringLiteral("colorTransform"))
         << QStringList{"undefined"};
 }
 

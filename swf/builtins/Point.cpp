@@ -115,7 +115,7 @@ const ClassDecl PointClass{
     BuiltinFlags,
     BuiltinFlags,
     {},
-    {{"length", length}},
+    {{"length", length, nullptr, ScriptMember}},
 };
 
 } // namespace swf

@@ -16,6 +16,7 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &PointClass,
         &MatrixClass,
         &ColorTransformClass,
+        &TransformClass,
     };
     return all;
 }
