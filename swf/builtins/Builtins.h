@@ -36,6 +36,10 @@ extern const ClassDecl AsBroadcasterClass;
 extern const ClassDecl LocalConnectionClass;
 extern const ClassDecl MovieClipLoaderClass;
 extern const ClassDecl LoadVarsClass;
+extern const ClassDecl PointClass;
+extern const ClassDecl MatrixClass;
+extern const ClassDecl ColorTransformClass;
+extern const ClassDecl TransformClass;
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.

@@ -16,6 +16,10 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &LocalConnectionClass,
         &MovieClipLoaderClass,
         &LoadVarsClass,
+        &PointClass,
+        &MatrixClass,
+        &ColorTransformClass,
+        &TransformClass,
     };
     return all;
 }
