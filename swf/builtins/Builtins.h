@@ -33,6 +33,19 @@ extern const ClassDecl XMLNodeClass;
 extern const ClassDecl XMLClass;
 extern const ClassDecl XMLSocketClass;
 extern const ClassDecl AsBroadcasterClass;
+extern const ClassDecl BitmapFilterClass;
+extern const ClassDecl BlurFilterClass;
+extern const ClassDecl DropShadowFilterClass;
+extern const ClassDecl GlowFilterClass;
+extern const ClassDecl BevelFilterClass;
+extern const ClassDecl GradientGlowFilterClass;
+extern const ClassDecl GradientBevelFilterClass;
+extern const ClassDecl ColorMatrixFilterClass;
+extern const ClassDecl ConvolutionFilterClass;
+
+// MovieClip.filters: copies of the clip's filters, and the filters it draws with.
+Value ClipFilters(NativeCall &call);
+Value SetClipFilters(NativeCall &call);
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.

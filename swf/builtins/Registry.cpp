@@ -13,6 +13,10 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &StageObject, &MouseObject, &TimerFunctions, &SharedObjectClass,
         // XMLNode before XML, whose prototype inherits XMLNode's.
         &XMLNodeClass, &XMLClass, &XMLSocketClass,
+        // BitmapFilter before the filters, whose prototypes inherit its.
+        &BitmapFilterClass,
+        &BlurFilterClass, &DropShadowFilterClass, &GlowFilterClass, &BevelFilterClass,
+        &GradientGlowFilterClass, &GradientBevelFilterClass, &ColorMatrixFilterClass, &ConvolutionFilterClass,
     };
     return all;
 }
