@@ -17,6 +17,7 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &BitmapFilterClass,
         &BlurFilterClass, &DropShadowFilterClass, &GlowFilterClass, &BevelFilterClass,
         &GradientGlowFilterClass, &GradientBevelFilterClass, &ColorMatrixFilterClass, &ConvolutionFilterClass,
+        &BitmapDataClass,
     };
     return all;
 }
