@@ -112,8 +112,9 @@ private:
     void addMember(ScriptObject *owner, const char *name, const Value &value, int flags);
     void addMethods(ScriptObject *owner, const std::vector<MethodDecl> &methods, int flags);
     void addProperties(ScriptObject *owner, const std::vector<PropertyDecl> &properties, int flags);
-    // The object a dotted path of names leads to from the globals, made where missing.
-    ScriptObject *namespaceFor(const QString &path);
+    // The object a dotted path of names leads to from the globals, made where
+    // missing; a package made for a class is hidden as the class is.
+    ScriptObject *namespaceFor(const QString &path, int version);
     ScriptObject *prototypeOf(const char *className) const;
 
     ScriptHeap m_heap;

@@ -118,9 +118,13 @@ void ScriptEngine::addProperties(ScriptObject *owner, const std::vector<Property
     }
 }
 
-ScriptObject *ScriptEngine::namespaceFor(const QString &path)
+ScriptObject *ScriptEngine::namespaceFor(const QString &path, int version)
 {
-    // flash.net.FileReferenceList lives in flash.net, made on first use.
+    // flash.geom.Point lives in flash.geom, made on first use. The global
+    // package is never seen by version 5 movies, and until the version of
+    // its classes only once a movie clears that version's flag
+    // (ASSetPropFlags(_global, "flash", 0, 4096)).
+    const int packageFlags = DontEnum | HiddenBefore6 | hiddenBefore(version);
     ScriptObject *holder = m_global;
     for (const QString &part : path.split(u'.')) {
         const Value *existing = holder->own(key(part));
@@ -129,7 +133,7 @@ ScriptObject *ScriptEngine::namespaceFor(const QString &path)
             next = newObject();
             if (!next)
                 return nullptr;
-            holder->set(key(part), part, next, holder == m_global ? DontEnum | HiddenBefore6 : 0);
+            holder->set(key(part), part, next, holder == m_global ? packageFlags : 0);
         }
         holder = next;
     }
@@ -174,12 +178,13 @@ void ScriptEngine::install(const ClassDecl &decl)
     if (decl.name) {
         const QString path = QString::fromLatin1(decl.name);
         const int dot = path.lastIndexOf(u'.');
-        ScriptObject *space = dot < 0 ? m_global : namespaceFor(path.left(dot));
+        ScriptObject *space = dot < 0 ? m_global : namespaceFor(path.left(dot), decl.version);
         holder = decl.constructor ? installConstructor(decl) : installObject(decl);
         if (!holder || !space)
             return;
+        // A class in a package is hidden by its package alone.
         addMember(space, qPrintable(path.mid(dot + 1)), holder,
-                  (space == m_global ? DontEnum : 0) | hiddenBefore(decl.version));
+                  space == m_global ? DontEnum | hiddenBefore(decl.version) : 0);
     }
     addMethods(holder, decl.statics, decl.staticFlags);
     for (const ConstantDecl &constant : decl.constants)
