@@ -76,6 +76,8 @@ struct LoadedMovie {
 // current state.
 struct DisplayObject : DisplayProperties {
     const Character *character = nullptr; // null for the root
+    // The character when a script made it for this object alone (attachBitmap's shape).
+    std::shared_ptr<const Character> ownCharacter;
     int characterId = 0;
     int depth = 0;
     bool visible = true;

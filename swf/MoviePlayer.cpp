@@ -330,6 +330,12 @@ DisplayObject *MoviePlayer::attachClip(DisplayObject &parent, const QString &exp
                                                       : nullptr;
 }
 
+void MoviePlayer::placeScriptShape(DisplayObject &parent, std::shared_ptr<const ShapeDef> shape, int depth)
+{
+    if (DisplayObject *placed = placeDynamic(parent, shape.get(), 0, QString(), depth, nullptr))
+        placed->ownCharacter = std::move(shape);
+}
+
 void MoviePlayer::removeClip(DisplayObject &clip)
 {
     const qint64 depth = qint64(clip.depth) - DynamicDepths;

@@ -143,6 +143,8 @@ public:
     // A clip of the sprite exported as exportName, or an empty one when it is empty.
     DisplayObject *attachClip(DisplayObject &parent, const QString &exportName, const QString &name, int depth);
     void removeClip(DisplayObject &clip);
+    // Places a shape a script made (attachBitmap's) at depth; the object keeps it.
+    void placeScriptShape(DisplayObject &parent, std::shared_ptr<const ShapeDef> shape, int depth);
     // Empties the clip, as loading nothing into it does: when the frame after
     // this one ends, like the reference player's loads.
     void unloadMovie(DisplayObject &clip);

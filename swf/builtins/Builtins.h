@@ -40,6 +40,22 @@ extern const ClassDecl PointClass;
 extern const ClassDecl MatrixClass;
 extern const ClassDecl ColorTransformClass;
 extern const ClassDecl TransformClass;
+extern const ClassDecl BitmapFilterClass;
+extern const ClassDecl BlurFilterClass;
+extern const ClassDecl DropShadowFilterClass;
+extern const ClassDecl GlowFilterClass;
+extern const ClassDecl BevelFilterClass;
+extern const ClassDecl GradientGlowFilterClass;
+extern const ClassDecl GradientBevelFilterClass;
+extern const ClassDecl ColorMatrixFilterClass;
+extern const ClassDecl ConvolutionFilterClass;
+extern const ClassDecl BitmapDataClass;
+
+// MovieClip.filters: copies of the clip's filters, and the filters it draws with.
+Value ClipFilters(NativeCall &call);
+Value SetClipFilters(NativeCall &call);
+// MovieClip.attachBitmap.
+Value ClipAttachBitmap(NativeCall &call);
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.

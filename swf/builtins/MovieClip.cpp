@@ -20,6 +20,8 @@ namespace {
 // the depth look-ups with version 7.
 constexpr int Version6 = 6;
 constexpr int Version7 = 7;
+// Filters came with version 8.
+constexpr int Version8 = 8;
 // What a clip of a movie loaded whole answers for its bytes.
 constexpr double LoadedBytes = 1;
 
@@ -147,7 +149,12 @@ Value getInstanceAtDepth(NativeCall &call)
     if (!std::isfinite(depth))
         return Undefined{};
     const auto found = clip->children.find(toInt(depth) + MoviePlayer::DynamicDepths);
-    return found == clip->children.end() ? Value(Undefined{}) : Value(refTo(found->second.get()));
+    if (found == clip->children.end())
+        return Undefined{};
+    // Shapes and bitmaps are no script objects: the clip holding them answers.
+    const DisplayObject &child = *found->second;
+    const bool scriptable = child.isSprite() || child.button() || dynamic_cast<const EditTextDef *>(child.character);
+    return refTo(scriptable ? found->second.get() : clip);
 }
 
 // swapDepths(clip) trades places with a sibling; swapDepths(depth) moves there.
@@ -228,9 +235,15 @@ const ClassDecl MovieClipClass{
         {"globalToLocal", ClipGlobalToLocal},
         {"getBounds", ClipGetBounds},
         {"hitTest", ClipHitTest},
+        {"attachBitmap", ClipAttachBitmap, Version8},
     },
     {},
     {},
+    5,
+    BuiltinFlags,
+    BuiltinFlags,
+    {},
+    {{"filters", ClipFilters, SetClipFilters, 0, Version8}},
 };
 
 } // namespace swf

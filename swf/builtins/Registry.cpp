@@ -20,6 +20,11 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &MatrixClass,
         &ColorTransformClass,
         &TransformClass,
+        // BitmapFilter before the filters, whose prototypes inherit its.
+        &BitmapFilterClass,
+        &BlurFilterClass, &DropShadowFilterClass, &GlowFilterClass, &BevelFilterClass,
+        &GradientGlowFilterClass, &GradientBevelFilterClass, &ColorMatrixFilterClass, &ConvolutionFilterClass,
+        &BitmapDataClass,
     };
     return all;
 }
