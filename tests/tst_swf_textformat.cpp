@@ -46,6 +46,27 @@ QString assignEach(const QString &property, const QStringList &values)
     return source;
 }
 
+// style = new TextField.StyleSheet().
+QString newSheet()
+{
+    return QStringLiteral("push \"style\", 0\n") + path(QStringLiteral("TextField")) +
+           QStringLiteral("push \"StyleSheet\"\nnewmethod\nsetvariable\n");
+}
+
+// trace(style.parseCSS(CSS)).
+QString parse(const QString &css)
+{
+    return QStringLiteral("push \"%1\", 1\n").arg(css) + path(QStringLiteral("style")) +
+           QStringLiteral("push \"parseCSS\"\ncallmethod\ntrace\n");
+}
+
+// trace(style.getStyle(NAME).PROPERTY).
+QString traceStyle(const QString &name, const QString &property)
+{
+    return QStringLiteral("push \"%1\", 1\n").arg(name) + path(QStringLiteral("style")) +
+           QStringLiteral("push \"getStyle\"\ncallmethod\npush \"%1\"\ngetmember\ntrace\n").arg(property);
+}
+
 } // namespace
 
 class SwfTextFormatTest : public QObject {
@@ -55,6 +76,8 @@ private slots:
     void coercions() { runCase(); }
     void objects_data();
     void objects() { runCase(); }
+    void styleSheets_data();
+    void styleSheets() { runCase(); }
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -144,6 +167,33 @@ void SwfTextFormatTest::objects_data()
                "push \"getTextExtent\"\ncallmethod\nsetvariable\n" + tracePath(QStringLiteral("e.width")) +
                tracePath(QStringLiteral("e.height"))
         << QStringList{"0", "0"};
+}
+
+void SwfTextFormatTest::styleSheets_data()
+{
+    addColumns();
+    QTest::newRow("selectors apart by commas share the declarations; values keep trailing space")
+        << 8 << newSheet() + parse(QStringLiteral(",a,, b { x: 1 ; y:2}")) + traceStyle("a", "x") + traceStyle("b", "y")
+        << QStringList{"true", "1 ", "2"};
+    QTest::newRow("hyphens upper-case the next character, a last one stays")
+        << 8 << newSheet() + parse(QStringLiteral("a { font-size: 1; b--b: 2; e-: 3}")) + traceStyle("a", "fontSize") +
+                    traceStyle("a", "b-b") + traceStyle("a", "e-")
+        << QStringList{"true", "1", "2", "3"};
+    QTest::newRow("a fault rejects it all")
+        << 8 << newSheet() + parse(QStringLiteral("a { x: 1; }")) + parse(QStringLiteral("a { x: 2;; }")) +
+                    parse(QStringLiteral("a b { x: 3; }")) + parse(QStringLiteral("a { x: 4")) + traceStyle("a", "x")
+        << QStringList{"true", "false", "false", "false", "1"};
+    QTest::newRow("the text may end after a declaration")
+        << 8 << newSheet() + parse(QStringLiteral("a { x: 1; ")) + traceStyle("a", "x") << QStringList{"true", "1"};
+    QTest::newRow("braces around white space alone are a fault before version 8")
+        << 7 << newSheet() + parse(QStringLiteral("a {}")) + parse(QStringLiteral("a { }")) << QStringList{"true", "false"};
+    QTest::newRow("parseCSSFontFamily: the generic names in any case")
+        << 8
+        << newSheet() + "push \"SANS-SERIF\", 1\n" +
+               path(QStringLiteral("style")) + "push \"parseCSSFontFamily\"\ncallmethod\ntrace\n" +
+               "push \"serif \", 1\n" + path(QStringLiteral("style")) +
+               "push \"parseCSSFontFamily\"\ncallmethod\ntrace\n"
+        << QStringList{"_sans", "serif "};
 }
 
 QTEST_MAIN(SwfTextFormatTest)
