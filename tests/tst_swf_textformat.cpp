@@ -67,6 +67,16 @@ QString traceStyle(const QString &name, const QString &property)
            QStringLiteral("push \"getStyle\"\ncallmethod\npush \"%1\"\ngetmember\ntrace\n").arg(property);
 }
 
+// trace(Selection.METHOD(ARGUMENTS)), the arguments pushed by ASSEMBLY.
+QString traceSelection(const QString &method, const QString &assembly = QStringLiteral("push 0"))
+{
+    return assembly + QStringLiteral("\n") + path(QStringLiteral("Selection")) +
+           QStringLiteral("push \"%1\"\ncallmethod\ntrace\n").arg(method);
+}
+
+// createEmptyMovieClip("a", 0).
+const QString ClipA = QStringLiteral("push 0, \"a\", 2, \"createEmptyMovieClip\"\ncallfunction\npop\n");
+
 } // namespace
 
 class SwfTextFormatTest : public QObject {
@@ -78,6 +88,8 @@ private slots:
     void objects() { runCase(); }
     void styleSheets_data();
     void styleSheets() { runCase(); }
+    void focus_data();
+    void focus() { runCase(); }
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -194,6 +206,38 @@ void SwfTextFormatTest::styleSheets_data()
                "push \"serif \", 1\n" + path(QStringLiteral("style")) +
                "push \"parseCSSFontFamily\"\ncallmethod\ntrace\n"
         << QStringList{"_sans", "serif "};
+}
+
+void SwfTextFormatTest::focus_data()
+{
+    addColumns();
+    QTest::newRow("no argument fails, null and undefined clear the focus")
+        << 8
+        << traceSelection(QStringLiteral("setFocus")) + traceSelection(QStringLiteral("setFocus"), "push null, 1") +
+               traceSelection(QStringLiteral("setFocus"), "push undefined, 1") +
+               traceSelection(QStringLiteral("getFocus"))
+        << QStringList{"false", "true", "true", "null"};
+    QTest::newRow("a clip takes the focus while focusEnabled, answering false")
+        << 8
+        << ClipA + traceSelection(QStringLiteral("setFocus"), "push \"a\"\ngetvariable\npush 1") +
+               traceSelection(QStringLiteral("getFocus")) +
+               setMember(QStringLiteral("a"), QStringLiteral("focusEnabled"), QStringLiteral("push true")) +
+               traceSelection(QStringLiteral("setFocus"), "push \"a\"\ngetvariable\npush 1") +
+               traceSelection(QStringLiteral("getFocus"))
+        << QStringList{"false", "null", "false", "_level0.a"};
+    QTest::newRow("the root never takes it")
+        << 8
+        << setMember(QStringLiteral("this"), QStringLiteral("focusEnabled"), QStringLiteral("push true")) +
+               traceSelection(QStringLiteral("setFocus"), "push \"this\"\ngetvariable\npush 1") +
+               traceSelection(QStringLiteral("getFocus"))
+        << QStringList{"false", "null"};
+    QTest::newRow("addProperty on a clip: its getter answers focusEnabled")
+        << 8
+        << ClipA + "push null\nfunction ()\npush \"getter\"\ntrace\npush true\nreturn\nend\n" +
+               "push \"focusEnabled\", 3, \"a\"\ngetvariable\npush \"addProperty\"\ncallmethod\npop\n" +
+               traceSelection(QStringLiteral("setFocus"), "push \"a\"\ngetvariable\npush 1") +
+               traceSelection(QStringLiteral("getFocus"))
+        << QStringList{"getter", "false", "_level0.a"};
 }
 
 QTEST_MAIN(SwfTextFormatTest)

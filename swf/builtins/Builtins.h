@@ -35,6 +35,7 @@ extern const ClassDecl XMLSocketClass;
 extern const ClassDecl AsBroadcasterClass;
 extern const ClassDecl TextFormatClass;
 extern const ClassDecl StyleSheetClass;
+extern const ClassDecl SelectionObject;
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.

@@ -2,6 +2,7 @@
 #include "BuiltinClass.h"
 #include "Builtins.h"
 
+#include "swf/DisplayObject.h"
 #include "swf/script/ScriptEngine.h"
 
 namespace swf {
@@ -38,7 +39,9 @@ Value hasOwnProperty(NativeCall &call)
 // functions; without a setter, assignments do nothing.
 Value addProperty(NativeCall &call)
 {
-    ScriptObject *object = call.object();
+    // On a clip, the property goes with its variables.
+    DisplayObject *clip = call.clip();
+    ScriptObject *object = clip ? &clip->object : call.object();
     const QString name = call.string(0);
     ScriptObject *getter = objectOf(call.arg(1));
     ScriptObject *setter = objectOf(call.arg(2));

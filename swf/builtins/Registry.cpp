@@ -16,6 +16,7 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &TextFormatClass,
         // After TextField, which holds it.
         &StyleSheetClass,
+        &SelectionObject,
     };
     return all;
 }

@@ -189,8 +189,8 @@ Value Interpreter::getMember(const Value &object, const QString &name)
         return clip->parent ? Value(refTo(clip->parent)) : Value(Undefined{});
     if (name == QLatin1String("__proto__"))
         return ObjectValue(m_engine.clipPrototype(*clip));
-    if (const Value *value = clip->object.own(k))
-        return *value;
+    if (const ScriptObject::Member *member = clip->object.ownMember(k))
+        return memberValue(member, object); // addProperty's getters run on clips too
     for (auto &[depth, child] : clip->children) {
         if (m_version >= 7 ? child->name == name : child->name.compare(name, Qt::CaseInsensitive) == 0)
             return refTo(child.get());
