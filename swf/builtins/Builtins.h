@@ -56,6 +56,9 @@ Value ClipFilters(NativeCall &call);
 Value SetClipFilters(NativeCall &call);
 // MovieClip.attachBitmap.
 Value ClipAttachBitmap(NativeCall &call);
+extern const ClassDecl TextFormatClass;
+extern const ClassDecl StyleSheetClass;
+extern const ClassDecl SelectionObject;
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.

@@ -25,6 +25,10 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &BlurFilterClass, &DropShadowFilterClass, &GlowFilterClass, &BevelFilterClass,
         &GradientGlowFilterClass, &GradientBevelFilterClass, &ColorMatrixFilterClass, &ConvolutionFilterClass,
         &BitmapDataClass,
+        &TextFormatClass,
+        // After TextField, which holds it.
+        &StyleSheetClass,
+        &SelectionObject,
     };
     return all;
 }
