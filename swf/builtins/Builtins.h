@@ -33,6 +33,7 @@ extern const ClassDecl XMLNodeClass;
 extern const ClassDecl XMLClass;
 extern const ClassDecl XMLSocketClass;
 extern const ClassDecl AsBroadcasterClass;
+extern const ClassDecl TextFieldClass;
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.

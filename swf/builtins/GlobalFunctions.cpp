@@ -3,6 +3,7 @@
 // Infinity.
 #include "BuiltinClass.h"
 #include "Builtins.h"
+#include "TextField.h"
 
 #include "swf/MoviePlayer.h"
 #include "swf/script/Conversions.h"
@@ -146,12 +147,15 @@ constexpr int UpperCaseIndex = 0;
 constexpr int LowerCaseIndex = 1;
 constexpr int FunctionGroup = 2;
 constexpr int AsNewIndex = 0;
+constexpr int MovieClipGroup = 104;
+constexpr int CreateTextFieldIndex = 200;
 const NativeEntry NativeTable[] = {
     {ObjectGroup, HasOwnPropertyIndex, &ObjectClass, "hasOwnProperty"},
     {ObjectGroup, BroadcastMessageIndex, nullptr, nullptr, BroadcastMessage},
     {OldStringGroup, UpperCaseIndex, nullptr, nullptr, AsciiUpperCase},
     {OldStringGroup, LowerCaseIndex, nullptr, nullptr, AsciiLowerCase},
     {FunctionGroup, AsNewIndex, nullptr, nullptr, AsNew},
+    {MovieClipGroup, CreateTextFieldIndex, nullptr, nullptr, ClipCreateTextField},
 };
 
 Value asNative(NativeCall &call)

@@ -3,6 +3,7 @@
 #include "BuiltinClass.h"
 #include "Builtins.h"
 #include "MovieClipGeometry.h"
+#include "TextField.h"
 
 #include "swf/DisplayObject.h"
 #include "swf/DrawingMethods.h"
@@ -225,6 +226,7 @@ const ClassDecl MovieClipClass{
         {"globalToLocal", ClipGlobalToLocal},
         {"getBounds", ClipGetBounds},
         {"hitTest", ClipHitTest},
+        {"createTextField", ClipCreateTextField},
     },
     {},
     {},

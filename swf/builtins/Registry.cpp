@@ -13,6 +13,7 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &StageObject, &MouseObject, &TimerFunctions, &SharedObjectClass,
         // XMLNode before XML, whose prototype inherits XMLNode's.
         &XMLNodeClass, &XMLClass, &XMLSocketClass,
+        &TextFieldClass,
     };
     return all;
 }

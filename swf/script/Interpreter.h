@@ -122,6 +122,8 @@ private:
 
     // Names, variables and members.
     DisplayObject *clipAt(const QString &path);
+    // What a name reaching the object gives scripts of this movie's version.
+    DisplayObject *scriptable(DisplayObject *object) const;
     VariablePlace locate(const QString &name);
     // The variable's value; holder, when given, learns the scope it was
     // found in (a with object, an activation, a clip, the globals), which
