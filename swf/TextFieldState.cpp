@@ -131,7 +131,8 @@ void TextFieldState::setText(const QString &text)
 
 QString TextFieldState::htmlText() const
 {
-    if (!m_look.html)
+    // An empty field has no paragraph to write.
+    if (!m_look.html || m_text.isEmpty())
         return m_text;
     const QString open = QStringLiteral("<P ALIGN=\"LEFT\"><FONT FACE=\"%1\" SIZE=\"%2\" COLOR=\"%3\" "
                                         "LETTERSPACING=\"0\" KERNING=\"0\">")

@@ -51,6 +51,13 @@ bool toTruth(NativeCall &call, const Value &value)
 
 int toInteger(NativeCall &call, const Value &value) { return ToInt32(call.cx.toNumber(value)); }
 
+// A name such as a type or an autoSize mode.
+QString toName(NativeCall &call, const Value &value)
+{
+    touchValueOf(call, value);
+    return call.cx.toString(value);
+}
+
 QRgb toRgb(NativeCall &call, const Value &value)
 {
     return QRgb(uint32_t(toInteger(call, value))) & TextFieldState::RgbMask;
@@ -149,7 +156,7 @@ Value getType(NativeCall &call)
 Value setType(NativeCall &call)
 {
     TextFieldState *state = stateOf(call);
-    const QString type = call.cx.toString(argument(call));
+    const QString type = toName(call, argument(call));
     if (state && (type == QLatin1String("input") || type == QLatin1String("dynamic")))
         state->setFlag(Flag::Input, type == QLatin1String("input"));
     return Undefined{};
@@ -212,6 +219,8 @@ Value getMaxChars(NativeCall &call)
 
 Value setMaxChars(NativeCall &call)
 {
+    // The reference player reads the number twice.
+    touchValueOf(call, argument(call));
     if (TextFieldState *state = stateOf(call))
         state->setMaxChars(toInteger(call, argument(call)));
     return Undefined{};
@@ -235,8 +244,8 @@ Value setAutoSize(NativeCall &call)
     AutoSize mode = AutoSize::None;
     if (const bool *truth = std::get_if<bool>(&value)) {
         mode = *truth ? AutoSize::Left : AutoSize::None;
-    } else if (!objectOf(value)) {
-        const QString name = call.cx.toString(value);
+    } else {
+        const QString name = toName(call, value);
         for (int i = 0; i < int(std::size(AutoSizeNames)); ++i)
             if (name == QLatin1String(AutoSizeNames[i]))
                 mode = AutoSize(i);
@@ -321,7 +330,9 @@ Value getStyleSheet(NativeCall &call)
 
 Value setStyleSheet(NativeCall &call)
 {
-    if (TextFieldState *state = stateOf(call))
+    TextFieldState *state = stateOf(call);
+    touchValueOf(call, argument(call));
+    if (state)
         state->styleSheet = objectOf(argument(call)) ? argument(call) : Value(Undefined{});
     return changed(call);
 }
