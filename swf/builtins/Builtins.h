@@ -34,6 +34,8 @@ extern const ClassDecl XMLClass;
 extern const ClassDecl XMLSocketClass;
 extern const ClassDecl AsBroadcasterClass;
 extern const ClassDecl TextFieldClass;
+extern const ClassDecl TextFormatClass;
+extern const ClassDecl StyleSheetClass;
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.

@@ -14,6 +14,9 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         // XMLNode before XML, whose prototype inherits XMLNode's.
         &XMLNodeClass, &XMLClass, &XMLSocketClass,
         &TextFieldClass,
+        &TextFormatClass,
+        // After TextField, which holds it.
+        &StyleSheetClass,
     };
     return all;
 }
