@@ -84,6 +84,44 @@ QString plainOfHtml(const QString &html)
     return out;
 }
 
+// Calls f on each property of two formats in turn.
+template <typename F> void eachProperty(TextFormatValues &a, const TextFormatValues &b, F f)
+{
+    f(a.font, b.font), f(a.url, b.url), f(a.target, b.target), f(a.align, b.align);
+    f(a.size, b.size), f(a.color, b.color), f(a.leftMargin, b.leftMargin), f(a.rightMargin, b.rightMargin);
+    f(a.indent, b.indent), f(a.leading, b.leading), f(a.blockIndent, b.blockIndent);
+    f(a.letterSpacing, b.letterSpacing), f(a.bold, b.bold), f(a.italic, b.italic), f(a.underline, b.underline);
+    f(a.bullet, b.bullet), f(a.kerning, b.kerning), f(a.tabStops, b.tabStops);
+}
+
+// What a field's text takes before a script says otherwise.
+TextFormatValues defaultFormat(const EditTextDef &definition)
+{
+    TextFormatValues f;
+    f.font = DefaultFace;
+    f.size = definition.height / TwipsPerPixel;
+    f.color = double(definition.color.rgb() & TextFieldState::RgbMask);
+    f.bold = f.italic = f.underline = f.bullet = f.kerning = false;
+    f.url = f.target = QString();
+    static const char *const AlignNames[] = {"left", "right", "center", "justify"};
+    f.align = QString::fromLatin1(AlignNames[std::clamp(definition.align, 0, int(std::size(AlignNames)) - 1)]);
+    f.leftMargin = definition.leftMargin / TwipsPerPixel;
+    f.rightMargin = definition.rightMargin / TwipsPerPixel;
+    f.indent = definition.indent / TwipsPerPixel;
+    f.leading = definition.leading / TwipsPerPixel;
+    f.blockIndent = f.letterSpacing = 0.0;
+    f.tabStops = std::vector<double>();
+    return f;
+}
+
+void overlay(TextFormatValues &onto, const TextFormatValues &format)
+{
+    eachProperty(onto, format, [](auto &to, const auto &from) {
+        if (from)
+            to = from;
+    });
+}
+
 QString hexColor(QRgb rgb)
 {
     return u'#' + QString::number(rgb & TextFieldState::RgbMask, 16).rightJustified(6, u'0').toUpper();
@@ -101,7 +139,8 @@ const EditTextDef &ScriptFieldDefinition()
     return made;
 }
 
-TextFieldState::TextFieldState(const EditTextDef &definition) : m_look(definition)
+TextFieldState::TextFieldState(const EditTextDef &definition)
+    : m_look(definition), m_newFormat(defaultFormat(definition))
 {
     m_border = m_background = definition.border;
     m_borderColor = definition.borderColor.rgb() & RgbMask;
@@ -109,6 +148,7 @@ TextFieldState::TextFieldState(const EditTextDef &definition) : m_look(definitio
     m_autoSize = definition.autoSize ? AutoSize::Left : AutoSize::None;
     m_text = definition.html ? plainOfHtml(definition.text) : definition.text;
     m_shown = definition.text;
+    m_formats.assign(size_t(m_text.size()), m_newFormat);
     changed();
 }
 
@@ -125,6 +165,7 @@ void TextFieldState::changed()
 void TextFieldState::setText(const QString &text)
 {
     m_text = text;
+    m_formats.assign(size_t(text.size()), m_newFormat);
     m_shown = m_look.html ? escaped(text) : text;
     changed();
 }
@@ -152,6 +193,7 @@ void TextFieldState::setHtmlText(const QString &html)
         return;
     }
     m_text = plainOfHtml(html);
+    m_formats.assign(size_t(m_text.size()), m_newFormat);
     m_shown = html;
     changed();
 }
@@ -161,8 +203,44 @@ void TextFieldState::replaceText(int begin, int end, const QString &text)
     const int length = int(m_text.size());
     begin = std::clamp(begin, 0, length);
     end = std::clamp(end, begin, length);
-    setText(m_text.left(begin) + text + m_text.mid(end));
+    // The new text takes the format of what follows it.
+    const TextFormatValues format = end < length ? m_formats[size_t(end)] : m_newFormat;
+    std::vector<TextFormatValues> formats(m_formats.begin(), m_formats.begin() + begin);
+    formats.insert(formats.end(), size_t(text.size()), format);
+    formats.insert(formats.end(), m_formats.begin() + end, m_formats.end());
+    m_text = m_text.left(begin) + text + m_text.mid(end);
+    m_formats = std::move(formats);
+    m_shown = m_look.html ? escaped(m_text) : m_text;
+    changed();
 }
+
+TextFormatValues TextFieldState::textFormat(int begin, int end) const
+{
+    const int length = int(m_formats.size());
+    begin = std::clamp(begin, 0, length);
+    end = std::clamp(end, begin, length);
+    if (begin == end)
+        return TextFormatValues{};
+    TextFormatValues shared = m_formats[size_t(begin)];
+    for (int i = begin + 1; i < end; ++i)
+        eachProperty(shared, m_formats[size_t(i)], [](auto &common, const auto &other) {
+            if (common != other)
+                common.reset();
+        });
+    return shared;
+}
+
+void TextFieldState::setTextFormat(int begin, int end, const TextFormatValues &format)
+{
+    const int length = int(m_formats.size());
+    begin = std::clamp(begin, 0, length);
+    end = std::clamp(end, begin, length);
+    for (int i = begin; i < end; ++i)
+        overlay(m_formats[size_t(i)], format);
+    changed();
+}
+
+void TextFieldState::setNewTextFormat(const TextFormatValues &format) { overlay(m_newFormat, format); }
 
 void TextFieldState::setHtml(bool html)
 {
@@ -206,6 +284,11 @@ void TextFieldState::setBackgroundColor(QRgb rgb)
 void TextFieldState::setTextColor(QRgb rgb)
 {
     m_look.color = QColor(rgb & RgbMask);
+    TextFormatValues coloured;
+    coloured.color = double(rgb & RgbMask);
+    for (TextFormatValues &format : m_formats)
+        overlay(format, coloured);
+    overlay(m_newFormat, coloured);
     changed();
 }
 

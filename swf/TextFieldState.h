@@ -1,6 +1,7 @@
 #pragma once
 
 #include "swf/Definitions.h"
+#include "swf/builtins/TextFormat.h"
 #include "swf/script/Value.h"
 
 #include <QString>
@@ -35,6 +36,15 @@ public:
     void setHtmlText(const QString &html);
     // Replaces characters begin..end (clamped to the text) with text.
     void replaceText(int begin, int end, const QString &text);
+
+    // The format characters begin..end share: what differs among them is
+    // left out. Every property is set for a single character.
+    TextFormatValues textFormat(int begin, int end) const;
+    // Gives characters begin..end what the format sets.
+    void setTextFormat(int begin, int end, const TextFormatValues &format);
+    // What text the field is given from now on takes.
+    const TextFormatValues &newTextFormat() const { return m_newFormat; }
+    void setNewTextFormat(const TextFormatValues &format);
 
     bool html() const { return m_look.html; }
     void setHtml(bool html);
@@ -89,6 +99,9 @@ private:
 
     EditTextDef m_look;
     QString m_text;
+    // One a character of m_text, each with every property set.
+    std::vector<TextFormatValues> m_formats;
+    TextFormatValues m_newFormat;
     QString m_shown;
     bool m_border = false;
     bool m_background = false;

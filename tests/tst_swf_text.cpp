@@ -48,6 +48,8 @@ private slots:
     void properties() { runCase(); }
     void text_data();
     void text() { runCase(); }
+    void formats_data();
+    void formats() { runCase(); }
     void scriptCaptionIsDrawn();
 
 private:
@@ -147,6 +149,39 @@ void SwfTextTest::text_data()
                set(QStringLiteral("text"), QStringLiteral("\"Hello2\"")) + traceVariable(QStringLiteral("v")) +
                traceOf(QStringLiteral("text"))
         << QStringList{"Hello1", "Hello2", "Hello2"};
+}
+
+void SwfTextTest::formats_data()
+{
+    addColumns();
+    // f = new TextFormat(); f.size = 6 + i; t.setTextFormat(i, i + 1, f) for each of three characters,
+    // then the size of each character (t.getTextFormat(i)) and of them all (t.getTextFormat()).
+    QString sized = MakeField + "pop\n" + set(QStringLiteral("text"), QStringLiteral("\"abc\"")) +
+                    "push \"f\", 0, \"TextFormat\"\nnewobject\nsetvariable\n";
+    for (int i = 0; i < 3; ++i)
+        sized += QStringLiteral("push \"f\"\ngetvariable\npush \"size\", %1\nsetmember\n"
+                                "push \"f\"\ngetvariable\npush %2, %3, 3, \"t\"\ngetvariable\n"
+                                "push \"setTextFormat\"\ncallmethod\npop\n")
+                     .arg(6 + i)
+                     .arg(i + 1)
+                     .arg(i);
+    const QString sizeOf = QStringLiteral("%1, \"t\"\ngetvariable\npush \"getTextFormat\"\ncallmethod\n"
+                                          "push \"size\"\ngetmember\ntrace\n");
+    for (const char *args : {"0, 1", "1, 1", "2, 1", "0"})
+        sized += QStringLiteral("push ") + sizeOf.arg(QLatin1String(args));
+    QTest::newRow("a format a character; what differs reads as null")
+        << 6 << sized << QStringList{"6", "7", "8", "null"};
+    const QString newFormat = QStringLiteral("push 0, \"t\"\ngetvariable\npush \"getNewTextFormat\"\ncallmethod\n");
+    QTest::newRow("new text takes the new text format")
+        << 6
+        << MakeField + "pop\n" + newFormat + "push \"font\"\ngetmember\ntrace\n" + newFormat +
+               "push \"size\"\ngetmember\ntrace\n"
+               "push \"f\", 0, \"TextFormat\"\nnewobject\nsetvariable\n"
+               "push \"f\"\ngetvariable\npush \"size\", 5\nsetmember\n"
+               "push \"f\"\ngetvariable\npush 1, \"t\"\ngetvariable\npush \"setNewTextFormat\"\ncallmethod\npop\n" +
+               set(QStringLiteral("text"), QStringLiteral("\"ab\"")) + QStringLiteral("push ") +
+               sizeOf.arg(QLatin1String("0")) + newFormat + "push \"font\"\ngetmember\ntrace\n"
+        << QStringList{"Times New Roman", "12", "5", "Times New Roman"};
 }
 
 // A caption a script makes shows its text in its colour.

@@ -9,6 +9,7 @@
 
 #include "swf/MoviePlayer.h"
 #include "swf/TextFieldState.h"
+#include "swf/builtins/TextFormat.h"
 #include "swf/script/Conversions.h"
 #include "swf/script/ScriptEngine.h"
 
@@ -374,6 +375,68 @@ Value replaceText(NativeCall &call)
     return changed(call);
 }
 
+// The characters getTextFormat and setTextFormat take: all of them, the
+// one at an index, or from begin up to end; nothing when an index is not a
+// number.
+struct CharacterRange {
+    int begin = 0, end = 0;
+};
+
+std::optional<CharacterRange> rangeOf(NativeCall &call, size_t count, int length)
+{
+    if (count == 0)
+        return CharacterRange{0, length};
+    const double begin = call.number(0);
+    const double end = count > 1 ? call.number(1) : begin + 1;
+    if (std::isnan(begin) || std::isnan(end))
+        return std::nullopt;
+    return CharacterRange{ClampedInt(begin, 0, length), ClampedInt(end, 0, length)};
+}
+
+Value formatObject(NativeCall &call, const TextFormatValues &values)
+{
+    return ObjectValue(NewTextFormatObject(call.cx, values));
+}
+
+// getTextFormat(), (index) or (begin, end).
+Value getTextFormat(NativeCall &call)
+{
+    const TextFieldState *state = stateOf(call);
+    if (!state)
+        return Undefined{};
+    const std::optional<CharacterRange> range =
+        rangeOf(call, std::min<size_t>(call.args.size(), 2), int(state->text().size()));
+    return formatObject(call, range ? state->textFormat(range->begin, range->end) : TextFormatValues{});
+}
+
+// setTextFormat(format), (index, format) or (begin, end, format): the format comes last.
+Value setTextFormat(NativeCall &call)
+{
+    TextFieldState *state = stateOf(call);
+    if (!state || call.args.empty())
+        return Undefined{};
+    const size_t last = std::min<size_t>(call.args.size(), 3) - 1;
+    const std::optional<TextFormatValues> format = ReadTextFormatObject(call.cx, call.args[last]);
+    const std::optional<CharacterRange> range = rangeOf(call, last, int(state->text().size()));
+    if (format && range)
+        state->setTextFormat(range->begin, range->end, *format);
+    return changed(call);
+}
+
+Value getNewTextFormat(NativeCall &call)
+{
+    const TextFieldState *state = stateOf(call);
+    return state ? formatObject(call, state->newTextFormat()) : Value(Undefined{});
+}
+
+Value setNewTextFormat(NativeCall &call)
+{
+    TextFieldState *state = stateOf(call);
+    if (const std::optional<TextFormatValues> format = ReadTextFormatObject(call.cx, call.arg(0)); state && format)
+        state->setNewTextFormat(*format);
+    return Undefined{};
+}
+
 // The device fonts the machine offers.
 Value getFontList(NativeCall &call)
 {
@@ -419,6 +482,10 @@ const ClassDecl TextFieldClass{
     construct,
     {
         {"replaceText", replaceText, Version7},
+        {"getTextFormat", getTextFormat},
+        {"setTextFormat", setTextFormat},
+        {"getNewTextFormat", getNewTextFormat},
+        {"setNewTextFormat", setNewTextFormat},
         {"removeTextField", removeTextField},
         {"getDepth", getDepth},
     },
