@@ -255,6 +255,7 @@ struct EditTextDef : Character {
     enum Align { Left = 0, Right = 1, Center = 2, Justify = 3 };
     QRectF bounds;
     QString text;
+    bool hasText = false; // the tag gives a text, if only an empty one
     QString variable; // the script variable it shows, if any
     QColor color = Qt::black;
     double height = 240;

@@ -11,6 +11,8 @@
 
 namespace swf {
 
+class TextFieldState;
+
 // What a place command sets on an object at a depth.
 struct DisplayProperties {
     QTransform matrix;
@@ -110,6 +112,8 @@ struct DisplayObject : DisplayProperties {
     std::shared_ptr<Drawing> drawing;
     // Only this part of the clip shows, moved to the clip's origin (twips, clip coordinates).
     std::optional<QRectF> scrollRect;
+    // A text field's text and settings as scripts see and change them.
+    std::shared_ptr<TextFieldState> textField;
     // The clip's script side: its variables as members, by key (names as the
     // movie's version compares them) in the order they were made, and its
     // prototype (none: its class's). Scripts reach it through ClipRef only,

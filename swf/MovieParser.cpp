@@ -479,6 +479,7 @@ struct Parser {
             edit->leading = r.s16();
         }
         edit->variable = r.string(movie.version);
+        edit->hasText = hasText;
         if (hasText)
             edit->text = r.string(movie.version);
         define(edit);

@@ -3,6 +3,8 @@
 #include "swf/LocalConnectionHub.h"
 #include "swf/MovieFiles.h"
 #include "swf/SoundMixer.h"
+#include "swf/TextFieldState.h"
+#include "swf/builtins/TextField.h"
 #include "swf/builtins/Builtins.h"
 #include "swf/script/Conversions.h"
 #include "swf/script/Interpreter.h"
@@ -180,23 +182,52 @@ void MoviePlayer::unload()
     m_changed = true;
 }
 
+MoviePlayer::FieldVariable MoviePlayer::fieldVariable(const DisplayObject &field)
+{
+    const QString variable = field.textField ? field.textField->variable() : QString();
+    if (variable.isEmpty() || !field.parent)
+        return {};
+    const auto [path, name, viaPath] = SplitVariablePath(variable, version());
+    return {path.isEmpty() ? field.parent : resolveTarget(*field.parent, path), name};
+}
+
 std::optional<QString> MoviePlayer::boundText(const DisplayObject &field)
 {
-    const auto *edit = dynamic_cast<const EditTextDef *>(field.character);
-    if (!edit || edit->variable.isEmpty() || !field.parent)
-        return std::nullopt;
-    const auto [path, name, viaPath] = SplitVariablePath(edit->variable, version());
-    const DisplayObject *owner = path.isEmpty() ? field.parent : resolveTarget(*field.parent, path);
-    if (!owner)
-        return std::nullopt;
-    const Value *value = owner->object.own(m_script.key(name));
-    if (!value)
-        return std::nullopt;
+    const auto [owner, name] = fieldVariable(field);
+    const Value *value = owner ? owner->object.own(m_script.key(name)) : nullptr;
     // Text, numbers and truth values show; objects, clips and nothing leave the field as it is.
-    if (std::holds_alternative<QString>(*value) || std::holds_alternative<double>(*value) ||
-        std::holds_alternative<bool>(*value))
+    if (value && (std::holds_alternative<QString>(*value) || std::holds_alternative<double>(*value) ||
+                  std::holds_alternative<bool>(*value)))
         return Conversions::plainText(*value, version());
     return std::nullopt;
+}
+
+bool MoviePlayer::writeBoundVariable(const DisplayObject &field, const QString &text)
+{
+    const auto [owner, name] = fieldVariable(field);
+    if (!owner)
+        return false;
+    owner->object.set(m_script.key(name), name, text);
+    m_changed = true;
+    return true;
+}
+
+void MoviePlayer::bindField(const DisplayObject &field)
+{
+    // A variable that does not exist yet starts with the field's text.
+    const auto [owner, name] = fieldVariable(field);
+    if (owner && !owner->object.own(m_script.key(name)))
+        owner->object.set(m_script.key(name), name, field.textField->text());
+}
+
+DisplayObject *MoviePlayer::createTextField(DisplayObject &parent, const QString &name, int depth, const QRectF &bounds)
+{
+    DisplayObject *field = placeDynamic(parent, &ScriptFieldDefinition(), 0, name, depth, nullptr);
+    if (field && field->textField) {
+        field->matrix = QTransform::fromTranslate(bounds.x(), bounds.y());
+        field->textField->setSize(bounds.width(), bounds.height());
+    }
+    return field;
 }
 
 bool MoviePlayer::takeChanged()
@@ -796,6 +827,9 @@ bool MoviePlayer::place(DisplayObject &parent, const PlaceCommand &command, int 
     object->take(command);
     if (number)
         object->name = QStringLiteral("instance%1").arg(number);
+    // A field the tag gives a text starts its variable with it.
+    if (const auto *edit = dynamic_cast<const EditTextDef *>(object->character); edit && edit->hasText && !existing)
+        bindField(*object);
     parent.children[command.depth] = std::move(object);
     return true;
 }
@@ -834,6 +868,10 @@ std::unique_ptr<DisplayObject> MoviePlayer::instantiate(DisplayObject &parent, c
             applyFrame(*object, 0, created);
     } else if (dynamic_cast<const ButtonDef *>(character)) {
         rebuildButton(*object);
+    } else if (const auto *edit = dynamic_cast<const EditTextDef *>(character)) {
+        object->textField = std::make_shared<TextFieldState>(*edit);
+        if (ScriptObject *prototype = TextFieldPrototype(m_script))
+            object->object.setPrototype(prototype);
     }
     return object;
 }

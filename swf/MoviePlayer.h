@@ -101,6 +101,13 @@ public:
 
     // The text a field bound to a script variable shows, when the variable is set.
     std::optional<QString> boundText(const DisplayObject &field);
+    // Sets the variable a field is bound to; false when it is bound to none
+    // that can be reached.
+    bool writeBoundVariable(const DisplayObject &field, const QString &text);
+    // Makes the variable a field is bound to, when missing, with the field's text.
+    void bindField(const DisplayObject &field);
+    // A text field made by a script, bounds in twips, at a depth in the scripts' count.
+    DisplayObject *createTextField(DisplayObject &parent, const QString &name, int depth, const QRectF &bounds);
 
     // True once after the display tree changed.
     bool takeChanged();
@@ -226,6 +233,12 @@ private:
         std::function<void(ScriptContext &cx)> native = {};
     };
     using Queue = std::deque<QueuedActions>;
+    // Where a text field's variable lives: the clip and the variable's name.
+    struct FieldVariable {
+        DisplayObject *owner = nullptr;
+        QString name;
+    };
+    FieldVariable fieldVariable(const DisplayObject &field);
     // An object remembered across events, valid while it lives.
     struct Tracked {
         DisplayObject *object = nullptr;

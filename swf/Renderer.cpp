@@ -1,6 +1,7 @@
 #include "Renderer.h"
 
 #include "swf/ShapeParser.h"
+#include "swf/TextFieldState.h"
 
 
 #include <cmath>
@@ -229,7 +230,7 @@ QRectF Renderer::deviceBounds(const DisplayObject &object, const QTransform &toD
     } else if (const auto *text = dynamic_cast<const TextDef *>(c)) {
         r = toDevice.mapRect(text->bounds).united((text->matrix * toDevice).mapRect(text->bounds));
     } else if (const auto *edit = dynamic_cast<const EditTextDef *>(c)) {
-        r = toDevice.mapRect(edit->bounds);
+        r = toDevice.mapRect(object.textField ? object.textField->bounds() : edit->bounds);
     } else if (nesting < MaxBoundsNesting) {
         for (const auto &[depth, child] : object.children)
             if (child->visible)
@@ -256,6 +257,8 @@ quint64 Renderer::contentKey(const DisplayObject &object, int nesting) const
         k = mixKey(k, object.drawing->version() + 1);
     if (object.scrollRect)
         k = mixKey(k, quint64(qHash(object.scrollRect->x())) ^ quint64(qHash(object.scrollRect->y())) << 1);
+    if (object.textField)
+        k = mixKey(k, object.textField->revision());
     if (dynamic_cast<const EditTextDef *>(object.character) && textOf) {
         if (const std::optional<QString> shown = textOf(object))
             k = mixKey(k, quint64(qHash(*shown)) + 1);
@@ -418,7 +421,10 @@ void Renderer::drawContent(Canvas &canvas, const DisplayObject &object, const QT
         drawText(painter, *text, toDevice, cx);
     } else if (const auto *edit = dynamic_cast<const EditTextDef *>(c)) {
         std::optional<QString> bound = textOf ? textOf(object) : std::nullopt;
-        drawEditText(painter, *edit, bound ? *bound : edit->text, toDevice, cx);
+        // What scripts made of the field, when it has its running state.
+        const EditTextDef &look = object.textField ? object.textField->look() : *edit;
+        const QString &own = object.textField ? object.textField->shown() : edit->text;
+        drawEditText(painter, look, bound ? *bound : own, toDevice, cx);
     } else {
         // What the drawing API drew lies under the clip's children.
         if (object.drawing && !object.drawing->isEmpty())
@@ -577,7 +583,14 @@ void Renderer::drawText(QPainter &painter, const TextDef &text, const QTransform
 
 const std::vector<TextLine> &Renderer::fieldLines(const EditTextDef &text, const QString &shown)
 {
-    const QString key = QString::number(quintptr(&text), 16) + u':' + shown;
+    // Scripts change a field's size and colour: they are part of its layout.
+    const QString key = QStringLiteral("%1:%2x%3:%4:%5:")
+                            .arg(quintptr(&text), 0, 16)
+                            .arg(text.bounds.width())
+                            .arg(text.bounds.height())
+                            .arg(text.color.rgba(), 0, 16)
+                            .arg(int(text.html) | int(text.wordWrap) << 1 | int(text.password) << 2) +
+                        shown;
     auto it = m_fieldLines.find(key);
     if (it != m_fieldLines.end())
         return *it;
@@ -682,7 +695,7 @@ QPainterPath Renderer::maskPath(const DisplayObject &object, const QTransform &t
             }
         }
     } else if (const auto *edit = dynamic_cast<const EditTextDef *>(object.character)) {
-        path.addPolygon(toDevice.map(edit->bounds));
+        path.addPolygon(toDevice.map(object.textField ? object.textField->bounds() : edit->bounds));
     } else {
         if (object.drawing && !object.drawing->isEmpty())
             path = toDevice.map(object.drawing->outline());

@@ -56,6 +56,7 @@ Value ClipFilters(NativeCall &call);
 Value SetClipFilters(NativeCall &call);
 // MovieClip.attachBitmap.
 Value ClipAttachBitmap(NativeCall &call);
+extern const ClassDecl TextFieldClass;
 extern const ClassDecl TextFormatClass;
 extern const ClassDecl StyleSheetClass;
 extern const ClassDecl SelectionObject;

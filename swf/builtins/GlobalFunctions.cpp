@@ -3,6 +3,7 @@
 // Infinity.
 #include "BuiltinClass.h"
 #include "Builtins.h"
+#include "TextField.h"
 
 #include "swf/MoviePlayer.h"
 #include "swf/script/Conversions.h"
@@ -148,6 +149,8 @@ constexpr int FunctionGroup = 2;
 constexpr int AsNewIndex = 0;
 constexpr int LoadVarsGroup = 301;
 constexpr int DecodeIndex = 3;
+constexpr int MovieClipGroup = 104;
+constexpr int CreateTextFieldIndex = 200;
 const NativeEntry NativeTable[] = {
     {ObjectGroup, HasOwnPropertyIndex, &ObjectClass, "hasOwnProperty"},
     {ObjectGroup, BroadcastMessageIndex, nullptr, nullptr, BroadcastMessage},
@@ -155,6 +158,7 @@ const NativeEntry NativeTable[] = {
     {OldStringGroup, LowerCaseIndex, nullptr, nullptr, AsciiLowerCase},
     {FunctionGroup, AsNewIndex, nullptr, nullptr, AsNew},
     {LoadVarsGroup, DecodeIndex, &LoadVarsClass, "decode"},
+    {MovieClipGroup, CreateTextFieldIndex, nullptr, nullptr, ClipCreateTextField},
 };
 
 Value asNative(NativeCall &call)

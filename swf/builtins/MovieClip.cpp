@@ -4,6 +4,7 @@
 #include "Builtins.h"
 #include "MovieClipGeometry.h"
 #include "MovieClipLoading.h"
+#include "TextField.h"
 
 #include "swf/DisplayObject.h"
 #include "swf/DrawingMethods.h"
@@ -236,6 +237,7 @@ const ClassDecl MovieClipClass{
         {"getBounds", ClipGetBounds},
         {"hitTest", ClipHitTest},
         {"attachBitmap", ClipAttachBitmap, Version8},
+        {"createTextField", ClipCreateTextField},
     },
     {},
     {},

@@ -31,7 +31,8 @@ Value valueOf(NativeCall &call) { return call.self; }
 
 Value hasOwnProperty(NativeCall &call)
 {
-    const ScriptObject *object = call.object();
+    // A clip's own members are its variables.
+    const ScriptObject *object = call.clip() ? &call.clip()->object : call.object();
     return object && !call.args.empty() && object->hasOwn(call.key(call.string(0)));
 }
 

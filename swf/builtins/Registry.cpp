@@ -25,6 +25,7 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &BlurFilterClass, &DropShadowFilterClass, &GlowFilterClass, &BevelFilterClass,
         &GradientGlowFilterClass, &GradientBevelFilterClass, &ColorMatrixFilterClass, &ConvolutionFilterClass,
         &BitmapDataClass,
+        &TextFieldClass,
         &TextFormatClass,
         // After TextField, which holds it.
         &StyleSheetClass,

@@ -1,6 +1,7 @@
 #include "ClipProperties.h"
 
 #include "swf/MoviePlayer.h"
+#include "swf/TextFieldState.h"
 #include "swf/script/Conversions.h"
 
 #include <cmath>
@@ -41,7 +42,7 @@ QRectF ClipBounds(const DisplayObject &clip, int nesting)
     if (const auto *text = dynamic_cast<const TextDef *>(clip.character))
         return text->matrix.mapRect(text->bounds);
     if (const auto *edit = dynamic_cast<const EditTextDef *>(clip.character))
-        return edit->bounds;
+        return clip.textField ? clip.textField->bounds() : edit->bounds;
     QRectF bounds = clip.drawing ? clip.drawing->bounds() : QRectF();
     if (nesting < MaxBoundsNesting) {
         for (const auto &[depth, child] : clip.children)

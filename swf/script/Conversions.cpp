@@ -288,6 +288,10 @@ std::optional<bool> Conversions::less(const Value &a, const Value &b)
 QString Conversions::typeOf(const Value &v)
 {
     const ScriptObject *object = objectOf(v);
+    // Text fields are objects to scripts, not clips.
+    const auto *clip = std::get_if<ClipRef>(&v);
+    if (clip && clip->get() && clip->get()->textField)
+        return QStringLiteral("object");
     return QString::fromLatin1(std::holds_alternative<double>(v)    ? "number"
                                : std::holds_alternative<QString>(v) ? "string"
                                : std::holds_alternative<bool>(v)    ? "boolean"

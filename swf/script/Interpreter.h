@@ -137,6 +137,8 @@ private:
     Value walkPath(DisplayObject &from, const QString &path, const QString &name, PathUse use);
     Value pathStep(const Value &from, const QString &segment);
     DisplayObject *namedClip(DisplayObject &clip, const QString &segment);
+    // What a name reaching the object gives scripts of this movie's version.
+    DisplayObject *scriptable(DisplayObject *object) const;
     VariablePlace locate(const QString &name);
     // The variable's value; holder, when given, learns the scope it was
     // found in (a with object, an activation, a clip, the globals), which

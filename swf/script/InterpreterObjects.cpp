@@ -19,6 +19,7 @@ namespace {
 
 constexpr int MaxVariablesPerClip = 10000;
 constexpr int MaxPrototypeChain = 256;
+constexpr int FirstVersionWithTextFields = 6;
 
 // An array index written as a name, or -1.
 int elementIndex(const QString &name)
@@ -100,6 +101,13 @@ DisplayObject *Interpreter::namedClip(DisplayObject &clip, const QString &segmen
     return nullptr;
 }
 
+DisplayObject *Interpreter::scriptable(DisplayObject *object) const
+{
+    // Movies before version 6 know no text field objects: a name that
+    // reaches one gives the clip that holds it.
+    return m_version < FirstVersionWithTextFields && object->textField && object->parent ? object->parent : object;
+}
+
 Interpreter::VariablePlace Interpreter::locate(const QString &name)
 {
     const auto [path, variable, viaPath] = SplitVariablePath(name, m_version);
@@ -167,7 +175,7 @@ Value Interpreter::getVariable(const QString &name, Value *holder)
     if (const ScriptObject::Member *own = owner->object.ownMember(key(variable)))
         return memberValue(own, place);
     if (DisplayObject *child = m_player.resolveTarget(*owner, variable); child && child != owner)
-        return refTo(child);
+        return refTo(scriptable(child));
     if (property >= 0)
         return GetClipProperty(m_player, *owner, property, m_convert);
     if (const ScriptObject::Member *inherited = clipMember(*owner, key(variable)))
@@ -277,7 +285,7 @@ Value Interpreter::getMember(const Value &object, const QString &name)
         return memberValue(own, object);
     for (auto &[depth, child] : clip->children) {
         if (m_version >= 7 ? child->name == name : child->name.compare(name, Qt::CaseInsensitive) == 0)
-            return refTo(child.get());
+            return refTo(scriptable(child.get()));
     }
     if (const int property = ClipPropertyIndex(name); property >= 0)
         return GetClipProperty(m_player, *clip, property, m_convert);
@@ -367,6 +375,22 @@ void Interpreter::setMember(const Value &object, const QString &name, const Valu
         return;
     }
     const QString k = key(name);
+    // A property up the clip's prototype chain (a text field's text) is
+    // written through its setter, as on objects.
+    if (!clip->object.ownMember(k))
+        if (const ScriptObject *prototype = m_engine.clipPrototype(*clip)) {
+            const ScriptObject::Member *member = prototype->ownMember(k);
+            if (!member || !member->isProperty())
+                member = prototype->inheritedProperty(k);
+            if (member && member->isProperty()) {
+                if (member->setter && !(member->flags & ReadOnly)) {
+                    CallSetup setup;
+                    setup.special = true;
+                    invoke(member->setter, object, {value}, setup);
+                }
+                return;
+            }
+        }
     if (clip->object.members().size() < MaxVariablesPerClip || clip->object.own(k))
         clip->object.set(k, name, value);
     m_player.markChanged(); // a text field may show it

@@ -1,6 +1,7 @@
 #include "ScriptEngine.h"
 
 #include "swf/DisplayObject.h"
+#include "swf/TextFieldState.h"
 #include "swf/builtins/Builtins.h"
 
 #include <algorithm>
@@ -129,6 +130,11 @@ void ScriptEngine::collectGarbage(const DisplayObject &root)
             clips.pop_back();
             for (const ScriptObject::Member &member : clip->object.members())
                 mark(member.value);
+            // A prototype a clip was given (a text field's) and a field's style sheet.
+            if (ScriptObject *prototype = clip->object.prototype())
+                mark(prototype);
+            if (clip->textField)
+                mark(clip->textField->styleSheet);
             for (const auto &[depth, child] : clip->children)
                 clips.push_back(child.get());
         }

@@ -1,0 +1,321 @@
+#include "TextFieldState.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+namespace swf {
+
+namespace {
+
+constexpr double TwipsPerPixel = 20;
+constexpr int MaxEntityLength = 10;
+constexpr char16_t ParagraphEnd = u'\r';
+
+// What the reference player names the font of a field that names none.
+const QString DefaultFace = QStringLiteral("Times New Roman");
+
+QString escaped(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'<': out += QLatin1String("&lt;"); break;
+        case u'>': out += QLatin1String("&gt;"); break;
+        case u'&': out += QLatin1String("&amp;"); break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+// The character an entity such as "amp" or "#65" stands for, or nothing.
+std::optional<QChar> entity(const QString &name)
+{
+    static const QHash<QString, QChar> named{{QStringLiteral("lt"), u'<'},   {QStringLiteral("gt"), u'>'},
+                                             {QStringLiteral("amp"), u'&'},  {QStringLiteral("quot"), u'"'},
+                                             {QStringLiteral("apos"), u'\''}, {QStringLiteral("nbsp"), QChar(0xA0)}};
+    if (const auto it = named.find(name.toLower()); it != named.end())
+        return *it;
+    if (!name.startsWith(u'#'))
+        return std::nullopt;
+    bool ok = false;
+    const uint code = name.startsWith(QLatin1String("#x"), Qt::CaseInsensitive) ? name.mid(2).toUInt(&ok, 16)
+                                                                                 : name.mid(1).toUInt(&ok);
+    return ok && code > 0 && code <= 0xFFFF ? std::optional<QChar>(QChar(char16_t(code))) : std::nullopt;
+}
+
+// The text of the player's HTML: tags dropped, line breaks and paragraph
+// ends as carriage returns, entities decoded.
+QString plainOfHtml(const QString &html)
+{
+    QString out;
+    bool endedByTag = false;
+    for (qsizetype i = 0; i < html.size(); ++i) {
+        const QChar c = html.at(i);
+        if (c == u'<') {
+            const qsizetype close = html.indexOf(u'>', i);
+            if (close < 0)
+                break;
+            const QString tag = html.mid(i + 1, close - i - 1).section(u' ', 0, 0).toLower();
+            if (tag == QLatin1String("br") || tag == QLatin1String("br/") || tag == QLatin1String("/p") ||
+                tag == QLatin1String("/li")) {
+                out += ParagraphEnd;
+                endedByTag = true;
+            }
+            i = close;
+            continue;
+        }
+        endedByTag = false;
+        if (c == u'&') {
+            const qsizetype semi = html.indexOf(u';', i);
+            if (semi > i && semi - i <= MaxEntityLength)
+                if (const std::optional<QChar> decoded = entity(html.mid(i + 1, semi - i - 1))) {
+                    out += *decoded;
+                    i = semi;
+                    continue;
+                }
+        }
+        out += c;
+    }
+    if (endedByTag)
+        out.chop(1);
+    return out;
+}
+
+// Calls f on each property of two formats in turn.
+template <typename F> void eachProperty(TextFormatValues &a, const TextFormatValues &b, F f)
+{
+    f(a.font, b.font), f(a.url, b.url), f(a.target, b.target), f(a.align, b.align);
+    f(a.size, b.size), f(a.color, b.color), f(a.leftMargin, b.leftMargin), f(a.rightMargin, b.rightMargin);
+    f(a.indent, b.indent), f(a.leading, b.leading), f(a.blockIndent, b.blockIndent);
+    f(a.letterSpacing, b.letterSpacing), f(a.bold, b.bold), f(a.italic, b.italic), f(a.underline, b.underline);
+    f(a.bullet, b.bullet), f(a.kerning, b.kerning), f(a.tabStops, b.tabStops);
+}
+
+// What a field's text takes before a script says otherwise.
+TextFormatValues defaultFormat(const EditTextDef &definition)
+{
+    TextFormatValues f;
+    f.font = DefaultFace;
+    f.size = definition.height / TwipsPerPixel;
+    f.color = double(definition.color.rgb() & TextFieldState::RgbMask);
+    f.bold = f.italic = f.underline = f.bullet = f.kerning = false;
+    f.url = f.target = QString();
+    static const char *const AlignNames[] = {"left", "right", "center", "justify"};
+    f.align = QString::fromLatin1(AlignNames[std::clamp(definition.align, 0, int(std::size(AlignNames)) - 1)]);
+    f.leftMargin = definition.leftMargin / TwipsPerPixel;
+    f.rightMargin = definition.rightMargin / TwipsPerPixel;
+    f.indent = definition.indent / TwipsPerPixel;
+    f.leading = definition.leading / TwipsPerPixel;
+    f.blockIndent = f.letterSpacing = 0.0;
+    f.tabStops = std::vector<double>();
+    return f;
+}
+
+void overlay(TextFormatValues &onto, const TextFormatValues &format)
+{
+    eachProperty(onto, format, [](auto &to, const auto &from) {
+        if (from)
+            to = from;
+    });
+}
+
+QString hexColor(QRgb rgb)
+{
+    return u'#' + QString::number(rgb & TextFieldState::RgbMask, 16).rightJustified(6, u'0').toUpper();
+}
+
+} // namespace
+
+const EditTextDef &ScriptFieldDefinition()
+{
+    static const EditTextDef made = [] {
+        EditTextDef d;
+        d.readOnly = true; // dynamic text until a script makes it input
+        return d;
+    }();
+    return made;
+}
+
+TextFieldState::TextFieldState(const EditTextDef &definition)
+    : m_look(definition), m_newFormat(defaultFormat(definition))
+{
+    m_border = m_background = definition.border;
+    m_borderColor = definition.borderColor.rgb() & RgbMask;
+    m_backgroundColor = definition.backgroundColor.rgb() & RgbMask;
+    m_autoSize = definition.autoSize ? AutoSize::Left : AutoSize::None;
+    m_text = definition.html ? plainOfHtml(definition.text) : definition.text;
+    m_shown = definition.text;
+    m_formats.assign(size_t(m_text.size()), m_newFormat);
+    changed();
+}
+
+void TextFieldState::changed()
+{
+    // The definition has one flag for border and background; a colour with
+    // no alpha leaves out the one that is off.
+    m_look.border = m_border || m_background;
+    m_look.borderColor = m_border ? QColor(m_borderColor) : QColor(Qt::transparent);
+    m_look.backgroundColor = m_background ? QColor(m_backgroundColor) : QColor(Qt::transparent);
+    ++m_revision;
+}
+
+void TextFieldState::setText(const QString &text)
+{
+    m_text = text;
+    m_formats.assign(size_t(text.size()), m_newFormat);
+    m_shown = m_look.html ? escaped(text) : text;
+    changed();
+}
+
+QString TextFieldState::htmlText() const
+{
+    // An empty field has no paragraph to write.
+    if (!m_look.html || m_text.isEmpty())
+        return m_text;
+    const QString open = QStringLiteral("<P ALIGN=\"LEFT\"><FONT FACE=\"%1\" SIZE=\"%2\" COLOR=\"%3\" "
+                                        "LETTERSPACING=\"0\" KERNING=\"0\">")
+                             .arg(DefaultFace)
+                             .arg(m_look.height / TwipsPerPixel)
+                             .arg(hexColor(textColor()));
+    QString out;
+    for (const QString &paragraph : m_text.split(ParagraphEnd))
+        out += open + escaped(paragraph) + QLatin1String("</FONT></P>");
+    return out;
+}
+
+void TextFieldState::setHtmlText(const QString &html)
+{
+    if (!m_look.html) {
+        setText(html);
+        return;
+    }
+    m_text = plainOfHtml(html);
+    m_formats.assign(size_t(m_text.size()), m_newFormat);
+    m_shown = html;
+    changed();
+}
+
+void TextFieldState::replaceText(int begin, int end, const QString &text)
+{
+    const int length = int(m_text.size());
+    begin = std::clamp(begin, 0, length);
+    end = std::clamp(end, begin, length);
+    // The new text takes the format of what follows it.
+    const TextFormatValues format = end < length ? m_formats[size_t(end)] : m_newFormat;
+    std::vector<TextFormatValues> formats(m_formats.begin(), m_formats.begin() + begin);
+    formats.insert(formats.end(), size_t(text.size()), format);
+    formats.insert(formats.end(), m_formats.begin() + end, m_formats.end());
+    m_text = m_text.left(begin) + text + m_text.mid(end);
+    m_formats = std::move(formats);
+    m_shown = m_look.html ? escaped(m_text) : m_text;
+    changed();
+}
+
+TextFormatValues TextFieldState::textFormat(int begin, int end) const
+{
+    const int length = int(m_formats.size());
+    begin = std::clamp(begin, 0, length);
+    end = std::clamp(end, begin, length);
+    if (begin == end)
+        return TextFormatValues{};
+    TextFormatValues shared = m_formats[size_t(begin)];
+    for (int i = begin + 1; i < end; ++i)
+        eachProperty(shared, m_formats[size_t(i)], [](auto &common, const auto &other) {
+            if (common != other)
+                common.reset();
+        });
+    return shared;
+}
+
+void TextFieldState::setTextFormat(int begin, int end, const TextFormatValues &format)
+{
+    const int length = int(m_formats.size());
+    begin = std::clamp(begin, 0, length);
+    end = std::clamp(end, begin, length);
+    for (int i = begin; i < end; ++i)
+        overlay(m_formats[size_t(i)], format);
+    changed();
+}
+
+void TextFieldState::setNewTextFormat(const TextFormatValues &format) { overlay(m_newFormat, format); }
+
+void TextFieldState::setHtml(bool html)
+{
+    if (html == m_look.html)
+        return;
+    m_look.html = html;
+    m_shown = html ? escaped(m_text) : m_text;
+    changed();
+}
+
+void TextFieldState::setSize(double width, double height)
+{
+    m_look.bounds.setSize(QSizeF(std::max(width, 0.0), std::max(height, 0.0)));
+    changed();
+}
+
+void TextFieldState::setBorder(bool on)
+{
+    m_border = on;
+    changed();
+}
+
+void TextFieldState::setBackground(bool on)
+{
+    m_background = on;
+    changed();
+}
+
+void TextFieldState::setBorderColor(QRgb rgb)
+{
+    m_borderColor = rgb & RgbMask;
+    changed();
+}
+
+void TextFieldState::setBackgroundColor(QRgb rgb)
+{
+    m_backgroundColor = rgb & RgbMask;
+    changed();
+}
+
+void TextFieldState::setTextColor(QRgb rgb)
+{
+    m_look.color = QColor(rgb & RgbMask);
+    TextFormatValues coloured;
+    coloured.color = double(rgb & RgbMask);
+    for (TextFormatValues &format : m_formats)
+        overlay(format, coloured);
+    overlay(m_newFormat, coloured);
+    changed();
+}
+
+bool TextFieldState::flag(Flag which) const
+{
+    switch (which) {
+    case Flag::Multiline: return m_look.multiline;
+    case Flag::WordWrap: return m_look.wordWrap;
+    case Flag::Password: return m_look.password;
+    case Flag::Selectable: return m_look.selectable;
+    case Flag::EmbedFonts: return m_look.useOutlines;
+    case Flag::Input: return !m_look.readOnly;
+    }
+    return false;
+}
+
+void TextFieldState::setFlag(Flag which, bool on)
+{
+    switch (which) {
+    case Flag::Multiline: m_look.multiline = on; break;
+    case Flag::WordWrap: m_look.wordWrap = on; break;
+    case Flag::Password: m_look.password = on; break;
+    case Flag::Selectable: m_look.selectable = on; break;
+    case Flag::EmbedFonts: m_look.useOutlines = on; break;
+    case Flag::Input: m_look.readOnly = !on; break;
+    }
+    changed();
+}
+
+} // namespace swf
