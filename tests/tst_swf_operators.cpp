@@ -50,6 +50,10 @@ private slots:
     void comparisons() { runCase(); }
     void addition_data();
     void addition() { runCase(); }
+    void numbers_data();
+    void numbers() { runCase(); }
+    void objectLiterals_data();
+    void objectLiterals() { runCase(); }
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -134,6 +138,47 @@ push "o"
 getvariable
 trace)"
         << QStringList{"[type Object]"};
+}
+
+void SwfOperatorsTest::numbers_data()
+{
+    addColumns();
+
+    QTest::newRow("the largest number prints cut rather than rounded past it")
+        << 6 << "push \"Number\"\ngetvariable\npush \"MAX_VALUE\"\ngetmember\ntrace\n"
+                "push \"Number\"\ngetvariable\npush \"MIN_VALUE\"\ngetmember\ntrace\npush 2, 3\ndivide\ntrace"
+        << QStringList{"1.79769313486231e+308", "4.94065645841247e-324", "0.666666666666667"};
+    QTest::newRow("Number.prototype is no number to its own methods")
+        << 7 << "push \"Number\"\ngetvariable\npush \"prototype\"\ngetmember\ntrace\n"
+                "push 4, \"Number\"\ngetvariable\npush \"prototype\"\ngetmember\nadd2\ntrace"
+        << QStringList{"[type Object]", "NaN"};
+}
+
+// o = {2: "two", 1: "one", <undefined>: "undefined", <missing>: "hi"} from
+// a stack one short of five pairs; then whether o has a member "undefined".
+QString shortObjectLiteral()
+{
+    return QStringLiteral(R"(push "hi", undefined, "undefined", 1, "one", 2, "two", 5
+initobject
+push "o"
+stackswap
+setvariable
+trace
+push "undefined", 1, "o"
+getvariable
+push "hasOwnProperty"
+callmethod
+trace)");
+}
+
+void SwfOperatorsTest::objectLiterals_data()
+{
+    addColumns();
+
+    QTest::newRow("InitObject takes the stack's last value with an undefined name (version 6)")
+        << 6 << shortObjectLiteral() << QStringList{"undefined", "false"};
+    QTest::newRow("InitObject takes the stack's last value with an undefined name (version 7)")
+        << 7 << shortObjectLiteral() << QStringList{"undefined", "true"};
 }
 
 QTEST_MAIN(SwfOperatorsTest)
