@@ -54,6 +54,8 @@ private slots:
     void numbers() { runCase(); }
     void objectLiterals_data();
     void objectLiterals() { runCase(); }
+    void watches_data();
+    void watches() { runCase(); }
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -179,6 +181,93 @@ void SwfOperatorsTest::objectLiterals_data()
         << 6 << shortObjectLiteral() << QStringList{"undefined", "false"};
     QTest::newRow("InitObject takes the stack's last value with an undefined name (version 7)")
         << 7 << shortObjectLiteral() << QStringList{"undefined", "true"};
+}
+
+// o = {}; o.watch("x", CALLBACK, "data"), CALLBACK being assembly that
+// pushes a function.
+QString watchedObject(const QString &callback)
+{
+    return QStringLiteral(R"(push "o", 0, "Object"
+newobject
+setvariable
+push "data"
+%1
+push "x", 3, "o"
+getvariable
+push "watch"
+callmethod
+trace
+)")
+        .arg(callback);
+}
+
+// o.x = VALUE; trace(o.x).
+QString assignAndTrace(const QString &value)
+{
+    return QStringLiteral("push \"o\"\ngetvariable\npush \"x\", %1\nsetmember\n"
+                          "push \"o\"\ngetvariable\npush \"x\"\ngetmember\ntrace\n")
+        .arg(value);
+}
+
+void SwfOperatorsTest::watches_data()
+{
+    addColumns();
+
+    const QString tracingCallback = QStringLiteral(R"(function (name, old, new, data)
+push "name"
+getvariable
+trace
+push "old"
+getvariable
+trace
+push "data"
+getvariable
+trace
+push "new"
+getvariable
+push 1
+add2
+return
+end)");
+    QTest::newRow("a watch stores what its callback answers")
+        << 6 << watchedObject(tracingCallback) + assignAndTrace("1") + assignAndTrace("10")
+        << QStringList{"true", "x", "undefined", "data", "2", "x", "2", "data", "11"};
+    QTest::newRow("a watch outlives the member it watches")
+        << 7 << watchedObject(tracingCallback) + "push \"o\"\ngetvariable\npush \"x\"\ndelete\npop\n" +
+                    assignAndTrace("1")
+        << QStringList{"true", "x", "undefined", "data", "2"};
+    const QString unwatchingCallback = QStringLiteral(R"(function ()
+push "x", 1, "o"
+getvariable
+push "unwatch"
+callmethod
+trace
+push 5
+return
+end)");
+    QTest::newRow("a callback may remove its own watch")
+        << 6 << watchedObject(unwatchingCallback) + assignAndTrace("100") + assignAndTrace("7")
+        << QStringList{"true", "true", "5", "7"};
+    const QString reassigningCallback = QStringLiteral(R"(function (name, old, new)
+push "o"
+getvariable
+push "x", 50
+setmember
+push "o"
+getvariable
+push "x"
+getmember
+trace
+push "new"
+getvariable
+return
+end)");
+    QTest::newRow("a callback's own assignment to the member does not call it again")
+        << 6 << watchedObject(reassigningCallback) + assignAndTrace("1") << QStringList{"true", "50", "1"};
+    QTest::newRow("movies of version 5 have no watch")
+        << 5 << watchedObject(tracingCallback) + assignAndTrace("1") << QStringList{"undefined", "1"};
+    QTest::newRow("undefined elements join as undefined from version 7")
+        << 7 << "push undefined, \"a\", 2\ninitarray\ntrace" << QStringList{"a,undefined"};
 }
 
 QTEST_MAIN(SwfOperatorsTest)

@@ -138,8 +138,12 @@ void Interpreter::setVariable(const QString &name, const Value &value)
         return;
     }
     const QString k = key(variable);
+    const ClipRef ref = refTo(owner);
+    const Value stored = watchedValue(owner->object, ref, k, variable, value);
+    if (!ref.get())
+        return; // the watch removed the clip
     if (owner->object.members().size() < MaxVariablesPerClip || owner->object.own(k))
-        owner->object.set(k, variable, value);
+        owner->object.set(k, variable, stored);
     m_player.markChanged(); // a text field may show it
 }
 
@@ -250,6 +254,7 @@ void Interpreter::setMember(const Value &object, const QString &name, const Valu
             }
         }
         const QString k = key(name);
+        const Value stored = watchedValue(*obj, object, k, name, value);
         // A property is written through its setter, and nothing happens when
         // it is read-only or has none: the object's own, or, when it has no
         // member of the name, the nearest property up the chain, even past
@@ -261,12 +266,12 @@ void Interpreter::setMember(const Value &object, const QString &name, const Valu
             if (member->setter && !(member->flags & ReadOnly)) {
                 CallSetup setup;
                 setup.special = true;
-                invoke(member->setter, object, {value}, setup);
+                invoke(member->setter, object, {stored}, setup);
             }
             return;
         }
         if (obj->members().size() < size_t(MaxVariablesPerClip) || obj->own(k))
-            obj->set(k, name, value);
+            obj->set(k, name, stored);
         return;
     }
     const auto *ref = std::get_if<ClipRef>(&object);
@@ -283,9 +288,29 @@ void Interpreter::setMember(const Value &object, const QString &name, const Valu
         return;
     }
     const QString k = key(name);
+    const Value stored = watchedValue(clip->object, object, k, name, value);
+    clip = ref->get(); // the watch may have removed it
+    if (!clip)
+        return;
     if (clip->object.members().size() < MaxVariablesPerClip || clip->object.own(k))
-        clip->object.set(k, name, value);
+        clip->object.set(k, name, stored);
     m_player.markChanged(); // a text field may show it
+}
+
+Value Interpreter::watchedValue(ScriptObject &holder, const Value &self, const QString &key, const QString &name,
+                                const Value &value)
+{
+    ScriptObject::Watch *watch = holder.watchOf(key);
+    if (!watch || watch->running)
+        return value;
+    const Value callback = watch->callback;
+    const std::vector<Value> args{name, holder.own(key) ? *holder.own(key) : Value(Undefined{}), value, watch->data};
+    watch->running = true;
+    const Value answer = invoke(callback, self, args, {});
+    // The call may have removed the watch, or set another in its place.
+    if (ScriptObject::Watch *after = holder.watchOf(key))
+        after->running = false;
+    return answer;
 }
 
 bool Interpreter::deleteMember(const Value &object, const QString &name)

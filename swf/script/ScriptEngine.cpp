@@ -129,6 +129,10 @@ void ScriptEngine::collectGarbage(const DisplayObject &root)
             clips.pop_back();
             for (const ScriptObject::Member &member : clip->object.members())
                 mark(member.value);
+            for (const ScriptObject::Watch &watch : clip->object.watches) {
+                mark(watch.callback);
+                mark(watch.data);
+            }
             for (const auto &[depth, child] : clip->children)
                 clips.push_back(child.get());
         }

@@ -210,4 +210,34 @@ bool ScriptObject::remove(const QString &key)
     return true;
 }
 
+bool ScriptObject::watch(const QString &key, ScriptObject *callback, const Value &data)
+{
+    if (Watch *existing = watchOf(key)) {
+        existing->callback = callback;
+        existing->data = data;
+        return true;
+    }
+    if (m_heap && !m_heap->take(1))
+        return false;
+    watches.push_back({key, callback, data});
+    return true;
+}
+
+bool ScriptObject::unwatch(const QString &key)
+{
+    const auto it =
+        std::find_if(watches.begin(), watches.end(), [&key](const Watch &watch) { return watch.key == key; });
+    if (it == watches.end())
+        return false;
+    watches.erase(it);
+    return true;
+}
+
+ScriptObject::Watch *ScriptObject::watchOf(const QString &key)
+{
+    const auto it =
+        std::find_if(watches.begin(), watches.end(), [&key](const Watch &watch) { return watch.key == key; });
+    return it == watches.end() ? nullptr : &*it;
+}
+
 } // namespace swf
