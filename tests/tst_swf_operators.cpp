@@ -56,6 +56,8 @@ private slots:
     void objectLiterals() { runCase(); }
     void watches_data();
     void watches() { runCase(); }
+    void resolve_data();
+    void resolve() { runCase(); }
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -268,6 +270,58 @@ end)");
         << 5 << watchedObject(tracingCallback) + assignAndTrace("1") << QStringList{"undefined", "1"};
     QTest::newRow("undefined elements join as undefined from version 7")
         << 7 << "push undefined, \"a\", 2\ninitarray\ntrace" << QStringList{"a,undefined"};
+}
+
+// o = {__proto__: {}}; o.__proto__.__resolve = function (name) { return
+// "resolved " + name; }; o.__resolve = OWN, OWN being one value to push.
+QString resolvingObject(const QString &own)
+{
+    return QStringLiteral(R"(push "o", "__proto__", 0
+initobject
+push 1
+initobject
+setvariable
+push "o"
+getvariable
+push "__proto__"
+getmember
+push "__resolve"
+function (name)
+push "resolved "
+push "name"
+getvariable
+add2
+return
+end
+setmember
+push "o"
+getvariable
+push "__resolve", %1
+setmember
+)")
+        .arg(own);
+}
+
+const QString TraceWorld = QStringLiteral("push \"o\"\ngetvariable\npush \"world\"\ngetmember\ntrace\n");
+
+void SwfOperatorsTest::resolve_data()
+{
+    addColumns();
+
+    QTest::newRow("__resolve answers missing members, not present ones")
+        << 7 << resolvingObject("undefined") + TraceWorld + "push \"o\"\ngetvariable\npush \"world\", 1\nsetmember\n" +
+                    TraceWorld
+        << QStringList{"resolved world", "1"};
+    QTest::newRow("a plain __resolve is in the way before version 7")
+        << 6 << resolvingObject("42") + TraceWorld << QStringList{"undefined"};
+    QTest::newRow("a plain __resolve is passed over from version 7")
+        << 7 << resolvingObject("42") + TraceWorld << QStringList{"resolved world"};
+    QTest::newRow("an object __resolve is in the way from version 7 too")
+        << 7 << resolvingObject("0, \"Object\"\nnewobject") + TraceWorld << QStringList{"undefined"};
+    QTest::newRow("__resolve answers a with block's variables")
+        << 7 << resolvingObject("undefined") + "push \"o\"\ngetvariable\nwith done\npush \"missing\"\n"
+                                               "getvariable\ntrace\ndone:"
+        << QStringList{"resolved missing"};
 }
 
 QTEST_MAIN(SwfOperatorsTest)

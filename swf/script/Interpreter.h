@@ -137,6 +137,8 @@ private:
     Value memberValue(const ScriptObject::Member *member, const Value &self);
     // What a clip inherits under key from its prototype chain.
     const ScriptObject::Member *clipMember(const DisplayObject &clip, const QString &key);
+    // The __resolve function that answers an object's missing members, or null.
+    ScriptObject *resolver(const ScriptObject &object);
     bool hasMember(const Value &object, const QString &name);
     void setMember(const Value &object, const QString &name, const Value &value) override;
     // What an assignment stores in holder's member under key: the value, or

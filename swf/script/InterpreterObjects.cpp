@@ -18,6 +18,7 @@ namespace {
 
 constexpr int MaxVariablesPerClip = 10000;
 constexpr int MaxPrototypeChain = 256;
+constexpr int FirstVersionPassingPlainResolvers = 7;
 
 // An array index written as a name, or -1.
 int elementIndex(const QString &name)
@@ -172,7 +173,10 @@ Value Interpreter::getMember(const Value &object, const QString &name)
             if (const auto *text = std::get_if<QString>(boxed))
                 return double(text->size());
         }
-        return memberValue(obj->findMember(k), object);
+        if (const ScriptObject::Member *member = obj->findMember(k))
+            return memberValue(member, object);
+        ScriptObject *resolve = resolver(*obj);
+        return resolve ? invoke(resolve, object, {name}, {}) : Value(Undefined{});
     }
     if (const auto *text = std::get_if<QString>(&object)) {
         if (name == QLatin1String("length"))
@@ -221,10 +225,29 @@ Value Interpreter::memberValue(const ScriptObject::Member *member, const Value &
     return invoke(member->getter, self, {}, setup);
 }
 
+ScriptObject *Interpreter::resolver(const ScriptObject &object)
+{
+    const QString k = key(QStringLiteral("__resolve"));
+    const ScriptObject *walk = &object;
+    for (int depth = 0; walk && depth < MaxPrototypeChain; ++depth, walk = walk->prototype()) {
+        const ScriptObject::Member *member = walk->ownMember(k);
+        if (!member)
+            continue;
+        // A property's __resolve is the value the member held before (if
+        // any), never its getter. From version 7 only an object stops the
+        // search; before, the nearest member does, whatever it holds.
+        ScriptObject *function = objectOf(member->value);
+        if (!function && m_version >= FirstVersionPassingPlainResolvers)
+            continue;
+        return function && function->isCallable() ? function : nullptr;
+    }
+    return nullptr;
+}
+
 bool Interpreter::hasMember(const Value &object, const QString &name)
 {
     if (const ScriptObject *o = objectOf(object))
-        return o->find(key(name)) != nullptr ||
+        return o->find(key(name)) != nullptr || resolver(*o) ||
                (o->kind == ScriptObject::Kind::Array && (name == QLatin1String("length") || elementIndex(name) >= 0));
     if (const auto *ref = std::get_if<ClipRef>(&object); ref && ref->get())
         return !std::holds_alternative<Undefined>(getMember(object, name));

@@ -179,7 +179,8 @@ void ScriptObject::setProperty(const QString &key, const QString &name, ScriptOb
         member = add(key, name);
     if (!member)
         return;
-    member->value = Undefined{};
+    // The value the member held stays behind the property: __resolve
+    // lookups still see it.
     member->getter = getter;
     member->setter = setter;
 }
