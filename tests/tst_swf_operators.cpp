@@ -58,6 +58,8 @@ private slots:
     void watches() { runCase(); }
     void resolve_data();
     void resolve() { runCase(); }
+    void escaping_data();
+    void escaping() { runCase(); }
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -322,6 +324,30 @@ void SwfOperatorsTest::resolve_data()
         << 7 << resolvingObject("undefined") + "push \"o\"\ngetvariable\nwith done\npush \"missing\"\n"
                                                "getvariable\ntrace\ndone:"
         << QStringList{"resolved missing"};
+}
+
+void SwfOperatorsTest::escaping_data()
+{
+    addColumns();
+
+    QTest::newRow("escape leaves ASCII letters and digits alone, UTF-8 from version 6")
+        << 6 << traceGlobal("escape", {"\"aZ9-._~ \u00e9\""}) << QStringList{"aZ9%2D%2E%5F%7E%20%C3%A9"};
+    QTest::newRow("escape takes a byte a character in version 5")
+        << 5 << "push 233, 1, \"String\"\ngetvariable\npush \"fromCharCode\"\ncallmethod\npush 1, \"escape\"\n"
+                "callfunction\ntrace"
+        << QStringList{"%E9"};
+    QTest::newRow("unescape reads + as a space and drops broken sequences")
+        << 6 << traceGlobal("unescape", {"\"a+b%6+1%&'\""}) << QStringList{"a b1'"};
+    QTest::newRow("unescape ends at a zero byte")
+        << 7 << traceGlobal("unescape", {"\"start%00end\""}) << QStringList{"start"};
+    QTest::newRow("unescape reads broken UTF-8 as the reference player")
+        << 6
+        << traceGlobal("unescape", {"\"a%c1end\""}) + traceGlobal("unescape", {"\"a%80end\""}) +
+               traceGlobal("unescape", {"\"a%c0\""}) + traceGlobal("unescape", {"\"a%ffend\""})
+        << QStringList{"a\ufffdnd", "a\u0080end", "a", "a"};
+    QTest::newRow("unescape reads Latin-1 in version 5, and has no empty text")
+        << 5 << traceGlobal("unescape", {"\"a%c1end\""}) + traceGlobal("unescape", {"\"\""})
+        << QStringList{"a\u00c1end", "undefined"};
 }
 
 QTEST_MAIN(SwfOperatorsTest)
