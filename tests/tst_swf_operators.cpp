@@ -60,6 +60,8 @@ private slots:
     void resolve() { runCase(); }
     void escaping_data();
     void escaping() { runCase(); }
+    void mathArguments_data();
+    void mathArguments() { runCase(); }
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -348,6 +350,37 @@ void SwfOperatorsTest::escaping_data()
     QTest::newRow("unescape reads Latin-1 in version 5, and has no empty text")
         << 5 << traceGlobal("unescape", {"\"a%c1end\""}) + traceGlobal("unescape", {"\"\""})
         << QStringList{"a\u00c1end", "undefined"};
+}
+
+// trace(Math.FUNCTION(a, b, c)) for objects whose valueOf traces their name.
+QString mathOfThree(const QString &function)
+{
+    return tracingValueOf("a", "push 3") + tracingValueOf("b", "push 2") + tracingValueOf("c", "push 1") +
+           QStringLiteral(R"(push "c"
+getvariable
+push "b"
+getvariable
+push "a"
+getvariable
+push 3, "Math"
+getvariable
+push "%1"
+callmethod
+trace
+)")
+               .arg(function);
+}
+
+void SwfOperatorsTest::mathArguments_data()
+{
+    addColumns();
+
+    QTest::newRow("abs converts its first two arguments")
+        << 6 << mathOfThree("abs") << QStringList{"a", "b", "3"};
+    QTest::newRow("pow converts its arguments in order")
+        << 7 << mathOfThree("pow") << QStringList{"a", "b", "9"};
+    QTest::newRow("max takes two arguments only") << 5 << mathOfThree("max") << QStringList{"a", "b", "3"};
+    QTest::newRow("min takes two arguments only") << 8 << mathOfThree("min") << QStringList{"a", "b", "2"};
 }
 
 QTEST_MAIN(SwfOperatorsTest)
