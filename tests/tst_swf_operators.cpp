@@ -50,6 +50,18 @@ private slots:
     void comparisons() { runCase(); }
     void addition_data();
     void addition() { runCase(); }
+    void numbers_data();
+    void numbers() { runCase(); }
+    void objectLiterals_data();
+    void objectLiterals() { runCase(); }
+    void watches_data();
+    void watches() { runCase(); }
+    void resolve_data();
+    void resolve() { runCase(); }
+    void escaping_data();
+    void escaping() { runCase(); }
+    void mathArguments_data();
+    void mathArguments() { runCase(); }
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -134,6 +146,241 @@ push "o"
 getvariable
 trace)"
         << QStringList{"[type Object]"};
+}
+
+void SwfOperatorsTest::numbers_data()
+{
+    addColumns();
+
+    QTest::newRow("the largest number prints cut rather than rounded past it")
+        << 6 << "push \"Number\"\ngetvariable\npush \"MAX_VALUE\"\ngetmember\ntrace\n"
+                "push \"Number\"\ngetvariable\npush \"MIN_VALUE\"\ngetmember\ntrace\npush 2, 3\ndivide\ntrace"
+        << QStringList{"1.79769313486231e+308", "4.94065645841247e-324", "0.666666666666667"};
+    QTest::newRow("Number.prototype is no number to its own methods")
+        << 7 << "push \"Number\"\ngetvariable\npush \"prototype\"\ngetmember\ntrace\n"
+                "push 4, \"Number\"\ngetvariable\npush \"prototype\"\ngetmember\nadd2\ntrace"
+        << QStringList{"[type Object]", "NaN"};
+}
+
+// o = {2: "two", 1: "one", <undefined>: "undefined", <missing>: "hi"} from
+// a stack one short of five pairs; then whether o has a member "undefined".
+QString shortObjectLiteral()
+{
+    return QStringLiteral(R"(push "hi", undefined, "undefined", 1, "one", 2, "two", 5
+initobject
+push "o"
+stackswap
+setvariable
+trace
+push "undefined", 1, "o"
+getvariable
+push "hasOwnProperty"
+callmethod
+trace)");
+}
+
+void SwfOperatorsTest::objectLiterals_data()
+{
+    addColumns();
+
+    QTest::newRow("InitObject takes the stack's last value with an undefined name (version 6)")
+        << 6 << shortObjectLiteral() << QStringList{"undefined", "false"};
+    QTest::newRow("InitObject takes the stack's last value with an undefined name (version 7)")
+        << 7 << shortObjectLiteral() << QStringList{"undefined", "true"};
+}
+
+// o = {}; o.watch("x", CALLBACK, "data"), CALLBACK being assembly that
+// pushes a function.
+QString watchedObject(const QString &callback)
+{
+    return QStringLiteral(R"(push "o", 0, "Object"
+newobject
+setvariable
+push "data"
+%1
+push "x", 3, "o"
+getvariable
+push "watch"
+callmethod
+trace
+)")
+        .arg(callback);
+}
+
+// o.x = VALUE; trace(o.x).
+QString assignAndTrace(const QString &value)
+{
+    return QStringLiteral("push \"o\"\ngetvariable\npush \"x\", %1\nsetmember\n"
+                          "push \"o\"\ngetvariable\npush \"x\"\ngetmember\ntrace\n")
+        .arg(value);
+}
+
+void SwfOperatorsTest::watches_data()
+{
+    addColumns();
+
+    const QString tracingCallback = QStringLiteral(R"(function (name, old, new, data)
+push "name"
+getvariable
+trace
+push "old"
+getvariable
+trace
+push "data"
+getvariable
+trace
+push "new"
+getvariable
+push 1
+add2
+return
+end)");
+    QTest::newRow("a watch stores what its callback answers")
+        << 6 << watchedObject(tracingCallback) + assignAndTrace("1") + assignAndTrace("10")
+        << QStringList{"true", "x", "undefined", "data", "2", "x", "2", "data", "11"};
+    QTest::newRow("a watch outlives the member it watches")
+        << 7 << watchedObject(tracingCallback) + "push \"o\"\ngetvariable\npush \"x\"\ndelete\npop\n" +
+                    assignAndTrace("1")
+        << QStringList{"true", "x", "undefined", "data", "2"};
+    const QString unwatchingCallback = QStringLiteral(R"(function ()
+push "x", 1, "o"
+getvariable
+push "unwatch"
+callmethod
+trace
+push 5
+return
+end)");
+    QTest::newRow("a callback may remove its own watch")
+        << 6 << watchedObject(unwatchingCallback) + assignAndTrace("100") + assignAndTrace("7")
+        << QStringList{"true", "true", "5", "7"};
+    const QString reassigningCallback = QStringLiteral(R"(function (name, old, new)
+push "o"
+getvariable
+push "x", 50
+setmember
+push "o"
+getvariable
+push "x"
+getmember
+trace
+push "new"
+getvariable
+return
+end)");
+    QTest::newRow("a callback's own assignment to the member does not call it again")
+        << 6 << watchedObject(reassigningCallback) + assignAndTrace("1") << QStringList{"true", "50", "1"};
+    QTest::newRow("movies of version 5 have no watch")
+        << 5 << watchedObject(tracingCallback) + assignAndTrace("1") << QStringList{"undefined", "1"};
+    QTest::newRow("undefined elements join as undefined from version 7")
+        << 7 << "push undefined, \"a\", 2\ninitarray\ntrace" << QStringList{"a,undefined"};
+}
+
+// o = {__proto__: {}}; o.__proto__.__resolve = function (name) { return
+// "resolved " + name; }; o.__resolve = OWN, OWN being one value to push.
+QString resolvingObject(const QString &own)
+{
+    return QStringLiteral(R"(push "o", "__proto__", 0
+initobject
+push 1
+initobject
+setvariable
+push "o"
+getvariable
+push "__proto__"
+getmember
+push "__resolve"
+function (name)
+push "resolved "
+push "name"
+getvariable
+add2
+return
+end
+setmember
+push "o"
+getvariable
+push "__resolve", %1
+setmember
+)")
+        .arg(own);
+}
+
+const QString TraceWorld = QStringLiteral("push \"o\"\ngetvariable\npush \"world\"\ngetmember\ntrace\n");
+
+void SwfOperatorsTest::resolve_data()
+{
+    addColumns();
+
+    QTest::newRow("__resolve answers missing members, not present ones")
+        << 7 << resolvingObject("undefined") + TraceWorld + "push \"o\"\ngetvariable\npush \"world\", 1\nsetmember\n" +
+                    TraceWorld
+        << QStringList{"resolved world", "1"};
+    QTest::newRow("a plain __resolve is in the way before version 7")
+        << 6 << resolvingObject("42") + TraceWorld << QStringList{"undefined"};
+    QTest::newRow("a plain __resolve is passed over from version 7")
+        << 7 << resolvingObject("42") + TraceWorld << QStringList{"resolved world"};
+    QTest::newRow("an object __resolve is in the way from version 7 too")
+        << 7 << resolvingObject("0, \"Object\"\nnewobject") + TraceWorld << QStringList{"undefined"};
+    QTest::newRow("__resolve answers a with block's variables")
+        << 7 << resolvingObject("undefined") + "push \"o\"\ngetvariable\nwith done\npush \"missing\"\n"
+                                               "getvariable\ntrace\ndone:"
+        << QStringList{"resolved missing"};
+}
+
+void SwfOperatorsTest::escaping_data()
+{
+    addColumns();
+
+    QTest::newRow("escape leaves ASCII letters and digits alone, UTF-8 from version 6")
+        << 6 << traceGlobal("escape", {"\"aZ9-._~ \u00e9\""}) << QStringList{"aZ9%2D%2E%5F%7E%20%C3%A9"};
+    QTest::newRow("escape takes a byte a character in version 5")
+        << 5 << "push 233, 1, \"String\"\ngetvariable\npush \"fromCharCode\"\ncallmethod\npush 1, \"escape\"\n"
+                "callfunction\ntrace"
+        << QStringList{"%E9"};
+    QTest::newRow("unescape reads + as a space and drops broken sequences")
+        << 6 << traceGlobal("unescape", {"\"a+b%6+1%&'\""}) << QStringList{"a b1'"};
+    QTest::newRow("unescape ends at a zero byte")
+        << 7 << traceGlobal("unescape", {"\"start%00end\""}) << QStringList{"start"};
+    QTest::newRow("unescape reads broken UTF-8 as the reference player")
+        << 6
+        << traceGlobal("unescape", {"\"a%c1end\""}) + traceGlobal("unescape", {"\"a%80end\""}) +
+               traceGlobal("unescape", {"\"a%c0\""}) + traceGlobal("unescape", {"\"a%ffend\""})
+        << QStringList{"a\ufffdnd", "a\u0080end", "a", "a"};
+    QTest::newRow("unescape reads Latin-1 in version 5, and has no empty text")
+        << 5 << traceGlobal("unescape", {"\"a%c1end\""}) + traceGlobal("unescape", {"\"\""})
+        << QStringList{"a\u00c1end", "undefined"};
+}
+
+// trace(Math.FUNCTION(a, b, c)) for objects whose valueOf traces their name.
+QString mathOfThree(const QString &function)
+{
+    return tracingValueOf("a", "push 3") + tracingValueOf("b", "push 2") + tracingValueOf("c", "push 1") +
+           QStringLiteral(R"(push "c"
+getvariable
+push "b"
+getvariable
+push "a"
+getvariable
+push 3, "Math"
+getvariable
+push "%1"
+callmethod
+trace
+)")
+               .arg(function);
+}
+
+void SwfOperatorsTest::mathArguments_data()
+{
+    addColumns();
+
+    QTest::newRow("abs converts its first two arguments")
+        << 6 << mathOfThree("abs") << QStringList{"a", "b", "3"};
+    QTest::newRow("pow converts its arguments in order")
+        << 7 << mathOfThree("pow") << QStringList{"a", "b", "9"};
+    QTest::newRow("max takes two arguments only") << 5 << mathOfThree("max") << QStringList{"a", "b", "3"};
+    QTest::newRow("min takes two arguments only") << 8 << mathOfThree("min") << QStringList{"a", "b", "2"};
 }
 
 QTEST_MAIN(SwfOperatorsTest)

@@ -72,8 +72,7 @@ QString joined(NativeCall &call, const QString &separator)
         if (i > 0)
             text += separator;
         const Value &element = array->elements[i];
-        if (!isNullish(element))
-            text += objectOf(element) == array ? QString() : call.cx.toString(element);
+        text += objectOf(element) == array ? QString() : call.cx.toString(element);
         if (text.size() > MaxJoinedLength)
             break;
     }

@@ -11,7 +11,6 @@
 #include "swf/script/ScriptEngine.h"
 
 #include <QStringList>
-#include <QUrl>
 
 #include <algorithm>
 #include <climits>
@@ -88,8 +87,134 @@ Value parseFloat(NativeCall &call) { return LeadingNumber(call.string(0)); }
 
 Value isNaN(NativeCall &call) { return std::isnan(call.number(0)); }
 Value isFinite(NativeCall &call) { return std::isfinite(call.number(0)); }
-Value escape(NativeCall &call) { return QString::fromLatin1(QUrl::toPercentEncoding(call.string(0))); }
-Value unescape(NativeCall &call) { return QUrl::fromPercentEncoding(call.string(0).toUtf8()); }
+// escape and unescape work on bytes: from version 6 the text's UTF-8,
+// before it one byte a character (characters past Latin-1, which such
+// movies rarely hold, as UTF-8 still).
+constexpr int FirstVersionWithUtf8 = 6;
+constexpr char16_t LastLatin1 = 0xFF;
+constexpr int NibbleBits = 4;
+constexpr int NibbleMask = 0xF;
+
+QByteArray textBytes(const QString &text, int version)
+{
+    if (version >= FirstVersionWithUtf8)
+        return text.toUtf8();
+    QByteArray bytes;
+    for (const QChar c : text)
+        bytes += c.unicode() <= LastLatin1 ? QByteArray(1, char(c.unicode())) : QString(c).toUtf8();
+    return bytes;
+}
+
+bool isAsciiAlphanumeric(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// Every byte but ASCII letters and digits becomes %XX.
+Value escape(NativeCall &call)
+{
+    static const char HexDigits[] = "0123456789ABCDEF";
+    QString text;
+    for (const char byte : textBytes(call.string(0), call.engine().version())) {
+        if (isAsciiAlphanumeric(byte)) {
+            text += QLatin1Char(byte);
+            continue;
+        }
+        const auto b = uchar(byte);
+        text += u'%';
+        text += QLatin1Char(HexDigits[b >> NibbleBits]);
+        text += QLatin1Char(HexDigits[b & NibbleMask]);
+    }
+    return text;
+}
+
+int hexValue(char c)
+{
+    const int value = digitValue(QLatin1Char(c));
+    return value < HexRadix ? value : -1;
+}
+
+// The bytes %XX sequences stand for, + as a space. A broken sequence is
+// dropped up to the first character that is no hexadecimal digit, that one
+// included; the first zero byte ends the text.
+QByteArray unescapedBytes(const QByteArray &text)
+{
+    QByteArray bytes;
+    for (qsizetype i = 0; i < text.size();) {
+        const char c = text.at(i);
+        if (c != '%') {
+            bytes += c == '+' ? ' ' : c;
+            ++i;
+            continue;
+        }
+        const int high = i + 1 < text.size() ? hexValue(text.at(i + 1)) : -1;
+        const int low = high >= 0 && i + 2 < text.size() ? hexValue(text.at(i + 2)) : -1;
+        if (low >= 0)
+            bytes += char(high << NibbleBits | low);
+        i += high < 0 ? 2 : 3;
+    }
+    const qsizetype end = bytes.indexOf('\0');
+    return end < 0 ? bytes : bytes.left(end);
+}
+
+// How many bytes the UTF-8 sequence a byte starts holds: 1 for ASCII and
+// for stray continuation bytes (read as Latin-1), 0 for bytes no sequence
+// starts with, which end the text.
+int sequenceLength(uchar lead)
+{
+    constexpr uchar FirstLead = 0xC0, FirstOf3 = 0xE0, FirstOf4 = 0xF0, FirstOf5 = 0xF8, FirstOf6 = 0xFC,
+                    FirstInvalid = 0xFE;
+    if (lead < FirstLead)
+        return 1;
+    if (lead >= FirstInvalid)
+        return 0;
+    return lead >= FirstOf6 ? 6 : lead >= FirstOf5 ? 5 : lead >= FirstOf4 ? 4 : lead >= FirstOf3 ? 3 : 2;
+}
+
+// UTF-8 as the reference player reads it: a sequence with a byte that does
+// not continue it, or past Unicode, reads as U+FFFD, the bytes it should
+// have held swallowed; a sequence the text ends in is dropped.
+QString decodedUtf8(const QByteArray &bytes)
+{
+    constexpr uchar ContinuationMask = 0xC0, Continuation = 0x80, PayloadMask = 0x3F;
+    constexpr int PayloadBits = 6;
+    constexpr char32_t LastCodePoint = 0x10FFFF;
+    QString text;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const auto lead = uchar(bytes.at(i));
+        const int length = sequenceLength(lead);
+        if (length == 0 || i + length > bytes.size())
+            break;
+        if (length == 1) {
+            text += QChar(lead);
+            ++i;
+            continue;
+        }
+        // The lead byte's own bits: those below its run of length ones and a zero.
+        constexpr uchar LeadBits = 0x7F;
+        char32_t code = lead & (LeadBits >> length);
+        bool valid = true;
+        for (int k = 1; k < length; ++k) {
+            const auto b = uchar(bytes.at(i + k));
+            valid = valid && (b & ContinuationMask) == Continuation;
+            code = code << PayloadBits | (b & PayloadMask);
+        }
+        text += valid && code <= LastCodePoint ? QString::fromUcs4(&code, 1) : QString(QChar::ReplacementCharacter);
+        i += length;
+    }
+    return text;
+}
+
+// Version 5 has no text for an empty one, and reads the bytes as Latin-1.
+Value unescape(NativeCall &call)
+{
+    const int version = call.engine().version();
+    const QString text = call.string(0);
+    if (version < FirstVersionWithUtf8 && text.isEmpty())
+        return Undefined{};
+    const QByteArray bytes = unescapedBytes(textBytes(text, version));
+    return version >= FirstVersionWithUtf8 ? decodedUtf8(bytes) : QString::fromLatin1(bytes);
+}
 // The names ASSetPropFlags is given: an array of them, or a list in one
 // string separated by commas.
 QStringList flagNames(NativeCall &call, const Value &names)

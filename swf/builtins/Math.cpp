@@ -8,7 +8,19 @@ namespace swf {
 
 namespace {
 
-template <double (*F)(double)> Value unary(NativeCall &call) { return F(call.number(0)); }
+// Every Math function converts its first two arguments, in order, whether
+// it uses the second or not (their valueOf runs), and none after them.
+struct Operands {
+    double first;
+    double second;
+};
+Operands operands(NativeCall &call)
+{
+    const double first = call.number(0);
+    return {first, call.number(1)};
+}
+
+template <double (*F)(double)> Value unary(NativeCall &call) { return F(operands(call).first); }
 
 double absolute(double d) { return std::fabs(d); }
 double arcCosine(double d) { return std::acos(d); }
@@ -25,22 +37,34 @@ double tangent(double d) { return std::tan(d); }
 // Halves round up, towards positive infinity.
 double rounded(double d) { return std::floor(d + 0.5); }
 
-Value atan2(NativeCall &call) { return std::atan2(call.number(0), call.number(1)); }
-Value pow(NativeCall &call) { return std::pow(call.number(0), call.number(1)); }
-Value random(NativeCall &) { return QRandomGenerator::global()->generateDouble(); }
+Value atan2(NativeCall &call)
+{
+    const auto [y, x] = operands(call);
+    return std::atan2(y, x);
+}
+Value pow(NativeCall &call)
+{
+    const auto [base, exponent] = operands(call);
+    return std::pow(base, exponent);
+}
+Value random(NativeCall &call)
+{
+    operands(call);
+    return QRandomGenerator::global()->generateDouble();
+}
 
+// min and max of two numbers; without arguments, the end of the line they
+// start from; with one, that one.
 Value extreme(NativeCall &call, bool max)
 {
     if (call.args.empty())
         return max ? -INFINITY : INFINITY;
-    double result = call.number(0);
-    for (size_t i = 1; i < call.args.size(); ++i) {
-        const double d = call.number(i);
-        if (std::isnan(d) || std::isnan(result))
-            return std::nan("");
-        result = max ? std::max(result, d) : std::min(result, d);
-    }
-    return result;
+    const auto [a, b] = operands(call);
+    if (call.args.size() == 1)
+        return a;
+    if (std::isnan(a) || std::isnan(b))
+        return std::nan("");
+    return max ? std::max(a, b) : std::min(a, b);
 }
 Value max(NativeCall &call) { return extreme(call, true); }
 Value min(NativeCall &call) { return extreme(call, false); }

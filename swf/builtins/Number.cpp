@@ -15,12 +15,21 @@ Value construct(NativeCall &call)
     return BoxedUnderNew(call, call.args.empty() ? 0.0 : call.number(0));
 }
 
-Value valueOf(NativeCall &call) { return UnboxedSelf<double>(call); }
+// Both methods answer undefined for a this that is no number (such as
+// Number.prototype itself).
+Value valueOf(NativeCall &call)
+{
+    const Value self = UnboxedSelf<double>(call);
+    return std::holds_alternative<double>(self) ? self : Value(Undefined{});
+}
 
 Value toString(NativeCall &call)
 {
+    const Value self = valueOf(call);
+    if (!std::holds_alternative<double>(self))
+        return Undefined{};
     const int radix = ClampedInt(call.number(0, DecimalRadix), 0, 37, DecimalRadix);
-    const double d = call.cx.toNumber(valueOf(call));
+    const double d = std::get<double>(self);
     if (radix == DecimalRadix || !std::isfinite(d) || radix < 2 || radix > 36)
         return call.cx.toString(d);
     return QString::number(qint64(d), radix);

@@ -11,6 +11,7 @@ namespace {
 
 // Movies of version 5 do not see hasOwnProperty.
 constexpr int FirstVersionWithOwnProperties = 6;
+constexpr int FirstVersionWithWatches = 6;
 
 Value construct(NativeCall &call)
 {
@@ -29,10 +30,16 @@ Value toString(NativeCall &call)
 
 Value valueOf(NativeCall &call) { return call.self; }
 
+// The object whose members this names: an object's own, a clip's.
+ScriptObject *memberHolder(NativeCall &call)
+{
+    DisplayObject *clip = call.clip();
+    return clip ? &clip->object : call.object();
+}
+
 Value hasOwnProperty(NativeCall &call)
 {
-    // A clip's own members are its variables.
-    const ScriptObject *object = call.clip() ? &call.clip()->object : call.object();
+    const ScriptObject *object = memberHolder(call);
     return object && !call.args.empty() && object->hasOwn(call.key(call.string(0)));
 }
 
@@ -55,6 +62,23 @@ Value addProperty(NativeCall &call)
     return true;
 }
 
+// watch(name, callback, data): assignments to the member call callback
+// (name, old value, new value, data) first and store what it answers.
+Value watch(NativeCall &call)
+{
+    ScriptObject *holder = memberHolder(call);
+    const ScriptObject *callback = objectOf(call.arg(1));
+    if (!holder || call.args.empty() || !callback || !callback->isCallable())
+        return false;
+    return holder->watch(call.key(call.string(0)), objectOf(call.arg(1)), call.arg(2));
+}
+
+Value unwatch(NativeCall &call)
+{
+    ScriptObject *holder = memberHolder(call);
+    return holder && !call.args.empty() && holder->unwatch(call.key(call.string(0)));
+}
+
 } // namespace
 
 const ClassDecl ObjectClass{
@@ -63,7 +87,9 @@ const ClassDecl ObjectClass{
     {{"toString", toString},
      {"valueOf", valueOf},
      {"hasOwnProperty", hasOwnProperty, FirstVersionWithOwnProperties},
-     {"addProperty", addProperty, 6}},
+     {"addProperty", addProperty, 6},
+     {"watch", watch, FirstVersionWithWatches},
+     {"unwatch", unwatch, FirstVersionWithWatches}},
     {},
     {},
 };

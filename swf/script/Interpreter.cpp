@@ -959,7 +959,10 @@ void Interpreter::initArray(Action &)
 void Interpreter::initObject(Action &)
 {
     const double count = toNumber(pop());
-    const int n = std::isfinite(count) ? int(std::clamp(count, 0.0, double(m_stack.size() / 2))) : 0;
+    // A last pair the stack holds only the value of still counts, its name
+    // undefined.
+    const double pairsThere = double((m_stack.size() + 1) / 2);
+    const int n = std::isfinite(count) ? int(std::clamp(count, 0.0, pairsThere)) : 0;
     ScriptObject *object = m_engine.newObject();
     for (int i = 0; i < n; ++i) {
         const Value value = pop();

@@ -154,8 +154,14 @@ private:
     Value memberValue(const ScriptObject::Member *member, const Value &self);
     // What a clip inherits under key from its prototype chain.
     const ScriptObject::Member *clipMember(const DisplayObject &clip, const QString &key);
+    // The __resolve function that answers an object's missing members, or null.
+    ScriptObject *resolver(const ScriptObject &object);
     bool hasMember(const Value &object, const QString &name);
     void setMember(const Value &object, const QString &name, const Value &value) override;
+    // What an assignment stores in holder's member under key: the value, or
+    // what the member's watch answers for it, called on self.
+    Value watchedValue(ScriptObject &holder, const Value &self, const QString &key, const QString &name,
+                       const Value &value);
     bool deleteMember(const Value &object, const QString &name);
     void enumerate(const Value &object);
     std::vector<QString> enumerableNames(const ScriptObject &object);

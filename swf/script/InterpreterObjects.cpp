@@ -20,6 +20,7 @@ namespace {
 constexpr int MaxVariablesPerClip = 10000;
 constexpr int MaxPrototypeChain = 256;
 constexpr int FirstVersionWithTextFields = 6;
+constexpr int FirstVersionPassingPlainResolvers = 7;
 
 // An array index written as a name, or -1.
 int elementIndex(const QString &name)
@@ -230,8 +231,12 @@ void Interpreter::setVariable(const QString &name, const Value &value)
         return;
     }
     const QString k = key(variable);
+    const ClipRef ref = refTo(owner);
+    const Value stored = watchedValue(owner->object, ref, k, variable, value);
+    if (!ref.get())
+        return; // the watch removed the clip
     if (owner->object.members().size() < MaxVariablesPerClip || owner->object.own(k))
-        owner->object.set(k, variable, value);
+        owner->object.set(k, variable, stored);
     m_player.markChanged(); // a text field may show it
 }
 
@@ -260,7 +265,10 @@ Value Interpreter::getMember(const Value &object, const QString &name)
             if (const auto *text = std::get_if<QString>(boxed))
                 return double(text->size());
         }
-        return memberValue(obj->findMember(k), object);
+        if (const ScriptObject::Member *member = obj->findMember(k))
+            return memberValue(member, object);
+        ScriptObject *resolve = resolver(*obj);
+        return resolve ? invoke(resolve, object, {name}, {}) : Value(Undefined{});
     }
     if (const auto *text = std::get_if<QString>(&object)) {
         if (name == QLatin1String("length"))
@@ -309,10 +317,29 @@ Value Interpreter::memberValue(const ScriptObject::Member *member, const Value &
     return invoke(member->getter, self, {}, setup);
 }
 
+ScriptObject *Interpreter::resolver(const ScriptObject &object)
+{
+    const QString k = key(QStringLiteral("__resolve"));
+    const ScriptObject *walk = &object;
+    for (int depth = 0; walk && depth < MaxPrototypeChain; ++depth, walk = walk->prototype()) {
+        const ScriptObject::Member *member = walk->ownMember(k);
+        if (!member)
+            continue;
+        // A property's __resolve is the value the member held before (if
+        // any), never its getter. From version 7 only an object stops the
+        // search; before, the nearest member does, whatever it holds.
+        ScriptObject *function = objectOf(member->value);
+        if (!function && m_version >= FirstVersionPassingPlainResolvers)
+            continue;
+        return function && function->isCallable() ? function : nullptr;
+    }
+    return nullptr;
+}
+
 bool Interpreter::hasMember(const Value &object, const QString &name)
 {
     if (const ScriptObject *o = objectOf(object))
-        return o->find(key(name)) != nullptr ||
+        return o->find(key(name)) != nullptr || resolver(*o) ||
                (o->kind == ScriptObject::Kind::Array && (name == QLatin1String("length") || elementIndex(name) >= 0));
     if (const auto *ref = std::get_if<ClipRef>(&object); ref && ref->get())
         return !std::holds_alternative<Undefined>(getMember(object, name));
@@ -342,6 +369,7 @@ void Interpreter::setMember(const Value &object, const QString &name, const Valu
             }
         }
         const QString k = key(name);
+        const Value stored = watchedValue(*obj, object, k, name, value);
         // A property is written through its setter, and nothing happens when
         // it is read-only or has none: the object's own, or, when it has no
         // member of the name, the nearest property up the chain, even past
@@ -353,12 +381,12 @@ void Interpreter::setMember(const Value &object, const QString &name, const Valu
             if (member->setter && !(member->flags & ReadOnly)) {
                 CallSetup setup;
                 setup.special = true;
-                invoke(member->setter, object, {value}, setup);
+                invoke(member->setter, object, {stored}, setup);
             }
             return;
         }
         if (obj->members().size() < size_t(MaxVariablesPerClip) || obj->own(k))
-            obj->set(k, name, value);
+            obj->set(k, name, stored);
         return;
     }
     const auto *ref = std::get_if<ClipRef>(&object);
@@ -391,9 +419,29 @@ void Interpreter::setMember(const Value &object, const QString &name, const Valu
                 return;
             }
         }
+    const Value stored = watchedValue(clip->object, object, k, name, value);
+    clip = ref->get(); // the watch may have removed it
+    if (!clip)
+        return;
     if (clip->object.members().size() < MaxVariablesPerClip || clip->object.own(k))
-        clip->object.set(k, name, value);
+        clip->object.set(k, name, stored);
     m_player.markChanged(); // a text field may show it
+}
+
+Value Interpreter::watchedValue(ScriptObject &holder, const Value &self, const QString &key, const QString &name,
+                                const Value &value)
+{
+    ScriptObject::Watch *watch = holder.watchOf(key);
+    if (!watch || watch->running)
+        return value;
+    const Value callback = watch->callback;
+    const std::vector<Value> args{name, holder.own(key) ? *holder.own(key) : Value(Undefined{}), value, watch->data};
+    watch->running = true;
+    const Value answer = invoke(callback, self, args, {});
+    // The call may have removed the watch, or set another in its place.
+    if (ScriptObject::Watch *after = holder.watchOf(key))
+        after->running = false;
+    return answer;
 }
 
 bool Interpreter::deleteMember(const Value &object, const QString &name)

@@ -9,6 +9,8 @@ namespace {
 
 // Whole parts longer than the 15 significant digits print in exponent notation.
 constexpr int MaxPlainDigits = 15;
+// Enough significant digits to tell every double apart.
+constexpr int ExactDigits = 17;
 // Numbers below 1e-5 (the first digit further than this behind the point)
 // print in exponent notation.
 constexpr int MinPlainExponent = -5;
@@ -53,6 +55,20 @@ int digitRun(const QString &text, int at)
     return i - at;
 }
 
+// The number rounded to 15 significant digits, "d.dddddddddddddde+XX".
+// Digits that would read back past the largest number are cut instead, as
+// the reference player prints Number.MAX_VALUE.
+QString scientificDigits(double magnitude)
+{
+    const QString rounded = QString::number(magnitude, 'e', MaxPlainDigits - 1);
+    bool ok = false;
+    if (const double back = rounded.toDouble(&ok); ok && !std::isinf(back))
+        return rounded;
+    const QString exact = QString::number(magnitude, 'e', ExactDigits - 1);
+    const int e = int(exact.indexOf(u'e'));
+    return exact.left(MaxPlainDigits + 1) + exact.mid(e);
+}
+
 } // namespace
 
 QString NumberToString(double d)
@@ -64,7 +80,7 @@ QString NumberToString(double d)
     if (d == 0)
         return QStringLiteral("0");
     // "-d.dddddddddddddde+XX": the digits and the decimal exponent.
-    const QString scientific = QString::number(std::fabs(d), 'e', 14);
+    const QString scientific = scientificDigits(std::fabs(d));
     const int e = int(scientific.indexOf(u'e'));
     QString digits = scientific.left(e).remove(u'.');
     const int exponent = scientific.mid(e + 1).toInt();

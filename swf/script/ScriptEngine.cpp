@@ -135,6 +135,10 @@ void ScriptEngine::collectGarbage(const DisplayObject &root)
                 mark(prototype);
             if (clip->textField)
                 mark(clip->textField->styleSheet);
+            for (const ScriptObject::Watch &watch : clip->object.watches) {
+                mark(watch.callback);
+                mark(watch.data);
+            }
             for (const auto &[depth, child] : clip->children)
                 clips.push_back(child.get());
         }

@@ -52,6 +52,10 @@ void ScriptHeap::collect(const std::function<void(const std::function<void(const
         }
         for (const Value &element : object->elements)
             mark(element);
+        for (const ScriptObject::Watch &watch : object->watches) {
+            mark(watch.callback);
+            mark(watch.data);
+        }
         for (const Value &scope : object->scopes)
             mark(scope);
         for (ScriptObject *face : object->interfaces)
@@ -64,7 +68,7 @@ void ScriptHeap::collect(const std::function<void(const std::function<void(const
     m_cells = 0;
     for (auto &object : m_objects) {
         object->m_marked = false;
-        m_cells += 1 + qint64(object->m_members.size() + object->elements.size());
+        m_cells += 1 + qint64(object->m_members.size() + object->elements.size() + object->watches.size());
     }
 }
 

@@ -179,7 +179,8 @@ void ScriptObject::setProperty(const QString &key, const QString &name, ScriptOb
         member = add(key, name);
     if (!member)
         return;
-    member->value = Undefined{};
+    // The value the member held stays behind the property: __resolve
+    // lookups still see it.
     member->getter = getter;
     member->setter = setter;
 }
@@ -208,6 +209,36 @@ bool ScriptObject::remove(const QString &key)
     for (int i = 0; i < int(m_members.size()); ++i)
         m_index.insert(m_members[size_t(i)].key, i);
     return true;
+}
+
+bool ScriptObject::watch(const QString &key, ScriptObject *callback, const Value &data)
+{
+    if (Watch *existing = watchOf(key)) {
+        existing->callback = callback;
+        existing->data = data;
+        return true;
+    }
+    if (m_heap && !m_heap->take(1))
+        return false;
+    watches.push_back({key, callback, data});
+    return true;
+}
+
+bool ScriptObject::unwatch(const QString &key)
+{
+    const auto it =
+        std::find_if(watches.begin(), watches.end(), [&key](const Watch &watch) { return watch.key == key; });
+    if (it == watches.end())
+        return false;
+    watches.erase(it);
+    return true;
+}
+
+ScriptObject::Watch *ScriptObject::watchOf(const QString &key)
+{
+    const auto it =
+        std::find_if(watches.begin(), watches.end(), [&key](const Watch &watch) { return watch.key == key; });
+    return it == watches.end() ? nullptr : &*it;
 }
 
 } // namespace swf

@@ -117,8 +117,19 @@ struct ScriptObject {
         bool isProperty() const { return getter != nullptr; }
     };
 
+    // What Object.watch set on a member: the function an assignment to it
+    // calls first, and the value handed to it; running while it is called,
+    // so that its own assignments to the member do not call it again.
+    struct Watch {
+        QString key;
+        ScriptObject *callback = nullptr;
+        Value data;
+        bool running = false;
+    };
+
     Kind kind = Kind::Object;
     std::vector<Value> elements;
+    std::vector<Watch> watches;
 
     // Script functions: their code and the scope they close over.
     std::shared_ptr<const FunctionCode> function;
@@ -175,6 +186,11 @@ struct ScriptObject {
     void setAllFlags(int set, int clear);
     // Removes a member unless it is DontDelete; true when removed.
     bool remove(const QString &key);
+    // Sets or replaces the watch on a member, within the heap's allowance;
+    // false when refused. unwatch: true when there was one to remove.
+    bool watch(const QString &key, ScriptObject *callback, const Value &data);
+    bool unwatch(const QString &key);
+    Watch *watchOf(const QString &key);
     // Every member, the hidden ones too, oldest first.
     const std::vector<Member> &members() const { return m_members; }
     MemberVisibility visibility() const;
