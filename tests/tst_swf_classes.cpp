@@ -57,6 +57,24 @@ QString listener(const QString &name, const QString &method)
     return newObject(name) + setOn(name, method, tracingFunction(name));
 }
 
+// NAME = new CLASS(ARGS).
+QString newInstance(const QString &name, const QString &className, const QStringList &args = {})
+{
+    return QStringLiteral("push \"%1\"\n").arg(name) + pushArguments(args) +
+           QStringLiteral(", \"%1\"\nnewobject\nsetvariable\n").arg(className);
+}
+
+// trace(OBJECT.MEMBER) for each member.
+QString traceMembers(const QString &object, const QStringList &members)
+{
+    QString source;
+    for (const QString &member : members)
+        source += traceMember(object, member);
+    return source;
+}
+
+const QStringList ItemMembers{"caption", "onSelect", "separatorBefore", "enabled", "visible"};
+
 // e = {} made a broadcaster.
 const QString Emitter = newObject(QStringLiteral("e")) +
                         callWithVariable(QStringLiteral("AsBroadcaster"), QStringLiteral("initialize"),
@@ -71,6 +89,10 @@ private slots:
     void broadcasters_data();
     void broadcasters() { runCase(); }
     void listenersHearInput();
+    void inertDevices_data();
+    void inertDevices() { runCase(); }
+    void contextMenus_data();
+    void contextMenus() { runCase(); }
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -117,6 +139,51 @@ void SwfClassesTest::broadcasters_data()
         << QStringList{"true", "true", "1"};
     QTest::newRow("but not in version 5") << 5 << traceMember("Key", "addListener") + traceMember("Mouse", "addListener")
                                           << QStringList{"undefined", "undefined"};
+}
+
+void SwfClassesTest::inertDevices_data()
+{
+    addColumns();
+    QTest::newRow("no microphone and no camera to get")
+        << 6 << traceCall("\"Microphone\"\ngetvariable", "get") + traceCall("\"Camera\"\ngetvariable", "get", {"0"})
+        << QStringList{"null", "null"};
+    QTest::newRow("a print job does not start, and knows no paper size")
+        << 7 << newInstance("j", "PrintJob") + callOn("j", "start") + "trace\n" + traceMember("j", "paperWidth")
+        << QStringList{"false", "undefined"};
+    QTest::newRow("version 6 movies see no PrintJob methods")
+        << 6 << newInstance("j", "PrintJob") + traceMember("j", "start") << QStringList{"undefined"};
+}
+
+void SwfClassesTest::contextMenus_data()
+{
+    addColumns();
+    QTest::newRow("an item keeps its arguments as given")
+        << 7 << newInstance("i", "ContextMenuItem", {"\"Go\"", "1", "2", "3", "4"}) + traceMembers("i", ItemMembers)
+        << QStringList{"Go", "1", "2", "3", "4"};
+    QTest::newRow("an item given nothing is enabled, visible and unseparated")
+        << 7 << newInstance("i", "ContextMenuItem") + traceMembers("i", ItemMembers)
+        << QStringList{"undefined", "undefined", "false", "true", "true"};
+    QTest::newRow("a copied item has the same values")
+        << 8
+        << newInstance("i", "ContextMenuItem", {"\"Go\"", "1", "true", "false"}) + "push \"c\"\n" +
+               callOn("i", "copy") + "setvariable\n" + traceMembers("c", ItemMembers)
+        << QStringList{"Go", "1", "true", "false", "true"};
+    QTest::newRow("a menu shows every built-in entry until hideBuiltInItems")
+        << 7
+        << newInstance("m", "ContextMenu") +
+               "push \"m\"\ngetvariable\npush \"builtInItems\"\ngetmember\npush \"zoom\"\ngetmember\ntrace\n" +
+               callOn("m", "hideBuiltInItems") + "pop\n" +
+               "push \"m\"\ngetvariable\npush \"builtInItems\"\ngetmember\npush \"print\"\ngetmember\ntrace\n" +
+               "push \"m\"\ngetvariable\npush \"customItems\"\ngetmember\npush \"length\"\ngetmember\ntrace\n"
+        << QStringList{"true", "false", "0"};
+    QTest::newRow("a copied menu keeps the callback and copies the items")
+        << 7
+        << newInstance("m", "ContextMenu", {"5"}) + newInstance("i", "ContextMenuItem", {"\"Go\""}) +
+               "push \"i\"\ngetvariable\npush 1, \"m\"\ngetvariable\npush \"customItems\"\ngetmember\npush \"push\"\ncallmethod\npop\n" +
+               "push \"c\"\n" + callOn("m", "copy") + "setvariable\n" + traceMember("c", "onSelect") +
+               "push \"c\"\ngetvariable\npush \"customItems\"\ngetmember\npush \"0\"\ngetmember\npush \"caption\"\ngetmember\ntrace\n" +
+               "push \"c\"\ngetvariable\npush \"customItems\"\ngetmember\npush \"0\"\ngetmember\npush \"i\"\ngetvariable\nequals2\ntrace\n"
+        << QStringList{"5", "Go", "false"};
 }
 
 // Listeners of Key and Mouse hear presses after the clips' own handlers.

@@ -33,6 +33,11 @@ extern const ClassDecl XMLNodeClass;
 extern const ClassDecl XMLClass;
 extern const ClassDecl XMLSocketClass;
 extern const ClassDecl AsBroadcasterClass;
+extern const ClassDecl PrintJobClass;
+extern const ClassDecl MicrophoneClass;
+extern const ClassDecl CameraClass;
+extern const ClassDecl ContextMenuClass;
+extern const ClassDecl ContextMenuItemClass;
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.

@@ -13,6 +13,11 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &StageObject, &MouseObject, &TimerFunctions, &SharedObjectClass,
         // XMLNode before XML, whose prototype inherits XMLNode's.
         &XMLNodeClass, &XMLClass, &XMLSocketClass,
+        &PrintJobClass,
+        &MicrophoneClass,
+        &CameraClass,
+        &ContextMenuClass,
+        &ContextMenuItemClass,
     };
     return all;
 }

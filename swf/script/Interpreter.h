@@ -146,7 +146,7 @@ private:
     // Calls.
     Value invoke(const Value &function, const Value &self, const std::vector<Value> &args, CallSetup setup);
     Value callMethod(const Value &object, const QString &name, const std::vector<Value> &args) override;
-    Value construct(const Value &constructor, const std::vector<Value> &args);
+    Value construct(const Value &constructor, const std::vector<Value> &args) override;
     void markConstructed(ScriptObject &created, const Value &constructor);
     bool instanceOf(const Value &object, const Value &constructor);
     // The prototype an object or clip inherits from.
