@@ -73,6 +73,10 @@ QString traceMembers(const QString &object, const QStringList &members)
     return source;
 }
 
+// An onStatus handler that traces its info's code and level.
+const QString StatusHandler = "function (info)\npush \"info\"\ngetvariable\npush \"code\"\ngetmember\ntrace\n"
+                              "push \"info\"\ngetvariable\npush \"level\"\ngetmember\ntrace\nend";
+
 const QStringList ItemMembers{"caption", "onSelect", "separatorBefore", "enabled", "visible"};
 
 // e = {} made a broadcaster.
@@ -93,6 +97,9 @@ private slots:
     void inertDevices() { runCase(); }
     void contextMenus_data();
     void contextMenus() { runCase(); }
+    void netConnections_data();
+    void netConnections() { runCase(); }
+    void streamsAreNotFound();
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -184,6 +191,42 @@ void SwfClassesTest::contextMenus_data()
                "push \"c\"\ngetvariable\npush \"customItems\"\ngetmember\npush \"0\"\ngetmember\npush \"caption\"\ngetmember\ntrace\n" +
                "push \"c\"\ngetvariable\npush \"customItems\"\ngetmember\npush \"0\"\ngetmember\npush \"i\"\ngetvariable\nequals2\ntrace\n"
         << QStringList{"5", "Go", "false"};
+}
+
+void SwfClassesTest::netConnections_data()
+{
+    addColumns();
+    QTest::newRow("a connection to null succeeds at once")
+        << 7
+        << newInstance("c", "NetConnection") + setOn("c", "onStatus", StatusHandler) + callOn("c", "connect", {"null"}) +
+               "trace\n"
+        << QStringList{"NetConnection.Connect.Success", "status", "true"};
+    QTest::newRow("a connection to a server fails at once")
+        << 7
+        << newInstance("c", "NetConnection") + setOn("c", "onStatus", StatusHandler) +
+               callOn("c", "connect", {"\"rtmp://example.com/app\""}) + "trace\n"
+        << QStringList{"NetConnection.Connect.Failed", "error", "false"};
+}
+
+// A stream played is reported not found on a later frame, not during the call.
+void SwfClassesTest::streamsAreNotFound()
+{
+    const QString source = newInstance("c", "NetConnection") + callOn("c", "connect", {"null"}) + "pop\n" +
+                           "push \"s\"\npush \"c\"\ngetvariable\npush 1, \"NetStream\"\nnewobject\nsetvariable\n" +
+                           setOn("s", "onStatus", StatusHandler) + callOn("s", "play", {"\"clip.flv\""}) + "pop\n" +
+                           "push \"played\"\ntrace\nstop\n";
+    const QByteArray code = ActionAssembler::assemble(source);
+    QVERIFY(!code.isEmpty());
+    const QString path = m_dir.filePath(QStringLiteral("stream.swf"));
+    TestFiles::write(path, movie(doAction(code) + showFrame(), 7));
+    QStringList lines;
+    swf::FlashControl control;
+    connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &line) { lines << line; });
+    control.setMovie(path);
+    QCOMPARE(lines, QStringList{"played"});
+    for (int frame = 0; frame < 3; ++frame)
+        control.advanceFrame();
+    QCOMPARE(lines, (QStringList{"played", "NetStream.Play.StreamNotFound", "error"}));
 }
 
 // Listeners of Key and Mouse hear presses after the clips' own handlers.

@@ -38,6 +38,9 @@ extern const ClassDecl MicrophoneClass;
 extern const ClassDecl CameraClass;
 extern const ClassDecl ContextMenuClass;
 extern const ClassDecl ContextMenuItemClass;
+extern const ClassDecl ButtonClass;
+extern const ClassDecl NetConnectionClass;
+extern const ClassDecl NetStreamClass;
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.

@@ -18,6 +18,9 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &CameraClass,
         &ContextMenuClass,
         &ContextMenuItemClass,
+        &ButtonClass,
+        &NetConnectionClass,
+        &NetStreamClass,
     };
     return all;
 }
