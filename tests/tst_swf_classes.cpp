@@ -100,6 +100,8 @@ private slots:
     void netConnections_data();
     void netConnections() { runCase(); }
     void streamsAreNotFound();
+    void soundTargets_data();
+    void soundTargets() { runCase(); }
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -227,6 +229,19 @@ void SwfClassesTest::streamsAreNotFound()
     for (int frame = 0; frame < 3; ++frame)
         control.advanceFrame();
     QCOMPARE(lines, (QStringList{"played", "NetStream.Play.StreamNotFound", "error"}));
+}
+
+void SwfClassesTest::soundTargets_data()
+{
+    addColumns();
+    QTest::newRow("a Sound of an undefined target acts on the whole movie")
+        << 6
+        << newInstance("s", "Sound", {"undefined"}) + callOn("s", "setVolume", {"25"}) + "pop\n" +
+               newInstance("t", "Sound") + callOn("t", "getVolume") + "trace\n"
+        << QStringList{"25"};
+    QTest::newRow("one of a clip that is not there acts on nothing")
+        << 6 << newInstance("s", "Sound", {"\"nowhere\""}) + callOn("s", "getVolume") + "trace\n"
+        << QStringList{"undefined"};
 }
 
 // Listeners of Key and Mouse hear presses after the clips' own handlers.
