@@ -102,6 +102,8 @@ private slots:
     void streamsAreNotFound();
     void soundTargets_data();
     void soundTargets() { runCase(); }
+    void system_data();
+    void system() { runCase(); }
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -242,6 +244,31 @@ void SwfClassesTest::soundTargets_data()
     QTest::newRow("one of a clip that is not there acts on nothing")
         << 6 << newInstance("s", "Sound", {"\"nowhere\""}) + callOn("s", "getVolume") + "trace\n"
         << QStringList{"undefined"};
+}
+
+void SwfClassesTest::system_data()
+{
+    addColumns();
+    const QString capabilities = "push \"cap\"\npush \"System\"\ngetvariable\npush \"capabilities\"\ngetmember\nsetvariable\n";
+    QTest::newRow("the capabilities are this player's: Linux, sound without input, no printer")
+        << 8
+        << capabilities + traceMembers("cap", {"os", "hasAudio", "hasMP3", "hasAudioEncoder", "hasPrinting", "playerType"})
+        << QStringList{"Linux", "true", "true", "false", "false", "StandAlone"};
+    QTest::newRow("the version names the platform, then the numbers")
+        << 7 << capabilities + traceMember("cap", "version") << QStringList{"LNX 9,0,999,0"};
+    QTest::newRow("ASnative(11, 0) gives an object the capabilities")
+        << 6
+        << newObject("o") + setOn("o", "q", "push 0, 11, 2, \"ASnative\"\ncallfunction") + callOn("o", "q") + "pop\n" +
+               traceMembers("o", {"os", "hasVideoEncoder"})
+        << QStringList{"Linux", "false"};
+    QTest::newRow("version 7 movies match domains exactly, older ones do not")
+        << 6 << traceMember("System", "exactSettings") + traceMember("System", "useCodepage")
+        << QStringList{"false", "false"};
+    QTest::newRow("setClipboard and the security settings answer nothing")
+        << 7
+        << callOn("System", "setClipboard", {"\"text\""}) + "trace\n" +
+               "push \"example.com\", 1, \"System\"\ngetvariable\npush \"security\"\ngetmember\npush \"allowDomain\"\ncallmethod\ntrace\n"
+        << QStringList{"undefined", "undefined"};
 }
 
 // Listeners of Key and Mouse hear presses after the clips' own handlers.

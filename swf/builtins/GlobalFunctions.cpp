@@ -146,12 +146,15 @@ constexpr int UpperCaseIndex = 0;
 constexpr int LowerCaseIndex = 1;
 constexpr int FunctionGroup = 2;
 constexpr int AsNewIndex = 0;
+constexpr int CapabilitiesGroup = 11;
+constexpr int QueryIndex = 0;
 const NativeEntry NativeTable[] = {
     {ObjectGroup, HasOwnPropertyIndex, &ObjectClass, "hasOwnProperty"},
     {ObjectGroup, BroadcastMessageIndex, nullptr, nullptr, BroadcastMessage},
     {OldStringGroup, UpperCaseIndex, nullptr, nullptr, AsciiUpperCase},
     {OldStringGroup, LowerCaseIndex, nullptr, nullptr, AsciiLowerCase},
     {FunctionGroup, AsNewIndex, nullptr, nullptr, AsNew},
+    {CapabilitiesGroup, QueryIndex, nullptr, nullptr, QueryCapabilities},
 };
 
 Value asNative(NativeCall &call)

@@ -21,6 +21,7 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &ButtonClass,
         &NetConnectionClass,
         &NetStreamClass,
+        &SystemObject,
     };
     return all;
 }
