@@ -57,6 +57,28 @@ QString listener(const QString &name, const QString &method)
     return newObject(name) + setOn(name, method, tracingFunction(name));
 }
 
+// NAME = new CLASS(ARGS).
+QString newInstance(const QString &name, const QString &className, const QStringList &args = {})
+{
+    return QStringLiteral("push \"%1\"\n").arg(name) + pushArguments(args) +
+           QStringLiteral(", \"%1\"\nnewobject\nsetvariable\n").arg(className);
+}
+
+// trace(OBJECT.MEMBER) for each member.
+QString traceMembers(const QString &object, const QStringList &members)
+{
+    QString source;
+    for (const QString &member : members)
+        source += traceMember(object, member);
+    return source;
+}
+
+// An onStatus handler that traces its info's code and level.
+const QString StatusHandler = "function (info)\npush \"info\"\ngetvariable\npush \"code\"\ngetmember\ntrace\n"
+                              "push \"info\"\ngetvariable\npush \"level\"\ngetmember\ntrace\nend";
+
+const QStringList ItemMembers{"caption", "onSelect", "separatorBefore", "enabled", "visible"};
+
 // e = {} made a broadcaster.
 const QString Emitter = newObject(QStringLiteral("e")) +
                         callWithVariable(QStringLiteral("AsBroadcaster"), QStringLiteral("initialize"),
@@ -71,6 +93,17 @@ private slots:
     void broadcasters_data();
     void broadcasters() { runCase(); }
     void listenersHearInput();
+    void inertDevices_data();
+    void inertDevices() { runCase(); }
+    void contextMenus_data();
+    void contextMenus() { runCase(); }
+    void netConnections_data();
+    void netConnections() { runCase(); }
+    void streamsAreNotFound();
+    void soundTargets_data();
+    void soundTargets() { runCase(); }
+    void system_data();
+    void system() { runCase(); }
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -117,6 +150,125 @@ void SwfClassesTest::broadcasters_data()
         << QStringList{"true", "true", "1"};
     QTest::newRow("but not in version 5") << 5 << traceMember("Key", "addListener") + traceMember("Mouse", "addListener")
                                           << QStringList{"undefined", "undefined"};
+}
+
+void SwfClassesTest::inertDevices_data()
+{
+    addColumns();
+    QTest::newRow("no microphone and no camera to get")
+        << 6 << traceCall("\"Microphone\"\ngetvariable", "get") + traceCall("\"Camera\"\ngetvariable", "get", {"0"})
+        << QStringList{"null", "null"};
+    QTest::newRow("a print job does not start, and knows no paper size")
+        << 7 << newInstance("j", "PrintJob") + callOn("j", "start") + "trace\n" + traceMember("j", "paperWidth")
+        << QStringList{"false", "undefined"};
+    QTest::newRow("version 6 movies see no PrintJob methods")
+        << 6 << newInstance("j", "PrintJob") + traceMember("j", "start") << QStringList{"undefined"};
+}
+
+void SwfClassesTest::contextMenus_data()
+{
+    addColumns();
+    QTest::newRow("an item keeps its arguments as given")
+        << 7 << newInstance("i", "ContextMenuItem", {"\"Go\"", "1", "2", "3", "4"}) + traceMembers("i", ItemMembers)
+        << QStringList{"Go", "1", "2", "3", "4"};
+    QTest::newRow("an item given nothing is enabled, visible and unseparated")
+        << 7 << newInstance("i", "ContextMenuItem") + traceMembers("i", ItemMembers)
+        << QStringList{"undefined", "undefined", "false", "true", "true"};
+    QTest::newRow("a copied item has the same values")
+        << 8
+        << newInstance("i", "ContextMenuItem", {"\"Go\"", "1", "true", "false"}) + "push \"c\"\n" +
+               callOn("i", "copy") + "setvariable\n" + traceMembers("c", ItemMembers)
+        << QStringList{"Go", "1", "true", "false", "true"};
+    QTest::newRow("a menu shows every built-in entry until hideBuiltInItems")
+        << 7
+        << newInstance("m", "ContextMenu") +
+               "push \"m\"\ngetvariable\npush \"builtInItems\"\ngetmember\npush \"zoom\"\ngetmember\ntrace\n" +
+               callOn("m", "hideBuiltInItems") + "pop\n" +
+               "push \"m\"\ngetvariable\npush \"builtInItems\"\ngetmember\npush \"print\"\ngetmember\ntrace\n" +
+               "push \"m\"\ngetvariable\npush \"customItems\"\ngetmember\npush \"length\"\ngetmember\ntrace\n"
+        << QStringList{"true", "false", "0"};
+    QTest::newRow("a copied menu keeps the callback and copies the items")
+        << 7
+        << newInstance("m", "ContextMenu", {"5"}) + newInstance("i", "ContextMenuItem", {"\"Go\""}) +
+               "push \"i\"\ngetvariable\npush 1, \"m\"\ngetvariable\npush \"customItems\"\ngetmember\npush \"push\"\ncallmethod\npop\n" +
+               "push \"c\"\n" + callOn("m", "copy") + "setvariable\n" + traceMember("c", "onSelect") +
+               "push \"c\"\ngetvariable\npush \"customItems\"\ngetmember\npush \"0\"\ngetmember\npush \"caption\"\ngetmember\ntrace\n" +
+               "push \"c\"\ngetvariable\npush \"customItems\"\ngetmember\npush \"0\"\ngetmember\npush \"i\"\ngetvariable\nequals2\ntrace\n"
+        << QStringList{"5", "Go", "false"};
+}
+
+void SwfClassesTest::netConnections_data()
+{
+    addColumns();
+    QTest::newRow("a connection to null succeeds at once")
+        << 7
+        << newInstance("c", "NetConnection") + setOn("c", "onStatus", StatusHandler) + callOn("c", "connect", {"null"}) +
+               "trace\n"
+        << QStringList{"NetConnection.Connect.Success", "status", "true"};
+    QTest::newRow("a connection to a server fails at once")
+        << 7
+        << newInstance("c", "NetConnection") + setOn("c", "onStatus", StatusHandler) +
+               callOn("c", "connect", {"\"rtmp://example.com/app\""}) + "trace\n"
+        << QStringList{"NetConnection.Connect.Failed", "error", "false"};
+}
+
+// A stream played is reported not found on a later frame, not during the call.
+void SwfClassesTest::streamsAreNotFound()
+{
+    const QString source = newInstance("c", "NetConnection") + callOn("c", "connect", {"null"}) + "pop\n" +
+                           "push \"s\"\npush \"c\"\ngetvariable\npush 1, \"NetStream\"\nnewobject\nsetvariable\n" +
+                           setOn("s", "onStatus", StatusHandler) + callOn("s", "play", {"\"clip.flv\""}) + "pop\n" +
+                           "push \"played\"\ntrace\nstop\n";
+    const QByteArray code = ActionAssembler::assemble(source);
+    QVERIFY(!code.isEmpty());
+    const QString path = m_dir.filePath(QStringLiteral("stream.swf"));
+    TestFiles::write(path, movie(doAction(code) + showFrame(), 7));
+    QStringList lines;
+    swf::FlashControl control;
+    connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &line) { lines << line; });
+    control.setMovie(path);
+    QCOMPARE(lines, QStringList{"played"});
+    for (int frame = 0; frame < 3; ++frame)
+        control.advanceFrame();
+    QCOMPARE(lines, (QStringList{"played", "NetStream.Play.StreamNotFound", "error"}));
+}
+
+void SwfClassesTest::soundTargets_data()
+{
+    addColumns();
+    QTest::newRow("a Sound of an undefined target acts on the whole movie")
+        << 6
+        << newInstance("s", "Sound", {"undefined"}) + callOn("s", "setVolume", {"25"}) + "pop\n" +
+               newInstance("t", "Sound") + callOn("t", "getVolume") + "trace\n"
+        << QStringList{"25"};
+    QTest::newRow("one of a clip that is not there acts on nothing")
+        << 6 << newInstance("s", "Sound", {"\"nowhere\""}) + callOn("s", "getVolume") + "trace\n"
+        << QStringList{"undefined"};
+}
+
+void SwfClassesTest::system_data()
+{
+    addColumns();
+    const QString capabilities = "push \"cap\"\npush \"System\"\ngetvariable\npush \"capabilities\"\ngetmember\nsetvariable\n";
+    QTest::newRow("the capabilities are this player's: Linux, sound without input, no printer")
+        << 8
+        << capabilities + traceMembers("cap", {"os", "hasAudio", "hasMP3", "hasAudioEncoder", "hasPrinting", "playerType"})
+        << QStringList{"Linux", "true", "true", "false", "false", "StandAlone"};
+    QTest::newRow("the version names the platform, then the numbers")
+        << 7 << capabilities + traceMember("cap", "version") << QStringList{"LNX 9,0,999,0"};
+    QTest::newRow("ASnative(11, 0) gives an object the capabilities")
+        << 6
+        << newObject("o") + setOn("o", "q", "push 0, 11, 2, \"ASnative\"\ncallfunction") + callOn("o", "q") + "pop\n" +
+               traceMembers("o", {"os", "hasVideoEncoder"})
+        << QStringList{"Linux", "false"};
+    QTest::newRow("version 7 movies match domains exactly, older ones do not")
+        << 6 << traceMember("System", "exactSettings") + traceMember("System", "useCodepage")
+        << QStringList{"false", "false"};
+    QTest::newRow("setClipboard and the security settings answer nothing")
+        << 7
+        << callOn("System", "setClipboard", {"\"text\""}) + "trace\n" +
+               "push \"example.com\", 1, \"System\"\ngetvariable\npush \"security\"\ngetmember\npush \"allowDomain\"\ncallmethod\ntrace\n"
+        << QStringList{"undefined", "undefined"};
 }
 
 // Listeners of Key and Mouse hear presses after the clips' own handlers.

@@ -60,6 +60,15 @@ extern const ClassDecl TextFieldClass;
 extern const ClassDecl TextFormatClass;
 extern const ClassDecl StyleSheetClass;
 extern const ClassDecl SelectionObject;
+extern const ClassDecl PrintJobClass;
+extern const ClassDecl MicrophoneClass;
+extern const ClassDecl CameraClass;
+extern const ClassDecl ContextMenuClass;
+extern const ClassDecl ContextMenuItemClass;
+extern const ClassDecl ButtonClass;
+extern const ClassDecl NetConnectionClass;
+extern const ClassDecl NetStreamClass;
+extern const ClassDecl SystemObject;
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.
@@ -67,6 +76,8 @@ Value AsciiUpperCase(NativeCall &call);
 Value AsciiLowerCase(NativeCall &call);
 // ASnative(2, 0), ASnew: whether the script function calling it was called by new.
 Value AsNew(NativeCall &call);
+// ASnative(11, 0): gives this the members of System.capabilities.
+Value QueryCapabilities(NativeCall &call);
 
 class ScriptEngine;
 // Writes every shared object the movie opened, as the reference player does

@@ -276,6 +276,8 @@ constexpr int LoadVarsGroup = 301;
 constexpr int DecodeIndex = 3;
 constexpr int MovieClipGroup = 104;
 constexpr int CreateTextFieldIndex = 200;
+constexpr int CapabilitiesGroup = 11;
+constexpr int QueryIndex = 0;
 const NativeEntry NativeTable[] = {
     {ObjectGroup, HasOwnPropertyIndex, &ObjectClass, "hasOwnProperty"},
     {ObjectGroup, BroadcastMessageIndex, nullptr, nullptr, BroadcastMessage},
@@ -284,6 +286,7 @@ const NativeEntry NativeTable[] = {
     {FunctionGroup, AsNewIndex, nullptr, nullptr, AsNew},
     {LoadVarsGroup, DecodeIndex, &LoadVarsClass, "decode"},
     {MovieClipGroup, CreateTextFieldIndex, nullptr, nullptr, ClipCreateTextField},
+    {CapabilitiesGroup, QueryIndex, nullptr, nullptr, QueryCapabilities},
 };
 
 Value asNative(NativeCall &call)

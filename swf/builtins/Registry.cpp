@@ -30,6 +30,15 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         // After TextField, which holds it.
         &StyleSheetClass,
         &SelectionObject,
+        &PrintJobClass,
+        &MicrophoneClass,
+        &CameraClass,
+        &ContextMenuClass,
+        &ContextMenuItemClass,
+        &ButtonClass,
+        &NetConnectionClass,
+        &NetStreamClass,
+        &SystemObject,
     };
     return all;
 }

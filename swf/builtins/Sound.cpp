@@ -16,9 +16,9 @@ constexpr double MaxOffsetSeconds = 3600;
 constexpr int MaxLoops = 65535;
 constexpr int Full = SoundTransform::Full;
 
-// What a Sound object acts on: the whole movie (made without a target), a
-// clip found by its path at each call (a renamed clip is lost, another of
-// the name found), or nothing (the target given was undefined or null).
+// What a Sound object acts on: the whole movie (made without a target or
+// with an undefined one), a clip found by its path at each call (a renamed
+// clip is lost, another of the name found), or nothing (the target was null).
 enum class SoundTarget { Movie, Clip, None };
 
 // The library sound a Sound object attached, and its target.
@@ -43,7 +43,9 @@ Value construct(NativeCall &call)
     if (!call.args.empty()) {
         const Value &target = call.args[0];
         const auto *clip = std::get_if<ClipRef>(&target);
-        payload->target = isNullish(target) ? SoundTarget::None : SoundTarget::Clip;
+        payload->target = std::holds_alternative<Undefined>(target) ? SoundTarget::Movie
+                          : std::holds_alternative<Null>(target)    ? SoundTarget::None
+                                                                    : SoundTarget::Clip;
         payload->path = clip ? (clip->get() ? clip->get()->path() : QString()) : call.string(0);
         if (clip && !clip->get())
             payload->target = SoundTarget::None;
