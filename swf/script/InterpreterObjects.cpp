@@ -231,9 +231,9 @@ void Interpreter::setVariable(const QString &name, const Value &value)
         return;
     }
     const QString k = key(variable);
-    const ClipRef ref = refTo(owner);
-    const Value stored = watchedValue(owner->object, ref, k, variable, value);
-    if (!ref.get())
+    const ClipRef clip = refTo(owner);
+    const Value stored = watchedValue(owner->object, clip, k, variable, value);
+    if (!clip.get())
         return; // the watch removed the clip
     if (owner->object.members().size() < MaxVariablesPerClip || owner->object.own(k))
         owner->object.set(k, variable, stored);
