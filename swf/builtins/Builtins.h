@@ -37,6 +37,7 @@ extern const ClassDecl PointClass;
 extern const ClassDecl MatrixClass;
 extern const ClassDecl ColorTransformClass;
 extern const ClassDecl TransformClass;
+extern const ClassDecl RectangleClass;
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.

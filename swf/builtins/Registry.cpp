@@ -17,6 +17,7 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &MatrixClass,
         &ColorTransformClass,
         &TransformClass,
+        &RectangleClass,
     };
     return all;
 }
