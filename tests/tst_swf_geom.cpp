@@ -49,6 +49,8 @@ private slots:
     void package() { runCase(); }
     void point_data();
     void point() { runCase(); }
+    void rectangle_data();
+    void rectangle() { runCase(); }
     void matrix_data();
     void matrix() { runCase(); }
     void colorTransform_data();
@@ -112,6 +114,32 @@ void SwfGeomTest::point_data()
                QStringLiteral("push 0.68\npush \"b\"\ngetvariable\npush \"a\"\ngetvariable\npush 3\n") +
                geom(QStringLiteral("Point")) + QStringLiteral("push \"interpolate\"\ncallmethod\ntrace\n")
         << QStringList{"(x=0.32, y=0.64)"};
+}
+
+void SwfGeomTest::rectangle_data()
+{
+    addColumns();
+    const QString r = QStringLiteral("r");
+    const QStringList area{"1", "20", "30", "40"};
+    QTest::newRow("toString, and no arguments: empty at the origin")
+        << 8 << make(r, QStringLiteral("Rectangle")) + traceVariable(r) + make(r, QStringLiteral("Rectangle"), area) + traceVariable(r)
+        << QStringList{"(x=0, y=0, w=0, h=0)", "(x=1, y=20, w=30, h=40)"};
+    QTest::newRow("contains: the right and bottom edges are outside")
+        << 8
+        << make(r, QStringLiteral("Rectangle"), area) + traceMethod(r, QStringLiteral("contains"), {"20", "20"}) +
+               traceMethod(r, QStringLiteral("contains"), {"31", "20"}) + traceMethod(r, QStringLiteral("contains"), {"0", "20"})
+        << QStringList{"true", "false", "false"};
+    QTest::newRow("contains with NaN answers undefined")
+        << 8
+        << make(r, QStringLiteral("Rectangle"), {"0", "20", "30", "40"}) +
+               QStringLiteral("push 20, \"NaN\"\ngetvariable\npush 2, \"r\"\ngetvariable\npush \"contains\"\ncallmethod\ntrace\n")
+        << QStringList{"undefined"};
+    QTest::newRow("right, bottom and the corners")
+        << 8
+        << make(r, QStringLiteral("Rectangle"), area) + traceMember(r, QStringLiteral("right")) +
+               traceMember(r, QStringLiteral("bottom")) + traceMember(r, QStringLiteral("bottomRight")) +
+               traceMember(r, QStringLiteral("size")) + traceMember(r, QStringLiteral("left"))
+        << QStringList{"31", "60", "(x=31, y=60)", "(x=30, y=40)", "undefined"};
 }
 
 void SwfGeomTest::matrix_data()

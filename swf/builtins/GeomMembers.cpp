@@ -12,16 +12,33 @@ QString AppendedText(NativeCall &call, const Value &value)
     return call.cx.toString(objectOf(plain) ? value : plain);
 }
 
-QString MemberList(NativeCall &call, const Value &object, std::initializer_list<const char *> names)
+namespace {
+
+QString listOf(NativeCall &call, const Value &object, const LabelledMember *begin, const LabelledMember *end)
 {
     QString text = QStringLiteral("(");
-    for (const char *name : names) {
-        if (text.size() > 1)
+    for (const LabelledMember *member = begin; member != end; ++member) {
+        if (member != begin)
             text += QStringLiteral(", ");
-        const QString member = QString::fromLatin1(name);
-        text += member + u'=' + AppendedText(call, call.cx.getMember(object, member));
+        text += QLatin1String(member->label) + u'=' +
+                AppendedText(call, call.cx.getMember(object, QString::fromLatin1(member->name)));
     }
     return text + u')';
+}
+
+} // namespace
+
+QString MemberList(NativeCall &call, const Value &object, std::initializer_list<LabelledMember> members)
+{
+    return listOf(call, object, members.begin(), members.end());
+}
+
+QString MemberList(NativeCall &call, const Value &object, std::initializer_list<const char *> names)
+{
+    std::vector<LabelledMember> members;
+    for (const char *name : names)
+        members.push_back({name, name});
+    return listOf(call, object, members.data(), members.data() + members.size());
 }
 
 double NumberMember(NativeCall &call, const Value &object, const char *name)

@@ -13,6 +13,12 @@ namespace swf {
 QString AppendedText(NativeCall &call, const Value &value);
 // "(x=1, y=2)": the members named, as the classes' toString lists them.
 QString MemberList(NativeCall &call, const Value &object, std::initializer_list<const char *> names);
+// The same with a label of its own for each member: "(x=0, y=0, w=1, h=1)".
+struct LabelledMember {
+    const char *label;
+    const char *name;
+};
+QString MemberList(NativeCall &call, const Value &object, std::initializer_list<LabelledMember> members);
 // A member of object read as a script reads it, as a number.
 double NumberMember(NativeCall &call, const Value &object, const char *name);
 // Sets members of object in order, as a script assigns them.

@@ -39,6 +39,7 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &NetConnectionClass,
         &NetStreamClass,
         &SystemObject,
+        &RectangleClass,
     };
     return all;
 }
