@@ -36,6 +36,7 @@ extern const ClassDecl AsBroadcasterClass;
 extern const ClassDecl TextFormatClass;
 extern const ClassDecl StyleSheetClass;
 extern const ClassDecl SelectionObject;
+extern const ClassDecl TextSnapshotClass;
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.

@@ -17,6 +17,7 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         // After TextField, which holds it.
         &StyleSheetClass,
         &SelectionObject,
+        &TextSnapshotClass,
     };
     return all;
 }
