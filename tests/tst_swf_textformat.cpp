@@ -90,6 +90,8 @@ private slots:
     void styleSheets() { runCase(); }
     void focus_data();
     void focus() { runCase(); }
+    void snapshots_data();
+    void snapshots() { runCase(); }
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -238,6 +240,21 @@ void SwfTextFormatTest::focus_data()
                traceSelection(QStringLiteral("setFocus"), "push \"a\"\ngetvariable\npush 1") +
                traceSelection(QStringLiteral("getFocus"))
         << QStringList{"getter", "false", "_level0.a"};
+}
+
+void SwfTextFormatTest::snapshots_data()
+{
+    addColumns();
+    QTest::newRow("the prototype's methods may be deleted")
+        << 8
+        << path(QStringLiteral("TextSnapshot.prototype")) + "push \"getCount\"\ndelete\ntrace\n" +
+               tracePath(QStringLiteral("TextSnapshot.prototype.getCount"))
+        << QStringList{"true", "undefined"};
+    QTest::newRow("clips make snapshots from version 6")
+        << 6
+        << QStringLiteral("push 0\n") + path(QStringLiteral("this")) +
+               "push \"getTextSnapshot\"\ncallmethod\npush \"getCount\"\ngetmember\ntypeof\ntrace\n"
+        << QStringList{"function"};
 }
 
 QTEST_MAIN(SwfTextFormatTest)

@@ -70,6 +70,7 @@ extern const ClassDecl NetConnectionClass;
 extern const ClassDecl NetStreamClass;
 extern const ClassDecl SystemObject;
 extern const ClassDecl RectangleClass;
+extern const ClassDecl TextSnapshotClass;
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.

@@ -40,6 +40,7 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &NetStreamClass,
         &SystemObject,
         &RectangleClass,
+        &TextSnapshotClass,
     };
     return all;
 }
