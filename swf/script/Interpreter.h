@@ -137,6 +137,10 @@ private:
     Value memberValue(const ScriptObject::Member *member, const Value &self);
     // What a clip inherits under key from its prototype chain.
     const ScriptObject::Member *clipMember(const DisplayObject &clip, const QString &key);
+    // The nearest property (made by addProperty) of the clip's prototype chain, or nullptr.
+    const ScriptObject::Member *clipProperty(const DisplayObject &clip, const QString &key);
+    // An assignment through a property's setter; none, or read-only: nothing happens.
+    void writeProperty(const ScriptObject::Member &property, const Value &self, const Value &value);
     bool hasMember(const Value &object, const QString &name);
     void setMember(const Value &object, const QString &name, const Value &value) override;
     bool deleteMember(const Value &object, const QString &name);

@@ -258,11 +258,7 @@ void Interpreter::setMember(const Value &object, const QString &name, const Valu
         if (!member)
             member = obj->inheritedProperty(k);
         if (member && member->isProperty()) {
-            if (member->setter && !(member->flags & ReadOnly)) {
-                CallSetup setup;
-                setup.special = true;
-                invoke(member->setter, object, {value}, setup);
-            }
+            writeProperty(*member, object, value);
             return;
         }
         if (obj->members().size() < size_t(MaxVariablesPerClip) || obj->own(k))
@@ -283,9 +279,34 @@ void Interpreter::setMember(const Value &object, const QString &name, const Valu
         return;
     }
     const QString k = key(name);
+    // A property of the clip's class (MovieClip.prototype.filters) that no
+    // variable of the clip hides is written through its setter.
+    if (!clip->object.own(k))
+        if (const ScriptObject::Member *member = clipProperty(*clip, k)) {
+            writeProperty(*member, object, value);
+            return;
+        }
     if (clip->object.members().size() < MaxVariablesPerClip || clip->object.own(k))
         clip->object.set(k, name, value);
     m_player.markChanged(); // a text field may show it
+}
+
+void Interpreter::writeProperty(const ScriptObject::Member &property, const Value &self, const Value &value)
+{
+    if (!property.setter || (property.flags & ReadOnly))
+        return;
+    CallSetup setup;
+    setup.special = true;
+    invoke(property.setter, self, {value}, setup);
+}
+
+const ScriptObject::Member *Interpreter::clipProperty(const DisplayObject &clip, const QString &key)
+{
+    const ScriptObject *prototype = m_engine.clipPrototype(clip);
+    if (!prototype)
+        return nullptr;
+    const ScriptObject::Member *member = prototype->ownMember(key);
+    return member && member->isProperty() ? member : prototype->inheritedProperty(key);
 }
 
 bool Interpreter::deleteMember(const Value &object, const QString &name)

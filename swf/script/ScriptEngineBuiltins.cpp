@@ -127,8 +127,9 @@ ScriptObject *ScriptEngine::namespaceFor(const QString &path, int version)
     const int packageFlags = DontEnum | HiddenBefore6 | hiddenBefore(version);
     ScriptObject *holder = m_global;
     for (const QString &part : path.split(u'.')) {
-        const Value *existing = holder->own(key(part));
-        ScriptObject *next = existing ? objectOf(*existing) : nullptr;
+        // The package an earlier class made, even while this movie does not see it.
+        const ScriptObject::Member *existing = holder->storedMember(key(part));
+        ScriptObject *next = existing ? objectOf(existing->value) : nullptr;
         if (!next) {
             next = newObject();
             if (!next)
