@@ -18,6 +18,10 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &BlurFilterClass, &DropShadowFilterClass, &GlowFilterClass, &BevelFilterClass,
         &GradientGlowFilterClass, &GradientBevelFilterClass, &ColorMatrixFilterClass, &ConvolutionFilterClass,
         &BitmapDataClass,
+        &PointClass,
+        &MatrixClass,
+        &ColorTransformClass,
+        &TransformClass,
     };
     return all;
 }

@@ -152,7 +152,7 @@ private:
     Value callMethod(const Value &object, const QString &name, const std::vector<Value> &args) override;
     Value construct(const Value &constructor, const std::vector<Value> &args) override;
     void markConstructed(ScriptObject &created, const Value &constructor);
-    bool instanceOf(const Value &object, const Value &constructor);
+    bool instanceOf(const Value &object, const Value &constructor) override;
     // The prototype an object or clip inherits from.
     ScriptObject *prototypeOf(const Value &object);
     // The prototype up the chain that holds the member under key; null

@@ -23,8 +23,9 @@ public:
     virtual void setMember(const Value &object, const QString &name, const Value &value) = 0;
     // Calls the method name of object with object as this; undefined when it has none.
     virtual Value callMethod(const Value &object, const QString &name, const std::vector<Value> &args) = 0;
-    // What `new constructor(args)` gives, as a script's new does.
+    // What `new constructor(args)` gives, and the instanceof operator.
     virtual Value construct(const Value &constructor, const std::vector<Value> &args) = 0;
+    virtual bool instanceOf(const Value &object, const Value &constructor) = 0;
     // Whether the script function running was called by `new` (ASnew).
     virtual bool constructing() const { return false; }
     virtual ScriptEngine &engine() = 0;

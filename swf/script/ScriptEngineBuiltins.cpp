@@ -127,7 +127,7 @@ ScriptObject *ScriptEngine::namespaceFor(const QString &path, int version)
     const int packageFlags = DontEnum | HiddenBefore6 | hiddenBefore(version);
     ScriptObject *holder = m_global;
     for (const QString &part : path.split(u'.')) {
-        // The package an earlier class made, even while this movie does not see it.
+        // A package hidden from this movie is still the one to add to.
         const ScriptObject::Member *existing = holder->storedMember(key(part));
         ScriptObject *next = existing ? objectOf(existing->value) : nullptr;
         if (!next) {
