@@ -16,9 +16,9 @@ namespace swf {
 
 namespace {
 
-// Bitmaps hold pixels from this version on; the class is there from 6.
-constexpr int BitmapVersion = 8;
-constexpr int ClassVersion = 6;
+// Movies see the class from this version on (older ones once they clear
+// the flag that hides flash from them).
+constexpr int ClassVersion = 8;
 // The reference player's largest side, and what every live bitmap may take together.
 constexpr int MaxSide = 2880;
 constexpr qint64 MaxLiveBytes = qint64(256) << 20;
@@ -80,7 +80,7 @@ QImage filled(QSize size, uint32_t argb)
 Value construct(NativeCall &call)
 {
     ScriptObject *bitmap = call.construct ? call.object() : nullptr;
-    if (!bitmap || call.engine().version() < BitmapVersion)
+    if (!bitmap)
         return Undefined{};
     const QSize size(intArgument(call, 0), intArgument(call, 1));
     if (size.width() <= 0 || size.height() <= 0 || size.width() > MaxSide || size.height() > MaxSide ||

@@ -8,9 +8,6 @@ namespace swf {
 
 namespace {
 
-// Filter objects hold their values from this version on; older movies get
-// bare objects of the class.
-constexpr int FilterVersion = 8;
 constexpr double MaxStrength = 255;
 constexpr uint32_t RgbMask = 0xFFFFFF;
 constexpr double DegreesPerRadian = 180 / M_PI;
@@ -112,8 +109,6 @@ Value ConstructFilter(NativeCall &call, const FilterClass &filterClass)
         return Undefined{};
     // The reference player's filters list the constructor they were made by.
     filter->setFlags(call.key(QStringLiteral("__constructor__")), 0, DontEnum);
-    if (call.engine().version() < FilterVersion)
-        return filter;
     auto payload = std::make_unique<FilterPayload>();
     payload->type = filterClass.type;
     payload->state = filterClass.defaults;
@@ -134,20 +129,20 @@ ClassDecl FilterClassDecl(const FilterClass &filterClass, NativeFunction constru
     decl.setup = [](ScriptEngine &engine, ScriptObject &holder) {
         // The prototype is what `new BitmapFilter` would make: it names
         // BitmapFilter as its constructor, and has no constructor member.
+        // The package is found even while the movie's version does not see it.
         ScriptObject *prototype = PrototypeOf(engine, holder);
-        const Value *space = prototype ? engine.global()->own(engine.key(QStringLiteral("flash"))) : nullptr;
-        const Value *filters = space && objectOf(*space) ? objectOf(*space)->own(engine.key(QStringLiteral("filters")))
-                                                         : nullptr;
-        const Value *base = filters && objectOf(*filters)
-                                ? objectOf(*filters)->own(engine.key(QStringLiteral("BitmapFilter")))
-                                : nullptr;
-        if (!base || !objectOf(*base))
+        ScriptObject *base = prototype ? engine.global() : nullptr;
+        for (const char *name : {"flash", "filters", "BitmapFilter"}) {
+            const ScriptObject::Member *member = base ? base->storedMember(engine.key(QLatin1String(name))) : nullptr;
+            base = member ? objectOf(member->value) : nullptr;
+        }
+        if (!base)
             return;
         const QString constructorKey = engine.key(QStringLiteral("constructor"));
         prototype->setFlags(constructorKey, 0, DontDelete);
         prototype->remove(constructorKey);
-        prototype->setPrototype(PrototypeOf(engine, *objectOf(*base)));
-        AddBuiltinMember(engine, *prototype, "__constructor__", *base, DontEnum);
+        prototype->setPrototype(PrototypeOf(engine, *base));
+        AddBuiltinMember(engine, *prototype, "__constructor__", base, DontEnum);
     };
     return decl;
 }

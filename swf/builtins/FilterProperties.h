@@ -14,8 +14,9 @@
 
 namespace swf {
 
-// Movies see the filter classes from this version on.
-constexpr int FilterClassVersion = 6;
+// Movies see the filter classes from this version on (older ones once they
+// clear the flag that hides flash from them).
+constexpr int FilterClassVersion = 8;
 
 // A filter object's values as scripts read them back.
 struct FilterState {

@@ -41,6 +41,10 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &SystemObject,
         &RectangleClass,
         &TextSnapshotClass,
+        &PointClass,
+        &MatrixClass,
+        &ColorTransformClass,
+        &TransformClass,
     };
     return all;
 }

@@ -156,6 +156,10 @@ private:
     const ScriptObject::Member *clipMember(const DisplayObject &clip, const QString &key);
     // The __resolve function that answers an object's missing members, or null.
     ScriptObject *resolver(const ScriptObject &object);
+    // The nearest property (made by addProperty) of the clip's prototype chain, or nullptr.
+    const ScriptObject::Member *clipProperty(const DisplayObject &clip, const QString &key);
+    // An assignment through a property's setter; none, or read-only: nothing happens.
+    void writeProperty(const ScriptObject::Member &property, const Value &self, const Value &value);
     bool hasMember(const Value &object, const QString &name);
     void setMember(const Value &object, const QString &name, const Value &value) override;
     // What an assignment stores in holder's member under key: the value, or

@@ -378,11 +378,7 @@ void Interpreter::setMember(const Value &object, const QString &name, const Valu
         if (!member)
             member = obj->inheritedProperty(k);
         if (member && member->isProperty()) {
-            if (member->setter && !(member->flags & ReadOnly)) {
-                CallSetup setup;
-                setup.special = true;
-                invoke(member->setter, object, {stored}, setup);
-            }
+            writeProperty(*member, object, stored);
             return;
         }
         if (obj->members().size() < size_t(MaxVariablesPerClip) || obj->own(k))
@@ -403,21 +399,12 @@ void Interpreter::setMember(const Value &object, const QString &name, const Valu
         return;
     }
     const QString k = key(name);
-    // A property up the clip's prototype chain (a text field's text) is
-    // written through its setter, as on objects.
-    if (!clip->object.ownMember(k))
-        if (const ScriptObject *prototype = m_engine.clipPrototype(*clip)) {
-            const ScriptObject::Member *member = prototype->ownMember(k);
-            if (!member || !member->isProperty())
-                member = prototype->inheritedProperty(k);
-            if (member && member->isProperty()) {
-                if (member->setter && !(member->flags & ReadOnly)) {
-                    CallSetup setup;
-                    setup.special = true;
-                    invoke(member->setter, object, {value}, setup);
-                }
-                return;
-            }
+    // A property of the clip's class (MovieClip.prototype.filters) that no
+    // variable of the clip hides is written through its setter.
+    if (!clip->object.own(k))
+        if (const ScriptObject::Member *member = clipProperty(*clip, k)) {
+            writeProperty(*member, object, value);
+            return;
         }
     const Value stored = watchedValue(clip->object, object, k, name, value);
     clip = ref->get(); // the watch may have removed it
@@ -442,6 +429,24 @@ Value Interpreter::watchedValue(ScriptObject &holder, const Value &self, const Q
     if (ScriptObject::Watch *after = holder.watchOf(key))
         after->running = false;
     return answer;
+}
+
+void Interpreter::writeProperty(const ScriptObject::Member &property, const Value &self, const Value &value)
+{
+    if (!property.setter || (property.flags & ReadOnly))
+        return;
+    CallSetup setup;
+    setup.special = true;
+    invoke(property.setter, self, {value}, setup);
+}
+
+const ScriptObject::Member *Interpreter::clipProperty(const DisplayObject &clip, const QString &key)
+{
+    const ScriptObject *prototype = m_engine.clipPrototype(clip);
+    if (!prototype)
+        return nullptr;
+    const ScriptObject::Member *member = prototype->ownMember(key);
+    return member && member->isProperty() ? member : prototype->inheritedProperty(key);
 }
 
 bool Interpreter::deleteMember(const Value &object, const QString &name)
