@@ -96,6 +96,8 @@ public:
 
 private:
     void changed();
+    // Takes the text and formats of the player's HTML.
+    void takeHtml(const QString &html);
 
     EditTextDef m_look;
     QString m_text;
