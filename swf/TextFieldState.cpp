@@ -97,16 +97,21 @@ bool isFormatTag(const QString &name)
     return tags.contains(name);
 }
 
+bool sameFormat(const TextFormatValues &a, const TextFormatValues &b);
+
 struct ParsedHtml {
     QString text;
-    std::vector<TextFormatValues> formats;
+    std::vector<SharedFormat> formats;
+    SharedFormat last; // characters in a row with one format share it
 
     void add(QChar c, const TextFormatValues &format)
     {
         if (text.size() >= MaxFieldText)
             return;
+        if (!last || !sameFormat(*last, format))
+            last = std::make_shared<const TextFormatValues>(format);
         text += c;
-        formats.push_back(format);
+        formats.push_back(last);
     }
 };
 
@@ -154,8 +159,10 @@ ParsedHtml parseHtml(const QString &html, const TextFormatValues &base)
             continue;
         }
         if (c == u'&') {
-            const qsizetype semi = html.indexOf(u';', i);
-            if (semi > i && semi - i <= MaxEntityLength)
+            // Only a short name can be an entity: the search stops there.
+            const qsizetype found = QStringView(html).mid(i, MaxEntityLength + 1).indexOf(u';');
+            const qsizetype semi = found < 0 ? -1 : i + found;
+            if (semi > i)
                 if (const std::optional<QChar> decoded = entity(html.mid(i + 1, semi - i - 1))) {
                     put(*decoded);
                     i = semi;
@@ -197,6 +204,14 @@ TextFormatValues defaultFormat(const EditTextDef &definition)
     return f;
 }
 
+bool sameFormat(const TextFormatValues &a, const TextFormatValues &b)
+{
+    TextFormatValues first = a;
+    bool same = true;
+    eachProperty(first, b, [&same](const auto &x, const auto &y) { same = same && x == y; });
+    return same;
+}
+
 void overlay(TextFormatValues &onto, const TextFormatValues &format)
 {
     eachProperty(onto, format, [](auto &to, const auto &from) {
@@ -234,7 +249,7 @@ TextFieldState::TextFieldState(const EditTextDef &definition)
         takeHtml(definition.text);
     } else {
         m_text = definition.text;
-        m_formats.assign(size_t(m_text.size()), m_newFormat);
+        m_formats.assign(size_t(m_text.size()), std::make_shared<const TextFormatValues>(m_newFormat));
     }
     changed();
 }
@@ -252,7 +267,7 @@ void TextFieldState::changed()
 void TextFieldState::setText(const QString &text)
 {
     m_text = text;
-    m_formats.assign(size_t(text.size()), m_newFormat);
+    m_formats.assign(size_t(text.size()), std::make_shared<const TextFormatValues>(m_newFormat));
     m_shown = m_look.html ? escaped(text) : text;
     changed();
 }
@@ -290,8 +305,9 @@ void TextFieldState::replaceText(int begin, int end, const QString &text)
     begin = std::clamp(begin, 0, length);
     end = std::clamp(end, begin, length);
     // The new text takes the format of what follows it.
-    const TextFormatValues format = end < length ? m_formats[size_t(end)] : m_newFormat;
-    std::vector<TextFormatValues> formats(m_formats.begin(), m_formats.begin() + begin);
+    const SharedFormat format =
+        end < length ? m_formats[size_t(end)] : std::make_shared<const TextFormatValues>(m_newFormat);
+    std::vector<SharedFormat> formats(m_formats.begin(), m_formats.begin() + begin);
     formats.insert(formats.end(), size_t(text.size()), format);
     formats.insert(formats.end(), m_formats.begin() + end, m_formats.end());
     m_text = m_text.left(begin) + text + m_text.mid(end);
@@ -307,9 +323,9 @@ TextFormatValues TextFieldState::textFormat(int begin, int end) const
     end = std::clamp(end, begin, length);
     if (begin == end)
         return TextFormatValues{};
-    TextFormatValues shared = m_formats[size_t(begin)];
+    TextFormatValues shared = *m_formats[size_t(begin)];
     for (int i = begin + 1; i < end; ++i)
-        eachProperty(shared, m_formats[size_t(i)], [](auto &common, const auto &other) {
+        eachProperty(shared, *m_formats[size_t(i)], [](auto &common, const auto &other) {
             if (common != other)
                 common.reset();
         });
@@ -318,12 +334,25 @@ TextFormatValues TextFieldState::textFormat(int begin, int end) const
 
 void TextFieldState::setTextFormat(int begin, int end, const TextFormatValues &format)
 {
+    overlayRange(begin, end, format);
+    changed();
+}
+
+void TextFieldState::overlayRange(int begin, int end, const TextFormatValues &format)
+{
     const int length = int(m_formats.size());
     begin = std::clamp(begin, 0, length);
     end = std::clamp(end, begin, length);
-    for (int i = begin; i < end; ++i)
-        overlay(m_formats[size_t(i)], format);
-    changed();
+    SharedFormat from, to;
+    for (int i = begin; i < end; ++i) {
+        if (m_formats[size_t(i)] != from) {
+            from = m_formats[size_t(i)];
+            TextFormatValues changed = *from;
+            overlay(changed, format);
+            to = std::make_shared<const TextFormatValues>(std::move(changed));
+        }
+        m_formats[size_t(i)] = to;
+    }
 }
 
 void TextFieldState::setNewTextFormat(const TextFormatValues &format) { overlay(m_newFormat, format); }
@@ -379,8 +408,7 @@ void TextFieldState::setTextColor(QRgb rgb)
     m_look.color = QColor(rgb & RgbMask);
     TextFormatValues coloured;
     coloured.color = double(rgb & RgbMask);
-    for (TextFormatValues &format : m_formats)
-        overlay(format, coloured);
+    overlayRange(0, int(m_formats.size()), coloured);
     overlay(m_newFormat, coloured);
     changed();
 }
