@@ -1,6 +1,10 @@
 #include "TextFieldState.h"
 
+#include "swf/TextLayout.h"
+
 #include <QHash>
+#include <QRegularExpression>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -46,41 +50,127 @@ std::optional<QChar> entity(const QString &name)
     return ok && code > 0 && code <= 0xFFFF ? std::optional<QChar>(QChar(char16_t(code))) : std::nullopt;
 }
 
-// The text of the player's HTML: tags dropped, line breaks and paragraph
-// ends as carriage returns, entities decoded.
-QString plainOfHtml(const QString &html)
+// The value of a tag's attribute, quoted with ' or ", or nothing.
+std::optional<QString> attribute(const QString &tag, const char *name)
 {
-    QString out;
-    bool endedByTag = false;
+    static const QString pattern = QStringLiteral("\\b%1\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)')");
+    const QRegularExpression re(pattern.arg(QLatin1String(name)), QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = re.match(tag);
+    if (!m.hasMatch())
+        return std::nullopt;
+    return m.captured(1).isNull() ? m.captured(2) : m.captured(1);
+}
+
+// What an opening tag changes in the format of the text inside it.
+void applyTag(const QString &name, const QString &tag, TextFormatValues &f)
+{
+    if (name == QLatin1String("b")) {
+        f.bold = true;
+    } else if (name == QLatin1String("i")) {
+        f.italic = true;
+    } else if (name == QLatin1String("u")) {
+        f.underline = true;
+    } else if (name == QLatin1String("li")) {
+        f.bullet = true;
+    } else if (name == QLatin1String("p")) {
+        if (const std::optional<QString> align = attribute(tag, "align"))
+            f.align = align->toLower();
+    } else if (name == QLatin1String("a")) {
+        f.url = attribute(tag, "href").value_or(QString());
+        f.target = attribute(tag, "target").value_or(QString());
+    } else if (name == QLatin1String("font")) {
+        if (const std::optional<QString> face = attribute(tag, "face"))
+            f.font = *face;
+        bool ok = false;
+        if (const double size = attribute(tag, "size").value_or(QString()).toDouble(&ok); ok && size > 0)
+            f.size = size;
+        if (const std::optional<QString> color = attribute(tag, "color"); color && color->startsWith(u'#'))
+            if (const uint rgb = color->mid(1).toUInt(&ok, 16); ok)
+                f.color = double(rgb & TextFieldState::RgbMask);
+    }
+}
+
+// Tags whose format lasts until they close.
+bool isFormatTag(const QString &name)
+{
+    static const QStringList tags{"b", "i", "u", "li", "p", "a", "font", "textformat"};
+    return tags.contains(name);
+}
+
+bool sameFormat(const TextFormatValues &a, const TextFormatValues &b);
+
+struct ParsedHtml {
+    QString text;
+    std::vector<SharedFormat> formats;
+    SharedFormat last; // characters in a row with one format share it
+
+    void add(QChar c, const TextFormatValues &format)
+    {
+        if (text.size() >= MaxFieldText)
+            return;
+        if (!last || !sameFormat(*last, format))
+            last = std::make_shared<const TextFormatValues>(format);
+        text += c;
+        formats.push_back(last);
+    }
+};
+
+// The text of the player's HTML with a format a character: tags dropped,
+// line breaks and paragraphs as carriage returns, entities decoded. A
+// paragraph's end waits for text after it, so a carriage return there
+// makes no second one and the last paragraph ends with the text.
+ParsedHtml parseHtml(const QString &html, const TextFormatValues &base)
+{
+    ParsedHtml out;
+    std::vector<std::pair<QString, TextFormatValues>> open; // the tags open, with the format before each
+    TextFormatValues current = base;
+    bool paragraphEnds = false;
+    auto put = [&](QChar c) {
+        if (paragraphEnds && c != ParagraphEnd)
+            out.add(ParagraphEnd, current);
+        paragraphEnds = false;
+        out.add(c, current);
+    };
     for (qsizetype i = 0; i < html.size(); ++i) {
         const QChar c = html.at(i);
         if (c == u'<') {
             const qsizetype close = html.indexOf(u'>', i);
             if (close < 0)
                 break;
-            const QString tag = html.mid(i + 1, close - i - 1).section(u' ', 0, 0).toLower();
-            if (tag == QLatin1String("br") || tag == QLatin1String("br/") || tag == QLatin1String("/p") ||
-                tag == QLatin1String("/li")) {
-                out += ParagraphEnd;
-                endedByTag = true;
-            }
+            const QString tag = html.mid(i + 1, close - i - 1);
+            const bool closing = tag.startsWith(u'/');
+            QString name = tag.mid(closing ? 1 : 0).section(u' ', 0, 0).toLower();
+            if (name.endsWith(u'/'))
+                name.chop(1);
             i = close;
+            if (name == QLatin1String("br")) {
+                put(ParagraphEnd);
+            } else if (closing) {
+                const auto it = std::find_if(open.rbegin(), open.rend(), [&](const auto &o) { return o.first == name; });
+                if (it != open.rend()) {
+                    current = it->second;
+                    open.erase(std::next(it).base(), open.end());
+                }
+                paragraphEnds = paragraphEnds || name == QLatin1String("p") || name == QLatin1String("li");
+            } else if (isFormatTag(name) && open.size() < size_t(MaxFieldText)) {
+                open.emplace_back(name, current);
+                applyTag(name, tag, current);
+            }
             continue;
         }
-        endedByTag = false;
         if (c == u'&') {
-            const qsizetype semi = html.indexOf(u';', i);
-            if (semi > i && semi - i <= MaxEntityLength)
+            // Only a short name can be an entity: the search stops there.
+            const qsizetype found = QStringView(html).mid(i, MaxEntityLength + 1).indexOf(u';');
+            const qsizetype semi = found < 0 ? -1 : i + found;
+            if (semi > i)
                 if (const std::optional<QChar> decoded = entity(html.mid(i + 1, semi - i - 1))) {
-                    out += *decoded;
+                    put(*decoded);
                     i = semi;
                     continue;
                 }
         }
-        out += c;
+        put(c);
     }
-    if (endedByTag)
-        out.chop(1);
     return out;
 }
 
@@ -112,6 +202,14 @@ TextFormatValues defaultFormat(const EditTextDef &definition)
     f.blockIndent = f.letterSpacing = 0.0;
     f.tabStops = std::vector<double>();
     return f;
+}
+
+bool sameFormat(const TextFormatValues &a, const TextFormatValues &b)
+{
+    TextFormatValues first = a;
+    bool same = true;
+    eachProperty(first, b, [&same](const auto &x, const auto &y) { same = same && x == y; });
+    return same;
 }
 
 void overlay(TextFormatValues &onto, const TextFormatValues &format)
@@ -146,9 +244,13 @@ TextFieldState::TextFieldState(const EditTextDef &definition)
     m_borderColor = definition.borderColor.rgb() & RgbMask;
     m_backgroundColor = definition.backgroundColor.rgb() & RgbMask;
     m_autoSize = definition.autoSize ? AutoSize::Left : AutoSize::None;
-    m_text = definition.html ? plainOfHtml(definition.text) : definition.text;
     m_shown = definition.text;
-    m_formats.assign(size_t(m_text.size()), m_newFormat);
+    if (definition.html) {
+        takeHtml(definition.text);
+    } else {
+        m_text = definition.text;
+        m_formats.assign(size_t(m_text.size()), std::make_shared<const TextFormatValues>(m_newFormat));
+    }
     changed();
 }
 
@@ -165,7 +267,7 @@ void TextFieldState::changed()
 void TextFieldState::setText(const QString &text)
 {
     m_text = text;
-    m_formats.assign(size_t(text.size()), m_newFormat);
+    m_formats.assign(size_t(text.size()), std::make_shared<const TextFormatValues>(m_newFormat));
     m_shown = m_look.html ? escaped(text) : text;
     changed();
 }
@@ -192,8 +294,7 @@ void TextFieldState::setHtmlText(const QString &html)
         setText(html);
         return;
     }
-    m_text = plainOfHtml(html);
-    m_formats.assign(size_t(m_text.size()), m_newFormat);
+    takeHtml(html);
     m_shown = html;
     changed();
 }
@@ -204,8 +305,9 @@ void TextFieldState::replaceText(int begin, int end, const QString &text)
     begin = std::clamp(begin, 0, length);
     end = std::clamp(end, begin, length);
     // The new text takes the format of what follows it.
-    const TextFormatValues format = end < length ? m_formats[size_t(end)] : m_newFormat;
-    std::vector<TextFormatValues> formats(m_formats.begin(), m_formats.begin() + begin);
+    const SharedFormat format =
+        end < length ? m_formats[size_t(end)] : std::make_shared<const TextFormatValues>(m_newFormat);
+    std::vector<SharedFormat> formats(m_formats.begin(), m_formats.begin() + begin);
     formats.insert(formats.end(), size_t(text.size()), format);
     formats.insert(formats.end(), m_formats.begin() + end, m_formats.end());
     m_text = m_text.left(begin) + text + m_text.mid(end);
@@ -221,9 +323,9 @@ TextFormatValues TextFieldState::textFormat(int begin, int end) const
     end = std::clamp(end, begin, length);
     if (begin == end)
         return TextFormatValues{};
-    TextFormatValues shared = m_formats[size_t(begin)];
+    TextFormatValues shared = *m_formats[size_t(begin)];
     for (int i = begin + 1; i < end; ++i)
-        eachProperty(shared, m_formats[size_t(i)], [](auto &common, const auto &other) {
+        eachProperty(shared, *m_formats[size_t(i)], [](auto &common, const auto &other) {
             if (common != other)
                 common.reset();
         });
@@ -232,15 +334,35 @@ TextFormatValues TextFieldState::textFormat(int begin, int end) const
 
 void TextFieldState::setTextFormat(int begin, int end, const TextFormatValues &format)
 {
-    const int length = int(m_formats.size());
-    begin = std::clamp(begin, 0, length);
-    end = std::clamp(end, begin, length);
-    for (int i = begin; i < end; ++i)
-        overlay(m_formats[size_t(i)], format);
+    overlayRange(begin, end, format);
     changed();
 }
 
+void TextFieldState::overlayRange(int begin, int end, const TextFormatValues &format)
+{
+    const int length = int(m_formats.size());
+    begin = std::clamp(begin, 0, length);
+    end = std::clamp(end, begin, length);
+    SharedFormat from, to;
+    for (int i = begin; i < end; ++i) {
+        if (m_formats[size_t(i)] != from) {
+            from = m_formats[size_t(i)];
+            TextFormatValues changed = *from;
+            overlay(changed, format);
+            to = std::make_shared<const TextFormatValues>(std::move(changed));
+        }
+        m_formats[size_t(i)] = to;
+    }
+}
+
 void TextFieldState::setNewTextFormat(const TextFormatValues &format) { overlay(m_newFormat, format); }
+
+void TextFieldState::takeHtml(const QString &html)
+{
+    ParsedHtml parsed = parseHtml(html, m_newFormat);
+    m_text = std::move(parsed.text);
+    m_formats = std::move(parsed.formats);
+}
 
 void TextFieldState::setHtml(bool html)
 {
@@ -286,8 +408,7 @@ void TextFieldState::setTextColor(QRgb rgb)
     m_look.color = QColor(rgb & RgbMask);
     TextFormatValues coloured;
     coloured.color = double(rgb & RgbMask);
-    for (TextFormatValues &format : m_formats)
-        overlay(format, coloured);
+    overlayRange(0, int(m_formats.size()), coloured);
     overlay(m_newFormat, coloured);
     changed();
 }

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace swf {
@@ -14,6 +15,8 @@ namespace swf {
 // changed them, and the text it holds. Fields placed from the movie start
 // from their DefineEditText tag; fields made by createTextField from the
 // reference player's defaults.
+using SharedFormat = std::shared_ptr<const TextFormatValues>;
+
 class TextFieldState {
 public:
     enum class AutoSize { None, Left, Center, Right };
@@ -96,11 +99,16 @@ public:
 
 private:
     void changed();
+    // Takes the text and formats of the player's HTML.
+    void takeHtml(const QString &html);
+    // Gives characters begin..end what the format sets.
+    void overlayRange(int begin, int end, const TextFormatValues &format);
 
     EditTextDef m_look;
     QString m_text;
-    // One a character of m_text, each with every property set.
-    std::vector<TextFormatValues> m_formats;
+    // One a character of m_text, each with every property set; runs of
+    // characters share theirs.
+    std::vector<SharedFormat> m_formats;
     TextFormatValues m_newFormat;
     QString m_shown;
     bool m_border = false;

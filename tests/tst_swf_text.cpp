@@ -182,6 +182,21 @@ void SwfTextTest::formats_data()
                set(QStringLiteral("text"), QStringLiteral("\"ab\"")) + QStringLiteral("push ") +
                sizeOf.arg(QLatin1String("0")) + newFormat + "push \"font\"\ngetmember\ntrace\n"
         << QStringList{"Times New Roman", "12", "5", "Times New Roman"};
+
+    // The text of "<p align='right'>a<b>b</b></p>\rc": a, b, a carriage return and c.
+    auto formatOf = [](const char *args, const char *property) {
+        return QStringLiteral("push %1, \"t\"\ngetvariable\npush \"getTextFormat\"\ncallmethod\n"
+                              "push \"%2\"\ngetmember\ntrace\n")
+            .arg(QLatin1String(args), QLatin1String(property));
+    };
+    QTest::newRow("HTML gives each character its format; a paragraph's end waits for text")
+        << 7
+        << MakeField + "pop\n" + set(QStringLiteral("html"), QStringLiteral("true")) +
+               set(QStringLiteral("htmlText"), QStringLiteral("\"<p align='right'>a<b>b</b></p>\rc\"")) +
+               traceOf(QStringLiteral("length")) + formatOf("0, 1", "bold") + formatOf("1, 1", "bold") +
+               formatOf("1, 1", "align") + formatOf("3, 1", "align") + formatOf("2, 0, 2", "align") +
+               formatOf("4, 0, 2", "align") + formatOf("0", "bold")
+        << QStringList{"4", "false", "true", "right", "left", "right", "null", "null"};
 }
 
 // A caption a script makes shows its text in its colour.

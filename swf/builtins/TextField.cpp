@@ -15,6 +15,9 @@
 
 #include <QFontDatabase>
 
+#include <climits>
+#include <cmath>
+
 namespace swf {
 
 namespace {
