@@ -61,6 +61,8 @@ private slots:
     void access();
     void loader_data();
     void loader();
+    void loadVars_data();
+    void loadVars();
     void loadedMovieShows();
 
 private:
@@ -180,6 +182,31 @@ void SwfLoadingTest::loader()
     TestFiles::write(inside(QStringLiteral("child.swf")), childMovie());
     const QString path = inside(QStringLiteral("loader.swf"));
     TestFiles::write(path, scriptMovie(tracingLoader(source), 7));
+    QCOMPARE(runTraces(path), printed);
+}
+
+void SwfLoadingTest::loadVars_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QStringList>("printed");
+    QTest::newRow("a file beside the movie") << "data.txt" << QStringList{"true", "onLoad true inside true"};
+    QTest::newRow("a missing file") << "none.txt" << QStringList{"true", "onLoad false undefined false"};
+    QTest::newRow("a web address") << "http://localhost/data.txt" << QStringList{"true", "onLoad false undefined false"};
+}
+
+// lv.load(URL); lv.onLoad traces whether it succeeded, lv.v and lv.loaded.
+void SwfLoadingTest::loadVars()
+{
+    QFETCH(QString, url);
+    QFETCH(QStringList, printed);
+    const QString source = QStringLiteral(
+        "push \"lv\", 0, \"LoadVars\"\nnewobject\nsetvariable\n"
+        "push \"lv\"\ngetvariable\npush \"onLoad\"\nfunction (ok)\n"
+        "push \"onLoad \", \"ok\"\ngetvariable\nadd2\npush \" \"\nadd2\npush \"lv\"\ngetvariable\npush \"v\"\ngetmember\nadd2\n"
+        "push \" \"\nadd2\npush \"lv\"\ngetvariable\npush \"loaded\"\ngetmember\nadd2\ntrace\nend\nsetmember\n"
+        "push \"%1\", 1, \"lv\"\ngetvariable\npush \"load\"\ncallmethod\ntrace\n").arg(url);
+    const QString path = inside(QStringLiteral("loadvars.swf"));
+    TestFiles::write(path, scriptMovie(source, 7));
     QCOMPARE(runTraces(path), printed);
 }
 
