@@ -5,6 +5,7 @@
 #include "TestFiles.h"
 #include "swf/FlashControl.h"
 #include "swf/MovieFiles.h"
+#include "swf/MoviePlayer.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -34,8 +35,7 @@ QStringList runTraces(const QString &path, int frames = FramesRun)
     return lines;
 }
 
-// A movie whose first frame runs SOURCE and whose every frame runs EACHFRAME
-// in onEnterFrame.
+// A movie of one frame that runs SOURCE.
 QByteArray scriptMovie(const QString &source, int version = 8)
 {
     return SwfWriter::movie(script(source) + SwfWriter::showFrame(), version);
@@ -64,6 +64,7 @@ private slots:
     void loadVars_data();
     void loadVars();
     void loadedMovieShows();
+    void selfLoadingStaysBounded();
 
 private:
     QString inside(const QString &name) const { return m_dir.path() + QStringLiteral("/movie/") + name; }
@@ -247,6 +248,25 @@ void SwfLoadingTest::loadedMovieShows()
     };
     QVERIFY(near(stage.pixelColor(MovedBy + 10, 10), Qt::red));
     QVERIFY(near(stage.pixelColor(MovedBy / 2, 10), Qt::white));
+}
+
+// Every copy loads itself into two clips of its own: the copies grow as a
+// tree, which the limits on nesting, pending loads and objects stop.
+void SwfLoadingTest::selfLoadingStaysBounded()
+{
+    QString source = QStringLiteral("push \"this\"\ngetvariable\ntrace\n");
+    for (const QString &clip : {QStringLiteral("c"), QStringLiteral("d")})
+        source += QStringLiteral("push %2, \"%1\", 2, \"this\"\ngetvariable\npush \"createEmptyMovieClip\"\ncallmethod\npop\n"
+                                 "push \"this\"\ngetvariable\npush \"_url\"\ngetmember\npush 1, \"%1\"\ngetvariable\n"
+                                 "push \"loadMovie\"\ncallmethod\npop\n")
+                      .arg(clip)
+                      .arg(clip == QLatin1String("c") ? 1 : 2);
+    const QString path = inside(QStringLiteral("self.swf"));
+    TestFiles::write(path, scriptMovie(source, 7));
+    constexpr int ManyFrames = 80;
+    const QStringList lines = runTraces(path, ManyFrames);
+    QVERIFY(lines.size() > 2); // copies did load
+    QVERIFY(lines.size() <= swf::MoviePlayer::MaxObjects);
 }
 
 QTEST_MAIN(SwfLoadingTest)
