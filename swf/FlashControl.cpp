@@ -91,11 +91,17 @@ void FlashControl::setMovie(const QString &path)
         emit changed();
         throw MovieError(QStringLiteral("Cannot play \"%1\": %2.").arg(path, reason).toStdString());
     }
-    m_renderer = std::make_unique<Renderer>(*m_player.movie());
-    m_renderer->textOf = [this](const DisplayObject &field) { return m_player.boundText(field); };
+    makeRenderer();
     updateTimer();
     startOutputIfSounding();
     notifyIfChanged();
+}
+
+void FlashControl::makeRenderer()
+{
+    m_renderedMovie = m_player.generation();
+    m_renderer = std::make_unique<Renderer>(*m_player.movie());
+    m_renderer->textOf = [this](const DisplayObject &field) { return m_player.boundText(field); };
 }
 
 int FlashControl::FrameNum() const
@@ -252,6 +258,9 @@ void FlashControl::paint(QPainter &painter, const QRect &area)
     painter.fillRect(area, backgroundForPaint());
     if (!m_player.loaded() || !m_renderer || area.isEmpty())
         return;
+    // A movie loaded into the root has taken the old one's place.
+    if (m_player.generation() != m_renderedMovie)
+        makeRenderer();
     // The movie is drawn into an image first: blend modes and filters read
     // back what lies under them, which a widget cannot give.
     const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;

@@ -118,6 +118,8 @@ private:
     qint64 m_streamAdvances = 0;
     MoviePlayer m_player;
     std::unique_ptr<Renderer> m_renderer;
+    quint64 m_renderedMovie = 0; // the player's generation m_renderer draws
+    void makeRenderer();
     QImage m_frame; // what paint draws the movie into, kept between paints
     QTimer m_timer;
     QString m_movieName;

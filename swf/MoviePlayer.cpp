@@ -123,6 +123,7 @@ bool MoviePlayer::load(const QByteArray &file, QString *error)
     if (!movie)
         return false;
     m_movie = movie;
+    ++m_generation;
     m_bytes = DeclaredLength(file);
     m_clock.start();
     m_background = m_movie->background;
@@ -147,6 +148,16 @@ bool MoviePlayer::load(const QByteArray &file, QString *error)
     return true;
 }
 
+void MoviePlayer::replaceMovie()
+{
+    const QByteArray file = std::exchange(m_replacement, {});
+    const QString path = std::exchange(m_replacementPath, {});
+    if (!load(file, nullptr))
+        return;
+    setMovieFile(path);
+    sharedObjects().setMovie(path);
+}
+
 void MoviePlayer::unload()
 {
     FlushSharedObjects(m_script);
@@ -156,6 +167,7 @@ void MoviePlayer::unload()
     m_unloading.clear();
     m_unloadRequests.clear();
     m_loads.clear();
+    m_replacement.clear();
     m_frames = 0;
     m_frameStartMs = 0;
     m_initialised.clear();
@@ -254,6 +266,8 @@ void MoviePlayer::advance()
     runQueue();
     if (emptyUnloadedMovies())
         runQueue();
+    if (!m_replacement.isEmpty())
+        replaceMovie();
     // Between frames no script runs, so every object in use hangs off a
     // clip or the globals.
     if (m_script.wantsCollection())
@@ -475,6 +489,12 @@ void MoviePlayer::loadMovie(DisplayObject &clip, const QString &url, ClipLoadEve
         if (!movie) {
             if (events.failed)
                 events.failed(cx, file.ok() ? MovieFile::Unreadable : file.status);
+            return;
+        }
+        // A movie loaded into the root replaces the whole movie once the frame is over.
+        if (into == &m_root) {
+            m_replacement = file.bytes;
+            m_replacementPath = MovieFilePath(folder, url).value_or(QString());
             return;
         }
         showLoadedMovie(*into, std::move(movie), events);

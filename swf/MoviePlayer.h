@@ -59,6 +59,9 @@ public:
     bool load(const QByteArray &file, QString *error);
     void unload();
     bool loaded() const { return bool(m_movie); }
+    // Counts the movies loaded so far: a new count means a new movie, even
+    // at the same address.
+    quint64 generation() const { return m_generation; }
 
     const MovieDef *movie() const { return m_movie.get(); }
     DisplayObject &root() { return m_root; }
@@ -367,7 +370,12 @@ private:
     int m_work = MaxWorkPerFrame;
     QString m_folder;
     QString m_url;
+    // A movie loaded into the root, which takes the old one's place as the frame ends.
+    QByteArray m_replacement;
+    QString m_replacementPath;
+    void replaceMovie();
     qint64 m_bytes = 0;
+    quint64 m_generation = 0;
     MovieLoads m_loads;
     // Movies loaded so far by file, while a clip shows them.
     QHash<QString, std::weak_ptr<const LoadedMovie>> m_loadedMovies;

@@ -5,6 +5,7 @@
 #include "TestFiles.h"
 #include "swf/FlashControl.h"
 #include "swf/MovieFiles.h"
+#include "swf/MoviePlayer.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -34,8 +35,7 @@ QStringList runTraces(const QString &path, int frames = FramesRun)
     return lines;
 }
 
-// A movie whose first frame runs SOURCE and whose every frame runs EACHFRAME
-// in onEnterFrame.
+// A movie of one frame that runs SOURCE.
 QByteArray scriptMovie(const QString &source, int version = 8)
 {
     return SwfWriter::movie(script(source) + SwfWriter::showFrame(), version);
@@ -61,7 +61,10 @@ private slots:
     void access();
     void loader_data();
     void loader();
+    void loadVars_data();
+    void loadVars();
     void loadedMovieShows();
+    void selfLoadingStaysBounded();
 
 private:
     QString inside(const QString &name) const { return m_dir.path() + QStringLiteral("/movie/") + name; }
@@ -183,6 +186,31 @@ void SwfLoadingTest::loader()
     QCOMPARE(runTraces(path), printed);
 }
 
+void SwfLoadingTest::loadVars_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QStringList>("printed");
+    QTest::newRow("a file beside the movie") << "data.txt" << QStringList{"true", "onLoad true inside true"};
+    QTest::newRow("a missing file") << "none.txt" << QStringList{"true", "onLoad false undefined false"};
+    QTest::newRow("a web address") << "http://localhost/data.txt" << QStringList{"true", "onLoad false undefined false"};
+}
+
+// lv.load(URL); lv.onLoad traces whether it succeeded, lv.v and lv.loaded.
+void SwfLoadingTest::loadVars()
+{
+    QFETCH(QString, url);
+    QFETCH(QStringList, printed);
+    const QString source = QStringLiteral(
+        "push \"lv\", 0, \"LoadVars\"\nnewobject\nsetvariable\n"
+        "push \"lv\"\ngetvariable\npush \"onLoad\"\nfunction (ok)\n"
+        "push \"onLoad \", \"ok\"\ngetvariable\nadd2\npush \" \"\nadd2\npush \"lv\"\ngetvariable\npush \"v\"\ngetmember\nadd2\n"
+        "push \" \"\nadd2\npush \"lv\"\ngetvariable\npush \"loaded\"\ngetmember\nadd2\ntrace\nend\nsetmember\n"
+        "push \"%1\", 1, \"lv\"\ngetvariable\npush \"load\"\ncallmethod\ntrace\n").arg(url);
+    const QString path = inside(QStringLiteral("loadvars.swf"));
+    TestFiles::write(path, scriptMovie(source, 7));
+    QCOMPARE(runTraces(path), printed);
+}
+
 // The lead's demo: a clip made empty loads characters/cat.swf, which draws
 // its red square with its own character 1 (the parent's character 1 is
 // blue) and plays its own two frames, while the parent moves the clip.
@@ -220,6 +248,25 @@ void SwfLoadingTest::loadedMovieShows()
     };
     QVERIFY(near(stage.pixelColor(MovedBy + 10, 10), Qt::red));
     QVERIFY(near(stage.pixelColor(MovedBy / 2, 10), Qt::white));
+}
+
+// Every copy loads itself into two clips of its own: the copies grow as a
+// tree, which the limits on nesting, pending loads and objects stop.
+void SwfLoadingTest::selfLoadingStaysBounded()
+{
+    QString source = QStringLiteral("push \"this\"\ngetvariable\ntrace\n");
+    for (const QString &clip : {QStringLiteral("c"), QStringLiteral("d")})
+        source += QStringLiteral("push %2, \"%1\", 2, \"this\"\ngetvariable\npush \"createEmptyMovieClip\"\ncallmethod\npop\n"
+                                 "push \"this\"\ngetvariable\npush \"_url\"\ngetmember\npush 1, \"%1\"\ngetvariable\n"
+                                 "push \"loadMovie\"\ncallmethod\npop\n")
+                      .arg(clip)
+                      .arg(clip == QLatin1String("c") ? 1 : 2);
+    const QString path = inside(QStringLiteral("self.swf"));
+    TestFiles::write(path, scriptMovie(source, 7));
+    constexpr int ManyFrames = 80;
+    const QStringList lines = runTraces(path, ManyFrames);
+    QVERIFY(lines.size() > 2); // copies did load
+    QVERIFY(lines.size() <= swf::MoviePlayer::MaxObjects);
 }
 
 QTEST_MAIN(SwfLoadingTest)

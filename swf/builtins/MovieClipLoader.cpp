@@ -106,11 +106,12 @@ Value unloadClip(NativeCall &call)
     return true;
 }
 
-// {bytesLoaded, bytesTotal} of the movie the target shows.
+// {bytesLoaded, bytesTotal} of the movie the target shows, in an object
+// that inherits nothing.
 Value getProgress(NativeCall &call)
 {
     const DisplayObject *clip = targetClip(call, 0);
-    ScriptObject *progress = clip ? call.engine().newObject() : nullptr;
+    ScriptObject *progress = clip ? call.engine().heap().make(ScriptObject::Kind::Object, nullptr) : nullptr;
     if (!progress)
         return Undefined{};
     const double bytes = double(call.player().bytesOf(*clip));
