@@ -62,6 +62,8 @@ private slots:
     void escaping() { runCase(); }
     void mathArguments_data();
     void mathArguments() { runCase(); }
+    void prototypeDepth_data();
+    void prototypeDepth() { runCase(); }
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -381,6 +383,58 @@ void SwfOperatorsTest::mathArguments_data()
         << 7 << mathOfThree("pow") << QStringList{"a", "b", "9"};
     QTest::newRow("max takes two arguments only") << 5 << mathOfThree("max") << QStringList{"a", "b", "3"};
     QTest::newRow("min takes two arguments only") << 8 << mathOfThree("min") << QStringList{"a", "b", "2"};
+}
+
+// o.x = 42 with DEPTH objects stacked on o by __proto__; then trace(o.x)
+// and trace("after").
+QString deepChain(int depth)
+{
+    return QStringLiteral(R"(push "o", 0, "Object"
+newobject
+setvariable
+push "o"
+getvariable
+push "x", 42
+setmember
+push "i", 0
+setvariable
+loop:
+push "p", 0, "Object"
+newobject
+setvariable
+push "p"
+getvariable
+push "__proto__", "o"
+getvariable
+setmember
+push "o", "p"
+getvariable
+setvariable
+push "i", "i"
+getvariable
+increment
+setvariable
+push "i"
+getvariable
+push %1
+less2
+if loop
+push "o"
+getvariable
+push "x"
+getmember
+trace
+push "after"
+trace)")
+        .arg(depth);
+}
+
+void SwfOperatorsTest::prototypeDepth_data()
+{
+    addColumns();
+
+    QTest::newRow("a lookup follows 256 prototypes") << 6 << deepChain(256) << QStringList{"42", "after"};
+    QTest::newRow("a lookup past 256 prototypes ends the scripts") << 7 << deepChain(257) << QStringList{};
 }
 
 QTEST_MAIN(SwfOperatorsTest)
