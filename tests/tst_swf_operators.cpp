@@ -113,6 +113,9 @@ void SwfOperatorsTest::comparisons_data()
     QTest::newRow("greater converts its right side first")
         << 6 << tracingValueOf("a", "push 2") + tracingValueOf("b", "push 1") + traceOperation("a", "b", "greater")
         << QStringList{"b", "a", "true"};
+    QTest::newRow("the numeric less converts its left side first")
+        << 5 << tracingValueOf("a", "push 1") + tracingValueOf("b", "push 2") + traceOperation("a", "b", "less")
+        << QStringList{"a", "b", "true"};
     QTest::newRow("an object whose valueOf answers an object is never less")
         << 6 << tracingValueOf("a", "push 0, \"Object\"\nnewobject") + "push \"b\", 1\nsetvariable\n" +
                     traceOperation("b", "a", "less2")
