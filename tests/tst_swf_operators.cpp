@@ -64,6 +64,8 @@ private slots:
     void mathArguments() { runCase(); }
     void prototypeDepth_data();
     void prototypeDepth() { runCase(); }
+    void isPrototypeOf_data();
+    void isPrototypeOf() { runCase(); }
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -438,6 +440,29 @@ void SwfOperatorsTest::prototypeDepth_data()
 
     QTest::newRow("a lookup follows 256 prototypes") << 6 << deepChain(256) << QStringList{"42", "after"};
     QTest::newRow("a lookup past 256 prototypes ends the scripts") << 7 << deepChain(257) << QStringList{};
+}
+
+// trace(CLASS.prototype.isPrototypeOf(VALUE)), VALUE being one value to push.
+QString traceIsPrototypeOf(const QString &className, const QString &value)
+{
+    return QStringLiteral("push %2, 1, \"%1\"\ngetvariable\npush \"prototype\"\ngetmember\n"
+                          "push \"isPrototypeOf\"\ncallmethod\ntrace\n")
+        .arg(className, value);
+}
+
+void SwfOperatorsTest::isPrototypeOf_data()
+{
+    addColumns();
+
+    QTest::newRow("plain values inherit from their class's prototype")
+        << 6
+        << traceIsPrototypeOf("Number", "1") + traceIsPrototypeOf("Object", "\"text\"") +
+               traceIsPrototypeOf("String", "true") + traceIsPrototypeOf("Object", "undefined")
+        << QStringList{"true", "true", "false", "false"};
+    QTest::newRow("clips inherit from Object.prototype")
+        << 7 << "push \"_root\"\ngetvariable\npush 1, \"Object\"\ngetvariable\npush \"prototype\"\ngetmember\n"
+                "push \"isPrototypeOf\"\ncallmethod\ntrace"
+        << QStringList{"true"};
 }
 
 QTEST_MAIN(SwfOperatorsTest)
