@@ -62,6 +62,10 @@ private slots:
     void escaping() { runCase(); }
     void mathArguments_data();
     void mathArguments() { runCase(); }
+    void prototypeDepth_data();
+    void prototypeDepth() { runCase(); }
+    void isPrototypeOf_data();
+    void isPrototypeOf() { runCase(); }
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -111,6 +115,9 @@ void SwfOperatorsTest::comparisons_data()
     QTest::newRow("greater converts its right side first")
         << 6 << tracingValueOf("a", "push 2") + tracingValueOf("b", "push 1") + traceOperation("a", "b", "greater")
         << QStringList{"b", "a", "true"};
+    QTest::newRow("the numeric less converts its left side first")
+        << 5 << tracingValueOf("a", "push 1") + tracingValueOf("b", "push 2") + traceOperation("a", "b", "less")
+        << QStringList{"a", "b", "true"};
     QTest::newRow("an object whose valueOf answers an object is never less")
         << 6 << tracingValueOf("a", "push 0, \"Object\"\nnewobject") + "push \"b\", 1\nsetvariable\n" +
                     traceOperation("b", "a", "less2")
@@ -381,6 +388,81 @@ void SwfOperatorsTest::mathArguments_data()
         << 7 << mathOfThree("pow") << QStringList{"a", "b", "9"};
     QTest::newRow("max takes two arguments only") << 5 << mathOfThree("max") << QStringList{"a", "b", "3"};
     QTest::newRow("min takes two arguments only") << 8 << mathOfThree("min") << QStringList{"a", "b", "2"};
+}
+
+// o.x = 42 with DEPTH objects stacked on o by __proto__; then trace(o.x)
+// and trace("after").
+QString deepChain(int depth)
+{
+    return QStringLiteral(R"(push "o", 0, "Object"
+newobject
+setvariable
+push "o"
+getvariable
+push "x", 42
+setmember
+push "i", 0
+setvariable
+loop:
+push "p", 0, "Object"
+newobject
+setvariable
+push "p"
+getvariable
+push "__proto__", "o"
+getvariable
+setmember
+push "o", "p"
+getvariable
+setvariable
+push "i", "i"
+getvariable
+increment
+setvariable
+push "i"
+getvariable
+push %1
+less2
+if loop
+push "o"
+getvariable
+push "x"
+getmember
+trace
+push "after"
+trace)")
+        .arg(depth);
+}
+
+void SwfOperatorsTest::prototypeDepth_data()
+{
+    addColumns();
+
+    QTest::newRow("a lookup follows 256 prototypes") << 6 << deepChain(256) << QStringList{"42", "after"};
+    QTest::newRow("a lookup past 256 prototypes ends the scripts") << 7 << deepChain(257) << QStringList{};
+}
+
+// trace(CLASS.prototype.isPrototypeOf(VALUE)), VALUE being one value to push.
+QString traceIsPrototypeOf(const QString &className, const QString &value)
+{
+    return QStringLiteral("push %2, 1, \"%1\"\ngetvariable\npush \"prototype\"\ngetmember\n"
+                          "push \"isPrototypeOf\"\ncallmethod\ntrace\n")
+        .arg(className, value);
+}
+
+void SwfOperatorsTest::isPrototypeOf_data()
+{
+    addColumns();
+
+    QTest::newRow("plain values inherit from their class's prototype")
+        << 6
+        << traceIsPrototypeOf("Number", "1") + traceIsPrototypeOf("Object", "\"text\"") +
+               traceIsPrototypeOf("String", "true") + traceIsPrototypeOf("Object", "undefined")
+        << QStringList{"true", "true", "false", "false"};
+    QTest::newRow("clips inherit from Object.prototype")
+        << 7 << "push \"_root\"\ngetvariable\npush 1, \"Object\"\ngetvariable\npush \"prototype\"\ngetmember\n"
+                "push \"isPrototypeOf\"\ncallmethod\ntrace"
+        << QStringList{"true"};
 }
 
 QTEST_MAIN(SwfOperatorsTest)

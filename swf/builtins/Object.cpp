@@ -79,6 +79,33 @@ Value unwatch(NativeCall &call)
     return holder && !call.args.empty() && holder->unwatch(call.key(call.string(0)));
 }
 
+// The first prototype a value inherits from: a plain value's class's.
+const ScriptObject *firstPrototype(NativeCall &call, const Value &value)
+{
+    ScriptEngine &engine = call.engine();
+    if (const ScriptObject *object = objectOf(value))
+        return object->prototype();
+    if (const auto *ref = std::get_if<ClipRef>(&value))
+        return ref->get() ? engine.clipPrototype(*ref->get()) : nullptr;
+    if (std::holds_alternative<double>(value))
+        return engine.numberPrototype();
+    if (std::holds_alternative<QString>(value))
+        return engine.stringPrototype();
+    return std::holds_alternative<bool>(value) ? engine.booleanPrototype() : nullptr;
+}
+
+// Whether this is on the value's prototype chain.
+Value isPrototypeOf(NativeCall &call)
+{
+    constexpr int MaxChain = 256;
+    const ScriptObject *self = call.object();
+    const ScriptObject *walk = firstPrototype(call, call.arg(0));
+    for (int depth = 0; self && walk && depth < MaxChain; ++depth, walk = walk->prototype())
+        if (walk == self)
+            return true;
+    return false;
+}
+
 } // namespace
 
 const ClassDecl ObjectClass{
@@ -88,6 +115,7 @@ const ClassDecl ObjectClass{
      {"valueOf", valueOf},
      {"hasOwnProperty", hasOwnProperty, FirstVersionWithOwnProperties},
      {"addProperty", addProperty, 6},
+     {"isPrototypeOf", isPrototypeOf, FirstVersionWithOwnProperties},
      {"watch", watch, FirstVersionWithWatches},
      {"unwatch", unwatch, FirstVersionWithWatches}},
     {},

@@ -653,10 +653,12 @@ void Interpreter::numberEquals(Action &)
     push(m_convert.boolean(toNumber(pop()) == b));
 }
 
+// The left side converts first.
 void Interpreter::numberLess(Action &)
 {
-    const double b = toNumber(pop());
-    push(m_convert.boolean(toNumber(pop()) < b));
+    const Value right = pop();
+    const double a = toNumber(pop());
+    push(m_convert.boolean(a < toNumber(right)));
 }
 
 void Interpreter::logicalAnd(Action &)

@@ -267,6 +267,12 @@ Value Interpreter::getMember(const Value &object, const QString &name)
         }
         if (const ScriptObject::Member *member = obj->findMember(k))
             return memberValue(member, object);
+        // A lookup that runs past the deepest chain it follows ends the
+        // scripts, as the reference player's does.
+        if (obj->prototypeChainTooDeep()) {
+            m_player.stopScripts();
+            return Undefined{};
+        }
         ScriptObject *resolve = resolver(*obj);
         return resolve ? invoke(resolve, object, {name}, {}) : Value(Undefined{});
     }

@@ -7,7 +7,8 @@
 namespace swf {
 
 namespace {
-// Longest prototype chain followed: a chain made circular by a script ends.
+// Longest prototype chain followed: the object and this many above it, as
+// in the reference player; a chain made circular by a script ends.
 constexpr int MaxPrototypeChain = 256;
 
 const QString &protoKey()
@@ -99,10 +100,19 @@ void ScriptObject::setPrototype(ScriptObject *prototype)
 const ScriptObject::Member *ScriptObject::findMember(const QString &key) const
 {
     const ScriptObject *object = this;
-    for (int depth = 0; object && depth < MaxPrototypeChain; ++depth, object = object->prototype())
+    for (int depth = 0; object && depth <= MaxPrototypeChain; ++depth, object = object->prototype())
         if (const Member *member = object->ownMember(key))
             return member;
     return nullptr;
+}
+
+bool ScriptObject::prototypeChainTooDeep() const
+{
+    const ScriptObject *object = this;
+    for (int depth = 0; object; ++depth, object = object->prototype())
+        if (depth > MaxPrototypeChain)
+            return true;
+    return false;
 }
 
 const Value *ScriptObject::find(const QString &key) const

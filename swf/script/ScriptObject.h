@@ -172,6 +172,9 @@ struct ScriptObject {
     // The member here or on the prototype chain.
     const Member *findMember(const QString &key) const;
     const Value *find(const QString &key) const;
+    // Whether the prototype chain goes on past the depth findMember follows
+    // (a circular one does).
+    bool prototypeChainTooDeep() const;
     // The nearest property (made by addProperty) up the prototype chain.
     const Member *inheritedProperty(const QString &key) const;
     // What hasOwnProperty answers.
