@@ -271,6 +271,8 @@ void SwfClassesTest::system_data()
         << callOn("System", "setClipboard", {"\"text\""}) + "trace\n" +
                "push \"example.com\", 1, \"System\"\ngetvariable\npush \"security\"\ngetmember\npush \"allowDomain\"\ncallmethod\ntrace\n"
         << QStringList{"undefined", "undefined"};
+    QTest::newRow("no screen reader is active")
+        << 6 << callOn("Accessibility", "isActive") + "trace\n" << QStringList{"false"};
 }
 
 void SwfClassesTest::emptyClipSizes_data()

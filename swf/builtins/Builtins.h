@@ -42,6 +42,7 @@ extern const ClassDecl ButtonClass;
 extern const ClassDecl NetConnectionClass;
 extern const ClassDecl NetStreamClass;
 extern const ClassDecl SystemObject;
+extern const ClassDecl AccessibilityObject;
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.

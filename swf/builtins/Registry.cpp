@@ -22,6 +22,7 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &NetConnectionClass,
         &NetStreamClass,
         &SystemObject,
+        &AccessibilityObject,
     };
     return all;
 }
