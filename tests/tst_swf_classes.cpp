@@ -104,6 +104,8 @@ private slots:
     void soundTargets() { runCase(); }
     void system_data();
     void system() { runCase(); }
+    void emptyClipSizes_data();
+    void emptyClipSizes() { runCase(); }
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -269,6 +271,16 @@ void SwfClassesTest::system_data()
         << callOn("System", "setClipboard", {"\"text\""}) + "trace\n" +
                "push \"example.com\", 1, \"System\"\ngetvariable\npush \"security\"\ngetmember\npush \"allowDomain\"\ncallmethod\ntrace\n"
         << QStringList{"undefined", "undefined"};
+    QTest::newRow("no screen reader is active")
+        << 6 << callOn("Accessibility", "isActive") + "trace\n" << QStringList{"false"};
+}
+
+void SwfClassesTest::emptyClipSizes_data()
+{
+    addColumns();
+    const QString scales = "push \"\", 2\ngetproperty\ntrace\npush \"\", 3\ngetproperty\ntrace\n";
+    QTest::newRow("a movie with nothing drawn is flattened by a height")
+        << 7 << "push \"\", 9, 10\nsetproperty\n" + scales << QStringList{"0", "0"};
 }
 
 // Listeners of Key and Mouse hear presses after the clips' own handlers.

@@ -75,6 +75,7 @@ extern const ClassDecl NetStreamClass;
 extern const ClassDecl SystemObject;
 extern const ClassDecl RectangleClass;
 extern const ClassDecl TextSnapshotClass;
+extern const ClassDecl AccessibilityObject;
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.

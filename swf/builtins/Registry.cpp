@@ -45,6 +45,7 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &MatrixClass,
         &ColorTransformClass,
         &TransformClass,
+        &AccessibilityObject,
     };
     return all;
 }

@@ -151,6 +151,10 @@ void SetClipProperty(MoviePlayer &player, DisplayObject &clip, int index, const 
             const double factor = v * TwipsPerPixel / now;
             m = index == PropWidth ? composed(xScaleOf(m) * factor, yScaleOf(m), rotationOf(m), m)
                                    : composed(xScaleOf(m), yScaleOf(m) * factor, rotationOf(m), m);
+        } else if (finite) {
+            // A clip with nothing in it cannot be stretched to a size: the
+            // reference player flattens it instead, in both directions.
+            m = composed(0, 0, rotationOf(m), m);
         }
         break;
     }
