@@ -50,10 +50,6 @@ extern const ClassDecl GradientBevelFilterClass;
 extern const ClassDecl ColorMatrixFilterClass;
 extern const ClassDecl ConvolutionFilterClass;
 extern const ClassDecl BitmapDataClass;
-extern const ClassDecl PointClass;
-extern const ClassDecl MatrixClass;
-extern const ClassDecl ColorTransformClass;
-extern const ClassDecl TransformClass;
 
 // MovieClip.filters: copies of the clip's filters, and the filters it draws with.
 Value ClipFilters(NativeCall &call);

@@ -41,10 +41,6 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &SystemObject,
         &RectangleClass,
         &TextSnapshotClass,
-        &PointClass,
-        &MatrixClass,
-        &ColorTransformClass,
-        &TransformClass,
         &AccessibilityObject,
     };
     return all;
