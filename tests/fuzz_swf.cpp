@@ -1,6 +1,9 @@
 // libFuzzer target for the movie engine: reads the input as a movie, draws
 // it, runs a few frames with pointer input while mixing their sound, and
-// draws again.
+// draws again. The input plays as a movie in a folder holding a movie and a
+// variables file beside it, so that its loads find something to read.
+#include "SwfWriter.h"
+#include "TestFiles.h"
 #include "swf/MoviePlayer.h"
 #include "swf/Renderer.h"
 #include "swf/SoundMixer.h"
@@ -8,11 +11,34 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QTemporaryDir>
 
 #include <cstdint>
 #include <vector>
 
 namespace {
+
+// Frames run per input: enough for loads, which complete two frames later, to land.
+constexpr int FramesRun = 4;
+
+// Where each input plays from; what it may load lies beside it.
+QString &moviePath()
+{
+    static QString path;
+    return path;
+}
+
+void makeLoadableFiles()
+{
+    static QTemporaryDir folder;
+    using namespace SwfWriter;
+    TestFiles::write(folder.filePath(QStringLiteral("characters/cat.swf")),
+                     movie(disc(1, QPoint(400, 400), 300, Qt::yellow, Qt::red) + place(Place(1, 1)) + showFrame()));
+    TestFiles::write(folder.filePath(QStringLiteral("vars.txt")), "a=1&b=two&onLoad=x");
+    TestFiles::write(folder.filePath(QStringLiteral("data.xml")), "<a b=\"1\"><c>text</c></a>");
+    moviePath() = folder.filePath(QStringLiteral("input.swf"));
+}
+
 void drawOnce(const swf::MoviePlayer &player, QImage &canvas)
 {
     // Drawn as the player's _quality says, as the control draws it.
@@ -32,6 +58,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     QImage warm(8, 8, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&warm);
     painter.drawText(0, 8, QStringLiteral("warm"));
+    makeLoadableFiles();
     return 0;
 }
 
@@ -40,6 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     swf::SoundMixer mixer; // outlives the player that feeds it
     swf::MoviePlayer player;
     player.setSoundMixer(&mixer);
+    player.setMovieFile(moviePath());
     std::vector<int16_t> sound(2 * 4096);
     QString error;
     if (!player.load(QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size)), &error))
@@ -47,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QImage canvas(64, 48, QImage::Format_ARGB32_Premultiplied);
     canvas.fill(Qt::white);
     drawOnce(player, canvas);
-    for (int frame = 0; frame < 3; ++frame) {
+    for (int frame = 0; frame < FramesRun; ++frame) {
         player.pointerMove(QPointF(100 * frame, 100 * frame));
         player.pointerPress(QPointF(100 * frame, 100 * frame));
         player.pointerRelease(QPointF(100 * frame, 100 * frame));

@@ -183,9 +183,10 @@ void ScriptEngine::install(const ClassDecl &decl)
         holder = decl.constructor ? installConstructor(decl) : installObject(decl);
         if (!holder || !space)
             return;
-        // A class in a package is hidden by its package alone.
-        addMember(space, qPrintable(path.mid(dot + 1)), holder,
-                  space == m_global ? DontEnum | hiddenBefore(decl.version) : 0);
+        // A class in a package is hidden by its package alone; one held by
+        // another class (TextField.StyleSheet) keeps its own version.
+        const bool ownVersion = space == m_global || space->isCallable();
+        addMember(space, qPrintable(path.mid(dot + 1)), holder, ownVersion ? DontEnum | hiddenBefore(decl.version) : 0);
     }
     addMethods(holder, decl.statics, decl.staticFlags);
     for (const ConstantDecl &constant : decl.constants)
