@@ -832,7 +832,7 @@ bool MoviePlayer::place(DisplayObject &parent, const PlaceCommand &command, int 
     if (!command.characterId)
         return true;
     // An unnamed clip takes its number before the clips its first frame places.
-    const Character *character = m_movie->character(*command.characterId);
+    const Character *character = movieOf(parent).character(*command.characterId);
     const int number = !existing && !command.name && namedWhenPlaced(character) ? ++m_unnamedPlaced : 0;
     std::unique_ptr<DisplayObject> object = instantiate(parent, character, *command.characterId, created);
     if (!object)
