@@ -273,9 +273,12 @@ setmember
 )";
 
 // A night scene: a moon, stars and a dark hill, with the scripted cat
-// walking over it under a caption.
+// walking over it under a caption. The script runs on the first of twenty
+// seconds of frames, so the item plays that long before the player moves on.
 QByteArray nightWalk()
 {
+    constexpr int Rate = 24;
+    constexpr int Frames = 20 * Rate;
     QByteArray tags = background(QColor(18, 22, 58));
     tags += disc(1, {6600, 1300}, 700, QColor(255, 255, 235), QColor(230, 225, 170));
     std::vector<QPolygon> stars;
@@ -285,7 +288,9 @@ QByteArray nightWalk()
     tags += rectangle(3, QRect(0, 4700, 8000, 1300), QColor(30, 60, 40), QColor(10, 30, 20));
     tags += place(Place(1, 1)) + place(Place(2, 2)) + place(Place(3, 3));
     tags += doAction(ActionAssembler::assemble(QString::fromLatin1(NightWalkScript))) + showFrame();
-    return movie(tags, 8, QSize(400, 300), 24);
+    for (int frame = 1; frame < Frames; ++frame)
+        tags += showFrame();
+    return movie(tags, 8, QSize(400, 300), Rate);
 }
 
 } // namespace
