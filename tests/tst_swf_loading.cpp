@@ -63,6 +63,8 @@ private slots:
     void loader();
     void loadVars_data();
     void loadVars();
+    void xmlLoad_data();
+    void xmlLoad();
     void loadedMovieShows();
     void selfLoadingStaysBounded();
 
@@ -75,6 +77,7 @@ void SwfLoadingTest::init()
 {
     QDir(m_dir.path()).mkpath(QStringLiteral("movie/sub"));
     TestFiles::write(inside(QStringLiteral("data.txt")), "v=inside");
+    TestFiles::write(inside(QStringLiteral("doc.xml")), "<cat name=\"Tom\"><say>meow</say></cat>");
     TestFiles::write(inside(QStringLiteral("sub/data.txt")), "v=below");
     TestFiles::write(m_dir.path() + QStringLiteral("/outside.txt"), "v=outside");
 }
@@ -207,6 +210,38 @@ void SwfLoadingTest::loadVars()
         "push \" \"\nadd2\npush \"lv\"\ngetvariable\npush \"loaded\"\ngetmember\nadd2\ntrace\nend\nsetmember\n"
         "push \"%1\", 1, \"lv\"\ngetvariable\npush \"load\"\ncallmethod\ntrace\n").arg(url);
     const QString path = inside(QStringLiteral("loadvars.swf"));
+    TestFiles::write(path, scriptMovie(source, 7));
+    QCOMPARE(runTraces(path), printed);
+}
+
+void SwfLoadingTest::xmlLoad_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QStringList>("printed");
+    // load answers at once; onLoad comes frames later with the parsed document.
+    QTest::newRow("a document beside the movie") << "doc.xml" << QStringList{"true", "false", "onLoad true cat 0 true"};
+    QTest::newRow("a missing file") << "none.xml" << QStringList{"true", "false", "onLoad false undefined 0 false"};
+    QTest::newRow("out of the folder") << "../outside.txt"
+                                       << QStringList{"true", "false", "onLoad false undefined 0 false"};
+    QTest::newRow("no address") << "" << QStringList{"false", "undefined"};
+}
+
+// x.load(URL); x.onLoad traces whether it succeeded, the first element's
+// name, the parse status and x.loaded.
+void SwfLoadingTest::xmlLoad()
+{
+    QFETCH(QString, url);
+    QFETCH(QStringList, printed);
+    const QString source = QStringLiteral(
+        "push \"x\", 0, \"XML\"\nnewobject\nsetvariable\n"
+        "push \"x\"\ngetvariable\npush \"onLoad\"\nfunction (ok)\n"
+        "push \"onLoad \", \"ok\"\ngetvariable\nadd2\npush \" \"\nadd2\n"
+        "push \"x\"\ngetvariable\npush \"firstChild\"\ngetmember\npush \"nodeName\"\ngetmember\nadd2\n"
+        "push \" \"\nadd2\npush \"x\"\ngetvariable\npush \"status\"\ngetmember\nadd2\n"
+        "push \" \"\nadd2\npush \"x\"\ngetvariable\npush \"loaded\"\ngetmember\nadd2\ntrace\nend\nsetmember\n"
+        "push \"%1\", 1, \"x\"\ngetvariable\npush \"load\"\ncallmethod\ntrace\n"
+        "push \"x\"\ngetvariable\npush \"loaded\"\ngetmember\ntrace\n").arg(url);
+    const QString path = inside(QStringLiteral("xml.swf"));
     TestFiles::write(path, scriptMovie(source, 7));
     QCOMPARE(runTraces(path), printed);
 }

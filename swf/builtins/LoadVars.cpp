@@ -3,6 +3,7 @@
 // is sent anywhere: send opens nothing.
 #include "BuiltinClass.h"
 #include "Builtins.h"
+#include "KeptObject.h"
 
 #include "swf/MoviePlayer.h"
 #include "swf/script/ScriptEngine.h"
@@ -13,24 +14,6 @@ namespace swf {
 namespace {
 
 const QString ContentType = QStringLiteral("application/x-www-form-urlencoded");
-
-// Keeps the object alive, whatever else reaches it, while a load of its is under way.
-class KeptObject {
-public:
-    KeptObject(ScriptEngine &engine, ScriptObject *object)
-        : m_engine(engine), m_key(QStringLiteral("LoadVars:%1").arg(++s_count))
-    {
-        m_engine.keep(m_key, object);
-    }
-    ~KeptObject() { m_engine.release(m_key); }
-    KeptObject(const KeptObject &) = delete;
-    KeptObject &operator=(const KeptObject &) = delete;
-
-private:
-    ScriptEngine &m_engine;
-    QString m_key;
-    static inline quint64 s_count = 0;
-};
 
 void setHidden(NativeCall &call, ScriptObject &object, const QString &name, const Value &value)
 {

@@ -1,7 +1,9 @@
-// XML: a document node, parsed from text, with its declarations, its
+// XML: a document node, parsed from text or loaded from a file beside the
+// movie (load, sendAndLoad, onData, onLoad), with its declarations, its
 // parse status and the nodes it names by id.
 #include "BuiltinClass.h"
 #include "Builtins.h"
+#include "KeptObject.h"
 #include "XMLNode.h"
 #include "XmlParser.h"
 
@@ -230,6 +232,65 @@ Value parseXML(NativeCall &call)
 // onLoad does nothing until a script gives a document its own.
 Value onLoad(NativeCall &) { return Undefined{}; }
 
+void setLoaded(ScriptObject &document, bool loaded)
+{
+    if (XmlDocumentPayload *payload = documentOf(&document))
+        payload->fields[Loaded] = loaded;
+}
+
+// Reads url beside the movie for target, at a later frame: its onData gets
+// the text, or undefined when the file could not be read.
+Value startLoad(NativeCall &call, ScriptObject *target, const QString &url)
+{
+    if (!documentOf(target) || url.isEmpty())
+        return false;
+    setLoaded(*target, false);
+    auto kept = std::make_shared<KeptObject>(call.engine(), target);
+    return call.player().loadFile(call.player().root(), url, [target, kept](ScriptContext &cx, const MovieFile &file) {
+        if (file.ok()) {
+            const double bytes = double(file.bytes.size());
+            cx.setMember(target, QStringLiteral("_bytesLoaded"), bytes);
+            cx.setMember(target, QStringLiteral("_bytesTotal"), bytes);
+        }
+        cx.callMethod(target, QStringLiteral("onData"),
+                      {file.ok() ? Value(QString::fromUtf8(file.bytes)) : Value(Undefined{})});
+    });
+}
+
+Value load(NativeCall &call) { return startLoad(call, call.object(), call.string(0)); }
+
+// Sends nothing; the target document loads what url names, as load would.
+Value sendAndLoad(NativeCall &call)
+{
+    return startLoad(call, call.args.size() >= 2 ? objectOf(call.args[1]) : nullptr, call.string(0));
+}
+
+// Nothing is opened: a movie's documents go nowhere.
+Value send(NativeCall &call) { return !call.args.empty() && !call.string(0).isEmpty(); }
+
+// The text a load read: parsed into the document, which is then loaded;
+// onLoad hears whether anything came.
+Value onData(NativeCall &call)
+{
+    ScriptObject *self = call.object();
+    if (!documentOf(self))
+        return Undefined{};
+    const bool came = !call.args.empty() && !std::holds_alternative<Undefined>(call.args[0]);
+    if (came) {
+        call.cx.callMethod(self, QStringLiteral("parseXML"), {call.args[0]});
+        setLoaded(*self, true);
+    }
+    call.cx.callMethod(self, QStringLiteral("onLoad"), {came});
+    return Undefined{};
+}
+
+Value bytes(NativeCall &call, const char *member)
+{
+    return call.object() ? call.cx.getMember(call.self, QString::fromLatin1(member)) : Value(Undefined{});
+}
+Value getBytesLoaded(NativeCall &call) { return bytes(call, "_bytesLoaded"); }
+Value getBytesTotal(NativeCall &call) { return bytes(call, "_bytesTotal"); }
+
 // XML.prototype is made as a node is: it inherits XMLNode.prototype and
 // names XMLNode as what made it, and has no constructor of its own. Its
 // onLoad is made as a script's function is, with a prototype.
@@ -268,7 +329,17 @@ ScriptObject *NewXmlDocument(NativeCall &call, const QString &source)
 const ClassDecl XMLClass{
     "XML",
     construct,
-    {{"createElement", createElement}, {"createTextNode", createTextNode}, {"parseXML", parseXML}},
+    {
+        {"createElement", createElement},
+        {"createTextNode", createTextNode},
+        ScriptMethod("getBytesLoaded", getBytesLoaded),
+        ScriptMethod("getBytesTotal", getBytesTotal),
+        {"load", load},
+        ScriptMethod("onData", onData),
+        {"parseXML", parseXML},
+        {"send", send},
+        {"sendAndLoad", sendAndLoad},
+    },
     {},
     {},
     5,
