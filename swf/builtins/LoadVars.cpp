@@ -3,7 +3,7 @@
 // is sent anywhere: send opens nothing.
 #include "BuiltinClass.h"
 #include "Builtins.h"
-#include "KeptObject.h"
+#include "TextLoad.h"
 
 #include "swf/MoviePlayer.h"
 #include "swf/script/ScriptEngine.h"
@@ -44,23 +44,12 @@ Value toString(NativeCall &call)
     return EncodeUrlVariables(variables);
 }
 
-// Reads url for target: its onData gets the text, or undefined when the
-// file could not be read.
 bool startLoad(NativeCall &call, ScriptObject *target, const QString &url)
 {
     if (!target || url.isEmpty())
         return false;
     setHidden(call, *target, QStringLiteral("loaded"), false);
-    auto kept = std::make_shared<KeptObject>(call.engine(), target);
-    return call.player().loadFile(call.player().root(), url, [target, kept](ScriptContext &cx, const MovieFile &file) {
-        if (file.ok()) {
-            const double bytes = double(file.bytes.size());
-            cx.setMember(target, QStringLiteral("_bytesLoaded"), bytes);
-            cx.setMember(target, QStringLiteral("_bytesTotal"), bytes);
-        }
-        cx.callMethod(target, QStringLiteral("onData"),
-                      {file.ok() ? Value(QString::fromUtf8(file.bytes)) : Value(Undefined{})});
-    });
+    return LoadTextFor(call, *target, url);
 }
 
 Value load(NativeCall &call) { return startLoad(call, call.object(), call.string(0)); }
@@ -92,13 +81,6 @@ Value onData(NativeCall &call)
 
 // Does nothing until a script gives the object its own.
 Value onLoad(NativeCall &) { return Undefined{}; }
-
-Value bytes(NativeCall &call, const char *member)
-{
-    return call.object() ? call.cx.getMember(call.self, QString::fromLatin1(member)) : Value(Undefined{});
-}
-Value getBytesLoaded(NativeCall &call) { return bytes(call, "_bytesLoaded"); }
-Value getBytesTotal(NativeCall &call) { return bytes(call, "_bytesTotal"); }
 
 // A name and a value, or an array of them in turn, kept for requests that are never sent.
 Value addRequestHeader(NativeCall &call)
@@ -138,8 +120,8 @@ const ClassDecl LoadVarsClass{
     {
         ScriptMethod("addRequestHeader", addRequestHeader),
         {"decode", decode},
-        ScriptMethod("getBytesLoaded", getBytesLoaded),
-        ScriptMethod("getBytesTotal", getBytesTotal),
+        ScriptMethod("getBytesLoaded", LoadedBytes),
+        ScriptMethod("getBytesTotal", TotalBytes),
         {"load", load},
         ScriptMethod("onData", onData),
         ScriptMethod("onLoad", onLoad),

@@ -3,6 +3,7 @@
 // then onLoadInit once the movie's first frame ran, or onLoadError.
 #include "BuiltinClass.h"
 #include "Builtins.h"
+#include "KeptObject.h"
 
 #include "swf/MoviePlayer.h"
 #include "swf/script/ScriptEngine.h"
@@ -14,24 +15,6 @@ namespace {
 constexpr int Version7 = 7;
 // A local load answers no HTTP status.
 constexpr double NoHttpStatus = 0;
-
-// Keeps the loader alive, whatever else reaches it, while a load of its is under way.
-class KeptLoader {
-public:
-    KeptLoader(ScriptEngine &engine, ScriptObject *loader)
-        : m_engine(engine), m_key(QStringLiteral("MovieClipLoader:%1").arg(++s_count))
-    {
-        m_engine.keep(m_key, loader);
-    }
-    ~KeptLoader() { m_engine.release(m_key); }
-    KeptLoader(const KeptLoader &) = delete;
-    KeptLoader &operator=(const KeptLoader &) = delete;
-
-private:
-    ScriptEngine &m_engine;
-    QString m_key;
-    static inline quint64 s_count = 0;
-};
 
 // The clip a target argument names: a clip, or a path from the root.
 DisplayObject *targetClip(NativeCall &call, size_t i)
@@ -74,7 +57,7 @@ Value loadClip(NativeCall &call)
     if (!loader || !clip)
         return false;
     const ClipRef target = refTo(clip);
-    auto kept = std::make_shared<KeptLoader>(call.engine(), loader);
+    auto kept = std::make_shared<KeptObject>(call.engine(), loader);
     MoviePlayer::ClipLoadEvents events;
     events.loaded = [=](ScriptContext &cx, DisplayObject &shown, qint64 bytes) {
         const Value clipArg = refTo(&shown);

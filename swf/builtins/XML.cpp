@@ -3,7 +3,7 @@
 // parse status and the nodes it names by id.
 #include "BuiltinClass.h"
 #include "Builtins.h"
-#include "KeptObject.h"
+#include "TextLoad.h"
 #include "XMLNode.h"
 #include "XmlParser.h"
 
@@ -238,23 +238,12 @@ void setLoaded(ScriptObject &document, bool loaded)
         payload->fields[Loaded] = loaded;
 }
 
-// Reads url beside the movie for target, at a later frame: its onData gets
-// the text, or undefined when the file could not be read.
 Value startLoad(NativeCall &call, ScriptObject *target, const QString &url)
 {
     if (!documentOf(target) || url.isEmpty())
         return false;
     setLoaded(*target, false);
-    auto kept = std::make_shared<KeptObject>(call.engine(), target);
-    return call.player().loadFile(call.player().root(), url, [target, kept](ScriptContext &cx, const MovieFile &file) {
-        if (file.ok()) {
-            const double bytes = double(file.bytes.size());
-            cx.setMember(target, QStringLiteral("_bytesLoaded"), bytes);
-            cx.setMember(target, QStringLiteral("_bytesTotal"), bytes);
-        }
-        cx.callMethod(target, QStringLiteral("onData"),
-                      {file.ok() ? Value(QString::fromUtf8(file.bytes)) : Value(Undefined{})});
-    });
+    return LoadTextFor(call, *target, url);
 }
 
 Value load(NativeCall &call) { return startLoad(call, call.object(), call.string(0)); }
@@ -284,12 +273,7 @@ Value onData(NativeCall &call)
     return Undefined{};
 }
 
-Value bytes(NativeCall &call, const char *member)
-{
-    return call.object() ? call.cx.getMember(call.self, QString::fromLatin1(member)) : Value(Undefined{});
-}
-Value getBytesLoaded(NativeCall &call) { return bytes(call, "_bytesLoaded"); }
-Value getBytesTotal(NativeCall &call) { return bytes(call, "_bytesTotal"); }
+
 
 // XML.prototype is made as a node is: it inherits XMLNode.prototype and
 // names XMLNode as what made it, and has no constructor of its own. Its
@@ -332,8 +316,8 @@ const ClassDecl XMLClass{
     {
         {"createElement", createElement},
         {"createTextNode", createTextNode},
-        ScriptMethod("getBytesLoaded", getBytesLoaded),
-        ScriptMethod("getBytesTotal", getBytesTotal),
+        ScriptMethod("getBytesLoaded", LoadedBytes),
+        ScriptMethod("getBytesTotal", TotalBytes),
         {"load", load},
         ScriptMethod("onData", onData),
         {"parseXML", parseXML},
