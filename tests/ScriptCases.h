@@ -77,4 +77,29 @@ inline QString setPrototypeMember(const QString &className, const QString &name,
         .arg(className, name, value);
 }
 
+// Pushes what a dotted path names: "x.firstChild.nodeName".
+inline QString path(const QString &dotted)
+{
+    const QStringList names = dotted.split(u'.');
+    QString out = QStringLiteral("push \"%1\"\ngetvariable\n").arg(names.first());
+    for (qsizetype i = 1; i < names.size(); ++i)
+        out += QStringLiteral("push \"%1\"\ngetmember\n").arg(names[i]);
+    return out;
+}
+
+inline QString tracePath(const QString &dotted) { return path(dotted) + QStringLiteral("trace\n"); }
+
+// NAME = new CLASS(ARGS).
+inline QString newObject(const QString &name, const QString &className, const QStringList &args = {})
+{
+    return QStringLiteral("push \"%1\"\n").arg(name) + pushArguments(args) +
+           QStringLiteral(", \"%1\"\nnewobject\nsetvariable\n").arg(className);
+}
+
+// OBJECT.MEMBER = the value VALUE pushes, OBJECT a dotted path.
+inline QString setMember(const QString &object, const QString &member, const QString &value)
+{
+    return path(object) + QStringLiteral("push \"%1\"\n%2\nsetmember\n").arg(member, value);
+}
+
 } // namespace ScriptCases

@@ -9,31 +9,6 @@ using namespace ScriptCases;
 
 namespace {
 
-// Pushes what a dotted path names: "fmt.size".
-QString path(const QString &dotted)
-{
-    const QStringList names = dotted.split(u'.');
-    QString out = QStringLiteral("push \"%1\"\ngetvariable\n").arg(names.first());
-    for (qsizetype i = 1; i < names.size(); ++i)
-        out += QStringLiteral("push \"%1\"\ngetmember\n").arg(names[i]);
-    return out;
-}
-
-QString tracePath(const QString &dotted) { return path(dotted) + QStringLiteral("trace\n"); }
-
-// NAME = new CLASS(ARGS).
-QString newObject(const QString &name, const QString &className, const QStringList &args = {})
-{
-    return QStringLiteral("push \"%1\"\n").arg(name) + pushArguments(args) +
-           QStringLiteral(", \"%1\"\nnewobject\nsetvariable\n").arg(className);
-}
-
-// OBJECT.MEMBER = the value VALUE pushes.
-QString setMember(const QString &object, const QString &member, const QString &value)
-{
-    return path(object) + QStringLiteral("push \"%1\"\n%2\nsetmember\n").arg(member, value);
-}
-
 const QString Fmt = QStringLiteral("fmt");
 QString newFormat() { return newObject(Fmt, QStringLiteral("TextFormat")); }
 

@@ -9,25 +9,6 @@ using namespace ScriptCases;
 
 namespace {
 
-// Pushes what a dotted path names: "x.firstChild.nodeName".
-QString path(const QString &dotted)
-{
-    const QStringList names = dotted.split(u'.');
-    QString out = QStringLiteral("push \"%1\"\ngetvariable\n").arg(names.first());
-    for (qsizetype i = 1; i < names.size(); ++i)
-        out += QStringLiteral("push \"%1\"\ngetmember\n").arg(names[i]);
-    return out;
-}
-
-QString tracePath(const QString &dotted) { return path(dotted) + QStringLiteral("trace\n"); }
-
-// NAME = new CLASS(ARGS).
-QString newObject(const QString &name, const QString &className, const QStringList &args = {})
-{
-    return QStringLiteral("push \"%1\"\n").arg(name) + pushArguments(args) +
-           QStringLiteral(", \"%1\"\nnewobject\nsetvariable\n").arg(className);
-}
-
 // Pushes what OBJECT.METHOD(ARGS) answers, OBJECT a dotted path.
 QString call(const QString &object, const QString &method, const QStringList &args = {})
 {
@@ -45,12 +26,6 @@ QString callPushed(const QString &object, const QString &method, const QString &
 QString traceMethod(const QString &object, const QString &method, const QStringList &args = {})
 {
     return call(object, method, args) + QStringLiteral("trace\n");
-}
-
-// OBJECT.MEMBER = the value VALUE pushes.
-QString setMember(const QString &object, const QString &member, const QString &value)
-{
-    return path(object) + QStringLiteral("push \"%1\"\n%2\nsetmember\n").arg(member, value);
 }
 
 // o = {}; o.toString = function () { return ANSWER; }.
