@@ -44,9 +44,13 @@ const Flag LateFlags[] = {
     {"windowlessDisable", "WD", false},  {"hasTLS", "TLS", false},
 };
 
+// A movie may run under a plain QCoreApplication (a tool, a test): no screen
+// and no clipboard then.
+bool hasGui() { return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr; }
+
 QSize screenSize()
 {
-    const QScreen *screen = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
+    const QScreen *screen = hasGui() ? QGuiApplication::primaryScreen() : nullptr;
     return screen ? screen->size() : QSize(FallbackWidth, FallbackHeight);
 }
 
@@ -113,7 +117,7 @@ void describe(ScriptContext *cx, ScriptEngine &engine, ScriptObject &object)
 // System.setClipboard(text): the host's clipboard takes the text.
 Value setClipboard(NativeCall &call)
 {
-    if (qGuiApp && !call.args.empty())
+    if (hasGui() && !call.args.empty())
         QGuiApplication::clipboard()->setText(call.string(0));
     return Undefined{};
 }
