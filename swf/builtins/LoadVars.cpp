@@ -44,24 +44,12 @@ Value toString(NativeCall &call)
     return EncodeUrlVariables(variables);
 }
 
-bool startLoad(NativeCall &call, ScriptObject *target, const QString &url)
+// A load under way leaves the object not loaded until it completes.
+bool readyForLoad(NativeCall &call, ScriptObject &target)
 {
-    if (!target || url.isEmpty())
-        return false;
-    setHidden(call, *target, QStringLiteral("loaded"), false);
-    return LoadTextFor(call, *target, url);
+    setHidden(call, target, QStringLiteral("loaded"), false);
+    return true;
 }
-
-Value load(NativeCall &call) { return startLoad(call, call.object(), call.string(0)); }
-
-// Sends nothing; the target object loads what url names, as load would.
-Value sendAndLoad(NativeCall &call)
-{
-    return startLoad(call, call.args.size() >= 2 ? objectOf(call.args[1]) : nullptr, call.string(0));
-}
-
-// Nothing is opened: a movie's variables go nowhere.
-Value send(NativeCall &call) { return !call.args.empty() && !call.string(0).isEmpty(); }
 
 // The text a load read: decoded onto the object, which is then loaded;
 // onLoad hears whether anything came.
@@ -122,11 +110,11 @@ const ClassDecl LoadVarsClass{
         {"decode", decode},
         ScriptMethod("getBytesLoaded", LoadedBytes),
         ScriptMethod("getBytesTotal", TotalBytes),
-        {"load", load},
+        {"load", LoadMethod<readyForLoad>},
         ScriptMethod("onData", onData),
         ScriptMethod("onLoad", onLoad),
-        {"send", send},
-        {"sendAndLoad", sendAndLoad},
+        {"send", SendNothing},
+        {"sendAndLoad", SendAndLoadMethod<readyForLoad>},
         ScriptMethod("toString", toString),
     },
     {},

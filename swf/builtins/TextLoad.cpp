@@ -35,6 +35,13 @@ bool LoadTextFor(NativeCall &call, ScriptObject &target, const QString &url)
     });
 }
 
+bool StartTextLoad(NativeCall &call, ScriptObject *target, const QString &url, LoadReadying ready)
+{
+    return target && !url.isEmpty() && ready(call, *target) && LoadTextFor(call, *target, url);
+}
+
+Value SendNothing(NativeCall &call) { return !call.args.empty() && !call.string(0).isEmpty(); }
+
 Value LoadedBytes(NativeCall &call) { return recorded(call, BytesLoaded); }
 Value TotalBytes(NativeCall &call) { return recorded(call, BytesTotal); }
 

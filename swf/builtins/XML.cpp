@@ -238,24 +238,14 @@ void setLoaded(ScriptObject &document, bool loaded)
         payload->fields[Loaded] = loaded;
 }
 
-Value startLoad(NativeCall &call, ScriptObject *target, const QString &url)
+// Only a document loads; until the load completes it is not loaded.
+bool readyForLoad(NativeCall &, ScriptObject &target)
 {
-    if (!documentOf(target) || url.isEmpty())
+    if (!documentOf(&target))
         return false;
-    setLoaded(*target, false);
-    return LoadTextFor(call, *target, url);
+    setLoaded(target, false);
+    return true;
 }
-
-Value load(NativeCall &call) { return startLoad(call, call.object(), call.string(0)); }
-
-// Sends nothing; the target document loads what url names, as load would.
-Value sendAndLoad(NativeCall &call)
-{
-    return startLoad(call, call.args.size() >= 2 ? objectOf(call.args[1]) : nullptr, call.string(0));
-}
-
-// Nothing is opened: a movie's documents go nowhere.
-Value send(NativeCall &call) { return !call.args.empty() && !call.string(0).isEmpty(); }
 
 // The text a load read: parsed into the document, which is then loaded;
 // onLoad hears whether anything came.
@@ -318,11 +308,11 @@ const ClassDecl XMLClass{
         {"createTextNode", createTextNode},
         ScriptMethod("getBytesLoaded", LoadedBytes),
         ScriptMethod("getBytesTotal", TotalBytes),
-        {"load", load},
+        {"load", LoadMethod<readyForLoad>},
         ScriptMethod("onData", onData),
         {"parseXML", parseXML},
-        {"send", send},
-        {"sendAndLoad", sendAndLoad},
+        {"send", SendNothing},
+        {"sendAndLoad", SendAndLoadMethod<readyForLoad>},
     },
     {},
     {},
