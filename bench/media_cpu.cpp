@@ -5,6 +5,7 @@
 // gst-play-1.0 with equivalent sinks (BGRx conversion into a synchronised
 // sink), and prints the CPU seconds of each and their ratio.
 #include "player/TDSMP.h"
+#include "MediaStart.h"
 #include "MediaFiles.h"
 
 #include <QApplication>
@@ -30,7 +31,7 @@ double cpuSeconds(int who)
 double playThroughEngine(const QString &file, QWidget &owner)
 {
     const double before = cpuSeconds(RUSAGE_SELF);
-    if (!StartMediaGraph(file, &owner)) {
+    if (!StartAndWait(file, &owner)) {
         std::fprintf(stderr, "engine cannot play %s\n", qPrintable(file));
         return -1;
     }

@@ -5,6 +5,7 @@
 //   midi_start [ROUNDS]   (7 when not given)
 #include "platform/HeapMemory.h"
 #include "player/TDSMP.h"
+#include "MediaStart.h"
 #include "MediaFiles.h"
 
 #include <QApplication>
@@ -53,7 +54,7 @@ Start start(const QString &file, QWidget &owner)
 {
     const double cpu = cpuSeconds();
     const long resident = residentKilobytes();
-    if (!StartMediaGraph(file, &owner))
+    if (!StartAndWait(file, &owner))
         std::fprintf(stderr, "midi_start: cannot start %s\n", qPrintable(file));
     Start measured{cpuSeconds() - cpu, (residentKilobytes() - resident) / 1024.0};
     FreeGraph(DSMP);

@@ -60,7 +60,7 @@ int main(int argc, char **argv)
         freeing.start();
         FreeGraph(DSMP); // as a start frees the item before it
         slowestFree = std::max(slowestFree, freeing.nsecsElapsed() / 1e6);
-        StartMediaGraph(files[i % files.size()], &owner);
+        StartMediaGraph(files[i % files.size()], &owner, [](bool) {});
         QTest::qWait(20); // a fast press: the item barely starts
         if (i == 0)
             first = residentKilobytes();

@@ -12,6 +12,7 @@
 #include "SwfWriter.h"
 #include "player/MovieSoundOutput.h"
 #include "player/TDSMP.h"
+#include "MediaStart.h"
 #include "swf/FlashControl.h"
 
 #include <QApplication>
@@ -76,7 +77,7 @@ double playMovie(const QString &path, int seconds, bool draw)
 double playThroughEngine(const QString &file, QWidget &owner, int seconds)
 {
     const double before = cpuSeconds();
-    if (!StartMediaGraph(file, &owner))
+    if (!StartAndWait(file, &owner))
         return -1;
     QEventLoop loop;
     QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);

@@ -61,21 +61,39 @@ bool IsMediaFile(const QString &name)
 
 void PlayStep(bool Forward)
 {
+    PlayStepThen(Forward, {});
+}
+
+void PlayStepThen(bool Forward, std::function<void()> landed)
+{
     if (StepStarting)
         StepStarting();
     frmPlayer->Timer->stop();
     const int count = items().count();
     if (count == 0) {
         frmPlayer->mnuStop->trigger();
+        if (landed)
+            landed();
         return;
     }
-    // A missing or unplayable entry is passed over, once round at most.
-    const StepOutcome outcome = StepToPlayable(CurrentIndex, count, Forward, [](int index) {
-        CurrentIndex = index;
-        // An error box shown for a broken movie runs events: the list may have changed.
-        return index < items().count() && PlayFile(items().entry(index));
-    });
-    CurrentIndex = outcome.index;
+    // A missing or unplayable entry is passed over, once round at most; a
+    // start that fails in its preroll takes the step on from there, and a
+    // newer start that drops it ends the step.
+    StepToPlayable(
+        CurrentIndex, count, Forward,
+        [](int index, const std::function<void(bool)> &started) {
+            CurrentIndex = index;
+            // Events run while an item starts, and in an error box shown for
+            // a broken movie: the list may have changed.
+            if (index < items().count())
+                PlayFile(items().entry(index), started);
+            else
+                started(false);
+        },
+        [landed](const StepOutcome &) {
+            if (landed)
+                landed();
+        });
 }
 
 void PlayAdded(int Count)

@@ -30,6 +30,9 @@ bool IsMediaFile(const QString &name);
 // over entries that cannot be opened; stops playback when the playlist is
 // empty, and leaves the player idle when no entry opens.
 void PlayStep(bool Forward);
+// PlayStep, then landed once the step has ended: an entry plays, or none
+// could. A step that a newer start or a stop drops never lands.
+void PlayStepThen(bool Forward, std::function<void()> landed);
 // Called as each step begins, before anything stops; the program's start-up
 // sets it so the panel puts its seek bar and its scrolling title back.
 extern std::function<void()> StepStarting;

@@ -14,11 +14,17 @@ struct StepOutcome {
     bool started = false; // false: no entry could be started
 };
 
+// Starts entry index and tells started whether it did, at once or later;
+// a start that is dropped before it is told is never told.
+using StartTry = std::function<void(int index, const std::function<void(bool started)> &started)>;
+
 // Steps from current in one direction until tryStart starts an entry, trying
 // each entry at most once: count tries, current itself last. An entry that
 // cannot be opened is passed over so one broken file does not end the
-// playlist. count > 0.
-StepOutcome StepToPlayable(int current, int count, bool Forward, const std::function<bool(int index)> &tryStart);
+// playlist; the step goes on when the failure is told, so a start that is
+// never told ends it there. done gets the outcome. count > 0.
+void StepToPlayable(int current, int count, bool Forward, StartTry tryStart,
+                    std::function<void(const StepOutcome &outcome)> done = {});
 
 // The first of the added entries just appended to a playlist that now holds
 // count, kept among the entries (-1 when the playlist is empty and nothing was

@@ -122,11 +122,12 @@ void DeleteCurrentFile()
     if (nothingLoaded())
         return;
     const QString Old = frmPlayer->Playing.path();
-    // The playlist moves on first, so the player no longer holds the file.
-    PlayStep(true);
-    const QString New = frmPlayer->Playing.path();
-    if (New != Old)
-        ShellMoveOrDelete(Old, QString(), FO_DELETE);
+    // The playlist moves on first, so the player no longer holds the file;
+    // the file goes once another plays (or none could).
+    PlayStepThen(true, [Old] {
+        if (frmPlayer->Playing.path() != Old)
+            ShellMoveOrDelete(Old, QString(), FO_DELETE);
+    });
 }
 
 bool MoveCurrentFile(int d)
@@ -139,10 +140,10 @@ bool MoveCurrentFile(int d)
         MoveFolders[size_t(d)] = frmList->BrowseDialog.Directory;
     }
     const QString Old = frmPlayer->Playing.path();
-    PlayStep(true);
-    const QString New = frmPlayer->Playing.path();
-    if (New != Old)
-        ShellMoveOrDelete(Old, MoveFolders[size_t(d)], FO_MOVE);
+    PlayStepThen(true, [Old, Target = MoveFolders[size_t(d)]] {
+        if (frmPlayer->Playing.path() != Old)
+            ShellMoveOrDelete(Old, Target, FO_MOVE);
+    });
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include <gst/app/gstappsink.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -88,21 +89,26 @@ MediaGraph::MediaGraph()
 
 MediaGraph::~MediaGraph()
 {
-    m_connections.reset();
     delete m_window.data();
     if (m_playbin) {
-        // Joins the streaming threads: no callback runs after this.
+        // Joins the streaming threads: no callback runs after this, and none
+        // posts to the bus, whose handler can then go. The messages still
+        // queued there would hold the playbin they came from.
         gst_element_set_state(m_playbin.get(), GST_STATE_NULL);
+        gst_bus_set_sync_handler(m_bus.get(), nullptr, nullptr, nullptr);
+        gst_bus_set_flushing(m_bus.get(), TRUE);
     }
+    // Drops the queued calls that have not run yet.
+    m_connections.reset();
     m_frames->clear();
 }
 
-bool MediaGraph::RenderFile(const QString &fileName)
+bool MediaGraph::RenderFile(const QString &fileName, std::function<void(bool prerolled)> prerolled)
 {
     if (m_playbin)
         return false; // one file per graph
-    // A FIFO or a device would hold the pipeline (and the wait for it) for
-    // as long as the other side pleases: only regular files are played.
+    // A FIFO or a device would hold the pipeline for as long as the other
+    // side pleases: only regular files are played.
     if (!IsRegularFile(fileName))
         return false;
     m_fileName = fileName;
@@ -122,26 +128,45 @@ bool MediaGraph::RenderFile(const QString &fileName)
     applyVolume();
 
     m_bus.reset(gst_element_get_bus(playbin));
+    gst_bus_set_sync_handler(m_bus.get(), onBusMessage, this, nullptr);
     if (gst_element_set_state(playbin, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
         return false;
-    // The stream's tags mostly come during the preroll: they are kept, the
-    // other messages of the wait are dropped as before.
-    const auto prerollWanted = GstMessageType(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR | GST_MESSAGE_TAG);
-    QElapsedTimer waited;
-    waited.start();
-    for (;;) {
-        const qint64 left = PrerollTimeoutMs - waited.elapsed();
-        if (left <= 0)
-            return false;
-        GstMessagePtr reply(gst_bus_timed_pop_filtered(m_bus.get(), GstClockTime(left) * GST_MSECOND, prerollWanted));
-        if (!reply || GST_MESSAGE_TYPE(reply.get()) == GST_MESSAGE_ERROR)
-            return false;
-        if (GST_MESSAGE_TYPE(reply.get()) != GST_MESSAGE_TAG)
-            break;
-        takeTags(reply.get());
-    }
-    readStreamFacts();
+    m_prerolled = std::move(prerolled);
+    m_prerollTimeout.setSingleShot(true);
+    m_prerollTimeout.setInterval(PrerollTimeoutMs);
+    // Queued like the bus's replies, so whichever comes first ends the preroll.
+    QObject::connect(&m_prerollTimeout, &QTimer::timeout, m_connections.get(), [this] { endPreroll(false); },
+                     Qt::QueuedConnection);
+    m_prerollTimeout.start();
     return true;
+}
+
+GstBusSyncReply MediaGraph::onBusMessage(GstBus *, GstMessage *message, gpointer data)
+{
+    // On whichever thread posts: only the news that the preroll ended (or a
+    // later seek settled, which the graph then ignores) crosses, queued to
+    // the graph's thread. Every message stays on the bus for readMessages,
+    // which takes the tags and errors and drops the rest.
+    auto *graph = static_cast<MediaGraph *>(data);
+    const GstMessageType type = GST_MESSAGE_TYPE(message);
+    if (type == GST_MESSAGE_ASYNC_DONE || type == GST_MESSAGE_ERROR) {
+        const bool prerolled = type == GST_MESSAGE_ASYNC_DONE;
+        QMetaObject::invokeMethod(
+            graph->m_connections.get(), [graph, prerolled] { graph->endPreroll(prerolled); }, Qt::QueuedConnection);
+    }
+    return GST_BUS_PASS;
+}
+
+void MediaGraph::endPreroll(bool prerolled)
+{
+    if (!m_prerolled)
+        return;
+    m_prerollTimeout.stop();
+    if (prerolled)
+        readStreamFacts();
+    // Told last and from a copy: the one told may release this graph.
+    const std::function<void(bool)> tell = std::exchange(m_prerolled, nullptr);
+    tell(prerolled);
 }
 
 void MediaGraph::readStreamFacts()

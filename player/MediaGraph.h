@@ -6,13 +6,15 @@
 
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QTimer>
 
 #include <memory>
 
 
 // One media graph on a GStreamer playbin: every face of MediaInterfaces.h.
 // Lives on the user-interface thread; only decoded video frames cross from
-// the streaming thread, through a FrameSlot.
+// the streaming thread, through a FrameSlot, and the end of the preroll,
+// through a queued call.
 class MediaGraph final : public IGraphBuilder,
                          public IMediaControl,
                          public IMediaSeeking,
@@ -22,7 +24,8 @@ class MediaGraph final : public IGraphBuilder,
                          public IAMMediaContent,
                          public IVideoWindow {
 public:
-    // How long RenderFile waits for the file to preroll.
+    // How long the preroll RenderFile starts may take before the file counts
+    // as one that cannot be played.
     static constexpr int PrerollTimeoutMs = 10000;
     // A position that stays at or past the end this long without the stream
     // ending counts as the end, so a stalled stream cannot hold an item.
@@ -35,7 +38,7 @@ public:
     MediaGraph(const MediaGraph &) = delete;
     MediaGraph &operator=(const MediaGraph &) = delete;
 
-    bool RenderFile(const QString &fileName) override;
+    bool RenderFile(const QString &fileName, std::function<void(bool prerolled)> prerolled) override;
     bool Run() override;
     bool Pause() override;
 
@@ -62,6 +65,8 @@ public:
     VideoWindow *videoWindow() const { return m_window.data(); }
 
 private:
+    static GstBusSyncReply onBusMessage(GstBus *bus, GstMessage *message, gpointer graph);
+    void endPreroll(bool prerolled);
     void readStreamFacts();
     void readMessages();
     void takeTags(GstMessage *message);
@@ -73,7 +78,10 @@ private:
     GstBusPtr m_bus;
     std::shared_ptr<FrameSlot> m_frames;
     QPointer<VideoWindow> m_window;
-    std::unique_ptr<QObject> m_connections; // ends volume updates with the graph
+    // Volume updates and queued calls from the bus end with the graph.
+    std::unique_ptr<QObject> m_connections;
+    std::function<void(bool)> m_prerolled; // set while the preroll runs
+    QTimer m_prerollTimeout;
     QString m_fileName;
     GstTagListPtr m_tags; // every tag the bus has brought so far
 

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 class QWidget;
 
@@ -25,9 +26,13 @@ public:
 class IMediaControl {
 public:
     virtual ~IMediaControl() = default;
-    // Builds the graph for the file and prerolls it; false when the file
-    // cannot be played (missing, empty, not media, no decoder).
-    virtual bool RenderFile(const QString &fileName) = 0;
+    // Builds the graph for the file and starts its preroll; false at once
+    // when it cannot even begin (missing, not a regular file). Otherwise
+    // prerolled follows on the user-interface thread, after RenderFile has
+    // returned: true once the graph has prerolled, false when the file cannot
+    // be played (empty, not media, no decoder) or takes too long. It is never
+    // called once the graph is gone.
+    virtual bool RenderFile(const QString &fileName, std::function<void(bool prerolled)> prerolled) = 0;
     virtual bool Run() = 0;
     virtual bool Pause() = 0;
 };

@@ -10,9 +10,14 @@
 #include "player/TfrmPlayer.h"
 
 #include <QAction>
+#include <QPointer>
 
-bool PlayFile(const QString &fileName)
+void PlayFile(const QString &fileName, std::function<void(bool started)> started)
 {
+    const auto tell = [started](bool ok) {
+        if (started)
+            started(ok);
+    };
     const QString ext = AsciiLower(FileExtension(fileName));
     frmPlayer->mnuStop->trigger();
     if (ext == QLatin1String(".swf")) {
@@ -21,16 +26,27 @@ bool PlayFile(const QString &fileName)
             Flash->setMovie(fileName);
         } catch (const swf::MovieError &error) {
             ShowErrorBox(QString::fromStdString(error.what()));
-            return false;
+            tell(false);
+            return;
         }
         Flash->Play();
         LastFrame = 0;
-    } else if (!StartMediaGraph(fileName, frmPlayer)) {
-        return false;
+        frmPlayer->Timer->start();
+        frmPlayer->Playing.set(fileName);
+        tell(true);
+        return;
     }
-    frmPlayer->Timer->start();
-    frmPlayer->Playing.set(fileName);
-    return true;
+    // Told by the graph DSMP holds, which the player's windows outlive; the
+    // guard covers a graph kept past them.
+    StartMediaGraph(fileName, frmPlayer, [player = QPointer<TfrmPlayer>(frmPlayer), fileName, tell](bool ok) {
+        if (!player)
+            return;
+        if (ok) {
+            player->Timer->start();
+            player->Playing.set(fileName);
+        }
+        tell(ok);
+    });
 }
 
 void TfrmPlayer::mnuStopClick()

@@ -3,6 +3,7 @@
 #include "platform/HeapMemory.h"
 #include "player/MediaGraph.h"
 
+#include <QPointer>
 #include <QWidget>
 
 TDSMP DSMP;
@@ -37,25 +38,16 @@ void FreeGraph(TDSMP &ds)
     ReturnFreeHeapMemory();
 }
 
-bool OpenGraph(TDSMP &ds, const QString &fileName)
+namespace {
+// Fills the record's faces from its prerolled graph; false when one that
+// every item needs is missing.
+bool TakeFaces(TDSMP &ds)
 {
-    FreeGraph(ds);
-    ds = TDSMP{};
-
-    ds.Graph = CreateFilterGraph();
     ds.Control = QueryInterface<IMediaControl>(ds.Graph);
-    // A graph that cannot play its file is released at once, so no command
-    // and no clock ever runs on an empty graph.
-    if (!ds.Control || !ds.Control->RenderFile(fileName)) {
-        FreeGraph(ds);
-        return false;
-    }
     ds.Seeking = QueryInterface<IMediaSeeking>(ds.Graph);
     ds.Event = QueryInterface<IMediaEvent>(ds.Graph);
-    if (!ds.Seeking || !ds.Event) {
-        FreeGraph(ds);
+    if (!ds.Control || !ds.Seeking || !ds.Event)
         return false;
-    }
     ds.Audio = QueryInterface<IBasicAudio>(ds.Graph);
     ds.Video = QueryInterface<IBasicVideo>(ds.Graph);
     ds.Window = QueryInterface<IVideoWindow>(ds.Graph);
@@ -73,6 +65,32 @@ bool OpenGraph(TDSMP &ds, const QString &fileName)
     ds.Opened = true;
     return true;
 }
+} // namespace
+
+void OpenGraph(TDSMP &ds, const QString &fileName, std::function<void(bool opened)> opened)
+{
+    FreeGraph(ds);
+    ds = TDSMP{};
+
+    ds.Graph = CreateFilterGraph();
+    const std::shared_ptr<IMediaControl> control = QueryInterface<IMediaControl>(ds.Graph);
+    TDSMP *record = &ds;
+    // The graph tells only while the record holds it. A graph that cannot
+    // play its file is released at once, so no command and no clock ever
+    // runs on an empty graph.
+    const auto prerolled = [record, opened](bool ok) {
+        if (!ok || !TakeFaces(*record)) {
+            FreeGraph(*record);
+            opened(false);
+            return;
+        }
+        opened(true);
+    };
+    if (!control || !control->RenderFile(fileName, prerolled)) {
+        FreeGraph(ds);
+        opened(false);
+    }
+}
 
 void SetVideoOwner(TDSMP ds, QWidget *owner)
 {
@@ -80,16 +98,20 @@ void SetVideoOwner(TDSMP ds, QWidget *owner)
         ds.Window->put_Owner(owner);
 }
 
-bool StartMediaGraph(const QString &fileName, QWidget *videoOwner)
+void StartMediaGraph(const QString &fileName, QWidget *videoOwner, std::function<void(bool started)> started)
 {
-    if (!OpenGraph(DSMP, fileName))
-        return false;
-    SetVideoOwner(DSMP, videoOwner);
-    if (DSMP.Window)
-        DSMP.Window->SetWindowPosition(0, 0, videoOwner->width(), videoOwner->height());
-    DSMP.Seeking->GetDuration(Duration);
-    DSMP.Control->Run();
-    return true;
+    OpenGraph(DSMP, fileName, [owner = QPointer<QWidget>(videoOwner), started](bool opened) {
+        if (opened) {
+            if (owner) {
+                SetVideoOwner(DSMP, owner);
+                if (DSMP.Window)
+                    DSMP.Window->SetWindowPosition(0, 0, owner->width(), owner->height());
+            }
+            DSMP.Seeking->GetDuration(Duration);
+            DSMP.Control->Run();
+        }
+        started(opened);
+    });
 }
 
 void RefreshDuration()

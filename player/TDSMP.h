@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -36,16 +37,22 @@ extern REFERENCE_TIME Duration;
 
 // Releases the graph; does nothing on an empty record.
 void FreeGraph(TDSMP &ds);
-// Builds a graph for the file; true once it has prerolled and its faces exist.
-// A file that cannot be played leaves the record empty.
-bool OpenGraph(TDSMP &ds, const QString &fileName);
+// Builds a graph for the file into the record and prerolls it while events
+// go on; opened follows on the user-interface thread with true once the graph
+// has prerolled and its faces exist, or with false, the record empty, when the
+// file cannot be played (at once, before OpenGraph returns, when it cannot
+// even begin). Until then the record holds the graph alone, without a face:
+// freeing the record or opening another file into it drops the start, and
+// opened is never called.
+void OpenGraph(TDSMP &ds, const QString &fileName, std::function<void(bool opened)> opened);
 // Makes the graph's video window a child of owner (nothing for audio-only files).
 void SetVideoOwner(TDSMP ds, QWidget *owner);
 
-// The start sequence of an audio/video item: open, place the video over the
-// owner's whole client area, read Duration, run. False when the file cannot
-// be played: nothing started.
-bool StartMediaGraph(const QString &fileName, QWidget *videoOwner);
+// The start sequence of an audio/video item in DSMP: open, then place the
+// video over the owner's whole client area, read Duration, run, and tell
+// started true; false when the file cannot be played: nothing started. A
+// start that DSMP drops (a stop, a newer start) is never told.
+void StartMediaGraph(const QString &fileName, QWidget *videoOwner, std::function<void(bool started)> started);
 
 // Reads Duration again while the length of the playing stream is unknown.
 void RefreshDuration();

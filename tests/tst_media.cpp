@@ -1,6 +1,7 @@
 #include "platform/WaveVolume.h"
 #include "player/MediaGraph.h"
 #include "player/TDSMP.h"
+#include "GraphStart.h"
 #include "MediaFiles.h"
 #include "TestFiles.h"
 
@@ -45,6 +46,8 @@ private slots:
     void endOfStreamReadsAsDuration_data();
     void endOfStreamReadsAsDuration();
     void secondOpenReleasesTheFirst();
+    void eventsGoOnWhileAGraphPrerolls();
+    void aGraphDroppedWhilePrerollingIsNeverHeardOf();
     void unplayableFilesFailQuickly_data();
     void unplayableFilesFailQuickly();
     void unknownLengthPlaysToItsEnd_data();
@@ -115,7 +118,7 @@ void MediaTest::openReadsFacts()
     QFETCH(float, frameRate);
     QFETCH(double, seconds);
 
-    QVERIFY(OpenGraph(DSMP, m_dir.filePath(name)));
+    QVERIFY(GraphStart::open(m_dir.filePath(name)));
     QVERIFY(DSMP.Opened);
     QVERIFY(DSMP.Graph && DSMP.Control && DSMP.Seeking && DSMP.Event);
     QVERIFY(DSMP.Audio && DSMP.Video && DSMP.Window); // present for audio-only files too
@@ -135,7 +138,7 @@ void MediaTest::openReadsFacts()
 void MediaTest::positionAdvancesInRealTime()
 {
     QWidget owner;
-    QVERIFY(StartMediaGraph(file("tone.wav"), &owner));
+    QVERIFY(GraphStart::start(file("tone.wav"), &owner));
     QVERIFY(qAbs(Duration - 2 * Second) < Second / 10);
     QElapsedTimer clock;
     clock.start();
@@ -154,7 +157,7 @@ void MediaTest::positionAdvancesInRealTime()
 
 void MediaTest::seekIsAccurateAndClamped()
 {
-    QVERIFY(OpenGraph(DSMP, file("tone.mp3")));
+    QVERIFY(GraphStart::open(file("tone.mp3")));
     REFERENCE_TIME stop = 0;
     QVERIFY(DSMP.Seeking->GetStopPosition(stop));
     REFERENCE_TIME target = Second;
@@ -184,7 +187,7 @@ void MediaTest::endOfStreamReadsAsDuration()
     QFETCH(QString, name);
     QWidget owner;
     owner.resize(160, 120);
-    QVERIFY(StartMediaGraph(m_dir.filePath(name), &owner));
+    QVERIFY(GraphStart::start(m_dir.filePath(name), &owner));
     QVERIFY(position() < Duration);
     QTRY_COMPARE_WITH_TIMEOUT(position(), Duration, 5000);
     QCOMPARE(position(), Duration); // and stays there
@@ -194,21 +197,66 @@ void MediaTest::secondOpenReleasesTheFirst()
 {
     QWidget owner;
     owner.resize(160, 120);
-    QVERIFY(StartMediaGraph(file("red.avi"), &owner));
+    QVERIFY(GraphStart::start(file("red.avi"), &owner));
     bool playbinGone = false;
     g_object_weak_ref(G_OBJECT(graph()->element()), markGone, &playbinGone);
     QPointer<QWidget> video = graph()->videoWindow();
     QVERIFY(video);
     std::weak_ptr<IGraphBuilder> first = DSMP.Graph;
 
-    QVERIFY(OpenGraph(DSMP, file("tone.wav")));
+    // Released as the second open begins, before it has prerolled.
+    const GraphStart::Told told = std::make_shared<std::optional<bool>>();
+    OpenGraph(DSMP, file("tone.wav"), [told](bool opened) { *told = opened; });
     QVERIFY(first.expired());
     QVERIFY(playbinGone);
     QVERIFY(!video);
+    QVERIFY(GraphStart::wait(told));
 
     FreeGraph(DSMP);
     QVERIFY(!DSMP.Graph && !DSMP.Control && !DSMP.Seeking && !DSMP.Window);
     FreeGraph(DSMP); // on an empty record: nothing
+}
+
+// The preroll runs while the event loop does: a MIDI file loads its
+// soundfont and renders its first sound meanwhile.
+void MediaTest::eventsGoOnWhileAGraphPrerolls()
+{
+    const GraphStart::Told told = std::make_shared<std::optional<bool>>();
+    OpenGraph(DSMP, file("tune.mid"), [told](bool opened) { *told = opened; });
+    QVERIFY(!told->has_value());
+    QVERIFY(DSMP.Graph);
+    QVERIFY(!DSMP.Control && !DSMP.Seeking); // no face until it has prerolled
+    int ticks = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, [&ticks, told] {
+        if (!told->has_value())
+            ++ticks;
+    });
+    ticker.start(20);
+    QVERIFY(GraphStart::wait(told));
+    QVERIFY2(ticks >= 2, qPrintable(QString::number(ticks)));
+    QVERIFY(DSMP.Control && DSMP.Seeking);
+}
+
+void MediaTest::aGraphDroppedWhilePrerollingIsNeverHeardOf()
+{
+    bool told = false;
+    OpenGraph(DSMP, file("tune.mid"), [&told](bool) { told = true; });
+    bool playbinGone = false;
+    g_object_weak_ref(G_OBJECT(graph()->element()), markGone, &playbinGone);
+    QElapsedTimer dropping;
+    dropping.start();
+    FreeGraph(DSMP);
+    qInfo("a prerolling MIDI graph went in %.1f ms", dropping.nsecsElapsed() / 1e6);
+    QVERIFY(playbinGone);
+    QVERIFY(!DSMP.Graph);
+
+    // A newer open drops an older one the same way.
+    OpenGraph(DSMP, file("tune.mid"), [&told](bool) { told = true; });
+    QVERIFY(GraphStart::open(file("tone.wav")));
+    // Long enough for the MIDI file to have prerolled had it been kept.
+    QTest::qWait(1000);
+    QVERIFY(!told);
 }
 
 void MediaTest::unplayableFilesFailQuickly_data()
@@ -226,12 +274,12 @@ void MediaTest::unplayableFilesFailQuickly()
     QFETCH(QString, name);
     QElapsedTimer clock;
     clock.start();
-    QVERIFY(!OpenGraph(DSMP, m_dir.filePath(name)));
+    QVERIFY(!GraphStart::open(m_dir.filePath(name)));
     QVERIFY(clock.elapsed() < 3000);
     QVERIFY(!DSMP.Graph && !DSMP.Control && !DSMP.Seeking);
     QVERIFY(!DSMP.Opened);
     QWidget owner;
-    QVERIFY(!StartMediaGraph(m_dir.filePath(name), &owner));
+    QVERIFY(!GraphStart::start(m_dir.filePath(name), &owner));
 }
 
 void MediaTest::unknownLengthPlaysToItsEnd_data()
@@ -249,7 +297,7 @@ void MediaTest::unknownLengthPlaysToItsEnd()
     QFETCH(QString, name);
     QFETCH(bool, unknown);
     QWidget owner;
-    QVERIFY(StartMediaGraph(m_dir.filePath(name), &owner));
+    QVERIFY(GraphStart::start(m_dir.filePath(name), &owner));
     QCOMPARE(Duration == MediaGraph::UnknownDuration, unknown);
     // Whatever the length reads at the start, the item is not over before the
     // stream is: two seconds of sound play first.
@@ -272,7 +320,7 @@ void MediaTest::videoFillsItsOwner()
     owner.resize(200, 150);
     owner.show();
     QVERIFY(QTest::qWaitForWindowExposed(&owner));
-    QVERIFY(StartMediaGraph(file("red.avi"), &owner));
+    QVERIFY(GraphStart::start(file("red.avi"), &owner));
     QVERIFY(DSMP.HasVideo);
     const auto isRed = [](QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; };
     QTRY_VERIFY_WITH_TIMEOUT(isRed(owner.grab().toImage().pixel(100, 75)), 3000);
@@ -289,7 +337,7 @@ void MediaTest::videoFillsItsOwner()
 void MediaTest::volumeFollowsTheOutputVolume()
 {
     WaveVolume::process().setVolume(0x8000u + 0x8000u * 65536u);
-    QVERIFY(OpenGraph(DSMP, file("tone.wav")));
+    QVERIFY(GraphStart::open(file("tone.wav")));
     const auto level = [] {
         gdouble volume = -1;
         g_object_get(graph()->element(), "volume", &volume, nullptr);
@@ -304,7 +352,7 @@ void MediaTest::volumeFollowsTheOutputVolume()
 // messages; a stream without them has none.
 void MediaTest::tagsOfTheStream()
 {
-    QVERIFY(OpenGraph(DSMP, file("tagged.mp3")));
+    QVERIFY(GraphStart::open(file("tagged.mp3")));
     QVERIFY(DSMP.Content);
     QString title, artist;
     QVERIFY(DSMP.Content->get_Title(title));
@@ -312,7 +360,7 @@ void MediaTest::tagsOfTheStream()
     QVERIFY(DSMP.Content->get_AuthorName(artist));
     QCOMPARE(artist, QString("An Artist"));
 
-    QVERIFY(OpenGraph(DSMP, file("tone.wav")));
+    QVERIFY(GraphStart::open(file("tone.wav")));
     title.clear();
     QVERIFY(!DSMP.Content->get_Title(title));
     QVERIFY(title.isEmpty());

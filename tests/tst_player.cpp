@@ -50,6 +50,14 @@ class PlayerTest : public QObject {
         PlayListBox->items().replaceAll(entries);
         CurrentIndex = current;
     }
+    // Starts the entry and waits until it plays: a media file prerolls first.
+    static bool started(int index)
+    {
+        StartEntry(index);
+        return QTest::qWaitFor([index] { return frmPlayer->Playing.path() == PlayListItems->entry(index); },
+                               MediaStartMs);
+    }
+    static constexpr int MediaStartMs = 10000;
 
 private slots:
     void initTestCase();
@@ -131,7 +139,7 @@ void PlayerTest::roadOfAnAudioItem()
     setPlaylist({file("long.wav"), file("short.wav")}, -1);
     PlayStep(true);
     QCOMPARE(CurrentIndex, 0);
-    QCOMPARE(frmPlayer->windowTitle(), file("long.wav"));
+    QTRY_COMPARE_WITH_TIMEOUT(frmPlayer->windowTitle(), file("long.wav"), MediaStartMs);
     QVERIFY(frmPlayer->Timer->isActive());
     QVERIFY(DSMP.Seeking);
     QTRY_COMPARE_WITH_TIMEOUT(frmMain->lblTime->text(), QString("0:00:01"), 3000);
@@ -148,18 +156,18 @@ void PlayerTest::roadOfAnAudioItem()
 void PlayerTest::zeroDurationAdvancesOnFirstTick()
 {
     setPlaylist({file("long.wav"), file("short.wav")}, 0);
-    StartEntry(0);
+    QVERIFY(started(0));
     frmPlayer->Timer->stop();
     Duration = 0;
     frmPlayer->TimerTimer();
     QCOMPARE(CurrentIndex, 1);
-    QCOMPARE(frmPlayer->windowTitle(), file("short.wav"));
+    QTRY_COMPARE_WITH_TIMEOUT(frmPlayer->windowTitle(), file("short.wav"), MediaStartMs);
 }
 
 void PlayerTest::stopResetsThePanel()
 {
     setPlaylist({file("long.wav")}, 0);
-    StartEntry(0);
+    QVERIFY(started(0));
     QTest::qWait(600);
     frmPlayer->TimerTimer();
     QVERIFY(frmMain->pbSeek->Position > 4);
@@ -179,7 +187,7 @@ void PlayerTest::pauseAndResume()
     QVERIFY(!frmPlayer->Timer->isActive());
 
     setPlaylist({file("long.wav"), file("hundred.swf")}, 0);
-    StartEntry(0);
+    QVERIFY(started(0));
     frmPlayer->mnuPlaypasue->trigger();
     QVERIFY(!frmPlayer->Timer->isActive());
     QTest::qWait(100);
@@ -209,7 +217,7 @@ void PlayerTest::oneFrameMovieAdvances()
     StartEntry(0);
     QCOMPARE(Flash->TotalFrames(), 1);
     frmPlayer->TimerTimer();
-    QCOMPARE(frmPlayer->windowTitle(), file("short.wav"));
+    QTRY_COMPARE_WITH_TIMEOUT(frmPlayer->windowTitle(), file("short.wav"), MediaStartMs);
 }
 
 void PlayerTest::loopingMovieAndNoLoop_data()
@@ -235,7 +243,7 @@ void PlayerTest::loopingMovieAndNoLoop()
     QCOMPARE(Flash->CurrentFrame(), 0);
     frmPlayer->TimerTimer();
     if (noLoop) {
-        QCOMPARE(frmPlayer->windowTitle(), file("short.wav"));
+        QTRY_COMPARE_WITH_TIMEOUT(frmPlayer->windowTitle(), file("short.wav"), MediaStartMs);
     } else {
         QCOMPARE(frmPlayer->windowTitle(), file("loop.swf"));
         QCOMPARE(LastFrame, 0);
@@ -303,7 +311,7 @@ void PlayerTest::popupShowsWhatApplies()
     QVERIFY(!frmPlayer->mnuPrv->isVisible());
     QVERIFY(!frmPlayer->mnuBack->isVisible());
     setPlaylist({file("short.wav"), file("long.wav")}, 0);
-    StartEntry(0);
+    QVERIFY(started(0));
     frmPlayer->PopupMenuPopup();
     QVERIFY(frmPlayer->mnuPlaypasue->isVisible());
     QVERIFY(frmPlayer->mnuStop->isVisible());
@@ -371,7 +379,7 @@ void PlayerTest::videoFillsThePlayerWindow()
     frmPlayer->resize(240, 180);
     QVERIFY(QTest::qWaitForWindowExposed(frmPlayer));
     setPlaylist({file("red.avi")}, 0);
-    StartEntry(0);
+    QVERIFY(started(0));
     QVERIFY(DSMP.HasVideo);
     const auto red = [](QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; };
     QTRY_VERIFY_WITH_TIMEOUT(red(frmPlayer->grab().toImage().pixel(120, 90)), 3000);
@@ -384,7 +392,7 @@ void PlayerTest::closingHidesAndPlaybackGoesOn()
 {
     frmPlayer->show();
     setPlaylist({file("long.wav")}, 0);
-    StartEntry(0);
+    QVERIFY(started(0));
     frmPlayer->mnuClose->trigger();
     QVERIFY(!frmPlayer->isVisible());
     QVERIFY(frmPlayer->Timer->isActive());

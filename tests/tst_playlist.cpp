@@ -6,9 +6,12 @@
 #include "list/TListBoxs.h"
 #include "list/TScrbar.h"
 #include "list/TfrmList.h"
+#include "main/PanelLayout.h"
+#include "main/TGbtn.h"
 #include "main/TfrmMain.h"
 #include "platform/ErrorBox.h"
 #include "platform/FileDialogs.h"
+#include "player/TDSMP.h"
 #include "player/TFlash.h"
 #include "player/TfrmPlayer.h"
 #include "skin/Skin.h"
@@ -93,6 +96,11 @@ private slots:
     void otherPlayersPlaylistsLoadAndDrop();
     void openedFilesStartAtOnce();
     void bringingToFrontRestoresTheWindows();
+    void eventsGoOnWhileAnItemStarts();
+    void stopWhileAnItemStartsDropsIt();
+    void newerStartDropsTheOlder();
+    void stepPassesOverAnItemThatFailsInItsPreroll();
+    void stepOverItemsThatAllFailLater();
 };
 
 void PlaylistTest::initTestCase()
@@ -119,6 +127,7 @@ void PlaylistTest::init()
 void PlaylistTest::cleanup()
 {
     DestroyWindows();
+    FreeGraph(DSMP);
 }
 
 void PlaylistTest::mediaExtensionTest_data()
@@ -345,14 +354,37 @@ void PlaylistTest::stepPassesOverWhatCannotStart()
     QFETCH(QList<int>, tried);
     QFETCH(int, index);
     QFETCH(bool, started);
+    // Told at once, as a movie is, or later, as a media file is once its
+    // preroll ends: the same entries are tried.
+    for (const bool later : {false, true}) {
+        QList<int> seen;
+        std::optional<StepOutcome> outcome;
+        StepToPlayable(
+            current, int(playable.size()), forward,
+            [&](int i, const std::function<void(bool)> &tell) {
+                seen << i;
+                const bool ok = playable[i] == u'y';
+                if (later)
+                    QTimer::singleShot(0, this, [tell, ok] { tell(ok); });
+                else
+                    tell(ok);
+            },
+            [&outcome](const StepOutcome &end) { outcome = end; });
+        QCOMPARE(outcome.has_value(), !later);
+        QTRY_VERIFY(outcome);
+        QCOMPARE(seen, tried);
+        QCOMPARE(outcome->index, index);
+        QCOMPARE(outcome->started, started);
+    }
+
+    // A start never told (dropped by a newer one) ends the step there.
     QList<int> seen;
-    const StepOutcome outcome = StepToPlayable(current, int(playable.size()), forward, [&](int i) {
-        seen << i;
-        return playable[i] == u'y';
-    });
-    QCOMPARE(seen, tried);
-    QCOMPARE(outcome.index, index);
-    QCOMPARE(outcome.started, started);
+    bool ended = false;
+    StepToPlayable(
+        current, int(playable.size()), forward, [&seen](int i, const std::function<void(bool)> &) { seen << i; },
+        [&ended](const StepOutcome &) { ended = true; });
+    QCOMPARE(seen, tried.mid(0, 1));
+    QVERIFY(!ended);
 }
 
 void PlaylistTest::stepWithNothingPlayable()
@@ -831,7 +863,7 @@ void PlaylistTest::playingEntryIsMarkedWhilePlaying()
     QVERIFY(MediaFiles::make(MediaFiles::tone(1) + " ! wavenc ! filesink location=\"%1\"", wave));
     AddFiles({file("other.wav"), wave});
     StartEntry(1);
-    QCOMPARE(frmPlayer->windowTitle(), wave);
+    QTRY_COMPARE_WITH_TIMEOUT(frmPlayer->windowTitle(), wave, 10000);
     QCOMPARE(PlayListBox->items().playingRow(), 1);
     QVERIFY(PlayListBox->selectedRows().isEmpty()); // the selection stays the user's
     frmPlayer->mnuStop->trigger();
@@ -913,6 +945,122 @@ void PlaylistTest::dropsOnEveryWindow()
         QCOMPARE(entries(), expected);
     }
     QCOMPARE(frmPlayer->windowTitle(), NoneMovie); // a drop starts nothing
+}
+
+namespace {
+
+// Bytes no demuxer takes, which fail only once the graph has looked at them.
+QByteArray junkBytes()
+{
+    QByteArray junk(20000, '\0');
+    for (int i = 0; i < junk.size(); ++i)
+        junk[i] = char((i * 2654435761u) >> 13);
+    return junk;
+}
+
+} // namespace
+
+// A MIDI file loads its soundfont and renders its first sound before it
+// plays; meanwhile the player is idle and events go on.
+void PlaylistTest::eventsGoOnWhileAnItemStarts()
+{
+    TestFiles::write(file("tune.mid"), MediaFiles::midiTune());
+    PlayListBox->items().replaceAll({file("tune.mid")});
+    int ticks = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, [&ticks] {
+        if (frmPlayer->Playing.isNone())
+            ++ticks;
+    });
+    ticker.start(20);
+    StartEntry(0);
+    QCOMPARE(frmPlayer->windowTitle(), NoneMovie);
+    QVERIFY(!frmPlayer->Timer->isActive());
+    QVERIFY(!DSMP.Seeking);
+    QTRY_COMPARE_WITH_TIMEOUT(frmPlayer->windowTitle(), file("tune.mid"), 10000);
+    QVERIFY2(ticks >= 2, qPrintable(QString::number(ticks)));
+    QVERIFY(frmPlayer->Timer->isActive());
+    QVERIFY(DSMP.Seeking);
+    QCOMPARE(PlayListBox->items().playingRow(), 0);
+}
+
+void PlaylistTest::stopWhileAnItemStartsDropsIt()
+{
+    TestFiles::write(file("tune.mid"), MediaFiles::midiTune());
+    PlayListBox->items().replaceAll({file("tune.mid")});
+    QSignalSpy changes(&frmPlayer->Playing, &PlayingItem::changed);
+    StartEntry(0);
+    QVERIFY(DSMP.Graph);
+    QTest::mouseClick(frmMain->button(PanelLayout::TagStop), Qt::LeftButton);
+    QVERIFY(!DSMP.Graph);
+    QTest::qWait(1000); // long enough for the tune to have started had it been kept
+    QCOMPARE(changes.count(), 0);
+    QVERIFY(!frmPlayer->Timer->isActive());
+    QCOMPARE(frmPlayer->windowTitle(), NoneMovie);
+}
+
+void PlaylistTest::newerStartDropsTheOlder()
+{
+    TestFiles::write(file("tune.mid"), MediaFiles::midiTune());
+    QVERIFY(MediaFiles::make(MediaFiles::Wav, file("tone.wav")));
+    PlayListBox->items().replaceAll({file("tune.mid"), file("tone.wav")});
+    QSignalSpy changes(&frmPlayer->Playing, &PlayingItem::changed);
+    StartEntry(0);
+    StartEntry(1);
+    QTRY_COMPARE_WITH_TIMEOUT(frmPlayer->windowTitle(), file("tone.wav"), 10000);
+    QTest::qWait(1000); // and the tune, dropped, never comes
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(changes[0][0].toString(), file("tone.wav"));
+    QCOMPARE(frmPlayer->windowTitle(), file("tone.wav"));
+    QCOMPARE(CurrentIndex, 1);
+    QCOMPARE(PlayListBox->items().playingRow(), 1);
+}
+
+// Junk bytes fail in their preroll, after PlayFile has returned; a missing
+// file fails at once. The step passes over both.
+void PlaylistTest::stepPassesOverAnItemThatFailsInItsPreroll()
+{
+    TestFiles::write(file("junk.avi"), junkBytes());
+    QVERIFY(MediaFiles::make(MediaFiles::Wav, file("tone.wav")));
+    PlayListBox->items().replaceAll({file("junk.avi"), file("missing.mp3"), file("tone.wav")});
+    CurrentIndex = 2;
+    m_errors.clear();
+    PlayStep(true);
+    QCOMPARE(CurrentIndex, 0); // junk.avi still on trial
+    QCOMPARE(frmPlayer->windowTitle(), NoneMovie);
+    QTRY_COMPARE_WITH_TIMEOUT(frmPlayer->windowTitle(), file("tone.wav"), 10000);
+    QCOMPARE(CurrentIndex, 2);
+    QVERIFY(frmPlayer->Timer->isActive());
+    QVERIFY(m_errors.isEmpty());
+
+    // Backwards, from the first entry round to the wave.
+    CurrentIndex = 0;
+    PlayListBox->items().replaceAll({file("tone.wav"), file("junk.avi")});
+    QSignalSpy changes(&frmPlayer->Playing, &PlayingItem::changed);
+    PlayStep(false);
+    QCOMPARE(CurrentIndex, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(frmPlayer->windowTitle(), file("tone.wav"), 10000);
+    QCOMPARE(CurrentIndex, 0);
+}
+
+// Once round at most, then idle.
+void PlaylistTest::stepOverItemsThatAllFailLater()
+{
+    TestFiles::write(file("junk.avi"), junkBytes());
+    TestFiles::write(file("junk-too.avi"), junkBytes());
+    PlayListBox->items().replaceAll({file("junk.avi"), file("junk-too.avi")});
+    CurrentIndex = 0;
+    QSignalSpy stops(frmPlayer, &TfrmPlayer::clockStopped);
+    PlayStep(true);
+    QCOMPARE(CurrentIndex, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(CurrentIndex, 0, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!DSMP.Graph, 10000);
+    QTest::qWait(500); // nothing more is tried
+    QCOMPARE(stops.count(), 2); // one stop for each start
+    QVERIFY(!DSMP.Graph);
+    QCOMPARE(CurrentIndex, 0);
+    QVERIFY(!frmPlayer->Timer->isActive());
+    QCOMPARE(frmPlayer->windowTitle(), NoneMovie);
 }
 
 QTEST_MAIN(PlaylistTest)

@@ -50,7 +50,14 @@ class TransportTest : public QObject {
     {
         PlayListBox->items().replaceAll(entries);
         StartEntry(index);
+        settle();
     }
+    // Waits while a media file prerolls: until it plays or has failed.
+    static void settle()
+    {
+        QVERIFY(QTest::qWaitFor([] { return !DSMP.Graph || DSMP.Opened; }, StartMs));
+    }
+    static constexpr int StartMs = 10000;
     void click(int tag) { QTest::mouseClick(frmMain->button(tag), Qt::LeftButton); }
     static void press(QWidget *target, int key, Qt::KeyboardModifiers modifiers = {}, quint32 scanCode = 0,
                       bool autoRepeat = false)
@@ -157,7 +164,7 @@ void TransportTest::playAndPauseButtons()
     QVERIFY(frmPlayer->Timer->isActive());
 
     click(PanelLayout::TagPrev);
-    QCOMPARE(frmPlayer->windowTitle(), file("a.wav"));
+    QTRY_COMPARE_WITH_TIMEOUT(frmPlayer->windowTitle(), file("a.wav"), StartMs);
     click(PanelLayout::TagStop);
     QCOMPARE(frmPlayer->windowTitle(), NoneMovie);
 }
@@ -166,16 +173,16 @@ void TransportTest::playlistPassesOverAMissingEntry()
 {
     const QString a = tone("a.wav"), b = tone("b.wav"), missing = file("missing.mp3");
     play({a, missing, b}, 0);
-    QCOMPARE(frmPlayer->windowTitle(), a);
+    QTRY_COMPARE_WITH_TIMEOUT(frmPlayer->windowTitle(), a, StartMs);
     // The end of the first item: sought to its end, the clock notices it.
     frmMain->SeekTrack(frmMain->pbSeek->width());
-    QTRY_COMPARE(frmPlayer->windowTitle(), b);
+    QTRY_COMPARE_WITH_TIMEOUT(frmPlayer->windowTitle(), b, StartMs);
     QCOMPARE(CurrentIndex, 2);
     click(PanelLayout::TagPrev);
-    QCOMPARE(frmPlayer->windowTitle(), a);
+    QTRY_COMPARE_WITH_TIMEOUT(frmPlayer->windowTitle(), a, StartMs);
     QCOMPARE(CurrentIndex, 0);
     click(PanelLayout::TagNext);
-    QCOMPARE(frmPlayer->windowTitle(), b);
+    QTRY_COMPARE_WITH_TIMEOUT(frmPlayer->windowTitle(), b, StartMs);
     // Started directly, the broken entry leaves the player idle.
     StartEntry(1);
     QCOMPARE(frmPlayer->windowTitle(), NoneMovie);
@@ -289,12 +296,14 @@ void TransportTest::deleteTheCurrentFile()
     const QString only = tone("only.wav");
     play({only}, 0);
     press(frmMain, Qt::Key_Delete);
+    settle();
     QVERIFY(QFile::exists(only));
 
     const QString a = tone("a.wav"), b = tone("b.wav");
     play({a, b}, 0);
     press(frmMain, Qt::Key_Delete);
-    QCOMPARE(frmPlayer->windowTitle(), b);
+    settle();
+    QTRY_COMPARE_WITH_TIMEOUT(frmPlayer->windowTitle(), b, StartMs);
     QVERIFY(!QFile::exists(a));
     QVERIFY(QFile::exists(trash + "/a.wav"));
     QCOMPARE(PlayListBox->items().count(), 2); // the entry stays
@@ -310,14 +319,16 @@ void TransportTest::moveTheCurrentFile()
 
     // Cancelled picker: nothing moves, the slot stays empty.
     press(frmMain, Qt::Key_5);
+    settle();
     QVERIFY(QFile::exists(a));
     QVERIFY(MoveFolders[5].isEmpty());
 
     // Shift+5 by its physical key (X11 code 14) chooses the folder and moves.
     m_folderAnswer = QStringList{target};
     press(frmMain, Qt::Key_Percent, Qt::ShiftModifier, 14);
+    settle();
     QCOMPARE(MoveFolders[5], target);
-    QCOMPARE(frmPlayer->windowTitle(), b);
+    QTRY_COMPARE_WITH_TIMEOUT(frmPlayer->windowTitle(), b, StartMs);
     QVERIFY(!QFile::exists(a));
     QVERIFY(QFile::exists(target + "/a.wav"));
 
@@ -325,6 +336,7 @@ void TransportTest::moveTheCurrentFile()
     TestFiles::write(target + "/b.wav", "older");
     m_replaceAnswer = false;
     press(frmMain, Qt::Key_5);
+    settle();
     QVERIFY(QFile::exists(b));
     QCOMPARE(TestFiles::read(target + "/b.wav"), QByteArray("older"));
     QCOMPARE(m_folderQuestions, 2); // the slot is remembered
@@ -332,6 +344,7 @@ void TransportTest::moveTheCurrentFile()
     TestFiles::write(target + "/c.wav", "older");
     m_replaceAnswer = true;
     press(frmMain, Qt::Key_5);
+    settle();
     QVERIFY(!QFile::exists(c));
     QVERIFY(TestFiles::read(target + "/c.wav").size() > 1000);
 
@@ -341,6 +354,7 @@ void TransportTest::moveTheCurrentFile()
     play({file("gone.swf"), b}, 1);
     QFile::remove(b);
     press(frmMain, Qt::Key_5);
+    settle();
     QVERIFY(m_errors.size() <= 1); // only the unreadable movie, if anything
 }
 
