@@ -1,16 +1,20 @@
 #include "MediaGraph.h"
 
 #include "platform/BoundedFile.h"
+#include "platform/HeapMemory.h"
 #include "platform/WaveVolume.h"
 #include "player/VideoWindow.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QThreadPool>
 #include <QUrl>
 
 #include <gst/app/gstappsink.h>
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
 namespace {
@@ -87,20 +91,67 @@ MediaGraph::MediaGraph()
 {
 }
 
+// Where the bus's sync handler sends the end of the preroll: to the graph,
+// through its receiver, until the graph goes. The handler may run on a
+// streaming thread while the graph goes, hence the lock.
+struct MediaGraph::BusRelay {
+    QMutex mutex;
+    QObject *receiver = nullptr;
+    MediaGraph *graph = nullptr;
+};
+
+namespace {
+
+// Stopping a playbin joins its streaming threads, which for a MIDI item
+// (its synthesizer freed) takes about a tenth of a second: done on a worker
+// so neither a stop nor a newer start holds the user-interface thread. A
+// playbin waiting to be stopped goes on decoding and keeps its memory, so
+// only a few go to workers at once; beyond them, in a burst of starts, the
+// user-interface thread stops them itself as it always did.
+constexpr int MaxPlaybinsStoppingElsewhere = 2;
+std::atomic<int> playbinsStoppingElsewhere{0};
+
+void stopPlaybin(GstElementPtr playbin, GstBusPtr bus, const std::shared_ptr<FrameSlot> &frames)
+{
+    gst_element_set_state(playbin.get(), GST_STATE_NULL);
+    // No thread posts now: the handler can go, and the messages still
+    // queued, which would hold the playbin they came from.
+    gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
+    gst_bus_set_flushing(bus.get(), TRUE);
+    frames->clear();
+    bus.reset();
+    playbin.reset();
+    // The item's threads have been joined: what they freed can go back now.
+    ReturnFreeHeapMemory();
+}
+
+void releasePlaybin(GstElementPtr playbin, GstBusPtr bus, std::shared_ptr<FrameSlot> frames)
+{
+    if (playbinsStoppingElsewhere.fetch_add(1) >= MaxPlaybinsStoppingElsewhere) {
+        --playbinsStoppingElsewhere;
+        stopPlaybin(std::move(playbin), std::move(bus), frames);
+        return;
+    }
+    // A task must be copyable: the handles travel bare and are owned again inside.
+    QThreadPool::globalInstance()->start([element = playbin.release(), busHandle = bus.release(), frames] {
+        stopPlaybin(GstElementPtr(element), GstBusPtr(busHandle), frames);
+        --playbinsStoppingElsewhere;
+    });
+}
+
+} // namespace
+
 MediaGraph::~MediaGraph()
 {
     delete m_window.data();
-    if (m_playbin) {
-        // Joins the streaming threads: no callback runs after this, and none
-        // posts to the bus, whose handler can then go. The messages still
-        // queued there would hold the playbin they came from.
-        gst_element_set_state(m_playbin.get(), GST_STATE_NULL);
-        gst_bus_set_sync_handler(m_bus.get(), nullptr, nullptr, nullptr);
-        gst_bus_set_flushing(m_bus.get(), TRUE);
+    if (m_relay) {
+        QMutexLocker lock(&m_relay->mutex);
+        m_relay->receiver = nullptr;
     }
-    // Drops the queued calls that have not run yet.
+    // Ends the volume updates and drops the queued calls that have not run.
     m_connections.reset();
-    m_frames->clear();
+    if (m_playbin)
+        releasePlaybin(std::move(m_playbin), std::move(m_bus), m_frames);
 }
 
 bool MediaGraph::RenderFile(const QString &fileName, std::function<void(bool prerolled)> prerolled)
@@ -128,7 +179,11 @@ bool MediaGraph::RenderFile(const QString &fileName, std::function<void(bool pre
     applyVolume();
 
     m_bus.reset(gst_element_get_bus(playbin));
-    gst_bus_set_sync_handler(m_bus.get(), onBusMessage, this, nullptr);
+    m_relay = new BusRelay;
+    m_relay->receiver = m_connections.get();
+    m_relay->graph = this;
+    gst_bus_set_sync_handler(m_bus.get(), onBusMessage, m_relay,
+                             [](gpointer relay) { delete static_cast<BusRelay *>(relay); });
     if (gst_element_set_state(playbin, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
         return false;
     m_prerolled = std::move(prerolled);
@@ -147,12 +202,15 @@ GstBusSyncReply MediaGraph::onBusMessage(GstBus *, GstMessage *message, gpointer
     // later seek settled, which the graph then ignores) crosses, queued to
     // the graph's thread. Every message stays on the bus for readMessages,
     // which takes the tags and errors and drops the rest.
-    auto *graph = static_cast<MediaGraph *>(data);
+    auto *relay = static_cast<BusRelay *>(data);
     const GstMessageType type = GST_MESSAGE_TYPE(message);
     if (type == GST_MESSAGE_ASYNC_DONE || type == GST_MESSAGE_ERROR) {
         const bool prerolled = type == GST_MESSAGE_ASYNC_DONE;
-        QMetaObject::invokeMethod(
-            graph->m_connections.get(), [graph, prerolled] { graph->endPreroll(prerolled); }, Qt::QueuedConnection);
+        QMutexLocker lock(&relay->mutex);
+        if (relay->receiver)
+            QMetaObject::invokeMethod(
+                relay->receiver, [graph = relay->graph, prerolled] { graph->endPreroll(prerolled); },
+                Qt::QueuedConnection);
     }
     return GST_BUS_PASS;
 }

@@ -14,7 +14,8 @@
 // One media graph on a GStreamer playbin: every face of MediaInterfaces.h.
 // Lives on the user-interface thread; only decoded video frames cross from
 // the streaming thread, through a FrameSlot, and the end of the preroll,
-// through a queued call.
+// through a queued call. Its playbin is stopped and released on a worker
+// thread once the graph goes.
 class MediaGraph final : public IGraphBuilder,
                          public IMediaControl,
                          public IMediaSeeking,
@@ -65,7 +66,8 @@ public:
     VideoWindow *videoWindow() const { return m_window.data(); }
 
 private:
-    static GstBusSyncReply onBusMessage(GstBus *bus, GstMessage *message, gpointer graph);
+    struct BusRelay;
+    static GstBusSyncReply onBusMessage(GstBus *bus, GstMessage *message, gpointer relay);
     void endPreroll(bool prerolled);
     void readStreamFacts();
     void readMessages();
@@ -76,6 +78,7 @@ private:
 
     GstElementPtr m_playbin;
     GstBusPtr m_bus;
+    BusRelay *m_relay = nullptr; // owned by the bus's sync handler
     std::shared_ptr<FrameSlot> m_frames;
     QPointer<VideoWindow> m_window;
     // Volume updates and queued calls from the bus end with the graph.

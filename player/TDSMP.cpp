@@ -1,6 +1,5 @@
 #include "TDSMP.h"
 
-#include "platform/HeapMemory.h"
 #include "player/MediaGraph.h"
 
 #include <QPointer>
@@ -34,8 +33,6 @@ void FreeGraph(TDSMP &ds)
     ds.Video.reset();
     ds.Window.reset();
     ds.Content.reset();
-    // The item's threads have been joined: what they freed can go back now.
-    ReturnFreeHeapMemory();
 }
 
 namespace {

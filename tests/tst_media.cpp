@@ -204,12 +204,13 @@ void MediaTest::secondOpenReleasesTheFirst()
     QVERIFY(video);
     std::weak_ptr<IGraphBuilder> first = DSMP.Graph;
 
-    // Released as the second open begins, before it has prerolled.
+    // Released as the second open begins, before it has prerolled; its
+    // playbin goes on a worker thread.
     const GraphStart::Told told = std::make_shared<std::optional<bool>>();
     OpenGraph(DSMP, file("tone.wav"), [told](bool opened) { *told = opened; });
     QVERIFY(first.expired());
-    QVERIFY(playbinGone);
     QVERIFY(!video);
+    QTRY_VERIFY(playbinGone);
     QVERIFY(GraphStart::wait(told));
 
     FreeGraph(DSMP);
@@ -244,12 +245,9 @@ void MediaTest::aGraphDroppedWhilePrerollingIsNeverHeardOf()
     OpenGraph(DSMP, file("tune.mid"), [&told](bool) { told = true; });
     bool playbinGone = false;
     g_object_weak_ref(G_OBJECT(graph()->element()), markGone, &playbinGone);
-    QElapsedTimer dropping;
-    dropping.start();
     FreeGraph(DSMP);
-    qInfo("a prerolling MIDI graph went in %.1f ms", dropping.nsecsElapsed() / 1e6);
-    QVERIFY(playbinGone);
     QVERIFY(!DSMP.Graph);
+    QTRY_VERIFY(playbinGone);
 
     // A newer open drops an older one the same way.
     OpenGraph(DSMP, file("tune.mid"), [&told](bool) { told = true; });
