@@ -36,8 +36,8 @@ void PlayFile(const QString &fileName, std::function<void(bool started)> started
         tell(true);
         return;
     }
-    // Told by the graph DSMP holds, which the player's windows outlive; the
-    // guard covers a graph kept past them.
+    // DSMP may outlive the player window (at shutdown it goes after the
+    // windows): a start that ends once the window has gone changes nothing.
     StartMediaGraph(fileName, frmPlayer, [player = QPointer<TfrmPlayer>(frmPlayer), fileName, tell](bool ok) {
         if (!player)
             return;
