@@ -338,11 +338,15 @@ void MoviePlayer::stopLoadedSound(const void *key)
         m_sound->stopSamples(key);
 }
 
-bool MoviePlayer::runAt(qint64 dueMs, TimedWork work)
+bool MoviePlayer::runAt(const void *key, qint64 dueMs, TimedWork work)
 {
+    const auto same = std::find_if(m_timedWork.begin(), m_timedWork.end(),
+                                   [key](const auto &entry) { return entry.second.first == key; });
+    if (same != m_timedWork.end())
+        m_timedWork.erase(same);
     if (!m_movie || m_timedWork.size() >= size_t(MaxTimedWork))
         return false;
-    m_timedWork.emplace(dueMs, std::move(work));
+    m_timedWork.emplace(dueMs, std::make_pair(key, std::move(work)));
     return true;
 }
 
@@ -351,7 +355,7 @@ void MoviePlayer::runTimedWork()
     // What runs may ask for more; that waits for a later frame.
     std::vector<TimedWork> due;
     while (!m_timedWork.empty() && m_timedWork.begin()->first <= m_frameStartMs) {
-        due.push_back(std::move(m_timedWork.begin()->second));
+        due.push_back(std::move(m_timedWork.begin()->second.second));
         m_timedWork.erase(m_timedWork.begin());
     }
     for (const TimedWork &work : due)

@@ -196,11 +196,11 @@ public:
     // one that asked for it begins.
     static constexpr int LoadFrames = 2;
     // Runs work as the first frame begins at which the movie's clock
-    // (frameStartMs) has reached dueMs: a sound's end, say. False when too
-    // much waits already.
+    // (frameStartMs) has reached dueMs: a sound's end, say. Work asked for
+    // under the key of earlier work replaces it. False when too much waits.
     using TimedWork = std::function<void(ScriptContext &cx)>;
     static constexpr int MaxTimedWork = 1000;
-    bool runAt(qint64 dueMs, TimedWork work);
+    bool runAt(const void *key, qint64 dueMs, TimedWork work);
     // Milliseconds since the movie was loaded, for getTimer and intervals:
     // at least the frame periods advanced so far, so that a movie run faster
     // than its rate still sees time pass with its frames.
@@ -393,7 +393,7 @@ private:
     qint64 m_bytes = 0;
     quint64 m_generation = 0;
     MovieLoads m_loads;
-    std::multimap<qint64, TimedWork> m_timedWork;
+    std::multimap<qint64, std::pair<const void *, TimedWork>> m_timedWork;
     quint64 m_soundStops = 0;
     // Movies loaded so far by file, while a clip shows them.
     QHash<QString, std::weak_ptr<const LoadedMovie>> m_loadedMovies;

@@ -8,6 +8,7 @@
 #include "player/MovieSoundOutput.h"
 #include "platform/WaveVolume.h"
 #include "swf/FlashControl.h"
+#include "swf/Id3Tags.h"
 #include "swf/MoviePlayer.h"
 #include "swf/SoundDecoder.h"
 #include "swf/SoundMixer.h"
@@ -244,6 +245,9 @@ private slots:
     void soundObjectsOfScripts();
     void loadedSounds_data();
     void loadedSounds();
+    void id3TagsOfAnyFile_data();
+    void id3TagsOfAnyFile();
+    void loadedSoundsAreHeard();
     void soundTargets_data();
     void soundTargets();
     void externalInterfaceIsUnavailable_data();
@@ -729,6 +733,70 @@ void SwfSoundTest::loadedSounds()
     QFETCH(QStringList, printed);
     // Three seconds of frames: the tone ends well within them.
     QCOMPARE(tracesOver(version, source, 36), printed);
+}
+
+void SwfSoundTest::id3TagsOfAnyFile_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("tags");
+    const QByteArray sound("\xff\xfb\x90\x00", 4);
+    const QByteArray huge("\x7f\xff\xff\xff", 4);
+    QTest::newRow("version 2.3 text frames") << id3v2(id3Frame("TIT2", "Knock") + id3Frame("TPE1", "Band")) + sound
+                                             << QStringList{"TIT2=Knock", "TPE1=Band"};
+    QTest::newRow("version 2.4: seven-bit frame sizes, UTF-8")
+        << QByteArray("ID3\x04\0\0\0\0\0\x11TIT2\0\0\0\x07\0\0\x03Gr\xc3\xbc\xc3\x9f", 27)
+        << QStringList{QStringLiteral("TIT2=Grüß")};
+    QTest::newRow("UTF-16 after its byte order mark")
+        << id3v2(QByteArray("TIT2\0\0\0\x07\0\0\x01\xff\xfeH\0i\0", 17)) << QStringList{"TIT2=Hi"};
+    QTest::newRow("a comment: language and description skipped")
+        << id3v2(QByteArray("COMM\0\0\0\x10\0\0\0engabc\0the text", 26)) << QStringList{"COMM=the text"};
+    QTest::newRow("a frame larger than the tag ends the reading")
+        << id3v2(id3Frame("TIT2", "Knock") + "TPE1" + huge + QByteArray(2, '\0') + "Band") + sound
+        << QStringList{"TIT2=Knock"};
+    QTest::newRow("a tag declaring more than the file") << QByteArray("ID3\x03\0\0\x7f\x7f\x7f\x7f", 10) +
+                                                               id3Frame("TIT2", "Knock")
+                                                        << QStringList{"TIT2=Knock"};
+    QTest::newRow("version 1.0: no track number") << sound + "TAG" + QByteArray(30, 'a') + QByteArray(94, '\0') + '\x03'
+                                                  << QStringList{"songname=" + QString(30, u'a'), "artist=", "album=",
+                                                                 "year=", "comment=", "genre=3"};
+    QTest::newRow("version 1.1 after the sound")
+        << sound + id3v1("Old name", 7)
+        << QStringList{"songname=Old name", "artist=Band", "album=Album", "year=1999", "comment=Note", "track=7",
+                       "genre=17"};
+    QTest::newRow("a header alone") << QByteArray("ID3\x03\0\0\0\0\0\0", 10) << QStringList{};
+    QTest::newRow("a cut header") << QByteArray("ID3\x03") << QStringList{};
+    QTest::newRow("no tags") << sound << QStringList{};
+}
+
+void SwfSoundTest::id3TagsOfAnyFile()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, tags);
+    QStringList read;
+    for (const auto &[name, text] : swf::ReadId3Tags(file))
+        read << name + u'=' + text;
+    QCOMPARE(read, tags);
+}
+
+// A streaming sound plays through the mixer once it is loaded, and stops with the movie's sounds.
+void SwfSoundTest::loadedSoundsAreHeard()
+{
+    const QString folder = movieFolder();
+    const QByteArray code = ActionAssembler::assemble(QStringLiteral("stop\n") +
+                                                      loadSound(QStringLiteral("tone.mp3"), true));
+    swf::MoviePlayer player;
+    swf::SoundMixer mixer;
+    player.setSoundMixer(&mixer);
+    player.setMovieFile(folder + QStringLiteral("/heard.swf"));
+    QVERIFY(player.load(movie(doAction(code) + showFrame(), 8, QSize(100, 100), 12), nullptr));
+    QVERIFY(!mixer.active());
+    for (int f = 0; f < swf::MoviePlayer::LoadFrames; ++f)
+        player.advance();
+    QVERIFY(mixer.active());
+    const std::vector<int16_t> out = mix(mixer, Rate / 4);
+    QVERIFY(std::any_of(out.begin(), out.end(), [](int16_t sample) { return std::abs(sample) > 1000; }));
+    player.stopSounds();
+    QVERIFY(!mixer.active());
 }
 
 void SwfSoundTest::soundTargets_data()

@@ -154,7 +154,9 @@ void awaitEnd(ScriptContext &cx, ScriptObject *object, SoundPayload &sound, qint
     MoviePlayer &player = cx.player();
     auto kept = std::make_shared<KeptObject>(cx.engine(), object);
     const int play = sound.plays;
-    player.runAt(*sound.startedMs + playLengthMs(durationMs, sound), [object, kept, play](ScriptContext &later) {
+    const qint64 dueMs = *sound.startedMs + playLengthMs(durationMs, sound);
+    // Keyed by the sound, so a start replaces the end the one before awaited.
+    player.runAt(&sound, dueMs, [object, kept, play](ScriptContext &later) {
         SoundPayload *now = object->payloadAs<SoundPayload>();
         if (!now || now->plays != play || !playing(later.player(), *now))
             return;
