@@ -717,6 +717,17 @@ void SwfSoundTest::loadedSounds_data()
                                           << QStringList{"loaded false"};
     QTest::newRow("a file that is no MP3 fails") << 8 << loadSound(QStringLiteral("text.mp3"), false) + soundLoaded
                                                  << QStringList{"loaded false"};
+    // More loads than may wait at once: the ones past it fail as the others do.
+    const QString countFailures = QStringLiteral(
+        "push \"n\"\npush \"n\"\ngetvariable\nincrement\nsetvariable\n"
+        "push \"n\"\ngetvariable\npush 1001\nequals2\nnot\nif counted\npush \"all failed\"\ntrace\ncounted:\n");
+    QTest::newRow("every load fails alike, past the most that may wait")
+        << 8
+        << QStringLiteral("push \"n\", 0\nsetvariable\npush \"i\", 0\nsetvariable\nagain:\n") +
+               loadSound(QStringLiteral("none.mp3"), false) + handler(QStringLiteral("onLoad"), countFailures) +
+               QStringLiteral("push \"i\"\npush \"i\"\ngetvariable\nincrement\nsetvariable\n"
+                              "push \"i\"\ngetvariable\npush 1001\nless2\nif again\n")
+        << QStringList{"all failed"};
     QTest::newRow("loading brings the volume back to full")
         << 6
         << ScriptCases::newObject(QStringLiteral("s"), QStringLiteral("Sound")) +
@@ -731,8 +742,8 @@ void SwfSoundTest::loadedSounds()
     QFETCH(int, version);
     QFETCH(QString, source);
     QFETCH(QStringList, printed);
-    // Three seconds of frames: the tone ends well within them.
-    QCOMPARE(tracesOver(version, source, 36), printed);
+    // Four seconds of frames: the tone ends, and a thousand loads complete, well within them.
+    QCOMPARE(tracesOver(version, source, 48), printed);
 }
 
 void SwfSoundTest::id3TagsOfAnyFile_data()

@@ -297,10 +297,12 @@ Value loadSound(NativeCall &call)
     sound->bytesTotal.reset();
     const bool streaming = call.cx.toBool(call.arg(1));
     auto kept = std::make_shared<KeptObject>(call.engine(), object);
-    call.player().loadFile(call.player().root(), call.string(0),
-                           [object, kept, load, streaming](ScriptContext &cx, const MovieFile &file) {
-                               loaded(cx, object, load, streaming, file);
-                           });
+    auto done = [object, kept, load, streaming](ScriptContext &cx, const MovieFile &file) {
+        loaded(cx, object, load, streaming, file);
+    };
+    // A load that cannot even be asked for (too many wait) fails as soon as a frame begins.
+    if (!call.player().loadFile(call.player().root(), call.string(0), done))
+        call.player().runAt(sound, call.player().frameStartMs(), [done](ScriptContext &cx) { done(cx, MovieFile{}); });
     return Undefined{};
 }
 
