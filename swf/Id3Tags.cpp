@@ -12,6 +12,7 @@ constexpr int V2HeaderSize = 10;
 constexpr int V2FooterFlag = 0x10;
 constexpr int V2FooterSize = 10;
 constexpr int V2UnsyncFlag = 0x80;
+constexpr int V2ExtendedFlag = 0x40;
 constexpr int V1Size = 128;
 // The most frames one tag gives, however many it declares.
 constexpr int MaxFrames = 256;
@@ -113,6 +114,11 @@ void readV2(const QByteArray &file, Id3Tags &tags)
     QByteArray frames = file.mid(V2HeaderSize, length - V2HeaderSize);
     if (head[5] & V2UnsyncFlag)
         frames = withoutUnsync(frames);
+    // An extended header comes first: its size counts itself from version 2.4 on.
+    if (head[5] & V2ExtendedFlag && major >= 3 && frames.size() >= 4) {
+        const auto *size = reinterpret_cast<const uchar *>(frames.constData());
+        frames = frames.mid(major == 4 ? qsizetype(syncSafe(size)) : 4 + qsizetype(bigEndian(size, 4)));
+    }
     const int idLength = major == 2 ? 3 : 4;
     const int frameHead = major == 2 ? 6 : 10;
     const auto *p = reinterpret_cast<const uchar *>(frames.constData());

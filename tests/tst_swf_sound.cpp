@@ -761,6 +761,9 @@ void SwfSoundTest::id3TagsOfAnyFile_data()
         << id3v2(QByteArray("TIT2\0\0\0\x07\0\0\x01\xff\xfeH\0i\0", 17)) << QStringList{"TIT2=Hi"};
     QTest::newRow("a comment: language and description skipped")
         << id3v2(QByteArray("COMM\0\0\0\x10\0\0\0engabc\0the text", 26)) << QStringList{"COMM=the text"};
+    QTest::newRow("an extended header is skipped")
+        << QByteArray("ID3\x03\0\x40\0\0\0\x1a\0\0\0\x06\0\0\0\0\0\0", 20) + id3Frame("TIT2", "Knock")
+        << QStringList{"TIT2=Knock"};
     QTest::newRow("a frame larger than the tag ends the reading")
         << id3v2(id3Frame("TIT2", "Knock") + "TPE1" + huge + QByteArray(2, '\0') + "Band") + sound
         << QStringList{"TIT2=Knock"};
