@@ -272,7 +272,10 @@ void loaded(ScriptContext &cx, ScriptObject *object, int load, bool streaming, c
     sound->bytesLoaded = sound->bytesTotal = qint64(file.bytes.size());
     sound->loaded = std::move(samples);
     giveId3(cx, object, file.bytes);
-    if (streaming && object->payloadAs<SoundPayload>() == sound && sound->loads == load)
+    // onID3 may have loaded another file meanwhile; that one's load tells its own end.
+    if (sound->loads != load)
+        return;
+    if (streaming)
         play(cx, object, *sound, 0, 1);
     cx.callMethod(object, QStringLiteral("onLoad"), {true});
 }
@@ -301,8 +304,9 @@ Value loadSound(NativeCall &call)
         loaded(cx, object, load, streaming, file);
     };
     // A load that cannot even be asked for (too many wait) fails as soon as a frame begins.
-    if (!call.player().loadFile(call.player().root(), call.string(0), done))
-        call.player().runAt(sound, call.player().frameStartMs(), [done](ScriptContext &cx) { done(cx, MovieFile{}); });
+    MoviePlayer &player = call.player();
+    if (!player.loadFile(player.root(), call.string(0), done))
+        player.runAt(sound, player.frameStartMs(), [done](ScriptContext &cx) { done(cx, MovieFile{}); });
     return Undefined{};
 }
 
