@@ -167,6 +167,7 @@ void MoviePlayer::unload()
     m_unloading.clear();
     m_unloadRequests.clear();
     m_loads.clear();
+    m_timedWork.clear();
     m_replacement.clear();
     m_frames = 0;
     m_frameStartMs = 0;
@@ -257,6 +258,7 @@ void MoviePlayer::advance()
     m_frameStartMs = elapsedMs();
     for (const ScriptEngine::Interval &interval : m_script.takeDueIntervals(m_frameStartMs))
         RunInterval(*this, m_root, interval);
+    runTimedWork();
     DeliverLocalConnections(*this);
     ++m_frames;
     runFrames();
@@ -296,6 +298,7 @@ void MoviePlayer::stop()
 
 void MoviePlayer::stopSounds()
 {
+    ++m_soundStops;
     if (!m_sound)
         return;
     m_sound->stopSounds();
@@ -314,6 +317,49 @@ bool MoviePlayer::startExportedSound(const QString &name, const SoundInfo &info)
         return false;
     m_sound->startSound(*sound, info);
     return true;
+}
+
+const SoundDef *MoviePlayer::exportedSound(const QString &name) const
+{
+    return m_movie ? dynamic_cast<const SoundDef *>(m_movie->character(m_movie->exports.value(name.toLower(), -1)))
+                   : nullptr;
+}
+
+void MoviePlayer::startLoadedSound(const void *key, std::shared_ptr<const std::vector<int16_t>> samples,
+                                   const SoundInfo &info)
+{
+    if (m_sound)
+        m_sound->startSamples(key, std::move(samples), info);
+}
+
+void MoviePlayer::stopLoadedSound(const void *key)
+{
+    if (m_sound)
+        m_sound->stopSamples(key);
+}
+
+bool MoviePlayer::runAt(const void *key, qint64 dueMs, TimedWork work)
+{
+    const auto same = std::find_if(m_timedWork.begin(), m_timedWork.end(),
+                                   [key](const auto &entry) { return entry.second.first == key; });
+    if (same != m_timedWork.end())
+        m_timedWork.erase(same);
+    if (!m_movie || m_timedWork.size() >= size_t(MaxTimedWork))
+        return false;
+    m_timedWork.emplace(dueMs, std::make_pair(key, std::move(work)));
+    return true;
+}
+
+void MoviePlayer::runTimedWork()
+{
+    // What runs may ask for more; that waits for a later frame.
+    std::vector<TimedWork> due;
+    while (!m_timedWork.empty() && m_timedWork.begin()->first <= m_frameStartMs) {
+        due.push_back(std::move(m_timedWork.begin()->second.second));
+        m_timedWork.erase(m_timedWork.begin());
+    }
+    for (const TimedWork &work : due)
+        RunNative(*this, m_root, work);
 }
 
 void MoviePlayer::stopExportedSound(const QString &name)

@@ -14,6 +14,7 @@
 #include <deque>
 #include <set>
 #include <functional>
+#include <map>
 
 namespace swf {
 
@@ -145,6 +146,13 @@ public:
     bool startExportedSound(const QString &name, const SoundInfo &info);
     void stopExportedSound(const QString &name);
     void setSoundVolume(int percent);
+    // The library sound exported as name, or nullptr.
+    const SoundDef *exportedSound(const QString &name) const;
+    // Sounds a script loaded, decoded, played under key.
+    void startLoadedSound(const void *key, std::shared_ptr<const std::vector<int16_t>> samples, const SoundInfo &info);
+    void stopLoadedSound(const void *key);
+    // Counts stopSounds calls: a sound started before the count changed was stopped.
+    quint64 soundStops() const { return m_soundStops; }
     int soundVolume() const { return m_soundTransform.volume; }
     // The whole movie's sound transform (a Sound made without a target).
     SoundTransform &soundTransform() { return m_soundTransform; }
@@ -187,6 +195,12 @@ public:
     // Frames a load takes: it completes as the frame this many after the
     // one that asked for it begins.
     static constexpr int LoadFrames = 2;
+    // Runs work as the first frame begins at which the movie's clock
+    // (frameStartMs) has reached dueMs: a sound's end, say. Work asked for
+    // under the key of earlier work replaces it. False when too much waits.
+    using TimedWork = std::function<void(ScriptContext &cx)>;
+    static constexpr int MaxTimedWork = 1000;
+    bool runAt(const void *key, qint64 dueMs, TimedWork work);
     // Milliseconds since the movie was loaded, for getTimer and intervals:
     // at least the frame periods advanced so far, so that a movie run faster
     // than its rate still sees time pass with its frames.
@@ -321,6 +335,8 @@ private:
                                 const QString &name, int depth, const DisplayProperties *copyFrom);
     void rebuildButton(DisplayObject &button);
     void runQueue();
+    // The timed work due as this frame begins.
+    void runTimedWork();
     // Runs one queued entry; false when it had nothing to run.
     bool runQueued(const QueuedActions &entry);
     DisplayObject *buttonAt(DisplayObject &clip, const QPointF &point, const QTransform &toStage);
@@ -377,6 +393,8 @@ private:
     qint64 m_bytes = 0;
     quint64 m_generation = 0;
     MovieLoads m_loads;
+    std::multimap<qint64, std::pair<const void *, TimedWork>> m_timedWork;
+    quint64 m_soundStops = 0;
     // Movies loaded so far by file, while a clip shows them.
     QHash<QString, std::weak_ptr<const LoadedMovie>> m_loadedMovies;
     static constexpr qsizetype MaxLoadedMovies = 256;

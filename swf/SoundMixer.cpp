@@ -10,6 +10,8 @@ namespace {
 // Blocks one mix call may decode for one stream: enough for any real
 // movie, and a bound for a timeline whose blocks decode to nothing.
 constexpr int MaxBlocksPerMix = 64;
+// What a loaded sound's voice has for a character id: none a movie's sound has.
+constexpr int LoadedSoundId = -1;
 
 // The envelope's level (0..32768) for each channel at a position.
 std::pair<int, int> envelopeAt(const std::vector<EnvelopePoint> &envelope, qint64 position)
@@ -32,6 +34,7 @@ std::pair<int, int> envelopeAt(const std::vector<EnvelopePoint> &envelope, qint6
 
 struct SoundMixer::Voice {
     int soundId = 0;
+    const void *key = nullptr; // of samples a script loaded
     std::shared_ptr<const std::vector<int16_t>> samples;
     std::vector<EnvelopePoint> envelope;
     qint64 begin = 0, end = 0; // sample frames of the sound that play
@@ -194,22 +197,61 @@ void SoundMixer::startSound(const SoundDef &sound, const SoundInfo &info)
     auto &decoded = m_decoded[&sound];
     if (!decoded)
         decoded = std::make_shared<const std::vector<int16_t>>(DecodeSound(sound, MaxEventFrames));
-    const qint64 length = qint64(decoded->size() / 2);
-    auto voice = std::make_unique<Voice>();
+    std::unique_ptr<Voice> voice = makeVoice(decoded, info);
+    if (!voice)
+        return;
     voice->soundId = sound.id;
-    voice->samples = decoded;
+    std::lock_guard lock(m_mutex);
+    const bool playing =
+        std::any_of(m_voices.begin(), m_voices.end(), [&sound](const auto &v) { return v->soundId == sound.id; });
+    if (info.noMultiple && playing)
+        return;
+    addVoice(std::move(voice));
+}
+
+void SoundMixer::startSamples(const void *key, std::shared_ptr<const std::vector<int16_t>> samples,
+                              const SoundInfo &info)
+{
+    if (!samples)
+        return;
+    std::unique_ptr<Voice> voice = makeVoice(std::move(samples), info);
+    stopSamples(key);
+    if (!voice)
+        return;
+    voice->key = key;
+    voice->soundId = LoadedSoundId;
+    std::lock_guard lock(m_mutex);
+    addVoice(std::move(voice));
+}
+
+void SoundMixer::stopSamples(const void *key)
+{
+    std::lock_guard lock(m_mutex);
+    m_voices.erase(
+        std::remove_if(m_voices.begin(), m_voices.end(), [key](const auto &v) { return v->key && v->key == key; }),
+        m_voices.end());
+}
+
+// Nothing when the part to play is empty.
+std::unique_ptr<SoundMixer::Voice> SoundMixer::makeVoice(std::shared_ptr<const std::vector<int16_t>> samples,
+                                                        const SoundInfo &info) const
+{
+    const qint64 length = qint64(samples->size() / 2);
+    auto voice = std::make_unique<Voice>();
+    voice->samples = std::move(samples);
     voice->envelope = info.envelope;
     voice->begin = std::clamp<qint64>(info.inPoint.value_or(0), 0, length);
     voice->end = std::clamp<qint64>(info.outPoint.value_or(length), voice->begin, length);
     voice->position = voice->begin;
     voice->loopsLeft = std::max(info.loops, 1);
     if (voice->end <= voice->begin)
-        return;
-    std::lock_guard lock(m_mutex);
-    const bool playing =
-        std::any_of(m_voices.begin(), m_voices.end(), [&sound](const auto &v) { return v->soundId == sound.id; });
-    if (info.noMultiple && playing)
-        return;
+        return nullptr;
+    return voice;
+}
+
+// Called with the mutex held.
+void SoundMixer::addVoice(std::unique_ptr<Voice> voice)
+{
     if (int(m_voices.size()) >= MaxVoices)
         m_voices.erase(m_voices.begin()); // the oldest gives way
     m_voices.push_back(std::move(voice));

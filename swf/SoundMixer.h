@@ -53,6 +53,10 @@ public:
 
     // Starts an event sound as info says (or stops it).
     void startSound(const SoundDef &sound, const SoundInfo &info);
+    // Starts decoded samples (44.1 kHz stereo) as an event sound known by
+    // key (a sound a script loaded), replacing what plays under that key.
+    void startSamples(const void *key, std::shared_ptr<const std::vector<int16_t>> samples, const SoundInfo &info);
+    void stopSamples(const void *key);
     // Stops every sound, streams included.
     void stopSounds();
     // True while anything plays.
@@ -65,6 +69,8 @@ private:
     struct Voice;
     struct Stream;
 
+    std::unique_ptr<Voice> makeVoice(std::shared_ptr<const std::vector<int16_t>> samples, const SoundInfo &info) const;
+    void addVoice(std::unique_ptr<Voice> voice);
     void mixVoice(Voice &voice, int32_t *sum, int frames);
     void mixStream(Stream &stream, int32_t *sum, int frames);
 

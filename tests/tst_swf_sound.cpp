@@ -1,11 +1,15 @@
 // Movie sound: decoding each codec, mixing event sounds, streams that stay in
-// step with their timelines, and the real output.
+// step with their timelines, the real output, and what scripts do with
+// sounds: MP3 files they load, and the classes beside Sound.
 #include "MediaFiles.h"
+#include "ScriptCases.h"
 #include "SoundWriter.h"
 #include "TestFiles.h"
 #include "player/MovieSoundOutput.h"
 #include "platform/WaveVolume.h"
 #include "swf/FlashControl.h"
+#include "swf/Id3Tags.h"
+#include "swf/MoviePlayer.h"
 #include "swf/SoundDecoder.h"
 #include "swf/SoundMixer.h"
 
@@ -94,6 +98,69 @@ private:
     qint64 m_heard;
 };
 
+// An ID3v2.3 text frame, Latin-1.
+QByteArray id3Frame(const char *id, const QByteArray &text)
+{
+    const QByteArray body = '\0' + text;
+    QByteArray frame(id);
+    for (int shift : {24, 16, 8, 0})
+        frame += char((body.size() >> shift) & 0xff);
+    return frame + QByteArray(2, '\0') + body;
+}
+
+// An ID3v2.3 tag of the frames, its size in seven-bit bytes.
+QByteArray id3v2(const QByteArray &frames)
+{
+    QByteArray tag("ID3\x03\0\0", 6);
+    for (int shift : {21, 14, 7, 0})
+        tag += char((frames.size() >> shift) & 0x7f);
+    return tag + frames;
+}
+
+// An ID3v1.1 tag: title, artist, album, year, comment, track, genre.
+QByteArray id3v1(const QByteArray &title, int track)
+{
+    const auto field = [](const QByteArray &text, int length) { return text.leftJustified(length, '\0', true); };
+    return "TAG" + field(title, 30) + field("Band", 30) + field("Album", 30) + field("1999", 4) +
+           field("Note", 28) + '\0' + char(track) + char(17);
+}
+
+// s.NAME = function (ARG) { BODY }, BODY in assembly.
+QString handler(const QString &name, const QString &body, const QString &arg = {})
+{
+    return QStringLiteral("push \"s\"\ngetvariable\npush \"%1\"\nfunction (%2)\n%3end\nsetmember\n")
+        .arg(name, arg, body);
+}
+
+QString traceThis(const QString &member)
+{
+    return QStringLiteral("push \"this\"\ngetvariable\npush \"%1\"\ngetmember\ntrace\n").arg(member);
+}
+
+QString callThis(const QString &method, const QStringList &args = {})
+{
+    return ScriptCases::pushArguments(args) +
+           QStringLiteral(", \"this\"\ngetvariable\npush \"%1\"\ncallmethod\npop\n").arg(method);
+}
+
+// trace(Math.round(this.MEMBER / 100)): milliseconds to tenths of a second.
+QString traceTenths(const QString &member)
+{
+    return QStringLiteral("push \"this\"\ngetvariable\npush \"%1\"\ngetmember\npush 100\ndivide\n"
+                          "push 1, \"Math\"\ngetvariable\npush \"round\"\ncallmethod\ntrace\n")
+        .arg(member);
+}
+
+QString loadSound(const QString &url, bool streaming)
+{
+    const QString isStreaming = streaming ? QStringLiteral("true") : QStringLiteral("false");
+    return ScriptCases::newObject(QStringLiteral("s"), QStringLiteral("Sound")) +
+           ScriptCases::pushArguments({QStringLiteral("\"%1\"").arg(url), isStreaming}) +
+           QStringLiteral(", \"s\"\ngetvariable\npush \"loadSound\"\ncallmethod\npop\n");
+}
+
+const QString TraceLoaded = QStringLiteral("push \"loaded \"\npush \"ok\"\ngetvariable\nadd2\ntrace\n");
+
 } // namespace
 
 class SwfSoundTest : public QObject {
@@ -122,6 +189,42 @@ class SwfSoundTest : public QObject {
         return made ? TestFiles::read(path) : QByteArray();
     }
 
+    // The movie folder of the load tests: a half-second tone, the same with
+    // ID3 tags, and a file that is no MP3; another tone lies outside.
+    QString movieFolder()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("movie"));
+        if (QFileInfo::exists(folder))
+            return folder;
+        QDir().mkpath(folder);
+        const QByteArray tone = mp3Sine(0.5, Rate);
+        write(QStringLiteral("movie/tone.mp3"), tone);
+        write(QStringLiteral("movie/tagged.mp3"),
+              id3v2(id3Frame("TIT2", "Knock") + id3Frame("TPE1", "Band")) + tone + id3v1("Old name", 7));
+        write(QStringLiteral("movie/text.mp3"), "no sound in here");
+        write(QStringLiteral("outside.mp3"), tone);
+        return folder;
+    }
+
+    // The lines SOURCE traces over the frames of a movie that stopped on its
+    // first, at 12 frames a second.
+    QStringList tracesOver(int version, const QString &source, int frames)
+    {
+        const QByteArray code = ActionAssembler::assemble(QStringLiteral("stop\n") + source);
+        if (code.isEmpty())
+            return {QStringLiteral("(the source does not assemble)")};
+        const QString path = movieFolder() + QStringLiteral("/script.swf");
+        QStringList lines;
+        swf::MoviePlayer player;
+        player.onTrace = [&lines](const QString &line) { lines << line; };
+        player.setMovieFile(path);
+        if (!player.load(movie(doAction(code) + showFrame(), version, QSize(100, 100), 12), nullptr))
+            return {QStringLiteral("(the movie does not load)")};
+        for (int f = 0; f < frames; ++f)
+            player.advance();
+        return lines;
+    }
+
 private slots:
     void initTestCase() { gst_init(nullptr, nullptr); }
 
@@ -141,6 +244,17 @@ private slots:
     void realOutputConsumesInRealTime();
     void outputAppliesTheWaveVolume();
     void soundObjectsOfScripts();
+    void loadedSounds_data();
+    void loadedSounds();
+    void id3TagsOfAnyFile_data();
+    void id3TagsOfAnyFile();
+    void loadedSoundsAreHeard();
+    void soundTargets_data();
+    void soundTargets();
+    void externalInterfaceIsUnavailable_data();
+    void externalInterfaceIsUnavailable();
+    void fileReferencesPickNothing_data();
+    void fileReferencesPickNothing();
 };
 
 void SwfSoundTest::pcmDecodes_data()
@@ -552,6 +666,235 @@ void SwfSoundTest::soundObjectsOfScripts()
     player.advance();
     QVERIFY(!mixer.active());
 }
+
+void SwfSoundTest::loadedSounds_data()
+{
+    ScriptCases::addColumns();
+    const QString soundLoaded = handler(QStringLiteral("onLoad"), TraceLoaded, QStringLiteral("ok"));
+    const QString traceComplete = QStringLiteral("push \"complete\"\ntrace\n");
+
+    QTest::newRow("an event sound plays once started, and tells its end")
+        << 8
+        << loadSound(QStringLiteral("tone.mp3"), false) +
+               handler(QStringLiteral("onLoad"),
+                       TraceLoaded + traceTenths(QStringLiteral("duration")) + traceThis(QStringLiteral("position")) +
+                           callThis(QStringLiteral("start")),
+                       QStringLiteral("ok")) +
+               handler(QStringLiteral("onSoundComplete"), traceComplete + traceTenths(QStringLiteral("position")))
+        // The encoder pads the half second to whole MP3 frames: 22 of 1152 samples.
+        << QStringList{"loaded true", "6", "0", "complete", "6"};
+    QTest::newRow("a streaming sound plays once loaded")
+        << 8
+        << loadSound(QStringLiteral("tone.mp3"), true) + soundLoaded +
+               handler(QStringLiteral("onSoundComplete"), traceComplete)
+        << QStringList{"loaded true", "complete"};
+    QTest::newRow("a stopped sound does not complete")
+        << 8
+        << loadSound(QStringLiteral("tone.mp3"), true) +
+               handler(QStringLiteral("onLoad"), TraceLoaded + callThis(QStringLiteral("stop")), QStringLiteral("ok")) +
+               handler(QStringLiteral("onSoundComplete"), traceComplete)
+        << QStringList{"loaded true"};
+    QTest::newRow("the bytes read are the file's")
+        << 8
+        << loadSound(QStringLiteral("tone.mp3"), false) +
+               handler(QStringLiteral("onLoad"),
+                       QStringLiteral("push 0, \"this\"\ngetvariable\npush \"getBytesLoaded\"\ncallmethod\n"
+                                      "push 0, \"this\"\ngetvariable\npush \"getBytesTotal\"\ncallmethod\n"
+                                      "equals2\ntrace\n"))
+        << QStringList{"true"};
+    QTest::newRow("ID3 tags of both versions, before onLoad")
+        << 8
+        << loadSound(QStringLiteral("tagged.mp3"), false) + soundLoaded +
+               handler(QStringLiteral("onID3"),
+                       QStringLiteral("push \"this\"\ngetvariable\npush \"id3\"\ngetmember\nstoreregister 1\npop\n") +
+                           QStringLiteral("push r1\npush \"TIT2\"\ngetmember\ntrace\n"
+                                          "push r1\npush \"TPE1\"\ngetmember\ntrace\n"
+                                          "push r1\npush \"songname\"\ngetmember\ntrace\n"
+                                          "push r1\npush \"track\"\ngetmember\ntrace\n"))
+        << QStringList{"Knock", "Band", "Old name", "7", "loaded true"};
+    QTest::newRow("a file outside the movie's folder fails")
+        << 8 << loadSound(QStringLiteral("../outside.mp3"), true) + soundLoaded << QStringList{"loaded false"};
+    QTest::newRow("a missing file fails") << 8 << loadSound(QStringLiteral("none.mp3"), true) + soundLoaded
+                                          << QStringList{"loaded false"};
+    QTest::newRow("a file that is no MP3 fails") << 8 << loadSound(QStringLiteral("text.mp3"), false) + soundLoaded
+                                                 << QStringList{"loaded false"};
+    // More loads than may wait at once: the ones past it fail as the others do.
+    const QString countFailures = QStringLiteral(
+        "push \"n\"\npush \"n\"\ngetvariable\nincrement\nsetvariable\n"
+        "push \"n\"\ngetvariable\npush 1001\nequals2\nnot\nif counted\npush \"all failed\"\ntrace\ncounted:\n");
+    QTest::newRow("every load fails alike, past the most that may wait")
+        << 8
+        << QStringLiteral("push \"n\", 0\nsetvariable\npush \"i\", 0\nsetvariable\nagain:\n") +
+               loadSound(QStringLiteral("none.mp3"), false) + handler(QStringLiteral("onLoad"), countFailures) +
+               QStringLiteral("push \"i\"\npush \"i\"\ngetvariable\nincrement\nsetvariable\n"
+                              "push \"i\"\ngetvariable\npush 1001\nless2\nif again\n")
+        << QStringList{"all failed"};
+    QTest::newRow("loading brings the volume back to full")
+        << 6
+        << ScriptCases::newObject(QStringLiteral("s"), QStringLiteral("Sound")) +
+               ScriptCases::traceCall(QStringLiteral("\"s\"\ngetvariable\npush 25"), QStringLiteral("setVolume")) +
+               loadSound(QStringLiteral("none.mp3"), true) +
+               ScriptCases::traceCall(QStringLiteral("\"s\"\ngetvariable"), QStringLiteral("getVolume"))
+        << QStringList{"undefined", "100"};
+}
+
+void SwfSoundTest::loadedSounds()
+{
+    QFETCH(int, version);
+    QFETCH(QString, source);
+    QFETCH(QStringList, printed);
+    // Four seconds of frames: the tone ends, and a thousand loads complete, well within them.
+    QCOMPARE(tracesOver(version, source, 48), printed);
+}
+
+void SwfSoundTest::id3TagsOfAnyFile_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("tags");
+    const QByteArray sound("\xff\xfb\x90\x00", 4);
+    const QByteArray huge("\x7f\xff\xff\xff", 4);
+    QTest::newRow("version 2.3 text frames") << id3v2(id3Frame("TIT2", "Knock") + id3Frame("TPE1", "Band")) + sound
+                                             << QStringList{"TIT2=Knock", "TPE1=Band"};
+    QTest::newRow("version 2.4: seven-bit frame sizes, UTF-8")
+        << QByteArray("ID3\x04\0\0\0\0\0\x11TIT2\0\0\0\x07\0\0\x03Gr\xc3\xbc\xc3\x9f", 27)
+        << QStringList{QStringLiteral("TIT2=Grüß")};
+    QTest::newRow("UTF-16 after its byte order mark")
+        << id3v2(QByteArray("TIT2\0\0\0\x07\0\0\x01\xff\xfeH\0i\0", 17)) << QStringList{"TIT2=Hi"};
+    QTest::newRow("a comment: language and description skipped")
+        << id3v2(QByteArray("COMM\0\0\0\x10\0\0\0engabc\0the text", 26)) << QStringList{"COMM=the text"};
+    QTest::newRow("an extended header is skipped")
+        << QByteArray("ID3\x03\0\x40\0\0\0\x1a\0\0\0\x06\0\0\0\0\0\0", 20) + id3Frame("TIT2", "Knock")
+        << QStringList{"TIT2=Knock"};
+    QTest::newRow("a frame larger than the tag ends the reading")
+        << id3v2(id3Frame("TIT2", "Knock") + "TPE1" + huge + QByteArray(2, '\0') + "Band") + sound
+        << QStringList{"TIT2=Knock"};
+    QTest::newRow("a tag declaring more than the file") << QByteArray("ID3\x03\0\0\x7f\x7f\x7f\x7f", 10) +
+                                                               id3Frame("TIT2", "Knock")
+                                                        << QStringList{"TIT2=Knock"};
+    QTest::newRow("version 1.0: no track number") << sound + "TAG" + QByteArray(30, 'a') + QByteArray(94, '\0') + '\x03'
+                                                  << QStringList{"songname=" + QString(30, u'a'), "artist=", "album=",
+                                                                 "year=", "comment=", "genre=3"};
+    QTest::newRow("version 1.1 after the sound")
+        << sound + id3v1("Old name", 7)
+        << QStringList{"songname=Old name", "artist=Band", "album=Album", "year=1999", "comment=Note", "track=7",
+                       "genre=17"};
+    QTest::newRow("a header alone") << QByteArray("ID3\x03\0\0\0\0\0\0", 10) << QStringList{};
+    QTest::newRow("a cut header") << QByteArray("ID3\x03") << QStringList{};
+    QTest::newRow("no tags") << sound << QStringList{};
+}
+
+void SwfSoundTest::id3TagsOfAnyFile()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, tags);
+    QStringList read;
+    for (const auto &[name, text] : swf::ReadId3Tags(file))
+        read << name + u'=' + text;
+    QCOMPARE(read, tags);
+}
+
+// A streaming sound plays through the mixer once it is loaded, and stops with the movie's sounds.
+void SwfSoundTest::loadedSoundsAreHeard()
+{
+    const QString folder = movieFolder();
+    const QByteArray code = ActionAssembler::assemble(QStringLiteral("stop\n") +
+                                                      loadSound(QStringLiteral("tone.mp3"), true));
+    swf::MoviePlayer player;
+    swf::SoundMixer mixer;
+    player.setSoundMixer(&mixer);
+    player.setMovieFile(folder + QStringLiteral("/heard.swf"));
+    QVERIFY(player.load(movie(doAction(code) + showFrame(), 8, QSize(100, 100), 12), nullptr));
+    QVERIFY(!mixer.active());
+    for (int f = 0; f < swf::MoviePlayer::LoadFrames; ++f)
+        player.advance();
+    QVERIFY(mixer.active());
+    const std::vector<int16_t> out = mix(mixer, Rate / 4);
+    QVERIFY(std::any_of(out.begin(), out.end(), [](int16_t sample) { return std::abs(sample) > 1000; }));
+    player.stopSounds();
+    QVERIFY(!mixer.active());
+}
+
+void SwfSoundTest::soundTargets_data()
+{
+    ScriptCases::addColumns();
+    const QString clips = QStringLiteral("push 1, \"a\", 2, \"_root\"\ngetvariable\npush \"createEmptyMovieClip\"\n"
+                                         "callmethod\npop\npush 1, \"b\", 2, \"a\"\ngetvariable\n"
+                                         "push \"createEmptyMovieClip\"\ncallmethod\npop\n");
+    const auto setVolume = [](const QString &target, int volume) {
+        return QStringLiteral("push %1, 1, %2, 1, \"Sound\"\nnewobject\npush \"setVolume\"\ncallmethod\npop\n")
+            .arg(volume)
+            .arg(target);
+    };
+    const auto traceVolume = [](const QString &target) {
+        return QStringLiteral("push 0, %1, 1, \"Sound\"\nnewobject\npush \"getVolume\"\ncallmethod\ntrace\n")
+            .arg(target);
+    };
+    QTest::newRow("a path names a clip from where the script acts")
+        << 6
+        << clips + setVolume(QStringLiteral("\"a\""), 30) + QStringLiteral("settarget \"a\"\n") +
+               setVolume(QStringLiteral("\"b\""), 50) + traceVolume(QStringLiteral("\"b\"")) +
+               traceVolume(QStringLiteral("\"/a\"")) + QStringLiteral("settarget \"\"\n") +
+               traceVolume(QStringLiteral("\"a\"")) + traceVolume(QStringLiteral("\"a.b\""))
+        << QStringList{"50", "30", "30", "50"};
+}
+
+void SwfSoundTest::soundTargets() { ScriptCases::run(m_dir.path()); }
+
+void SwfSoundTest::externalInterfaceIsUnavailable_data()
+{
+    ScriptCases::addColumns();
+    const QString external = QStringLiteral("\"flash\"\ngetvariable\npush \"external\"\ngetmember\n"
+                                            "push \"ExternalInterface\"\ngetmember");
+    const auto helper = [&](const char *name, const QString &text) {
+        return ScriptCases::traceCall(external, QString::fromLatin1(name), {text});
+    };
+    const QString traceAvailable = QStringLiteral("push ") + external + QStringLiteral("\npush \"available\"\n"
+                                                                                      "getmember\ntrace\n");
+    QTest::newRow("no page answers")
+        << 8
+        << traceAvailable + ScriptCases::traceCall(external, QStringLiteral("call"), {QStringLiteral("\"f\"")}) +
+               ScriptCases::traceCall(external, QStringLiteral("addCallback"),
+                                      {QStringLiteral("\"f\""), QStringLiteral("null"), QStringLiteral("null")})
+        << QStringList{"false", "null", "false"};
+    QTest::newRow("XML escapes, ampersands once")
+        << 8
+        << helper("_escapeXML", QStringLiteral("\"<a & 'b'>\\\"\"")) +
+               helper("_unescapeXML", QStringLiteral("\"&amp;amp; &nbsp; &lt;&quot;\"")) +
+               helper("_escapeXML", QStringLiteral("\"\""))
+        << QStringList{"&lt;a &amp; &apos;b&apos;&gt;&quot;", "&amp; &nbsp; <\"", "null"};
+    QTest::newRow("JavaScript quoting leaves backslashes and single quotes")
+        << 8 << helper("_jsQuoteString", QStringLiteral("\"say \\\"hi\\\" \\\\ 'x'\""))
+        << QStringList{"say \\\"hi\\\" \\ 'x'"};
+    QTest::newRow("not before version 8") << 7 << QStringLiteral("push ") + external + QStringLiteral("\ntrace\n")
+                                          << QStringList{"undefined"};
+}
+
+void SwfSoundTest::externalInterfaceIsUnavailable() { ScriptCases::run(m_dir.path()); }
+
+void SwfSoundTest::fileReferencesPickNothing_data()
+{
+    ScriptCases::addColumns();
+    const auto made = [](const char *name) {
+        return QStringLiteral("push \"r\", 0, \"flash\"\ngetvariable\npush \"net\"\ngetmember\npush \"%1\"\n"
+                              "newmethod\nsetvariable\n")
+            .arg(QString::fromLatin1(name));
+    };
+    const QString r = QStringLiteral("\"r\"\ngetvariable");
+    QTest::newRow("a reference has no file and browses to none")
+        << 8
+        << made("FileReference") + ScriptCases::traceCall(r, QStringLiteral("browse")) +
+               ScriptCases::traceCall(r, QStringLiteral("download"), {QStringLiteral("\"a.txt\"")}) +
+               ScriptCases::tracePath(QStringLiteral("r.name")) + ScriptCases::tracePath(QStringLiteral("r.size"))
+        << QStringList{"false", "false", "undefined", "undefined"};
+    QTest::newRow("a list starts empty")
+        << 8
+        << made("FileReferenceList") + ScriptCases::traceCall(r, QStringLiteral("browse")) +
+               ScriptCases::tracePath(QStringLiteral("r.fileList.length")) +
+               ScriptCases::tracePath(QStringLiteral("r._listeners.length"))
+        << QStringList{"false", "0", "0"};
+}
+
+void SwfSoundTest::fileReferencesPickNothing() { ScriptCases::run(m_dir.path()); }
 
 QTEST_MAIN(SwfSoundTest)
 #include "tst_swf_sound.moc"

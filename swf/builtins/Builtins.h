@@ -72,6 +72,9 @@ extern const ClassDecl SystemObject;
 extern const ClassDecl RectangleClass;
 extern const ClassDecl TextSnapshotClass;
 extern const ClassDecl AccessibilityObject;
+extern const ClassDecl ExternalInterfaceClass;
+extern const ClassDecl FileReferenceClass;
+extern const ClassDecl FileReferenceListClass;
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.

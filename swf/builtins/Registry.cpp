@@ -42,6 +42,9 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &RectangleClass,
         &TextSnapshotClass,
         &AccessibilityObject,
+        &ExternalInterfaceClass,
+        &FileReferenceClass,
+        &FileReferenceListClass,
     };
     return all;
 }

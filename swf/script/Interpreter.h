@@ -83,6 +83,7 @@ public:
     bool toBool(const Value &v) override { return m_convert.toBool(v); }
     Value call(const Value &function, const Value &self, const std::vector<Value> &args) override;
     bool constructing() const override { return m_constructing; }
+    DisplayObject *targetClip() override { return target(); }
     ScriptEngine &engine() override { return m_engine; }
     MoviePlayer &player() override { return m_player; }
 

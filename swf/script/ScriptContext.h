@@ -8,6 +8,7 @@ namespace swf {
 
 class MoviePlayer;
 class ScriptEngine;
+struct DisplayObject;
 
 // What the built-in functions need from the interpreter that calls them.
 class ScriptContext {
@@ -28,6 +29,8 @@ public:
     virtual bool instanceOf(const Value &object, const Value &constructor) = 0;
     // Whether the script function running was called by `new` (ASnew).
     virtual bool constructing() const { return false; }
+    // The clip the running actions act on (tellTarget's, or their own); null outside scripts.
+    virtual DisplayObject *targetClip() { return nullptr; }
     virtual ScriptEngine &engine() = 0;
     virtual MoviePlayer &player() = 0;
 };
