@@ -287,7 +287,7 @@ struct MovieDef {
     int headerFrames = 0;
     QColor background = Qt::white;
     std::map<int, std::shared_ptr<Character>> dictionary;
-    QHash<QString, int> exports; // lower-cased linkage name to character id
+    QHash<QString, int> exports; // linkage name as ExportKey makes it, to character id
     Timeline root;
 
     const Character *character(int id) const
@@ -296,6 +296,17 @@ struct MovieDef {
         return it == dictionary.end() ? nullptr : it->second.get();
     }
 };
+
+// Linkage names match whatever the case of their ASCII letters; other
+// letters must match exactly, as in the reference player.
+inline QString ExportKey(const QString &name)
+{
+    QString key = name;
+    for (QChar &c : key)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() - u'A' + u'a');
+    return key;
+}
 
 // Reads a movie file's bytes; nullptr with a reason when it is not a movie.
 std::shared_ptr<MovieDef> ParseMovie(const QByteArray &file, QString *error);

@@ -247,7 +247,7 @@ struct Parser {
             const int count = r.u16();
             for (int i = 0; i < count && !r.overrun(); ++i) {
                 const int id = r.u16();
-                const QString name = r.string(movie.version).toLower();
+                const QString name = ExportKey(r.string(movie.version));
                 if (!r.overrun() && !movie.exports.contains(name))
                     movie.exports.insert(name, id);
             }

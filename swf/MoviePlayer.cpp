@@ -24,6 +24,9 @@ namespace swf {
 
 namespace {
 
+// Clips call handler methods (onEnterFrame, onLoad) from this version on.
+constexpr int FirstVersionWithHandlers = 6;
+
 // The full state of one depth as a run of place commands leaves it.
 struct Placement : DisplayProperties {
     int characterId = 0;
@@ -167,6 +170,9 @@ void MoviePlayer::unload()
     m_unloading.clear();
     m_unloadRequests.clear();
     m_loads.clear();
+    m_levelLoads.clear();
+    m_enteredLevels.clear();
+    m_levels.clear();
     m_replacement.clear();
     m_frames = 0;
     m_frameStartMs = 0;
@@ -259,7 +265,10 @@ void MoviePlayer::advance()
         RunInterval(*this, m_root, interval);
     DeliverLocalConnections(*this);
     ++m_frames;
+    m_levelLoads.completeDue(m_frames);
+    enterLoadedLevels();
     runFrames();
+    queueLevelInits();
     // Loads complete once every clip has moved on, so a loaded movie shows
     // its first frame now and moves on with the next.
     m_loads.completeDue(m_frames);
@@ -271,7 +280,7 @@ void MoviePlayer::advance()
     // Between frames no script runs, so every object in use hangs off a
     // clip or the globals.
     if (m_script.wantsCollection())
-        m_script.collectGarbage(m_root);
+        m_script.collectGarbage(levels());
 }
 
 void MoviePlayer::gotoFrame(int frame)
@@ -309,7 +318,7 @@ bool MoviePlayer::startExportedSound(const QString &name, const SoundInfo &info)
 {
     if (!m_movie || !m_sound)
         return false;
-    const auto *sound = dynamic_cast<const SoundDef *>(m_movie->character(m_movie->exports.value(name.toLower(), -1)));
+    const auto *sound = dynamic_cast<const SoundDef *>(m_movie->character(m_movie->exports.value(ExportKey(name), -1)));
     if (!sound)
         return false;
     m_sound->startSound(*sound, info);
@@ -369,7 +378,7 @@ DisplayObject *MoviePlayer::attachClip(DisplayObject &parent, const QString &exp
     if (exportName.isEmpty())
         return placeDynamic(parent, &m_emptyClip, 0, name, depth, nullptr);
     const MovieDef &movie = movieOf(parent);
-    const int id = movie.exports.value(exportName.toLower(), -1);
+    const int id = movie.exports.value(ExportKey(exportName), -1);
     const Character *character = movie.character(id);
     return dynamic_cast<const SpriteDef *>(character) ? placeDynamic(parent, character, id, name, depth, nullptr)
                                                       : nullptr;
@@ -405,10 +414,18 @@ bool MoviePlayer::emptyUnloadedMovies()
         if (request.frame >= m_frames)
             waiting.push_back(request);
         else if (DisplayObject *clip = request.clip.get(); clip && clip->isSprite() && !clip->removed)
-            empty(*clip);
+            emptyOrDrop(*clip);
     }
     m_unloadRequests = std::move(waiting);
     return m_queue.size() != queued;
+}
+
+void MoviePlayer::emptyOrDrop(DisplayObject &clip)
+{
+    empty(clip);
+    // A level unloaded is gone, and its name names nothing.
+    if (!clip.parent && clip.level > 0)
+        m_levels.erase(clip.level);
 }
 
 void MoviePlayer::empty(DisplayObject &clip)
@@ -628,6 +645,9 @@ void MoviePlayer::runFrames()
     // Clips made during the walk wait for the next frame.
     std::vector<DisplayObject *> found;
     collectClips(m_root, found);
+    for (auto &[number, level] : m_levels)
+        if (!enteredThisFrame(*level))
+            collectClips(*level, found);
     std::sort(found.begin(), found.end(),
               [](const DisplayObject *a, const DisplayObject *b) { return a->serial > b->serial; });
     std::vector<Tracked> clips(found.size());
@@ -733,7 +753,9 @@ void MoviePlayer::queueClipEvent(DisplayObject &clip, uint32_t events, const QSt
         for (const ClipAction &action : *clip.clipActions)
             if (action.events & events)
                 m_queue.push_back({&clip, clip.alive, action.actions});
-    if (ScriptObject *handler = handlerKey.isEmpty() ? nullptr : handlerOf(clip, handlerKey))
+    if (handlerKey.isEmpty() || version() < FirstVersionWithHandlers)
+        return;
+    if (ScriptObject *handler = handlerOf(clip, handlerKey))
         m_queue.push_back({&clip, clip.alive, QByteArray(), handler});
 }
 
@@ -743,8 +765,7 @@ void MoviePlayer::queueLifecycleEvent(DisplayObject &clip, uint32_t event, const
         for (const ClipAction &action : *clip.clipActions)
             if (action.events & event)
                 queue.push_back({&clip, clip.alive, action.actions, nullptr, QString(), true});
-    // Handler methods came with version 6.
-    if (handlerName && version() >= 6)
+    if (handlerName && version() >= FirstVersionWithHandlers)
         queue.push_back({&clip, clip.alive, QByteArray(), nullptr, m_script.key(QLatin1String(handlerName)), true});
 }
 
@@ -770,6 +791,8 @@ void MoviePlayer::broadcastClipEvent(uint32_t events, const QString &handlerName
         queueClipEvent(clip, events, handlerKey);
     };
     visit(m_root);
+    for (auto &[number, level] : m_levels)
+        visit(*level);
     if (!listenersOf.isEmpty())
         m_queue.push_back({&m_root, m_root.alive, {}, nullptr, {}, false, listenersOf, handlerName});
 }
@@ -1080,7 +1103,7 @@ DisplayObject *MoviePlayer::resolveTarget(DisplayObject &from, const QString &pa
     DisplayObject *current = &from;
     QString rest = path;
     if (rest.startsWith(u'/')) {
-        current = &m_root;
+        current = &rootOf(from);
         rest = rest.mid(1);
     }
     const QStringList parts = rest.split(QRegularExpression(QStringLiteral("[/.:]")), Qt::SkipEmptyParts);
@@ -1089,9 +1112,10 @@ DisplayObject *MoviePlayer::resolveTarget(DisplayObject &from, const QString &pa
             return nullptr;
         if (part == QLatin1String("..") || part.compare(QLatin1String("_parent"), Qt::CaseInsensitive) == 0) {
             current = current->parent;
-        } else if (part.compare(QLatin1String("_root"), Qt::CaseInsensitive) == 0 ||
-                   sameName(part, QStringLiteral("_level0"), version())) {
-            current = &m_root;
+        } else if (part.compare(QLatin1String("_root"), Qt::CaseInsensitive) == 0) {
+            current = &rootOf(*current);
+        } else if (const std::optional<int> number = LevelNumber(part, version())) {
+            current = level(*number);
         } else if (part.compare(QLatin1String("this"), Qt::CaseInsensitive) != 0) {
             DisplayObject *found = nullptr;
             for (auto &[depth, child] : current->children) {

@@ -65,6 +65,10 @@ private slots:
     void loadVars();
     void xmlLoad_data();
     void xmlLoad();
+    void levels_data();
+    void levels();
+    void roots_data();
+    void roots();
     void loadedMovieShows();
     void selfLoadingStaysBounded();
 
@@ -244,6 +248,104 @@ void SwfLoadingTest::xmlLoad()
     const QString path = inside(QStringLiteral("xml.swf"));
     TestFiles::write(path, scriptMovie(source, 7));
     QCOMPARE(runTraces(path), printed);
+}
+
+// A movie whose first frame traces "child " and the clip it plays in, and sets v.
+QByteArray levelChild()
+{
+    return scriptMovie(QStringLiteral("push \"child \", \"this\"\ngetvariable\nadd2\ntrace\npush \"v\", \"here\"\nsetvariable"), 7);
+}
+
+// onEnterFrame traces NAME every frame (then runs MORE).
+QString traceEveryFrame(const QString &name, const QString &more = {})
+{
+    return QStringLiteral("push \"onEnterFrame\"\nfunction ()\npush \"%1\"\ngetvariable\ntrace\n%2end\nsetvariable\n")
+        .arg(name, more);
+}
+
+void SwfLoadingTest::levels_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QStringList>("printed");
+    const QString level3 = QStringLiteral("_level3");
+    const QString undefinedValue = QStringLiteral("undefined");
+    // A level shows as the frame two after the asking one begins, before
+    // the clips of that frame move.
+    QTest::newRow("loadMovieNum") << QStringLiteral("push \"child.swf\", \"_level3\"\ngeturl2 64\n") + traceEveryFrame(level3)
+                                  << QStringList{undefinedValue, "child _level3", level3, level3, level3, level3, level3};
+    QTest::newRow("loadMovie into a level's name")
+        << QStringLiteral("push \"child.swf\", \"_level3\"\ngeturl2 64\n") << QStringList{"child _level3"};
+    QTest::newRow("a level's clips by path")
+        << QStringLiteral("push \"child.swf\", \"_level3\"\ngeturl2 64\n") + traceEveryFrame(QStringLiteral("_level3/:v"))
+        << QStringList{undefinedValue, "child _level3", "here", "here", "here", "here", "here"};
+    // Loaded into a level by number, the listeners hear of it; by the
+    // level's name, nobody does.
+    const QString progress = QStringLiteral("onLoadProgress _level4 %1 %1").arg(levelChild().size());
+    const QString progress6 = QStringLiteral("onLoadProgress _level6 %1 %1").arg(levelChild().size());
+    QTest::newRow("loadClip by number")
+        << tracingLoader(loadClip(QStringLiteral("child.swf"), QStringLiteral("push 4")))
+        << QStringList{"true", "onLoadStart _level4 undefined undefined", progress, progress,
+                       "onLoadComplete _level4 0 undefined", "child _level4", "onLoadInit _level4 undefined undefined"};
+    QTest::newRow("loadClip by the level's name")
+        << tracingLoader(loadClip(QStringLiteral("child.swf"), QStringLiteral("push \"_level5\"")))
+        << QStringList{"true", "child _level5"};
+    QTest::newRow("loadClip, a number out of range wraps")
+        << tracingLoader(loadClip(QStringLiteral("child.swf"), QStringLiteral("push 4294967302")))
+        << QStringList{"true", "onLoadStart _level6 undefined undefined", progress6, progress6,
+                       "onLoadComplete _level6 0 undefined", "child _level6", "onLoadInit _level6 undefined undefined"};
+    QTest::newRow("loadClip, a negative level")
+        << tracingLoader(loadClip(QStringLiteral("child.swf"), QStringLiteral("push -2"))) << QStringList{"false"};
+    QTest::newRow("loadClip, a level out of the folder")
+        << tracingLoader(loadClip(QStringLiteral("../outside.txt"), QStringLiteral("push 4")))
+        << QStringList{"true", "onLoadError undefined URLNotFound 0"};
+    QTest::newRow("loadClip, a web address into a level")
+        << tracingLoader(loadClip(QStringLiteral("http://localhost/child.swf"), QStringLiteral("push 4")))
+        << QStringList{"true", "onLoadError undefined IllegalRequest 0"};
+    // unloadMovieNum empties the level as unloadMovie does a clip, and its name then names nothing.
+    QTest::newRow("unloadMovieNum")
+        << QStringLiteral("push \"child.swf\", \"_level3\"\ngeturl2 64\n") +
+               traceEveryFrame(level3, QStringLiteral("push \"\", \"_level3\"\ngeturl2 64\n"))
+        << QStringList{undefinedValue, "child _level3", level3, level3, undefinedValue, undefinedValue, undefinedValue};
+}
+
+void SwfLoadingTest::levels()
+{
+    QFETCH(QString, source);
+    QFETCH(QStringList, printed);
+    TestFiles::write(inside(QStringLiteral("child.swf")), levelChild());
+    const QString path = inside(QStringLiteral("levels.swf"));
+    TestFiles::write(path, scriptMovie(source, 7));
+    QCOMPARE(runTraces(path), printed);
+}
+
+// Clips a and a.b, each with a variable value naming it; then what b._root.value is.
+void SwfLoadingTest::roots_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::addColumn<QString>("lock");
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("the level's root") << 7 << QString() << "parent";
+    QTest::newRow("a clip locking its root") << 7 << "a" << "a";
+    QTest::newRow("the clip itself locking it") << 7 << "b" << "b";
+    QTest::newRow("version 6 knows no _lockroot") << 6 << "a" << "parent";
+}
+
+void SwfLoadingTest::roots()
+{
+    QFETCH(int, version);
+    QFETCH(QString, lock);
+    QFETCH(QString, printed);
+    QString source = MakeClipA +
+                     QStringLiteral("push \"b\", 1, \"b\", 2, \"a\"\ngetvariable\npush \"createEmptyMovieClip\"\ncallmethod\nsetvariable\n"
+                                    "push \"value\", \"parent\"\nsetvariable\n"
+                                    "push \"a\"\ngetvariable\npush \"value\", \"a\"\nsetmember\n"
+                                    "push \"b\"\ngetvariable\npush \"value\", \"b\"\nsetmember\n");
+    if (!lock.isEmpty())
+        source += QStringLiteral("push \"%1\"\ngetvariable\npush \"_lockroot\", true\nsetmember\n").arg(lock);
+    source += QStringLiteral("push \"b\"\ngetvariable\npush \"_root\"\ngetmember\npush \"value\"\ngetmember\ntrace\n");
+    const QString path = inside(QStringLiteral("roots.swf"));
+    TestFiles::write(path, scriptMovie(source, version));
+    QCOMPARE(runTraces(path, 0), QStringList{printed});
 }
 
 // The lead's demo: a clip made empty loads characters/cat.swf, which draws

@@ -6,6 +6,7 @@
 #include "KeptObject.h"
 
 #include "swf/MoviePlayer.h"
+#include "swf/script/Conversions.h"
 #include "swf/script/ScriptEngine.h"
 
 namespace swf {
@@ -50,13 +51,8 @@ Value construct(NativeCall &call)
     return self;
 }
 
-Value loadClip(NativeCall &call)
+MoviePlayer::ClipLoadEvents loadEvents(NativeCall &call, ScriptObject *loader, const ClipRef &target)
 {
-    ScriptObject *loader = call.object();
-    DisplayObject *clip = call.args.size() >= 2 ? targetClip(call, 1) : nullptr;
-    if (!loader || !clip)
-        return false;
-    const ClipRef target = refTo(clip);
     auto kept = std::make_shared<KeptObject>(call.engine(), loader);
     MoviePlayer::ClipLoadEvents events;
     events.loaded = [=](ScriptContext &cx, DisplayObject &shown, qint64 bytes) {
@@ -76,7 +72,40 @@ Value loadClip(NativeCall &call)
         broadcast(cx, loader, "onLoadError", {clipValue(target), error, NoHttpStatus});
         (void)kept;
     };
-    call.player().loadMovie(*clip, call.string(0), std::move(events));
+    return events;
+}
+
+// A number names a level, and its loaders hear how the load goes; a
+// level's name loads it as loadMovieNum does, telling nobody.
+bool loadLevel(NativeCall &call, ScriptObject *loader)
+{
+    const Value &target = call.arg(1);
+    if (const auto *number = std::get_if<double>(&target)) {
+        const int level = ToInt32(*number);
+        if (level >= 0)
+            call.player().loadLevel(level, call.string(0), loadEvents(call, loader, ClipRef{}));
+        return level >= 0;
+    }
+    const auto *name = std::get_if<QString>(&target);
+    const std::optional<int> level = name ? MoviePlayer::LevelNumber(*name, call.engine().version()) : std::nullopt;
+    if (level)
+        call.player().loadLevel(*level, call.string(0));
+    return level.has_value();
+}
+
+Value loadClip(NativeCall &call)
+{
+    ScriptObject *loader = call.object();
+    if (!loader || call.args.size() < 2)
+        return false;
+    const Value &target = call.arg(1);
+    if (std::holds_alternative<double>(target) || std::holds_alternative<QString>(target))
+        if (loadLevel(call, loader))
+            return true;
+    DisplayObject *clip = targetClip(call, 1);
+    if (!clip)
+        return false;
+    call.player().loadMovie(*clip, call.string(0), loadEvents(call, loader, refTo(clip)));
     return true;
 }
 
