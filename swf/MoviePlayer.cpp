@@ -1,5 +1,6 @@
 #include "MoviePlayer.h"
 
+#include "swf/ImageMovie.h"
 #include "swf/LocalConnectionHub.h"
 #include "swf/MovieFiles.h"
 #include "swf/SoundMixer.h"
@@ -544,13 +545,17 @@ std::shared_ptr<const LoadedMovie> MoviePlayer::loadedMovie(const QString &folde
     if (std::shared_ptr<const LoadedMovie> known = m_loadedMovies.value(path).lock(); known && known->bytes == bytes.size())
         return known;
     std::shared_ptr<const MovieDef> parsed = ParseMovie(bytes, nullptr);
+    // A picture's size is its file's; a movie's, what its header says.
+    const qint64 size = parsed ? DeclaredLength(bytes) : bytes.size();
+    if (!parsed)
+        parsed = ImageMovie(bytes, version());
     if (!parsed)
         return nullptr;
     auto movie = std::make_shared<LoadedMovie>();
     movie->movie = std::move(parsed);
     movie->folder = QFileInfo(path).path();
     movie->url = QUrl::fromLocalFile(path).toString();
-    movie->bytes = DeclaredLength(bytes);
+    movie->bytes = size;
     // Forgotten entries go now and then, so the table stays as small as what is shown.
     if (m_loadedMovies.size() >= MaxLoadedMovies)
         m_loadedMovies.removeIf([](const auto &entry) { return entry.value().expired(); });

@@ -69,6 +69,8 @@ private slots:
     void levels();
     void roots_data();
     void roots();
+    void images_data();
+    void images();
     void loadedMovieShows();
     void selfLoadingStaysBounded();
 
@@ -178,6 +180,13 @@ void SwfLoadingTest::loader_data()
                                                            progress, progress,
                                                            "onLoadComplete _level0.a 0 undefined", "child",
                                                            "onLoadInit _level0.a undefined undefined"};
+    // getProgress answers for MovieClipLoader objects only, whoever holds the method.
+    const QString getProgressOf = QStringLiteral(
+        "push \"o\", 0, \"Object\"\nnewobject\nsetvariable\n"
+        "push \"o\"\ngetvariable\npush \"gp\", \"l\"\ngetvariable\npush \"getProgress\"\ngetmember\nsetmember\n"
+        "push \"this\"\ngetvariable\npush 1, \"%1\"\ngetvariable\npush \"%2\"\ncallmethod\ntypeof\ntrace\n");
+    QTest::newRow("getProgress of a loader") << getProgressOf.arg("l", "getProgress") << QStringList{"object"};
+    QTest::newRow("getProgress of another object") << getProgressOf.arg("o", "gp") << QStringList{"undefined"};
     // A clip gone by the time the load fails is undefined to the listeners.
     QTest::newRow("target removed") << MakeClipA + loadClip(QStringLiteral("none.swf"), clipA) + clipA + QStringLiteral("\nremovesprite\n")
                                     << QStringList{"true", "onLoadError undefined URLNotFound 0"};
@@ -346,6 +355,50 @@ void SwfLoadingTest::roots()
     const QString path = inside(QStringLiteral("roots.swf"));
     TestFiles::write(path, scriptMovie(source, version));
     QCOMPARE(runTraces(path, 0), QStringList{printed});
+}
+
+void SwfLoadingTest::images_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("PNG") << "PNG" << "pic.png";
+    QTest::newRow("JPEG") << "JPEG" << "pic.jpg";
+    // The picture's own bytes tell what it is, not its name.
+    QTest::newRow("PNG named .jpg") << "PNG" << "png.jpg";
+}
+
+// A picture loaded into a clip shows at its top left, one pixel to a pixel;
+// the clip is as large as the picture once the listeners hear onLoadInit.
+void SwfLoadingTest::images()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, file);
+    constexpr int Width = 30, Height = 20; // pixels
+    QImage picture(Width, Height, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    QVERIFY(picture.save(inside(file), format.toLatin1().constData()));
+    const QString source = MakeClipA + QStringLiteral(
+        "push \"l\", 0, \"MovieClipLoader\"\nnewobject\nsetvariable\n"
+        "push \"l\"\ngetvariable\npush \"onLoadInit\"\nfunction (c)\n"
+        "push \"c\"\ngetvariable\npush \"_width\"\ngetmember\npush \"x\"\nadd2\n"
+        "push \"c\"\ngetvariable\npush \"_height\"\ngetmember\nadd2\ntrace\nend\nsetmember\n"
+        "push \"l\"\ngetvariable\npush \"onLoadError\"\nfunction (c, e)\npush \"e\"\ngetvariable\ntrace\nend\nsetmember\n") +
+        loadClip(file, QStringLiteral("push \"a\"\ngetvariable"));
+    const QString path = inside(QStringLiteral("image.swf"));
+    TestFiles::write(path, scriptMovie(source, 8));
+
+    QStringList lines;
+    swf::FlashControl control;
+    QObject::connect(&control, &swf::FlashControl::Trace, [&lines](const QString &line) { lines << line; });
+    control.setMovie(path);
+    for (int i = 0; i < FramesRun; ++i)
+        control.advanceFrame();
+    QCOMPARE(lines, QStringList({"true", QStringLiteral("%1x%2").arg(Width).arg(Height)}));
+    const QImage stage = control.renderStage();
+    constexpr int Tolerance = 16;
+    QVERIFY(std::abs(stage.pixelColor(Width / 2, Height / 2).blue() - 255) <= Tolerance);
+    QVERIFY(std::abs(stage.pixelColor(Width / 2, Height / 2).red()) <= Tolerance);
+    QCOMPARE(stage.pixelColor(Width + 5, Height / 2), QColor(Qt::white));
 }
 
 // The lead's demo: a clip made empty loads characters/cat.swf, which draws

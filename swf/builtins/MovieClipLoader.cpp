@@ -17,6 +17,9 @@ constexpr int Version7 = 7;
 // A local load answers no HTTP status.
 constexpr double NoHttpStatus = 0;
 
+// Marks the objects the constructor made: getProgress answers only them.
+struct LoaderPayload : NativePayload {};
+
 // The clip a target argument names: a clip, or a path from the root.
 DisplayObject *targetClip(NativeCall &call, size_t i)
 {
@@ -46,6 +49,7 @@ Value construct(NativeCall &call)
     ScriptObject *self = call.construct ? call.object() : nullptr;
     if (!self)
         return Undefined{};
+    self->payload = std::make_unique<LoaderPayload>();
     InitializeBroadcaster(call.engine(), *self, DontEnum);
     call.cx.callMethod(self, QStringLiteral("addListener"), {self});
     return self;
@@ -122,7 +126,8 @@ Value unloadClip(NativeCall &call)
 // that inherits nothing.
 Value getProgress(NativeCall &call)
 {
-    const DisplayObject *clip = targetClip(call, 0);
+    const ScriptObject *loader = call.object();
+    const DisplayObject *clip = loader && loader->payloadAs<LoaderPayload>() ? targetClip(call, 0) : nullptr;
     ScriptObject *progress = clip ? call.engine().heap().make(ScriptObject::Kind::Object, nullptr) : nullptr;
     if (!progress)
         return Undefined{};
