@@ -280,6 +280,16 @@ constexpr int MaxBitmapSide = 8192;
 constexpr int MaxFrames = 65535;
 constexpr int MaxSegmentsPerShape = 200000;
 
+// A character this movie takes from another: the file that exports it, the
+// id it has here and the name it was exported under.
+struct ImportedCharacter {
+    QString url;
+    int id = 0;
+    QString name;
+};
+constexpr size_t MaxImports = 4096;
+
+struct MovieDef;
 struct MovieDef {
     int version = 0;
     QRectF frameRect;       // twips
@@ -288,6 +298,10 @@ struct MovieDef {
     QColor background = Qt::white;
     std::map<int, std::shared_ptr<Character>> dictionary;
     QHash<QString, int> exports; // linkage name as ExportKey makes it, to character id
+    std::vector<ImportedCharacter> imports;
+    // The movies imported characters come from, by their id here: what they
+    // hold is made of those movies' characters.
+    std::map<int, std::shared_ptr<const MovieDef>> importedFrom;
     Timeline root;
 
     const Character *character(int id) const

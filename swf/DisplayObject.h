@@ -101,6 +101,8 @@ struct DisplayObject : DisplayProperties {
     // are made of; none for clips of their parent's movie. Declared before
     // the timeline and children, which point into it and go first.
     std::shared_ptr<const LoadedMovie> loaded;
+    // The movie an imported character came from, which what it holds is made of.
+    std::shared_ptr<const MovieDef> definedIn;
     const Timeline *timeline = nullptr;
     int currentFrame = 0;
     bool playing = true;

@@ -2,6 +2,7 @@
 
 #include "swf/ImageMovie.h"
 #include "swf/LocalConnectionHub.h"
+#include "swf/MovieImports.h"
 #include "swf/MovieFiles.h"
 #include "swf/SoundMixer.h"
 #include "swf/TextFieldState.h"
@@ -126,6 +127,7 @@ bool MoviePlayer::load(const QByteArray &file, QString *error)
     std::shared_ptr<MovieDef> movie = ParseMovie(file, error);
     if (!movie)
         return false;
+    ResolveImports(*movie, m_folder);
     m_movie = movie;
     ++m_generation;
     m_bytes = DeclaredLength(file);
@@ -451,9 +453,12 @@ void MoviePlayer::empty(DisplayObject &clip)
 
 const MovieDef &MoviePlayer::movieOf(const DisplayObject &clip) const
 {
-    for (const DisplayObject *at = &clip; at; at = at->parent)
+    for (const DisplayObject *at = &clip; at; at = at->parent) {
+        if (at->definedIn)
+            return *at->definedIn;
         if (at->loaded)
             return *at->loaded->movie;
+    }
     return *m_movie;
 }
 
@@ -544,10 +549,12 @@ std::shared_ptr<const LoadedMovie> MoviePlayer::loadedMovie(const QString &folde
     const QString path = MovieFilePath(folder, url).value_or(QString());
     if (std::shared_ptr<const LoadedMovie> known = m_loadedMovies.value(path).lock(); known && known->bytes == bytes.size())
         return known;
-    std::shared_ptr<const MovieDef> parsed = ParseMovie(bytes, nullptr);
+    std::shared_ptr<MovieDef> parsed = ParseMovie(bytes, nullptr);
     // A picture's size is its file's; a movie's, what its header says.
     const qint64 size = parsed ? DeclaredLength(bytes) : bytes.size();
-    if (!parsed)
+    if (parsed)
+        ResolveImports(*parsed, QFileInfo(path).path());
+    else
         parsed = ImageMovie(bytes, version());
     if (!parsed)
         return nullptr;
@@ -905,6 +912,9 @@ std::unique_ptr<DisplayObject> MoviePlayer::instantiate(DisplayObject &parent, c
     object->liveCount = &m_objects;
     object->serial = ++m_serial;
     ++m_objects;
+    const std::map<int, std::shared_ptr<const MovieDef>> &imported = movieOf(parent).importedFrom;
+    if (const auto source = imported.find(characterId); source != imported.end())
+        object->definedIn = source->second;
     if (const auto *sprite = dynamic_cast<const SpriteDef *>(character)) {
         object->timeline = &sprite->timeline;
         Tracked t;

@@ -71,6 +71,8 @@ private slots:
     void roots();
     void images_data();
     void images();
+    void imports_data();
+    void imports();
     void loadedMovieShows();
     void selfLoadingStaysBounded();
 
@@ -399,6 +401,79 @@ void SwfLoadingTest::images()
     QVERIFY(std::abs(stage.pixelColor(Width / 2, Height / 2).blue() - 255) <= Tolerance);
     QVERIFY(std::abs(stage.pixelColor(Width / 2, Height / 2).red()) <= Tolerance);
     QCOMPARE(stage.pixelColor(Width + 5, Height / 2), QColor(Qt::white));
+}
+
+// ExportAssets (56) or ImportAssets (57) and ImportAssets2 (71) of one character.
+QByteArray assetTag(int code, int id, const QByteArray &name, const QByteArray &url = {})
+{
+    SwfWriter::Bits b;
+    constexpr int ImportAssets2 = 71;
+    if (!url.isEmpty())
+        b.string(url);
+    if (code == ImportAssets2) {
+        b.u8(1);
+        b.u8(0);
+    }
+    b.u16(1);
+    b.u16(id);
+    b.string(name);
+    return SwfWriter::tag(code, b.bytes);
+}
+
+void SwfLoadingTest::imports_data()
+{
+    constexpr int ImportAssets = 57, ImportAssets2 = 71;
+    QTest::addColumn<int>("tag");
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("imported"); // the name the importer asks for
+    QTest::addColumn<QString>("attached"); // the name it attaches
+    QTest::addColumn<QStringList>("printed");
+    QTest::addColumn<bool>("shows");
+    const QStringList found{"_level0.t", "in _level0.t"};
+    QTest::newRow("ImportAssets") << ImportAssets << "lib.swf" << "Thing" << "Thing" << found << true;
+    QTest::newRow("ImportAssets2") << ImportAssets2 << "lib.swf" << "Thing" << "Thing" << found << true;
+    QTest::newRow("attached in another case") << ImportAssets << "lib.swf" << "Thing" << "tHING" << found << true;
+    QTest::newRow("imported in another case") << ImportAssets << "lib.swf" << "THING" << "THING" << found << true;
+    QTest::newRow("not exported") << ImportAssets << "lib.swf" << "Other" << "Other" << QStringList{"undefined"} << false;
+    QTest::newRow("no such file") << ImportAssets << "none.swf" << "Thing" << "Thing" << QStringList{"undefined"} << false;
+    QTest::newRow("out of the folder")
+        << ImportAssets << "../lib.swf" << "Thing" << "Thing" << QStringList{"undefined"} << false;
+}
+
+// lib.swf exports a clip drawing its own red square (its character 2);
+// the importer, whose character 2 is blue, attaches the clip by name.
+void SwfLoadingTest::imports()
+{
+    QFETCH(int, tag);
+    QFETCH(QString, url);
+    QFETCH(QString, imported);
+    QFETCH(QString, attached);
+    QFETCH(QStringList, printed);
+    QFETCH(bool, shows);
+    using namespace SwfWriter;
+    constexpr int ExportAssets = 56;
+    constexpr int Side = 400; // twips
+    const QByteArray thing = place(Place(1, 2)) + script(QStringLiteral("push \"in \", \"this\"\ngetvariable\nadd2\ntrace")) + showFrame();
+    const QByteArray library = rectangle(2, QRect(0, 0, Side, Side), Qt::red) + sprite(1, thing) +
+                               assetTag(ExportAssets, 1, "Thing") + showFrame();
+    TestFiles::write(inside(QStringLiteral("lib.swf")), movie(library, 7));
+    TestFiles::write(m_dir.path() + QStringLiteral("/lib.swf"), movie(library, 7));
+    const QString source = QStringLiteral("push 1, \"t\", \"%1\", 3, \"this\"\ngetvariable\npush \"attachMovie\"\ncallmethod\npop\n"
+                                          "push \"t\"\ngetvariable\ntrace\n").arg(attached);
+    const QByteArray importer = rectangle(2, QRect(0, 0, Side, Side), Qt::blue) +
+                                assetTag(tag, 5, imported.toLatin1(), url.toLatin1()) + script(source) + showFrame();
+    const QString path = inside(QStringLiteral("importer.swf"));
+    TestFiles::write(path, movie(importer, 7));
+
+    QStringList lines;
+    swf::FlashControl control;
+    QObject::connect(&control, &swf::FlashControl::Trace, [&lines](const QString &line) { lines << line; });
+    control.setMovie(path);
+    control.advanceFrame();
+    QCOMPARE(lines, printed);
+    const QColor centre = control.renderStage().pixelColor(Side / 40, Side / 40);
+    QCOMPARE(centre == QColor(Qt::red), shows);
+    QVERIFY(centre != QColor(Qt::blue));
 }
 
 // The lead's demo: a clip made empty loads characters/cat.swf, which draws
