@@ -153,4 +153,12 @@ bool MoviePlayer::enteredThisFrame(const DisplayObject &clip) const
                        [&](const EnteredLevel &entered) { return entered.level.get() == &clip; });
 }
 
+DisplayObject *MoviePlayer::buttonOnStage(const QPointF &stage)
+{
+    for (auto it = m_levels.rbegin(); it != m_levels.rend(); ++it)
+        if (DisplayObject *found = buttonAt(*it->second, stage, QTransform()))
+            return found;
+    return buttonAt(m_root, stage, QTransform());
+}
+
 } // namespace swf

@@ -1234,7 +1234,7 @@ void MoviePlayer::pointerMove(const QPointF &stage)
         return;
     m_pointer = stage;
     broadcastClipEvent(ClipAction::MouseMove, QStringLiteral("onMouseMove"), QStringLiteral("Mouse"));
-    DisplayObject *under = buttonAt(m_root, stage, QTransform());
+    DisplayObject *under = buttonOnStage(stage);
     DisplayObject *hover = m_hover.get();
     if (under != hover) {
         if (hover) {
@@ -1307,6 +1307,8 @@ void MoviePlayer::keyDown(int code, int pressCode, int ascii)
                         m_queue.push_back({object.parent, object.parent->alive, action.actions});
         };
         visit(m_root);
+        for (auto &[number, level] : m_levels)
+            visit(*level);
     }
     runQueue();
 }

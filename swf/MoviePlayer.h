@@ -417,6 +417,8 @@ private:
     // Empties the clip a script unloaded; a level goes altogether.
     void emptyOrDrop(DisplayObject &clip);
     bool enteredThisFrame(const DisplayObject &clip) const;
+    // The button under a point of the stage: the top level's first.
+    DisplayObject *buttonOnStage(const QPointF &stage);
 };
 
 } // namespace swf

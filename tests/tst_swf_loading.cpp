@@ -73,6 +73,7 @@ private slots:
     void images();
     void imports_data();
     void imports();
+    void levelsDrawnInOrder();
     void loadedMovieShows();
     void selfLoadingStaysBounded();
 
@@ -474,6 +475,30 @@ void SwfLoadingTest::imports()
     const QColor centre = control.renderStage().pixelColor(Side / 40, Side / 40);
     QCOMPARE(centre == QColor(Qt::red), shows);
     QVERIFY(centre != QColor(Qt::blue));
+}
+
+// The root draws blue over its stage; _level2 a red square, _level1 a green
+// one half its size: each level shows above the ones under it.
+void SwfLoadingTest::levelsDrawnInOrder()
+{
+    using namespace SwfWriter;
+    constexpr int Side = 400, Half = 200; // twips
+    TestFiles::write(inside(QStringLiteral("red.swf")),
+                     movie(rectangle(1, QRect(0, 0, Side, Side), Qt::red) + place(Place(1, 1)) + showFrame(), 7));
+    TestFiles::write(inside(QStringLiteral("green.swf")),
+                     movie(rectangle(1, QRect(0, 0, Half, Half), Qt::green) + place(Place(1, 1)) + showFrame(), 7));
+    const QString source = QStringLiteral("push \"green.swf\", \"_level1\"\ngeturl2 64\npush \"red.swf\", \"_level2\"\ngeturl2 64\n");
+    const QString path = inside(QStringLiteral("stack.swf"));
+    TestFiles::write(path, movie(rectangle(1, QRect(0, 0, Side * 2, Side * 2), Qt::blue) + place(Place(1, 1)) +
+                                     script(source) + showFrame(), 7));
+    swf::FlashControl control;
+    control.setMovie(path);
+    for (int i = 0; i < FramesRun; ++i)
+        control.advanceFrame();
+    const QImage stage = control.renderStage();
+    constexpr int TwipsPerPixel = 20;
+    QCOMPARE(stage.pixelColor(Half / TwipsPerPixel / 2, Half / TwipsPerPixel / 2), QColor(Qt::red));
+    QCOMPARE(stage.pixelColor(Side / TwipsPerPixel + 5, 5), QColor(Qt::blue));
 }
 
 // The lead's demo: a clip made empty loads characters/cat.swf, which draws
