@@ -3,6 +3,8 @@
 
 #include "swf/script/Interpreter.h"
 
+#include <cmath>
+
 namespace swf {
 
 namespace {
@@ -22,7 +24,7 @@ bool locksRoot(const DisplayObject &clip, const QString &key)
     if (const auto *b = std::get_if<bool>(value))
         return *b;
     const auto *d = std::get_if<double>(value);
-    return d && *d != 0 && *d == *d;
+    return d && *d != 0 && !std::isnan(*d);
 }
 
 } // namespace
