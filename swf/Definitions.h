@@ -280,6 +280,16 @@ constexpr int MaxBitmapSide = 8192;
 constexpr int MaxFrames = 65535;
 constexpr int MaxSegmentsPerShape = 200000;
 
+// A character this movie takes from another: the file that exports it, the
+// id it has here and the name it was exported under.
+struct ImportedCharacter {
+    QString url;
+    int id = 0;
+    QString name;
+};
+constexpr size_t MaxImports = 4096;
+
+struct MovieDef;
 struct MovieDef {
     int version = 0;
     QRectF frameRect;       // twips
@@ -287,7 +297,11 @@ struct MovieDef {
     int headerFrames = 0;
     QColor background = Qt::white;
     std::map<int, std::shared_ptr<Character>> dictionary;
-    QHash<QString, int> exports; // lower-cased linkage name to character id
+    QHash<QString, int> exports; // linkage name as ExportKey makes it, to character id
+    std::vector<ImportedCharacter> imports;
+    // The movies imported characters come from, by their id here: what they
+    // hold is made of those movies' characters.
+    std::map<int, std::shared_ptr<const MovieDef>> importedFrom;
     Timeline root;
 
     const Character *character(int id) const
@@ -296,6 +310,17 @@ struct MovieDef {
         return it == dictionary.end() ? nullptr : it->second.get();
     }
 };
+
+// Linkage names match whatever the case of their ASCII letters; other
+// letters must match exactly, as in the reference player.
+inline QString ExportKey(const QString &name)
+{
+    QString key = name;
+    for (QChar &c : key)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() - u'A' + u'a');
+    return key;
+}
 
 // Reads a movie file's bytes; nullptr with a reason when it is not a movie.
 std::shared_ptr<MovieDef> ParseMovie(const QByteArray &file, QString *error);

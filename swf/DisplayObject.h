@@ -94,11 +94,15 @@ struct DisplayObject : DisplayProperties {
     // depth, still reachable by name, until the end of the frame.
     bool removed = false;
     DisplayObject *parent = nullptr;
+    // The level whose root this is (_level0 is the root); 0 below a root.
+    int level = 0;
 
     // The movie loaded into this clip, whose characters it and what it holds
     // are made of; none for clips of their parent's movie. Declared before
     // the timeline and children, which point into it and go first.
     std::shared_ptr<const LoadedMovie> loaded;
+    // The movie an imported character came from, which what it holds is made of.
+    std::shared_ptr<const MovieDef> definedIn;
     const Timeline *timeline = nullptr;
     int currentFrame = 0;
     bool playing = true;

@@ -271,8 +271,9 @@ void FlashControl::paint(QPainter &painter, const QRect &area)
         return;
     m_frame.fill(backgroundForPaint());
     m_renderer->setQuality(m_player.quality());
-    m_renderer->render(m_frame, m_player.root(),
-                       stageToArea(QRect(QPoint(), area.size())) * QTransform::fromScale(ratio, ratio));
+    const QTransform toDevice = stageToArea(QRect(QPoint(), area.size())) * QTransform::fromScale(ratio, ratio);
+    for (const DisplayObject *level : m_player.levels())
+        m_renderer->render(m_frame, *level, toDevice);
     painter.drawImage(QRectF(area), m_frame);
 }
 

@@ -18,7 +18,7 @@ enum Tag {
     TagDefineShape3 = 32, TagDefineText2 = 33, TagDefineButton2 = 34, TagDefineBitsJPEG3 = 35,
     TagDefineBitsLossless2 = 36, TagDefineEditText = 37, TagDefineSprite = 39, TagFrameLabel = 43,
     TagSoundStreamHead2 = 45, TagDefineMorphShape = 46, TagDefineFont2 = 48, TagDoInitAction = 59, TagPlaceObject3 = 70,
-    TagExportAssets = 56, TagDefineFont3 = 75, TagDefineShape4 = 83, TagDefineMorphShape2 = 84, TagDefineBitsJPEG4 = 90,
+    TagExportAssets = 56, TagImportAssets = 57, TagImportAssets2 = 71, TagDefineFont3 = 75, TagDefineShape4 = 83, TagDefineMorphShape2 = 84, TagDefineBitsJPEG4 = 90,
 };
 
 // PlaceObject3's second flag byte.
@@ -243,17 +243,34 @@ struct Parser {
         case TagDefineEditText: readEditText(r); break;
         case TagDefineSound: define(ReadDefineSound(r)); break;
         case TagDefineButtonSound: ReadButtonSounds(r, movie); break;
+        case TagImportAssets:
+        case TagImportAssets2: readImports(code, r); break;
         case TagExportAssets: {
             const int count = r.u16();
             for (int i = 0; i < count && !r.overrun(); ++i) {
                 const int id = r.u16();
-                const QString name = r.string(movie.version).toLower();
+                const QString name = ExportKey(r.string(movie.version));
                 if (!r.overrun() && !movie.exports.contains(name))
                     movie.exports.insert(name, id);
             }
             break;
         }
         default: break;
+        }
+    }
+
+    // Characters another movie exports, by the name it gives them, under ids of this one.
+    void readImports(int code, SwfReader &r)
+    {
+        const QString url = r.string(movie.version);
+        if (code == TagImportAssets2)
+            r.skip(2); // reserved
+        const int count = r.u16();
+        for (int i = 0; i < count && !r.overrun() && movie.imports.size() < MaxImports; ++i) {
+            ImportedCharacter imported{url, r.u16(), QString()};
+            imported.name = r.string(movie.version);
+            if (!r.overrun())
+                movie.imports.push_back(std::move(imported));
         }
     }
 

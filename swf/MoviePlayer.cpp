@@ -1,6 +1,8 @@
 #include "MoviePlayer.h"
 
+#include "swf/ImageMovie.h"
 #include "swf/LocalConnectionHub.h"
+#include "swf/MovieImports.h"
 #include "swf/MovieFiles.h"
 #include "swf/SoundMixer.h"
 #include "swf/TextFieldState.h"
@@ -23,6 +25,9 @@
 namespace swf {
 
 namespace {
+
+// Clips call handler methods (onEnterFrame, onLoad) from this version on.
+constexpr int FirstVersionWithHandlers = 6;
 
 // The full state of one depth as a run of place commands leaves it.
 struct Placement : DisplayProperties {
@@ -122,6 +127,7 @@ bool MoviePlayer::load(const QByteArray &file, QString *error)
     std::shared_ptr<MovieDef> movie = ParseMovie(file, error);
     if (!movie)
         return false;
+    ResolveImports(*movie, m_folder);
     m_movie = movie;
     ++m_generation;
     m_bytes = DeclaredLength(file);
@@ -168,6 +174,9 @@ void MoviePlayer::unload()
     m_unloadRequests.clear();
     m_loads.clear();
     m_timedWork.clear();
+    m_levelLoads.clear();
+    m_enteredLevels.clear();
+    m_levels.clear();
     m_replacement.clear();
     m_frames = 0;
     m_frameStartMs = 0;
@@ -261,7 +270,10 @@ void MoviePlayer::advance()
     runTimedWork();
     DeliverLocalConnections(*this);
     ++m_frames;
+    m_levelLoads.completeDue(m_frames);
+    enterLoadedLevels();
     runFrames();
+    queueLevelInits();
     // Loads complete once every clip has moved on, so a loaded movie shows
     // its first frame now and moves on with the next.
     m_loads.completeDue(m_frames);
@@ -273,7 +285,7 @@ void MoviePlayer::advance()
     // Between frames no script runs, so every object in use hangs off a
     // clip or the globals.
     if (m_script.wantsCollection())
-        m_script.collectGarbage(m_root);
+        m_script.collectGarbage(levels());
 }
 
 void MoviePlayer::gotoFrame(int frame)
@@ -312,7 +324,7 @@ bool MoviePlayer::startExportedSound(const QString &name, const SoundInfo &info)
 {
     if (!m_movie || !m_sound)
         return false;
-    const auto *sound = dynamic_cast<const SoundDef *>(m_movie->character(m_movie->exports.value(name.toLower(), -1)));
+    const auto *sound = dynamic_cast<const SoundDef *>(m_movie->character(m_movie->exports.value(ExportKey(name), -1)));
     if (!sound)
         return false;
     m_sound->startSound(*sound, info);
@@ -415,7 +427,7 @@ DisplayObject *MoviePlayer::attachClip(DisplayObject &parent, const QString &exp
     if (exportName.isEmpty())
         return placeDynamic(parent, &m_emptyClip, 0, name, depth, nullptr);
     const MovieDef &movie = movieOf(parent);
-    const int id = movie.exports.value(exportName.toLower(), -1);
+    const int id = movie.exports.value(ExportKey(exportName), -1);
     const Character *character = movie.character(id);
     return dynamic_cast<const SpriteDef *>(character) ? placeDynamic(parent, character, id, name, depth, nullptr)
                                                       : nullptr;
@@ -451,10 +463,18 @@ bool MoviePlayer::emptyUnloadedMovies()
         if (request.frame >= m_frames)
             waiting.push_back(request);
         else if (DisplayObject *clip = request.clip.get(); clip && clip->isSprite() && !clip->removed)
-            empty(*clip);
+            emptyOrDrop(*clip);
     }
     m_unloadRequests = std::move(waiting);
     return m_queue.size() != queued;
+}
+
+void MoviePlayer::emptyOrDrop(DisplayObject &clip)
+{
+    empty(clip);
+    // A level unloaded is gone, and its name names nothing.
+    if (!clip.parent && clip.level > 0)
+        m_levels.erase(clip.level);
 }
 
 void MoviePlayer::empty(DisplayObject &clip)
@@ -479,9 +499,12 @@ void MoviePlayer::empty(DisplayObject &clip)
 
 const MovieDef &MoviePlayer::movieOf(const DisplayObject &clip) const
 {
-    for (const DisplayObject *at = &clip; at; at = at->parent)
+    for (const DisplayObject *at = &clip; at; at = at->parent) {
+        if (at->definedIn)
+            return *at->definedIn;
         if (at->loaded)
             return *at->loaded->movie;
+    }
     return *m_movie;
 }
 
@@ -572,14 +595,20 @@ std::shared_ptr<const LoadedMovie> MoviePlayer::loadedMovie(const QString &folde
     const QString path = MovieFilePath(folder, url).value_or(QString());
     if (std::shared_ptr<const LoadedMovie> known = m_loadedMovies.value(path).lock(); known && known->bytes == bytes.size())
         return known;
-    std::shared_ptr<const MovieDef> parsed = ParseMovie(bytes, nullptr);
+    std::shared_ptr<MovieDef> parsed = ParseMovie(bytes, nullptr);
+    // A picture's size is its file's; a movie's, what its header says.
+    const qint64 size = parsed ? DeclaredLength(bytes) : bytes.size();
+    if (parsed)
+        ResolveImports(*parsed, QFileInfo(path).path());
+    else
+        parsed = ImageMovie(bytes, version());
     if (!parsed)
         return nullptr;
     auto movie = std::make_shared<LoadedMovie>();
     movie->movie = std::move(parsed);
     movie->folder = QFileInfo(path).path();
     movie->url = QUrl::fromLocalFile(path).toString();
-    movie->bytes = DeclaredLength(bytes);
+    movie->bytes = size;
     // Forgotten entries go now and then, so the table stays as small as what is shown.
     if (m_loadedMovies.size() >= MaxLoadedMovies)
         m_loadedMovies.removeIf([](const auto &entry) { return entry.value().expired(); });
@@ -674,6 +703,9 @@ void MoviePlayer::runFrames()
     // Clips made during the walk wait for the next frame.
     std::vector<DisplayObject *> found;
     collectClips(m_root, found);
+    for (auto &[number, level] : m_levels)
+        if (!enteredThisFrame(*level))
+            collectClips(*level, found);
     std::sort(found.begin(), found.end(),
               [](const DisplayObject *a, const DisplayObject *b) { return a->serial > b->serial; });
     std::vector<Tracked> clips(found.size());
@@ -779,7 +811,9 @@ void MoviePlayer::queueClipEvent(DisplayObject &clip, uint32_t events, const QSt
         for (const ClipAction &action : *clip.clipActions)
             if (action.events & events)
                 m_queue.push_back({&clip, clip.alive, action.actions});
-    if (ScriptObject *handler = handlerKey.isEmpty() ? nullptr : handlerOf(clip, handlerKey))
+    if (handlerKey.isEmpty() || version() < FirstVersionWithHandlers)
+        return;
+    if (ScriptObject *handler = handlerOf(clip, handlerKey))
         m_queue.push_back({&clip, clip.alive, QByteArray(), handler});
 }
 
@@ -789,8 +823,7 @@ void MoviePlayer::queueLifecycleEvent(DisplayObject &clip, uint32_t event, const
         for (const ClipAction &action : *clip.clipActions)
             if (action.events & event)
                 queue.push_back({&clip, clip.alive, action.actions, nullptr, QString(), true});
-    // Handler methods came with version 6.
-    if (handlerName && version() >= 6)
+    if (handlerName && version() >= FirstVersionWithHandlers)
         queue.push_back({&clip, clip.alive, QByteArray(), nullptr, m_script.key(QLatin1String(handlerName)), true});
 }
 
@@ -816,6 +849,8 @@ void MoviePlayer::broadcastClipEvent(uint32_t events, const QString &handlerName
         queueClipEvent(clip, events, handlerKey);
     };
     visit(m_root);
+    for (auto &[number, level] : m_levels)
+        visit(*level);
     if (!listenersOf.isEmpty())
         m_queue.push_back({&m_root, m_root.alive, {}, nullptr, {}, false, listenersOf, handlerName});
 }
@@ -923,6 +958,9 @@ std::unique_ptr<DisplayObject> MoviePlayer::instantiate(DisplayObject &parent, c
     object->liveCount = &m_objects;
     object->serial = ++m_serial;
     ++m_objects;
+    const std::map<int, std::shared_ptr<const MovieDef>> &imported = movieOf(parent).importedFrom;
+    if (const auto source = imported.find(characterId); source != imported.end())
+        object->definedIn = source->second;
     if (const auto *sprite = dynamic_cast<const SpriteDef *>(character)) {
         object->timeline = &sprite->timeline;
         Tracked t;
@@ -1126,7 +1164,7 @@ DisplayObject *MoviePlayer::resolveTarget(DisplayObject &from, const QString &pa
     DisplayObject *current = &from;
     QString rest = path;
     if (rest.startsWith(u'/')) {
-        current = &m_root;
+        current = &rootOf(from);
         rest = rest.mid(1);
     }
     const QStringList parts = rest.split(QRegularExpression(QStringLiteral("[/.:]")), Qt::SkipEmptyParts);
@@ -1135,9 +1173,10 @@ DisplayObject *MoviePlayer::resolveTarget(DisplayObject &from, const QString &pa
             return nullptr;
         if (part == QLatin1String("..") || part.compare(QLatin1String("_parent"), Qt::CaseInsensitive) == 0) {
             current = current->parent;
-        } else if (part.compare(QLatin1String("_root"), Qt::CaseInsensitive) == 0 ||
-                   sameName(part, QStringLiteral("_level0"), version())) {
-            current = &m_root;
+        } else if (part.compare(QLatin1String("_root"), Qt::CaseInsensitive) == 0) {
+            current = &rootOf(*current);
+        } else if (const std::optional<int> number = LevelNumber(part, version())) {
+            current = level(*number);
         } else if (part.compare(QLatin1String("this"), Qt::CaseInsensitive) != 0) {
             DisplayObject *found = nullptr;
             for (auto &[depth, child] : current->children) {
@@ -1241,7 +1280,7 @@ void MoviePlayer::pointerMove(const QPointF &stage)
         return;
     m_pointer = stage;
     broadcastClipEvent(ClipAction::MouseMove, QStringLiteral("onMouseMove"), QStringLiteral("Mouse"));
-    DisplayObject *under = buttonAt(m_root, stage, QTransform());
+    DisplayObject *under = buttonOnStage(stage);
     DisplayObject *hover = m_hover.get();
     if (under != hover) {
         if (hover) {
@@ -1314,6 +1353,8 @@ void MoviePlayer::keyDown(int code, int pressCode, int ascii)
                         m_queue.push_back({object.parent, object.parent->alive, action.actions});
         };
         visit(m_root);
+        for (auto &[number, level] : m_levels)
+            visit(*level);
     }
     runQueue();
 }

@@ -15,6 +15,7 @@
 #include <set>
 #include <functional>
 #include <map>
+#include <optional>
 
 namespace swf {
 
@@ -186,6 +187,21 @@ public:
     };
     // Replaces what the clip shows with the movie url names, at a later frame.
     void loadMovie(DisplayObject &clip, const QString &url, ClipLoadEvents events = {});
+    // Levels: movies loaded over the root (_level1 and up), drawn above it
+    // in their order. A load into level 0 replaces the root.
+    static constexpr int MaxLevels = 256;
+    // The number a level's name (_level3) gives, when it is one.
+    static std::optional<int> LevelNumber(const QString &name, int version);
+    DisplayObject *level(int number);
+    // The root of every level, _level0 first.
+    std::vector<const DisplayObject *> levels() const;
+    // What _root names for a clip: the root of its level, or the nearest
+    // clip holding a loaded movie that locks its root (_lockroot).
+    DisplayObject &rootOf(DisplayObject &clip);
+    // Shows the movie url names as a level, from the start of a later frame.
+    void loadLevel(int number, const QString &url, ClipLoadEvents events = {});
+    // Takes a level away when the frame after this one ends.
+    void unloadLevel(int number);
     // Reads the file url names (relative to the folder of from's movie) at
     // a later frame; false when it cannot even be asked for.
     // Sets the clip's variables from the file url names, at a later frame.
@@ -402,6 +418,25 @@ private:
     std::vector<std::shared_ptr<const LoadedMovie>> m_retiredMovies;
     Tracked m_hover;
     Tracked m_pressed;
+    // Levels above the root by number, and the loads that make them: these
+    // complete as a frame begins, before any clip moves.
+    std::map<int, std::unique_ptr<DisplayObject>> m_levels;
+    MovieLoads m_levelLoads;
+    // Levels loaded as this frame began: they show their first frame in it,
+    // newest first, and tell their loaders once the frame's scripts ran.
+    struct EnteredLevel {
+        Tracked level;
+        std::function<void(ScriptContext &cx, DisplayObject &clip)> initialized;
+    };
+    std::vector<EnteredLevel> m_enteredLevels;
+    void showLevel(int number, std::shared_ptr<const LoadedMovie> movie, const ClipLoadEvents &events);
+    void enterLoadedLevels();
+    void queueLevelInits();
+    // Empties the clip a script unloaded; a level goes altogether.
+    void emptyOrDrop(DisplayObject &clip);
+    bool enteredThisFrame(const DisplayObject &clip) const;
+    // The button under a point of the stage: the top level's first.
+    DisplayObject *buttonOnStage(const QPointF &stage);
 };
 
 } // namespace swf

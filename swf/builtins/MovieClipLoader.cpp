@@ -6,6 +6,7 @@
 #include "KeptObject.h"
 
 #include "swf/MoviePlayer.h"
+#include "swf/script/Conversions.h"
 #include "swf/script/ScriptEngine.h"
 
 namespace swf {
@@ -15,6 +16,9 @@ namespace {
 constexpr int Version7 = 7;
 // A local load answers no HTTP status.
 constexpr double NoHttpStatus = 0;
+
+// Marks the objects the constructor made: getProgress answers only them.
+struct LoaderPayload : NativePayload {};
 
 // The clip a target argument names: a clip, or a path from the root.
 DisplayObject *targetClip(NativeCall &call, size_t i)
@@ -45,18 +49,14 @@ Value construct(NativeCall &call)
     ScriptObject *self = call.construct ? call.object() : nullptr;
     if (!self)
         return Undefined{};
+    self->payload = std::make_unique<LoaderPayload>();
     InitializeBroadcaster(call.engine(), *self, DontEnum);
     call.cx.callMethod(self, QStringLiteral("addListener"), {self});
     return self;
 }
 
-Value loadClip(NativeCall &call)
+MoviePlayer::ClipLoadEvents loadEvents(NativeCall &call, ScriptObject *loader, const ClipRef &target)
 {
-    ScriptObject *loader = call.object();
-    DisplayObject *clip = call.args.size() >= 2 ? targetClip(call, 1) : nullptr;
-    if (!loader || !clip)
-        return false;
-    const ClipRef target = refTo(clip);
     auto kept = std::make_shared<KeptObject>(call.engine(), loader);
     MoviePlayer::ClipLoadEvents events;
     events.loaded = [=](ScriptContext &cx, DisplayObject &shown, qint64 bytes) {
@@ -76,7 +76,40 @@ Value loadClip(NativeCall &call)
         broadcast(cx, loader, "onLoadError", {clipValue(target), error, NoHttpStatus});
         (void)kept;
     };
-    call.player().loadMovie(*clip, call.string(0), std::move(events));
+    return events;
+}
+
+// A number names a level, and its loaders hear how the load goes; a
+// level's name loads it as loadMovieNum does, telling nobody.
+bool loadLevel(NativeCall &call, ScriptObject *loader)
+{
+    const Value &target = call.arg(1);
+    if (const auto *number = std::get_if<double>(&target)) {
+        const int level = ToInt32(*number);
+        if (level >= 0)
+            call.player().loadLevel(level, call.string(0), loadEvents(call, loader, ClipRef{}));
+        return level >= 0;
+    }
+    const auto *name = std::get_if<QString>(&target);
+    const std::optional<int> level = name ? MoviePlayer::LevelNumber(*name, call.engine().version()) : std::nullopt;
+    if (level)
+        call.player().loadLevel(*level, call.string(0));
+    return level.has_value();
+}
+
+Value loadClip(NativeCall &call)
+{
+    ScriptObject *loader = call.object();
+    if (!loader || call.args.size() < 2)
+        return false;
+    const Value &target = call.arg(1);
+    if (std::holds_alternative<double>(target) || std::holds_alternative<QString>(target))
+        if (loadLevel(call, loader))
+            return true;
+    DisplayObject *clip = targetClip(call, 1);
+    if (!clip)
+        return false;
+    call.player().loadMovie(*clip, call.string(0), loadEvents(call, loader, refTo(clip)));
     return true;
 }
 
@@ -93,7 +126,8 @@ Value unloadClip(NativeCall &call)
 // that inherits nothing.
 Value getProgress(NativeCall &call)
 {
-    const DisplayObject *clip = targetClip(call, 0);
+    const ScriptObject *loader = call.object();
+    const DisplayObject *clip = loader && loader->payloadAs<LoaderPayload>() ? targetClip(call, 0) : nullptr;
     ScriptObject *progress = clip ? call.engine().heap().make(ScriptObject::Kind::Object, nullptr) : nullptr;
     if (!progress)
         return Undefined{};

@@ -56,7 +56,10 @@ QString Conversions::clipText(const DisplayObject &clip, int version)
         return clip.path();
     QString path = clip.path();
     path.replace(u'/', u'.');
-    return path == QLatin1String(".") ? QStringLiteral("_level0") : QStringLiteral("_level0") + path;
+    if (path == QLatin1String("."))
+        return QStringLiteral("_level0");
+    // Paths in levels above the root begin with their level's name already.
+    return path.startsWith(u'.') ? QStringLiteral("_level0") + path : path;
 }
 
 std::optional<QString> Conversions::plainText(const Value &v, int version)

@@ -257,7 +257,7 @@ Interpreter::Interpreter(MoviePlayer &player, const ScriptObject &function, cons
         if (flags & PreloadSuper)
             preload(m_hasSuper ? superObject() : Value(Undefined{}));
         if (flags & PreloadRoot)
-            preload(refTo(origin ? &m_player.root() : nullptr));
+            preload(refTo(origin ? &m_player.rootOf(*origin) : nullptr));
         // The root has no parent, and takes no register for it.
         if ((flags & PreloadParent) && origin && origin->parent)
             preload(refTo(origin->parent));
@@ -538,6 +538,15 @@ void Interpreter::getUrl2(Action &a)
     static const QString fsCommand = QStringLiteral("FSCommand:");
     if (url.startsWith(fsCommand, Qt::CaseInsensitive) || !(flags & (LoadIntoClip | LoadVariables))) {
         m_player.getUrl(url, where);
+        return;
+    }
+    // loadMovieNum and unloadMovieNum name a level, which may not be there yet.
+    const std::optional<int> level = MoviePlayer::LevelNumber(where, m_version);
+    if (level && !(flags & LoadVariables)) {
+        if (url.isEmpty())
+            m_player.unloadLevel(*level);
+        else
+            m_player.loadLevel(*level, url);
         return;
     }
     DisplayObject *clip = clipAt(where);

@@ -60,7 +60,7 @@ Value Interpreter::walkPath(DisplayObject &from, const QString &path, const QStr
     const TargetPath parsed = ParseTargetPath(path, name, m_version, use);
     if (!parsed.valid)
         return Undefined{};
-    Value current = refTo(parsed.fromRoot ? &m_player.root() : &from);
+    Value current = refTo(parsed.fromRoot ? &m_player.rootOf(from) : &from);
     for (const QString &segment : parsed.segments) {
         current = pathStep(current, segment);
         if (isNullish(current))
@@ -166,7 +166,7 @@ Value Interpreter::getVariable(const QString &name, Value *holder)
         return getMember(place, variable);
     }
     foundIn = place;
-    if (isName(variable, "_root") || isName(variable, "_level0") || isName(variable, "this") ||
+    if (isName(variable, "_root") || MoviePlayer::LevelNumber(variable, m_version) || isName(variable, "this") ||
         isName(variable, "_parent"))
         return pathStep(place, variable);
     const int property = ClipPropertyIndex(variable);
@@ -293,6 +293,8 @@ Value Interpreter::getMember(const Value &object, const QString &name)
         return Undefined{};
     if (isName(name, "_parent"))
         return clip->parent ? Value(refTo(clip->parent)) : Value(Undefined{});
+    if (isName(name, "_root"))
+        return refTo(&m_player.rootOf(*clip));
     if (name == QLatin1String("__proto__"))
         return ObjectValue(m_engine.clipPrototype(*clip));
     if (const ScriptObject::Member *own = clip->object.ownMember(k))

@@ -109,7 +109,7 @@ std::vector<ScriptEngine::Interval> ScriptEngine::takeDueIntervals(qint64 nowMs)
     return due;
 }
 
-void ScriptEngine::collectGarbage(const DisplayObject &root)
+void ScriptEngine::collectGarbage(const std::vector<const DisplayObject *> &roots)
 {
     m_heap.collect([&](const std::function<void(const Value &)> &mark) {
         for (ScriptObject *builtin : {m_global, m_objectPrototype, m_arrayPrototype, m_functionPrototype,
@@ -124,7 +124,7 @@ void ScriptEngine::collectGarbage(const DisplayObject &root)
             for (const Value &arg : interval.args)
                 mark(arg);
         }
-        std::vector<const DisplayObject *> clips{&root};
+        std::vector<const DisplayObject *> clips = roots;
         while (!clips.empty()) {
             const DisplayObject *clip = clips.back();
             clips.pop_back();

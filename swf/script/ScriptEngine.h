@@ -54,7 +54,7 @@ public:
     ScriptObject *newActivation() { return m_heap.make(ScriptObject::Kind::Object, nullptr); }
 
     // Frees the objects that neither the globals nor any clip's variables reach.
-    void collectGarbage(const DisplayObject &root);
+    void collectGarbage(const std::vector<const DisplayObject *> &roots);
     // True when the heap has grown enough since the last collection to be worth one.
     bool wantsCollection() const { return m_heap.size() > 2 * m_liveAfterCollection + 10000; }
 

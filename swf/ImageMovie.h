@@ -1,0 +1,16 @@
+#pragma once
+
+#include "swf/Definitions.h"
+
+#include <QByteArray>
+
+#include <memory>
+
+namespace swf {
+
+// A JPEG, PNG or GIF file loaded into a clip shows as a movie of one frame
+// holding the picture at its top left, one pixel to a pixel. Nothing when
+// the bytes are no such picture, or one too large.
+std::shared_ptr<MovieDef> ImageMovie(const QByteArray &file, int version);
+
+} // namespace swf
