@@ -152,6 +152,13 @@ public:
         }
     }
 
+    Value single()
+    {
+        Value v;
+        value(v, 0);
+        return v;
+    }
+
 private:
     bool value(Value &v, int depth)
     {
@@ -318,5 +325,7 @@ void decodeMembers(ScriptEngine &engine, const QByteArray &bytes, ScriptObject &
 {
     Reader(engine, bytes).members(data);
 }
+
+Value decodeValue(ScriptEngine &engine, const QByteArray &bytes) { return Reader(engine, bytes).single(); }
 
 } // namespace swf::Amf0

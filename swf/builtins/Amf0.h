@@ -24,6 +24,10 @@ bool encodeMembers(const ScriptObject &data, qint64 limit, QByteArray &out);
 // members read so far kept.
 void decodeMembers(ScriptEngine &engine, const QByteArray &bytes, ScriptObject &data);
 
+// Reads the one value at the start of BYTES (an FLV file's metadata); an
+// object cut short keeps the members read before the damage.
+Value decodeValue(ScriptEngine &engine, const QByteArray &bytes);
+
 } // namespace Amf0
 
 } // namespace swf
