@@ -124,6 +124,23 @@ QString playStream(const QString &file)
     return QStringLiteral("push \"%1\", 1, \"ns\"\ngetvariable\npush \"play\"\ncallmethod\npop\n").arg(file);
 }
 
+// An FLV file of no pictures whose onMetaData holds a date (0 ms) and a width of 7.
+QByteArray flvOfMetaData()
+{
+    const auto text = [](const QByteArray &s) { return QByteArray(1, char(s.size() >> 8)) + char(s.size()) + s; };
+    const auto be = [](quint32 v, int bytes) {
+        QByteArray out;
+        for (int i = bytes - 1; i >= 0; --i)
+            out += char(v >> (8 * i));
+        return out;
+    };
+    const QByteArray zero(8, '\0'), seven = QByteArray::fromHex("401c000000000000");
+    const QByteArray data = "\x02" + text("onMetaData") + "\x08" + be(2, 4) + text("created") + "\x0b" + zero +
+                            be(0, 2) + text("width") + QByteArray(1, '\0') + seven + be(0, 2) + "\x09";
+    return QByteArray("FLV\x01\x01", 5) + be(9, 4) + be(0, 4) + "\x12" + be(quint32(data.size()), 3) + be(0, 7) +
+           data + be(quint32(data.size()) + 11, 4);
+}
+
 } // namespace
 
 class SwfVideoTest : public QObject {
@@ -152,6 +169,7 @@ void SwfVideoTest::initTestCase()
     QVERIFY(m_dir.isValid());
     // The stream the NetStream cases play: three red pictures, a quarter of a second.
     QVERIFY(!encodeFlv(H263, Red, QSize(32, 24), 3, m_dir.filePath(QStringLiteral("clip.flv"))).isEmpty());
+    TestFiles::write(m_dir.filePath(QStringLiteral("dated.flv")), flvOfMetaData());
 }
 
 void SwfVideoTest::embeddedPicture_data()
@@ -300,6 +318,10 @@ void SwfVideoTest::netStream_data()
         << openStream({QStringLiteral("width"), QStringLiteral("height")}) + playStream(QStringLiteral("clip.flv")) +
                QStringLiteral("push \"playing\"\ntrace\n")
         << QStringList{"playing", "NetStream.Play.Start", "32", "24", "NetStream.Play.Stop"};
+    QTest::newRow("a date in the metadata, and what follows it")
+        << openStream({QStringLiteral("created"), QStringLiteral("width")}) +
+               playStream(QStringLiteral("dated.flv"))
+        << QStringList{"NetStream.Play.Start", "Thu Jan 1 00:00:00 GMT+0000 1970", "7", "NetStream.Play.Stop"};
     QTest::newRow("a missing file")
         << openStream() + playStream(QStringLiteral("missing.flv")) << QStringList{"NetStream.Play.StreamNotFound"};
     QTest::newRow("a file outside the movie's folder")

@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 
+#include <functional>
+
 namespace swf {
 
 class ScriptEngine;
@@ -24,9 +26,12 @@ bool encodeMembers(const ScriptObject &data, qint64 limit, QByteArray &out);
 // members read so far kept.
 void decodeMembers(ScriptEngine &engine, const QByteArray &bytes, ScriptObject &data);
 
-// Reads the one value at the start of BYTES (an FLV file's metadata); an
-// object cut short keeps the members read before the damage.
-Value decodeValue(ScriptEngine &engine, const QByteArray &bytes);
+// Makes a Date of milliseconds since 1970 (UTC) for a date read.
+using DateMaker = std::function<Value(double ms)>;
+
+// Reads the one value at the start of BYTES (an FLV file's metadata), dates
+// made by DATE; an object cut short keeps the members read before the damage.
+Value decodeValue(ScriptEngine &engine, const QByteArray &bytes, const DateMaker &date);
 
 } // namespace Amf0
 

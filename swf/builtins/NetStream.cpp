@@ -90,6 +90,13 @@ void stopTicking(NativeCall &call, StreamState &state)
     state.ticker = 0;
 }
 
+Value metaDataOf(NativeCall &call, const QByteArray &bytes)
+{
+    const Value dateClass = call.cx.getMember(call.engine().global(), QStringLiteral("Date"));
+    const Amf0::DateMaker date = [&call, &dateClass](double ms) { return call.cx.construct(dateClass, {ms}); };
+    return Amf0::decodeValue(call.engine(), bytes, date);
+}
+
 // Each frame while a file is open: the start and its metadata first, the stop at its end.
 Value tick(NativeCall &call)
 {
@@ -103,8 +110,7 @@ Value tick(NativeCall &call)
         state->startMs = state->nowMs;
         reportStatus(call, stream, "NetStream.Play.Start", "status");
         if (!state->flv->metaData.isEmpty())
-            call.cx.callMethod(stream, QStringLiteral("onMetaData"),
-                               {Amf0::decodeValue(call.engine(), state->flv->metaData)});
+            call.cx.callMethod(stream, QStringLiteral("onMetaData"), {metaDataOf(call, state->flv->metaData)});
     } else if (!state->stopped && !state->pausedAt && state->positionMs() >= state->flv->durationMs) {
         state->stopped = true;
         reportStatus(call, stream, "NetStream.Play.Stop", "status");
