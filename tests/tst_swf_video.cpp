@@ -78,14 +78,17 @@ private:
 // The pictures of COUNT frames of COLOR, as the tags carry them.
 std::vector<QByteArray> pictures(Codec codec, const QColor &color, int count, const QString &folder)
 {
+    if (codec == ScreenVideo2)
+        return encodePictures(codec, color, Encoded, count, folder);
     return flvPictures(encodeFlv(codec, color, Encoded, count, folder + QStringLiteral("/pictures.flv")));
 }
 
 // A stream of PICTURES, one a frame, the video placed at the stage's origin
 // scaled by SCALE and showing each frame's own picture.
-QByteArray streamMovie(const std::vector<QByteArray> &pictures, Codec codec, QSize declared, double scale = 1)
+QByteArray streamMovie(const std::vector<QByteArray> &pictures, Codec codec, QSize declared, double scale = 1,
+                       int flags = 0)
 {
-    QByteArray tags = background(Qt::white) + defineStream(StreamId, int(pictures.size()), declared, codec) +
+    QByteArray tags = background(Qt::white) + defineStream(StreamId, int(pictures.size()), declared, codec, flags) +
                       place(Place(Depth, StreamId).scaled(scale));
     for (size_t i = 0; i < pictures.size(); ++i)
         tags += videoFrame(StreamId, int(i), pictures[i]) + showPicture(Depth, int(i)) + showFrame();
@@ -149,6 +152,8 @@ private slots:
     void initTestCase();
     void embeddedPicture_data();
     void embeddedPicture();
+    void smoothing_data();
+    void smoothing();
     void ratioChoosesPicture_data();
     void ratioChoosesPicture();
     void hostileStream_data();
@@ -182,6 +187,7 @@ void SwfVideoTest::embeddedPicture_data()
     QTest::newRow("Sorenson H.263, blue") << int(H263) << Blue << Encoded << 1.0;
     QTest::newRow("Sorenson H.263, a mixed colour") << int(H263) << QColor(200, 120, 40) << Encoded << 1.0;
     QTest::newRow("Screen Video, green") << int(ScreenVideo) << Green << Encoded << 1.0;
+    QTest::newRow("Screen Video 2, blue") << int(ScreenVideo2) << Blue << Encoded << 1.0;
     // The picture fills the bounds the tag declares, whatever size it was coded at.
     QTest::newRow("declared twice the coded size") << int(H263) << Red << Encoded * 2 << 1.0;
     QTest::newRow("declared smaller than coded") << int(H263) << Blue << QSize(40, 30) << 1.0;
@@ -203,6 +209,34 @@ void SwfVideoTest::embeddedPicture()
     for (const QPoint at : {QPoint(right / 2, bottom / 2), QPoint(1, 1), QPoint(right - 2, bottom - 2)})
         QVERIFY2(near(stage.pixel(at), color), qPrintable(describe(stage.pixel(at))));
     QVERIFY2(near(stage.pixel(right + 2, bottom + 2), White), qPrintable(describe(stage.pixel(right + 2, bottom + 2))));
+}
+
+void SwfVideoTest::smoothing_data()
+{
+    QTest::addColumn<int>("flags");
+    QTest::addColumn<bool>("blended");
+    QTest::newRow("without smoothing, pixels stay as they are") << 0 << false;
+    QTest::newRow("with smoothing, neighbours blend") << 1 << true;
+}
+
+void SwfVideoTest::smoothing()
+{
+    QFETCH(int, flags);
+    QFETCH(bool, blended);
+    // Checkers of 8 pixels, losslessly coded at 16 by 16, drawn eight times as large.
+    constexpr int Side = 16, Scale = 8;
+    const std::vector<QByteArray> coded =
+        flvPictures(encodeFlv(ScreenVideo, Red, QSize(Side, Side), 1, m_dir.filePath(QStringLiteral("checkers.flv")),
+                              QStringLiteral("checkers-8")));
+    QCOMPARE(int(coded.size()), 1);
+    Run run(m_dir.path(), streamMovie(coded, ScreenVideo, QSize(Side, Side), Scale, flags));
+    const QImage stage = run.stage();
+    const QRgb left = stage.pixel(10, 10), right = stage.pixel(Side * Scale - 10, 10);
+    QVERIFY2(!near(left, QColor(right)), "the checkers do not show");
+    int mixed = 0;
+    for (int x = 0; x < Side * Scale; ++x)
+        mixed += !near(stage.pixel(x, 10), QColor(left)) && !near(stage.pixel(x, 10), QColor(right));
+    QCOMPARE(mixed > 0, blended);
 }
 
 void SwfVideoTest::ratioChoosesPicture_data()

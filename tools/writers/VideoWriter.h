@@ -15,22 +15,54 @@
 namespace VideoWriter {
 
 // The codec numbers of the tags, and the encoders that make them.
-enum Codec { H263 = 2, ScreenVideo = 3 };
-inline QString encoderOf(Codec codec) { return codec == H263 ? QStringLiteral("avenc_flv") : QStringLiteral("avenc_flashsv"); }
+enum Codec { H263 = 2, ScreenVideo = 3, ScreenVideo2 = 6 };
+inline QString encoderOf(Codec codec)
+{
+    switch (codec) {
+    case H263: return QStringLiteral("avenc_flv");
+    case ScreenVideo: return QStringLiteral("avenc_flashsv");
+    case ScreenVideo2: return QStringLiteral("avenc_flashsv2");
+    }
+    return QString();
+}
 
 // COUNT pictures of COLOR at SIZE, twelve a second, as an FLV file at PATH; its bytes, or none.
-inline QByteArray encodeFlv(Codec codec, const QColor &color, QSize size, int count, const QString &path)
+// With a PATTERN of videotestsrc's (checkers-8), that instead of the colour.
+inline QByteArray encodeFlv(Codec codec, const QColor &color, QSize size, int count, const QString &path,
+                            const QString &pattern = QStringLiteral("solid-color"))
 {
     const QString description =
-        QStringLiteral("videotestsrc pattern=solid-color foreground-color=0x%1 num-buffers=%2"
-                       " ! video/x-raw,width=%3,height=%4,framerate=12/1 ! videoconvert ! %5 ! flvmux"
-                       " ! filesink location=\"%6\"")
-            .arg(QString::number(color.rgba(), 16)).arg(count).arg(size.width()).arg(size.height())
+        QStringLiteral("videotestsrc pattern=%1 foreground-color=0x%2 num-buffers=%3"
+                       " ! video/x-raw,width=%4,height=%5,framerate=12/1 ! videoconvert ! %6 ! flvmux"
+                       " ! filesink location=\"%7\"")
+            .arg(pattern, QString::number(color.rgba(), 16)).arg(count).arg(size.width()).arg(size.height())
             .arg(encoderOf(codec), QStringLiteral("%1"));
     if (!MediaFiles::make(description, path))
         return {};
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// COUNT pictures of COLOR at SIZE as the encoder gives them, one file each in
+// FOLDER: for codecs FLV muxing does not take (Screen Video 2).
+inline std::vector<QByteArray> encodePictures(Codec codec, const QColor &color, QSize size, int count,
+                                              const QString &folder)
+{
+    const QString description =
+        QStringLiteral("videotestsrc pattern=solid-color foreground-color=0x%1 num-buffers=%2"
+                       " ! video/x-raw,width=%3,height=%4,framerate=12/1 ! videoconvert ! %5"
+                       " ! multifilesink location=\"%6\"")
+            .arg(QString::number(color.rgba(), 16)).arg(count).arg(size.width()).arg(size.height())
+            .arg(encoderOf(codec), QStringLiteral("%1"));
+    // The file name is a pattern, which no file has: the pictures tell whether it ran.
+    MediaFiles::make(description, folder + QStringLiteral("/picture-%d.bin"));
+    std::vector<QByteArray> pictures;
+    for (int i = 0; i < count; ++i) {
+        QFile file(folder + QStringLiteral("/picture-%1.bin").arg(i));
+        if (file.open(QIODevice::ReadOnly))
+            pictures.push_back(file.readAll());
+    }
+    return pictures;
 }
 
 // The pictures of an FLV file's video tags, without the byte of frame type and codec before each.
