@@ -34,6 +34,40 @@ constexpr int H263CustomByteSize = 0, H263CustomWordSize = 1, H263IntraPicture =
 // the offset of its alpha plane (3 bytes) in front.
 constexpr int Vp6InterBit = 0x80, Vp6AlphaOffsetBytes = 3;
 
+// What all streams together may spend waiting for pictures that never come:
+// a movie of many broken streams costs a few seconds, not a few for each.
+// Waiting earns it back, a tenth of the time passed.
+class Patience {
+public:
+    static constexpr qint64 MaxMs = 3000;
+    static constexpr qint64 RefillDivisor = 10;
+
+    qint64 allowance(qint64 wantedMs)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_clock.isValid())
+            m_clock.start();
+        m_leftMs = std::min(MaxMs, m_leftMs + m_clock.restart() / RefillDivisor);
+        return std::min(wantedMs, m_leftMs);
+    }
+    void spend(qint64 ms)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_leftMs = std::max(qint64(0), m_leftMs - ms);
+    }
+
+private:
+    std::mutex m_mutex;
+    QElapsedTimer m_clock;
+    qint64 m_leftMs = MaxMs;
+};
+
+Patience &patience()
+{
+    static Patience shared;
+    return shared;
+}
+
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
 constexpr const char *NativeArgb = "BGRA";
 #else
@@ -182,9 +216,10 @@ public:
         timer.start();
         QImage latest;
         const GstClockTime wanted = GstClockTime(index) * PacketDuration;
-        for (qint64 left = budgetMs; left > 0 && !failed(); left = budgetMs - timer.elapsed()) {
-            std::unique_ptr<GstSample, SampleUnref> sample(
-                gst_app_sink_try_pull_sample(GST_APP_SINK(m_sink.get()), GstClockTime(left) * GST_MSECOND));
+        // Out of time, what is there already is still taken.
+        for (qint64 left = budgetMs; !failed(); left = budgetMs - timer.elapsed()) {
+            std::unique_ptr<GstSample, SampleUnref> sample(gst_app_sink_try_pull_sample(
+                GST_APP_SINK(m_sink.get()), GstClockTime(std::max(left, qint64(0))) * GST_MSECOND));
             if (!sample)
                 break;
             GstBuffer *buffer = gst_sample_get_buffer(sample.get());
@@ -246,38 +281,54 @@ QImage VideoDecoder::picture(const std::vector<VideoPacket> &packets, int index)
     // Going back, the decoder starts again at a keyframe.
     if (from <= m_decoded)
         m_pipeline.reset();
-    // A stream that never gave a picture is given up at its first miss.
-    if (!decodeRange(packets, from, index) && (++m_misses >= MaxMisses || m_picture.isNull())) {
-        m_broken = true;
+    switch (decodeRange(packets, from, index)) {
+    case Outcome::Decoded: break;
+    case Outcome::Starved:
+        // Out of patience: the picture is asked for again later, from its keyframe.
         m_pipeline.reset();
-        m_picture = QImage();
+        m_decoded = -1;
+        return m_picture;
+    case Outcome::Missed:
+        // A stream that never gave a picture is given up at its first miss.
+        if (++m_misses >= MaxMisses || m_picture.isNull()) {
+            m_broken = true;
+            m_pipeline.reset();
+            m_picture = QImage();
+        }
+        break;
     }
     m_decoded = index;
     return m_picture;
 }
 
-bool VideoDecoder::decodeRange(const std::vector<VideoPacket> &packets, int from, int to)
+VideoDecoder::Outcome VideoDecoder::decodeRange(const std::vector<VideoPacket> &packets, int from, int to)
 {
     if (!m_pipeline)
         m_pipeline = Pipeline::make(m_codec, m_codecData);
     if (!m_pipeline)
-        return false;
+        return Outcome::Missed;
     int last = -1;
     for (int i = from; i <= to; ++i) {
         const QByteArray &data = packets[size_t(i)].data;
         if (data.isEmpty())
             continue;
         if (!m_pipeline->push(data, i))
-            return false;
+            return Outcome::Missed;
         last = i;
     }
     if (last < 0)
-        return true;
-    const qint64 budget = std::min(MaxBudgetMs, BaseBudgetMs + BudgetPerPacketMs * (to - from + 1));
+        return Outcome::Decoded;
+    const qint64 wanted = std::min(MaxBudgetMs, BaseBudgetMs + BudgetPerPacketMs * (to - from + 1));
+    const qint64 budget = patience().allowance(wanted);
+    QElapsedTimer waited;
+    waited.start();
     auto [image, complete] = m_pipeline->pull(last, budget);
     if (!image.isNull())
         m_picture = std::move(image);
-    return complete;
+    if (complete)
+        return Outcome::Decoded;
+    patience().spend(waited.elapsed());
+    return budget < wanted ? Outcome::Starved : Outcome::Missed;
 }
 
 QRectF VideoDef::bounds() const

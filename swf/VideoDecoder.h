@@ -38,7 +38,8 @@ public:
 // the keyframe before it when asked for an earlier one. A stream that will
 // not decode gives a null picture, never an endless wait: each request has
 // a time budget, and a stream that misses it before its first picture, or
-// keeps missing it after, is given up.
+// keeps missing it after, is given up. All streams share a patience for
+// such waits, so that many broken ones cannot stall the movie.
 class VideoDecoder {
 public:
     // codecData goes to the decoder as it starts (VP6's size adjustment in FLV files).
@@ -53,8 +54,12 @@ public:
 private:
     class Pipeline;
 
+    // What feeding packets came to: their picture, none in the time the
+    // stream had, or none in less time than it should have had.
+    enum class Outcome { Decoded, Missed, Starved };
+
     int startOf(const std::vector<VideoPacket> &packets, int index) const;
-    bool decodeRange(const std::vector<VideoPacket> &packets, int from, int to);
+    Outcome decodeRange(const std::vector<VideoPacket> &packets, int from, int to);
 
     int m_codec;
     QByteArray m_codecData;

@@ -163,6 +163,8 @@ private slots:
     void netStream_data();
     void netStream();
     void netStreamPicture();
+    // Last: it spends the patience the streams share.
+    void manyBrokenStreams();
 
 private:
     QTemporaryDir m_dir;
@@ -296,6 +298,22 @@ void SwfVideoTest::hostileStream()
         stage = run.stage();
     }
     QVERIFY2(timer.elapsed() < 10000, "decoding a bad stream took too long");
+    QVERIFY2(near(stage.pixel(32, 24), White), qPrintable(describe(stage.pixel(32, 24))));
+}
+
+void SwfVideoTest::manyBrokenStreams()
+{
+    // Forty streams of bad pictures on one stage: together they may cost a few seconds of waiting, not one each.
+    constexpr int Streams = 40;
+    QByteArray tags = background(Qt::white);
+    for (int id = 1; id <= Streams; ++id)
+        tags += defineStream(id, 1, Encoded, H263) + videoFrame(id, 0, QByteArray(200, '\x33')) +
+                place(Place(id, id));
+    QElapsedTimer timer;
+    timer.start();
+    Run run(m_dir.path(), tags + showFrame());
+    const QImage stage = run.stage();
+    QVERIFY2(timer.elapsed() < 8000, qPrintable(QStringLiteral("%1 ms").arg(timer.elapsed())));
     QVERIFY2(near(stage.pixel(32, 24), White), qPrintable(describe(stage.pixel(32, 24))));
 }
 
