@@ -2,6 +2,7 @@
 
 #include "swf/Filters.h"
 #include "swf/SwfReader.h"
+#include "swf/VideoDecoder.h"
 
 #include <QGradientStops>
 #include <QHash>
@@ -271,6 +272,20 @@ struct EditTextDef : Character {
     bool useOutlines = false;     // drawn with the embedded font's glyphs
     bool autoSize = false;
     int maxLength = 0;            // 0: no limit
+};
+
+// An embedded video stream: its pictures by frame number, shown by the
+// placed object's ratio, and the one decoder every placement shares.
+struct VideoDef : Character {
+    QSize size;            // pixels
+    int codec = 0;
+    bool smoothing = false;
+    int deblocking = 0;    // 0 as the stream says, 1 off, 2 on
+    std::vector<VideoPacket> frames;
+    std::shared_ptr<VideoDecoder> decoder;
+
+    QRectF bounds() const;
+    QImage picture(int frame) const;
 };
 
 // Limits that keep a hostile file from exhausting the machine.

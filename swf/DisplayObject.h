@@ -64,6 +64,15 @@ struct DisplayProperties {
     }
 };
 
+// What scripts set on a placed video: the stream it shows instead of its
+// embedded frames, how it is drawn, and the picture clear() took away.
+struct VideoState {
+    std::shared_ptr<VideoSource> stream;
+    bool smoothing = false;
+    int deblocking = 0;
+    qint64 clearedPicture = 0; // the cache key of the picture cleared, until another comes
+};
+
 // A movie loaded into a clip: its characters and timeline, and where it
 // came from.
 struct LoadedMovie {
@@ -118,6 +127,8 @@ struct DisplayObject : DisplayProperties {
     std::optional<QRectF> scrollRect;
     // A text field's text and settings as scripts see and change them.
     std::shared_ptr<TextFieldState> textField;
+    // A video's settings and attached stream.
+    std::shared_ptr<VideoState> video;
     // The clip's script side: its variables as members, by key (names as the
     // movie's version compares them) in the order they were made, and its
     // prototype (none: its class's). Scripts reach it through ClipRef only,

@@ -18,7 +18,8 @@ enum Tag {
     TagDefineShape3 = 32, TagDefineText2 = 33, TagDefineButton2 = 34, TagDefineBitsJPEG3 = 35,
     TagDefineBitsLossless2 = 36, TagDefineEditText = 37, TagDefineSprite = 39, TagFrameLabel = 43,
     TagSoundStreamHead2 = 45, TagDefineMorphShape = 46, TagDefineFont2 = 48, TagDoInitAction = 59, TagPlaceObject3 = 70,
-    TagExportAssets = 56, TagImportAssets = 57, TagImportAssets2 = 71, TagDefineFont3 = 75, TagDefineShape4 = 83, TagDefineMorphShape2 = 84, TagDefineBitsJPEG4 = 90,
+    TagExportAssets = 56, TagImportAssets = 57, TagDefineVideoStream = 60, TagVideoFrame = 61, TagImportAssets2 = 71,
+    TagDefineFont3 = 75, TagDefineShape4 = 83, TagDefineMorphShape2 = 84, TagDefineBitsJPEG4 = 90,
 };
 
 // PlaceObject3's second flag byte.
@@ -26,6 +27,9 @@ enum PlaceFlags2 {
     PlaceHasFilters = 0x01, PlaceHasBlendMode = 0x02, PlaceHasCacheAsBitmap = 0x04, PlaceHasVisible = 0x20,
     PlaceHasOpaqueBackground = 0x40,
 };
+
+// DefineVideoStream's flag byte.
+enum VideoFlags { VideoSmoothing = 0x01, VideoDeblockingShift = 1, VideoDeblockingMask = 0x07 };
 
 // DefineFont2 and DefineFont3 flags.
 enum FontFlags { FontHasLayout = 0x80, FontItalic = 0x02, FontBold = 0x01 };
@@ -245,6 +249,8 @@ struct Parser {
         case TagDefineButtonSound: ReadButtonSounds(r, movie); break;
         case TagImportAssets:
         case TagImportAssets2: readImports(code, r); break;
+        case TagDefineVideoStream: readVideoStream(r); break;
+        case TagVideoFrame: readVideoFrame(r); break;
         case TagExportAssets: {
             const int count = r.u16();
             for (int i = 0; i < count && !r.overrun(); ++i) {
@@ -272,6 +278,36 @@ struct Parser {
             if (!r.overrun())
                 movie.imports.push_back(std::move(imported));
         }
+    void readVideoStream(SwfReader &r)
+    {
+        auto video = std::make_shared<VideoDef>();
+        video->id = r.u16();
+        r.u16(); // the frame count: the frames themselves decide
+        const int width = r.u16();
+        const int height = r.u16();
+        const int flags = r.u8();
+        video->codec = r.u8();
+        video->size = QSize(width, height);
+        video->smoothing = flags & VideoSmoothing;
+        video->deblocking = (flags >> VideoDeblockingShift) & VideoDeblockingMask;
+        if (IsVideoCodec(video->codec))
+            video->decoder = std::make_shared<VideoDecoder>(video->codec);
+        define(video);
+    }
+
+    void readVideoFrame(SwfReader &r)
+    {
+        const int id = r.u16();
+        const int number = r.u16();
+        const auto it = movie.dictionary.find(id);
+        auto *video = it == movie.dictionary.end() ? nullptr : dynamic_cast<VideoDef *>(it->second.get());
+        if (!video || r.overrun())
+            return;
+        if (size_t(number) >= video->frames.size())
+            video->frames.resize(size_t(number) + 1);
+        VideoPacket &packet = video->frames[size_t(number)];
+        packet.data = r.rest();
+        packet.keyframe = IsEmbeddedKeyframe(video->codec, packet.data, number);
     }
 
     void readJpeg(int code, SwfReader &r)

@@ -7,6 +7,7 @@
 #include "swf/SoundMixer.h"
 #include "swf/TextFieldState.h"
 #include "swf/builtins/TextField.h"
+#include "swf/builtins/Video.h"
 #include "swf/builtins/Builtins.h"
 #include "swf/script/Conversions.h"
 #include "swf/script/Interpreter.h"
@@ -938,7 +939,7 @@ bool MoviePlayer::place(DisplayObject &parent, const PlaceCommand &command, int 
 bool MoviePlayer::namedWhenPlaced(const Character *character)
 {
     return dynamic_cast<const SpriteDef *>(character) || dynamic_cast<const ButtonDef *>(character) ||
-           dynamic_cast<const EditTextDef *>(character);
+           dynamic_cast<const EditTextDef *>(character) || dynamic_cast<const VideoDef *>(character);
 }
 
 std::unique_ptr<DisplayObject> MoviePlayer::instantiate(DisplayObject &parent, int characterId, Created &created)
@@ -975,6 +976,12 @@ std::unique_ptr<DisplayObject> MoviePlayer::instantiate(DisplayObject &parent, c
     } else if (const auto *edit = dynamic_cast<const EditTextDef *>(character)) {
         object->textField = std::make_shared<TextFieldState>(*edit);
         if (ScriptObject *prototype = TextFieldPrototype(m_script))
+            object->object.setPrototype(prototype);
+    } else if (const auto *video = dynamic_cast<const VideoDef *>(character)) {
+        object->video = std::make_shared<VideoState>();
+        object->video->smoothing = video->smoothing;
+        object->video->deblocking = video->deblocking;
+        if (ScriptObject *prototype = VideoPrototype(m_script))
             object->object.setPrototype(prototype);
     }
     return object;

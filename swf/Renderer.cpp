@@ -231,6 +231,8 @@ QRectF Renderer::deviceBounds(const DisplayObject &object, const QTransform &toD
         r = toDevice.mapRect(text->bounds).united((text->matrix * toDevice).mapRect(text->bounds));
     } else if (const auto *edit = dynamic_cast<const EditTextDef *>(c)) {
         r = toDevice.mapRect(object.textField ? object.textField->bounds() : edit->bounds);
+    } else if (const auto *video = dynamic_cast<const VideoDef *>(c)) {
+        r = toDevice.mapRect(video->bounds());
     } else if (nesting < MaxBoundsNesting) {
         for (const auto &[depth, child] : object.children)
             if (child->visible)
@@ -259,6 +261,8 @@ quint64 Renderer::contentKey(const DisplayObject &object, int nesting) const
         k = mixKey(k, quint64(qHash(object.scrollRect->x())) ^ quint64(qHash(object.scrollRect->y())) << 1);
     if (object.textField)
         k = mixKey(k, object.textField->revision());
+    if (object.video && object.video->stream)
+        k = mixKey(k, quint64(object.video->stream->revision()) + 1);
     if (dynamic_cast<const EditTextDef *>(object.character) && textOf) {
         if (const std::optional<QString> shown = textOf(object))
             k = mixKey(k, quint64(qHash(*shown)) + 1);
@@ -425,12 +429,36 @@ void Renderer::drawContent(Canvas &canvas, const DisplayObject &object, const QT
         const EditTextDef &look = object.textField ? object.textField->look() : *edit;
         const QString &own = object.textField ? object.textField->shown() : edit->text;
         drawEditText(painter, look, bound ? *bound : own, toDevice, cx);
+    } else if (const auto *video = dynamic_cast<const VideoDef *>(c)) {
+        drawVideo(painter, object, *video, toDevice, cx);
     } else {
         // What the drawing API drew lies under the clip's children.
         if (object.drawing && !object.drawing->isEmpty())
             drawLayers(painter, object.drawing->layers(), toDevice, cx);
         drawChildren(canvas, object, toDevice, cx);
     }
+}
+
+void Renderer::drawVideo(QPainter &painter, const DisplayObject &object, const VideoDef &video,
+                         const QTransform &toDevice, const ColorTransform &cx)
+{
+    const VideoState *state = object.video.get();
+    QImage picture = state && state->stream ? state->stream->picture() : video.picture(object.ratio);
+    if (picture.isNull() || (state && state->clearedPicture == picture.cacheKey()))
+        return;
+    // The picture fills the video's bounds, whatever size the stream has.
+    const QRectF bounds = video.bounds();
+    FillStyle fill;
+    fill.type = FillStyle::Bitmap;
+    fill.image = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    fill.matrix = QTransform::fromScale(bounds.width() / picture.width(), bounds.height() / picture.height());
+    fill.repeat = false;
+    fill.smooth = state ? state->smoothing : video.smoothing;
+    QPainterPath area;
+    area.addRect(bounds);
+    ShapeLayer layer;
+    layer.fills.emplace_back(fill, area);
+    drawLayers(painter, {layer}, toDevice, cx);
 }
 
 const std::vector<ShapeLayer> &Renderer::morphLayers(const MorphShapeDef &morph, int ratio)
@@ -696,6 +724,8 @@ QPainterPath Renderer::maskPath(const DisplayObject &object, const QTransform &t
         }
     } else if (const auto *edit = dynamic_cast<const EditTextDef *>(object.character)) {
         path.addPolygon(toDevice.map(object.textField ? object.textField->bounds() : edit->bounds));
+    } else if (const auto *video = dynamic_cast<const VideoDef *>(object.character)) {
+        path.addPolygon(toDevice.map(video->bounds()));
     } else {
         if (object.drawing && !object.drawing->isEmpty())
             path = toDevice.map(object.drawing->outline());

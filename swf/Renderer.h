@@ -69,6 +69,8 @@ private:
     void drawText(QPainter &painter, const TextDef &text, const QTransform &toDevice, const ColorTransform &cx);
     void drawEditText(QPainter &painter, const EditTextDef &text, const QString &shown, const QTransform &toDevice,
                       const ColorTransform &cx);
+    void drawVideo(QPainter &painter, const DisplayObject &object, const VideoDef &video,
+                   const QTransform &toDevice, const ColorTransform &cx);
     QBrush brushFor(const FillStyle &fill, const ColorTransform &cx);
     QImage bitmapFor(const FillStyle &fill, const ColorTransform &cx);
     QPainterPath maskPath(const DisplayObject &object, const QTransform &toDevice, int nesting);

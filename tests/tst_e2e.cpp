@@ -3,6 +3,7 @@
 // geometry, screenshots and the files it writes. Skips where no X server can
 // be started.
 #include "EndToEndFixture.h"
+#include "VideoWriter.h"
 
 #include <chrono>
 #include <sys/stat.h>
@@ -18,6 +19,7 @@ private slots:
     void firstRunPlacesAndTheNextStart();
     void playingTheDemoPlaylist();
     void nightWalkCartoon();
+    void embeddedVideo();
     void barsAndHotkeys();
     void playlistWindowDocksAndSnaps();
     void closeRequestWithAnErrorBoxOpen();
@@ -167,6 +169,44 @@ void EndToEndTest::nightWalkCartoon()
     QVERIFY2(later.meanX > first.meanX + 5 || later.meanX < first.meanX - 100,
              qPrintable(QString("cat at %1, then %2").arg(first.meanX).arg(later.meanX)));
     QVERIFY(captionPixels(shot()) > 30);
+    QCOMPARE(stop(SIGTERM), 0);
+}
+
+// A movie made here with a Sorenson H.263 video over its whole stage: the
+// player window shows the video's magenta.
+void EndToEndTest::embeddedVideo()
+{
+    prepareFolder("video");
+    gst_init(nullptr, nullptr);
+    const QColor magenta(255, 0, 255);
+    constexpr int Frames = 12;
+    const std::vector<QByteArray> pictures = VideoWriter::flvPictures(
+        VideoWriter::encodeFlv(VideoWriter::H263, magenta, QSize(64, 48), Frames, m_folder + "/pictures.flv"));
+    QCOMPARE(int(pictures.size()), Frames);
+    QByteArray tags = VideoWriter::defineStream(1, Frames, QSize(200, 150), VideoWriter::H263) +
+                      SwfWriter::place(SwfWriter::Place(1, 1));
+    for (int i = 0; i < Frames; ++i)
+        tags += VideoWriter::videoFrame(1, i, pictures[size_t(i)]) + VideoWriter::showPicture(1, i) +
+                SwfWriter::showFrame();
+    TestFiles::write(m_folder + "/Sorenson Clip.swf", SwfWriter::movie(tags));
+    TestFiles::write(m_folder + "/default.pls", (m_folder + "/Sorenson Clip.swf\r\n").toUtf8());
+    QVERIFY(start());
+    click(PlayerButton);
+    key("ctrl+Home");
+    QTRY_VERIFY_WITH_TIMEOUT(playerTitle().endsWith("Sorenson Clip.swf"), 10000);
+    const QString player = xdotool({"search", "--name", "Sorenson Clip"}).section('\n', 0, 0);
+    QVERIFY(!player.isEmpty());
+    const auto magentaPixels = [&] {
+        const QImage shot = screen().copy(geometry(player));
+        int pixels = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                pixels += c.red() > 215 && c.green() < 40 && c.blue() > 215;
+            }
+        return pixels;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(magentaPixels() > 5000, 10000);
     QCOMPARE(stop(SIGTERM), 0);
 }
 

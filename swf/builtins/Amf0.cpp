@@ -22,6 +22,7 @@ enum Marker : quint8 {
     EcmaArrayMarker = 0x08,
     ObjectEndMarker = 0x09,
     StrictArrayMarker = 0x0A,
+    DateMarker = 0x0B,
     LongStringMarker = 0x0C,
 };
 
@@ -139,7 +140,10 @@ private:
 
 class Reader {
 public:
-    Reader(ScriptEngine &engine, const QByteArray &bytes) : m_engine(engine), m_bytes(bytes) {}
+    Reader(ScriptEngine &engine, const QByteArray &bytes, DateMaker date = nullptr)
+        : m_engine(engine), m_bytes(bytes), m_date(std::move(date))
+    {
+    }
 
     void members(ScriptObject &data)
     {
@@ -152,6 +156,13 @@ public:
         }
     }
 
+    Value single()
+    {
+        Value v;
+        value(v, 0);
+        return v;
+    }
+
 private:
     bool value(Value &v, int depth)
     {
@@ -160,13 +171,18 @@ private:
             return false;
         switch (marker) {
         case NumberMarker: {
-            quint64 bits = 0;
-            if (!raw(&bits, sizeof bits))
-                return false;
-            bits = qFromBigEndian(bits);
             double d = 0;
-            std::memcpy(&d, &bits, sizeof d);
+            if (!number(d))
+                return false;
             v = d;
+            return true;
+        }
+        case DateMarker: {
+            double ms = 0;
+            quint16 zone = 0; // the writer's time zone: the time itself is UTC
+            if (!m_date || !number(ms) || !raw(&zone, sizeof zone))
+                return false;
+            v = m_date(ms);
             return true;
         }
         case BooleanMarker: {
@@ -257,6 +273,16 @@ private:
         return true;
     }
 
+    bool number(double &d)
+    {
+        quint64 bits = 0;
+        if (!raw(&bits, sizeof bits))
+            return false;
+        bits = qFromBigEndian(bits);
+        std::memcpy(&d, &bits, sizeof d);
+        return true;
+    }
+
     bool name(QString &s)
     {
         quint16 size = 0;
@@ -302,6 +328,7 @@ private:
 
     ScriptEngine &m_engine;
     const QByteArray &m_bytes;
+    DateMaker m_date;
     qsizetype m_at = 0;
     std::vector<ScriptObject *> m_made;
 };
@@ -317,6 +344,11 @@ bool encodeMembers(const ScriptObject &data, qint64 limit, QByteArray &out)
 void decodeMembers(ScriptEngine &engine, const QByteArray &bytes, ScriptObject &data)
 {
     Reader(engine, bytes).members(data);
+}
+
+Value decodeValue(ScriptEngine &engine, const QByteArray &bytes, const DateMaker &date)
+{
+    return Reader(engine, bytes, date).single();
 }
 
 } // namespace swf::Amf0

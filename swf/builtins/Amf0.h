@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 
+#include <functional>
+
 namespace swf {
 
 class ScriptEngine;
@@ -23,6 +25,13 @@ bool encodeMembers(const ScriptObject &data, qint64 limit, QByteArray &out);
 // arrays in the engine's heap; what cannot be read ends the reading, the
 // members read so far kept.
 void decodeMembers(ScriptEngine &engine, const QByteArray &bytes, ScriptObject &data);
+
+// Makes a Date of milliseconds since 1970 (UTC) for a date read.
+using DateMaker = std::function<Value(double ms)>;
+
+// Reads the one value at the start of BYTES (an FLV file's metadata), dates
+// made by DATE; an object cut short keeps the members read before the damage.
+Value decodeValue(ScriptEngine &engine, const QByteArray &bytes, const DateMaker &date);
 
 } // namespace Amf0
 

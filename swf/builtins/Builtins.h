@@ -68,6 +68,7 @@ extern const ClassDecl ContextMenuItemClass;
 extern const ClassDecl ButtonClass;
 extern const ClassDecl NetConnectionClass;
 extern const ClassDecl NetStreamClass;
+extern const ClassDecl VideoClass;
 extern const ClassDecl SystemObject;
 extern const ClassDecl RectangleClass;
 extern const ClassDecl TextSnapshotClass;

@@ -38,6 +38,7 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &ButtonClass,
         &NetConnectionClass,
         &NetStreamClass,
+        &VideoClass,
         &SystemObject,
         &RectangleClass,
         &TextSnapshotClass,

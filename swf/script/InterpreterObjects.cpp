@@ -504,9 +504,18 @@ void Interpreter::enumerate(const Value &object)
         for (const auto &[depth, child] : ref->get()->children)
             if (!child->name.isEmpty())
                 push(child->name);
-        for (const ScriptObject::Member &member : ref->get()->object.members())
+        const ScriptObject &own = ref->get()->object;
+        QSet<QString> ownKeys;
+        for (const ScriptObject::Member &member : own.members()) {
+            ownKeys.insert(member.key);
             if (!(member.flags & DontEnum))
                 push(member.name);
+        }
+        // Then what its class lists, as for other objects: a video's properties.
+        if (const ScriptObject *inherited = own.prototype())
+            for (const QString &name : enumerableNames(*inherited))
+                if (!ownKeys.contains(m_engine.key(name)))
+                    push(name);
     }
 }
 
