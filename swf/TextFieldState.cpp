@@ -357,6 +357,12 @@ void TextFieldState::overlayRange(int begin, int end, const TextFormatValues &fo
 
 void TextFieldState::setNewTextFormat(const TextFormatValues &format) { overlay(m_newFormat, format); }
 
+void TextFieldState::takeFirstFormatAsNew()
+{
+    if (!m_formats.empty())
+        m_newFormat = *m_formats.front();
+}
+
 void TextFieldState::takeHtml(const QString &html)
 {
     ParsedHtml parsed = parseHtml(html, m_newFormat);

@@ -48,6 +48,9 @@ public:
     // What text the field is given from now on takes.
     const TextFormatValues &newTextFormat() const { return m_newFormat; }
     void setNewTextFormat(const TextFormatValues &format);
+    // What the first character has becomes the new text format (as after
+    // replaceText); an empty field keeps its own.
+    void takeFirstFormatAsNew();
 
     bool html() const { return m_look.html; }
     void setHtml(bool html);

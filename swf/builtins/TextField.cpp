@@ -29,6 +29,7 @@ constexpr int Version6 = 6;
 constexpr int Version7 = 7;
 // createTextField answers the field it made from version 8 on.
 constexpr int FirstVersionAnsweringField = 8;
+constexpr int FirstVersionRemovingByReplace = 8;
 constexpr double TwipsPerPixel = 20;
 
 TextFieldState *stateOf(NativeCall &call)
@@ -364,17 +365,23 @@ Value getDepth(NativeCall &call)
     return field ? Value(double(field->depth - MoviePlayer::DynamicDepths)) : Value(Undefined{});
 }
 
-// replaceText(begin, end, text): the characters from begin up to end.
+// replaceText(begin, end, text): the characters from begin up to end. A
+// negative begin or an end before it changes nothing; indices past the text
+// reach its end. Before version 8 an empty text removes nothing.
 Value replaceText(NativeCall &call)
 {
     TextFieldState *state = stateOf(call);
     if (!state || call.args.size() < 3)
         return Undefined{};
+    const double begin = call.number(0);
+    const double end = call.number(1);
+    if (!(begin >= 0 && end >= begin))
+        return Undefined{};
     const int length = int(state->text().size());
-    const int begin = ClampedInt(call.number(0), 0, length);
-    const int end = ClampedInt(call.number(1), 0, length);
-    if (begin <= end)
-        state->replaceText(begin, end, call.string(2));
+    const QString text = call.string(2);
+    if (!text.isEmpty() || call.engine().version() >= FirstVersionRemovingByReplace)
+        state->replaceText(ClampedInt(begin, 0, length), ClampedInt(end, 0, length), text);
+    state->takeFirstFormatAsNew();
     return changed(call);
 }
 
