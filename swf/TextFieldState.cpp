@@ -256,6 +256,9 @@ TextFieldState::TextFieldState(const EditTextDef &definition)
 
 void TextFieldState::changed()
 {
+    const int length = int(m_text.size());
+    m_caret = std::clamp(m_caret, 0, length);
+    m_anchor = std::clamp(m_anchor, 0, length);
     // The definition has one flag for border and background; a colour with
     // no alpha leaves out the one that is off.
     m_look.border = m_border || m_background;
@@ -416,6 +419,26 @@ void TextFieldState::setTextColor(QRgb rgb)
     coloured.color = double(rgb & RgbMask);
     overlayRange(0, int(m_formats.size()), coloured);
     overlay(m_newFormat, coloured);
+    changed();
+}
+
+void TextFieldState::setSelection(int anchor, int caret)
+{
+    m_anchor = anchor;
+    m_caret = caret;
+    changed();
+}
+
+void TextFieldState::setFocused(bool focused)
+{
+    m_focused = focused;
+    m_caretShown = focused;
+    changed();
+}
+
+void TextFieldState::setCaretShown(bool shown)
+{
+    m_caretShown = shown;
     changed();
 }
 

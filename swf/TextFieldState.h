@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -90,6 +91,20 @@ public:
     const std::optional<QString> &restrict() const { return m_restrict; }
     void setRestrict(std::optional<QString> chars) { m_restrict = std::move(chars); }
 
+    // Where typing goes, and the other end of the selection: the same
+    // index when nothing is selected. Both stay within the text.
+    int caret() const { return m_caret; }
+    int anchor() const { return m_anchor; }
+    int selectionBegin() const { return std::min(m_caret, m_anchor); }
+    int selectionEnd() const { return std::max(m_caret, m_anchor); }
+    void setSelection(int anchor, int caret);
+    // While the field has the keyboard focus its caret blinks: shown is
+    // the blink's phase.
+    bool focused() const { return m_focused; }
+    bool caretShown() const { return m_focused && m_caretShown; }
+    void setFocused(bool focused);
+    void setCaretShown(bool shown);
+
     bool condenseWhite = false;
     bool mouseWheelEnabled = true;
     // The StyleSheet object scripts gave the field (a script value the
@@ -121,6 +136,8 @@ private:
     AutoSize m_autoSize = AutoSize::None;
     std::optional<QString> m_restrict;
     quint64 m_revision = 0;
+    int m_caret = 0, m_anchor = 0;
+    bool m_focused = false, m_caretShown = false;
 };
 
 // The defaults of a field made by createTextField.

@@ -68,11 +68,18 @@ struct TextSpan {
     QString text;
     TextFormat format;
     double width = 0;
+    // Where the span's text starts among the paragraphs' characters (each
+    // paragraph break counts one); -1 for a bullet, which is no character.
+    int start = 0;
 };
 
 struct TextLine {
     double top = 0, ascent = 0, descent = 0, width = 0;
     std::vector<TextSpan> spans;
+    // The character the line starts with, counted as TextSpan::start.
+    int start = 0;
+    // Where the line's text begins, aligned, in the field's twips.
+    double left = 0;
 };
 
 // The field's box and how text sits in it.
@@ -91,5 +98,17 @@ constexpr double FieldGutter = 40;
 // and descent plus the leading.
 std::vector<TextLine> LayoutText(const std::vector<TextParagraph> &paragraphs, const FieldBox &box,
                                  TextMetrics &metrics);
+
+// Where a caret before the character at index stands: its x and the line
+// it is on, by the field's lines. Past the text: after the last character.
+struct CaretPlace {
+    double x = 0;
+    const TextLine *line = nullptr;
+};
+CaretPlace PlaceCaret(const std::vector<TextLine> &lines, int index, TextMetrics &metrics);
+// The x of a caret before index, kept to the line's characters.
+double LineCaretX(const TextLine &line, int index, TextMetrics &metrics);
+// Where the line's characters end, counted as TextSpan::start.
+int LineEnd(const TextLine &line);
 
 } // namespace swf

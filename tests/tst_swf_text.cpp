@@ -4,7 +4,11 @@
 #include "ScriptCases.h"
 
 #include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QTemporaryDir>
+#include <QWidget>
 #include <QtTest>
 
 using namespace ScriptCases;
@@ -37,6 +41,61 @@ QString readBack(const QString &property, const QStringList &values)
     return source;
 }
 
+// t.METHOD(ARGS), its answer dropped.
+QString callOnField(const QString &method, const QStringList &args)
+{
+    return pushArguments(args) + QStringLiteral(", \"t\"\ngetvariable\npush \"%1\"\ncallmethod\npop\n").arg(method);
+}
+
+QString traceSelection(const QString &method, const QStringList &args = {})
+{
+    return pushArguments(args) + QStringLiteral(", \"Selection\"\ngetvariable\npush \"%1\"\ncallmethod\ntrace\n").arg(method);
+}
+
+// The movie control in a widget, as the player window hosts it: the stage
+// fills the widget, the left button and the keys go to the movie.
+class MovieHost : public QWidget {
+public:
+    swf::FlashControl control;
+
+    MovieHost()
+    {
+        connect(&control, &swf::FlashControl::changed, this, qOverload<>(&QWidget::update));
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        control.paint(painter, rect());
+    }
+    void mousePressEvent(QMouseEvent *event) override { control.pointerPress(event->position(), rect()); }
+    void mouseReleaseEvent(QMouseEvent *event) override { control.pointerRelease(event->position(), rect()); }
+    void keyPressEvent(QKeyEvent *event) override { control.keyPress(Qt::Key(event->key()), event->text()); }
+    void keyReleaseEvent(QKeyEvent *event) override { control.keyRelease(Qt::Key(event->key())); }
+};
+
+// An input field t (as MakeField places it) bound to the variable v, whose
+// every change traces v; SETUP sets more of it.
+QString inputMovie(const QString &setup)
+{
+    return MakeField + "pop\n" + set(QStringLiteral("type"), QStringLiteral("\"input\"")) +
+           set(QStringLiteral("variable"), QStringLiteral("\"v\"")) + setup +
+           "push \"t\"\ngetvariable\npush \"onChanged\"\nfunction ()\npush \"v\"\ngetvariable\ntrace\nend\n"
+           "setmember\n";
+}
+
+// Dark pixels inside the field, where text and caret are drawn.
+int inkInField(const QImage &stage)
+{
+    const QRect inside(12, 12, 146, 36);
+    int ink = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            ink += qGray(stage.pixel(x, y)) < 128;
+    return ink;
+}
+
 } // namespace
 
 class SwfTextTest : public QObject {
@@ -51,6 +110,13 @@ private slots:
     void formats_data();
     void formats() { runCase(); }
     void scriptCaptionIsDrawn();
+    void replace_data();
+    void replace() { runCase(); }
+    void selection_data();
+    void selection() { runCase(); }
+    void typing_data();
+    void typing();
+    void caretIsDrawnAndBlinks();
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -223,6 +289,123 @@ void SwfTextTest::scriptCaptionIsDrawn()
         }
     QVERIFY2(red > 20, qPrintable(QStringLiteral("%1 red pixels in the field").arg(red)));
     QCOMPARE(elsewhere, 0);
+}
+
+void SwfTextTest::replace_data()
+{
+    addColumns();
+    const QString hello = MakeField + "pop\n" + set(QStringLiteral("text"), QStringLiteral("\"Hello world!\""));
+    const QString text = traceOf(QStringLiteral("text"));
+    QTest::newRow("a negative begin or an end before begin changes nothing")
+        << 7 << hello + callOnField("replaceText", {"-1", "5", "\"Hi\""}) + callOnField("replaceText", {"50", "45", "\"Hi\""}) + text
+        << QStringList{"Hello world!"};
+    QTest::newRow("indices past the text reach its end")
+        << 7 << hello + callOnField("replaceText", {"50", "55", "\"Hi\""}) + text << QStringList{"Hello world!Hi"};
+    QTest::newRow("version 7: an empty text removes nothing")
+        << 7 << hello + callOnField("replaceText", {"1", "2", "\"\""}) + text << QStringList{"Hello world!"};
+    QTest::newRow("version 8: an empty text removes")
+        << 8 << hello + callOnField("replaceText", {"1", "2", "\"\""}) + text << QStringList{"Hllo world!"};
+    const QString sized = hello +
+                          "push \"f\", 0, \"TextFormat\"\nnewobject\nsetvariable\n"
+                          "push \"f\"\ngetvariable\npush \"size\", 20\nsetmember\n" +
+                          "push \"f\"\ngetvariable\npush 3, 0, 3, \"t\"\ngetvariable\npush \"setTextFormat\"\ncallmethod\npop\n" +
+                          "push \"f\"\ngetvariable\npush \"size\", 5\nsetmember\n" +
+                          "push \"f\"\ngetvariable\npush 1, \"t\"\ngetvariable\npush \"setNewTextFormat\"\ncallmethod\npop\n" + callOnField("replaceText", {"5", "5", "\"\""}) +
+                          "push 0, \"t\"\ngetvariable\npush \"getNewTextFormat\"\ncallmethod\npush \"size\"\ngetmember\ntrace\n";
+    QTest::newRow("the first character's format becomes the new text format") << 7 << sized << QStringList{"20"};
+    QTest::newRow("the new text takes the format of the character after it")
+        << 7 << sized + callOnField("replaceText", {"1", "2", "\"XY\""}) +
+                   "push 1, 2, \"t\"\ngetvariable\npush \"getTextFormat\"\ncallmethod\npush \"size\"\ngetmember\ntrace\n"
+        << QStringList{"20", "20"};
+}
+
+void SwfTextTest::selection_data()
+{
+    addColumns();
+    const QString field = MakeField + "pop\n" + set(QStringLiteral("text"), QStringLiteral("\"Hello\""));
+    QTest::newRow("no focus: no caret, no selection")
+        << 7 << field + traceSelection("getCaretIndex") + traceSelection("getBeginIndex") + traceSelection("getFocus")
+        << QStringList{"-1", "-1", "null"};
+    QTest::newRow("a text field takes the focus; setSelection sets the selection and caret")
+        << 7
+        << field + traceSelection("setFocus", {"\"t\""}) + traceSelection("getFocus") +
+               traceSelection("setSelection", {"1", "3"}) + traceSelection("getBeginIndex") +
+               traceSelection("getEndIndex") + traceSelection("getCaretIndex")
+        << QStringList{"true", "_level0.t", "undefined", "1", "3", "3"};
+    QTest::newRow("taking the focus away")
+        << 7 << field + traceSelection("setFocus", {"\"t\""}) + traceSelection("setFocus", {"null"}) +
+                   traceSelection("getFocus") + traceSelection("getEndIndex")
+        << QStringList{"true", "true", "null", "-1"};
+}
+
+void SwfTextTest::typing_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QStringList>("keys"); // text, or a key in angle brackets
+    QTest::addColumn<QString>("bound");
+    QTest::newRow("printable characters") << QString() << QStringList{"Hello"} << "Hello";
+    QTest::newRow("Backspace, Home and Delete")
+        << QString() << QStringList{"Hello", "<Backspace>", "<Home>", "<Delete>"} << "ell";
+    QTest::newRow("Left and End move the caret") << QString() << QStringList{"ac", "<Left>", "b", "<End>", "d"} << "abcd";
+    QTest::newRow("restrict keeps out what it does not list")
+        << set(QStringLiteral("restrict"), QStringLiteral("\"0-9\"")) << QStringList{"a1b2"} << "12";
+    QTest::newRow("restrict with ^ keeps out what follows")
+        << set(QStringLiteral("restrict"), QStringLiteral("\"^a-c\"")) << QStringList{"abcdef"} << "def";
+    QTest::newRow("maxChars") << set(QStringLiteral("maxChars"), QStringLiteral("3")) << QStringList{"abcdef"} << "abc";
+    QTest::newRow("Enter breaks only a multiline field's line")
+        << QString() << QStringList{"a", "<Return>", "b"} << "ab";
+    QTest::newRow("multiline: Enter breaks the line")
+        << set(QStringLiteral("multiline"), QStringLiteral("true")) << QStringList{"a", "<Return>", "b"} << "a\rb";
+}
+
+// Keys typed into the player window edit the field clicked, its variable and onChanged following.
+void SwfTextTest::typing()
+{
+    QFETCH(QString, setup);
+    QFETCH(QStringList, keys);
+    QFETCH(QString, bound);
+    const QString path = m_dir.filePath(QStringLiteral("input.swf"));
+    TestFiles::write(path, SwfWriter::movie(SwfWriter::doAction(ActionAssembler::assemble(inputMovie(setup))) +
+                                                SwfWriter::showFrame(),
+                                            8));
+    MovieHost host;
+    QStringList lines;
+    connect(&host.control, &swf::FlashControl::Trace, [&lines](const QString &line) { lines << line; });
+    host.control.setMovie(path);
+    host.resize(host.control.stageSize());
+    QTest::mouseClick(&host, Qt::LeftButton, {}, QPoint(30, 20));
+    static const QHash<QString, Qt::Key> named{{"<Backspace>", Qt::Key_Backspace}, {"<Delete>", Qt::Key_Delete},
+                                               {"<Home>", Qt::Key_Home},           {"<End>", Qt::Key_End},
+                                               {"<Left>", Qt::Key_Left},           {"<Right>", Qt::Key_Right},
+                                               {"<Return>", Qt::Key_Return}};
+    for (const QString &key : keys) {
+        if (named.contains(key))
+            QTest::keyClick(&host, named.value(key));
+        else
+            QTest::keyClicks(&host, key);
+    }
+    QVERIFY(!lines.isEmpty());
+    QCOMPARE(lines.last(), bound);
+}
+
+// A focused input field shows its caret, which blinks; typed text is drawn.
+void SwfTextTest::caretIsDrawnAndBlinks()
+{
+    const QString path = m_dir.filePath(QStringLiteral("caret.swf"));
+    TestFiles::write(path, SwfWriter::movie(SwfWriter::doAction(ActionAssembler::assemble(inputMovie(QString()))) +
+                                                SwfWriter::showFrame(),
+                                            8));
+    MovieHost host;
+    host.control.setMovie(path);
+    host.resize(host.control.stageSize());
+    auto stage = [&host] { return host.control.renderStage().convertToFormat(QImage::Format_RGB32); };
+    QCOMPARE(inkInField(stage()), 0);
+    QTest::mouseClick(&host, Qt::LeftButton, {}, QPoint(30, 20));
+    const int caret = inkInField(stage());
+    QVERIFY2(caret > 3, qPrintable(QStringLiteral("%1 caret pixels").arg(caret)));
+    QTRY_COMPARE_WITH_TIMEOUT(inkInField(stage()), 0, 3 * swf::FlashControl::CaretBlinkMs);
+    QTest::keyClicks(&host, "WWW");
+    QVERIFY(inkInField(stage()) > 3 * caret);
 }
 
 QTEST_MAIN(SwfTextTest)
