@@ -15,6 +15,7 @@ namespace {
 constexpr double TwipsPerPixel = 20;
 constexpr int MaxEntityLength = 10;
 constexpr char16_t ParagraphEnd = u'\r';
+constexpr int FirstVersionJoiningBreaks = 7;
 
 // What the reference player names the font of a field that names none.
 const QString DefaultFace = QStringLiteral("Times New Roman");
@@ -117,16 +118,22 @@ struct ParsedHtml {
 
 // The text of the player's HTML with a format a character: tags dropped,
 // line breaks and paragraphs as carriage returns, entities decoded. A
-// paragraph's end waits for text after it, so a carriage return there
-// makes no second one and the last paragraph ends with the text.
-ParsedHtml parseHtml(const QString &html, const TextFormatValues &base)
+// paragraph's end waits for text after it, so the last paragraph ends with
+// the text. From version 7 a carriage return there makes no second one and
+// the end takes the format after the paragraph; before, it is a character
+// of its own with the paragraph's format.
+ParsedHtml parseHtml(const QString &html, const TextFormatValues &base, int version)
 {
     ParsedHtml out;
     std::vector<std::pair<QString, TextFormatValues>> open; // the tags open, with the format before each
     TextFormatValues current = base;
     bool paragraphEnds = false;
+    const bool endsApart = version < FirstVersionJoiningBreaks;
+    TextFormatValues endFormat;
     auto put = [&](QChar c) {
-        if (paragraphEnds && c != ParagraphEnd)
+        if (paragraphEnds && endsApart)
+            out.add(ParagraphEnd, endFormat);
+        else if (paragraphEnds && c != ParagraphEnd)
             out.add(ParagraphEnd, current);
         paragraphEnds = false;
         out.add(c, current);
@@ -147,11 +154,14 @@ ParsedHtml parseHtml(const QString &html, const TextFormatValues &base)
                 put(ParagraphEnd);
             } else if (closing) {
                 const auto it = std::find_if(open.rbegin(), open.rend(), [&](const auto &o) { return o.first == name; });
+                const bool endsParagraph = name == QLatin1String("p") || name == QLatin1String("li");
+                if (endsParagraph && !paragraphEnds)
+                    endFormat = current;
                 if (it != open.rend()) {
                     current = it->second;
                     open.erase(std::next(it).base(), open.end());
                 }
-                paragraphEnds = paragraphEnds || name == QLatin1String("p") || name == QLatin1String("li");
+                paragraphEnds = paragraphEnds || endsParagraph;
             } else if (isFormatTag(name) && open.size() < size_t(MaxFieldText)) {
                 open.emplace_back(name, current);
                 applyTag(name, tag, current);
@@ -291,13 +301,13 @@ QString TextFieldState::htmlText() const
     return out;
 }
 
-void TextFieldState::setHtmlText(const QString &html)
+void TextFieldState::setHtmlText(const QString &html, int version)
 {
     if (!m_look.html) {
         setText(html);
         return;
     }
-    takeHtml(html);
+    takeHtml(html, version);
     m_shown = html;
     changed();
 }
@@ -366,9 +376,9 @@ void TextFieldState::takeFirstFormatAsNew()
         m_newFormat = *m_formats.front();
 }
 
-void TextFieldState::takeHtml(const QString &html)
+void TextFieldState::takeHtml(const QString &html, int version)
 {
-    ParsedHtml parsed = parseHtml(html, m_newFormat);
+    ParsedHtml parsed = parseHtml(html, m_newFormat, version);
     m_text = std::move(parsed.text);
     m_formats = std::move(parsed.formats);
 }

@@ -37,7 +37,8 @@ public:
     // The text as the player's HTML: what a field that is not HTML holds is
     // its plain text.
     QString htmlText() const;
-    void setHtmlText(const QString &html);
+    // The movie's version decides where paragraphs end.
+    void setHtmlText(const QString &html, int version = LatestVersion);
     // Replaces characters begin..end (clamped to the text) with text.
     void replaceText(int begin, int end, const QString &text);
 
@@ -114,11 +115,12 @@ public:
     int scroll = 1;
 
     static constexpr QRgb RgbMask = 0xFFFFFF;
+    static constexpr int LatestVersion = 8;
 
 private:
     void changed();
     // Takes the text and formats of the player's HTML.
-    void takeHtml(const QString &html);
+    void takeHtml(const QString &html, int version = LatestVersion);
     // Gives characters begin..end what the format sets.
     void overlayRange(int begin, int end, const TextFormatValues &format);
 

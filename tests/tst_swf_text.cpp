@@ -263,6 +263,12 @@ void SwfTextTest::formats_data()
                formatOf("1, 1", "align") + formatOf("3, 1", "align") + formatOf("2, 0, 2", "align") +
                formatOf("4, 0, 2", "align") + formatOf("0", "bold")
         << QStringList{"4", "false", "true", "right", "left", "right", "null", "null"};
+    const QString ended = MakeField + "pop\n" + set(QStringLiteral("html"), QStringLiteral("true")) +
+                          set(QStringLiteral("htmlText"), QStringLiteral("\"<p align='right'>a</p>\rb\r\"")) +
+                          traceOf(QStringLiteral("length")) + formatOf("1, 1", "align");
+    QTest::newRow("version 6: a paragraph's end is a character of its own, in the paragraph's format")
+        << 6 << ended << QStringList{"5", "right"};
+    QTest::newRow("version 7: a carriage return after a paragraph is its end") << 7 << ended << QStringList{"4", "left"};
 }
 
 // A caption a script makes shows its text in its colour.

@@ -119,7 +119,7 @@ Value getHtmlText(NativeCall &call)
 Value setHtmlText(NativeCall &call)
 {
     if (TextFieldState *state = stateOf(call))
-        state->setHtmlText(call.cx.toString(argument(call)));
+        state->setHtmlText(call.cx.toString(argument(call)), call.engine().version());
     return changed(call);
 }
 
