@@ -598,22 +598,7 @@ const std::vector<TextLine> &Renderer::fieldLines(const EditTextDef &text, const
         return *it;
     if (m_fieldLines.size() >= MaxFieldLayouts)
         m_fieldLines.clear();
-    m_fonts->setField(text);
-    const TextFormat base = m_fonts->baseFormat();
-    std::vector<TextParagraph> paragraphs =
-        text.html ? ParseFieldHtml(shown, base, text.align) : PlainParagraphs(shown, base, text.align);
-    if (text.password)
-        for (TextParagraph &p : paragraphs)
-            for (TextRun &run : p.runs)
-                run.text.fill(u'*');
-    FieldBox box;
-    box.bounds = text.bounds;
-    box.leftMargin = text.leftMargin;
-    box.rightMargin = text.rightMargin;
-    box.indent = text.indent;
-    box.leading = text.leading;
-    box.wordWrap = text.wordWrap;
-    return *m_fieldLines.insert(key, LayoutText(paragraphs, box, *m_fonts));
+    return *m_fieldLines.insert(key, LayoutField(*m_fonts, text, shown));
 }
 
 void Renderer::drawEditText(QPainter &painter, const EditTextDef &text, const QString &shown,
@@ -642,10 +627,13 @@ void Renderer::drawEditText(QPainter &painter, const EditTextDef &text, const QS
     painter.save();
     painter.setWorldTransform(toDevice);
     painter.setClipRect(text.bounds, Qt::IntersectClip);
+    // Scrolled text moves up by the lines above the top one, and left by hscroll.
+    const QPointF scrolled = state ? scrollOffset(lines, *state) : QPointF();
+    painter.translate(-scrolled);
     if (focused)
         drawSelection(painter, lines, *state);
     for (const TextLine &line : lines) {
-        if (line.top > text.bounds.bottom())
+        if (line.top - scrolled.y() > text.bounds.bottom())
             break;
         for (const TextSpan &span : line.spans) {
             const QColor colour = cx.apply(span.format.color);
@@ -668,6 +656,14 @@ void Renderer::drawEditText(QPainter &painter, const EditTextDef &text, const QS
     if (state && state->caretShown())
         drawCaret(painter, lines, text, *state, cx);
     painter.restore();
+}
+
+QPointF Renderer::scrollOffset(const std::vector<TextLine> &lines, const TextFieldState &state)
+{
+    if (lines.empty())
+        return {};
+    const size_t top = size_t(std::clamp(state.scroll(), 1, int(lines.size())) - 1);
+    return {std::max(state.hscroll(), 0) * Twips, lines[top].top - lines.front().top};
 }
 
 void Renderer::drawSelection(QPainter &painter, const std::vector<TextLine> &lines, const TextFieldState &state)

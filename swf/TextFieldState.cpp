@@ -439,6 +439,18 @@ void TextFieldState::setSelection(int anchor, int caret)
     changed();
 }
 
+void TextFieldState::setScroll(int line)
+{
+    m_scroll = line;
+    changed();
+}
+
+void TextFieldState::setHScroll(int pixels)
+{
+    m_hscroll = pixels;
+    changed();
+}
+
 void TextFieldState::setFocused(bool focused)
 {
     m_focused = focused;

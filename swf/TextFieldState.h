@@ -111,8 +111,11 @@ public:
     // The StyleSheet object scripts gave the field (a script value the
     // engine's collector keeps).
     Value styleSheet;
-    int hscroll = 0;
-    int scroll = 1;
+    // The line at the top (from 1), and how many pixels the text is moved left.
+    int scroll() const { return m_scroll; }
+    int hscroll() const { return m_hscroll; }
+    void setScroll(int line);
+    void setHScroll(int pixels);
 
     static constexpr QRgb RgbMask = 0xFFFFFF;
     static constexpr int LatestVersion = 8;
@@ -139,6 +142,7 @@ private:
     std::optional<QString> m_restrict;
     quint64 m_revision = 0;
     int m_caret = 0, m_anchor = 0;
+    int m_scroll = 1, m_hscroll = 0;
     bool m_focused = false, m_caretShown = false;
 };
 

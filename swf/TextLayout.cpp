@@ -518,6 +518,41 @@ std::vector<TextLine> LayoutText(const std::vector<TextParagraph> &paragraphs, c
     return lines;
 }
 
+namespace {
+
+double bottomOf(const TextLine &line) { return line.top + line.ascent + line.descent; }
+
+// The height text shows in: the box within its gutters.
+double visibleHeight(const QRectF &bounds) { return bounds.height() - 2 * FieldGutter; }
+
+} // namespace
+
+FieldExtent MeasureLines(const std::vector<TextLine> &lines, const QRectF &bounds)
+{
+    FieldExtent extent;
+    if (lines.empty())
+        return extent;
+    for (const TextLine &line : lines)
+        extent.textWidth = std::max(extent.textWidth, line.width);
+    extent.textHeight = bottomOf(lines.back()) - lines.front().top;
+    int first = int(lines.size()) - 1;
+    while (first > 0 && bottomOf(lines.back()) - lines[size_t(first - 1)].top <= visibleHeight(bounds))
+        --first;
+    extent.maxScroll = first + 1;
+    extent.maxHScroll = std::max(0.0, extent.textWidth - (bounds.width() - 2 * FieldGutter));
+    return extent;
+}
+
+int BottomLine(const std::vector<TextLine> &lines, const QRectF &bounds, int scroll)
+{
+    const int count = int(lines.size());
+    const int first = std::clamp(scroll - 1, 0, std::max(count - 1, 0));
+    int last = first;
+    while (last + 1 < count && bottomOf(lines[size_t(last + 1)]) - lines[size_t(first)].top <= visibleHeight(bounds))
+        ++last;
+    return last + 1;
+}
+
 int LineEnd(const TextLine &line)
 {
     int end = line.start;

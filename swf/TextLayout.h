@@ -99,6 +99,18 @@ constexpr double FieldGutter = 40;
 std::vector<TextLine> LayoutText(const std::vector<TextParagraph> &paragraphs, const FieldBox &box,
                                  TextMetrics &metrics);
 
+// How much text a field's lines hold against its box, in twips, and the
+// lines scroll can bring to the top (counted from 1).
+struct FieldExtent {
+    double textWidth = 0, textHeight = 0;
+    // The top line that shows the last one at the bottom.
+    int maxScroll = 1;
+    double maxHScroll = 0;
+};
+FieldExtent MeasureLines(const std::vector<TextLine> &lines, const QRectF &bounds);
+// The last line shown whole (the top one at least) with line scroll at the top.
+int BottomLine(const std::vector<TextLine> &lines, const QRectF &bounds, int scroll);
+
 // Where a caret before the character at index stands: its x and the line
 // it is on, by the field's lines. Past the text: after the last character.
 struct CaretPlace {

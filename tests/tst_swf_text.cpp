@@ -114,6 +114,8 @@ private slots:
     void replace() { runCase(); }
     void selection_data();
     void selection() { runCase(); }
+    void scrolling_data();
+    void scrolling() { runCase(); }
     void typing_data();
     void typing();
     void caretIsDrawnAndBlinks();
@@ -342,6 +344,62 @@ void SwfTextTest::selection_data()
         << 7 << field + traceSelection("setFocus", {"\"t\""}) + traceSelection("setFocus", {"null"}) +
                    traceSelection("getFocus") + traceSelection("getEndIndex")
         << QStringList{"true", "true", "null", "-1"};
+}
+
+void SwfTextTest::scrolling_data()
+{
+    addColumns();
+    const QString multiline = MakeField + "pop\n" + set(QStringLiteral("multiline"), QStringLiteral("true"));
+    // Ten lines of 12-pixel text in a field 40 pixels tall: two show.
+    const QString tall = multiline + set(QStringLiteral("text"), QStringLiteral("\"1\r2\r3\r4\r5\r6\r7\r8\r9\r10\""));
+    const auto each = [](const QStringList &properties) {
+        QString source;
+        for (const QString &property : properties)
+            source += traceOf(property);
+        return source;
+    };
+    const QStringList scrolls{"scroll", "maxscroll", "bottomScroll", "hscroll", "maxhscroll"};
+    QTest::newRow("text that fits does not scroll")
+        << 7 << multiline + set(QStringLiteral("text"), QStringLiteral("\"a\"")) + each(scrolls)
+        << QStringList{"1", "1", "1", "0", "0"};
+    QTest::newRow("lines below the box: maxscroll brings the last to the bottom")
+        << 7 << tall + each(scrolls) << QStringList{"1", "9", "2", "0", "0"};
+    QTest::newRow("scroll stays within 1 and maxscroll")
+        << 7
+        << tall + set(QStringLiteral("scroll"), QStringLiteral("4")) + each({"scroll", "bottomScroll"}) +
+               set(QStringLiteral("scroll"), QStringLiteral("100")) + traceOf(QStringLiteral("scroll")) +
+               set(QStringLiteral("scroll"), QStringLiteral("-3")) + traceOf(QStringLiteral("scroll"))
+        << QStringList{"4", "5", "9", "1"};
+    const QString scroller = "push \"t\"\ngetvariable\npush \"onScroller\"\nfunction (f)\npush \"scrolled \", \"f\"\n"
+                             "getvariable\npush \"scroll\"\ngetmember\nadd2\ntrace\nend\nsetmember\n";
+    QTest::newRow("onScroller hears a change of scroll, not the same value again")
+        << 7 << tall + scroller + set(QStringLiteral("scroll"), QStringLiteral("3")) + set(QStringLiteral("scroll"), QStringLiteral("3"))
+        << QStringList{"scrolled 3"};
+    const QString listener = "push \"o\", 0, \"Object\"\nnewobject\nsetvariable\n"
+                             "push \"o\"\ngetvariable\npush \"onScroller\"\nfunction (f)\npush \"heard \", \"f\"\n"
+                             "getvariable\npush \"scroll\"\ngetmember\nadd2\ntrace\nend\nsetmember\n"
+                             "push \"o\"\ngetvariable\npush 1, \"t\"\ngetvariable\npush \"addListener\"\ncallmethod\ntrace\n";
+    QTest::newRow("listeners hear onScroller until they are removed")
+        << 7
+        << tall + listener + set(QStringLiteral("scroll"), QStringLiteral("2")) +
+               "push \"o\"\ngetvariable\npush 1, \"t\"\ngetvariable\npush \"removeListener\"\ncallmethod\ntrace\n" +
+               set(QStringLiteral("scroll"), QStringLiteral("3")) + traceOf(QStringLiteral("scroll"))
+        << QStringList{"true", "heard 2", "true", "3"};
+    QTest::newRow("textWidth and textHeight grow with the text")
+        << 7
+        << multiline + set(QStringLiteral("text"), QStringLiteral("\"W\"")) +
+               "push \"w\", \"t\"\ngetvariable\npush \"textWidth\"\ngetmember\nsetvariable\n"
+               "push \"h\", \"t\"\ngetvariable\npush \"textHeight\"\ngetmember\nsetvariable\n" +
+               set(QStringLiteral("text"), QStringLiteral("\"WW\rW\"")) +
+               "push \"w\"\ngetvariable\npush \"t\"\ngetvariable\npush \"textWidth\"\ngetmember\nless2\ntrace\n"
+               "push \"h\"\ngetvariable\npush \"t\"\ngetvariable\npush \"textHeight\"\ngetmember\nless2\ntrace\n"
+        << QStringList{"true", "true"};
+    QTest::newRow("replaceSel replaces the selection and moves the caret after it")
+        << 7
+        << MakeField + "pop\n" + set(QStringLiteral("text"), QStringLiteral("\"Hello\"")) +
+               traceSelection("setFocus", {"\"t\""}) + traceSelection("setSelection", {"1", "3"}) +
+               callOnField("replaceSel", {"\"EY\""}) + traceOf(QStringLiteral("text")) + traceSelection("getCaretIndex")
+        << QStringList{"true", "undefined", "HEYlo", "3"};
 }
 
 void SwfTextTest::typing_data()
