@@ -1,5 +1,6 @@
 #include "TextFieldState.h"
 
+#include "swf/FieldHtml.h"
 #include "swf/TextLayout.h"
 
 #include <QHash>
@@ -230,11 +231,6 @@ void overlay(TextFormatValues &onto, const TextFormatValues &format)
     });
 }
 
-QString hexColor(QRgb rgb)
-{
-    return u'#' + QString::number(rgb & TextFieldState::RgbMask, 16).rightJustified(6, u'0').toUpper();
-}
-
 } // namespace
 
 const EditTextDef &ScriptFieldDefinition()
@@ -290,15 +286,7 @@ QString TextFieldState::htmlText() const
     // An empty field has no paragraph to write.
     if (!m_look.html || m_text.isEmpty())
         return m_text;
-    const QString open = QStringLiteral("<P ALIGN=\"LEFT\"><FONT FACE=\"%1\" SIZE=\"%2\" COLOR=\"%3\" "
-                                        "LETTERSPACING=\"0\" KERNING=\"0\">")
-                             .arg(DefaultFace)
-                             .arg(m_look.height / TwipsPerPixel)
-                             .arg(hexColor(textColor()));
-    QString out;
-    for (const QString &paragraph : m_text.split(ParagraphEnd))
-        out += open + escaped(paragraph) + QLatin1String("</FONT></P>");
-    return out;
+    return WriteFieldHtml(m_text, m_formats, m_newFormat);
 }
 
 void TextFieldState::setHtmlText(const QString &html, int version)

@@ -271,6 +271,33 @@ void SwfTextTest::formats_data()
     QTest::newRow("version 6: a paragraph's end is a character of its own, in the paragraph's format")
         << 6 << ended << QStringList{"5", "right"};
     QTest::newRow("version 7: a carriage return after a paragraph is its end") << 7 << ended << QStringList{"4", "left"};
+    const auto written = [](const QString &html) {
+        return MakeField + "pop\n" + set(QStringLiteral("html"), QStringLiteral("true")) +
+               set(QStringLiteral("htmlText"), u'"' + html + u'"') + traceOf(QStringLiteral("htmlText"));
+    };
+    const QString open = QStringLiteral("<P ALIGN=\"LEFT\"><FONT FACE=\"Times New Roman\" SIZE=\"12\" COLOR=\"#000000\" "
+                                        "LETTERSPACING=\"0\" KERNING=\"0\">");
+    QTest::newRow("htmlText: each run has its own styles")
+        << 7 << written(QStringLiteral("a<u>b<b>c</b>d</u>e"))
+        << QStringList{open + "a<U>b</U><B><U>c</U></B><U>d</U>e</FONT></P>"};
+    QTest::newRow("htmlText: fonts nest naming what changes, and close where the text returns")
+        << 7
+        << written(QStringLiteral("a<font size='1' color='#ff0000'>b<font size='2' color='#00ff00'>c<font "
+                                  "color='#0000ff'>d<u>e")) +
+               set(QStringLiteral("htmlText"), QStringLiteral("\"ab<font size='10'>c</font>d\"")) +
+               traceOf(QStringLiteral("htmlText"))
+        << QStringList{open + "a<FONT SIZE=\"1\" COLOR=\"#FF0000\">b<FONT SIZE=\"2\" COLOR=\"#00FF00\">c<FONT "
+                              "COLOR=\"#0000FF\">d<U>e</U></FONT></FONT></FONT></FONT></P>",
+                       open + "ab<FONT SIZE=\"10\">c</FONT>d</FONT></P>"};
+    QTest::newRow("htmlText: the face of the new text format")
+        << 7
+        << MakeField + "pop\npush \"f\", 0, \"TextFormat\"\nnewobject\nsetvariable\n"
+                       "push \"f\"\ngetvariable\npush \"font\", \"Bitstream Vera Sans\"\nsetmember\n"
+                       "push \"f\"\ngetvariable\npush 1, \"t\"\ngetvariable\npush \"setNewTextFormat\"\ncallmethod\npop\n" +
+               set(QStringLiteral("html"), QStringLiteral("true")) + set(QStringLiteral("text"), QStringLiteral("\"a\"")) +
+               traceOf(QStringLiteral("htmlText"))
+        << QStringList{QString(open).replace(QStringLiteral("Times New Roman"), QStringLiteral("Bitstream Vera Sans")) +
+                       "a</FONT></P>"};
 }
 
 // A caption a script makes shows its text in its colour.
