@@ -1,6 +1,7 @@
 #include "FieldEditing.h"
 
 #include "swf/TextFieldState.h"
+#include "swf/TextLayout.h"
 
 namespace swf {
 
@@ -37,10 +38,9 @@ FieldEdit replaceSelection(TextFieldState &field, QString text)
 {
     const int begin = field.selectionBegin();
     const int end = field.selectionEnd();
-    if (field.maxChars() > 0) {
-        const int room = field.maxChars() - (int(field.text().size()) - (end - begin));
-        text.truncate(std::max(room, 0));
-    }
+    // Typing stops at maxChars, and at the most a field lays out.
+    const int limit = field.maxChars() > 0 ? std::min(field.maxChars(), MaxFieldText) : MaxFieldText;
+    text.truncate(std::max(limit - (int(field.text().size()) - (end - begin)), 0));
     if (text.isEmpty() && begin == end)
         return FieldEdit::None;
     field.replaceText(begin, end, text);

@@ -3,6 +3,7 @@
 #include "MoviePlayer.h"
 
 #include "swf/FieldEditing.h"
+#include "swf/FieldFonts.h"
 #include "swf/TextFieldState.h"
 
 namespace swf {
@@ -14,6 +15,17 @@ Value valueOf(DisplayObject *object) { return object ? Value(refTo(object)) : Va
 bool takesFocus(const TextFieldState &field)
 {
     return field.flag(TextFieldState::Flag::Input) || field.flag(TextFieldState::Flag::Selectable);
+}
+
+// A bound field edits what its variable holds: the field takes it first, its caret kept.
+void takeBoundText(MoviePlayer &player, DisplayObject &field)
+{
+    TextFieldState &state = *field.textField;
+    if (const std::optional<QString> bound = player.boundText(field); bound && *bound != state.text()) {
+        const int caret = state.caret();
+        state.setText(*bound);
+        state.setSelection(caret, caret);
+    }
 }
 
 } // namespace
@@ -49,7 +61,7 @@ void MoviePlayer::setFocus(DisplayObject *object)
 }
 
 DisplayObject *MoviePlayer::focusableFieldAt(DisplayObject &clip, const QPointF &point, const QTransform &toStage,
-                                             int nesting)
+                                             QTransform &fieldToStage, int nesting)
 {
     if (nesting >= MaxNesting)
         return nullptr;
@@ -59,9 +71,11 @@ DisplayObject *MoviePlayer::focusableFieldAt(DisplayObject &clip, const QPointF 
             continue;
         const QTransform childToStage = child.matrix * toStage;
         if (child.textField) {
-            if (takesFocus(*child.textField) && childToStage.mapRect(child.textField->bounds()).contains(point))
+            if (takesFocus(*child.textField) && childToStage.mapRect(child.textField->bounds()).contains(point)) {
+                fieldToStage = childToStage;
                 return &child;
-        } else if (DisplayObject *found = focusableFieldAt(child, point, childToStage, nesting + 1)) {
+            }
+        } else if (DisplayObject *found = focusableFieldAt(child, point, childToStage, fieldToStage, nesting + 1)) {
             return found;
         }
     }
@@ -70,15 +84,22 @@ DisplayObject *MoviePlayer::focusableFieldAt(DisplayObject &clip, const QPointF 
 
 void MoviePlayer::focusFieldAt(const QPointF &stage)
 {
-    DisplayObject *field = focusableFieldAt(m_root, stage, QTransform());
+    QTransform fieldToStage;
+    DisplayObject *field = focusableFieldAt(m_root, stage, QTransform(), fieldToStage);
     if (!field) {
         if (DisplayObject *focused = m_focus.get(); focused && focused->textField)
             setFocus(nullptr);
         return;
     }
     setFocus(field);
-    const int end = int(field->textField->text().size());
-    field->textField->setSelection(end, end);
+    takeBoundText(*this, *field);
+    TextFieldState &state = *field->textField;
+    FieldFonts fonts(movieOf(*field));
+    const std::vector<TextLine> lines =
+        state.shown().isEmpty() ? std::vector<TextLine>() : LayoutField(fonts, state.look(), state.shown());
+    const QPointF inField = fieldToStage.inverted().map(stage) + ScrollOffset(lines, state.scroll(), state.hscroll());
+    const int caret = std::min(CaretIndexAt(lines, inField, fonts), int(state.text().size()));
+    state.setSelection(caret, caret);
 }
 
 void MoviePlayer::typeIntoFocus(int code, const QString &text)
@@ -87,12 +108,7 @@ void MoviePlayer::typeIntoFocus(int code, const QString &text)
     TextFieldState *state = field ? field->textField.get() : nullptr;
     if (!state || !state->flag(TextFieldState::Flag::Input))
         return;
-    // A bound field edits what its variable holds.
-    if (const std::optional<QString> bound = boundText(*field); bound && *bound != state->text()) {
-        const int caret = state->caret();
-        state->setText(*bound);
-        state->setSelection(caret, caret);
-    }
+    takeBoundText(*this, *field);
     const FieldEdit edit = EditField(*state, code, text);
     if (edit == FieldEdit::None)
         return;

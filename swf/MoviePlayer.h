@@ -394,10 +394,10 @@ private:
     Tracked m_hover;
     Tracked m_pressed;
     Tracked m_focus;
-    // The topmost text field under a stage point that takes the focus.
+    // The topmost text field under a stage point that takes the focus, and its transform to the stage.
     DisplayObject *focusableFieldAt(DisplayObject &clip, const QPointF &point, const QTransform &toStage,
-                                    int nesting = 0);
-    // A press gives the field under it the focus, its caret at the end;
+                                    QTransform &fieldToStage, int nesting = 0);
+    // A press gives the field under it the focus, its caret where it was pressed;
     // pressing elsewhere takes the focus from a field.
     void focusFieldAt(const QPointF &stage);
     // The field's onChanged, then its listeners'.

@@ -628,7 +628,7 @@ void Renderer::drawEditText(QPainter &painter, const EditTextDef &text, const QS
     painter.setWorldTransform(toDevice);
     painter.setClipRect(text.bounds, Qt::IntersectClip);
     // Scrolled text moves up by the lines above the top one, and left by hscroll.
-    const QPointF scrolled = state ? scrollOffset(lines, *state) : QPointF();
+    const QPointF scrolled = state ? ScrollOffset(lines, state->scroll(), state->hscroll()) : QPointF();
     painter.translate(-scrolled);
     if (focused)
         drawSelection(painter, lines, *state);
@@ -656,14 +656,6 @@ void Renderer::drawEditText(QPainter &painter, const EditTextDef &text, const QS
     if (state && state->caretShown())
         drawCaret(painter, lines, text, *state, cx);
     painter.restore();
-}
-
-QPointF Renderer::scrollOffset(const std::vector<TextLine> &lines, const TextFieldState &state)
-{
-    if (lines.empty())
-        return {};
-    const size_t top = size_t(std::clamp(state.scroll(), 1, int(lines.size())) - 1);
-    return {std::max(state.hscroll(), 0) * Twips, lines[top].top - lines.front().top};
 }
 
 void Renderer::drawSelection(QPainter &painter, const std::vector<TextLine> &lines, const TextFieldState &state)

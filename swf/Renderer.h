@@ -69,8 +69,6 @@ private:
     void drawText(QPainter &painter, const TextDef &text, const QTransform &toDevice, const ColorTransform &cx);
     void drawEditText(QPainter &painter, const EditTextDef &text, const QString &shown, const QTransform &toDevice,
                       const ColorTransform &cx, const TextFieldState *state);
-    // How far a field's text is scrolled, in twips.
-    static QPointF scrollOffset(const std::vector<TextLine> &lines, const TextFieldState &state);
     // The focused field's selection, under its text, and its caret, over it.
     void drawSelection(QPainter &painter, const std::vector<TextLine> &lines, const TextFieldState &state);
     void drawCaret(QPainter &painter, const std::vector<TextLine> &lines, const EditTextDef &text,

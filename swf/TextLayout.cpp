@@ -17,6 +17,7 @@ constexpr double MinFontSize = 1, MaxFontSize = 1000;
 constexpr int MaxEntity = 10;
 // Deepest nesting of style tags kept; deeper ones style nothing more.
 constexpr int MaxTagDepth = 256;
+constexpr double TwipsPerPixel = 20;
 const QString Bullet = QStringLiteral("\u2022  ");
 
 int alignNamed(const QString &name, int current)
@@ -575,6 +576,34 @@ double LineCaretX(const TextLine &line, int index, TextMetrics &metrics)
             break;
     }
     return x;
+}
+
+int CaretIndexAt(const std::vector<TextLine> &lines, QPointF point, TextMetrics &metrics)
+{
+    const TextLine *on = nullptr;
+    for (const TextLine &line : lines)
+        if (!on || line.top <= point.y())
+            on = &line;
+    if (!on)
+        return 0;
+    int best = on->start;
+    double distance = std::abs(LineCaretX(*on, best, metrics) - point.x());
+    for (int i = on->start + 1; i <= LineEnd(*on); ++i) {
+        const double d = std::abs(LineCaretX(*on, i, metrics) - point.x());
+        if (d < distance) {
+            best = i;
+            distance = d;
+        }
+    }
+    return best;
+}
+
+QPointF ScrollOffset(const std::vector<TextLine> &lines, int scroll, int hscroll)
+{
+    if (lines.empty())
+        return {};
+    const size_t top = size_t(std::clamp(scroll, 1, int(lines.size())) - 1);
+    return {std::max(hscroll, 0) * TwipsPerPixel, lines[top].top - lines.front().top};
 }
 
 CaretPlace PlaceCaret(const std::vector<TextLine> &lines, int index, TextMetrics &metrics)

@@ -118,6 +118,10 @@ struct CaretPlace {
     const TextLine *line = nullptr;
 };
 CaretPlace PlaceCaret(const std::vector<TextLine> &lines, int index, TextMetrics &metrics);
+// The character a point in the field's twips is nearest to, as a caret index.
+int CaretIndexAt(const std::vector<TextLine> &lines, QPointF point, TextMetrics &metrics);
+// How far text scrolled to line scroll (from 1) and hscroll pixels moves, in twips.
+QPointF ScrollOffset(const std::vector<TextLine> &lines, int scroll, int hscroll);
 // The x of a caret before index, kept to the line's characters.
 double LineCaretX(const TextLine &line, int index, TextMetrics &metrics);
 // Where the line's characters end, counted as TextSpan::start.

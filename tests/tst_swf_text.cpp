@@ -434,19 +434,23 @@ void SwfTextTest::typing_data()
     QTest::addColumn<QString>("setup");
     QTest::addColumn<QStringList>("keys"); // text, or a key in angle brackets
     QTest::addColumn<QString>("bound");
-    QTest::newRow("printable characters") << QString() << QStringList{"Hello"} << "Hello";
+    QTest::addColumn<int>("clickX"); // where the field is clicked, in stage pixels
+    QTest::newRow("printable characters") << QString() << QStringList{"Hello"} << "Hello" << 30;
     QTest::newRow("Backspace, Home and Delete")
-        << QString() << QStringList{"Hello", "<Backspace>", "<Home>", "<Delete>"} << "ell";
-    QTest::newRow("Left and End move the caret") << QString() << QStringList{"ac", "<Left>", "b", "<End>", "d"} << "abcd";
+        << QString() << QStringList{"Hello", "<Backspace>", "<Home>", "<Delete>"} << "ell" << 30;
+    QTest::newRow("Left and End move the caret") << QString() << QStringList{"ac", "<Left>", "b", "<End>", "d"} << "abcd" << 30;
     QTest::newRow("restrict keeps out what it does not list")
-        << set(QStringLiteral("restrict"), QStringLiteral("\"0-9\"")) << QStringList{"a1b2"} << "12";
+        << set(QStringLiteral("restrict"), QStringLiteral("\"0-9\"")) << QStringList{"a1b2"} << "12" << 30;
     QTest::newRow("restrict with ^ keeps out what follows")
-        << set(QStringLiteral("restrict"), QStringLiteral("\"^a-c\"")) << QStringList{"abcdef"} << "def";
-    QTest::newRow("maxChars") << set(QStringLiteral("maxChars"), QStringLiteral("3")) << QStringList{"abcdef"} << "abc";
+        << set(QStringLiteral("restrict"), QStringLiteral("\"^a-c\"")) << QStringList{"abcdef"} << "def" << 30;
+    QTest::newRow("maxChars") << set(QStringLiteral("maxChars"), QStringLiteral("3")) << QStringList{"abcdef"} << "abc" << 30;
     QTest::newRow("Enter breaks only a multiline field's line")
-        << QString() << QStringList{"a", "<Return>", "b"} << "ab";
+        << QString() << QStringList{"a", "<Return>", "b"} << "ab" << 30;
     QTest::newRow("multiline: Enter breaks the line")
-        << set(QStringLiteral("multiline"), QStringLiteral("true")) << QStringList{"a", "<Return>", "b"} << "a\rb";
+        << set(QStringLiteral("multiline"), QStringLiteral("true")) << QStringList{"a", "<Return>", "b"} << "a\rb" << 30;
+    const QString ab = set(QStringLiteral("text"), QStringLiteral("\"ab\""));
+    QTest::newRow("a click at the left puts the caret before the text") << ab << QStringList{"c"} << "cab" << 11;
+    QTest::newRow("a click past the text puts the caret after it") << ab << QStringList{"c"} << "abc" << 150;
 }
 
 // Keys typed into the player window edit the field clicked, its variable and onChanged following.
@@ -455,6 +459,7 @@ void SwfTextTest::typing()
     QFETCH(QString, setup);
     QFETCH(QStringList, keys);
     QFETCH(QString, bound);
+    QFETCH(int, clickX);
     const QString path = m_dir.filePath(QStringLiteral("input.swf"));
     TestFiles::write(path, SwfWriter::movie(SwfWriter::doAction(ActionAssembler::assemble(inputMovie(setup))) +
                                                 SwfWriter::showFrame(),
@@ -464,7 +469,7 @@ void SwfTextTest::typing()
     connect(&host.control, &swf::FlashControl::Trace, [&lines](const QString &line) { lines << line; });
     host.control.setMovie(path);
     host.resize(host.control.stageSize());
-    QTest::mouseClick(&host, Qt::LeftButton, {}, QPoint(30, 20));
+    QTest::mouseClick(&host, Qt::LeftButton, {}, QPoint(clickX, 20));
     static const QHash<QString, Qt::Key> named{{"<Backspace>", Qt::Key_Backspace}, {"<Delete>", Qt::Key_Delete},
                                                {"<Home>", Qt::Key_Home},           {"<End>", Qt::Key_End},
                                                {"<Left>", Qt::Key_Left},           {"<Right>", Qt::Key_Right},
