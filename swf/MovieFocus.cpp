@@ -6,9 +6,13 @@
 #include "swf/FieldFonts.h"
 #include "swf/TextFieldState.h"
 
+#include <cmath>
+
 namespace swf {
 
 namespace {
+
+constexpr double TwipsPerPixel = 20;
 
 Value valueOf(DisplayObject *object) { return object ? Value(refTo(object)) : Value(Null{}); }
 
@@ -26,6 +30,35 @@ void takeBoundText(MoviePlayer &player, DisplayObject &field)
         state.setText(*bound);
         state.setSelection(caret, caret);
     }
+}
+
+// Typing scrolls the field so that its caret shows.
+void keepCaretInView(MoviePlayer &player, DisplayObject &field)
+{
+    TextFieldState &state = *field.textField;
+    FieldFonts fonts(player.movieOf(field));
+    const std::vector<TextLine> lines =
+        state.shown().isEmpty() ? std::vector<TextLine>() : LayoutField(fonts, state.look(), state.shown());
+    const CaretPlace place = PlaceCaret(lines, state.caret(), fonts);
+    if (!place.line) {
+        state.setScroll(1);
+        state.setHScroll(0);
+        return;
+    }
+    const QRectF bounds = state.bounds();
+    const double left = bounds.left() + FieldGutter;
+    const double right = bounds.right() - FieldGutter;
+    const double shifted = place.x - state.hscroll() * TwipsPerPixel;
+    if (shifted > right)
+        state.setHScroll(int(std::ceil((place.x - right) / TwipsPerPixel)));
+    else if (shifted < left)
+        state.setHScroll(std::max(0, int(std::floor((place.x - left) / TwipsPerPixel))));
+    const int line = int(place.line - lines.data()) + 1;
+    int top = std::min(state.scroll(), line);
+    while (top < line && BottomLine(lines, bounds, top) < line)
+        ++top;
+    if (top != state.scroll())
+        state.setScroll(top);
 }
 
 } // namespace
@@ -112,6 +145,7 @@ void MoviePlayer::typeIntoFocus(int code, const QString &text)
     const FieldEdit edit = EditField(*state, code, text);
     if (edit == FieldEdit::None)
         return;
+    keepCaretInView(*this, *field);
     // Typing shows the caret at once, the blink starting over.
     state->setCaretShown(true);
     m_changed = true;

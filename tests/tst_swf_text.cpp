@@ -433,7 +433,7 @@ void SwfTextTest::typing_data()
 {
     QTest::addColumn<QString>("setup");
     QTest::addColumn<QStringList>("keys"); // text, or a key in angle brackets
-    QTest::addColumn<QString>("bound");
+    QTest::addColumn<QString>("bound"); // the last line traced: v, unless a listener traces after it
     QTest::addColumn<int>("clickX"); // where the field is clicked, in stage pixels
     QTest::newRow("printable characters") << QString() << QStringList{"Hello"} << "Hello" << 30;
     QTest::newRow("Backspace, Home and Delete")
@@ -451,6 +451,14 @@ void SwfTextTest::typing_data()
     const QString ab = set(QStringLiteral("text"), QStringLiteral("\"ab\""));
     QTest::newRow("a click at the left puts the caret before the text") << ab << QStringList{"c"} << "cab" << 11;
     QTest::newRow("a click past the text puts the caret after it") << ab << QStringList{"c"} << "abc" << 150;
+    // A listener traces after the field's own onChanged: whether the text moved left.
+    const QString listener = "push \"o\", 0, \"Object\"\nnewobject\nsetvariable\n"
+                             "push \"o\"\ngetvariable\npush \"onChanged\"\nfunction (f)\npush 0, \"f\"\n"
+                             "getvariable\npush \"hscroll\"\ngetmember\nless2\ntrace\nend\nsetmember\n"
+                             "push \"o\"\ngetvariable\npush 1, \"t\"\ngetvariable\npush \"addListener\"\ncallmethod\npop\n";
+    QTest::newRow("typing past the right edge scrolls the text left")
+        << listener << QStringList{QString(30, u'W')} << "true" << 30;
+    QTest::newRow("text that fits does not scroll") << listener << QStringList{"W"} << "false" << 30;
 }
 
 // Keys typed into the player window edit the field clicked, its variable and onChanged following.
