@@ -1,6 +1,7 @@
 #pragma once
 
 #include "swf/Definitions.h"
+#include "swf/TextLayout.h"
 #include "swf/builtins/TextFormat.h"
 #include "swf/script/Value.h"
 
@@ -105,6 +106,16 @@ public:
     bool caretShown() const { return m_focused && m_caretShown; }
     void setFocused(bool focused);
     void setCaretShown(bool shown);
+
+    // The lines scripts last measured (scroll, textWidth), and what they
+    // were laid out from: a script reading them over and over lays the
+    // text out once.
+    struct MeasuredLines {
+        quint64 revision = 0;
+        QString shown;
+        std::vector<TextLine> lines;
+    };
+    mutable std::optional<MeasuredLines> measured;
 
     bool condenseWhite = false;
     bool mouseWheelEnabled = true;

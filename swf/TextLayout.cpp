@@ -586,16 +586,20 @@ int CaretIndexAt(const std::vector<TextLine> &lines, QPointF point, TextMetrics 
             on = &line;
     if (!on)
         return 0;
-    int best = on->start;
-    double distance = std::abs(LineCaretX(*on, best, metrics) - point.x());
-    for (int i = on->start + 1; i <= LineEnd(*on); ++i) {
-        const double d = std::abs(LineCaretX(*on, i, metrics) - point.x());
-        if (d < distance) {
-            best = i;
-            distance = d;
-        }
+    // Carets stand further right the later they are: the first at or past
+    // the point, or the one before it, is nearest.
+    int low = on->start, high = LineEnd(*on);
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (LineCaretX(*on, middle, metrics) < point.x())
+            low = middle + 1;
+        else
+            high = middle;
     }
-    return best;
+    if (low > on->start &&
+        point.x() - LineCaretX(*on, low - 1, metrics) < LineCaretX(*on, low, metrics) - point.x())
+        --low;
+    return low;
 }
 
 QPointF ScrollOffset(const std::vector<TextLine> &lines, int scroll, int hscroll)

@@ -402,14 +402,17 @@ Value replaceSel(NativeCall &call)
 }
 
 // The field's lines as the player lays them out now.
-std::vector<TextLine> linesOf(NativeCall &call, const TextFieldState &state)
+const std::vector<TextLine> &linesOf(NativeCall &call, const TextFieldState &state)
 {
     const std::optional<QString> bound = call.player().boundText(*call.clip());
     const QString &shown = bound ? *bound : state.shown();
-    if (shown.isEmpty())
-        return {};
-    FieldFonts fonts(call.player().movieOf(*call.clip()));
-    return LayoutField(fonts, state.look(), shown);
+    std::optional<TextFieldState::MeasuredLines> &measured = state.measured;
+    if (!measured || measured->revision != state.revision() || measured->shown != shown) {
+        FieldFonts fonts(call.player().movieOf(*call.clip()));
+        measured = TextFieldState::MeasuredLines{
+            state.revision(), shown, shown.isEmpty() ? std::vector<TextLine>() : LayoutField(fonts, state.look(), shown)};
+    }
+    return measured->lines;
 }
 
 FieldExtent extentOf(NativeCall &call, const TextFieldState &state)
@@ -458,7 +461,7 @@ Value getBottomScroll(NativeCall &call)
     const TextFieldState *state = stateOf(call);
     if (!state)
         return Undefined{};
-    const std::vector<TextLine> lines = linesOf(call, *state);
+    const std::vector<TextLine> &lines = linesOf(call, *state);
     const int top = std::clamp(state->scroll(), 1, MeasureLines(lines, state->bounds()).maxScroll);
     return double(BottomLine(lines, state->bounds(), top));
 }
