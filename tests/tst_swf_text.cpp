@@ -421,6 +421,14 @@ void SwfTextTest::scrolling_data()
                "push \"w\"\ngetvariable\npush \"t\"\ngetvariable\npush \"textWidth\"\ngetmember\nless2\ntrace\n"
                "push \"h\"\ngetvariable\npush \"t\"\ngetvariable\npush \"textHeight\"\ngetmember\nless2\ntrace\n"
         << QStringList{"true", "true"};
+    QTest::newRow("odd arguments change nothing they cannot")
+        << 7
+        << MakeField + "pop\n" + set(QStringLiteral("text"), QStringLiteral("\"Hello\"")) +
+               set(QStringLiteral("scroll"), QStringLiteral("NaN")) + set(QStringLiteral("hscroll"), QStringLiteral("1e300")) +
+               callOnField("replaceText", {"NaN", "2", "\"x\""}) + traceSelection("setFocus", {"\"t\""}) +
+               traceSelection("setSelection", {"NaN", "-5"}) + traceSelection("getCaretIndex") +
+               callOnField("replaceSel", {}) + each({"text", "scroll", "hscroll"})
+        << QStringList{"true", "undefined", "0", "Hello", "1", "0"};
     QTest::newRow("replaceSel replaces the selection and moves the caret after it")
         << 7
         << MakeField + "pop\n" + set(QStringLiteral("text"), QStringLiteral("\"Hello\"")) +
