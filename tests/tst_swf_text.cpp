@@ -367,6 +367,16 @@ void SwfTextTest::selection_data()
                traceSelection("setSelection", {"1", "3"}) + traceSelection("getBeginIndex") +
                traceSelection("getEndIndex") + traceSelection("getCaretIndex")
         << QStringList{"true", "_level0.t", "undefined", "1", "3", "3"};
+    const auto handler = [](const char *name, const char *said) {
+        return QStringLiteral("push \"t\"\ngetvariable\npush \"%1\"\nfunction (other)\npush \"%2 \", \"other\"\n"
+                              "getvariable\nadd2\ntrace\nend\nsetmember\n")
+            .arg(QLatin1String(name), QLatin1String(said));
+    };
+    QTest::newRow("onSetFocus hears the focus it took from, onKillFocus the one it goes to, after the script")
+        << 7
+        << field + handler("onSetFocus", "set") + handler("onKillFocus", "kill") +
+               traceSelection("setFocus", {"\"t\""}) + traceSelection("setFocus", {"null"})
+        << QStringList{"true", "true", "set null", "kill null"};
     QTest::newRow("taking the focus away")
         << 7 << field + traceSelection("setFocus", {"\"t\""}) + traceSelection("setFocus", {"null"}) +
                    traceSelection("getFocus") + traceSelection("getEndIndex")
