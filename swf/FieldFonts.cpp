@@ -165,4 +165,24 @@ QPainterPath FieldFonts::outline(const FontDef &font, const QString &text, const
     return path;
 }
 
+std::vector<TextLine> LayoutField(FieldFonts &fonts, const EditTextDef &field, const QString &shown)
+{
+    fonts.setField(field);
+    const TextFormat base = fonts.baseFormat();
+    std::vector<TextParagraph> paragraphs =
+        field.html ? ParseFieldHtml(shown, base, field.align) : PlainParagraphs(shown, base, field.align);
+    if (field.password)
+        for (TextParagraph &p : paragraphs)
+            for (TextRun &run : p.runs)
+                run.text.fill(u'*');
+    FieldBox box;
+    box.bounds = field.bounds;
+    box.leftMargin = field.leftMargin;
+    box.rightMargin = field.rightMargin;
+    box.indent = field.indent;
+    box.leading = field.leading;
+    box.wordWrap = field.wordWrap;
+    return LayoutText(paragraphs, box, fonts);
+}
+
 } // namespace swf

@@ -48,6 +48,9 @@ private:
     QHash<QString, QFontMetricsF> m_metrics;
 };
 
+// The lines of a field showing shown (in the markup field.html says).
+std::vector<TextLine> LayoutField(FieldFonts &fonts, const EditTextDef &field, const QString &shown);
+
 // The installed family a device font name maps to.
 QString DeviceFamily(const QString &face);
 

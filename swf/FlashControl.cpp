@@ -2,6 +2,7 @@
 
 #include "platform/BoundedFile.h"
 #include "swf/KeyCodes.h"
+#include "swf/TextFieldState.h"
 
 #include <QFileInfo>
 
@@ -28,6 +29,8 @@ FlashControl::FlashControl(QObject *parent)
 {
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &FlashControl::advanceFrame);
+    m_caretTimer.setInterval(CaretBlinkMs);
+    connect(&m_caretTimer, &QTimer::timeout, this, &FlashControl::blinkCaret);
     m_player.onFSCommand = [this](const QString &command, const QString &args) { emit FSCommand(command, args); };
     m_player.onTrace = [this](const QString &line) { emit Trace(line); };
     m_player.onPointerShown = [this](bool shown) { emit pointerShown(shown); };
@@ -153,9 +156,11 @@ void FlashControl::keyPress(Qt::Key key, const QString &text)
 {
     const int ascii = text.size() == 1 && text.at(0).unicode() < 128 ? text.at(0).unicode() : 0;
     const int code = MovieKeyCode(key);
-    if (!m_player.loaded() || (code == 0 && ascii == 0))
+    if (!m_player.loaded() || (code == 0 && text.isEmpty()))
         return;
-    m_player.keyDown(code, KeyPressCode(key, ascii), ascii);
+    if (code != 0 || ascii != 0)
+        m_player.keyDown(code, KeyPressCode(key, ascii), ascii);
+    m_player.typeIntoFocus(code, text);
     startOutputIfSounding();
     notifyIfChanged();
 }
@@ -227,8 +232,36 @@ bool FlashControl::followStream()
 
 void FlashControl::notifyIfChanged()
 {
+    updateCaretBlink();
     if (m_player.takeChanged())
         emit changed();
+}
+
+TextFieldState *FlashControl::focusedInputField()
+{
+    DisplayObject *focus = m_player.loaded() ? m_player.focus() : nullptr;
+    TextFieldState *field = focus ? focus->textField.get() : nullptr;
+    return field && field->flag(TextFieldState::Flag::Input) ? field : nullptr;
+}
+
+void FlashControl::updateCaretBlink()
+{
+    if (!focusedInputField())
+        m_caretTimer.stop();
+    else if (!m_caretTimer.isActive())
+        m_caretTimer.start();
+}
+
+void FlashControl::blinkCaret()
+{
+    TextFieldState *field = focusedInputField();
+    if (!field) {
+        m_caretTimer.stop();
+        return;
+    }
+    field->setCaretShown(!field->caretShown());
+    m_player.markChanged();
+    notifyIfChanged();
 }
 
 QColor FlashControl::backgroundForPaint() const

@@ -33,6 +33,8 @@ public:
     // A sound output silent this long is let go; the next sound makes another.
     static constexpr int OutputIdleMs = 1000;
     static constexpr QLatin1String NoMovie{"res://"};
+    // A focused input field's caret shows and hides this often.
+    static constexpr int CaretBlinkMs = 500;
 
     explicit FlashControl(QObject *parent = nullptr);
     ~FlashControl() override;
@@ -84,7 +86,8 @@ public:
     void pointerPress(const QPointF &position, const QRect &area);
     void pointerRelease(const QPointF &position, const QRect &area);
 
-    // Keyboard input for the movie.
+    // Keyboard input for the movie; what a key types goes into the input
+    // field that has the focus.
     void keyPress(Qt::Key key, const QString &text);
     void keyRelease(Qt::Key key);
 
@@ -102,6 +105,10 @@ private:
     QColor backgroundForPaint() const;
     QTransform stageToArea(const QRect &area) const;
     void notifyIfChanged();
+    // The caret blinks while an input field has the focus; no timer runs otherwise.
+    TextFieldState *focusedInputField();
+    void updateCaretBlink();
+    void blinkCaret();
     void updateTimer();
     void startOutputIfSounding();
     void releaseOutputWhenSilent();
@@ -122,6 +129,7 @@ private:
     void makeRenderer();
     QImage m_frame; // what paint draws the movie into, kept between paints
     QTimer m_timer;
+    QTimer m_caretTimer;
     QString m_movieName;
     int m_backgroundColor = -1;
 };

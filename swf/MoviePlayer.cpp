@@ -198,6 +198,7 @@ void MoviePlayer::unload()
     m_loadedMovies.clear();
     m_hover.set(nullptr);
     m_pressed.set(nullptr);
+    m_focus.set(nullptr);
     m_background = Qt::white;
     m_stageLayout = StageLayout();
     m_scriptsStopped = false;
@@ -1309,6 +1310,7 @@ void MoviePlayer::pointerPress(const QPointF &stage)
     if (!m_movie)
         return;
     broadcastClipEvent(ClipAction::MouseDown, QStringLiteral("onMouseDown"), QStringLiteral("Mouse"));
+    focusFieldAt(stage);
     if (DisplayObject *hover = m_hover.get()) {
         m_pressed.set(hover);
         setButtonState(*hover, 4);

@@ -126,6 +126,15 @@ public:
     void keyDown(int code, int pressCode, int ascii);
     void keyUp(int code);
     bool keyIsDown(int code) const { return m_keysDown.count(code) > 0; }
+    // The keyboard focus: a clip, button or text field, or none. A change
+    // tells, after the running script, the one losing it (onKillFocus), the
+    // one taking it (onSetFocus) and Selection's listeners (onSetFocus). A
+    // text field given the focus has its text selected.
+    DisplayObject *focus() const { return m_focus.get(); }
+    void setFocus(DisplayObject *object);
+    // What a key typed does to the focused input field: code as keyDown
+    // has it, text the characters it makes.
+    void typeIntoFocus(int code, const QString &text);
     // Where the pointer was last seen over the stage, in twips.
     QPointF pointer() const { return m_pointer; }
     int lastKeyCode() const { return m_lastKey; }
@@ -437,6 +446,15 @@ private:
     bool enteredThisFrame(const DisplayObject &clip) const;
     // The button under a point of the stage: the top level's first.
     DisplayObject *buttonOnStage(const QPointF &stage);
+    Tracked m_focus;
+    // The topmost text field under a stage point that takes the focus, and its transform to the stage.
+    DisplayObject *focusableFieldAt(DisplayObject &clip, const QPointF &point, const QTransform &toStage,
+                                    QTransform &fieldToStage, int nesting = 0);
+    // A press gives the field under it the focus, its caret where it was pressed;
+    // pressing elsewhere takes the focus from a field.
+    void focusFieldAt(const QPointF &stage);
+    // The field's onChanged, then its listeners'.
+    void queueChanged(DisplayObject &field);
 };
 
 } // namespace swf

@@ -30,6 +30,8 @@ constexpr int MaxBoundsNesting = 32;
 constexpr double Twips = 20;
 // An embedded font's underline is this share of its size thick, and as far below the baseline.
 constexpr double UnderlineShare = 16;
+// A focused field's selected text lies on this.
+const QColor SelectionColor(0x33, 0x99, 0xFF, 0x80);
 // The side of the square gradients are defined in, in twips.
 constexpr double GradientHalfSide = 16384;
 
@@ -428,7 +430,7 @@ void Renderer::drawContent(Canvas &canvas, const DisplayObject &object, const QT
         // What scripts made of the field, when it has its running state.
         const EditTextDef &look = object.textField ? object.textField->look() : *edit;
         const QString &own = object.textField ? object.textField->shown() : edit->text;
-        drawEditText(painter, look, bound ? *bound : own, toDevice, cx);
+        drawEditText(painter, look, bound ? *bound : own, toDevice, cx, object.textField.get());
     } else if (const auto *video = dynamic_cast<const VideoDef *>(c)) {
         drawVideo(painter, object, *video, toDevice, cx);
     } else {
@@ -624,26 +626,11 @@ const std::vector<TextLine> &Renderer::fieldLines(const EditTextDef &text, const
         return *it;
     if (m_fieldLines.size() >= MaxFieldLayouts)
         m_fieldLines.clear();
-    m_fonts->setField(text);
-    const TextFormat base = m_fonts->baseFormat();
-    std::vector<TextParagraph> paragraphs =
-        text.html ? ParseFieldHtml(shown, base, text.align) : PlainParagraphs(shown, base, text.align);
-    if (text.password)
-        for (TextParagraph &p : paragraphs)
-            for (TextRun &run : p.runs)
-                run.text.fill(u'*');
-    FieldBox box;
-    box.bounds = text.bounds;
-    box.leftMargin = text.leftMargin;
-    box.rightMargin = text.rightMargin;
-    box.indent = text.indent;
-    box.leading = text.leading;
-    box.wordWrap = text.wordWrap;
-    return *m_fieldLines.insert(key, LayoutText(paragraphs, box, *m_fonts));
+    return *m_fieldLines.insert(key, LayoutField(*m_fonts, text, shown));
 }
 
 void Renderer::drawEditText(QPainter &painter, const EditTextDef &text, const QString &shown,
-                            const QTransform &toDevice, const ColorTransform &cx)
+                            const QTransform &toDevice, const ColorTransform &cx, const TextFieldState *state)
 {
     if (text.border) {
         // The background fills the field; the border is the one-pixel line just inside its edge.
@@ -659,15 +646,22 @@ void Renderer::drawEditText(QPainter &painter, const EditTextDef &text, const QS
         painter.drawRect(area.adjusted(0.5, 0.5, -0.5, -0.5));
         painter.restore();
     }
-    if (shown.isEmpty())
+    const bool focused = state && state->focused();
+    if (shown.isEmpty() && !focused)
         return;
-    const std::vector<TextLine> &lines = fieldLines(text, shown);
+    static const std::vector<TextLine> NoLines;
+    const std::vector<TextLine> &lines = shown.isEmpty() ? NoLines : fieldLines(text, shown);
     m_fonts->setField(text);
     painter.save();
     painter.setWorldTransform(toDevice);
     painter.setClipRect(text.bounds, Qt::IntersectClip);
+    // Scrolled text moves up by the lines above the top one, and left by hscroll.
+    const QPointF scrolled = state ? ScrollOffset(lines, state->scroll(), state->hscroll()) : QPointF();
+    painter.translate(-scrolled);
+    if (focused)
+        drawSelection(painter, lines, *state);
     for (const TextLine &line : lines) {
-        if (line.top > text.bounds.bottom())
+        if (line.top - scrolled.y() > text.bounds.bottom())
             break;
         for (const TextSpan &span : line.spans) {
             const QColor colour = cx.apply(span.format.color);
@@ -687,7 +681,37 @@ void Renderer::drawEditText(QPainter &painter, const EditTextDef &text, const QS
             }
         }
     }
+    if (state && state->caretShown())
+        drawCaret(painter, lines, text, *state, cx);
     painter.restore();
+}
+
+void Renderer::drawSelection(QPainter &painter, const std::vector<TextLine> &lines, const TextFieldState &state)
+{
+    for (const TextLine &line : lines) {
+        const int from = std::max(state.selectionBegin(), line.start);
+        const int to = std::min(state.selectionEnd(), LineEnd(line));
+        if (from >= to)
+            continue;
+        const double left = LineCaretX(line, from, *m_fonts);
+        const double right = LineCaretX(line, to, *m_fonts);
+        painter.fillRect(QRectF(left, line.top, right - left, line.ascent + line.descent), SelectionColor);
+    }
+}
+
+void Renderer::drawCaret(QPainter &painter, const std::vector<TextLine> &lines, const EditTextDef &text,
+                         const TextFieldState &state, const ColorTransform &cx)
+{
+    const CaretPlace place = PlaceCaret(lines, state.caret(), *m_fonts);
+    const TextFormat base = m_fonts->baseFormat();
+    const double x = place.line ? place.x : text.bounds.left() + FieldGutter + text.leftMargin;
+    const double top = place.line ? place.line->top : text.bounds.top() + FieldGutter;
+    const double height =
+        place.line ? place.line->ascent + place.line->descent : m_fonts->ascent(base) + m_fonts->descent(base);
+    QPen pen(cx.apply(text.color), 1);
+    pen.setCosmetic(true);
+    painter.setPen(pen);
+    painter.drawLine(QPointF(x, top), QPointF(x, top + height));
 }
 
 QPainterPath Renderer::maskPath(const DisplayObject &object, const QTransform &toDevice, int nesting)

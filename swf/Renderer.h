@@ -68,9 +68,13 @@ private:
                     const ColorTransform &cx);
     void drawText(QPainter &painter, const TextDef &text, const QTransform &toDevice, const ColorTransform &cx);
     void drawEditText(QPainter &painter, const EditTextDef &text, const QString &shown, const QTransform &toDevice,
-                      const ColorTransform &cx);
+                      const ColorTransform &cx, const TextFieldState *state);
     void drawVideo(QPainter &painter, const DisplayObject &object, const VideoDef &video,
                    const QTransform &toDevice, const ColorTransform &cx);
+    // The focused field's selection, under its text, and its caret, over it.
+    void drawSelection(QPainter &painter, const std::vector<TextLine> &lines, const TextFieldState &state);
+    void drawCaret(QPainter &painter, const std::vector<TextLine> &lines, const EditTextDef &text,
+                   const TextFieldState &state, const ColorTransform &cx);
     QBrush brushFor(const FillStyle &fill, const ColorTransform &cx);
     QImage bitmapFor(const FillStyle &fill, const ColorTransform &cx);
     QPainterPath maskPath(const DisplayObject &object, const QTransform &toDevice, int nesting);

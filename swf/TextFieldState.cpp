@@ -1,5 +1,6 @@
 #include "TextFieldState.h"
 
+#include "swf/FieldHtml.h"
 #include "swf/TextLayout.h"
 
 #include <QHash>
@@ -15,6 +16,7 @@ namespace {
 constexpr double TwipsPerPixel = 20;
 constexpr int MaxEntityLength = 10;
 constexpr char16_t ParagraphEnd = u'\r';
+constexpr int FirstVersionJoiningBreaks = 7;
 
 // What the reference player names the font of a field that names none.
 const QString DefaultFace = QStringLiteral("Times New Roman");
@@ -117,16 +119,22 @@ struct ParsedHtml {
 
 // The text of the player's HTML with a format a character: tags dropped,
 // line breaks and paragraphs as carriage returns, entities decoded. A
-// paragraph's end waits for text after it, so a carriage return there
-// makes no second one and the last paragraph ends with the text.
-ParsedHtml parseHtml(const QString &html, const TextFormatValues &base)
+// paragraph's end waits for text after it, so the last paragraph ends with
+// the text. From version 7 a carriage return there makes no second one and
+// the end takes the format after the paragraph; before, it is a character
+// of its own with the paragraph's format.
+ParsedHtml parseHtml(const QString &html, const TextFormatValues &base, int version)
 {
     ParsedHtml out;
     std::vector<std::pair<QString, TextFormatValues>> open; // the tags open, with the format before each
     TextFormatValues current = base;
     bool paragraphEnds = false;
+    const bool endsApart = version < FirstVersionJoiningBreaks;
+    TextFormatValues endFormat;
     auto put = [&](QChar c) {
-        if (paragraphEnds && c != ParagraphEnd)
+        if (paragraphEnds && endsApart)
+            out.add(ParagraphEnd, endFormat);
+        else if (paragraphEnds && c != ParagraphEnd)
             out.add(ParagraphEnd, current);
         paragraphEnds = false;
         out.add(c, current);
@@ -147,11 +155,14 @@ ParsedHtml parseHtml(const QString &html, const TextFormatValues &base)
                 put(ParagraphEnd);
             } else if (closing) {
                 const auto it = std::find_if(open.rbegin(), open.rend(), [&](const auto &o) { return o.first == name; });
+                const bool endsParagraph = name == QLatin1String("p") || name == QLatin1String("li");
+                if (endsParagraph && !paragraphEnds)
+                    endFormat = current;
                 if (it != open.rend()) {
                     current = it->second;
                     open.erase(std::next(it).base(), open.end());
                 }
-                paragraphEnds = paragraphEnds || name == QLatin1String("p") || name == QLatin1String("li");
+                paragraphEnds = paragraphEnds || endsParagraph;
             } else if (isFormatTag(name) && open.size() < size_t(MaxFieldText)) {
                 open.emplace_back(name, current);
                 applyTag(name, tag, current);
@@ -220,11 +231,6 @@ void overlay(TextFormatValues &onto, const TextFormatValues &format)
     });
 }
 
-QString hexColor(QRgb rgb)
-{
-    return u'#' + QString::number(rgb & TextFieldState::RgbMask, 16).rightJustified(6, u'0').toUpper();
-}
-
 } // namespace
 
 const EditTextDef &ScriptFieldDefinition()
@@ -256,6 +262,9 @@ TextFieldState::TextFieldState(const EditTextDef &definition)
 
 void TextFieldState::changed()
 {
+    const int length = int(m_text.size());
+    m_caret = std::clamp(m_caret, 0, length);
+    m_anchor = std::clamp(m_anchor, 0, length);
     // The definition has one flag for border and background; a colour with
     // no alpha leaves out the one that is off.
     m_look.border = m_border || m_background;
@@ -277,24 +286,16 @@ QString TextFieldState::htmlText() const
     // An empty field has no paragraph to write.
     if (!m_look.html || m_text.isEmpty())
         return m_text;
-    const QString open = QStringLiteral("<P ALIGN=\"LEFT\"><FONT FACE=\"%1\" SIZE=\"%2\" COLOR=\"%3\" "
-                                        "LETTERSPACING=\"0\" KERNING=\"0\">")
-                             .arg(DefaultFace)
-                             .arg(m_look.height / TwipsPerPixel)
-                             .arg(hexColor(textColor()));
-    QString out;
-    for (const QString &paragraph : m_text.split(ParagraphEnd))
-        out += open + escaped(paragraph) + QLatin1String("</FONT></P>");
-    return out;
+    return WriteFieldHtml(m_text, m_formats, m_newFormat);
 }
 
-void TextFieldState::setHtmlText(const QString &html)
+void TextFieldState::setHtmlText(const QString &html, int version)
 {
     if (!m_look.html) {
         setText(html);
         return;
     }
-    takeHtml(html);
+    takeHtml(html, version);
     m_shown = html;
     changed();
 }
@@ -357,9 +358,15 @@ void TextFieldState::overlayRange(int begin, int end, const TextFormatValues &fo
 
 void TextFieldState::setNewTextFormat(const TextFormatValues &format) { overlay(m_newFormat, format); }
 
-void TextFieldState::takeHtml(const QString &html)
+void TextFieldState::takeFirstFormatAsNew()
 {
-    ParsedHtml parsed = parseHtml(html, m_newFormat);
+    if (!m_formats.empty())
+        m_newFormat = *m_formats.front();
+}
+
+void TextFieldState::takeHtml(const QString &html, int version)
+{
+    ParsedHtml parsed = parseHtml(html, m_newFormat, version);
     m_text = std::move(parsed.text);
     m_formats = std::move(parsed.formats);
 }
@@ -410,6 +417,38 @@ void TextFieldState::setTextColor(QRgb rgb)
     coloured.color = double(rgb & RgbMask);
     overlayRange(0, int(m_formats.size()), coloured);
     overlay(m_newFormat, coloured);
+    changed();
+}
+
+void TextFieldState::setSelection(int anchor, int caret)
+{
+    m_anchor = anchor;
+    m_caret = caret;
+    changed();
+}
+
+void TextFieldState::setScroll(int line)
+{
+    m_scroll = line;
+    changed();
+}
+
+void TextFieldState::setHScroll(int pixels)
+{
+    m_hscroll = pixels;
+    changed();
+}
+
+void TextFieldState::setFocused(bool focused)
+{
+    m_focused = focused;
+    m_caretShown = focused;
+    changed();
+}
+
+void TextFieldState::setCaretShown(bool shown)
+{
+    m_caretShown = shown;
     changed();
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "swf/Definitions.h"
+#include "swf/TextLayout.h"
 #include "swf/builtins/TextFormat.h"
 #include "swf/script/Value.h"
 
 #include <QString>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -36,7 +38,8 @@ public:
     // The text as the player's HTML: what a field that is not HTML holds is
     // its plain text.
     QString htmlText() const;
-    void setHtmlText(const QString &html);
+    // The movie's version decides where paragraphs end.
+    void setHtmlText(const QString &html, int version = LatestVersion);
     // Replaces characters begin..end (clamped to the text) with text.
     void replaceText(int begin, int end, const QString &text);
 
@@ -48,6 +51,9 @@ public:
     // What text the field is given from now on takes.
     const TextFormatValues &newTextFormat() const { return m_newFormat; }
     void setNewTextFormat(const TextFormatValues &format);
+    // What the first character has becomes the new text format (as after
+    // replaceText); an empty field keeps its own.
+    void takeFirstFormatAsNew();
 
     bool html() const { return m_look.html; }
     void setHtml(bool html);
@@ -87,20 +93,48 @@ public:
     const std::optional<QString> &restrict() const { return m_restrict; }
     void setRestrict(std::optional<QString> chars) { m_restrict = std::move(chars); }
 
+    // Where typing goes, and the other end of the selection: the same
+    // index when nothing is selected. Both stay within the text.
+    int caret() const { return m_caret; }
+    int anchor() const { return m_anchor; }
+    int selectionBegin() const { return std::min(m_caret, m_anchor); }
+    int selectionEnd() const { return std::max(m_caret, m_anchor); }
+    void setSelection(int anchor, int caret);
+    // While the field has the keyboard focus its caret blinks: shown is
+    // the blink's phase.
+    bool focused() const { return m_focused; }
+    bool caretShown() const { return m_focused && m_caretShown; }
+    void setFocused(bool focused);
+    void setCaretShown(bool shown);
+
+    // The lines scripts last measured (scroll, textWidth), and what they
+    // were laid out from: a script reading them over and over lays the
+    // text out once.
+    struct MeasuredLines {
+        quint64 revision = 0;
+        QString shown;
+        std::vector<TextLine> lines;
+    };
+    mutable std::optional<MeasuredLines> measured;
+
     bool condenseWhite = false;
     bool mouseWheelEnabled = true;
     // The StyleSheet object scripts gave the field (a script value the
     // engine's collector keeps).
     Value styleSheet;
-    int hscroll = 0;
-    int scroll = 1;
+    // The line at the top (from 1), and how many pixels the text is moved left.
+    int scroll() const { return m_scroll; }
+    int hscroll() const { return m_hscroll; }
+    void setScroll(int line);
+    void setHScroll(int pixels);
 
     static constexpr QRgb RgbMask = 0xFFFFFF;
+    static constexpr int LatestVersion = 8;
 
 private:
     void changed();
     // Takes the text and formats of the player's HTML.
-    void takeHtml(const QString &html);
+    void takeHtml(const QString &html, int version = LatestVersion);
     // Gives characters begin..end what the format sets.
     void overlayRange(int begin, int end, const TextFormatValues &format);
 
@@ -118,6 +152,9 @@ private:
     AutoSize m_autoSize = AutoSize::None;
     std::optional<QString> m_restrict;
     quint64 m_revision = 0;
+    int m_caret = 0, m_anchor = 0;
+    int m_scroll = 1, m_hscroll = 0;
+    bool m_focused = false, m_caretShown = false;
 };
 
 // The defaults of a field made by createTextField.

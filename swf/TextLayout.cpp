@@ -17,6 +17,7 @@ constexpr double MinFontSize = 1, MaxFontSize = 1000;
 constexpr int MaxEntity = 10;
 // Deepest nesting of style tags kept; deeper ones style nothing more.
 constexpr int MaxTagDepth = 256;
+constexpr double TwipsPerPixel = 20;
 const QString Bullet = QStringLiteral("\u2022  ");
 
 int alignNamed(const QString &name, int current)
@@ -323,13 +324,33 @@ public:
                       p.rightMargin;
     }
 
+    // The paragraph's characters start at index among the field's.
+    void startAt(int index)
+    {
+        m_index = index;
+        m_line.start = index;
+    }
+    int next() const { return m_index; }
+
+    // A bullet stands before the paragraph's text but is none of it.
+    void addBullet(const QString &bullet, const TextFormat &f)
+    {
+        const int index = m_index;
+        m_index = -1;
+        put(bullet, f, m_metrics.advance(bullet, f));
+        m_index = index;
+    }
+
     void add(const QString &text, const TextFormat &f)
     {
         const bool space = text.startsWith(u' ');
         const double w = m_metrics.advance(text, f);
         if (space) {
-            if (m_line.spans.empty() && m_wrapped)
+            if (m_line.spans.empty() && m_wrapped) {
+                m_index += int(text.size());
+                m_line.start = m_index;
                 return; // a wrapped line starts with its next word
+            }
             put(text, f, w);
             m_trailing += w;
             return;
@@ -373,11 +394,13 @@ public:
         else if (m_p.align == 2)
             offset = indent + (lineAvailable() - line.width) / 2;
         line.top = m_y;
+        line.left = m_left + offset;
         for (TextSpan &s : line.spans)
             s.origin = QPointF(m_left + offset + s.origin.x(), m_y + line.ascent);
         m_y += line.ascent + line.descent + m_box.leading + m_p.leading;
         m_lines.push_back(std::move(line));
         m_line = TextLine();
+        m_line.start = m_index;
         m_x = 0;
         m_trailing = 0;
         m_first = false;
@@ -387,15 +410,20 @@ public:
 private:
     double lineAvailable() const { return m_available - (m_first ? m_box.indent + m_p.indent : 0); }
 
+    // Spans join only where their characters follow each other.
     void put(const QString &text, const TextFormat &f, double w)
     {
-        if (!m_line.spans.empty() && m_line.spans.back().format == f) {
-            m_line.spans.back().text += text;
-            m_line.spans.back().width += w;
+        TextSpan *last = m_line.spans.empty() ? nullptr : &m_line.spans.back();
+        if (last && last->format == f && m_index >= 0 && last->start >= 0 &&
+            last->start + int(last->text.size()) == m_index) {
+            last->text += text;
+            last->width += w;
         } else {
-            m_line.spans.push_back({QPointF(m_x, 0), text, f, w});
+            m_line.spans.push_back({QPointF(m_x, 0), text, f, w, m_index});
         }
         m_x += w;
+        if (m_index >= 0)
+            m_index += int(text.size());
     }
 
     const TextParagraph &m_p;
@@ -406,6 +434,7 @@ private:
     TextLine m_line;
     double m_left = 0, m_available = 0, m_x = 0, m_trailing = 0;
     bool m_first = true, m_wrapped = false;
+    int m_index = 0;
 };
 
 } // namespace
@@ -475,16 +504,122 @@ std::vector<TextLine> LayoutText(const std::vector<TextParagraph> &paragraphs, c
 {
     std::vector<TextLine> lines;
     double y = box.bounds.top() + FieldGutter;
+    int index = 0;
     for (const TextParagraph &p : paragraphs) {
         LineMaker maker(p, box, metrics, y, lines);
+        maker.startAt(index);
         if (p.bullet && !p.runs.empty())
-            maker.add(Bullet, p.runs.front().format);
+            maker.addBullet(Bullet, p.runs.front().format);
         for (const TextRun &run : p.runs)
             for (const QString &piece : pieces(run.text))
                 maker.add(piece, run.format);
         maker.finish(false);
+        index = maker.next() + 1; // the paragraph's break
     }
     return lines;
+}
+
+namespace {
+
+double bottomOf(const TextLine &line) { return line.top + line.ascent + line.descent; }
+
+// The height text shows in: the box within its gutters.
+double visibleHeight(const QRectF &bounds) { return bounds.height() - 2 * FieldGutter; }
+
+} // namespace
+
+FieldExtent MeasureLines(const std::vector<TextLine> &lines, const QRectF &bounds)
+{
+    FieldExtent extent;
+    if (lines.empty())
+        return extent;
+    for (const TextLine &line : lines)
+        extent.textWidth = std::max(extent.textWidth, line.width);
+    extent.textHeight = bottomOf(lines.back()) - lines.front().top;
+    int first = int(lines.size()) - 1;
+    while (first > 0 && bottomOf(lines.back()) - lines[size_t(first - 1)].top <= visibleHeight(bounds))
+        --first;
+    extent.maxScroll = first + 1;
+    extent.maxHScroll = std::max(0.0, extent.textWidth - (bounds.width() - 2 * FieldGutter));
+    return extent;
+}
+
+int BottomLine(const std::vector<TextLine> &lines, const QRectF &bounds, int scroll)
+{
+    const int count = int(lines.size());
+    const int first = std::clamp(scroll - 1, 0, std::max(count - 1, 0));
+    int last = first;
+    while (last + 1 < count && bottomOf(lines[size_t(last + 1)]) - lines[size_t(first)].top <= visibleHeight(bounds))
+        ++last;
+    return last + 1;
+}
+
+int LineEnd(const TextLine &line)
+{
+    int end = line.start;
+    for (const TextSpan &span : line.spans)
+        if (span.start >= 0)
+            end = span.start + int(span.text.size());
+    return end;
+}
+
+double LineCaretX(const TextLine &line, int index, TextMetrics &metrics)
+{
+    double x = line.left;
+    for (const TextSpan &span : line.spans) {
+        if (span.start < 0)
+            continue;
+        const int inside = std::clamp(index - span.start, 0, int(span.text.size()));
+        x = span.origin.x() +
+            (inside == int(span.text.size()) ? span.width : metrics.advance(span.text.left(inside), span.format));
+        if (index <= span.start + int(span.text.size()))
+            break;
+    }
+    return x;
+}
+
+int CaretIndexAt(const std::vector<TextLine> &lines, QPointF point, TextMetrics &metrics)
+{
+    const TextLine *on = nullptr;
+    for (const TextLine &line : lines)
+        if (!on || line.top <= point.y())
+            on = &line;
+    if (!on)
+        return 0;
+    // Carets stand further right the later they are: the first at or past
+    // the point, or the one before it, is nearest.
+    int low = on->start, high = LineEnd(*on);
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (LineCaretX(*on, middle, metrics) < point.x())
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    if (low > on->start &&
+        point.x() - LineCaretX(*on, low - 1, metrics) < LineCaretX(*on, low, metrics) - point.x())
+        --low;
+    return low;
+}
+
+QPointF ScrollOffset(const std::vector<TextLine> &lines, int scroll, int hscroll)
+{
+    if (lines.empty())
+        return {};
+    const size_t top = size_t(std::clamp(scroll, 1, int(lines.size())) - 1);
+    return {std::max(hscroll, 0) * TwipsPerPixel, lines[top].top - lines.front().top};
+}
+
+CaretPlace PlaceCaret(const std::vector<TextLine> &lines, int index, TextMetrics &metrics)
+{
+    // A caret where a wrapped line ends stands at the start of the next.
+    const TextLine *on = nullptr;
+    for (const TextLine &line : lines) {
+        if (on && line.start > index)
+            break;
+        on = &line;
+    }
+    return on ? CaretPlace{LineCaretX(*on, index, metrics), on} : CaretPlace{};
 }
 
 } // namespace swf

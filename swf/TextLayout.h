@@ -68,11 +68,18 @@ struct TextSpan {
     QString text;
     TextFormat format;
     double width = 0;
+    // Where the span's text starts among the paragraphs' characters (each
+    // paragraph break counts one); -1 for a bullet, which is no character.
+    int start = 0;
 };
 
 struct TextLine {
     double top = 0, ascent = 0, descent = 0, width = 0;
     std::vector<TextSpan> spans;
+    // The character the line starts with, counted as TextSpan::start.
+    int start = 0;
+    // Where the line's text begins, aligned, in the field's twips.
+    double left = 0;
 };
 
 // The field's box and how text sits in it.
@@ -91,5 +98,33 @@ constexpr double FieldGutter = 40;
 // and descent plus the leading.
 std::vector<TextLine> LayoutText(const std::vector<TextParagraph> &paragraphs, const FieldBox &box,
                                  TextMetrics &metrics);
+
+// How much text a field's lines hold against its box, in twips, and the
+// lines scroll can bring to the top (counted from 1).
+struct FieldExtent {
+    double textWidth = 0, textHeight = 0;
+    // The top line that shows the last one at the bottom.
+    int maxScroll = 1;
+    double maxHScroll = 0;
+};
+FieldExtent MeasureLines(const std::vector<TextLine> &lines, const QRectF &bounds);
+// The last line shown whole (the top one at least) with line scroll at the top.
+int BottomLine(const std::vector<TextLine> &lines, const QRectF &bounds, int scroll);
+
+// Where a caret before the character at index stands: its x and the line
+// it is on, by the field's lines. Past the text: after the last character.
+struct CaretPlace {
+    double x = 0;
+    const TextLine *line = nullptr;
+};
+CaretPlace PlaceCaret(const std::vector<TextLine> &lines, int index, TextMetrics &metrics);
+// The character a point in the field's twips is nearest to, as a caret index.
+int CaretIndexAt(const std::vector<TextLine> &lines, QPointF point, TextMetrics &metrics);
+// How far text scrolled to line scroll (from 1) and hscroll pixels moves, in twips.
+QPointF ScrollOffset(const std::vector<TextLine> &lines, int scroll, int hscroll);
+// The x of a caret before index, kept to the line's characters.
+double LineCaretX(const TextLine &line, int index, TextMetrics &metrics);
+// Where the line's characters end, counted as TextSpan::start.
+int LineEnd(const TextLine &line);
 
 } // namespace swf

@@ -5,6 +5,7 @@
 #include "Builtins.h"
 
 #include "swf/MoviePlayer.h"
+#include "swf/TextFieldState.h"
 #include "swf/script/Conversions.h"
 #include "swf/script/ScriptEngine.h"
 
@@ -12,16 +13,15 @@ namespace swf {
 
 namespace {
 
-// Where the engine keeps the focused clip, for as long as the movie runs.
-const QString FocusKey = QStringLiteral("Selection.focus");
 // What the indices answer while no text field has the focus.
 constexpr double NoIndex = -1;
 
-DisplayObject *focused(NativeCall &call)
+DisplayObject *focused(NativeCall &call) { return call.player().focus(); }
+
+TextFieldState *focusedField(NativeCall &call)
 {
-    const Value focus = call.engine().kept(FocusKey);
-    const auto *clip = std::get_if<ClipRef>(&focus);
-    return clip ? clip->get() : nullptr;
+    DisplayObject *clip = focused(call);
+    return clip ? clip->textField.get() : nullptr;
 }
 
 // The focused clip's target path, or null.
@@ -32,16 +32,16 @@ Value getFocus(NativeCall &call)
 }
 
 // Null or undefined take the focus away, which succeeds; no argument at
-// all fails. A clip, or a
-// target path to one, takes it when its focusEnabled is true (the root
-// never does); the reference player answers false for clips either way.
+// all fails. A text field, or a target path to one, takes it and succeeds;
+// a clip takes it when its focusEnabled is true (the root never does), and
+// the reference player answers false for clips either way.
 Value setFocus(NativeCall &call)
 {
     if (call.args.empty())
         return false;
     const Value &target = call.arg(0);
     if (isNullish(target)) {
-        call.engine().keep(FocusKey, Undefined{});
+        call.player().setFocus(nullptr);
         return true;
     }
     DisplayObject *clip = nullptr;
@@ -51,17 +51,45 @@ Value setFocus(NativeCall &call)
         clip = call.player().resolveTarget(call.player().root(), call.string(0));
     if (!clip || clip == &call.player().root())
         return false;
-    const Value self = refTo(clip);
-    if (call.cx.toBool(call.cx.getMember(self, QStringLiteral("focusEnabled"))))
-        call.engine().keep(FocusKey, self);
+    if (clip->textField) {
+        call.player().setFocus(clip);
+        return true;
+    }
+    if (call.cx.toBool(call.cx.getMember(refTo(clip), QStringLiteral("focusEnabled"))))
+        call.player().setFocus(clip);
     return false;
 }
 
-// No text field takes the focus here, so there is no caret or selection.
-Value getBeginIndex(NativeCall &) { return NoIndex; }
-Value getEndIndex(NativeCall &) { return NoIndex; }
-Value getCaretIndex(NativeCall &) { return NoIndex; }
-Value setSelection(NativeCall &) { return Undefined{}; }
+// The selection and caret of the focused text field.
+Value getBeginIndex(NativeCall &call)
+{
+    const TextFieldState *field = focusedField(call);
+    return field ? double(field->selectionBegin()) : NoIndex;
+}
+
+Value getEndIndex(NativeCall &call)
+{
+    const TextFieldState *field = focusedField(call);
+    return field ? double(field->selectionEnd()) : NoIndex;
+}
+
+Value getCaretIndex(NativeCall &call)
+{
+    const TextFieldState *field = focusedField(call);
+    return field ? double(field->caret()) : NoIndex;
+}
+
+// setSelection(begin, end): within the text; the caret goes to end.
+Value setSelection(NativeCall &call)
+{
+    TextFieldState *field = focusedField(call);
+    if (!field || call.args.size() < 2)
+        return Undefined{};
+    const int length = int(field->text().size());
+    field->setSelection(ClampedInt(call.number(0), 0, length), ClampedInt(call.number(1), 0, length));
+    call.player().markChanged();
+    return Undefined{};
+}
 
 void addListeners(ScriptEngine &engine, ScriptObject &selection)
 {

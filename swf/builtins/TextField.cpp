@@ -7,8 +7,10 @@
 #include "BuiltinClass.h"
 #include "Builtins.h"
 
+#include "swf/FieldFonts.h"
 #include "swf/MoviePlayer.h"
 #include "swf/TextFieldState.h"
+#include "swf/TextLayout.h"
 #include "swf/builtins/TextFormat.h"
 #include "swf/script/Conversions.h"
 #include "swf/script/ScriptEngine.h"
@@ -29,6 +31,7 @@ constexpr int Version6 = 6;
 constexpr int Version7 = 7;
 // createTextField answers the field it made from version 8 on.
 constexpr int FirstVersionAnsweringField = 8;
+constexpr int FirstVersionRemovingByReplace = 8;
 constexpr double TwipsPerPixel = 20;
 
 TextFieldState *stateOf(NativeCall &call)
@@ -118,7 +121,7 @@ Value getHtmlText(NativeCall &call)
 Value setHtmlText(NativeCall &call)
 {
     if (TextFieldState *state = stateOf(call))
-        state->setHtmlText(call.cx.toString(argument(call)));
+        state->setHtmlText(call.cx.toString(argument(call)), call.engine().version());
     return changed(call);
 }
 
@@ -364,19 +367,163 @@ Value getDepth(NativeCall &call)
     return field ? Value(double(field->depth - MoviePlayer::DynamicDepths)) : Value(Undefined{});
 }
 
-// replaceText(begin, end, text): the characters from begin up to end.
+// replaceText(begin, end, text): the characters from begin up to end. A
+// negative begin or an end before it changes nothing; indices past the text
+// reach its end. Before version 8 an empty text removes nothing.
 Value replaceText(NativeCall &call)
 {
     TextFieldState *state = stateOf(call);
     if (!state || call.args.size() < 3)
         return Undefined{};
+    const double begin = call.number(0);
+    const double end = call.number(1);
+    if (!(begin >= 0 && end >= begin))
+        return Undefined{};
     const int length = int(state->text().size());
-    const int begin = ClampedInt(call.number(0), 0, length);
-    const int end = ClampedInt(call.number(1), 0, length);
-    if (begin <= end)
-        state->replaceText(begin, end, call.string(2));
+    const QString text = call.string(2);
+    if (!text.isEmpty() || call.engine().version() >= FirstVersionRemovingByReplace)
+        state->replaceText(ClampedInt(begin, 0, length), ClampedInt(end, 0, length), text);
+    state->takeFirstFormatAsNew();
     return changed(call);
 }
+
+// replaceSel(text): the selection, or at the caret, takes the text; the
+// caret follows it.
+Value replaceSel(NativeCall &call)
+{
+    TextFieldState *state = stateOf(call);
+    if (!state || call.args.empty())
+        return Undefined{};
+    const QString text = call.string(0);
+    const int begin = state->selectionBegin();
+    state->replaceText(begin, state->selectionEnd(), text);
+    state->setSelection(begin + int(text.size()), begin + int(text.size()));
+    return changed(call);
+}
+
+// The field's lines as the player lays them out now.
+const std::vector<TextLine> &linesOf(NativeCall &call, const TextFieldState &state)
+{
+    const std::optional<QString> bound = call.player().boundText(*call.clip());
+    const QString &shown = bound ? *bound : state.shown();
+    std::optional<TextFieldState::MeasuredLines> &measured = state.measured;
+    if (!measured || measured->revision != state.revision() || measured->shown != shown) {
+        FieldFonts fonts(call.player().movieOf(*call.clip()));
+        measured = TextFieldState::MeasuredLines{
+            state.revision(), shown, shown.isEmpty() ? std::vector<TextLine>() : LayoutField(fonts, state.look(), shown)};
+    }
+    return measured->lines;
+}
+
+FieldExtent extentOf(NativeCall &call, const TextFieldState &state)
+{
+    return MeasureLines(linesOf(call, state), state.bounds());
+}
+
+// The field's onScroller, then its listeners'.
+void scrolled(NativeCall &call)
+{
+    call.player().markChanged();
+    const Value self = call.self;
+    call.cx.callMethod(self, QStringLiteral("onScroller"), {self});
+    if (call.clip()->object.own(call.engine().key(QStringLiteral("_listeners"))))
+        call.cx.callMethod(self, QStringLiteral("broadcastMessage"), {QStringLiteral("onScroller"), self});
+}
+
+// scroll: the line at the top, from 1 up to maxscroll.
+Value getScroll(NativeCall &call)
+{
+    const TextFieldState *state = stateOf(call);
+    return state ? Value(double(std::clamp(state->scroll(), 1, extentOf(call, *state).maxScroll))) : Value(Undefined{});
+}
+
+Value setScroll(NativeCall &call)
+{
+    TextFieldState *state = stateOf(call);
+    if (!state)
+        return Undefined{};
+    const int line = ClampedInt(call.number(0), 1, extentOf(call, *state).maxScroll, state->scroll());
+    if (line != state->scroll()) {
+        state->setScroll(line);
+        scrolled(call);
+    }
+    return Undefined{};
+}
+
+Value getMaxScroll(NativeCall &call)
+{
+    const TextFieldState *state = stateOf(call);
+    return state ? Value(double(extentOf(call, *state).maxScroll)) : Value(Undefined{});
+}
+
+Value getBottomScroll(NativeCall &call)
+{
+    const TextFieldState *state = stateOf(call);
+    if (!state)
+        return Undefined{};
+    const std::vector<TextLine> &lines = linesOf(call, *state);
+    const int top = std::clamp(state->scroll(), 1, MeasureLines(lines, state->bounds()).maxScroll);
+    return double(BottomLine(lines, state->bounds(), top));
+}
+
+// hscroll: how far, in pixels, the text is moved left; up to maxhscroll.
+int maxHScroll(NativeCall &call, const TextFieldState &state)
+{
+    return int(std::floor(extentOf(call, state).maxHScroll / TwipsPerPixel));
+}
+
+Value getHScroll(NativeCall &call)
+{
+    const TextFieldState *state = stateOf(call);
+    return state ? Value(double(std::clamp(state->hscroll(), 0, maxHScroll(call, *state)))) : Value(Undefined{});
+}
+
+Value setHScroll(NativeCall &call)
+{
+    TextFieldState *state = stateOf(call);
+    if (!state)
+        return Undefined{};
+    const int pixels = ClampedInt(call.number(0), 0, maxHScroll(call, *state), state->hscroll());
+    if (pixels != state->hscroll()) {
+        state->setHScroll(pixels);
+        scrolled(call);
+    }
+    return Undefined{};
+}
+
+Value getMaxHScroll(NativeCall &call)
+{
+    const TextFieldState *state = stateOf(call);
+    return state ? Value(double(maxHScroll(call, *state))) : Value(Undefined{});
+}
+
+// The size of the text laid out, in pixels.
+Value getTextWidth(NativeCall &call)
+{
+    const TextFieldState *state = stateOf(call);
+    return state ? Value(extentOf(call, *state).textWidth / TwipsPerPixel) : Value(Undefined{});
+}
+
+Value getTextHeight(NativeCall &call)
+{
+    const TextFieldState *state = stateOf(call);
+    return state ? Value(extentOf(call, *state).textHeight / TwipsPerPixel) : Value(Undefined{});
+}
+
+// A field hears its listeners once it has some: the broadcaster's methods
+// go onto the field itself, hidden, and take over from these.
+Value addListener(NativeCall &call)
+{
+    DisplayObject *field = call.clip();
+    if (!field || !field->textField)
+        return false;
+    if (!field->object.own(call.engine().key(QStringLiteral("_listeners"))))
+        InitializeBroadcaster(call.engine(), field->object, BuiltinFlags);
+    return call.cx.callMethod(call.self, QStringLiteral("addListener"), {call.arg(0)});
+}
+
+// A field without listeners has none to take away.
+Value removeListener(NativeCall &) { return false; }
 
 // The characters getTextFormat and setTextFormat take: all of them, the
 // one at an index, or from begin up to end; nothing when an index is not a
@@ -485,6 +632,9 @@ const ClassDecl TextFieldClass{
     construct,
     {
         {"replaceText", replaceText, Version7},
+        {"replaceSel", replaceSel},
+        {"addListener", addListener},
+        {"removeListener", removeListener},
         {"getTextFormat", getTextFormat},
         {"setTextFormat", setTextFormat},
         {"getNewTextFormat", getNewTextFormat},
@@ -523,6 +673,13 @@ const ClassDecl TextFieldClass{
         {"restrict", getRestrict, setRestrict},
         {"mouseWheelEnabled", getMouseWheelEnabled, setMouseWheelEnabled},
         {"styleSheet", getStyleSheet, setStyleSheet},
+        {"scroll", getScroll, setScroll},
+        {"maxscroll", getMaxScroll},
+        {"bottomScroll", getBottomScroll},
+        {"hscroll", getHScroll, setHScroll},
+        {"maxhscroll", getMaxHScroll},
+        {"textWidth", getTextWidth},
+        {"textHeight", getTextHeight},
     },
 };
 
