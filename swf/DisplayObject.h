@@ -103,6 +103,9 @@ struct DisplayObject : DisplayProperties {
     int currentFrame = 0;
     bool playing = true;
     std::map<int, std::unique_ptr<DisplayObject>> children;
+    // What a version 5 timeline placed later on this object's depth: the
+    // reference player keeps both and shows the newer one under it.
+    std::vector<std::unique_ptr<DisplayObject>> beneath;
 
     int buttonState = 1; // 1 up, 2 over, 4 down
     // What Sound objects made for this clip set; the output mixes the movie

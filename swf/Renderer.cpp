@@ -202,20 +202,25 @@ void Renderer::drawChildren(Canvas &canvas, const DisplayObject &parent, const Q
             masks.push_back({child->clipDepth, path});
             continue;
         }
-        if (!child->visible)
-            continue;
-        if (masks.empty()) {
-            drawObject(canvas, *child, toDevice, cx);
-            continue;
-        }
-        painter.save();
-        const QTransform world = painter.worldTransform();
-        painter.resetTransform();
-        for (const Mask &mask : masks)
-            painter.setClipPath(mask.path, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-        painter.setWorldTransform(world);
-        drawObject(canvas, *child, toDevice, cx);
-        painter.restore();
+        const auto draw = [&](const DisplayObject &object) {
+            if (!object.visible)
+                return;
+            if (masks.empty()) {
+                drawObject(canvas, object, toDevice, cx);
+                return;
+            }
+            painter.save();
+            const QTransform world = painter.worldTransform();
+            painter.resetTransform();
+            for (const Mask &mask : masks)
+                painter.setClipPath(mask.path, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+            painter.setWorldTransform(world);
+            drawObject(canvas, object, toDevice, cx);
+            painter.restore();
+        };
+        for (const auto &below : child->beneath)
+            draw(*below);
+        draw(*child);
     }
 }
 
@@ -263,9 +268,12 @@ quint64 Renderer::contentKey(const DisplayObject &object, int nesting) const
         if (const std::optional<QString> shown = textOf(object))
             k = mixKey(k, quint64(qHash(*shown)) + 1);
     }
-    if (nesting < MaxBoundsNesting)
+    if (nesting < MaxBoundsNesting) {
         for (const auto &[depth, child] : object.children)
             k = mixKey(k, mixKey(quint64(depth), contentKey(*child, nesting + 1)));
+        for (const auto &below : object.beneath)
+            k = mixKey(k, contentKey(*below, nesting + 1));
+    }
     return k;
 }
 
