@@ -182,6 +182,21 @@ void Renderer::render(QImage &target, const DisplayObject &root, const QTransfor
     drawChildren(canvas, root, stageToDevice, ColorTransform{});
 }
 
+void Renderer::renderObject(QImage &target, const DisplayObject &object, const QTransform &toDevice,
+                            const ColorTransform &cx, const QRect &clip)
+{
+    if (target.isNull() || target.format() != QImage::Format_ARGB32_Premultiplied)
+        return;
+    m_pixelScale = pixelScaleOf(toDevice);
+    m_filterBudget = FrameFilterBudget(target.size());
+    const MovieScope scope(*this, object);
+    QPainter painter(&target);
+    setHints(painter);
+    painter.setClipRect(clip);
+    Canvas canvas{&target, &painter, false, 0};
+    drawContent(canvas, object, toDevice, cx);
+}
+
 void Renderer::drawChildren(Canvas &canvas, const DisplayObject &parent, const QTransform &toDevice,
                             const ColorTransform &cx)
 {

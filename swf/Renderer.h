@@ -27,6 +27,12 @@ public:
     // stage twips to target pixels.
     void render(QImage &target, const DisplayObject &root, const QTransform &stageToDevice);
 
+    // Draws one object alone over target, as BitmapData.draw does: without
+    // its own placement and colour; toDevice maps its twips to target
+    // pixels, and only what falls within clip shows.
+    void renderObject(QImage &target, const DisplayObject &object, const QTransform &toDevice,
+                      const ColorTransform &cx, const QRect &clip);
+
     void setQuality(Quality quality) { m_quality = quality; }
     Quality quality() const { return m_quality; }
 

@@ -1,0 +1,276 @@
+// flash.display.BitmapData's effects as movies see them: each case is a
+// frame script in assembly, the movie's version and what its traces print,
+// the pixels worked out from what the methods are documented to do.
+#include "ScriptCases.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace ScriptCases;
+
+namespace {
+
+const QString Display = QStringLiteral("display");
+const QString Geom = QStringLiteral("geom");
+const QString Filters = QStringLiteral("filters");
+
+// A value a call takes: a variable's.
+QString var(const QString &name) { return QStringLiteral("push \"%1\"\ngetvariable\n").arg(name); }
+QString literal(const QString &value) { return QStringLiteral("push %1\n").arg(value); }
+
+// Pushes the arguments, each the assembly leaving one value, as a call takes them.
+QString arguments(const QStringList &values)
+{
+    QString out;
+    for (auto it = values.crbegin(); it != values.crend(); ++it)
+        out += *it;
+    return out + QStringLiteral("push %1\n").arg(values.size());
+}
+
+// NAME = new flash.PACKAGE.CLASS(ARGS), the arguments numbers.
+QString assign(const QString &name, const QString &package, const QString &className, const QStringList &args = {})
+{
+    QStringList values;
+    for (const QString &a : args)
+        values << literal(a);
+    return QStringLiteral("push \"%1\"\n").arg(name) + arguments(values) +
+           QStringLiteral("push \"flash\"\ngetvariable\npush \"%1\"\ngetmember\npush \"%2\"\nnewmethod\nsetvariable\n")
+               .arg(package, className);
+}
+
+// Leaves NAME.METHOD(VALUES) on the stack.
+QString invoke(const QString &name, const QString &method, const QStringList &values)
+{
+    return arguments(values) + var(name) + QStringLiteral("push \"%1\"\ncallmethod\n").arg(method);
+}
+QString call(const QString &name, const QString &method, const QStringList &values)
+{
+    return invoke(name, method, values) + QStringLiteral("pop\n");
+}
+QString traceOf(const QString &name, const QString &method, const QStringList &values)
+{
+    return invoke(name, method, values) + QStringLiteral("trace\n");
+}
+
+// Traces the alpha of NAME.getPixel32(X, Y), then its colour (the whole
+// number prints signed).
+QString tracePixel32(const QString &name, int x, int y)
+{
+    const QString pixel =
+        invoke(name, QStringLiteral("getPixel32"), {literal(QString::number(x)), literal(QString::number(y))});
+    return pixel + QStringLiteral("push 24\nbiturshift\ntrace\n") + pixel + QStringLiteral("push 16777215\nbitand\ntrace\n");
+}
+QString tracePixel(const QString &name, int x, int y)
+{
+    return traceOf(name, QStringLiteral("getPixel"), {literal(QString::number(x)), literal(QString::number(y))});
+}
+
+QString traceMembers(const QString &name, const QStringList &members)
+{
+    QString source;
+    for (const QString &member : members)
+        source += var(name) + QStringLiteral("push \"%1\"\ngetmember\ntrace\n").arg(member);
+    return source;
+}
+
+// b = a bitmap of W by H, opaque or not, of one colour.
+QString bitmap(const QString &name, int w, int h, bool transparent, const QString &colour)
+{
+    return assign(name, Display, QStringLiteral("BitmapData"),
+                  {QString::number(w), QString::number(h), transparent ? "true" : "false", colour});
+}
+
+QString rect(const QString &name, int x, int y, int w, int h)
+{
+    return assign(name, Geom, QStringLiteral("Rectangle"),
+                  {QString::number(x), QString::number(y), QString::number(w), QString::number(h)});
+}
+QString point(const QString &name, int x, int y)
+{
+    return assign(name, Geom, QStringLiteral("Point"), {QString::number(x), QString::number(y)});
+}
+
+// The clip c, a red square of side 10 at the origin drawn with the drawing API.
+QString redSquare()
+{
+    QString source = arguments({literal("\"c\""), literal("1")}) +
+                     QStringLiteral("push \"_root\"\ngetvariable\npush \"createEmptyMovieClip\"\ncallmethod\npop\n");
+    source += call("c", "beginFill", {literal("16711680")});
+    source += call("c", "moveTo", {literal("0"), literal("0")});
+    for (const auto &[x, y] : {std::pair{10, 0}, {10, 10}, {0, 10}, {0, 0}})
+        source += call("c", "lineTo", {literal(QString::number(x)), literal(QString::number(y))});
+    return source + call("c", "endFill", {});
+}
+
+} // namespace
+
+class SwfBitmapDataTest : public QObject {
+    Q_OBJECT
+private slots:
+    void methods_data();
+    void methods() { run(m_dir.path()); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void SwfBitmapDataTest::methods_data()
+{
+    addColumns();
+    QTest::newRow("floodFill changes the connected area of one colour only")
+        << 8
+        << bitmap("b", 4, 4, false, "16777215") + rect("r", 2, 0, 1, 4) +
+               call("b", "fillRect", {var("r"), literal("0")}) + call("b", "floodFill", {literal("0"), literal("0"), literal("16711680")}) +
+               tracePixel("b", 1, 3) + tracePixel("b", 2, 1) + tracePixel("b", 3, 0)
+        << QStringList{"16711680", "0", "16777215"};
+    QTest::newRow("threshold sets the pixels that pass and counts them")
+        << 8
+        << bitmap("b", 4, 4, false, "128") + rect("r", 0, 0, 2, 2) + call("b", "fillRect", {var("r"), literal("255")}) +
+               rect("all", 0, 0, 4, 4) + point("p", 0, 0) +
+               traceOf("b", "threshold",
+                       {var("b"), var("all"), var("p"), literal("\">\""), literal("160"), literal("65280"), literal("255")}) +
+               tracePixel("b", 0, 0) + tracePixel("b", 3, 3)
+        << QStringList{"4", "65280", "128"};
+    QTest::newRow("threshold copies the source where the test fails when asked")
+        << 8
+        << bitmap("b", 2, 1, false, "255") + bitmap("t", 2, 1, false, "0") + call("b", "setPixel", {literal("1"), literal("0"), literal("16")}) +
+               rect("all", 0, 0, 2, 1) + point("p", 0, 0) +
+               traceOf("t", "threshold",
+                       {var("b"), var("all"), var("p"), literal("\"==\""), literal("255"), literal("16711680"),
+                        literal("255"), literal("true")}) +
+               tracePixel("t", 0, 0) + tracePixel("t", 1, 0)
+        << QStringList{"1", "16711680", "16"};
+    QTest::newRow("an unknown threshold operation changes nothing")
+        << 8
+        << bitmap("b", 2, 2, false, "0") + rect("all", 0, 0, 2, 2) + point("p", 0, 0) +
+               traceOf("b", "threshold", {var("b"), var("all"), var("p"), literal("\"<>\""), literal("1"), literal("255")}) +
+               tracePixel("b", 0, 0)
+        << QStringList{"0", "0"};
+    QTest::newRow("drawing a red square clip")
+        << 8
+        << redSquare() + bitmap("b", 20, 20, false, "16777215") + call("b", "draw", {var("c")}) + tracePixel("b", 5, 5) +
+               tracePixel("b", 15, 15)
+        << QStringList{"16711680", "16777215"};
+    QTest::newRow("drawing a clip through a matrix moves it")
+        << 8
+        << redSquare() + bitmap("b", 20, 20, false, "16777215") +
+               assign("m", Geom, "Matrix", {"1", "0", "0", "1", "10", "10"}) +
+               call("b", "draw", {var("c"), var("m")}) + tracePixel("b", 5, 5) + tracePixel("b", 15, 15)
+        << QStringList{"16777215", "16711680"};
+    QTest::newRow("drawing within a clip rectangle")
+        << 8
+        << redSquare() + bitmap("b", 20, 20, false, "16777215") + rect("r", 0, 0, 5, 20) +
+               call("b", "draw", {var("c"), literal("null"), literal("null"), literal("null"), var("r")}) +
+               tracePixel("b", 2, 2) + tracePixel("b", 7, 2)
+        << QStringList{"16711680", "16777215"};
+    QTest::newRow("drawing a bitmap with a colour transform")
+        << 8
+        << bitmap("s", 2, 2, false, "16711680") + bitmap("b", 2, 2, false, "0") +
+               assign("t", Geom, "ColorTransform", {"0", "1", "1", "1", "0", "0", "255", "0"}) +
+               call("b", "draw", {var("s"), literal("null"), var("t")}) + tracePixel("b", 1, 1)
+        << QStringList{"255"};
+    QTest::newRow("getColorBoundsRect finds the colour, and what is not it")
+        << 8
+        << bitmap("b", 10, 10, false, "16777215") + rect("r", 2, 3, 4, 5) +
+               call("b", "fillRect", {var("r"), literal("16711680")}) +
+               "push \"q\"\n" + invoke("b", "getColorBoundsRect", {literal("16777215"), literal("16711680")}) +
+               "setvariable\n" + traceMembers("q", {"x", "y", "width", "height"}) + "push \"q\"\n" +
+               invoke("b", "getColorBoundsRect", {literal("16777215"), literal("16777215"), literal("false")}) +
+               "setvariable\n" + traceMembers("q", {"x", "y", "width", "height"})
+        << QStringList{"2", "3", "4", "5", "2", "3", "4", "5"};
+    QTest::newRow("getColorBoundsRect of a colour that is not there is empty")
+        << 8
+        << bitmap("b", 4, 4, false, "0") + "push \"q\"\n" +
+               invoke("b", "getColorBoundsRect", {literal("16777215"), literal("255")}) + "setvariable\n" +
+               traceMembers("q", {"width", "height"})
+        << QStringList{"0", "0"};
+    QTest::newRow("colorTransform multiplies and adds per channel")
+        << 8
+        << bitmap("b", 2, 2, false, "8421504") + rect("r", 0, 0, 1, 1) +
+               assign("t", Geom, "ColorTransform", {"0.5", "1", "1", "1", "0", "0", "10", "0"}) +
+               call("b", "colorTransform", {var("r"), var("t")}) + tracePixel("b", 0, 0) + tracePixel("b", 1, 1)
+        << QStringList{"4227210", "8421504"};
+    QTest::newRow("scroll moves the pixels and keeps what nothing covers")
+        << 8
+        << bitmap("b", 3, 1, false, "0") + call("b", "setPixel", {literal("0"), literal("0"), literal("255")}) +
+               call("b", "scroll", {literal("1"), literal("0")}) + tracePixel("b", 0, 0) + tracePixel("b", 1, 0) +
+               tracePixel("b", 2, 0)
+        << QStringList{"255", "255", "0"};
+    QTest::newRow("merge takes each channel by its multiplier")
+        << 8
+        << bitmap("b", 2, 2, false, "0") + bitmap("s", 2, 2, false, "16777215") + rect("r", 0, 0, 2, 2) +
+               point("p", 0, 0) +
+               call("b", "merge", {var("s"), var("r"), var("p"), literal("256"), literal("0"), literal("256"), literal("0")}) +
+               tracePixel("b", 1, 1)
+        << QStringList{"16711935"};
+    QTest::newRow("copyChannel puts the red of one into the blue of another")
+        << 8
+        << bitmap("b", 2, 2, false, "0") + bitmap("s", 2, 2, false, "16711680") + rect("r", 0, 0, 1, 2) +
+               point("p", 1, 0) + call("b", "copyChannel", {var("s"), var("r"), var("p"), literal("1"), literal("4")}) +
+               tracePixel("b", 0, 0) + tracePixel("b", 1, 1)
+        << QStringList{"0", "255"};
+    QTest::newRow("compare: alike, of other sizes, and the differences")
+        << 8
+        << bitmap("a", 2, 2, true, "4294945280") + bitmap("b", 2, 2, true, "3439307264") +
+               bitmap("c", 3, 2, true, "0") + bitmap("d", 2, 3, true, "0") + traceOf("a", "compare", {var("a")}) +
+               traceOf("a", "compare", {var("c")}) + traceOf("a", "compare", {var("d")}) + "push \"q\"\n" +
+               invoke("a", "compare", {var("b")}) + "setvariable\n" + tracePixel32("q", 1, 1)
+        << QStringList{"0", "-3", "-4", "51", "16777215"};
+    QTest::newRow("compare shows the colour difference opaque")
+        << 8
+        << bitmap("a", 1, 1, true, "4278255513") + bitmap("b", 1, 1, true, "4289344358") + "push \"q\"\n" +
+               invoke("a", "compare", {var("b")}) + "setvariable\n" + tracePixel32("q", 0, 0)
+        << QStringList{"255", "5688371"};
+    QTest::newRow("hitTest against points and rectangles by alpha")
+        << 8
+        << bitmap("b", 4, 4, true, "0") + call("b", "setPixel32", {literal("1"), literal("1"), literal("4278190080")}) +
+               point("o", 10, 10) + point("hit", 11, 11) + point("miss", 12, 12) + rect("r", 10, 10, 2, 2) +
+               traceOf("b", "hitTest", {var("o"), literal("255"), var("hit")}) +
+               traceOf("b", "hitTest", {var("o"), literal("255"), var("miss")}) +
+               traceOf("b", "hitTest", {var("o"), literal("255"), var("r")})
+        << QStringList{"true", "false", "true"};
+    QTest::newRow("noise of one value in red only; the same seed makes the same noise")
+        << 8
+        << bitmap("b", 2, 2, false, "0") + call("b", "noise", {literal("5"), literal("100"), literal("100"), literal("1")}) +
+               tracePixel("b", 1, 1) + bitmap("x", 8, 8, false, "0") + bitmap("y", 8, 8, false, "0") +
+               call("x", "noise", {literal("42")}) + call("y", "noise", {literal("42")}) +
+               traceOf("x", "compare", {var("y")})
+        << QStringList{"6553600", "0"};
+    QTest::newRow("perlinNoise is the same for a seed, and grey when asked")
+        << 8
+        << bitmap("x", 16, 16, false, "0") + bitmap("y", 16, 16, false, "0") +
+               call("x", "perlinNoise", {literal("8"), literal("8"), literal("2"), literal("7"), literal("false"),
+                                         literal("true"), literal("7"), literal("true")}) +
+               call("y", "perlinNoise", {literal("8"), literal("8"), literal("2"), literal("7"), literal("false"),
+                                         literal("true"), literal("7"), literal("true")}) +
+               traceOf("x", "compare", {var("y")}) + invoke("x", "getPixel", {literal("3"), literal("5")}) +
+               "push 255\nbitand\n" + invoke("x", "getPixel", {literal("3"), literal("5")}) +
+               "push 8\nbiturshift\npush 255\nbitand\nequals2\ntrace\n"
+        << QStringList{"0", "true"};
+    QTest::newRow("pixelDissolve of every pixel copies the source")
+        << 8
+        << bitmap("b", 2, 2, false, "16777215") + bitmap("s", 2, 2, false, "16711680") + rect("r", 0, 0, 2, 2) +
+               point("p", 0, 0) + call("b", "pixelDissolve", {var("s"), var("r"), var("p"), literal("3"), literal("4")}) +
+               tracePixel("b", 0, 0) + tracePixel("b", 1, 0) + tracePixel("b", 0, 1) + tracePixel("b", 1, 1)
+        << QStringList{"16711680", "16711680", "16711680", "16711680"};
+    QTest::newRow("applyFilter through a colour matrix swapping red and blue")
+        << 8
+        << bitmap("b", 2, 2, false, "16711680") + rect("r", 0, 0, 2, 2) + point("p", 0, 0) +
+               "push \"f\", 0, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 20\ninitarray\npush 1, "
+               "\"flash\"\ngetvariable\npush \"filters\"\ngetmember\npush \"ColorMatrixFilter\"\nnewmethod\n"
+               "setvariable\n" +
+               call("b", "applyFilter", {var("b"), var("r"), var("p"), var("f")}) + tracePixel("b", 1, 1)
+        << QStringList{"255"};
+    QTest::newRow("operations on hostile sizes and missing arguments do nothing")
+        << 8
+        << bitmap("b", 2, 2, false, "255") + rect("huge", -100000000, -100000000, 200000000, 200000000) +
+               point("p", 100000000, 0) + call("b", "floodFill", {}) + call("b", "scroll", {literal("1e12"), literal("-1e12")}) +
+               call("b", "merge", {var("b"), var("huge"), var("p"), literal("256"), literal("256"), literal("256"), literal("256")}) +
+               call("b", "perlinNoise", {literal("0"), literal("0"), literal("1000000")}) + call("b", "noise", {}) +
+               traceOf("b", "threshold", {var("b"), var("huge"), var("p"), literal("\"<\""), literal("0")}) +
+               traceMembers("b", {"width"})
+        << QStringList{"0", "2"};
+}
+
+QTEST_MAIN(SwfBitmapDataTest)
+#include "tst_swf_bitmapdata.moc"
