@@ -115,6 +115,10 @@ struct DisplayObject : DisplayProperties {
     std::shared_ptr<Drawing> drawing;
     // Only this part of the clip shows, moved to the clip's origin (twips, clip coordinates).
     std::optional<QRectF> scrollRect;
+    // The clip setMask gave: this one shows only within its shapes. The
+    // clip masking is the one this masks; while it does, this is not drawn.
+    ClipRef mask;
+    ClipRef masking;
     // A text field's text and settings as scripts see and change them.
     std::shared_ptr<TextFieldState> textField;
     // The clip's script side: its variables as members, by key (names as the

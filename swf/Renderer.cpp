@@ -164,6 +164,7 @@ void Renderer::render(QImage &target, const DisplayObject &root, const QTransfor
     if (target.format() != QImage::Format_ARGB32_Premultiplied)
         target = target.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     m_pixelScale = pixelScaleOf(stageToDevice);
+    m_stageToDevice = stageToDevice;
     m_filterBudget = FrameFilterBudget(target.size());
     if (m_layerCache.size() > MaxLayerCache / 2) {
         for (auto it = m_layerCache.begin(); it != m_layerCache.end();)
@@ -188,6 +189,7 @@ void Renderer::renderObject(QImage &target, const DisplayObject &object, const Q
     if (target.isNull() || target.format() != QImage::Format_ARGB32_Premultiplied)
         return;
     m_pixelScale = pixelScaleOf(toDevice);
+    m_stageToDevice = toDevice;
     m_filterBudget = FrameFilterBudget(target.size());
     const MovieScope scope(*this, object);
     QPainter painter(&target);
@@ -218,10 +220,11 @@ void Renderer::drawChildren(Canvas &canvas, const DisplayObject &parent, const Q
             continue;
         }
         const auto draw = [&](const DisplayObject &object) {
-            if (!object.visible)
+            const DisplayObject *masked = object.masking.get();
+            if (!object.visible || (masked && masked->mask.get() == &object))
                 return;
             if (masks.empty()) {
-                drawObject(canvas, object, toDevice, cx);
+                drawMasked(canvas, object, toDevice, cx);
                 return;
             }
             painter.save();
@@ -230,13 +233,37 @@ void Renderer::drawChildren(Canvas &canvas, const DisplayObject &parent, const Q
             for (const Mask &mask : masks)
                 painter.setClipPath(mask.path, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
             painter.setWorldTransform(world);
-            drawObject(canvas, object, toDevice, cx);
+            drawMasked(canvas, object, toDevice, cx);
             painter.restore();
         };
         for (const auto &below : child->beneath)
             draw(*below);
         draw(*child);
     }
+}
+
+void Renderer::drawMasked(Canvas &canvas, const DisplayObject &object, const QTransform &toDevice,
+                          const ColorTransform &cx)
+{
+    const DisplayObject *mask = object.mask.get();
+    if (!mask) {
+        drawObject(canvas, object, toDevice, cx);
+        return;
+    }
+    // The mask is where it shows on the stage, wherever it sits in the tree.
+    QTransform maskToStage = mask->matrix;
+    int nesting = 0;
+    for (const DisplayObject *p = mask->parent; p && p->parent && nesting < MaxBoundsNesting; p = p->parent, ++nesting)
+        maskToStage *= p->matrix;
+    QPainter &painter = *canvas.painter;
+    painter.save();
+    const QTransform world = painter.worldTransform();
+    painter.resetTransform();
+    painter.setClipPath(maskPath(*mask, maskToStage * m_stageToDevice, 0),
+                        painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    painter.setWorldTransform(world);
+    drawObject(canvas, object, toDevice, cx);
+    painter.restore();
 }
 
 QRectF Renderer::deviceBounds(const DisplayObject &object, const QTransform &toDevice, int nesting) const

@@ -90,16 +90,38 @@ QString point(const QString &name, int x, int y)
     return assign(name, Geom, QStringLiteral("Point"), {QString::number(x), QString::number(y)});
 }
 
-// The clip c, a red square of side 10 at the origin drawn with the drawing API.
-QString redSquare()
+// A clip NAME at DEPTH on the root, a square of SIDE at (X, Y) filled as
+// FILL (the assembly of a fill call on the clip) with the drawing API.
+QString square(const QString &name, int depth, int x, int y, int side, const QString &fill)
 {
-    QString source = arguments({literal("\"c\""), literal("1")}) +
+    QString source = arguments({literal("\"" + name + "\""), literal(QString::number(depth))}) +
                      QStringLiteral("push \"_root\"\ngetvariable\npush \"createEmptyMovieClip\"\ncallmethod\npop\n");
-    source += call("c", "beginFill", {literal("16711680")});
-    source += call("c", "moveTo", {literal("0"), literal("0")});
-    for (const auto &[x, y] : {std::pair{10, 0}, {10, 10}, {0, 10}, {0, 0}})
-        source += call("c", "lineTo", {literal(QString::number(x)), literal(QString::number(y))});
-    return source + call("c", "endFill", {});
+    source += fill + call(name, "moveTo", {literal(QString::number(x)), literal(QString::number(y))});
+    for (const auto &[dx, dy] : {std::pair{side, 0}, {side, side}, {0, side}, {0, 0}})
+        source += call(name, "lineTo", {literal(QString::number(x + dx)), literal(QString::number(y + dy))});
+    return source + call(name, "endFill", {});
+}
+QString solid(const QString &name, const QString &rgb) { return call(name, "beginFill", {literal(rgb)}); }
+// The clip c, a red square of side 10 at the origin.
+QString redSquare() { return square("c", 1, 0, 0, 10, solid("c", "16711680")); }
+
+// The stage of a movie of SOURCE as its first frame leaves it.
+QImage stageOf(const QString &dir, const QString &source)
+{
+    const QByteArray code = ActionAssembler::assemble(source);
+    const QString path = dir + QStringLiteral("/drawn.swf");
+    TestFiles::write(path, SwfWriter::movie(SwfWriter::doAction(code) + SwfWriter::showFrame(), 8));
+    swf::FlashControl control;
+    control.setMovie(path);
+    return control.renderStage().convertToFormat(QImage::Format_RGB32);
+}
+
+// Whether two colours are within a few steps of each other per channel (edges blend).
+bool near(QRgb a, QRgb b)
+{
+    constexpr int Tolerance = 8;
+    return qAbs(qRed(a) - qRed(b)) <= Tolerance && qAbs(qGreen(a) - qGreen(b)) <= Tolerance &&
+           qAbs(qBlue(a) - qBlue(b)) <= Tolerance;
 }
 
 } // namespace
@@ -109,6 +131,8 @@ class SwfBitmapDataTest : public QObject {
 private slots:
     void methods_data();
     void methods() { run(m_dir.path()); }
+    void drawn_data();
+    void drawn();
 
 private:
     QTemporaryDir m_dir;
@@ -270,6 +294,51 @@ void SwfBitmapDataTest::methods_data()
                traceOf("b", "threshold", {var("b"), var("huge"), var("p"), literal("\"<\""), literal("0")}) +
                traceMembers("b", {"width"})
         << QStringList{"0", "2"};
+}
+
+void SwfBitmapDataTest::drawn_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<QColor>("expected");
+    // A 2 by 2 bitmap: red, green on top; blue, white below.
+    const QString checker = bitmap("b", 2, 2, false, "16777215") +
+                            call("b", "setPixel", {literal("0"), literal("0"), literal("16711680")}) +
+                            call("b", "setPixel", {literal("1"), literal("0"), literal("65280")}) +
+                            call("b", "setPixel", {literal("0"), literal("1"), literal("255")});
+    const QString scaled = checker + assign("m", Geom, "Matrix", {"10", "0", "0", "10", "0", "0"});
+    const QString bitmapSquare = square("s", 1, 0, 0, 40, call("s", "beginBitmapFill", {var("b"), var("m")}));
+    QTest::newRow("a bitmap fill scaled ten times: its first pixel") << scaled + bitmapSquare << QPoint(5, 5) << QColor(Qt::red);
+    QTest::newRow("a bitmap fill scaled ten times: its second pixel") << scaled + bitmapSquare << QPoint(15, 5) << QColor(Qt::green);
+    QTest::newRow("a bitmap fill scaled ten times: its third pixel") << scaled + bitmapSquare << QPoint(5, 15) << QColor(Qt::blue);
+    QTest::newRow("a bitmap fill repeats past the bitmap") << scaled + bitmapSquare << QPoint(25, 35) << QColor(Qt::blue);
+    QTest::newRow("a bitmap fill without repeat stretches its edge pixels")
+        << scaled + square("s", 1, 0, 0, 40, call("s", "beginBitmapFill", {var("b"), var("m"), literal("false")}))
+        << QPoint(25, 35) << QColor(Qt::white);
+    const QString masked = square("c", 1, 0, 0, 100, solid("c", "16711680")) +
+                           square("k", 2, 50, 50, 20, solid("k", "255")) +
+                           call("c", "setMask", {var("k")});
+    QTest::newRow("a masked clip shows within the mask") << masked << QPoint(60, 60) << QColor(Qt::red);
+    QTest::newRow("a masked clip shows nothing outside the mask") << masked << QPoint(20, 20) << QColor(Qt::white);
+    QTest::newRow("the mask itself is not drawn") << masked << QPoint(80, 80) << QColor(Qt::white);
+    QTest::newRow("the mask masks while it is not visible")
+        << masked + "push \"k\"\ngetvariable\npush \"_visible\", false\nsetmember\n" << QPoint(20, 20)
+        << QColor(Qt::white);
+    QTest::newRow("setMask(null) shows the clip whole again")
+        << masked + call("c", "setMask", {literal("null")}) << QPoint(20, 20) << QColor(Qt::red);
+    QTest::newRow("the mask shows again once it masks nothing")
+        << masked + call("c", "setMask", {literal("null")}) << QPoint(60, 60) << QColor(Qt::blue);
+}
+
+void SwfBitmapDataTest::drawn()
+{
+    QFETCH(QString, source);
+    QFETCH(QPoint, at);
+    QFETCH(QColor, expected);
+    const QImage stage = stageOf(m_dir.path(), source);
+    QVERIFY(!stage.isNull());
+    const QRgb actual = stage.pixel(at);
+    QVERIFY2(near(actual, expected.rgb()), qPrintable(QString::number(actual, 16)));
 }
 
 QTEST_MAIN(SwfBitmapDataTest)
