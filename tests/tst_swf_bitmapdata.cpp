@@ -285,6 +285,32 @@ void SwfBitmapDataTest::methods_data()
                "setvariable\n" +
                call("b", "applyFilter", {var("b"), var("r"), var("p"), var("f")}) + tracePixel("b", 1, 1)
         << QStringList{"255"};
+    const QString displacement =
+        bitmap("m", 3, 1, false, "0") + point("mp", 3, 4) + "push \"d\"\n" +
+        arguments({var("m"), var("mp"), literal("1"), literal("2"), literal("10"), literal("-5"), literal("\"clamp\""),
+                   literal("16711680"), literal("0.5")}) +
+        "push \"flash\"\ngetvariable\npush \"filters\"\ngetmember\npush \"DisplacementMapFilter\"\nnewmethod\n"
+        "setvariable\n";
+    QTest::newRow("DisplacementMapFilter keeps what it was made with")
+        << 8
+        << displacement + traceMembers("d", {"componentX", "componentY", "scaleX", "scaleY", "mode", "color", "alpha"}) +
+               var("d") + "push \"mapPoint\"\ngetmember\npush \"y\"\ngetmember\ntrace\n" + var("d") +
+               "push \"mapBitmap\"\ngetmember\npush \"width\"\ngetmember\ntrace\n"
+        << QStringList{"1", "2", "10", "-5", "clamp", "16711680", "0.5", "4", "3"};
+    QTest::newRow("DisplacementMapFilter keeps its mode for an unknown name")
+        << 8 << displacement + "push \"d\"\ngetvariable\npush \"mode\", \"sideways\"\nsetmember\n" + traceMembers("d", {"mode"})
+        << QStringList{"clamp"};
+    QTest::newRow("applyFilter of a displacement map moves the pixels by the map")
+        << 8
+        << bitmap("b", 3, 1, false, "16711680") + call("b", "setPixel", {literal("1"), literal("0"), literal("65280")}) +
+               call("b", "setPixel", {literal("2"), literal("0"), literal("255")}) + bitmap("m", 3, 1, false, "0") +
+               point("p", 0, 0) + rect("r", 0, 0, 3, 1) + "push \"d\"\n" +
+               arguments({var("m"), var("p"), literal("1"), literal("1"), literal("2"), literal("0"), literal("\"clamp\"")}) +
+               "push \"flash\"\ngetvariable\npush \"filters\"\ngetmember\npush \"DisplacementMapFilter\"\nnewmethod\n"
+               "setvariable\n" +
+               call("b", "applyFilter", {var("b"), var("r"), var("p"), var("d")}) + tracePixel("b", 1, 0) +
+               tracePixel("b", 2, 0)
+        << QStringList{"16711680", "65280"};
     QTest::newRow("operations on hostile sizes and missing arguments do nothing")
         << 8
         << bitmap("b", 2, 2, false, "255") + rect("huge", -100000000, -100000000, 200000000, 200000000) +
