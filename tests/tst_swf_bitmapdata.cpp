@@ -311,6 +311,13 @@ void SwfBitmapDataTest::methods_data()
                call("b", "applyFilter", {var("b"), var("r"), var("p"), var("d")}) + tracePixel("b", 1, 0) +
                tracePixel("b", 2, 0)
         << QStringList{"16711680", "65280"};
+    QTest::newRow("Transform.pixelBounds is the clip's extent on the stage")
+        << 8
+        << redSquare() + "push \"c\"\ngetvariable\npush \"_x\", 5\nsetmember\n" +
+               "push \"c\"\ngetvariable\npush \"_yscale\", 200\nsetmember\n" +
+               tracePath("c.transform.pixelBounds.x") + tracePath("c.transform.pixelBounds.y") +
+               tracePath("c.transform.pixelBounds.width") + tracePath("c.transform.pixelBounds.height")
+        << QStringList{"5", "0", "10", "20"};
     QTest::newRow("operations on hostile sizes and missing arguments do nothing")
         << 8
         << bitmap("b", 2, 2, false, "255") + rect("huge", -100000000, -100000000, 200000000, 200000000) +
