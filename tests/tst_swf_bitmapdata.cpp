@@ -124,6 +124,18 @@ bool near(QRgb a, QRgb b)
            qAbs(qBlue(a) - qBlue(b)) <= Tolerance;
 }
 
+// A 2 by 1 DefineBitsLossless2 of an opaque red and a green pixel, exported as "pixels".
+QByteArray exportedBitmap()
+{
+    constexpr int Id = 1, Argb = 5, DefineBitsLossless2 = 36;
+    const QByteArray argb = QByteArray::fromHex("ffff0000ff00ff00");
+    QByteArray body;
+    for (const int v : {Id & 0xFF, Id >> 8, Argb, 2, 0, 1, 0})
+        body.append(char(v));
+    body += qCompress(argb).mid(4); // the zlib stream without Qt's length
+    return SwfWriter::tag(DefineBitsLossless2, body) + SwfWriter::exportAssets(Id, "pixels");
+}
+
 } // namespace
 
 class SwfBitmapDataTest : public QObject {
@@ -133,6 +145,8 @@ private slots:
     void methods() { run(m_dir.path()); }
     void drawn_data();
     void drawn();
+    void loaded_data();
+    void loaded();
 
 private:
     QTemporaryDir m_dir;
@@ -372,6 +386,34 @@ void SwfBitmapDataTest::drawn()
     QVERIFY(!stage.isNull());
     const QRgb actual = stage.pixel(at);
     QVERIFY2(near(actual, expected.rgb()), qPrintable(QString::number(actual, 16)));
+}
+
+void SwfBitmapDataTest::loaded_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QStringList>("printed");
+    const QString load = QStringLiteral("push \"b\"\n") + arguments({literal("\"%1\"")}) +
+                         "push \"flash\"\ngetvariable\npush \"display\"\ngetmember\npush \"BitmapData\"\n"
+                         "getmember\npush \"loadBitmap\"\ncallmethod\nsetvariable\n";
+    QTest::newRow("an exported bitmap, by its linkage name in any case")
+        << load.arg("Pixels") + traceMembers("b", {"width", "height"}) + tracePixel("b", 0, 0) + tracePixel("b", 1, 0)
+        << QStringList{"2", "1", "16711680", "65280"};
+    QTest::newRow("a name nothing is exported as") << load.arg("nothing") + tracePath("b") << QStringList{"undefined"};
+}
+
+void SwfBitmapDataTest::loaded()
+{
+    QFETCH(QString, source);
+    QFETCH(QStringList, printed);
+    const QString path = m_dir.path() + QStringLiteral("/exported.swf");
+    TestFiles::write(path, SwfWriter::movie(exportedBitmap() + SwfWriter::doAction(ActionAssembler::assemble(source)) +
+                                                SwfWriter::showFrame(),
+                                            8));
+    QStringList lines;
+    swf::FlashControl control;
+    connect(&control, &swf::FlashControl::Trace, [&lines](const QString &line) { lines << line; });
+    control.setMovie(path);
+    QCOMPARE(lines, printed);
 }
 
 QTEST_MAIN(SwfBitmapDataTest)
