@@ -168,10 +168,15 @@ void floodFill(QImage &image, QPoint at, uint32_t argb)
             --left;
         while (right + 1 < image.width() && line[right + 1] == from)
             ++right;
-        for (int x = left; x <= right; ++x) {
+        for (int x = left; x <= right; ++x)
             line[x] = argb;
-            for (const int y : {p.y() - 1, p.y() + 1})
-                if (y >= 0 && y < image.height() && row(image, y)[x] == from)
+        // One pending point per run of the colour touching this one, above and below.
+        for (const int y : {p.y() - 1, p.y() + 1}) {
+            if (y < 0 || y >= image.height())
+                continue;
+            const uint32_t *next = row(image, y);
+            for (int x = left; x <= right; ++x)
+                if (next[x] == from && (x == left || next[x - 1] != from))
                     pending.push_back(QPoint(x, y));
         }
     }

@@ -161,6 +161,13 @@ void SwfBitmapDataTest::methods_data()
                call("b", "fillRect", {var("r"), literal("0")}) + call("b", "floodFill", {literal("0"), literal("0"), literal("16711680")}) +
                tracePixel("b", 1, 3) + tracePixel("b", 2, 1) + tracePixel("b", 3, 0)
         << QStringList{"16711680", "0", "16777215"};
+    QTest::newRow("floodFill reaches round a wall, up again on the far side")
+        << 8
+        << bitmap("b", 3, 3, false, "16777215") + rect("r", 1, 0, 1, 2) +
+               call("b", "fillRect", {var("r"), literal("0")}) +
+               call("b", "floodFill", {literal("0"), literal("0"), literal("255")}) + tracePixel("b", 2, 0) +
+               tracePixel("b", 1, 2) + tracePixel("b", 1, 0)
+        << QStringList{"255", "255", "0"};
     QTest::newRow("threshold sets the pixels that pass and counts them")
         << 8
         << bitmap("b", 4, 4, false, "128") + rect("r", 0, 0, 2, 2) + call("b", "fillRect", {var("r"), literal("255")}) +
