@@ -40,7 +40,7 @@ int shiftOf(unsigned channel)
     return -1;
 }
 
-// The part of from that lies in the source and, moved to `to`, in the target;
+// What of from lies in the source and, moved to `to`, in the target;
 // `to` follows the cut.
 bool transfer(QRect &from, QPoint &to, const QImage &source, const QImage &target)
 {
