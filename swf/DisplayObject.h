@@ -116,6 +116,9 @@ struct DisplayObject : DisplayProperties {
     int currentFrame = 0;
     bool playing = true;
     std::map<int, std::unique_ptr<DisplayObject>> children;
+    // What a version 5 timeline placed later on this object's depth: the
+    // reference player keeps both and shows the newer one under it.
+    std::vector<std::unique_ptr<DisplayObject>> beneath;
 
     int buttonState = 1; // 1 up, 2 over, 4 down
     // What Sound objects made for this clip set; the output mixes the movie
@@ -125,6 +128,10 @@ struct DisplayObject : DisplayProperties {
     std::shared_ptr<Drawing> drawing;
     // Only this part of the clip shows, moved to the clip's origin (twips, clip coordinates).
     std::optional<QRectF> scrollRect;
+    // The clip setMask gave: this one shows only within its shapes. The
+    // clip masking is the one this masks; while it does, this is not drawn.
+    ClipRef mask;
+    ClipRef masking;
     // A text field's text and settings as scripts see and change them.
     std::shared_ptr<TextFieldState> textField;
     // A video's settings and attached stream.

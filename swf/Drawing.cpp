@@ -37,6 +37,13 @@ void Drawing::noLineStyle()
     m_hasLine = false;
 }
 
+std::optional<LineStyle> Drawing::currentLine() const
+{
+    if (!m_hasLine || m_groups.empty() || m_groups.back().lines.empty())
+        return std::nullopt;
+    return m_groups.back().lines.back();
+}
+
 void Drawing::beginFill(const FillStyle &fill)
 {
     closeFill();

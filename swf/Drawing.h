@@ -22,6 +22,8 @@ public:
     // Width in twips; a width of zero draws the finest line. Without a style no lines are drawn.
     void lineStyle(const LineStyle &style);
     void noLineStyle();
+    // The line style in force, if lines are drawn.
+    std::optional<LineStyle> currentLine() const;
     // Any fill style: solid, gradients (linear, radial, focal) or bitmaps.
     void beginFill(const FillStyle &fill);
     void endFill();

@@ -2,6 +2,7 @@
 
 #include "swf/DisplayObject.h"
 #include "swf/MoviePlayer.h"
+#include "swf/builtins/BitmapData.h"
 #include "swf/script/ScriptEngine.h"
 
 #include <cmath>
@@ -121,6 +122,25 @@ std::optional<FillStyle> gradientFill(ScriptContext &context, const std::vector<
     return fill;
 }
 
+// beginBitmapFill(bitmap, matrix, repeat, smoothing): the bitmap's pixels
+// as they are now, placed by the matrix (pixels), tiled unless repeat is false.
+std::optional<FillStyle> bitmapFill(ScriptContext &context, const std::vector<Value> &args)
+{
+    const BitmapDataPayload *bitmap = args.empty() ? nullptr : BitmapDataOf(args[0]);
+    if (!bitmap)
+        return std::nullopt;
+    FillStyle fill;
+    fill.type = FillStyle::Bitmap;
+    fill.image = bitmap->image();
+    const QTransform placed = present(args, 1) ? gradientMatrix(context, args[1]) : QTransform();
+    // The matrix's translation came in twips; its pixels become twips as well.
+    fill.matrix = QTransform(placed.m11(), placed.m12(), placed.m21(), placed.m22(), 0, 0) *
+                  QTransform::fromScale(Twips, Twips) * QTransform::fromTranslate(placed.dx(), placed.dy());
+    fill.repeat = !present(args, 2) || context.toBool(args[2]);
+    fill.smooth = present(args, 3) && context.toBool(args[3]);
+    return fill;
+}
+
 LineStyle lineStyleOf(ScriptContext &context, const std::vector<Value> &args)
 {
     LineStyle line;
@@ -146,8 +166,9 @@ LineStyle lineStyleOf(ScriptContext &context, const std::vector<Value> &args)
 bool CallDrawingMethod(ScriptContext &context, DisplayObject &clip, const QString &method,
                        const std::vector<Value> &args)
 {
-    static const QStringList Methods{"moveto", "lineto", "curveto", "linestyle", "beginfill",
-                                     "begingradientfill", "endfill", "clear"};
+    static const QStringList Methods{"moveto",   "lineto",          "curveto",           "linestyle",
+                                     "beginfill", "begingradientfill", "beginbitmapfill", "linegradientstyle",
+                                     "endfill",  "clear"};
     if (!Methods.contains(method))
         return false;
     if (!clip.drawing)
@@ -178,6 +199,18 @@ bool CallDrawingMethod(ScriptContext &context, DisplayObject &clip, const QStrin
             d.beginFill(*fill);
         else
             d.endFill();
+    } else if (method == QLatin1String("beginbitmapfill")) {
+        if (const std::optional<FillStyle> fill = bitmapFill(context, args))
+            d.beginFill(*fill);
+        else
+            d.endFill();
+    } else if (method == QLatin1String("linegradientstyle")) {
+        // The gradient colours the lines of the style in force.
+        std::optional<LineStyle> line = d.currentLine();
+        if (line) {
+            line->fill = gradientFill(context, args);
+            d.lineStyle(*line);
+        }
     } else if (method == QLatin1String("endfill")) {
         d.endFill();
     } else {

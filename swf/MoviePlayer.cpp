@@ -904,9 +904,12 @@ bool MoviePlayer::place(DisplayObject &parent, const PlaceCommand &command, int 
     // it stays on the frame before, trying this one again each frame.
     if (!existing && !command.move && !command.characterId)
         return false;
-    // A new placement on a taken depth is ignored, and so is a move of an empty one.
-    if (bool(existing) != command.move)
+    // A new placement on a taken depth is ignored (but in version 5 movies), and so is a move of an empty one.
+    if (bool(existing) != command.move) {
+        if (existing && command.characterId && movieOf(parent).version <= SharedDepthVersion)
+            placeBeneath(*existing, command, frame, created);
         return true;
+    }
     if (existing && (!command.characterId || *command.characterId == existing->characterId ||
                      !replaceable(existing->character, movieOf(parent).character(*command.characterId)))) {
         existing->take(command);
@@ -935,6 +938,21 @@ bool MoviePlayer::place(DisplayObject &parent, const PlaceCommand &command, int 
         bindField(*object);
     parent.children[command.depth] = std::move(object);
     return true;
+}
+
+void MoviePlayer::placeBeneath(DisplayObject &existing, const PlaceCommand &command, int frame, Created &created)
+{
+    // A timeline passing the frame again (looping) does not stack more.
+    for (const auto &below : existing.beneath)
+        if (below->characterId == *command.characterId && below->placedFrame == frame)
+            return;
+    std::unique_ptr<DisplayObject> object = instantiate(*existing.parent, *command.characterId, created);
+    if (!object)
+        return;
+    object->depth = command.depth;
+    object->placedFrame = frame;
+    object->take(command);
+    existing.beneath.push_back(std::move(object));
 }
 
 bool MoviePlayer::namedWhenPlaced(const Character *character)

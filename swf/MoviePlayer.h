@@ -41,6 +41,8 @@ public:
     static constexpr int MaxNesting = 32;
     // Most display objects alive at once.
     static constexpr int MaxObjects = 50000;
+    // The last version whose timelines may put two objects on one depth.
+    static constexpr int SharedDepthVersion = 5;
     // Scripts count depths from here: their depth 0 is this depth in the file,
     // and clips they make live at and above it.
     static constexpr int DynamicDepths = 16384;
@@ -330,6 +332,7 @@ private:
     std::set<int> rewind(DisplayObject &clip, int target);
     // False when the command stops the frame: a new placement that names no character.
     bool place(DisplayObject &parent, const PlaceCommand &command, int frame, Created &created);
+    void placeBeneath(DisplayObject &existing, const PlaceCommand &command, int frame, Created &created);
     // Takes the object at depth off the display list: at once, or, when it
     // or a clip in it has unload scripts, after they run.
     void removeObject(DisplayObject &parent, int depth);

@@ -166,6 +166,7 @@ void Renderer::render(QImage &target, const DisplayObject &root, const QTransfor
     if (target.format() != QImage::Format_ARGB32_Premultiplied)
         target = target.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     m_pixelScale = pixelScaleOf(stageToDevice);
+    m_stageToDevice = stageToDevice;
     m_filterBudget = FrameFilterBudget(target.size());
     if (m_layerCache.size() > MaxLayerCache / 2) {
         for (auto it = m_layerCache.begin(); it != m_layerCache.end();)
@@ -182,6 +183,22 @@ void Renderer::render(QImage &target, const DisplayObject &root, const QTransfor
     if (root.drawing && !root.drawing->isEmpty())
         drawLayers(painter, root.drawing->layers(), stageToDevice, ColorTransform{});
     drawChildren(canvas, root, stageToDevice, ColorTransform{});
+}
+
+void Renderer::renderObject(QImage &target, const DisplayObject &object, const QTransform &toDevice,
+                            const ColorTransform &cx, const QRect &clip)
+{
+    if (target.isNull() || target.format() != QImage::Format_ARGB32_Premultiplied)
+        return;
+    m_pixelScale = pixelScaleOf(toDevice);
+    m_stageToDevice = toDevice;
+    m_filterBudget = FrameFilterBudget(target.size());
+    const MovieScope scope(*this, object);
+    QPainter painter(&target);
+    setHints(painter);
+    painter.setClipRect(clip);
+    Canvas canvas{&target, &painter, false, 0};
+    drawContent(canvas, object, toDevice, cx);
 }
 
 void Renderer::drawChildren(Canvas &canvas, const DisplayObject &parent, const QTransform &toDevice,
@@ -204,21 +221,51 @@ void Renderer::drawChildren(Canvas &canvas, const DisplayObject &parent, const Q
             masks.push_back({child->clipDepth, path});
             continue;
         }
-        if (!child->visible)
-            continue;
-        if (masks.empty()) {
-            drawObject(canvas, *child, toDevice, cx);
-            continue;
-        }
-        painter.save();
-        const QTransform world = painter.worldTransform();
-        painter.resetTransform();
-        for (const Mask &mask : masks)
-            painter.setClipPath(mask.path, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-        painter.setWorldTransform(world);
-        drawObject(canvas, *child, toDevice, cx);
-        painter.restore();
+        const auto draw = [&](const DisplayObject &object) {
+            const DisplayObject *masked = object.masking.get();
+            if (!object.visible || (masked && masked->mask.get() == &object))
+                return;
+            if (masks.empty()) {
+                drawMasked(canvas, object, toDevice, cx);
+                return;
+            }
+            painter.save();
+            const QTransform world = painter.worldTransform();
+            painter.resetTransform();
+            for (const Mask &mask : masks)
+                painter.setClipPath(mask.path, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+            painter.setWorldTransform(world);
+            drawMasked(canvas, object, toDevice, cx);
+            painter.restore();
+        };
+        for (const auto &below : child->beneath)
+            draw(*below);
+        draw(*child);
     }
+}
+
+void Renderer::drawMasked(Canvas &canvas, const DisplayObject &object, const QTransform &toDevice,
+                          const ColorTransform &cx)
+{
+    const DisplayObject *mask = object.mask.get();
+    if (!mask) {
+        drawObject(canvas, object, toDevice, cx);
+        return;
+    }
+    // The mask is where it shows on the stage, wherever it sits in the tree.
+    QTransform maskToStage = mask->matrix;
+    int nesting = 0;
+    for (const DisplayObject *p = mask->parent; p && p->parent && nesting < MaxBoundsNesting; p = p->parent, ++nesting)
+        maskToStage *= p->matrix;
+    QPainter &painter = *canvas.painter;
+    painter.save();
+    const QTransform world = painter.worldTransform();
+    painter.resetTransform();
+    painter.setClipPath(maskPath(*mask, maskToStage * m_stageToDevice, 0),
+                        painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    painter.setWorldTransform(world);
+    drawObject(canvas, object, toDevice, cx);
+    painter.restore();
 }
 
 QRectF Renderer::deviceBounds(const DisplayObject &object, const QTransform &toDevice, int nesting) const
@@ -269,9 +316,12 @@ quint64 Renderer::contentKey(const DisplayObject &object, int nesting) const
         if (const std::optional<QString> shown = textOf(object))
             k = mixKey(k, quint64(qHash(*shown)) + 1);
     }
-    if (nesting < MaxBoundsNesting)
+    if (nesting < MaxBoundsNesting) {
         for (const auto &[depth, child] : object.children)
             k = mixKey(k, mixKey(quint64(depth), contentKey(*child, nesting + 1)));
+        for (const auto &below : object.beneath)
+            k = mixKey(k, contentKey(*below, nesting + 1));
+    }
     return k;
 }
 

@@ -27,6 +27,12 @@ public:
     // stage twips to target pixels.
     void render(QImage &target, const DisplayObject &root, const QTransform &stageToDevice);
 
+    // Draws one object alone over target, as BitmapData.draw does: without
+    // its own placement and colour; toDevice maps its twips to target
+    // pixels, and only what falls within clip shows.
+    void renderObject(QImage &target, const DisplayObject &object, const QTransform &toDevice,
+                      const ColorTransform &cx, const QRect &clip);
+
     void setQuality(Quality quality) { m_quality = quality; }
     Quality quality() const { return m_quality; }
 
@@ -78,6 +84,8 @@ private:
     QBrush brushFor(const FillStyle &fill, const ColorTransform &cx);
     QImage bitmapFor(const FillStyle &fill, const ColorTransform &cx);
     QPainterPath maskPath(const DisplayObject &object, const QTransform &toDevice, int nesting);
+    // Draws object within the clip its setMask gave, when that is still there.
+    void drawMasked(Canvas &canvas, const DisplayObject &object, const QTransform &toDevice, const ColorTransform &cx);
     const std::vector<ShapeLayer> &morphLayers(const MorphShapeDef &morph, int ratio);
     quint64 contentKey(const DisplayObject &object, int nesting) const;
     void setHints(QPainter &painter) const;
@@ -111,6 +119,7 @@ private:
     QHash<QString, std::vector<TextLine>> m_fieldLines; // by field and the text it shows
     Quality m_quality = Quality::High;
     double m_pixelScale = 1; // device pixels per stage pixel
+    QTransform m_stageToDevice; // of the picture being drawn
     int m_layersDrawn = 0;
     // What filter work the frame being drawn has left.
     qint64 m_filterBudget = 0;

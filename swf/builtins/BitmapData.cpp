@@ -57,18 +57,6 @@ int member(NativeCall &call, const Value &object, const char *name)
                       MaxCoordinate);
 }
 
-QRect rectArgument(NativeCall &call, size_t i)
-{
-    const Value &r = call.arg(i);
-    return QRect(member(call, r, "x"), member(call, r, "y"), member(call, r, "width"), member(call, r, "height"));
-}
-
-QPoint pointArgument(NativeCall &call, size_t i)
-{
-    const Value &p = call.arg(i);
-    return QPoint(member(call, p, "x"), member(call, p, "y"));
-}
-
 QImage filled(QSize size, uint32_t argb)
 {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
@@ -116,21 +104,11 @@ Value getTransparent(NativeCall &call)
     return bitmap ? Value(bitmap->transparent()) : answer;
 }
 
-// A new flash.geom.Rectangle, whatever the movie made that name mean.
 Value getRectangle(NativeCall &call)
 {
     Value answer;
     const BitmapDataPayload *bitmap = readable(call, answer);
-    if (!bitmap)
-        return answer;
-    const std::vector<Value> bounds{0.0, 0.0, double(bitmap->image().width()), double(bitmap->image().height())};
-    const Value geom = call.cx.getMember(call.cx.getMember(call.engine().global(), QStringLiteral("flash")),
-                                         QStringLiteral("geom"));
-    const Value rectangle = call.cx.getMember(geom, QStringLiteral("Rectangle"));
-    const ScriptObject *constructor = objectOf(rectangle);
-    if (!constructor || !constructor->isCallable())
-        return Disposed;
-    return call.cx.construct(rectangle, bounds);
+    return bitmap ? NewRectangle(call, bitmap->image().rect()) : answer;
 }
 
 Value dispose(NativeCall &call)
@@ -185,7 +163,7 @@ Value setPixel32(NativeCall &call)
 
 Value fillRect(NativeCall &call)
 {
-    const QRect area = rectArgument(call, 0);
+    const QRect area = BitmapRectArgument(call, 0);
     uint32_t argb = argbArgument(call, 1);
     BitmapDataPayload *bitmap = selfBitmap(call);
     if (!bitmap || call.args.size() < 2)
@@ -202,8 +180,8 @@ Value fillRect(NativeCall &call)
 // these; what lies outside either bitmap is left out.
 Value copyPixels(NativeCall &call)
 {
-    const QRect from = rectArgument(call, 1);
-    const QPoint to = pointArgument(call, 2);
+    const QRect from = BitmapRectArgument(call, 1);
+    const QPoint to = BitmapPointArgument(call, 2);
     const BitmapDataPayload *source = BitmapDataOf(call.arg(0));
     BitmapDataPayload *target = selfBitmap(call);
     if (!source || !target)
@@ -222,16 +200,46 @@ Value copyPixels(NativeCall &call)
 Value clone(NativeCall &call)
 {
     const BitmapDataPayload *bitmap = selfBitmap(call);
-    ScriptObject *copy = bitmap && BitmapDataPayload::fits(bitmap->image().size())
-                             ? call.engine().newObject(call.object()->prototype())
-                             : nullptr;
-    if (!copy)
-        return Undefined{};
-    copy->payload = std::make_unique<BitmapDataPayload>(bitmap->image().copy(), bitmap->transparent());
-    return copy;
+    return bitmap ? NewBitmapData(call, call.object()->prototype(), bitmap->image().copy(), bitmap->transparent())
+                  : Value(Undefined{});
 }
 
 } // namespace
+
+QRect BitmapRectArgument(NativeCall &call, size_t i)
+{
+    const Value &r = call.arg(i);
+    return QRect(member(call, r, "x"), member(call, r, "y"), member(call, r, "width"), member(call, r, "height"));
+}
+
+QPoint BitmapPointArgument(NativeCall &call, size_t i)
+{
+    const Value &p = call.arg(i);
+    return QPoint(member(call, p, "x"), member(call, p, "y"));
+}
+
+Value NewRectangle(NativeCall &call, const QRect &rect)
+{
+    const std::vector<Value> bounds{double(rect.x()), double(rect.y()), double(rect.width()), double(rect.height())};
+    const Value geom = call.cx.getMember(call.cx.getMember(call.engine().global(), QStringLiteral("flash")),
+                                         QStringLiteral("geom"));
+    const Value rectangle = call.cx.getMember(geom, QStringLiteral("Rectangle"));
+    const ScriptObject *constructor = objectOf(rectangle);
+    if (!constructor || !constructor->isCallable())
+        return Disposed;
+    return call.cx.construct(rectangle, bounds);
+}
+
+Value NewBitmapData(NativeCall &call, ScriptObject *prototype, QImage pixels, bool transparent)
+{
+    ScriptObject *copy = !pixels.isNull() && BitmapDataPayload::fits(pixels.size())
+                             ? call.engine().newObject(prototype)
+                             : nullptr;
+    if (!copy)
+        return Undefined{};
+    copy->payload = std::make_unique<BitmapDataPayload>(std::move(pixels), transparent);
+    return copy;
+}
 
 BitmapDataPayload::BitmapDataPayload(QImage pixels, bool transparent)
     : m_image(std::move(pixels)), m_transparent(transparent)
@@ -291,8 +299,26 @@ const ClassDecl BitmapDataClass{
         {"copyPixels", copyPixels},
         {"clone", clone},
         {"dispose", dispose},
+        {"draw", BitmapDraw},
+        {"noise", BitmapNoise},
+        {"perlinNoise", BitmapPerlinNoise},
+        {"threshold", BitmapThreshold},
+        {"floodFill", BitmapFloodFill},
+        {"colorTransform", BitmapColorTransform},
+        {"scroll", BitmapScroll},
+        {"hitTest", BitmapHitTest},
+        {"getColorBoundsRect", BitmapGetColorBoundsRect},
+        {"merge", BitmapMerge},
+        {"paletteMap", BitmapPaletteMap},
+        {"pixelDissolve", BitmapPixelDissolve},
+        {"copyChannel", BitmapCopyChannel},
+        {"applyFilter", BitmapApplyFilter},
+        {"generateFilterRect", BitmapGenerateFilterRect},
+        {"compare", BitmapCompare},
     },
-    {},
+    {
+        {"loadBitmap", BitmapLoadBitmap},
+    },
     {},
     ClassVersion,
     BuiltinFlags,

@@ -49,6 +49,7 @@ extern const ClassDecl GradientGlowFilterClass;
 extern const ClassDecl GradientBevelFilterClass;
 extern const ClassDecl ColorMatrixFilterClass;
 extern const ClassDecl ConvolutionFilterClass;
+extern const ClassDecl DisplacementMapFilterClass;
 extern const ClassDecl BitmapDataClass;
 
 // MovieClip.filters: copies of the clip's filters, and the filters it draws with.

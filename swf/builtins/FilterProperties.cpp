@@ -1,4 +1,5 @@
 #include "FilterProperties.h"
+#include "BitmapData.h"
 
 #include "swf/script/ScriptEngine.h"
 
@@ -13,6 +14,8 @@ constexpr uint32_t RgbMask = 0xFFFFFF;
 constexpr double DegreesPerRadian = 180 / M_PI;
 constexpr double RatioScale = 255;
 constexpr int AlphaScale = 255;
+// A displacement map placed further off than this lies off any object.
+constexpr int MaxMapOffset = 1 << 24;
 
 const char *const ClassNames[] = {
     "DropShadowFilter", "BlurFilter",        "GlowFilter",          "BevelFilter",          "GradientGlowFilter",
@@ -83,6 +86,23 @@ void applyGradient(Filter &f, const FilterState &s)
     const size_t count = std::min({s.colors.size(), s.alphas.size(), s.ratios.size()});
     for (size_t i = 0; i < count; ++i)
         f.gradient.append({std::clamp(s.ratios[i] / RatioScale, 0.0, 1.0), colorOf(s.colors[i], s.alphas[i])});
+}
+
+// A displacement map reads the pixels its map bitmap has when it is drawn.
+void applyDisplacement(Filter &f, const FilterState &s)
+{
+    const BitmapDataPayload *map = BitmapDataOf(s.mapBitmap);
+    f.map = map ? map->image() : QImage();
+    f.mapPoint = QPoint(ClampedInt(s.mapX, -MaxMapOffset, MaxMapOffset), ClampedInt(s.mapY, -MaxMapOffset, MaxMapOffset));
+    f.componentX = s.componentX;
+    f.componentY = s.componentY;
+    f.scaleX = std::isfinite(s.scaleX) ? s.scaleX : 0;
+    f.scaleY = std::isfinite(s.scaleY) ? s.scaleY : 0;
+    f.mode = s.mode == QLatin1String("clamp")    ? Filter::Clamp
+             : s.mode == QLatin1String("ignore") ? Filter::Ignore
+             : s.mode == QLatin1String("color")  ? Filter::UseColor
+                                                 : Filter::Wrap;
+    f.mapColor = f.color;
 }
 
 void applyShadow(Filter &f, const FilterState &s)
@@ -190,6 +210,8 @@ Filter EngineFilter(Filter::Type type, const FilterState &s)
         f.defaultColor = f.color;
         break;
     case Filter::DisplacementMap:
+        applyDisplacement(f, s);
+        break;
     case Filter::Blur: break;
     }
     return f;

@@ -195,6 +195,26 @@ Value curveTo(NativeCall &call) { return draw(call, "curveto"); }
 Value lineStyle(NativeCall &call) { return draw(call, "linestyle"); }
 Value beginFill(NativeCall &call) { return draw(call, "beginfill"); }
 Value beginGradientFill(NativeCall &call) { return draw(call, "begingradientfill"); }
+// setMask(clip): this clip shows only within the other's shapes, which is
+// not drawn itself; setMask(null) shows it whole again.
+Value setMask(NativeCall &call)
+{
+    DisplayObject *clip = call.clip();
+    if (!clip)
+        return Undefined{};
+    if (DisplayObject *old = clip->mask.get())
+        old->masking = ClipRef{};
+    const auto *ref = std::get_if<ClipRef>(&call.arg(0));
+    DisplayObject *mask = ref ? ref->get() : nullptr;
+    clip->mask = mask && mask != clip ? *ref : ClipRef{};
+    if (clip->mask.get())
+        mask->masking = ClipRef{clip, clip->alive};
+    call.player().markChanged();
+    return true;
+}
+
+Value beginBitmapFill(NativeCall &call) { return draw(call, "beginbitmapfill"); }
+Value lineGradientStyle(NativeCall &call) { return draw(call, "linegradientstyle"); }
 Value endFill(NativeCall &call) { return draw(call, "endfill"); }
 Value clear(NativeCall &call) { return draw(call, "clear"); }
 
@@ -227,6 +247,8 @@ const ClassDecl MovieClipClass{
         {"lineStyle", lineStyle, Version6},
         {"beginFill", beginFill, Version6},
         {"beginGradientFill", beginGradientFill, Version6},
+        {"beginBitmapFill", beginBitmapFill, Version8},
+        {"lineGradientStyle", lineGradientStyle, Version8},
         {"endFill", endFill, Version6},
         {"clear", clear, Version6},
         {"getSWFVersion", getSWFVersion},
@@ -237,6 +259,7 @@ const ClassDecl MovieClipClass{
         {"getBounds", ClipGetBounds},
         {"hitTest", ClipHitTest},
         {"attachBitmap", ClipAttachBitmap, Version8},
+        {"setMask", setMask, Version6},
         {"createTextField", ClipCreateTextField},
     },
     {},

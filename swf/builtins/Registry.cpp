@@ -24,6 +24,7 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &BitmapFilterClass,
         &BlurFilterClass, &DropShadowFilterClass, &GlowFilterClass, &BevelFilterClass,
         &GradientGlowFilterClass, &GradientBevelFilterClass, &ColorMatrixFilterClass, &ConvolutionFilterClass,
+        &DisplacementMapFilterClass,
         &BitmapDataClass,
         &TextFieldClass,
         &TextFormatClass,

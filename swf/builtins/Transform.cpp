@@ -5,6 +5,7 @@
 #include "GeomMembers.h"
 
 #include "swf/MoviePlayer.h"
+#include "swf/script/ClipProperties.h"
 #include "swf/script/ScriptEngine.h"
 
 #include <cmath>
@@ -146,6 +147,22 @@ Value getConcatenatedMatrix(NativeCall &call)
     return matrixObject(call, m);
 }
 
+// The clip's bounds on the stage, in whole pixels that cover them.
+Value getPixelBounds(NativeCall &call)
+{
+    const DisplayObject *clip = clipOf(call);
+    if (!clip)
+        return Undefined{};
+    QTransform m = clip->matrix;
+    for (const DisplayObject *outer = clip->parent; outer; outer = outer->parent)
+        m *= outer->matrix;
+    const QRectF own = ClipBounds(*clip);
+    const QRectF pixels = own.isNull() ? QRectF() : (m * QTransform::fromScale(1 / TwipsPerPixel, 1 / TwipsPerPixel)).mapRect(own);
+    const QRect covered = pixels.toAlignedRect();
+    return NewGeom(call, "Rectangle",
+                   {double(covered.x()), double(covered.y()), double(covered.width()), double(covered.height())});
+}
+
 // MovieClip.prototype.transform: a new Transform of the clip on each read;
 // assigning one takes over its matrix and colour transform.
 Value getClipTransform(NativeCall &call)
@@ -195,7 +212,8 @@ const ClassDecl TransformClass{
     {{"matrix", getMatrix, setMatrix, UnsetFlags, GeomVersion},
      {"concatenatedMatrix", getConcatenatedMatrix, nullptr, UnsetFlags, GeomVersion},
      {"colorTransform", getColorTransform, setColorTransform, UnsetFlags, GeomVersion},
-     {"concatenatedColorTransform", getConcatenatedColorTransform, nullptr, UnsetFlags, GeomVersion}},
+     {"concatenatedColorTransform", getConcatenatedColorTransform, nullptr, UnsetFlags, GeomVersion},
+     {"pixelBounds", getPixelBounds, nullptr, UnsetFlags, GeomVersion}},
     addClipTransform,
 };
 
