@@ -29,7 +29,7 @@ Value construct(NativeCall &call)
         return ObjectValue(call.engine().newArray(std::move(elements)));
     if (!array->resizeElements(elements.size()))
         return Undefined{};
-    array->kind = ScriptObject::Kind::Array;
+    array->makeArray();
     std::move(elements.begin(), elements.end(), array->elements.begin());
     return array;
 }

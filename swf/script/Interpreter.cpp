@@ -955,7 +955,13 @@ void Interpreter::initArray(Action &)
     const int n = std::isfinite(count) ? int(std::clamp(count, 0.0, double(m_stack.size()))) : 0;
     for (int i = 0; i < n; ++i)
         elements.push_back(pop());
-    push(m_engine.newArray(std::move(elements)));
+    ScriptObject *array = m_engine.newArray(std::move(elements));
+    // A literal is made as `new Array` makes one in the reference player,
+    // naming its constructor.
+    if (const Value *constructor = array ? m_engine.global()->own(key(QStringLiteral("Array"))) : nullptr)
+        array->set(key(QStringLiteral("constructor")), QStringLiteral("constructor"), *constructor,
+                   DontEnum | DontDelete);
+    push(ObjectValue(array));
 }
 
 void Interpreter::initObject(Action &)

@@ -257,8 +257,12 @@ Value Interpreter::getMember(const Value &object, const QString &name)
         if (Value answer; obj->payload && obj->payload->readMember(*this, k, answer))
             return answer;
         if (obj->kind == ScriptObject::Kind::Array) {
-            if (name == QLatin1String("length"))
-                return double(obj->elements.size());
+            if (name == QLatin1String("length")) {
+                // A length written that is no count stays as written.
+                const Value *written = obj->own(k);
+                return written && !std::holds_alternative<Undefined>(*written) ? *written
+                                                                                : Value(double(obj->elements.size()));
+            }
             if (const int index = elementIndex(name); index >= 0)
                 return size_t(index) < obj->elements.size() ? obj->elements[size_t(index)] : Value(Undefined{});
         } else if (const Value *boxed = obj->boxed(); boxed && name == QLatin1String("length")) {
@@ -362,8 +366,10 @@ void Interpreter::setMember(const Value &object, const QString &name, const Valu
         if (obj->kind == ScriptObject::Kind::Array) {
             if (name == QLatin1String("length")) {
                 const double length = toNumber(value);
-                if (length >= 0 && length <= ScriptEngine::MaxArrayLength)
+                const bool count = length >= 0 && length <= ScriptEngine::MaxArrayLength;
+                if (count)
                     obj->resizeElements(size_t(length));
+                obj->set(key(name), name, count ? Value(Undefined{}) : value);
                 return;
             }
             if (const int index = elementIndex(name); index >= 0) {
