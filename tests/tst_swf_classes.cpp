@@ -106,6 +106,10 @@ private slots:
     void system() { runCase(); }
     void emptyClipSizes_data();
     void emptyClipSizes() { runCase(); }
+    void registeredClasses_data();
+    void registeredClasses();
+    void natives_data();
+    void natives() { runCase(); }
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -281,6 +285,73 @@ void SwfClassesTest::emptyClipSizes_data()
     const QString scales = "push \"\", 2\ngetproperty\ntrace\npush \"\", 3\ngetproperty\ntrace\n";
     QTest::newRow("a movie with nothing drawn is flattened by a height")
         << 7 << "push \"\", 9, 10\nsetproperty\n" + scales << QStringList{"0", "0"};
+}
+
+// Scripts of a movie whose empty sprite 1 is exported as "item".
+void SwfClassesTest::registeredClasses_data()
+{
+    addColumns();
+    const QString attach = "push \"o\"\ngetvariable\npush 1, \"m\", \"item\", 4, \"attachMovie\"\ncallfunction\npop\n";
+    QTest::newRow("attachMovie copies the init object's members, those hidden from the movie too")
+        << 6
+        << newObject("o") + setOn("o", "a", "push 2") + setOn("o", "b", "push 4") +
+               "push 1024, \"a\", \"o\"\ngetvariable\npush 3, \"ASSetPropFlags\"\ncallfunction\npop\n" + attach +
+               traceMember("m", "a") + traceMember("m", "b")
+        << QStringList{"2", "4"};
+    const QString fun =
+        "push \"fun\"\nfunction ()\npush \"this\"\ngetvariable\npush \": Constructor\"\nadd2\ntrace\nend\nsetvariable\n" +
+        setOn("fun", "prototype", "push 0, \"Object\"\nnewobject") +
+        "push \"fun\"\ngetvariable\npush \"prototype\"\ngetmember\npush \"foo\"\n"
+        "function ()\npush \"foo called on \", \"this\"\ngetvariable\nadd2\ntrace\nend\nsetmember\n" +
+        "push \"fun\"\ngetvariable\npush \"item\", 2, \"Object\"\ngetvariable\npush \"registerClass\"\ncallmethod\ntrace\n";
+    QTest::newRow("a registered class gives an attached clip its prototype and runs its constructor")
+        << 7 << fun + "push 1, \"m\", \"item\", 3, \"attachMovie\"\ncallfunction\npop\n" + callOn("m", "foo") + "pop\n"
+        << QStringList{"true", "_level0.m: Constructor", "foo called on _level0.m"};
+}
+
+void SwfClassesTest::registeredClasses()
+{
+    QFETCH(int, version);
+    QFETCH(QString, source);
+    QFETCH(QStringList, printed);
+    const QByteArray code = ActionAssembler::assemble(source);
+    QVERIFY(!code.isEmpty());
+    const QString path = m_dir.filePath(QStringLiteral("registered.swf"));
+    TestFiles::write(path, movie(sprite(1, showFrame()) + exportAssets(1, "item") + doAction(code) + showFrame(), version));
+    QStringList lines;
+    swf::FlashControl control;
+    connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &line) { lines << line; });
+    control.setMovie(path);
+    QCOMPARE(lines, printed);
+}
+
+void SwfClassesTest::natives_data()
+{
+    addColumns();
+    const QString typeOfMember = "push \"%1\"\ngetvariable\npush \"%2\"\ngetmember\ntypeof\ntrace\n";
+    QTest::newRow("ASnative and ASconstructor are bare functions")
+        << 6 << typeOfMember.arg("ASnative", "__proto__") + typeOfMember.arg("ASconstructor", "constructor")
+        << QStringList{"undefined", "undefined"};
+    QTest::newRow("ASconstructor gives the function a prototype naming it; ASnative does not")
+        << 6
+        << "push \"a\", 2, 106, 2, \"ASconstructor\"\ncallfunction\nsetvariable\n"
+           "push \"b\", 2, 106, 2, \"ASnative\"\ncallfunction\nsetvariable\n" +
+               typeOfMember.arg("a", "prototype") + typeOfMember.arg("b", "prototype") +
+               "push \"a\"\ngetvariable\npush \"prototype\"\ngetmember\npush \"constructor\"\ngetmember\n"
+               "push \"a\"\ngetvariable\nequals2\ntrace\n"
+        << QStringList{"object", "undefined", "true"};
+    QTest::newRow("AsSetupError makes an Error a name, as its caller")
+        << 6
+        << setOn("_global", "Error", "function ()\npush \"arguments\"\ngetvariable\npush \"caller\"\ngetmember\n"
+                                     "push \"AsSetupError\"\ngetvariable\nequals2\ntrace\nend") +
+               "push \"A,B,C\", 1, \"AsSetupError\"\ncallfunction\ntrace\npush 0, \"AsSetupError\"\ncallfunction\ntrace\n"
+        << QStringList{"true", "true", "true", "undefined", "undefined"};
+    QTest::newRow("trace is a function too")
+        << 6 << "push \"hello\", 1, \"trace\"\ncallfunction\npop\npush 0, \"trace\"\ncallfunction\npop\n"
+        << QStringList{"hello", "undefined"};
+    QTest::newRow("Object called as a function makes an object of no class")
+        << 6 << "push 0, \"Object\"\ncallfunction\npush \"Object\"\ngetvariable\ninstanceof\ntrace\n"
+        << QStringList{"false"};
 }
 
 // Listeners of Key and Mouse hear presses after the clips' own handlers.

@@ -42,6 +42,7 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &RectangleClass,
         &TextSnapshotClass,
         &AccessibilityObject,
+        &NativeFunctions,
     };
     return all;
 }

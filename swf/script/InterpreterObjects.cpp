@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 #include <cmath>
 
 namespace swf {
@@ -536,10 +537,14 @@ Value Interpreter::invoke(const Value &function, const Value &self, const std::v
     ScriptEngine::NestedCall depth(m_engine);
     if (f->kind == ScriptObject::Kind::Native) {
         NativeCall native{*this, self, args, setup.construct};
-        return f->native(native);
+        ScriptObject *const outer = std::exchange(m_native, f->payloadAs<WrittenAsScript>() ? f : m_native);
+        const Value result = f->native(native);
+        m_native = outer;
+        return result;
     }
     setup.callee = f;
-    setup.caller = m_callee ? Value(m_callee) : Value(Null{});
+    ScriptObject *caller = m_native ? m_native : m_callee;
+    setup.caller = caller ? Value(caller) : Value(Null{});
     setup.callerThis = m_this;
     setup.callerTarget = m_target;
     Interpreter callee(m_player, *f, self, args, setup);
