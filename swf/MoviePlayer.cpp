@@ -718,12 +718,13 @@ QString exportNameOf(const MovieDef &movie, const DisplayObject &clip)
 void MoviePlayer::enterPlacedClip(DisplayObject &clip, bool constructNow)
 {
     queueLifecycleEvent(clip, ClipAction::Initialize, nullptr, m_initQueue);
-    // A clip of a symbol with a registered class takes the class's
-    // prototype once its initialize events ran, and its constructor after
-    // its construct events. A script's new clip gets it from the script.
+    // A clip of a symbol with a class registered when its turn comes (an
+    // init action may register it) takes the class's prototype once its
+    // initialize events ran, and its constructor after its construct
+    // events. A script's new clip gets them from the script.
     const QString exportName = constructNow ? QString() : exportNameOf(movieOf(clip), clip);
     DisplayObject *target = &clip;
-    const bool registered = RegisteredClass(m_script, exportName) != nullptr;
+    const bool registered = !exportName.isEmpty();
     if (registered)
         m_initQueue.push_back({&clip, clip.alive, {}, nullptr, {}, false, {}, {}, [this, target, exportName](ScriptContext &) {
                                    AdoptRegisteredClass(m_script, *target, exportName);
@@ -819,9 +820,10 @@ void MoviePlayer::enqueueFrameActions(DisplayObject &clip, int frame)
     if (!clip.isSprite() || frame < 0 || frame >= clip.frameCount())
         return;
     const Frame &f = clip.timeline->frames[size_t(frame)];
+    // Init actions run before the events of the clips the frame places.
     if (!f.initActions.empty() && m_initialised.insert(&f).second)
         for (const QByteArray &actions : f.initActions)
-            m_queue.push_back({&clip, clip.alive, actions});
+            m_initQueue.push_back({&clip, clip.alive, actions});
     for (const QByteArray &actions : f.actions)
         m_queue.push_back({&clip, clip.alive, actions});
 }
