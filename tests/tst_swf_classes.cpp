@@ -110,6 +110,8 @@ private slots:
     void registeredClasses();
     void natives_data();
     void natives() { runCase(); }
+    void clipReferences_data();
+    void clipReferences() { runCase(); }
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -352,6 +354,40 @@ void SwfClassesTest::natives_data()
     QTest::newRow("Object called as a function makes an object of no class")
         << 6 << "push 0, \"Object\"\ncallfunction\npush \"Object\"\ngetvariable\ninstanceof\ntrace\n"
         << QStringList{"false"};
+}
+
+// Clips made on the root: createEmptyMovieClip(NAME, DEPTH), the clip left on the stack.
+QString emptyClip(const QString &name, int depth, const QString &on = QString())
+{
+    const QString target = on.isEmpty() ? QString() : QStringLiteral("push \"%1\"\ngetvariable\n").arg(on);
+    return on.isEmpty() ? QStringLiteral("push %1, \"%2\", 2, \"createEmptyMovieClip\"\ncallfunction\n").arg(depth).arg(name)
+                        : QStringLiteral("push %1, \"%2\", 2\n").arg(depth).arg(name) + target +
+                              "push \"createEmptyMovieClip\"\ncallmethod\n";
+}
+
+void SwfClassesTest::clipReferences_data()
+{
+    addColumns();
+    const QString rotate = "push \"m\"\ngetvariable\npush \"_rotation\"\n%1\nsetmember\n" + traceMember("m", "_rotation");
+    QTest::newRow("a rotation reads back as set, brought into -180..180; NaN leaves it, infinity makes it NaN")
+        << 6
+        << "push \"m\"\n" + emptyClip("m", 1) + "setvariable\n" + rotate.arg("push \"NaN\"\ngetvariable") +
+               rotate.arg("push 2147483647") + rotate.arg("push 181") + rotate.arg("push -180") +
+               rotate.arg("push \"Infinity\"\ngetvariable") + rotate.arg("push 360")
+        << QStringList{"0", "127", "-179", "-180", "NaN", "0"};
+    QTest::newRow("a reference to a removed clip finds the clip that takes its path")
+        << 6
+        << emptyClip("a", 0) + "pop\npush \"x\"\n" + emptyClip("a", 0, "a") + "setvariable\n" + callOn("a", "removeMovieClip") +
+               "pop\n" + emptyClip("a", 0) + "pop\npush \"x\"\ngetvariable\ntrace\n" + emptyClip("a", 0, "a") +
+               "pop\npush \"x\"\ngetvariable\ntrace\n"
+        << QStringList{"", "_level0.a.a"};
+    QTest::newRow("it keeps the path the clip had when first referred to")
+        << 6
+        << "push \"c\"\n" + emptyClip("c", 2) + "setvariable\n" + setOn("c", "_name", "push \"d\"") +
+               callOn("c", "removeMovieClip") + "pop\n" + emptyClip("d", 4) + "pop\n" +
+               "push \"c\"\ngetvariable\npush \"d\"\ngetvariable\nequals2\ntrace\n" + emptyClip("c", 5) +
+               "pop\npush \"c\"\ngetvariable\ntrace\n"
+        << QStringList{"false", "_level0.c"};
 }
 
 // Listeners of Key and Mouse hear presses after the clips' own handlers.

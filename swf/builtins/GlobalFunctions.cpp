@@ -338,7 +338,8 @@ void RemoveFunctionMembers(ScriptEngine &engine, ScriptObject &function)
 {
     for (const char *name : {"__proto__", "constructor"}) {
         const QString key = engine.key(QString::fromLatin1(name));
-        function.setFlags(key, 0, DontDelete);
+        // Made deletable and seen by every version first.
+        function.setFlags(key, 0, DontDelete | HiddenBefore6 | HiddenIn6 | HiddenBefore7 | HiddenBefore8 | HiddenBefore9);
         function.remove(key);
     }
 }

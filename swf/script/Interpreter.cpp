@@ -11,6 +11,7 @@
 #include <array>
 #include <climits>
 #include <cmath>
+#include <utility>
 
 namespace swf {
 
@@ -181,8 +182,24 @@ struct Interpreter::Dispatch {
     }
 };
 
+namespace {
+thread_local MoviePlayer *scriptPlayer = nullptr;
+} // namespace
+
+Interpreter::PlayerScope::PlayerScope(MoviePlayer &player) : m_outer(std::exchange(scriptPlayer, &player)) {}
+Interpreter::PlayerScope::~PlayerScope() { scriptPlayer = m_outer; }
+
+DisplayObject *ClipAtScriptPath(const QString &path)
+{
+    if (!scriptPlayer)
+        return nullptr;
+    DisplayObject *clip = scriptPlayer->resolveTarget(scriptPlayer->root(), path);
+    return clip && !clip->removed ? clip : nullptr;
+}
+
 Interpreter::Interpreter(MoviePlayer &player, DisplayObject &clip, const QByteArray &actions)
-    : m_player(player), m_engine(player.script()), m_convert(m_engine, *this), m_origin(refTo(&clip)),
+    : m_player(player), m_playerScope(player), m_engine(player.script()), m_convert(m_engine, *this),
+      m_origin(refTo(&clip)),
       m_target(m_origin), m_code(actions), m_version(player.version()), m_this(refTo(&clip)),
       m_registers(GlobalRegisters)
 {
@@ -190,7 +207,8 @@ Interpreter::Interpreter(MoviePlayer &player, DisplayObject &clip, const QByteAr
 
 Interpreter::Interpreter(MoviePlayer &player, const ScriptObject &function, const Value &self,
                          const std::vector<Value> &args, const CallSetup &setup)
-    : m_player(player), m_engine(player.script()), m_convert(m_engine, *this), m_origin(function.scopeClip),
+    : m_player(player), m_playerScope(player), m_engine(player.script()), m_convert(m_engine, *this),
+      m_origin(function.scopeClip),
       m_code(function.function->code), m_version(player.version()), m_this(self),
       m_constants(function.function->constants), m_callee(setup.callee), m_caller(setup.caller),
       m_constructing(setup.construct)

@@ -295,7 +295,21 @@ private:
     void jump(Action &);
     void branchIf(Action &);
 
+    // Makes the interpreter's movie, while it lives, the one whose clips
+    // references to removed clips find (ClipAtScriptPath).
+    class PlayerScope {
+    public:
+        explicit PlayerScope(MoviePlayer &player);
+        ~PlayerScope();
+        PlayerScope(const PlayerScope &) = delete;
+        PlayerScope &operator=(const PlayerScope &) = delete;
+
+    private:
+        MoviePlayer *m_outer;
+    };
+
     MoviePlayer &m_player;
+    PlayerScope m_playerScope;
     ScriptEngine &m_engine;
     Conversions m_convert;
     ClipRef m_origin;
