@@ -377,6 +377,24 @@ void SwfMembersTest::builtinMembers_data()
         getvariable
         equals2
         trace)") << QStringList{"true", "true"};
+    QTest::newRow("the built-ins' own arrays inherit Array's prototype in version 5 too") << 5 << QStringLiteral(R"(
+        push 5248, 0, "_listeners", "Key"
+        getvariable
+        push 4, "ASSetPropFlags"
+        callfunction
+        pop
+        push "Key"
+        getvariable
+        push "_listeners"
+        getmember
+        push "__proto__"
+        getmember
+        push "Array"
+        getvariable
+        push "prototype"
+        getmember
+        equals2
+        trace)") << QStringList{"true"};
     QTest::newRow("a Color keeps its target, read-only") << 6 << QStringLiteral(R"(
         push "c", "moi", 1, "Color"
         newobject

@@ -1039,7 +1039,9 @@ void Interpreter::extends(Action &)
         return;
     if (ScriptObject *inherited = objectOf(getMember(superclass, QStringLiteral("prototype"))))
         prototype->setPrototype(inherited);
-    prototype->set(key(QStringLiteral("__constructor__")), QStringLiteral("__constructor__"), superclass, DontEnum);
+    // Noted as `new` notes it: unseen before version 6.
+    prototype->set(key(QStringLiteral("__constructor__")), QStringLiteral("__constructor__"), superclass,
+                   DontEnum | HiddenBefore6);
     setMember(subclass, QStringLiteral("prototype"), prototype);
 }
 
