@@ -351,6 +351,18 @@ void SwfClassesTest::natives_data()
     QTest::newRow("trace is a function too")
         << 6 << "push \"hello\", 1, \"trace\"\ncallfunction\npop\npush 0, \"trace\"\ncallfunction\npop\n"
         << QStringList{"hello", "undefined"};
+    QTest::newRow("new on a built-in method gives the object, which push fills as an array")
+        << 6
+        << "push \"x\", 42, 1, \"Array\"\ngetvariable\npush \"prototype\"\ngetmember\npush \"push\"\nnewmethod\nsetvariable\n" +
+               traceMember("x", "0") + traceMember("x", "length") + "push \"x\"\ngetvariable\ntypeof\ntrace\n"
+        << QStringList{"42", "1", "object"};
+    QTest::newRow("broadcastMessage reaches the listeners of any object with a length")
+        << 6
+        << Emitter + newObject("list") + setOn("list", "length", "push 1") + setOn("list", "0", "push 0, \"Object\"\nnewobject") +
+               "push \"list\"\ngetvariable\npush \"0\"\ngetmember\npush \"hi\"\n" + tracingFunction("heard") +
+               "\nsetmember\n" + "push \"e\"\ngetvariable\npush \"_listeners\", \"list\"\ngetvariable\nsetmember\n" +
+               callOn("e", "broadcastMessage", {"\"hi\"", "7"}) + "trace\n"
+        << QStringList{"heard", "7", "true"};
     QTest::newRow("Object called as a function makes an object of no class")
         << 6 << "push 0, \"Object\"\ncallfunction\npush \"Object\"\ngetvariable\ninstanceof\ntrace\n"
         << QStringList{"false"};

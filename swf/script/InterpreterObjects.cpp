@@ -562,15 +562,18 @@ Value Interpreter::construct(const Value &constructor, const std::vector<Value> 
     ScriptObject *created = m_engine.newObject();
     if (!created)
         return Undefined{};
-    if (ScriptObject *prototype = objectOf(getMember(constructor, QStringLiteral("prototype"))))
-        created->setPrototype(prototype);
+    // A constructor without a prototype object (a built-in method) makes an
+    // object that inherits nothing.
+    created->setPrototype(objectOf(getMember(constructor, QStringLiteral("prototype"))));
     markConstructed(*created, constructor);
     if (f->kind == ScriptObject::Kind::Native) {
         // A built-in constructor answers what `new` gives: mostly the object
         // it was handed, made into one of its class.
         ScriptEngine::NestedCall depth(m_engine);
         NativeCall native{*this, created, args, true};
-        return f->native(native);
+        const Value result = f->native(native);
+        // A method that is no constructor answers a plain value: `new` still gives an object.
+        return objectOf(result) || std::holds_alternative<ClipRef>(result) ? result : Value(created);
     }
     // What a script constructor returns is dropped: `new` gives the object made.
     CallSetup setup;
