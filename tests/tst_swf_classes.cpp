@@ -363,6 +363,9 @@ void SwfClassesTest::natives_data()
                "\nsetmember\n" + "push \"e\"\ngetvariable\npush \"_listeners\", \"list\"\ngetvariable\nsetmember\n" +
                callOn("e", "broadcastMessage", {"\"hi\"", "7"}) + "trace\n"
         << QStringList{"heard", "7", "true"};
+    QTest::newRow("XML objects take request headers as LoadVars objects do")
+        << 6 << "push \"XML\"\ngetvariable\npush \"prototype\"\ngetmember\npush \"addRequestHeader\"\ngetmember\ntypeof\ntrace\n"
+        << QStringList{"function"};
     QTest::newRow("Object called as a function makes an object of no class")
         << 6 << "push 0, \"Object\"\ncallfunction\npush \"Object\"\ngetvariable\ninstanceof\ntrace\n"
         << QStringList{"false"};
