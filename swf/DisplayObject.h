@@ -143,6 +143,17 @@ struct DisplayObject : DisplayProperties {
     ScriptObject object;
     // Expires with the object, so queued work can tell it is gone.
     std::shared_ptr<char> alive = std::make_shared<char>();
+    // The target path when a script first referred to the clip, which its
+    // references keep once it is gone.
+    std::shared_ptr<const QString> origin;
+    // The scales and rotation scripts last set, as they set them (the
+    // rotation brought into -180..180): read back as long as the matrix's
+    // scale and rotation part is still the one they made.
+    struct ScriptGeometry {
+        QTransform made;
+        double xScale = 1, yScale = 1, rotation = 0;
+        bool set = false;
+    } scriptGeometry;
     // The player's count of live objects, kept by construction and destruction.
     int *liveCount = nullptr;
 
@@ -164,7 +175,11 @@ struct DisplayObject : DisplayProperties {
 
 inline ClipRef refTo(DisplayObject *clip)
 {
-    return ClipRef{clip, clip ? clip->alive : std::weak_ptr<char>()};
+    if (!clip)
+        return ClipRef{};
+    if (!clip->origin)
+        clip->origin = std::make_shared<const QString>(clip->path());
+    return ClipRef{clip, clip->alive, clip->origin};
 }
 
 } // namespace swf

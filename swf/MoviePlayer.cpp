@@ -9,6 +9,7 @@
 #include "swf/builtins/TextField.h"
 #include "swf/builtins/Video.h"
 #include "swf/builtins/Builtins.h"
+#include "swf/builtins/ClassRegistry.h"
 #include "swf/script/Conversions.h"
 #include "swf/script/Interpreter.h"
 #include "swf/script/UrlVariables.h"
@@ -779,13 +780,43 @@ void MoviePlayer::enterPlacedClips(const Created &created, const DisplayObject *
             enterPlacedClip(*c, c == scriptMade);
 }
 
+namespace {
+
+// The name a clip's symbol is exported as, or an empty one.
+QString exportNameOf(const MovieDef &movie, const DisplayObject &clip)
+{
+    if (!clip.isSprite() || !clip.character)
+        return {};
+    for (auto it = movie.exports.cbegin(); it != movie.exports.cend(); ++it)
+        if (it.value() == clip.character->id)
+            return it.key();
+    return {};
+}
+
+} // namespace
+
 void MoviePlayer::enterPlacedClip(DisplayObject &clip, bool constructNow)
 {
     queueLifecycleEvent(clip, ClipAction::Initialize, nullptr, m_initQueue);
+    // A clip of a symbol with a class registered when its turn comes (an
+    // init action may register it) takes the class's prototype once its
+    // initialize events ran, and its constructor after its construct
+    // events. A script's new clip gets them from the script.
+    const QString exportName = constructNow ? QString() : exportNameOf(movieOf(clip), clip);
+    DisplayObject *target = &clip;
+    const bool registered = !exportName.isEmpty();
+    if (registered)
+        m_initQueue.push_back({&clip, clip.alive, {}, nullptr, {}, false, {}, {}, [this, target, exportName](ScriptContext &) {
+                                   AdoptRegisteredClass(m_script, *target, exportName);
+                               }});
     if (constructNow)
         this->constructNow(clip);
     else
         queueLifecycleEvent(clip, ClipAction::Construct, nullptr, m_initQueue);
+    if (registered)
+        m_initQueue.push_back({&clip, clip.alive, {}, nullptr, {}, false, {}, {}, [target, exportName](ScriptContext &cx) {
+                                   ConstructRegisteredClass(cx, *target, exportName);
+                               }});
     enterFrame(clip, 0);
     queueLifecycleEvent(clip, ClipAction::Load, "onLoad", m_queue);
 }
@@ -872,9 +903,10 @@ void MoviePlayer::enqueueFrameActions(DisplayObject &clip, int frame)
     if (!clip.isSprite() || frame < 0 || frame >= clip.frameCount())
         return;
     const Frame &f = clip.timeline->frames[size_t(frame)];
+    // Init actions run before the events of the clips the frame places.
     if (!f.initActions.empty() && m_initialised.insert(&f).second)
         for (const QByteArray &actions : f.initActions)
-            m_queue.push_back({&clip, clip.alive, actions});
+            m_initQueue.push_back({&clip, clip.alive, actions});
     for (const QByteArray &actions : f.actions)
         m_queue.push_back({&clip, clip.alive, actions});
 }

@@ -32,7 +32,7 @@ class SoundMixer;
 class MoviePlayer {
 public:
     // Longest run of one action block, in actions, before it is stopped.
-    static constexpr int MaxActionsPerBlock = 400000;
+    static constexpr int MaxActionsPerBlock = 1000000;
     // Most action blocks one frame may run (gotos can queue more).
     static constexpr int MaxBlocksPerFrame = 10000;
     // Work all the scripts of one frame may do together, in action units.

@@ -106,6 +106,12 @@ private slots:
     void system() { runCase(); }
     void emptyClipSizes_data();
     void emptyClipSizes() { runCase(); }
+    void registeredClasses_data();
+    void registeredClasses();
+    void natives_data();
+    void natives() { runCase(); }
+    void clipReferences_data();
+    void clipReferences() { runCase(); }
 
 private:
     void runCase() { run(m_dir.path()); }
@@ -281,6 +287,122 @@ void SwfClassesTest::emptyClipSizes_data()
     const QString scales = "push \"\", 2\ngetproperty\ntrace\npush \"\", 3\ngetproperty\ntrace\n";
     QTest::newRow("a movie with nothing drawn is flattened by a height")
         << 7 << "push \"\", 9, 10\nsetproperty\n" + scales << QStringList{"0", "0"};
+}
+
+// Scripts of a movie whose empty sprite 1 is exported as "item".
+void SwfClassesTest::registeredClasses_data()
+{
+    addColumns();
+    const QString attach = "push \"o\"\ngetvariable\npush 1, \"m\", \"item\", 4, \"attachMovie\"\ncallfunction\npop\n";
+    QTest::newRow("attachMovie copies the init object's members, those hidden from the movie too")
+        << 6
+        << newObject("o") + setOn("o", "a", "push 2") + setOn("o", "b", "push 4") +
+               "push 1024, \"a\", \"o\"\ngetvariable\npush 3, \"ASSetPropFlags\"\ncallfunction\npop\n" + attach +
+               traceMember("m", "a") + traceMember("m", "b")
+        << QStringList{"2", "4"};
+    const QString fun =
+        "push \"fun\"\nfunction ()\npush \"this\"\ngetvariable\npush \": Constructor\"\nadd2\ntrace\nend\nsetvariable\n" +
+        setOn("fun", "prototype", "push 0, \"Object\"\nnewobject") +
+        "push \"fun\"\ngetvariable\npush \"prototype\"\ngetmember\npush \"foo\"\n"
+        "function ()\npush \"foo called on \", \"this\"\ngetvariable\nadd2\ntrace\nend\nsetmember\n" +
+        "push \"fun\"\ngetvariable\npush \"item\", 2, \"Object\"\ngetvariable\npush \"registerClass\"\ncallmethod\ntrace\n";
+    QTest::newRow("a registered class gives an attached clip its prototype and runs its constructor")
+        << 7 << fun + "push 1, \"m\", \"item\", 3, \"attachMovie\"\ncallfunction\npop\n" + callOn("m", "foo") + "pop\n"
+        << QStringList{"true", "_level0.m: Constructor", "foo called on _level0.m"};
+}
+
+void SwfClassesTest::registeredClasses()
+{
+    QFETCH(int, version);
+    QFETCH(QString, source);
+    QFETCH(QStringList, printed);
+    const QByteArray code = ActionAssembler::assemble(source);
+    QVERIFY(!code.isEmpty());
+    const QString path = m_dir.filePath(QStringLiteral("registered.swf"));
+    TestFiles::write(path, movie(sprite(1, showFrame()) + exportAssets(1, "item") + doAction(code) + showFrame(), version));
+    QStringList lines;
+    swf::FlashControl control;
+    connect(&control, &swf::FlashControl::Trace, this, [&lines](const QString &line) { lines << line; });
+    control.setMovie(path);
+    QCOMPARE(lines, printed);
+}
+
+void SwfClassesTest::natives_data()
+{
+    addColumns();
+    const QString typeOfMember = "push \"%1\"\ngetvariable\npush \"%2\"\ngetmember\ntypeof\ntrace\n";
+    QTest::newRow("ASnative and ASconstructor are bare functions")
+        << 6 << typeOfMember.arg("ASnative", "__proto__") + typeOfMember.arg("ASconstructor", "constructor")
+        << QStringList{"undefined", "undefined"};
+    QTest::newRow("ASconstructor gives the function a prototype naming it; ASnative does not")
+        << 6
+        << "push \"a\", 2, 106, 2, \"ASconstructor\"\ncallfunction\nsetvariable\n"
+           "push \"b\", 2, 106, 2, \"ASnative\"\ncallfunction\nsetvariable\n" +
+               typeOfMember.arg("a", "prototype") + typeOfMember.arg("b", "prototype") +
+               "push \"a\"\ngetvariable\npush \"prototype\"\ngetmember\npush \"constructor\"\ngetmember\n"
+               "push \"a\"\ngetvariable\nequals2\ntrace\n"
+        << QStringList{"object", "undefined", "true"};
+    QTest::newRow("AsSetupError makes an Error a name, as its caller")
+        << 6
+        << setOn("_global", "Error", "function ()\npush \"arguments\"\ngetvariable\npush \"caller\"\ngetmember\n"
+                                     "push \"AsSetupError\"\ngetvariable\nequals2\ntrace\nend") +
+               "push \"A,B,C\", 1, \"AsSetupError\"\ncallfunction\ntrace\npush 0, \"AsSetupError\"\ncallfunction\ntrace\n"
+        << QStringList{"true", "true", "true", "undefined", "undefined"};
+    QTest::newRow("trace is a function too")
+        << 6 << "push \"hello\", 1, \"trace\"\ncallfunction\npop\npush 0, \"trace\"\ncallfunction\npop\n"
+        << QStringList{"hello", "undefined"};
+    QTest::newRow("new on a built-in method gives the object, which push fills as an array")
+        << 6
+        << "push \"x\", 42, 1, \"Array\"\ngetvariable\npush \"prototype\"\ngetmember\npush \"push\"\nnewmethod\nsetvariable\n" +
+               traceMember("x", "0") + traceMember("x", "length") + "push \"x\"\ngetvariable\ntypeof\ntrace\n"
+        << QStringList{"42", "1", "object"};
+    QTest::newRow("broadcastMessage reaches the listeners of any object with a length")
+        << 6
+        << Emitter + newObject("list") + setOn("list", "length", "push 1") + setOn("list", "0", "push 0, \"Object\"\nnewobject") +
+               "push \"list\"\ngetvariable\npush \"0\"\ngetmember\npush \"hi\"\n" + tracingFunction("heard") +
+               "\nsetmember\n" + "push \"e\"\ngetvariable\npush \"_listeners\", \"list\"\ngetvariable\nsetmember\n" +
+               callOn("e", "broadcastMessage", {"\"hi\"", "7"}) + "trace\n"
+        << QStringList{"heard", "7", "true"};
+    QTest::newRow("XML objects take request headers as LoadVars objects do")
+        << 6 << "push \"XML\"\ngetvariable\npush \"prototype\"\ngetmember\npush \"addRequestHeader\"\ngetmember\ntypeof\ntrace\n"
+        << QStringList{"function"};
+    QTest::newRow("Object called as a function makes an object of no class")
+        << 6 << "push 0, \"Object\"\ncallfunction\npush \"Object\"\ngetvariable\ninstanceof\ntrace\n"
+        << QStringList{"false"};
+}
+
+// Clips made on the root: createEmptyMovieClip(NAME, DEPTH), the clip left on the stack.
+QString emptyClip(const QString &name, int depth, const QString &on = QString())
+{
+    const QString target = on.isEmpty() ? QString() : QStringLiteral("push \"%1\"\ngetvariable\n").arg(on);
+    return on.isEmpty() ? QStringLiteral("push %1, \"%2\", 2, \"createEmptyMovieClip\"\ncallfunction\n").arg(depth).arg(name)
+                        : QStringLiteral("push %1, \"%2\", 2\n").arg(depth).arg(name) + target +
+                              "push \"createEmptyMovieClip\"\ncallmethod\n";
+}
+
+void SwfClassesTest::clipReferences_data()
+{
+    addColumns();
+    const QString rotate = "push \"m\"\ngetvariable\npush \"_rotation\"\n%1\nsetmember\n" + traceMember("m", "_rotation");
+    QTest::newRow("a rotation reads back as set, brought into -180..180; NaN leaves it, infinity makes it NaN")
+        << 6
+        << "push \"m\"\n" + emptyClip("m", 1) + "setvariable\n" + rotate.arg("push \"NaN\"\ngetvariable") +
+               rotate.arg("push 2147483647") + rotate.arg("push 181") + rotate.arg("push -180") +
+               rotate.arg("push \"Infinity\"\ngetvariable") + rotate.arg("push 360")
+        << QStringList{"0", "127", "-179", "-180", "NaN", "0"};
+    QTest::newRow("a reference to a removed clip finds the clip that takes its path")
+        << 6
+        << emptyClip("a", 0) + "pop\npush \"x\"\n" + emptyClip("a", 0, "a") + "setvariable\n" + callOn("a", "removeMovieClip") +
+               "pop\n" + emptyClip("a", 0) + "pop\npush \"x\"\ngetvariable\ntrace\n" + emptyClip("a", 0, "a") +
+               "pop\npush \"x\"\ngetvariable\ntrace\n"
+        << QStringList{"", "_level0.a.a"};
+    QTest::newRow("it keeps the path the clip had when first referred to")
+        << 6
+        << "push \"c\"\n" + emptyClip("c", 2) + "setvariable\n" + setOn("c", "_name", "push \"d\"") +
+               callOn("c", "removeMovieClip") + "pop\n" + emptyClip("d", 4) + "pop\n" +
+               "push \"c\"\ngetvariable\npush \"d\"\ngetvariable\nequals2\ntrace\n" + emptyClip("c", 5) +
+               "pop\npush \"c\"\ngetvariable\ntrace\n"
+        << QStringList{"false", "_level0.c"};
 }
 
 // Listeners of Key and Mouse hear presses after the clips' own handlers.

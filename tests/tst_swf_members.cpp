@@ -320,6 +320,81 @@ void SwfMembersTest::builtinMembers_data()
         push "_global.Nothing.here"
         getvariable
         trace)") << QStringList{"18", "function", "undefined"};
+    QTest::newRow("an array's length is its own member, hidden and kept by delete") << 6 << QStringLiteral(R"(
+        push "a", 0, "Array"
+        newobject
+        setvariable
+        push "length", 1, "a"
+        getvariable
+        push "hasOwnProperty"
+        callmethod
+        trace
+        push 1, 0, "length", "a"
+        getvariable
+        push 4, "ASSetPropFlags"
+        callfunction
+        pop
+        push "a"
+        getvariable
+        enumerate2
+        next:
+        storeregister 1
+        push null
+        equals2
+        if done
+        push r1
+        trace
+        jump next
+        done:
+        push "a"
+        getvariable
+        push "length"
+        delete
+        trace
+        push "a"
+        getvariable
+        push "length", "hello 0"
+        setmember
+        push "a"
+        getvariable
+        push "length"
+        getmember
+        trace)") << QStringList{"true", "length", "false", "hello 0"};
+    QTest::newRow("an array literal names Array as its constructor, as its own member") << 7 << QStringLiteral(R"(
+        push "b", 0
+        initarray
+        setvariable
+        push "constructor", 1, "b"
+        getvariable
+        push "hasOwnProperty"
+        callmethod
+        trace
+        push "b"
+        getvariable
+        push "constructor"
+        getmember
+        push "Array"
+        getvariable
+        equals2
+        trace)") << QStringList{"true", "true"};
+    QTest::newRow("the built-ins' own arrays inherit Array's prototype in version 5 too") << 5 << QStringLiteral(R"(
+        push 5248, 0, "_listeners", "Key"
+        getvariable
+        push 4, "ASSetPropFlags"
+        callfunction
+        pop
+        push "Key"
+        getvariable
+        push "_listeners"
+        getmember
+        push "__proto__"
+        getmember
+        push "Array"
+        getvariable
+        push "prototype"
+        getmember
+        equals2
+        trace)") << QStringList{"true"};
     QTest::newRow("a Color keeps its target, read-only") << 6 << QStringLiteral(R"(
         push "c", "moi", 1, "Color"
         newobject

@@ -7,6 +7,7 @@
 #include "swf/script/ScriptEngine.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace swf {
 
@@ -29,16 +30,33 @@ Value construct(NativeCall &call)
         return ObjectValue(call.engine().newArray(std::move(elements)));
     if (!array->resizeElements(elements.size()))
         return Undefined{};
-    array->kind = ScriptObject::Kind::Array;
+    array->makeArray();
     std::move(elements.begin(), elements.end(), array->elements.begin());
     return array;
+}
+
+// push on an object that is no array, as the reference player's does it
+// on any object: each value at the index its length gives, the length
+// counted on.
+Value pushOnObject(NativeCall &call)
+{
+    constexpr int FirstVersionPushingOnObjects = 6;
+    if (!call.object() || call.engine().version() < FirstVersionPushingOnObjects)
+        return Undefined{};
+    const QString lengthName = QStringLiteral("length");
+    const double start = call.cx.toNumber(call.cx.getMember(call.self, lengthName));
+    double length = std::isfinite(start) ? std::trunc(start) : 0;
+    for (size_t i = 0; i < call.args.size() && call.player().spend(1); ++i, ++length)
+        call.cx.setMember(call.self, call.cx.toString(length), call.args[i]);
+    call.cx.setMember(call.self, lengthName, length);
+    return length;
 }
 
 Value pushOrUnshift(NativeCall &call, bool atEnd)
 {
     ScriptObject *array = call.array();
     if (!array)
-        return Undefined{};
+        return atEnd ? pushOnObject(call) : Value(Undefined{});
     for (size_t i = 0; i < call.args.size() && int(array->elements.size()) < ScriptEngine::MaxArrayLength; ++i)
         if (!array->insertElements(atEnd ? array->elements.size() : i, &call.args[i], 1))
             break;

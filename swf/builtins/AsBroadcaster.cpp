@@ -7,6 +7,8 @@
 #include "swf/MoviePlayer.h"
 #include "swf/script/ScriptEngine.h"
 
+#include <optional>
+
 namespace swf {
 
 namespace {
@@ -77,12 +79,30 @@ Value removeListener(NativeCall &call)
 // broadcastMessage(name, args...): calls name on every listener, in the
 // order of a copy taken first (listeners may remove themselves). True when
 // there was a listener to call, undefined when not.
+// A copy of the listener list: an array's elements, or what any other
+// object or clip holds by its length and indexes, as the reference
+// player's script reads them; nothing when there is no list.
+std::optional<std::vector<Value>> listenerCopy(NativeCall &call)
+{
+    const Value list = call.cx.getMember(call.self, ListenersName);
+    if (const ScriptObject *array = objectOf(list); array && array->kind == ScriptObject::Kind::Array)
+        return array->elements;
+    if (!objectOf(list) && !std::holds_alternative<ClipRef>(list))
+        return std::nullopt;
+    const int length = ClampedInt(call.cx.toNumber(call.cx.getMember(list, QStringLiteral("length"))), 0,
+                                  ScriptEngine::MaxArrayLength);
+    std::vector<Value> listeners;
+    for (int i = 0; i < length && call.player().spend(1); ++i)
+        listeners.push_back(call.cx.getMember(list, QString::number(i)));
+    return listeners;
+}
+
 Value broadcastMessage(NativeCall &call)
 {
-    const ScriptObject *list = listenersOf(call);
-    if (!list || call.args.empty())
+    const std::optional<std::vector<Value>> copy = listenerCopy(call);
+    if (!copy || call.args.empty())
         return Undefined{};
-    const std::vector<Value> listeners = list->elements;
+    const std::vector<Value> &listeners = *copy;
     const QString method = call.string(0);
     const std::vector<Value> args(call.args.begin() + 1, call.args.end());
     bool any = false;

@@ -77,6 +77,7 @@ extern const ClassDecl AccessibilityObject;
 extern const ClassDecl ExternalInterfaceClass;
 extern const ClassDecl FileReferenceClass;
 extern const ClassDecl FileReferenceListClass;
+extern const ClassDecl NativeFunctions;
 
 // The case functions of version 5 players, which ASnative still reaches:
 // they change ASCII letters alone.
@@ -86,6 +87,9 @@ Value AsciiLowerCase(NativeCall &call);
 Value AsNew(NativeCall &call);
 // ASnative(11, 0): gives this the members of System.capabilities.
 Value QueryCapabilities(NativeCall &call);
+class ScriptEngine;
+// Takes __proto__ and constructor from a function, as the reference player's bare ones have neither.
+void RemoveFunctionMembers(ScriptEngine &engine, ScriptObject &function);
 
 class ScriptEngine;
 // Writes every shared object the movie opened, as the reference player does

@@ -64,7 +64,10 @@ Value setRGB(NativeCall &call)
 Value setTransform(NativeCall &call)
 {
     DisplayObject *clip = clipOf(call);
-    const ScriptObject *fields = objectOf(call.arg(0));
+    // The fields may be any object's members, a clip's variables too.
+    const ClipRef *fieldClip = std::get_if<ClipRef>(&call.arg(0));
+    const DisplayObject *fieldHolder = fieldClip ? fieldClip->get() : nullptr;
+    const ScriptObject *fields = fieldHolder ? &fieldHolder->object : objectOf(call.arg(0));
     if (!clip || !fields)
         return Undefined{};
     ColorTransform &t = clip->cxform;

@@ -1,12 +1,12 @@
 // The global functions: parseInt, parseFloat, isNaN, isFinite, escape,
-// unescape, ASSetPropFlags, ASnative, stopAllSounds, and the numbers NaN and
-// Infinity.
+// unescape, ASSetPropFlags, stopAllSounds, trace, updateAfterEvent, the
+// debugger's, AsSetupError, and the numbers NaN and Infinity.
 #include "BuiltinClass.h"
 #include "Builtins.h"
-#include "TextField.h"
 
 #include "swf/MoviePlayer.h"
 #include "swf/script/Conversions.h"
+#include "swf/script/Interpreter.h"
 #include "swf/script/NumberText.h"
 #include "swf/script/ScriptEngine.h"
 
@@ -254,60 +254,56 @@ Value setPropFlags(NativeCall &call)
     return Undefined{};
 }
 
-// ASnative(group, index): a built-in function by the reference player's
-// numbering, for the few movies use: a method of a class's table, or a
-// function of its own.
-struct NativeEntry {
-    int group;
-    int index;
-    const ClassDecl *owner;
-    const char *method;
-    NativeFunction function = nullptr; // one no class holds
-};
-constexpr int ObjectGroup = 101;
-constexpr int HasOwnPropertyIndex = 5;
-constexpr int BroadcastMessageIndex = 12;
-constexpr int OldStringGroup = 102;
-constexpr int UpperCaseIndex = 0;
-constexpr int LowerCaseIndex = 1;
-constexpr int FunctionGroup = 2;
-constexpr int AsNewIndex = 0;
-constexpr int LoadVarsGroup = 301;
-constexpr int DecodeIndex = 3;
-constexpr int MovieClipGroup = 104;
-constexpr int CreateTextFieldIndex = 200;
-constexpr int CapabilitiesGroup = 11;
-constexpr int QueryIndex = 0;
-const NativeEntry NativeTable[] = {
-    {ObjectGroup, HasOwnPropertyIndex, &ObjectClass, "hasOwnProperty"},
-    {ObjectGroup, BroadcastMessageIndex, nullptr, nullptr, BroadcastMessage},
-    {OldStringGroup, UpperCaseIndex, nullptr, nullptr, AsciiUpperCase},
-    {OldStringGroup, LowerCaseIndex, nullptr, nullptr, AsciiLowerCase},
-    {FunctionGroup, AsNewIndex, nullptr, nullptr, AsNew},
-    {LoadVarsGroup, DecodeIndex, &LoadVarsClass, "decode"},
-    {MovieClipGroup, CreateTextFieldIndex, nullptr, nullptr, ClipCreateTextField},
-    {CapabilitiesGroup, QueryIndex, nullptr, nullptr, QueryCapabilities},
-};
-
-Value asNative(NativeCall &call)
-{
-    const double group = call.number(0), index = call.number(1);
-    for (const NativeEntry &entry : NativeTable) {
-        if (entry.group != group || entry.index != index)
-            continue;
-        if (entry.function)
-            return ObjectValue(call.engine().newNative(entry.function));
-        for (const MethodDecl &method : entry.owner->prototype)
-            if (qstrcmp(method.name, entry.method) == 0)
-                return ObjectValue(call.engine().newNative(method.function));
-    }
-    return Undefined{};
-}
-
 Value stopAllSounds(NativeCall &call)
 {
     call.player().stopSounds();
     return Undefined{};
+}
+
+// trace(value) called as a function prints as the trace action does.
+Value trace(NativeCall &call)
+{
+    const Value &value = call.arg(0);
+    call.player().trace(std::holds_alternative<Undefined>(value) ? QStringLiteral("undefined") : call.string(0));
+    return Undefined{};
+}
+
+Value updateAfterEvent(NativeCall &call)
+{
+    call.player().markChanged();
+    return Undefined{};
+}
+
+// showRedrawRegions and enableDebugConsole serve the debugging player; the
+// release player, as this one, does nothing with them.
+Value debuggerOnly(NativeCall &) { return Undefined{}; }
+
+// AsSetupError("Name,Name..."): makes an Error, by whatever _global.Error
+// is now, for each name in the list, itself the caller those constructors see.
+Value asSetupError(NativeCall &call)
+{
+    if (call.args.empty())
+        return Undefined{};
+    const Value error = call.cx.getMember(call.engine().global(), QStringLiteral("Error"));
+    for (qsizetype i = 0, names = call.string(0).count(u',') + 1; i < names && call.player().spend(1); ++i)
+        call.cx.construct(error, {});
+    return Undefined{};
+}
+
+ScriptObject *globalFunction(ScriptEngine &engine, ScriptObject &global, const char *name)
+{
+    const Value *function = global.own(engine.key(QString::fromLatin1(name)));
+    return function ? objectOf(*function) : nullptr;
+}
+
+// enableDebugConsole is a bare function: no __proto__, no constructor.
+// AsSetupError is written in ActionScript by the reference player.
+void setup(ScriptEngine &engine, ScriptObject &global)
+{
+    if (ScriptObject *bare = globalFunction(engine, global, "enableDebugConsole"))
+        RemoveFunctionMembers(engine, *bare);
+    if (ScriptObject *written = globalFunction(engine, global, "AsSetupError"))
+        written->payload = std::make_unique<WrittenAsScript>();
 }
 
 } // namespace
@@ -323,11 +319,29 @@ const ClassDecl GlobalFunctions{
      {"escape", escape},
      {"unescape", unescape},
      {"ASSetPropFlags", setPropFlags},
-     {"ASnative", asNative},
-     {"stopAllSounds", stopAllSounds}},
+     {"stopAllSounds", stopAllSounds},
+     {"trace", trace},
+     {"updateAfterEvent", updateAfterEvent},
+     {"showRedrawRegions", debuggerOnly},
+     {"enableDebugConsole", debuggerOnly},
+     ScriptMethod("AsSetupError", asSetupError)},
     {{"NaN", std::nan(""), DontEnum}, {"Infinity", double(INFINITY), DontEnum}},
     5,
     DontEnum,
+    BuiltinFlags,
+    {},
+    {},
+    setup,
 };
+
+void RemoveFunctionMembers(ScriptEngine &engine, ScriptObject &function)
+{
+    for (const char *name : {"__proto__", "constructor"}) {
+        const QString key = engine.key(QString::fromLatin1(name));
+        // Made deletable and seen by every version first.
+        function.setFlags(key, 0, DontDelete | HiddenBefore6 | HiddenIn6 | HiddenBefore7 | HiddenBefore8 | HiddenBefore9);
+        function.remove(key);
+    }
+}
 
 } // namespace swf

@@ -70,8 +70,9 @@ Value onData(NativeCall &call)
 // Does nothing until a script gives the object its own.
 Value onLoad(NativeCall &) { return Undefined{}; }
 
-// A name and a value, or an array of them in turn, kept for requests that are never sent.
-Value addRequestHeader(NativeCall &call)
+} // namespace
+
+Value AddRequestHeader(NativeCall &call)
 {
     ScriptObject *self = call.object();
     if (!self)
@@ -92,6 +93,8 @@ Value addRequestHeader(NativeCall &call)
     return Undefined{};
 }
 
+namespace {
+
 Value construct(NativeCall &call) { return call.construct ? call.self : Value(Undefined{}); }
 
 void setup(ScriptEngine &engine, ScriptObject &constructor)
@@ -106,7 +109,7 @@ const ClassDecl LoadVarsClass{
     "LoadVars",
     construct,
     {
-        ScriptMethod("addRequestHeader", addRequestHeader),
+        ScriptMethod("addRequestHeader", AddRequestHeader),
         {"decode", decode},
         ScriptMethod("getBytesLoaded", LoadedBytes),
         ScriptMethod("getBytesTotal", TotalBytes),

@@ -2,6 +2,7 @@
 // function values a script can read, store, call and replace.
 #include "BuiltinClass.h"
 #include "Builtins.h"
+#include "ClassRegistry.h"
 #include "MovieClipGeometry.h"
 #include "MovieClipLoading.h"
 #include "TextField.h"
@@ -10,6 +11,8 @@
 #include "swf/DrawingMethods.h"
 #include "swf/MoviePlayer.h"
 #include "swf/script/ScriptEngine.h"
+
+#include <QStringList>
 
 #include <climits>
 
@@ -95,12 +98,45 @@ Value duplicateMovieClip(NativeCall &call)
     return clipOrUndefined(call.player().duplicateClip(*clip, call.string(0), toInt(call.number(1))));
 }
 
+// The members of an init object onto a clip just made: every one for..in
+// could list, whatever versions its flags hide it from.
+void copyInitMembers(NativeCall &call, ScriptObject &from, DisplayObject &to)
+{
+    const ClipRef target = refTo(&to);
+    QStringList names;
+    for (const ScriptObject::Member &member : from.members())
+        if (!(member.flags & DontEnum) && call.player().spend(1))
+            names.push_back(member.name);
+    // Read through the stored members, hidden ones too; getters may change
+    // the object, so each is looked up anew.
+    for (const QString &name : names) {
+        ScriptObject::Member *member = from.storedMember(call.key(name));
+        if (!member)
+            continue;
+        const Value value = member->isProperty() ? call.cx.getMember(&from, name) : member->value;
+        call.cx.setMember(target, name, value);
+    }
+}
+
+// attachMovie(exportName, name, depth, initObject)
 Value attachMovie(NativeCall &call)
 {
     DisplayObject *clip = call.clip();
     if (!clip || call.args.size() < 3)
         return Undefined{};
-    return clipOrUndefined(call.player().attachClip(*clip, call.string(0), call.string(1), toInt(call.number(2))));
+    const QString exportName = call.string(0);
+    DisplayObject *attached = call.player().attachClip(*clip, exportName, call.string(1), toInt(call.number(2)));
+    if (!attached)
+        return Undefined{};
+    const ClipRef made = refTo(attached);
+    // The class registered for the symbol, the init object's members, then
+    // the class's constructor, which sees them.
+    AdoptRegisteredClass(call.engine(), *attached, exportName);
+    if (ScriptObject *init = objectOf(call.arg(3)))
+        copyInitMembers(call, *init, *attached);
+    if (made.get())
+        ConstructRegisteredClass(call.cx, *made.get(), exportName);
+    return clipOrUndefined(made.get());
 }
 
 Value createEmptyMovieClip(NativeCall &call)

@@ -1,6 +1,7 @@
 // Object: the constructor and Object.prototype.
 #include "BuiltinClass.h"
 #include "Builtins.h"
+#include "ClassRegistry.h"
 
 #include "swf/DisplayObject.h"
 #include "swf/script/ScriptEngine.h"
@@ -12,6 +13,7 @@ namespace {
 // Movies of version 5 do not see hasOwnProperty.
 constexpr int FirstVersionWithOwnProperties = 6;
 constexpr int FirstVersionWithWatches = 6;
+constexpr int FirstVersionWithRegisteredClasses = 6;
 
 Value construct(NativeCall &call)
 {
@@ -19,7 +21,12 @@ Value construct(NativeCall &call)
         return call.arg(0);
     if (call.construct)
         return call.self;
-    return ObjectValue(call.engine().newObject());
+    // Called as a function, it makes an object of no class: instanceof
+    // finds no prototype on it, not even Object's.
+    ScriptObject *plain = call.engine().newObject();
+    if (plain)
+        plain->setPrototype(nullptr);
+    return ObjectValue(plain);
 }
 
 Value toString(NativeCall &call)
@@ -106,7 +113,44 @@ Value isPrototypeOf(NativeCall &call)
     return false;
 }
 
+QString registrationKey(const QString &exportName)
+{
+    return QStringLiteral("registerClass ") + exportName.toLower();
+}
+
+// Object.registerClass(exportName, constructor); a constructor that is no
+// function undoes the registration.
+Value registerClass(NativeCall &call)
+{
+    if (call.args.size() < 2)
+        return false;
+    const QString key = registrationKey(call.string(0));
+    if (ScriptObject *constructor = objectOf(call.arg(1)); constructor && constructor->isCallable())
+        call.engine().keep(key, constructor);
+    else
+        call.engine().release(key);
+    return true;
+}
+
 } // namespace
+
+ScriptObject *RegisteredClass(ScriptEngine &engine, const QString &exportName)
+{
+    return exportName.isEmpty() ? nullptr : objectOf(engine.kept(registrationKey(exportName)));
+}
+
+void AdoptRegisteredClass(ScriptEngine &engine, DisplayObject &clip, const QString &exportName)
+{
+    if (ScriptObject *constructor = RegisteredClass(engine, exportName))
+        if (ScriptObject *prototype = PrototypeOf(engine, *constructor))
+            clip.object.setPrototype(prototype);
+}
+
+void ConstructRegisteredClass(ScriptContext &cx, DisplayObject &clip, const QString &exportName)
+{
+    if (ScriptObject *constructor = RegisteredClass(cx.engine(), exportName))
+        cx.call(constructor, refTo(&clip), {});
+}
 
 const ClassDecl ObjectClass{
     "Object",
@@ -118,7 +162,7 @@ const ClassDecl ObjectClass{
      {"isPrototypeOf", isPrototypeOf, FirstVersionWithOwnProperties},
      {"watch", watch, FirstVersionWithWatches},
      {"unwatch", unwatch, FirstVersionWithWatches}},
-    {},
+    {{"registerClass", registerClass, FirstVersionWithRegisteredClasses}},
     {},
 };
 

@@ -47,6 +47,7 @@ const std::vector<const ClassDecl *> &AllBuiltins()
         &ExternalInterfaceClass,
         &FileReferenceClass,
         &FileReferenceListClass,
+        &NativeFunctions,
     };
     return all;
 }

@@ -361,10 +361,11 @@ Value removeTextField(NativeCall &call)
     return Undefined{};
 }
 
+// A text field's alone: on a clip it answers nothing.
 Value getDepth(NativeCall &call)
 {
     const DisplayObject *field = call.clip();
-    return field ? Value(double(field->depth - MoviePlayer::DynamicDepths)) : Value(Undefined{});
+    return field && field->textField ? Value(double(field->depth - MoviePlayer::DynamicDepths)) : Value(Undefined{});
 }
 
 // replaceText(begin, end, text): the characters from begin up to end. A

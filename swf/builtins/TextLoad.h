@@ -30,6 +30,10 @@ template <LoadReadying Ready> Value SendAndLoadMethod(NativeCall &call)
 // send(url): nothing is opened, what a movie sends goes nowhere; true when a url was named.
 Value SendNothing(NativeCall &call);
 
+// addRequestHeader(name, value), or an array of them in turn: kept for
+// requests that are never sent.
+Value AddRequestHeader(NativeCall &call);
+
 // getBytesLoaded and getBytesTotal: what the last load recorded on this.
 Value LoadedBytes(NativeCall &call);
 Value TotalBytes(NativeCall &call);

@@ -304,6 +304,7 @@ const ClassDecl XMLClass{
     "XML",
     construct,
     {
+        ScriptMethod("addRequestHeader", AddRequestHeader),
         {"createElement", createElement},
         {"createTextNode", createTextNode},
         ScriptMethod("getBytesLoaded", LoadedBytes),

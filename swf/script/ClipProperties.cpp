@@ -5,6 +5,7 @@
 #include "swf/script/Conversions.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace swf {
 
@@ -31,6 +32,44 @@ QTransform composed(double xScale, double yScale, double degrees, const QTransfo
     const double r = degrees * M_PI / 180;
     return QTransform(xScale * std::cos(r), xScale * std::sin(r), -yScale * std::sin(r), yScale * std::cos(r),
                       m.dx(), m.dy());
+}
+
+bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// The scales and rotation as scripts see them: those they set, while the
+// matrix keeps the scale and rotation those made; else the matrix's.
+DisplayObject::ScriptGeometry geometryOf(const DisplayObject &clip)
+{
+    const DisplayObject::ScriptGeometry &kept = clip.scriptGeometry;
+    const QTransform &m = clip.matrix, &made = kept.made;
+    if (kept.set && sameBits(m.m11(), made.m11()) && sameBits(m.m12(), made.m12()) &&
+        sameBits(m.m21(), made.m21()) && sameBits(m.m22(), made.m22()))
+        return kept;
+    return {m, xScaleOf(m), yScaleOf(m), rotationOf(m), false};
+}
+
+// Sets the scales and rotation as a script gives them; a matrix they cannot
+// make (a rotation by infinity) leaves the clip as it was.
+void setGeometry(DisplayObject &clip, DisplayObject::ScriptGeometry geometry)
+{
+    const QTransform m = composed(geometry.xScale, geometry.yScale, geometry.rotation, clip.matrix);
+    if (std::isfinite(m.m11()) && std::isfinite(m.m12()) && std::isfinite(m.m21()) && std::isfinite(m.m22()))
+        clip.matrix = m;
+    geometry.made = clip.matrix;
+    geometry.set = true;
+    clip.scriptGeometry = geometry;
+}
+
+// A rotation in degrees brought into -180..180, as the reference player keeps it.
+double normalizedDegrees(double degrees)
+{
+    constexpr double FullTurn = 360, HalfTurn = 180;
+    double r = std::fmod(degrees, FullTurn);
+    if (r > HalfTurn)
+        r -= FullTurn;
+    else if (r < -HalfTurn)
+        r += FullTurn;
+    return r;
 }
 
 } // namespace
@@ -81,8 +120,8 @@ Value GetClipProperty(MoviePlayer &player, const DisplayObject &clip, int index,
     switch (index) {
     case PropX: return m.dx() / TwipsPerPixel;
     case PropY: return m.dy() / TwipsPerPixel;
-    case PropXScale: return xScaleOf(m) * 100;
-    case PropYScale: return yScaleOf(m) * 100;
+    case PropXScale: return geometryOf(clip).xScale * 100;
+    case PropYScale: return geometryOf(clip).yScale * 100;
     case PropCurrentFrame: return double(clip.isSprite() ? clip.currentFrame + 1 : 1);
     case PropTotalFrames:
     case PropFramesLoaded: return double(clip.isSprite() ? clip.frameCount() : 1);
@@ -90,7 +129,7 @@ Value GetClipProperty(MoviePlayer &player, const DisplayObject &clip, int index,
     case PropVisible: return convert.boolean(clip.visible);
     case PropWidth: return wholeTwips(m.mapRect(ClipBounds(clip))).width() / TwipsPerPixel;
     case PropHeight: return wholeTwips(m.mapRect(ClipBounds(clip))).height() / TwipsPerPixel;
-    case PropRotation: return rotationOf(m);
+    case PropRotation: return geometryOf(clip).rotation;
     case PropTarget: return clip.path();
     case PropName: return clip.name;
     case PropUrl: return player.urlOf(clip);
@@ -125,16 +164,20 @@ void SetClipProperty(MoviePlayer &player, DisplayObject &clip, int index, const 
             m = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), m.dx(), v * TwipsPerPixel);
         break;
     case PropXScale:
-        if (finite)
-            m = composed(v / 100, yScaleOf(m), rotationOf(m), m);
-        break;
     case PropYScale:
-        if (finite)
-            m = composed(xScaleOf(m), v / 100, rotationOf(m), m);
+        if (finite) {
+            DisplayObject::ScriptGeometry geometry = geometryOf(clip);
+            (index == PropXScale ? geometry.xScale : geometry.yScale) = v / 100;
+            setGeometry(clip, geometry);
+        }
         break;
     case PropRotation:
-        if (finite)
-            m = composed(xScaleOf(m), yScaleOf(m), v, m);
+        // NaN leaves the rotation; infinity makes it NaN.
+        if (!std::isnan(v)) {
+            DisplayObject::ScriptGeometry geometry = geometryOf(clip);
+            geometry.rotation = normalizedDegrees(v);
+            setGeometry(clip, geometry);
+        }
         break;
     case PropAlpha:
         if (finite)

@@ -11,6 +11,7 @@
 #include <array>
 #include <climits>
 #include <cmath>
+#include <utility>
 
 namespace swf {
 
@@ -181,8 +182,24 @@ struct Interpreter::Dispatch {
     }
 };
 
+namespace {
+thread_local MoviePlayer *scriptPlayer = nullptr;
+} // namespace
+
+Interpreter::PlayerScope::PlayerScope(MoviePlayer &player) : m_outer(std::exchange(scriptPlayer, &player)) {}
+Interpreter::PlayerScope::~PlayerScope() { scriptPlayer = m_outer; }
+
+DisplayObject *ClipAtScriptPath(const QString &path)
+{
+    if (!scriptPlayer)
+        return nullptr;
+    DisplayObject *clip = scriptPlayer->resolveTarget(scriptPlayer->root(), path);
+    return clip && !clip->removed ? clip : nullptr;
+}
+
 Interpreter::Interpreter(MoviePlayer &player, DisplayObject &clip, const QByteArray &actions)
-    : m_player(player), m_engine(player.script()), m_convert(m_engine, *this), m_origin(refTo(&clip)),
+    : m_player(player), m_playerScope(player), m_engine(player.script()), m_convert(m_engine, *this),
+      m_origin(refTo(&clip)),
       m_target(m_origin), m_code(actions), m_version(player.version()), m_this(refTo(&clip)),
       m_registers(GlobalRegisters)
 {
@@ -190,7 +207,8 @@ Interpreter::Interpreter(MoviePlayer &player, DisplayObject &clip, const QByteAr
 
 Interpreter::Interpreter(MoviePlayer &player, const ScriptObject &function, const Value &self,
                          const std::vector<Value> &args, const CallSetup &setup)
-    : m_player(player), m_engine(player.script()), m_convert(m_engine, *this), m_origin(function.scopeClip),
+    : m_player(player), m_playerScope(player), m_engine(player.script()), m_convert(m_engine, *this),
+      m_origin(function.scopeClip),
       m_code(function.function->code), m_version(player.version()), m_this(self),
       m_constants(function.function->constants), m_callee(setup.callee), m_caller(setup.caller),
       m_constructing(setup.construct)
@@ -964,7 +982,13 @@ void Interpreter::initArray(Action &)
     const int n = std::isfinite(count) ? int(std::clamp(count, 0.0, double(m_stack.size()))) : 0;
     for (int i = 0; i < n; ++i)
         elements.push_back(pop());
-    push(m_engine.newArray(std::move(elements)));
+    ScriptObject *array = m_engine.newArray(std::move(elements));
+    // A literal is made as `new Array` makes one in the reference player,
+    // naming its constructor.
+    if (const Value *constructor = array ? m_engine.global()->own(key(QStringLiteral("Array"))) : nullptr)
+        array->set(key(QStringLiteral("constructor")), QStringLiteral("constructor"), *constructor,
+                   DontEnum | DontDelete);
+    push(ObjectValue(array));
 }
 
 void Interpreter::initObject(Action &)
@@ -1024,7 +1048,9 @@ void Interpreter::extends(Action &)
         return;
     if (ScriptObject *inherited = objectOf(getMember(superclass, QStringLiteral("prototype"))))
         prototype->setPrototype(inherited);
-    prototype->set(key(QStringLiteral("__constructor__")), QStringLiteral("__constructor__"), superclass, DontEnum);
+    // Noted as `new` notes it: unseen before version 6.
+    prototype->set(key(QStringLiteral("__constructor__")), QStringLiteral("__constructor__"), superclass,
+                   DontEnum | HiddenBefore6);
     setMember(subclass, QStringLiteral("prototype"), prototype);
 }
 

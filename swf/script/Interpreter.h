@@ -39,6 +39,11 @@ void RunNative(MoviePlayer &player, DisplayObject &clip, const std::function<voi
 // Runs a due setInterval call, on behalf of the root.
 void RunInterval(MoviePlayer &player, DisplayObject &root, const ScriptEngine::Interval &interval);
 
+// What a built-in function carries that the reference player writes in
+// ActionScript: the functions it calls see it as their caller, as they see
+// a script function.
+struct WrittenAsScript : NativePayload {};
+
 // The interpreter of one block: a frame's or a button's actions, or a
 // function body. Each action goes to a method of its own by its code.
 class Interpreter : public ScriptContext {
@@ -291,7 +296,21 @@ private:
     void jump(Action &);
     void branchIf(Action &);
 
+    // Makes the interpreter's movie, while it lives, the one whose clips
+    // references to removed clips find (ClipAtScriptPath).
+    class PlayerScope {
+    public:
+        explicit PlayerScope(MoviePlayer &player);
+        ~PlayerScope();
+        PlayerScope(const PlayerScope &) = delete;
+        PlayerScope &operator=(const PlayerScope &) = delete;
+
+    private:
+        MoviePlayer *m_outer;
+    };
+
     MoviePlayer &m_player;
+    PlayerScope m_playerScope;
     ScriptEngine &m_engine;
     Conversions m_convert;
     ClipRef m_origin;
@@ -311,6 +330,9 @@ private:
     bool m_jumped = false;
     // The function running (null at the top of a block), the one that called it.
     ScriptObject *m_callee = nullptr;
+    // The built-in function written in ActionScript running now, which
+    // functions it calls see as their caller.
+    ScriptObject *m_native = nullptr;
     Value m_caller = Null{};
     bool m_constructing = false;
     // What `super` stands for in this call: none before version 6, nor

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 #include <cmath>
 
 namespace swf {
@@ -257,8 +258,12 @@ Value Interpreter::getMember(const Value &object, const QString &name)
         if (Value answer; obj->payload && obj->payload->readMember(*this, k, answer))
             return answer;
         if (obj->kind == ScriptObject::Kind::Array) {
-            if (name == QLatin1String("length"))
-                return double(obj->elements.size());
+            if (name == QLatin1String("length")) {
+                // A length written that is no count stays as written.
+                const Value *written = obj->own(k);
+                return written && !std::holds_alternative<Undefined>(*written) ? *written
+                                                                                : Value(double(obj->elements.size()));
+            }
             if (const int index = elementIndex(name); index >= 0)
                 return size_t(index) < obj->elements.size() ? obj->elements[size_t(index)] : Value(Undefined{});
         } else if (const Value *boxed = obj->boxed(); boxed && name == QLatin1String("length")) {
@@ -364,8 +369,10 @@ void Interpreter::setMember(const Value &object, const QString &name, const Valu
         if (obj->kind == ScriptObject::Kind::Array) {
             if (name == QLatin1String("length")) {
                 const double length = toNumber(value);
-                if (length >= 0 && length <= ScriptEngine::MaxArrayLength)
+                const bool count = length >= 0 && length <= ScriptEngine::MaxArrayLength;
+                if (count)
                     obj->resizeElements(size_t(length));
+                obj->set(key(name), name, count ? Value(Undefined{}) : value);
                 return;
             }
             if (const int index = elementIndex(name); index >= 0) {
@@ -541,10 +548,14 @@ Value Interpreter::invoke(const Value &function, const Value &self, const std::v
     ScriptEngine::NestedCall depth(m_engine);
     if (f->kind == ScriptObject::Kind::Native) {
         NativeCall native{*this, self, args, setup.construct};
-        return f->native(native);
+        ScriptObject *const outer = std::exchange(m_native, f->payloadAs<WrittenAsScript>() ? f : m_native);
+        const Value result = f->native(native);
+        m_native = outer;
+        return result;
     }
     setup.callee = f;
-    setup.caller = m_callee ? Value(m_callee) : Value(Null{});
+    ScriptObject *caller = m_native ? m_native : m_callee;
+    setup.caller = caller ? Value(caller) : Value(Null{});
     setup.callerThis = m_this;
     setup.callerTarget = m_target;
     Interpreter callee(m_player, *f, self, args, setup);
@@ -562,15 +573,18 @@ Value Interpreter::construct(const Value &constructor, const std::vector<Value> 
     ScriptObject *created = m_engine.newObject();
     if (!created)
         return Undefined{};
-    if (ScriptObject *prototype = objectOf(getMember(constructor, QStringLiteral("prototype"))))
-        created->setPrototype(prototype);
+    // A constructor without a prototype object (a built-in method) makes an
+    // object that inherits nothing.
+    created->setPrototype(objectOf(getMember(constructor, QStringLiteral("prototype"))));
     markConstructed(*created, constructor);
     if (f->kind == ScriptObject::Kind::Native) {
         // A built-in constructor answers what `new` gives: mostly the object
         // it was handed, made into one of its class.
         ScriptEngine::NestedCall depth(m_engine);
         NativeCall native{*this, created, args, true};
-        return f->native(native);
+        const Value result = f->native(native);
+        // A method that is no constructor answers a plain value: `new` still gives an object.
+        return objectOf(result) || std::holds_alternative<ClipRef>(result) ? result : Value(created);
     }
     // What a script constructor returns is dropped: `new` gives the object made.
     CallSetup setup;

@@ -27,8 +27,11 @@ ScriptObject *ScriptEngine::newArray(std::vector<Value> elements)
         return nullptr;
     // From version 6 arrays take the prototype of whatever Array now names,
     // so a movie replacing the global Array changes what its arrays inherit.
-    ScriptObject *current =
-        m_global && m_version >= FirstVersionWithCurrentArrayPrototype ? prototypeOf("Array") : nullptr;
+    // The built-ins' own arrays (Key._listeners), made while the globals
+    // are installed, take Array's prototype as it is then.
+    ScriptObject *current = m_global && (m_version >= FirstVersionWithCurrentArrayPrototype || !m_arrayPrototype)
+                                ? prototypeOf("Array")
+                                : nullptr;
     ScriptObject *array = m_heap.make(ScriptObject::Kind::Array, current ? current : m_arrayPrototype);
     if (array)
         array->elements = std::move(elements);

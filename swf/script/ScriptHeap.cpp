@@ -22,6 +22,8 @@ ScriptObject *ScriptHeap::make(ScriptObject::Kind kind, ScriptObject *prototype)
     m_objects.push_back(std::move(object));
     ScriptObject *made = m_objects.back().get();
     made->setPrototype(prototype);
+    if (kind == ScriptObject::Kind::Array)
+        made->makeArray();
     return made;
 }
 

@@ -130,6 +130,14 @@ const ScriptObject::Member *ScriptObject::inheritedProperty(const QString &key) 
     return nullptr;
 }
 
+void ScriptObject::makeArray()
+{
+    static const QString lengthKey = QStringLiteral("length");
+    kind = Kind::Array;
+    if (!m_index.contains(lengthKey))
+        set(lengthKey, lengthKey, Undefined{}, DontEnum | DontDelete);
+}
+
 bool ScriptObject::hasOwn(const QString &key) const
 {
     const auto it = m_index.constFind(key);

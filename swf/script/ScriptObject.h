@@ -143,6 +143,9 @@ struct ScriptObject {
     std::unique_ptr<NativePayload> payload;
 
     bool isCallable() const { return kind == Kind::Function || kind == Kind::Native; }
+    // Makes the object an array: its length, read from the elements, is a
+    // member of its own that listings show once unhidden.
+    void makeArray();
     // The payload when it is of class T.
     template <typename T> T *payloadAs() const { return dynamic_cast<T *>(payload.get()); }
     // The plain value a boxed String, Number or Boolean holds, or nullptr.

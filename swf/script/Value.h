@@ -13,12 +13,24 @@ struct ScriptObject;
 struct Undefined {};
 struct Null {};
 
-// A movie clip as a script value; it reads as gone once the clip is removed.
+// The clip at a target path ("/a/b") of the movie whose scripts run now,
+// or nullptr.
+DisplayObject *ClipAtScriptPath(const QString &path);
+
+// A movie clip as a script value. Once the clip is removed it stands for
+// the clip at the path the clip had when first referred to, if any: a clip
+// that takes the removed one's name takes its references too.
 struct ClipRef {
     DisplayObject *clip = nullptr;
     std::weak_ptr<char> alive;
+    std::shared_ptr<const QString> origin;
 
-    DisplayObject *get() const { return alive.expired() ? nullptr : clip; }
+    DisplayObject *get() const
+    {
+        if (!alive.expired())
+            return clip;
+        return origin ? ClipAtScriptPath(*origin) : nullptr;
+    }
 };
 
 // A script value. Objects live in the movie's script heap, which frees
