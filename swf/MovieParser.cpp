@@ -278,6 +278,8 @@ struct Parser {
             if (!r.overrun())
                 movie.imports.push_back(std::move(imported));
         }
+    }
+
     void readVideoStream(SwfReader &r)
     {
         auto video = std::make_shared<VideoDef>();

@@ -242,9 +242,10 @@ Value setMask(NativeCall &call)
         old->masking = ClipRef{};
     const auto *ref = std::get_if<ClipRef>(&call.arg(0));
     DisplayObject *mask = ref ? ref->get() : nullptr;
-    clip->mask = mask && mask != clip ? *ref : ClipRef{};
+    // The pair holds the clips themselves: a clip that later takes a removed one's path does not mask.
+    clip->mask = mask && mask != clip ? ClipRef{mask, mask->alive, {}} : ClipRef{};
     if (clip->mask.get())
-        mask->masking = ClipRef{clip, clip->alive};
+        mask->masking = ClipRef{clip, clip->alive, {}};
     call.player().markChanged();
     return true;
 }
