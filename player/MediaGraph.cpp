@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 #include <QUrl>
 
 #include <gst/app/gstappsink.h>
@@ -56,18 +57,59 @@ void onElementSetup(GstElement *, GstElement *element, gpointer)
         g_object_set(element, "soundfont", soundFont, nullptr);
 }
 
+// The elements of the video output that convert the frames and hold their caps.
+constexpr const char *VideoConvertName = "video-convert";
+constexpr const char *VideoSizeName = "video-size";
+
+// The video output: frames are converted and scaled to the window's size
+// here, in the streaming threads, so the window only copies them. Frames the
+// screen has no time for are dropped before they are converted (QoS reaches
+// the decoder; the sink keeps only the newest).
 GstElement *makeVideoOutput(FrameSlot *slot)
 {
+    GstElement *convert = gst_element_factory_make("videoconvertscale", VideoConvertName);
+    GstElement *size = gst_element_factory_make("capsfilter", VideoSizeName);
     GstElement *sink = gst_element_factory_make("appsink", "video-output");
-    if (!sink)
+    GstElement *output = gst_bin_new("video-output-bin");
+    if (!convert || !size || !sink) {
+        for (GstElement *element : {convert, size, sink, output})
+            if (element)
+                gst_object_unref(gst_object_ref_sink(element));
         return nullptr;
-    GstCapsPtr caps(gst_caps_from_string("video/x-raw,format=BGRx"));
-    g_object_set(sink, "caps", caps.get(), "max-buffers", 2u, "drop", TRUE, "sync", TRUE, nullptr);
+    }
+    // Until a window shows the video nothing is converted.
+    GstCapsPtr caps = VideoOutputCaps(QSize());
+    g_object_set(size, "caps", caps.get(), nullptr);
+    g_object_set(convert, "add-borders", FALSE, "qos", TRUE, nullptr);
+    g_object_set(sink, "max-buffers", 1u, "drop", TRUE, "sync", TRUE, "qos", TRUE, "enable-last-sample", FALSE,
+                 nullptr);
     GstAppSinkCallbacks callbacks = {};
     callbacks.new_sample = onNewSample;
     callbacks.new_preroll = onNewPreroll;
     gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, slot, nullptr);
-    return sink;
+    gst_bin_add_many(GST_BIN(output), convert, size, sink, nullptr);
+    gst_element_link_many(convert, size, sink, nullptr);
+    GstPadPtr input(gst_element_get_static_pad(convert, "sink"));
+    gst_element_add_pad(output, gst_ghost_pad_new("sink", input.get()));
+    return output;
+}
+
+// Converts the video to frames of this size from the next frame on (the
+// caps change renegotiates the converter); an empty size converts nothing.
+void setVideoOutputSize(GstElement *playbin, QSize pixels)
+{
+    GstElement *rawOutput = nullptr;
+    g_object_get(playbin, "video-sink", &rawOutput, nullptr);
+    GstElementPtr output(rawOutput);
+    if (!output || !GST_IS_BIN(output.get()))
+        return;
+    GstElementPtr convert(gst_bin_get_by_name(GST_BIN(output.get()), VideoConvertName));
+    GstElementPtr size(gst_bin_get_by_name(GST_BIN(output.get()), VideoSizeName));
+    if (!convert || !size)
+        return;
+    g_object_set(convert.get(), "n-threads", guint(ConversionThreads(pixels, QThread::idealThreadCount())), nullptr);
+    GstCapsPtr caps = VideoOutputCaps(pixels);
+    g_object_set(size.get(), "caps", caps.get(), nullptr);
 }
 
 bool queryDuration(GstElement *element, REFERENCE_TIME &duration)
@@ -348,8 +390,14 @@ bool MediaGraph::put_Owner(QWidget *owner)
 {
     if (!m_hasVideo || !owner)
         return false;
-    if (!m_window)
+    if (!m_window) {
         m_window = new VideoWindow(m_frames);
+        QObject::connect(m_window.data(), &VideoWindow::shownSizeChanged, m_connections.get(),
+                         [this](QSize pixels) { setVideoOutputSize(m_playbin.get(), pixels); });
+        // A window its owner destroys sees nothing more.
+        QObject::connect(m_window.data(), &QObject::destroyed, m_connections.get(),
+                         [this] { setVideoOutputSize(m_playbin.get(), QSize()); });
+    }
     m_window->setParent(owner);
     m_window->raise();
     m_window->show();
