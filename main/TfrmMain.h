@@ -5,6 +5,7 @@
 #include "platform/TrayIcon.h"
 #include "player/ClockTick.h"
 
+#include <QFontMetrics>
 #include <QWidget>
 
 #include <array>
@@ -115,8 +116,16 @@ private:
     QAction *MakeMenuItem(const char *name);
 
     TPanelFace m_face;
-    // The time display's own face, made once rather than on every paint.
+    // The time display's own face and its measures, made once rather than on every paint.
     QFont m_timeFont;
+    std::optional<QFontMetrics> m_timeMetrics;
+    // Where the title is drawn while an item plays; it moves (and is
+    // repainted) only when it does not fit.
+    int m_titleLeft = 0;
+    // The width of the title last measured, kept until the title changes.
+    QString m_titleText;
+    int m_titleWidth = 0;
+    int TitleWidth(const QString &text);
     std::array<TGbtn *, PanelLayout::Buttons.size()> m_buttons{};
     // Where the pointer grabbed the panel, relative to its top-left corner.
     std::optional<QPoint> m_dragOffset;
