@@ -48,6 +48,7 @@ TfrmMain::~TfrmMain()
 
 void TfrmMain::FormCreate()
 {
+    m_titleLayout.setTextFormat(Qt::PlainText);
     m_face = TPanelFace::load(ScreenPixelRatio());
 
     PopupMenu = new QMenu(this);
@@ -184,12 +185,13 @@ void TfrmMain::PaintTitle(TCustomControls *Sender, QPainter &Canvas)
     const QString text = frmPlayer ? frmPlayer->Playing.caption() : QString();
     Canvas.setFont(font());
     Canvas.setPen(DisplayGreen);
-    const int w = TitleWidth(text);
+    TitleWidth(text);
     // A stopped or paused item's title stands at the start.
     const bool playing = frmPlayer && frmPlayer->Timer->isActive();
     const int left = playing ? m_titleLeft : 0;
     Canvas.setClipRect(R);
-    Canvas.drawText(QRect(R.left() + left, R.top(), w + 1, R.height()), Qt::AlignLeft | Qt::AlignTop, text);
+    // Laid out once per title: a scrolling title is only moved on each tick.
+    Canvas.drawStaticText(QPoint(R.left() + left, R.top()), m_titleLayout);
 }
 
 int TfrmMain::TitleWidth(const QString &text)
@@ -197,6 +199,8 @@ int TfrmMain::TitleWidth(const QString &text)
     if (text != m_titleText) {
         m_titleText = text;
         m_titleWidth = fontMetrics().horizontalAdvance(text);
+        m_titleLayout.setText(text);
+        m_titleLayout.prepare(QTransform(), font());
     }
     return m_titleWidth;
 }

@@ -6,6 +6,7 @@
 #include "player/ClockTick.h"
 
 #include <QFontMetrics>
+#include <QStaticText>
 #include <QWidget>
 
 #include <array>
@@ -122,9 +123,10 @@ private:
     // Where the title is drawn while an item plays; it moves (and is
     // repainted) only when it does not fit.
     int m_titleLeft = 0;
-    // The width of the title last measured, kept until the title changes.
+    // The title last measured and laid out, kept until the title or the font changes.
     QString m_titleText;
     int m_titleWidth = 0;
+    QStaticText m_titleLayout;
     int TitleWidth(const QString &text);
     std::array<TGbtn *, PanelLayout::Buttons.size()> m_buttons{};
     // Where the pointer grabbed the panel, relative to its top-left corner.
