@@ -57,22 +57,27 @@ void onElementSetup(GstElement *, GstElement *element, gpointer)
         g_object_set(element, "soundfont", soundFont, nullptr);
 }
 
-// The elements of the video output that convert the frames and hold their caps.
+// The elements of the video output that scale and convert the frames and hold their caps.
+constexpr const char *VideoScaleName = "video-scale";
 constexpr const char *VideoConvertName = "video-convert";
 constexpr const char *VideoSizeName = "video-size";
 
-// The video output: frames are converted and scaled to the window's size
-// here, in the streaming threads, so the window only copies them. Frames the
-// screen has no time for are dropped before they are converted (QoS reaches
-// the decoder; the sink keeps only the newest).
+// The video output: frames are scaled to the window's size and converted
+// here, in the streaming threads, so the window only copies them. Scaling
+// comes first, in the decoder's format: a picture larger than its window (the
+// usual case) is then converted at the window's size; videoconvertscale would
+// convert at the picture's. Frames the screen has no time for are dropped
+// before they are converted (QoS reaches the decoder; the sink keeps only the
+// newest).
 GstElement *makeVideoOutput(FrameSlot *slot)
 {
-    GstElement *convert = gst_element_factory_make("videoconvertscale", VideoConvertName);
+    GstElement *scale = gst_element_factory_make("videoscale", VideoScaleName);
+    GstElement *convert = gst_element_factory_make("videoconvert", VideoConvertName);
     GstElement *size = gst_element_factory_make("capsfilter", VideoSizeName);
     GstElement *sink = gst_element_factory_make("appsink", "video-output");
     GstElement *output = gst_bin_new("video-output-bin");
-    if (!convert || !size || !sink) {
-        for (GstElement *element : {convert, size, sink, output})
+    if (!scale || !convert || !size || !sink) {
+        for (GstElement *element : {scale, convert, size, sink, output})
             if (element)
                 gst_object_unref(gst_object_ref_sink(element));
         return nullptr;
@@ -80,16 +85,17 @@ GstElement *makeVideoOutput(FrameSlot *slot)
     // Until a window shows the video nothing is converted.
     GstCapsPtr caps = VideoOutputCaps(QSize());
     g_object_set(size, "caps", caps.get(), nullptr);
-    g_object_set(convert, "add-borders", FALSE, "qos", TRUE, nullptr);
+    g_object_set(scale, "add-borders", FALSE, "qos", TRUE, nullptr);
+    g_object_set(convert, "qos", TRUE, nullptr);
     g_object_set(sink, "max-buffers", 1u, "drop", TRUE, "sync", TRUE, "qos", TRUE, "enable-last-sample", FALSE,
                  nullptr);
     GstAppSinkCallbacks callbacks = {};
     callbacks.new_sample = onNewSample;
     callbacks.new_preroll = onNewPreroll;
     gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, slot, nullptr);
-    gst_bin_add_many(GST_BIN(output), convert, size, sink, nullptr);
-    gst_element_link_many(convert, size, sink, nullptr);
-    GstPadPtr input(gst_element_get_static_pad(convert, "sink"));
+    gst_bin_add_many(GST_BIN(output), scale, convert, size, sink, nullptr);
+    gst_element_link_many(scale, convert, size, sink, nullptr);
+    GstPadPtr input(gst_element_get_static_pad(scale, "sink"));
     gst_element_add_pad(output, gst_ghost_pad_new("sink", input.get()));
     return output;
 }
@@ -103,11 +109,14 @@ void setVideoOutputSize(GstElement *playbin, QSize pixels)
     GstElementPtr output(rawOutput);
     if (!output || !GST_IS_BIN(output.get()))
         return;
+    GstElementPtr scale(gst_bin_get_by_name(GST_BIN(output.get()), VideoScaleName));
     GstElementPtr convert(gst_bin_get_by_name(GST_BIN(output.get()), VideoConvertName));
     GstElementPtr size(gst_bin_get_by_name(GST_BIN(output.get()), VideoSizeName));
-    if (!convert || !size)
+    if (!scale || !convert || !size)
         return;
-    g_object_set(convert.get(), "n-threads", guint(ConversionThreads(pixels, QThread::idealThreadCount())), nullptr);
+    const guint threads = guint(ConversionThreads(pixels, QThread::idealThreadCount()));
+    g_object_set(scale.get(), "n-threads", threads, nullptr);
+    g_object_set(convert.get(), "n-threads", threads, nullptr);
     GstCapsPtr caps = VideoOutputCaps(pixels);
     g_object_set(size.get(), "caps", caps.get(), nullptr);
 }
