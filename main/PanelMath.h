@@ -3,6 +3,9 @@
 #include <QPoint>
 #include <QRect>
 
+class QFontMetrics;
+class QString;
+
 // Arithmetic of the control panel, kept apart from the widgets.
 
 // Where a playlist window at listPos goes when the panel moves from oldPanel to
@@ -17,6 +20,12 @@ QPoint DockFollow(QPoint listPos, const QRect &oldPanel, QPoint newPanelPos);
 // re-enters from the right edge; otherwise it stands at 0. titleScroll is the
 // running offset, kept between calls.
 int ScrollTitle(int textWidth, int labelRight, bool playing, int &titleScroll);
+
+// The part of a label (in its own pixels) that changes when the text it
+// draws centred at its top goes from before to after: the run of characters
+// that differ, widened either side for glyphs that reach past their advance;
+// the whole label when the text's width changes.
+QRect ChangedTextRect(const QFontMetrics &metrics, const QRect &label, const QString &before, const QString &after);
 
 // The volume bar's position for a volume of 0 .. 65535 on a bar this wide, and back.
 int VolumeToBar(int volume, int barWidth);

@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QtMath>
 
+#include <algorithm>
+
 int ClampBarPosition(int value, int width)
 {
     if (value < TProgress::ThumbHalf)
@@ -14,6 +16,13 @@ int ClampBarPosition(int value, int width)
     if (value > width - TProgress::ThumbHalf)
         return width - TProgress::ThumbHalf;
     return value;
+}
+
+QRect BarChange(int from, int to, int height)
+{
+    const int left = std::min(from, to) - TProgress::ThumbHalf;
+    const int right = std::max(from, to) + TProgress::ThumbHalf;
+    return QRect(left, 0, right - left, height);
 }
 
 TProgress::TProgress(QWidget *AOwner, const TPanelFace &face)
@@ -28,8 +37,8 @@ void TProgress::SetPosition(int Value)
     const int clamped = ClampBarPosition(Value, width());
     if (clamped == Position)
         return;
+    update(BarChange(Position, clamped, height()));
     Position = clamped;
-    repaint();
 }
 
 void TProgress::Paint(QPainter &Canvas)

@@ -21,7 +21,8 @@ public:
     // Pointer X in bar pixels on a left press and while dragging; may lie outside the bar.
     std::function<void(int X)> OnTrack;
 
-    // Clamps and stores the position; repaints only when it changed.
+    // Clamps and stores the position; repaints, with the window's next paint,
+    // only the part between the old and the new thumb.
     void SetPosition(int Value);
 
 protected:
@@ -35,3 +36,6 @@ private:
 
 // The position SetPosition gives a bar of this width: the lower bound applies first.
 int ClampBarPosition(int value, int width);
+// The pixels of a bar this high that differ when its thumb moves from one
+// position to another: both thumbs and the run of bar between them.
+QRect BarChange(int from, int to, int height);

@@ -48,6 +48,7 @@ TfrmMain::~TfrmMain()
 
 void TfrmMain::FormCreate()
 {
+    m_titleLayout.setTextFormat(Qt::PlainText);
     m_face = TPanelFace::load(ScreenPixelRatio());
 
     PopupMenu = new QMenu(this);
@@ -80,6 +81,7 @@ void TfrmMain::FormCreate()
     lblTime->OnPaint = [this](TCustomControls *sender, QPainter &canvas) { PaintTime(sender, canvas); };
     m_timeFont = QFont(QStringLiteral("DejaVu Sans"));
     m_timeFont.setPixelSize(TimePixelSize);
+    m_timeMetrics.emplace(m_timeFont);
     lblTime->setText(ZeroTime);
 
     pbSeek->OnTrack = [this](int X) { SeekTrack(X); };
@@ -160,6 +162,8 @@ void TfrmMain::moveEvent(QMoveEvent *event)
 
 void TfrmMain::changeEvent(QEvent *event)
 {
+    if (event->type() == QEvent::FontChange)
+        m_titleText.clear(); // measured again in the new font
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && frmList && frmList->isVisible())
         frmList->raise();
     // Restored from the task bar: the other windows come back with the panel.
@@ -181,12 +185,24 @@ void TfrmMain::PaintTitle(TCustomControls *Sender, QPainter &Canvas)
     const QString text = frmPlayer ? frmPlayer->Playing.caption() : QString();
     Canvas.setFont(font());
     Canvas.setPen(DisplayGreen);
-    const int w = Canvas.fontMetrics().horizontalAdvance(text);
-    // Any item scrolls while it plays, audio and video as much as movies.
+    TitleWidth(text);
+    // A stopped or paused item's title stands at the start.
     const bool playing = frmPlayer && frmPlayer->Timer->isActive();
-    const int left = ScrollTitle(w, R.right() + 1, playing, TitleScroll);
+    const int left = playing ? m_titleLeft : 0;
     Canvas.setClipRect(R);
-    Canvas.drawText(QRect(R.left() + left, R.top(), w + 1, R.height()), Qt::AlignLeft | Qt::AlignTop, text);
+    // Laid out once per title: a scrolling title is only moved on each tick.
+    Canvas.drawStaticText(QPoint(R.left() + left, R.top()), m_titleLayout);
+}
+
+int TfrmMain::TitleWidth(const QString &text)
+{
+    if (text != m_titleText) {
+        m_titleText = text;
+        m_titleWidth = fontMetrics().horizontalAdvance(text);
+        m_titleLayout.setText(text);
+        m_titleLayout.prepare(QTransform(), font());
+    }
+    return m_titleWidth;
 }
 
 void TfrmMain::PaintTime(TCustomControls *Sender, QPainter &Canvas)

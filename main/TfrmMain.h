@@ -5,6 +5,8 @@
 #include "platform/TrayIcon.h"
 #include "player/ClockTick.h"
 
+#include <QFontMetrics>
+#include <QStaticText>
 #include <QWidget>
 
 #include <array>
@@ -115,8 +117,17 @@ private:
     QAction *MakeMenuItem(const char *name);
 
     TPanelFace m_face;
-    // The time display's own face, made once rather than on every paint.
+    // The time display's own face and its measures, made once rather than on every paint.
     QFont m_timeFont;
+    std::optional<QFontMetrics> m_timeMetrics;
+    // Where the title is drawn while an item plays; it moves (and is
+    // repainted) only when it does not fit.
+    int m_titleLeft = 0;
+    // The title last measured and laid out, kept until the title or the font changes.
+    QString m_titleText;
+    int m_titleWidth = 0;
+    QStaticText m_titleLayout;
+    int TitleWidth(const QString &text);
     std::array<TGbtn *, PanelLayout::Buttons.size()> m_buttons{};
     // Where the pointer grabbed the panel, relative to its top-left corner.
     std::optional<QPoint> m_dragOffset;

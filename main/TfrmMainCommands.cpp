@@ -39,9 +39,17 @@ void TfrmMain::ClockShown(const ClockView &view)
 {
     if (view.bar)
         pbSeek->SetPosition(view.bar->place(pbSeek->width()));
-    if (view.time)
-        lblTime->setText(*view.time);
-    lblTitle->repaint();
+    // The text is measured only when it turns, once a second, not on every tick.
+    if (view.time && *view.time != lblTime->text())
+        lblTime->setText(*view.time, ChangedTextRect(*m_timeMetrics, lblTime->rect(), lblTime->text(), *view.time));
+    // Any item scrolls while it plays, audio and video as much as movies; a
+    // title that fits stands still and is not repainted.
+    const QString title = frmPlayer->Playing.caption();
+    const int left = ScrollTitle(TitleWidth(title), lblTitle->width(), frmPlayer->Timer->isActive(), TitleScroll);
+    if (left != m_titleLeft) {
+        m_titleLeft = left;
+        lblTitle->update();
+    }
 }
 
 void TfrmMain::ClockStopped()

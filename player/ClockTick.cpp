@@ -10,11 +10,21 @@ const QString ZeroTime = QStringLiteral("0:00:00");
 QString TimeText(std::int64_t ms)
 {
     const std::int64_t t = ((ms % MsPerDay) + MsPerDay) % MsPerDay;
-    const std::int64_t seconds = t / 1000;
-    return QStringLiteral("%1:%2:%3")
-        .arg(seconds / 3600)
-        .arg((seconds / 60) % 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    const int seconds = int(t / 1000);
+    // Written digit by digit: the clock asks on every tick, and this makes
+    // one string where a chain of arg() makes several.
+    QChar text[8];
+    int length = 0;
+    const int hours = seconds / 3600;
+    if (hours >= 10)
+        text[length++] = QLatin1Char(char('0' + hours / 10));
+    text[length++] = QLatin1Char(char('0' + hours % 10));
+    for (const int part : {(seconds / 60) % 60, seconds % 60}) {
+        text[length++] = QLatin1Char(':');
+        text[length++] = QLatin1Char(char('0' + part / 10));
+        text[length++] = QLatin1Char(char('0' + part % 10));
+    }
+    return QString(text, length);
 }
 
 MediaTickOutcome MediaTick(REFERENCE_TIME position, REFERENCE_TIME duration, REFERENCE_TIME unknownDuration)

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QThreadPool>
+#include <QThread>
 #include <QUrl>
 
 #include <gst/app/gstappsink.h>
@@ -61,18 +62,68 @@ void onElementSetup(GstElement *, GstElement *element, gpointer)
         g_object_set(element, "soundfont", soundFont, nullptr);
 }
 
+// The elements of the video output that scale and convert the frames and hold their caps.
+constexpr const char *VideoScaleName = "video-scale";
+constexpr const char *VideoConvertName = "video-convert";
+constexpr const char *VideoSizeName = "video-size";
+
+// The video output: frames are scaled to the window's size and converted
+// here, in the streaming threads, so the window only copies them. Scaling
+// comes first, in the decoder's format: a picture larger than its window (the
+// usual case) is then converted at the window's size; videoconvertscale would
+// convert at the picture's. Frames the screen has no time for are dropped
+// before they are converted (QoS reaches the decoder; the sink keeps only the
+// newest).
 GstElement *makeVideoOutput(FrameSlot *slot)
 {
+    GstElement *scale = gst_element_factory_make("videoscale", VideoScaleName);
+    GstElement *convert = gst_element_factory_make("videoconvert", VideoConvertName);
+    GstElement *size = gst_element_factory_make("capsfilter", VideoSizeName);
     GstElement *sink = gst_element_factory_make("appsink", "video-output");
-    if (!sink)
+    GstElement *output = gst_bin_new("video-output-bin");
+    if (!scale || !convert || !size || !sink) {
+        for (GstElement *element : {scale, convert, size, sink, output})
+            if (element)
+                gst_object_unref(gst_object_ref_sink(element));
         return nullptr;
-    GstCapsPtr caps(gst_caps_from_string("video/x-raw,format=BGRx"));
-    g_object_set(sink, "caps", caps.get(), "max-buffers", 2u, "drop", TRUE, "sync", TRUE, nullptr);
+    }
+    // Until a window shows the video nothing is converted.
+    GstCapsPtr caps = VideoOutputCaps(QSize());
+    g_object_set(size, "caps", caps.get(), nullptr);
+    g_object_set(scale, "add-borders", FALSE, "qos", TRUE, nullptr);
+    g_object_set(convert, "qos", TRUE, nullptr);
+    g_object_set(sink, "max-buffers", 1u, "drop", TRUE, "sync", TRUE, "qos", TRUE, "enable-last-sample", FALSE,
+                 nullptr);
     GstAppSinkCallbacks callbacks = {};
     callbacks.new_sample = onNewSample;
     callbacks.new_preroll = onNewPreroll;
     gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, slot, nullptr);
-    return sink;
+    gst_bin_add_many(GST_BIN(output), scale, convert, size, sink, nullptr);
+    gst_element_link_many(scale, convert, size, sink, nullptr);
+    GstPadPtr input(gst_element_get_static_pad(scale, "sink"));
+    gst_element_add_pad(output, gst_ghost_pad_new("sink", input.get()));
+    return output;
+}
+
+// Converts the video to frames of this size from the next frame on (the
+// caps change renegotiates the converter); an empty size converts nothing.
+void setVideoOutputSize(GstElement *playbin, QSize pixels)
+{
+    GstElement *rawOutput = nullptr;
+    g_object_get(playbin, "video-sink", &rawOutput, nullptr);
+    GstElementPtr output(rawOutput);
+    if (!output || !GST_IS_BIN(output.get()))
+        return;
+    GstElementPtr scale(gst_bin_get_by_name(GST_BIN(output.get()), VideoScaleName));
+    GstElementPtr convert(gst_bin_get_by_name(GST_BIN(output.get()), VideoConvertName));
+    GstElementPtr size(gst_bin_get_by_name(GST_BIN(output.get()), VideoSizeName));
+    if (!scale || !convert || !size)
+        return;
+    const guint threads = guint(ConversionThreads(pixels, QThread::idealThreadCount()));
+    g_object_set(scale.get(), "n-threads", threads, nullptr);
+    g_object_set(convert.get(), "n-threads", threads, nullptr);
+    GstCapsPtr caps = VideoOutputCaps(pixels);
+    g_object_set(size.get(), "caps", caps.get(), nullptr);
 }
 
 bool queryDuration(GstElement *element, REFERENCE_TIME &duration)
@@ -431,8 +482,14 @@ bool MediaGraph::put_Owner(QWidget *owner)
 {
     if (!m_hasVideo || !owner)
         return false;
-    if (!m_window)
+    if (!m_window) {
         m_window = new VideoWindow(m_frames);
+        QObject::connect(m_window.data(), &VideoWindow::shownSizeChanged, m_connections.get(),
+                         [this](QSize pixels) { setVideoOutputSize(m_playbin.get(), pixels); });
+        // A window its owner destroys sees nothing more.
+        QObject::connect(m_window.data(), &QObject::destroyed, m_connections.get(),
+                         [this] { setVideoOutputSize(m_playbin.get(), QSize()); });
+    }
     m_window->setParent(owner);
     m_window->raise();
     m_window->show();

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 #include <gst/video/video.h>
 
 void FrameSlot::store(GstSample *sample)
@@ -63,6 +65,22 @@ QImage ImageFromSample(GstSamplePtr sample)
                   GST_VIDEO_FRAME_PLANE_STRIDE(&mapped->frame, 0), QImage::Format_RGB32, unmapFrame, mapped);
 }
 
+GstCapsPtr VideoOutputCaps(QSize pixels)
+{
+    if (pixels.isEmpty())
+        return GstCapsPtr(gst_caps_new_empty_simple("video/x-raw"));
+    return GstCapsPtr(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", "width", G_TYPE_INT,
+                                          pixels.width(), "height", G_TYPE_INT, pixels.height(),
+                                          "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr));
+}
+
+int ConversionThreads(QSize pixels, int idealThreads)
+{
+    if (std::int64_t(pixels.width()) * pixels.height() < ThreadedConversionPixels)
+        return 1;
+    return std::clamp(idealThreads, 1, MaxConversionThreads);
+}
+
 VideoWindow::VideoWindow(std::shared_ptr<FrameSlot> slot)
     : m_slot(std::move(slot))
 {
@@ -77,6 +95,43 @@ VideoWindow::~VideoWindow()
     m_slot->setViewer(nullptr);
 }
 
+QSize VideoWindow::shownSize() const
+{
+    if (!m_shown || (window() && window()->isMinimized()))
+        return QSize();
+    const QSize pixels = (QSizeF(size()) * devicePixelRatioF()).toSize();
+    return pixels.isEmpty() ? QSize() : pixels;
+}
+
+void VideoWindow::announceSize()
+{
+    const QSize pixels = shownSize();
+    if (pixels == m_announced)
+        return;
+    m_announced = pixels;
+    emit shownSizeChanged(pixels);
+}
+
+void VideoWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    m_shown = true;
+    announceSize();
+}
+
+void VideoWindow::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    m_shown = false;
+    announceSize();
+}
+
+void VideoWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    announceSize();
+}
+
 void VideoWindow::paintEvent(QPaintEvent *)
 {
     if (GstSamplePtr sample = m_slot->take()) {
@@ -89,6 +144,9 @@ void VideoWindow::paintEvent(QPaintEvent *)
         painter.fillRect(rect(), Qt::black);
         return;
     }
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    // A frame of the window's own size is copied as it is; only the frames
+    // caught in a resize are smoothed.
+    if (m_frame.size() != (QSizeF(size()) * devicePixelRatioF()).toSize())
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(rect(), m_frame);
 }

@@ -25,6 +25,33 @@ MediaGraph *graph()
     return dynamic_cast<MediaGraph *>(DSMP.Graph.get());
 }
 
+// The caps of the frames reaching the video output's sink, once any have.
+GstCapsPtr outputCaps()
+{
+    GstElement *rawOutput = nullptr;
+    g_object_get(graph()->element(), "video-sink", &rawOutput, nullptr);
+    GstElementPtr output(rawOutput);
+    GstElementPtr sink(output && GST_IS_BIN(output.get()) ? gst_bin_get_by_name(GST_BIN(output.get()), "video-output")
+                                                           : nullptr);
+    GstPadPtr pad(sink ? gst_element_get_static_pad(sink.get(), "sink") : nullptr);
+    return GstCapsPtr(pad ? gst_pad_get_current_caps(pad.get()) : nullptr);
+}
+
+// The size of the frames the video output hands on, when they are BGRx
+// (as the window paints them); empty for frames left unconverted.
+QSize convertedFrameSize()
+{
+    GstCapsPtr caps = outputCaps();
+    if (!caps || gst_caps_get_size(caps.get()) == 0)
+        return QSize();
+    const GstStructure *format = gst_caps_get_structure(caps.get(), 0);
+    int width = 0, height = 0;
+    if (g_strcmp0(gst_structure_get_string(format, "format"), "BGRx") != 0 ||
+        !gst_structure_get_int(format, "width", &width) || !gst_structure_get_int(format, "height", &height))
+        return QSize();
+    return QSize(width, height);
+}
+
 void markGone(gpointer flag, GObject *)
 {
     *static_cast<bool *>(flag) = true;
@@ -53,6 +80,8 @@ private slots:
     void unknownLengthPlaysToItsEnd_data();
     void unknownLengthPlaysToItsEnd();
     void videoFillsItsOwner();
+    void framesComeAtTheWindowsSize();
+    void conversionSizeRules();
     void volumeFollowsTheOutputVolume();
     void tagsOfTheStream();
 };
@@ -71,6 +100,10 @@ void MediaTest::initTestCase()
     QVERIFY(MediaFiles::make(MediaFiles::Opus, file("tone.opus")));
     QVERIFY(MediaFiles::make(MediaFiles::Mp4, file("red.mp4")));
     QVERIFY(MediaFiles::make(MediaFiles::Webm, file("red.webm")));
+    // Long enough for a window to be resized and hidden while it plays.
+    QVERIFY(MediaFiles::make("videotestsrc num-buffers=300 ! video/x-raw,width=320,height=240,framerate=10/1"
+                             " ! jpegenc ! avimux ! filesink location=\"%1\"",
+                             file("long.avi")));
     QVERIFY(MediaFiles::make(MediaFiles::tone(2) + R"( ! lamemp3enc ! taginject tags="title=\"A Title\",artist=\"An Artist\"")"
                                                    " ! id3v2mux ! filesink location=\"%1\"",
                              file("tagged.mp3")));
@@ -326,6 +359,47 @@ void MediaTest::videoFillsItsOwner()
     owner.resize(300, 100);
     DSMP.Window->SetWindowPosition(0, 0, 300, 100);
     QTRY_VERIFY_WITH_TIMEOUT(isRed(owner.grab().toImage().pixel(299, 99)), 3000);
+}
+
+void MediaTest::framesComeAtTheWindowsSize()
+{
+    QWidget owner;
+    owner.resize(64, 48);
+    QVERIFY(OpenGraph(DSMP, file("long.avi")));
+    SetVideoOwner(DSMP, &owner);
+    DSMP.Window->SetWindowPosition(0, 0, 64, 48);
+    DSMP.Control->Run();
+    // Not shown yet: the frames go by unconverted.
+    QTRY_VERIFY_WITH_TIMEOUT(outputCaps(), 5000);
+    QCOMPARE(convertedFrameSize(), QSize());
+
+    owner.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&owner));
+    QTRY_COMPARE_WITH_TIMEOUT(convertedFrameSize(), QSize(64, 48), 5000);
+    // A resize renegotiates the frames' size.
+    owner.resize(40, 30);
+    DSMP.Window->SetWindowPosition(0, 0, 40, 30);
+    QTRY_COMPARE_WITH_TIMEOUT(convertedFrameSize(), QSize(40, 30), 5000);
+    // The picture is painted as it came: a plain copy at the window's size.
+    QTRY_VERIFY_WITH_TIMEOUT(graph()->videoWindow()->grab().toImage().pixel(0, 0) != qRgb(0, 0, 0), 5000);
+    // Hidden, nothing is converted any more.
+    owner.hide();
+    QTRY_COMPARE_WITH_TIMEOUT(convertedFrameSize(), QSize(), 5000);
+}
+
+void MediaTest::conversionSizeRules()
+{
+    GstCapsPtr small = VideoOutputCaps(QSize(320, 200));
+    GstCapsPtr wanted(gst_caps_from_string("video/x-raw,format=BGRx,width=320,height=200,pixel-aspect-ratio=1/1"));
+    QVERIFY(gst_caps_is_equal(small.get(), wanted.get()));
+    GstCapsPtr none = VideoOutputCaps(QSize());
+    GstCapsPtr any(gst_caps_from_string("video/x-raw"));
+    QVERIFY(gst_caps_is_equal(none.get(), any.get()));
+
+    QCOMPARE(ConversionThreads(QSize(328, 267), 8), 1);
+    QCOMPARE(ConversionThreads(QSize(1920, 1080), 8), MaxConversionThreads);
+    QCOMPARE(ConversionThreads(QSize(1920, 1080), 2), 2);
+    QCOMPARE(ConversionThreads(QSize(1920, 1080), 0), 1);
 }
 
 void MediaTest::volumeFollowsTheOutputVolume()

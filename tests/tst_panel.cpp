@@ -12,6 +12,7 @@
 #include "TestFiles.h"
 
 #include <QMenu>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -32,6 +33,44 @@ protected:
         return false;
     }
 };
+
+// Gathers the region each paint event of a widget asks for.
+class PaintRegionSpy : public QObject {
+public:
+    explicit PaintRegionSpy(QWidget *widget) { widget->installEventFilter(this); }
+    QRegion painted;
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            painted += static_cast<QPaintEvent *>(event)->region();
+            ++count;
+        }
+        return false;
+    }
+};
+
+// Paints the window's pending updates, as its next turn of the event loop does.
+void paintPending()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents();
+}
+
+// Text drawn centred at the top of a label-sized image, as the time display draws it.
+QImage centredText(const QFont &font, QSize size, const QString &text)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::green);
+    painter.drawText(QRect(QPoint(0, 0), size), Qt::AlignHCenter | Qt::AlignTop, text);
+    return image;
+}
 
 QImage faceRect(const QPixmap &face, const QRect &rect)
 {
@@ -69,6 +108,12 @@ private slots:
     void draggingABarKeepsTheWindowInPlace_data();
     void draggingABarKeepsTheWindowInPlace();
     void labelRepaintsOnTextChange();
+    void labelRepaintsOnlyThePartGiven();
+    void changedTextRectCoversEveryChangedPixel_data();
+    void changedTextRectCoversEveryChangedPixel();
+    void tickRepaintsOnlyTheChangedDigits();
+    void barRepaintsOnlyBetweenTheThumbs();
+    void fittingTitleIsNotRepaintedOnTicks();
     void aboutTextNamesEachLibraryOnce();
     void titleScrollArithmetic();
     void titleScrollsWhileAnItemPlays();
@@ -178,12 +223,15 @@ void PanelTest::barClampsAndRepaintsOnlyOnChange()
     bar.setGeometry(120, 52, width, 16);
     bar.show();
     QVERIFY(QTest::qWaitForWindowExposed(frmMain));
+    paintPending();
     PaintCounter paints(&bar);
     bar.SetPosition(request);
     QCOMPARE(bar.Position, position);
+    paintPending();
     const int afterFirst = paints.count;
     QCOMPARE(afterFirst, position == 4 ? 0 : 1);
     bar.SetPosition(request);
+    paintPending();
     QCOMPARE(paints.count, afterFirst);
 }
 
@@ -296,11 +344,129 @@ void PanelTest::labelRepaintsOnTextChange()
     QCOMPARE(plain.pixel(0, 0), qRgb(255, 0, 0)); // no OnPaint: background only
     QCOMPARE(plain.pixel(29, 9), qRgb(255, 0, 0));
 
+    paintPending();
     PaintCounter paints(&label);
     label.setText("a");
+    paintPending();
     QCOMPARE(paints.count, 1);
     label.setText("a");
+    paintPending();
     QCOMPARE(paints.count, 1);
+}
+
+void PanelTest::labelRepaintsOnlyThePartGiven()
+{
+    TTextLable label(frmMain);
+    label.setGeometry(0, 0, 30, 10);
+    label.show();
+    paintPending();
+    PaintRegionSpy spy(&label);
+    label.setText("b", QRect(20, 0, 5, 10));
+    paintPending();
+    QCOMPARE(spy.painted, QRegion(20, 0, 5, 10));
+}
+
+void PanelTest::changedTextRectCoversEveryChangedPixel_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("digits"); // that change; 0: the text's width changes
+    QTest::newRow("a second") << "0:00:00" << "0:00:01" << 1;
+    QTest::newRow("ten seconds") << "0:00:09" << "0:00:10" << 2;
+    QTest::newRow("a minute") << "0:00:59" << "0:01:00" << 3;
+    QTest::newRow("an hour") << "0:59:59" << "1:00:00" << 5;
+    QTest::newRow("ten hours: wider") << "9:59:59" << "10:00:00" << 0;
+    QTest::newRow("back to zero") << "0:03:27" << "0:00:00" << 3;
+}
+
+void PanelTest::changedTextRectCoversEveryChangedPixel()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QFETCH(int, digits);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(20);
+    const QFontMetrics metrics(font);
+    const QRect label(0, 0, 82, 28);
+    const QRect changed = ChangedTextRect(metrics, label, before, after);
+    QVERIFY(label.contains(changed));
+    if (digits == 0) {
+        QCOMPARE(changed, label);
+        return;
+    }
+    // No more than the digits that change (and their colons), with a little slack.
+    const int digitWidth = metrics.horizontalAdvance(QLatin1Char('0'));
+    const int colons = digits > 2 ? (digits > 4 ? 2 : 1) : 0;
+    const int most = digits * digitWidth + colons * metrics.horizontalAdvance(QLatin1Char(':')) + 6;
+    QVERIFY2(changed.width() <= most, qPrintable(QString("%1 > %2").arg(changed.width()).arg(most)));
+    const QImage first = centredText(font, label.size(), before);
+    const QImage second = centredText(font, label.size(), after);
+    QVERIFY(first != second);
+    for (int y = 0; y < label.height(); ++y)
+        for (int x = 0; x < label.width(); ++x)
+            if (!changed.contains(x, y))
+                QVERIFY2(first.pixel(x, y) == second.pixel(x, y), qPrintable(QString("%1,%2").arg(x).arg(y)));
+    QCOMPARE(ChangedTextRect(metrics, label, after, after), QRect());
+}
+
+void PanelTest::tickRepaintsOnlyTheChangedDigits()
+{
+    frmMain->ClockShown(ClockView{std::nullopt, QString("0:00:00")});
+    paintPending();
+    PaintRegionSpy time(frmMain->lblTime);
+    PaintRegionSpy panel(frmMain);
+    frmMain->ClockShown(ClockView{std::nullopt, QString("0:00:01")});
+    paintPending();
+    QCOMPARE(time.count, 1);
+    const QRect painted = time.painted.boundingRect();
+    // The last digit only: the right part of the display, well short of all of it.
+    QVERIFY2(painted.width() < frmMain->lblTime->width() / 3, qPrintable(QString::number(painted.width())));
+    QVERIFY(painted.left() > frmMain->lblTime->width() / 2);
+    QCOMPARE(panel.count, 0); // the panel beneath is left alone
+    QCOMPARE(frmMain->lblTime->text(), QString("0:00:01"));
+    // The same time again paints nothing.
+    frmMain->ClockShown(ClockView{std::nullopt, QString("0:00:01")});
+    paintPending();
+    QCOMPARE(time.count, 1);
+}
+
+void PanelTest::barRepaintsOnlyBetweenTheThumbs()
+{
+    TProgress *bar = frmMain->pbSeek;
+    bar->SetPosition(50);
+    paintPending();
+    PaintRegionSpy spy(bar);
+    bar->SetPosition(60);
+    paintPending();
+    QCOMPARE(spy.painted, QRegion(50 - TProgress::ThumbHalf, 0, 10 + 2 * TProgress::ThumbHalf, bar->height()));
+    // The part repainted reads as a whole repaint would.
+    const QImage part = grabbed(frmMain).copy(bar->geometry());
+    bar->repaint();
+    QCOMPARE(grabbed(frmMain).copy(bar->geometry()), part);
+    QCOMPARE(BarChange(60, 30, 10), QRect(26, 0, 38, 10));
+}
+
+void PanelTest::fittingTitleIsNotRepaintedOnTicks()
+{
+    frmPlayer->Playing.set("/music/short.mp3");
+    frmPlayer->Timer->start();
+    paintPending();
+    PaintRegionSpy title(frmMain->lblTitle);
+    for (int tick = 0; tick < 3; ++tick)
+        frmMain->ClockShown(ClockView{});
+    paintPending();
+    QCOMPARE(title.count, 0);
+    // A title too long for the display runs on each tick.
+    frmPlayer->Playing.set("/home/user/Music/a rather long album name/07 a song.mp3");
+    paintPending();
+    title.count = 0;
+    // The first tick draws it where it already stands; each tick after moves it.
+    for (int tick = 0; tick < 3; ++tick) {
+        frmMain->ClockShown(ClockView{});
+        paintPending();
+    }
+    frmPlayer->Timer->stop();
+    QCOMPARE(title.count, 2);
 }
 
 void PanelTest::titleScrollArithmetic()
@@ -336,7 +502,8 @@ void PanelTest::titleScrollsWhileAnItemPlays()
     QCOMPARE(frmMain->TitleScroll, 0);
 
     frmPlayer->Timer->start();
-    grabbed(frmMain->lblTitle);
+    frmMain->ClockShown(ClockView{});
+    frmMain->ClockShown(ClockView{});
     const QImage moved = grabbed(frmMain->lblTitle);
     frmPlayer->Timer->stop();
     QCOMPARE(frmMain->TitleScroll, 10);
