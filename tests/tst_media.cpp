@@ -365,7 +365,7 @@ void MediaTest::framesComeAtTheWindowsSize()
 {
     QWidget owner;
     owner.resize(64, 48);
-    QVERIFY(OpenGraph(DSMP, file("long.avi")));
+    QVERIFY(GraphStart::open(file("long.avi")));
     SetVideoOwner(DSMP, &owner);
     DSMP.Window->SetWindowPosition(0, 0, 64, 48);
     DSMP.Control->Run();
