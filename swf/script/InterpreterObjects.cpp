@@ -575,7 +575,8 @@ Value Interpreter::construct(const Value &constructor, const std::vector<Value> 
         return Undefined{};
     // A constructor without a prototype object (a built-in method) makes an
     // object that inherits nothing.
-    created->setPrototype(objectOf(getMember(constructor, QStringLiteral("prototype"))));
+    ScriptObject *prototype = objectOf(getMember(constructor, QStringLiteral("prototype")));
+    created->setPrototype(prototype);
     markConstructed(*created, constructor);
     if (f->kind == ScriptObject::Kind::Native) {
         // A built-in constructor answers what `new` gives: mostly the object
@@ -583,8 +584,12 @@ Value Interpreter::construct(const Value &constructor, const std::vector<Value> 
         ScriptEngine::NestedCall depth(m_engine);
         NativeCall native{*this, created, args, true};
         const Value result = f->native(native);
-        // A method that is no constructor answers a plain value: `new` still gives an object.
-        return objectOf(result) || std::holds_alternative<ClipRef>(result) ? result : Value(created);
+        // A class's constructor may refuse its arguments (BitmapData's sizes) and give
+        // nothing; a method that is no constructor answers a plain value, and `new`
+        // still gives the object made.
+        if (prototype || objectOf(result) || std::holds_alternative<ClipRef>(result))
+            return result;
+        return created;
     }
     // What a script constructor returns is dropped: `new` gives the object made.
     CallSetup setup;

@@ -11,6 +11,7 @@
 // A movie that asks to quit (fscommand "quit") ends the run after that frame,
 // as the reference player's window closes.
 #include "swf/FlashControl.h"
+#include "swf/TraceBytes.h"
 
 #include <QGuiApplication>
 
@@ -23,47 +24,6 @@ constexpr int DefaultFrames = 10;
 void usage()
 {
     std::fprintf(stderr, "usage: tessaro-swf-render [--frames N | --run N] [--trace] MOVIE [OUT.png]\n");
-}
-
-constexpr char32_t LastOneByte = 0x7F, LastTwoBytes = 0x7FF, LastThreeBytes = 0xFFFF;
-
-void appendUtf8(QByteArray &out, char32_t c)
-{
-    constexpr int SixBits = 0x3F;
-    const auto tail = [&out](char32_t bits) { out.append(char(0x80 | (bits & SixBits))); };
-    if (c <= LastOneByte) {
-        out.append(char(c));
-    } else if (c <= LastTwoBytes) {
-        out.append(char(0xC0 | (c >> 6)));
-        tail(c);
-    } else if (c <= LastThreeBytes) {
-        out.append(char(0xE0 | (c >> 12)));
-        tail(c >> 6);
-        tail(c);
-    } else {
-        out.append(char(0xF0 | (c >> 18)));
-        tail(c >> 12);
-        tail(c >> 6);
-        tail(c);
-    }
-}
-
-// A trace line as the reference player writes it: UTF-8, where a surrogate
-// that pairs with none is written as a code point of its own rather than
-// replaced. Its lines end at a NUL character, as C strings do.
-QByteArray traceBytes(const QString &line)
-{
-    QByteArray out;
-    for (qsizetype i = 0; i < line.size() && !line.at(i).isNull(); ++i) {
-        const QChar c = line.at(i);
-        if (c.isHighSurrogate() && i + 1 < line.size() && line.at(i + 1).isLowSurrogate()) {
-            appendUtf8(out, QChar::surrogateToUcs4(c, line.at(i + 1)));
-            ++i;
-        } else {
-            appendUtf8(out, c.unicode());
-        }
-    }
-    return out;
 }
 
 } // namespace
@@ -106,7 +66,7 @@ int main(int argc, char **argv)
     swf::FlashControl control;
     if (trace) {
         QObject::connect(&control, &swf::FlashControl::Trace, [](const QString &line) {
-            const QByteArray bytes = traceBytes(line);
+            const QByteArray bytes = swf::TraceBytes(line);
             std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
             std::fputc('\n', stdout);
             std::fflush(stdout);
