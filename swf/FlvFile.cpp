@@ -15,6 +15,9 @@ enum TagType { AudioTag = 8, VideoTag = 9, ScriptTag = 18 };
 constexpr int KeyframeType = 1;
 constexpr int FrameTypeShift = 4, CodecMask = 0x0F;
 constexpr char MetaDataName[] = "onMetaData";
+// An audio tag's first byte: codec, rate, sample size and channels.
+constexpr int AudioCodecShift = 4, AudioRateShift = 2, AudioRateMask = 3, AudioSixteenBit = 0x02, AudioStereo = 0x01;
+constexpr double AudioRates[] = {5512.5, 11025, 22050, 44100};
 constexpr quint8 AmfStringMarker = 0x02;
 
 quint32 be24(const uchar *p) { return quint32(p[0]) << 16 | quint32(p[1]) << 8 | p[2]; }
@@ -50,6 +53,33 @@ void addPicture(FlvFile &flv, const QByteArray &tag, qint64 time)
     flv.times.push_back(time);
 }
 
+std::optional<SoundFormat> audioFormatOf(uchar flags)
+{
+    const int codec = flags >> AudioCodecShift;
+    if (codec != SoundFormat::PcmNative && codec != SoundFormat::Adpcm && codec != SoundFormat::Mp3 &&
+        codec != SoundFormat::PcmLittle)
+        return std::nullopt;
+    return SoundFormat{codec, AudioRates[(flags >> AudioRateShift) & AudioRateMask], bool(flags & AudioSixteenBit),
+                       bool(flags & AudioStereo)};
+}
+
+void addSound(FlvFile &flv, const QByteArray &tag, bool &formatSeen)
+{
+    if (tag.isEmpty())
+        return;
+    const std::optional<SoundFormat> format = audioFormatOf(uchar(tag[0]));
+    if (!formatSeen) {
+        formatSeen = true;
+        flv.audioFormat = format;
+    }
+    // Pieces in another format than the first are left out: one decoder plays the file's sound.
+    const bool same = format && flv.audioFormat && format->codec == flv.audioFormat->codec &&
+                      format->rate == flv.audioFormat->rate && format->stereo == flv.audioFormat->stereo &&
+                      format->sixteenBit == flv.audioFormat->sixteenBit;
+    if (same)
+        flv.audio.push_back(tag.mid(1));
+}
+
 } // namespace
 
 std::optional<FlvFile> ReadFlv(const QByteArray &bytes)
@@ -59,6 +89,7 @@ std::optional<FlvFile> ReadFlv(const QByteArray &bytes)
     const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
     const qint64 size = bytes.size();
     FlvFile flv;
+    bool audioFormatSeen = false;
     qint64 at = qint64(qFromBigEndian<quint32>(data + 5)) + PreviousTagSizeBytes;
     while (at >= HeaderSize && at + TagHeaderSize <= size) {
         const uchar *tag = data + at;
@@ -69,6 +100,8 @@ std::optional<FlvFile> ReadFlv(const QByteArray &bytes)
         const QByteArray body = bytes.mid(at + TagHeaderSize, length);
         if (tag[0] == VideoTag)
             addPicture(flv, body, time);
+        else if (tag[0] == AudioTag)
+            addSound(flv, body, audioFormatSeen);
         else if (tag[0] == ScriptTag && flv.metaData.isEmpty())
             flv.metaData = metaDataOf(body);
         if (tag[0] == VideoTag || tag[0] == AudioTag)

@@ -6,6 +6,7 @@
 #include "VideoWriter.h"
 #include "swf/MoviePlayer.h"
 #include "swf/Renderer.h"
+#include "swf/SoundMixer.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -163,6 +164,7 @@ private slots:
     void netStream_data();
     void netStream();
     void netStreamPicture();
+    void netStreamSound();
     // Last: it spends the patience the streams share.
     void manyBrokenStreams();
 
@@ -177,6 +179,13 @@ void SwfVideoTest::initTestCase()
     // The stream the NetStream cases play: three red pictures, a quarter of a second.
     QVERIFY(!encodeFlv(H263, Red, QSize(32, 24), 3, m_dir.filePath(QStringLiteral("clip.flv"))).isEmpty());
     TestFiles::write(m_dir.filePath(QStringLiteral("dated.flv")), flvOfMetaData());
+    // A loud tone of two seconds beside pictures, its sound as 16-bit PCM.
+    QVERIFY(MediaFiles::make(
+        QStringLiteral("audiotestsrc wave=square volume=0.5 num-buffers=40 samplesperbuffer=2205"
+                       " ! audio/x-raw,format=S16LE,rate=22050,channels=1 ! m."
+                       " videotestsrc pattern=solid-color num-buffers=24 ! video/x-raw,width=32,height=24,framerate=12/1"
+                       " ! videoconvert ! avenc_flv ! m. flvmux name=m ! filesink location=\"%1\""),
+        m_dir.filePath(QStringLiteral("tone.flv"))));
 }
 
 void SwfVideoTest::embeddedPicture_data()
@@ -416,6 +425,36 @@ void SwfVideoTest::netStreamPicture()
     const QImage stage = run.stage();
     QVERIFY2(near(stage.pixel(32, 24), Red), qPrintable(describe(stage.pixel(32, 24))));
     QVERIFY2(near(stage.pixel(70, 24), White), qPrintable(describe(stage.pixel(70, 24))));
+}
+
+void SwfVideoTest::netStreamSound()
+{
+    const auto loud = [](const std::vector<int16_t> &samples) {
+        return std::any_of(samples.begin(), samples.end(), [](int16_t sample) { return std::abs(sample) > 4000; });
+    };
+    const auto heard = [](swf::SoundMixer &mixer) {
+        std::vector<int16_t> out(size_t(swf::SoundMixer::Rate / 10) * 2);
+        mixer.mix(out.data(), swf::SoundMixer::Rate / 10);
+        return out;
+    };
+    swf::SoundMixer mixer;
+    const QString pause = QStringLiteral("push 0, \"ns\"\ngetvariable\npush \"pause\"\ncallmethod\npop\n");
+    // Frame 1 plays the file, frame 3 pauses it, frame 4 plays on and stops there.
+    Run run(m_dir.path(),
+            doAction(ActionAssembler::assemble(openStream() + playStream(QStringLiteral("tone.flv")))) + showFrame() +
+                showFrame() + doAction(ActionAssembler::assemble(pause)) + showFrame() +
+                doAction(ActionAssembler::assemble(pause + QStringLiteral("stop\n"))) + showFrame(),
+            8);
+    run.player().setSoundMixer(&mixer);
+    run.advance(1);
+    QVERIFY(run.traces.contains(QStringLiteral("NetStream.Play.Start")));
+    QVERIFY(mixer.active());
+    QVERIFY(loud(heard(mixer)));
+    run.advance(1);
+    QVERIFY(!mixer.active());
+    run.advance(1);
+    QVERIFY(mixer.active());
+    QVERIFY(loud(heard(mixer)));
 }
 
 QTEST_MAIN(SwfVideoTest)

@@ -1,8 +1,8 @@
 // NetStream: plays an FLV file beside the movie, read as every other load
 // is (swf/MovieFiles.h: never over the network). Its pictures show in the
 // Video objects it is attached to, its metadata goes to onMetaData and
-// what happens to onStatus, on the frames after play. Its sound is not
-// played. A stream that cannot be read is reported not found, as the
+// what happens to onStatus, on the frames after play. Its sound, decoded
+// when it opens, plays through the movie's sound from the position. A stream that cannot be read is reported not found, as the
 // reference player reports it.
 #include "NetStatus.h"
 #include "Amf0.h"
@@ -12,6 +12,8 @@
 #include "swf/FlvFile.h"
 #include "swf/MovieFiles.h"
 #include "swf/MoviePlayer.h"
+#include "swf/SoundDecoder.h"
+#include "swf/SoundMixer.h"
 #include "swf/script/ScriptEngine.h"
 
 #include <algorithm>
@@ -29,6 +31,7 @@ class StreamState : public VideoSource {
 public:
     std::optional<FlvFile> flv;
     std::unique_ptr<VideoDecoder> decoder;
+    std::shared_ptr<const std::vector<int16_t>> sound; // 44.1 kHz stereo; empty when it has none
     qint64 bytes = 0;
     qint64 startMs = 0;                // the frame time at which position 0 played
     std::optional<qint64> pausedAt;    // the position, while paused
@@ -78,6 +81,34 @@ Value construct(NativeCall &call)
     return call.self;
 }
 
+std::shared_ptr<const std::vector<int16_t>> decodeSound(const FlvFile &flv)
+{
+    auto samples = std::make_shared<std::vector<int16_t>>();
+    if (!flv.audioFormat)
+        return samples;
+    SoundDecoder decoder(*flv.audioFormat);
+    constexpr int Channels = 2;
+    for (const QByteArray &piece : flv.audio) {
+        const qint64 left = SoundMixer::MaxEventFrames - qint64(samples->size() / Channels);
+        if (left <= 0)
+            break;
+        decoder.decode(piece.constData(), int(piece.size()), *samples, left);
+    }
+    return samples;
+}
+
+// The stream's sound from where the stream is now, in place of what it played.
+void soundFromPosition(NativeCall &call, StreamState &state)
+{
+    if (!state.sound || state.sound->empty())
+        return;
+    SoundInfo from;
+    from.inPoint = state.positionMs() * SoundMixer::Rate / qint64(MsPerSecond);
+    call.player().startLoadedSound(&state, state.sound, from);
+}
+
+void silence(NativeCall &call, StreamState &state) { call.player().stopLoadedSound(&state); }
+
 void reportStatus(NativeCall &call, const Value &stream, const char *code, const char *level)
 {
     call.cx.callMethod(stream, QStringLiteral("onStatus"), {NetStatusInfo(call, code, level)});
@@ -108,6 +139,7 @@ Value tick(NativeCall &call)
     if (!state->started) {
         state->started = true;
         state->startMs = state->nowMs;
+        soundFromPosition(call, *state);
         reportStatus(call, stream, "NetStream.Play.Start", "status");
         if (!state->flv->metaData.isEmpty())
             call.cx.callMethod(stream, QStringLiteral("onMetaData"), {metaDataOf(call, state->flv->metaData)});
@@ -133,6 +165,7 @@ void reportNotFound(NativeCall &call)
 void open(NativeCall &call, StreamState &state, FlvFile flv, qint64 bytes)
 {
     state.decoder = std::make_unique<VideoDecoder>(flv.codec, flv.codecData);
+    state.sound = decodeSound(flv);
     state.flv = std::move(flv);
     state.bytes = bytes;
     state.started = state.stopped = false;
@@ -151,8 +184,10 @@ void open(NativeCall &call, StreamState &state, FlvFile flv, qint64 bytes)
 void close(NativeCall &call, StreamState &state)
 {
     stopTicking(call, state);
+    silence(call, state);
     state.flv.reset();
     state.decoder.reset();
+    state.sound.reset();
     state.bytes = 0;
 }
 
@@ -190,9 +225,12 @@ Value pause(NativeCall &call)
     const bool wanted = call.args.empty() ? !state->pausedAt : call.cx.toBool(call.arg(0));
     if (wanted && !state->pausedAt) {
         state->pausedAt = state->positionMs();
+        silence(call, *state);
     } else if (!wanted && state->pausedAt) {
         state->startMs = state->nowMs - *state->pausedAt;
         state->pausedAt.reset();
+        if (state->started)
+            soundFromPosition(call, *state);
     }
     return Undefined{};
 }
@@ -205,10 +243,13 @@ Value seek(NativeCall &call)
         return Undefined{};
     state->nowMs = call.player().frameStartMs();
     const qint64 position = std::clamp(qint64(seconds * MsPerSecond), qint64(0), state->flv->durationMs);
-    if (state->pausedAt)
+    if (state->pausedAt) {
         state->pausedAt = position;
-    else
+    } else {
         state->startMs = state->nowMs - position;
+        if (state->started)
+            soundFromPosition(call, *state);
+    }
     state->stopped = false;
     return Undefined{};
 }
