@@ -11,7 +11,9 @@ namespace {
 constexpr char16_t ParagraphEnd = u'\r';
 constexpr uint RgbMask = 0xFFFFFF;
 
-QString escaped(QStringView text)
+} // namespace
+
+QString EscapeHtml(QStringView text)
 {
     QString out;
     out.reserve(text.size());
@@ -26,6 +28,8 @@ QString escaped(QStringView text)
     }
     return out;
 }
+
+namespace {
 
 QString number(double value) { return QString::number(value); }
 
@@ -54,7 +58,7 @@ QString fontTag(const FontAttributes &f, const FontAttributes *around)
     QString tag = QStringLiteral("<FONT");
     const auto add = [&](const char *name, const QString &value, const QString *was) {
         if (!was || *was != value)
-            tag += QStringLiteral(" %1=\"%2\"").arg(QLatin1String(name), escaped(value));
+            tag += QStringLiteral(" %1=\"%2\"").arg(QLatin1String(name), EscapeHtml(value));
     };
     add("FACE", f.face, around ? &around->face : nullptr);
     add("SIZE", f.size, around ? &around->size : nullptr);
@@ -101,7 +105,7 @@ void writeRun(QString &out, QStringView text, const TextFormatValues &f, std::ve
     }
     QString close;
     if (const QString url = f.url.value_or(QString()); !url.isEmpty()) {
-        out += QStringLiteral("<A HREF=\"%1\" TARGET=\"%2\">").arg(escaped(url), escaped(f.target.value_or(QString())));
+        out += QStringLiteral("<A HREF=\"%1\" TARGET=\"%2\">").arg(EscapeHtml(url), EscapeHtml(f.target.value_or(QString())));
         close.prepend(QLatin1String("</A>"));
     }
     const std::pair<bool, const char *> styles[] = {
@@ -111,7 +115,7 @@ void writeRun(QString &out, QStringView text, const TextFormatValues &f, std::ve
             out += QStringLiteral("<%1>").arg(QLatin1String(name));
             close.prepend(QStringLiteral("</%1>").arg(QLatin1String(name)));
         }
-    out += escaped(text) + close;
+    out += EscapeHtml(text) + close;
 }
 
 } // namespace

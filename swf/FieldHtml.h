@@ -9,6 +9,9 @@
 
 namespace swf {
 
+// Text as HTML writes it: <, >, & and " as their entities.
+QString EscapeHtml(QStringView text);
+
 // The player's HTML for a field's text with a format a character, as
 // htmlText reads it: each paragraph a <P ALIGN> or <LI> (in a <TEXTFORMAT>
 // when it has margins), a <FONT> with every font attribute, nested <FONT>s

@@ -16,10 +16,11 @@ bool isPicture(const QByteArray &file)
     return file.startsWith("\xFF\xD8") || file.startsWith("\x89PNG") || file.startsWith("GIF8");
 }
 
-std::shared_ptr<ShapeDef> pictureShape(const QImage &image)
+} // namespace
+
+std::shared_ptr<ShapeDef> BitmapShape(const QImage &image, bool smooth)
 {
     auto shape = std::make_shared<ShapeDef>();
-    shape->id = ImageCharacter;
     shape->bounds = QRectF(0, 0, image.width() * TwipsPerPixel, image.height() * TwipsPerPixel);
     shape->outline.addRect(shape->bounds);
     FillStyle fill;
@@ -27,11 +28,10 @@ std::shared_ptr<ShapeDef> pictureShape(const QImage &image)
     fill.image = image;
     fill.matrix = QTransform::fromScale(TwipsPerPixel, TwipsPerPixel);
     fill.repeat = false;
+    fill.smooth = smooth;
     shape->layers.push_back(ShapeLayer{{{fill, shape->outline}}, {}});
     return shape;
 }
-
-} // namespace
 
 std::shared_ptr<MovieDef> ImageMovie(const QByteArray &file, int version)
 {
@@ -42,7 +42,8 @@ std::shared_ptr<MovieDef> ImageMovie(const QByteArray &file, int version)
         return nullptr;
     auto movie = std::make_shared<MovieDef>();
     movie->version = version;
-    std::shared_ptr<ShapeDef> shape = pictureShape(image);
+    std::shared_ptr<ShapeDef> shape = BitmapShape(image, false);
+    shape->id = ImageCharacter;
     movie->frameRect = shape->bounds;
     movie->dictionary[ImageCharacter] = shape;
     PlaceCommand place;

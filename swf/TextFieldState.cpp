@@ -21,21 +21,6 @@ constexpr int FirstVersionJoiningBreaks = 7;
 // What the reference player names the font of a field that names none.
 const QString DefaultFace = QStringLiteral("Times New Roman");
 
-QString escaped(const QString &text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'<': out += QLatin1String("&lt;"); break;
-        case u'>': out += QLatin1String("&gt;"); break;
-        case u'&': out += QLatin1String("&amp;"); break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
 // The character an entity such as "amp" or "#65" stands for, or nothing.
 std::optional<QChar> entity(const QString &name)
 {
@@ -277,7 +262,7 @@ void TextFieldState::setText(const QString &text)
 {
     m_text = text;
     m_formats.assign(size_t(text.size()), std::make_shared<const TextFormatValues>(m_newFormat));
-    m_shown = m_look.html ? escaped(text) : text;
+    m_shown = m_look.html ? EscapeHtml(text) : text;
     changed();
 }
 
@@ -313,7 +298,7 @@ void TextFieldState::replaceText(int begin, int end, const QString &text)
     formats.insert(formats.end(), m_formats.begin() + end, m_formats.end());
     m_text = m_text.left(begin) + text + m_text.mid(end);
     m_formats = std::move(formats);
-    m_shown = m_look.html ? escaped(m_text) : m_text;
+    m_shown = m_look.html ? EscapeHtml(m_text) : m_text;
     changed();
 }
 
@@ -376,7 +361,7 @@ void TextFieldState::setHtml(bool html)
     if (html == m_look.html)
         return;
     m_look.html = html;
-    m_shown = html ? escaped(m_text) : m_text;
+    m_shown = html ? EscapeHtml(m_text) : m_text;
     changed();
 }
 

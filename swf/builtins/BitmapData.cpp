@@ -3,6 +3,7 @@
 #include "BitmapData.h"
 #include "Builtins.h"
 
+#include "swf/ImageMovie.h"
 #include "swf/MoviePlayer.h"
 #include "swf/script/Conversions.h"
 #include "swf/script/ScriptEngine.h"
@@ -28,7 +29,6 @@ constexpr uint32_t RgbMask = 0xFFFFFF;
 constexpr double WhiteOpaque = 0xFFFFFFFF;
 // What the getters answer once the bitmap is disposed.
 constexpr double Disposed = -1;
-constexpr double TwipsPerPixel = 20;
 // Rectangles and points beyond this are far off any bitmap, and keep QRect's sums in range.
 constexpr int MaxCoordinate = 1 << 24;
 
@@ -273,16 +273,7 @@ Value ClipAttachBitmap(NativeCall &call)
     if (!clip || !bitmap || call.args.size() < 2)
         return Undefined{};
     const QImage &image = bitmap->image();
-    auto shape = std::make_shared<ShapeDef>();
-    shape->bounds = QRectF(0, 0, image.width() * TwipsPerPixel, image.height() * TwipsPerPixel);
-    shape->outline.addRect(shape->bounds);
-    FillStyle fill;
-    fill.type = FillStyle::Bitmap;
-    fill.image = image;
-    fill.matrix = QTransform::fromScale(TwipsPerPixel, TwipsPerPixel);
-    fill.repeat = false;
-    fill.smooth = call.args.size() > 3 && call.cx.toBool(call.args[3]);
-    shape->layers.push_back(ShapeLayer{{{fill, shape->outline}}, {}});
+    std::shared_ptr<ShapeDef> shape = BitmapShape(image, call.args.size() > 3 && call.cx.toBool(call.args[3]));
     call.player().placeScriptShape(*clip, std::move(shape), intArgument(call, 1));
     return Undefined{};
 }
