@@ -136,14 +136,21 @@ Value setMatrix(NativeCall &call)
     return Undefined{};
 }
 
+// The clip's matrix and those of every clip holding it.
+QTransform toStage(const DisplayObject &clip)
+{
+    QTransform m = clip.matrix;
+    for (const DisplayObject *outer = clip.parent; outer; outer = outer->parent)
+        m *= outer->matrix;
+    return m;
+}
+
 Value getConcatenatedMatrix(NativeCall &call)
 {
     const DisplayObject *clip = clipOf(call);
     if (!clip)
         return Undefined{};
-    QTransform m = clip->matrix;
-    for (const DisplayObject *outer = clip->parent; outer; outer = outer->parent)
-        m *= outer->matrix;
+    const QTransform m = toStage(*clip);
     return matrixObject(call, m);
 }
 
@@ -153,9 +160,7 @@ Value getPixelBounds(NativeCall &call)
     const DisplayObject *clip = clipOf(call);
     if (!clip)
         return Undefined{};
-    QTransform m = clip->matrix;
-    for (const DisplayObject *outer = clip->parent; outer; outer = outer->parent)
-        m *= outer->matrix;
+    const QTransform m = toStage(*clip);
     const QRectF own = ClipBounds(*clip);
     const QRectF pixels = own.isNull() ? QRectF() : (m * QTransform::fromScale(1 / TwipsPerPixel, 1 / TwipsPerPixel)).mapRect(own);
     const QRect covered = pixels.toAlignedRect();
