@@ -5,6 +5,7 @@
 #include "swf/MovieImports.h"
 #include "swf/MovieFiles.h"
 #include "swf/SoundMixer.h"
+#include "swf/SoundTransforms.h"
 #include "swf/TextFieldState.h"
 #include "swf/builtins/TextField.h"
 #include "swf/builtins/Video.h"
@@ -184,6 +185,9 @@ void MoviePlayer::unload()
     m_frameStartMs = 0;
     m_initialised.clear();
     m_soundTransform = {};
+    m_clipSoundsSet = m_clipSoundsChanged = false;
+    if (m_sound)
+        m_sound->setTransforms({});
     m_keysDown.clear();
     m_lastKey = m_lastAscii = 0;
     m_streamClips.clear();
@@ -289,6 +293,8 @@ void MoviePlayer::advance()
     // clip or the globals.
     if (m_script.wantsCollection())
         m_script.collectGarbage(levels());
+    // Clips came, went and moved: their sounds follow the transforms they are under now.
+    shareSoundTransforms();
 }
 
 void MoviePlayer::gotoFrame(int frame)
@@ -323,14 +329,15 @@ void MoviePlayer::stopSounds()
             stream.lastFrame = clip->currentFrame;
 }
 
-bool MoviePlayer::startExportedSound(const QString &name, const SoundInfo &info)
+bool MoviePlayer::startExportedSound(const QString &name, const SoundInfo &info, const void *owner)
 {
     if (!m_movie || !m_sound)
         return false;
     const auto *sound = dynamic_cast<const SoundDef *>(m_movie->character(m_movie->exports.value(ExportKey(name), -1)));
     if (!sound)
         return false;
-    m_sound->startSound(*sound, info);
+    shareChangedSoundTransforms();
+    m_sound->startSound(*sound, info, owner);
     return true;
 }
 
@@ -341,10 +348,30 @@ const SoundDef *MoviePlayer::exportedSound(const QString &name) const
 }
 
 void MoviePlayer::startLoadedSound(const void *key, std::shared_ptr<const std::vector<int16_t>> samples,
-                                   const SoundInfo &info)
+                                   const SoundInfo &info, const void *owner)
 {
-    if (m_sound)
-        m_sound->startSamples(key, std::move(samples), info);
+    if (!m_sound)
+        return;
+    shareChangedSoundTransforms();
+    m_sound->startSamples(key, std::move(samples), info, owner);
+}
+
+void MoviePlayer::clipSoundChanged()
+{
+    m_clipSoundsSet = m_clipSoundsChanged = true;
+}
+
+void MoviePlayer::shareSoundTransforms()
+{
+    m_clipSoundsChanged = false;
+    if (m_sound && m_clipSoundsSet)
+        m_sound->setTransforms(HeardSoundTransforms(levels()));
+}
+
+void MoviePlayer::shareChangedSoundTransforms()
+{
+    if (m_clipSoundsChanged)
+        shareSoundTransforms();
 }
 
 void MoviePlayer::stopLoadedSound(const void *key)
@@ -895,7 +922,7 @@ void MoviePlayer::enterFrame(DisplayObject &clip, int frame)
         return;
     for (const SoundStart &start : clip.timeline->frames[size_t(frame)].sounds)
         if (const auto *sound = dynamic_cast<const SoundDef *>(movieOf(clip).character(start.soundId)))
-            m_sound->startSound(*sound, start.info);
+            m_sound->startSound(*sound, start.info, clip.alive.get());
 }
 
 void MoviePlayer::enqueueFrameActions(DisplayObject &clip, int frame)
@@ -1171,7 +1198,7 @@ void MoviePlayer::setButtonState(DisplayObject &button, int state)
         return;
     const SoundStart &start = *def->sounds[size_t(transition)];
     if (const auto *sound = dynamic_cast<const SoundDef *>(movieOf(button).character(start.soundId)))
-        m_sound->startSound(*sound, start.info);
+        m_sound->startSound(*sound, start.info, button.alive.get());
 }
 
 void MoviePlayer::runQueue()

@@ -155,13 +155,17 @@ public:
     void trace(const QString &line);
     void stopSounds();
     // Sound objects: sounds by their export name, and the movie's volume.
-    bool startExportedSound(const QString &name, const SoundInfo &info);
+    // owner: the alive token of the clip whose Sound transform the sound follows.
+    bool startExportedSound(const QString &name, const SoundInfo &info, const void *owner = nullptr);
     void stopExportedSound(const QString &name);
     void setSoundVolume(int percent);
     // The library sound exported as name, or nullptr.
     const SoundDef *exportedSound(const QString &name) const;
     // Sounds a script loaded, decoded, played under key.
-    void startLoadedSound(const void *key, std::shared_ptr<const std::vector<int16_t>> samples, const SoundInfo &info);
+    void startLoadedSound(const void *key, std::shared_ptr<const std::vector<int16_t>> samples, const SoundInfo &info,
+                          const void *owner = nullptr);
+    // A Sound changed a clip's transform: the clips' sounds are heard through it from now on.
+    void clipSoundChanged();
     void stopLoadedSound(const void *key);
     // Counts stopSounds calls: a sound started before the count changed was stopped.
     quint64 soundStops() const { return m_soundStops; }
@@ -390,6 +394,12 @@ private:
     SharedObjectStore m_sharedObjects;
     SoundMixer *m_sound = nullptr;
     SoundTransform m_soundTransform;
+    // Once a script gives a clip a sound transform, the transforms heard are
+    // shared with the mixer as sounds start and as each frame ends.
+    bool m_clipSoundsSet = false;
+    bool m_clipSoundsChanged = false;
+    void shareSoundTransforms();
+    void shareChangedSoundTransforms();
     std::set<int> m_keysDown;
     QPointF m_pointer;
     int m_lastKey = 0;

@@ -35,6 +35,7 @@ std::pair<int, int> envelopeAt(const std::vector<EnvelopePoint> &envelope, qint6
 struct SoundMixer::Voice {
     int soundId = 0;
     const void *key = nullptr; // of samples a script loaded
+    const void *owner = nullptr;
     std::shared_ptr<const std::vector<int16_t>> samples;
     std::vector<EnvelopePoint> envelope;
     qint64 begin = 0, end = 0; // sample frames of the sound that play
@@ -64,18 +65,56 @@ void SoundMixer::mix(int16_t *out, int frames)
     std::vector<int32_t> sum(size_t(std::max(frames, 0)) * 2, 0);
     std::lock_guard lock(m_mutex);
     for (auto &voice : m_voices)
-        mixVoice(*voice, sum.data(), frames);
+        mixVoice(*voice, sum.data(), frames, transformOf(voice->owner));
     m_voices.erase(std::remove_if(m_voices.begin(), m_voices.end(),
                                   [](const auto &v) { return v->loopsLeft <= 0; }),
                    m_voices.end());
     for (auto &stream : m_streams)
-        mixStream(*stream, sum.data(), frames);
+        mixStream(*stream, sum.data(), frames, transformOf(stream->key));
     for (size_t i = 0; i < sum.size(); ++i)
-        out[i] = int16_t(std::clamp(m_volume == 100 ? sum[i] : sum[i] * m_volume / 100, -32768, 32767));
+        out[i] = int16_t(std::clamp<qint64>(m_volume == 100 ? sum[i] : qint64(sum[i]) * m_volume / 100, -32768, 32767));
     m_mixed += std::max(frames, 0);
 }
 
-void SoundMixer::mixVoice(Voice &voice, int32_t *sum, int frames)
+namespace {
+
+// Adds one sample frame, through a clip's transform when it has one: each
+// output takes its share of both channels, at the clip's volume.
+void addFrame(int32_t *sum, int left, int right, const SoundTransform *t)
+{
+    if (!t) {
+        sum[0] += left;
+        sum[1] += right;
+        return;
+    }
+    constexpr qint64 Percent = SoundTransform::Full;
+    // Well past full scale, yet many voices added cannot overflow the sum.
+    constexpr qint64 Loudest = 4 * 32768;
+    const auto share = [&](int fromLeft, int fromRight) {
+        const qint64 level = (qint64(left) * fromLeft + qint64(right) * fromRight) * t->volume / (Percent * Percent);
+        return int32_t(std::clamp(level, -Loudest, Loudest));
+    };
+    sum[0] += share(t->ll, t->rl);
+    sum[1] += share(t->lr, t->rr);
+}
+
+} // namespace
+
+const SoundTransform *SoundMixer::transformOf(const void *owner) const
+{
+    if (!owner || m_transforms.empty())
+        return nullptr;
+    const auto it = m_transforms.find(owner);
+    return it == m_transforms.end() ? nullptr : &it->second;
+}
+
+void SoundMixer::setTransforms(std::map<const void *, SoundTransform> byOwner)
+{
+    std::lock_guard lock(m_mutex);
+    m_transforms = std::move(byOwner);
+}
+
+void SoundMixer::mixVoice(Voice &voice, int32_t *sum, int frames, const SoundTransform *transform)
 {
     const int16_t *samples = voice.samples->data();
     for (int f = 0; f < frames && voice.loopsLeft > 0; ++f) {
@@ -90,13 +129,12 @@ void SoundMixer::mixVoice(Voice &voice, int32_t *sum, int frames)
             left = left * l / 32768;
             right = right * r / 32768;
         }
-        sum[f * 2] += left;
-        sum[f * 2 + 1] += right;
+        addFrame(sum + f * 2, left, right, transform);
         ++voice.position;
     }
 }
 
-void SoundMixer::mixStream(Stream &stream, int32_t *sum, int frames)
+void SoundMixer::mixStream(Stream &stream, int32_t *sum, int frames, const SoundTransform *transform)
 {
     const auto available = [&stream] { return (stream.pending.size() - stream.pendingAt) / 2; };
     const int blockCount = int(stream.timeline->frames.size());
@@ -115,8 +153,8 @@ void SoundMixer::mixStream(Stream &stream, int32_t *sum, int frames)
     }
     const size_t count = std::min(available(), size_t(frames));
     const int16_t *from = stream.pending.data() + stream.pendingAt;
-    for (size_t i = 0; i < count * 2; ++i)
-        sum[i] += from[i];
+    for (size_t i = 0; i < count; ++i)
+        addFrame(sum + i * 2, from[i * 2], from[i * 2 + 1], transform);
     stream.pendingAt += count * 2;
 }
 
@@ -183,7 +221,7 @@ std::optional<SoundMixer::StreamPosition> SoundMixer::streamPosition(const void 
     return std::nullopt;
 }
 
-void SoundMixer::startSound(const SoundDef &sound, const SoundInfo &info)
+void SoundMixer::startSound(const SoundDef &sound, const SoundInfo &info, const void *owner)
 {
     if (info.stop) {
         std::lock_guard lock(m_mutex);
@@ -201,6 +239,7 @@ void SoundMixer::startSound(const SoundDef &sound, const SoundInfo &info)
     if (!voice)
         return;
     voice->soundId = sound.id;
+    voice->owner = owner;
     std::lock_guard lock(m_mutex);
     const bool playing =
         std::any_of(m_voices.begin(), m_voices.end(), [&sound](const auto &v) { return v->soundId == sound.id; });
@@ -210,7 +249,7 @@ void SoundMixer::startSound(const SoundDef &sound, const SoundInfo &info)
 }
 
 void SoundMixer::startSamples(const void *key, std::shared_ptr<const std::vector<int16_t>> samples,
-                              const SoundInfo &info)
+                              const SoundInfo &info, const void *owner)
 {
     if (!samples)
         return;
@@ -219,6 +258,7 @@ void SoundMixer::startSamples(const void *key, std::shared_ptr<const std::vector
     if (!voice)
         return;
     voice->key = key;
+    voice->owner = owner;
     voice->soundId = LoadedSoundId;
     std::lock_guard lock(m_mutex);
     addVoice(std::move(voice));

@@ -51,16 +51,21 @@ public:
     // frames of the mix; nothing when the stream is not playing.
     std::optional<StreamPosition> streamPosition(const void *key, qint64 heardFrames) const;
 
-    // Starts an event sound as info says (or stops it).
-    void startSound(const SoundDef &sound, const SoundInfo &info);
+    // Starts an event sound as info says (or stops it); owner is the clip
+    // whose sound transform it follows (see setTransforms), if any.
+    void startSound(const SoundDef &sound, const SoundInfo &info, const void *owner = nullptr);
     // Starts decoded samples (44.1 kHz stereo) as an event sound known by
     // key (a sound a script loaded), replacing what plays under that key.
-    void startSamples(const void *key, std::shared_ptr<const std::vector<int16_t>> samples, const SoundInfo &info);
+    void startSamples(const void *key, std::shared_ptr<const std::vector<int16_t>> samples, const SoundInfo &info,
+                      const void *owner = nullptr);
     void stopSamples(const void *key);
     // Stops every sound, streams included.
     void stopSounds();
     // True while anything plays.
     bool active() const;
+    // What scripts set for clips' sounds, by owner: the sounds a clip starts,
+    // and its timeline's stream (whose key is its owner), are heard through it.
+    void setTransforms(std::map<const void *, SoundTransform> byOwner);
     // The movie's own volume over all its sounds, in percent (Sound.setVolume).
     void setVolume(int percent);
     int volume() const;
@@ -71,8 +76,9 @@ private:
 
     std::unique_ptr<Voice> makeVoice(std::shared_ptr<const std::vector<int16_t>> samples, const SoundInfo &info) const;
     void addVoice(std::unique_ptr<Voice> voice);
-    void mixVoice(Voice &voice, int32_t *sum, int frames);
-    void mixStream(Stream &stream, int32_t *sum, int frames);
+    void mixVoice(Voice &voice, int32_t *sum, int frames, const SoundTransform *transform);
+    void mixStream(Stream &stream, int32_t *sum, int frames, const SoundTransform *transform);
+    const SoundTransform *transformOf(const void *owner) const;
 
     mutable std::mutex m_mutex;
     std::shared_ptr<const MovieDef> m_movie;
@@ -81,6 +87,7 @@ private:
     qint64 m_mixed = 0;
     int m_generation = 0;
     int m_volume = 100;
+    std::map<const void *, SoundTransform> m_transforms;
     // Only the movie's thread touches the decoded sounds.
     std::map<const SoundDef *, std::shared_ptr<const std::vector<int16_t>>> m_decoded;
 };

@@ -12,6 +12,7 @@
 #include "swf/MoviePlayer.h"
 #include "swf/SoundDecoder.h"
 #include "swf/SoundMixer.h"
+#include "swf/SoundTransforms.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -249,6 +250,9 @@ private slots:
     void id3TagsOfAnyFile_data();
     void id3TagsOfAnyFile();
     void loadedSoundsAreHeard();
+    void clipSoundsAreHeardThroughTheirTransforms_data();
+    void clipSoundsAreHeardThroughTheirTransforms();
+    void transformsOfNestedClipsCompose();
     void soundTargets_data();
     void soundTargets();
     void externalInterfaceIsUnavailable_data();
@@ -794,6 +798,72 @@ void SwfSoundTest::id3TagsOfAnyFile()
 }
 
 // A streaming sound plays through the mixer once it is loaded, and stops with the movie's sounds.
+void SwfSoundTest::clipSoundsAreHeardThroughTheirTransforms_data()
+{
+    QTest::addColumn<QString>("target"); // what new Sound() is given
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<double>("argument");
+    QTest::addColumn<int>("left");
+    QTest::addColumn<int>("right");
+    // The sound plays at 10000 on both sides.
+    QTest::newRow("a clip's volume") << "this" << "setVolume" << 25.0 << 2500 << 2500;
+    QTest::newRow("a clip's pan to the right") << "this" << "setPan" << 100.0 << 0 << 10000;
+    QTest::newRow("a clip's pan half left") << "this" << "setPan" << -50.0 << 10000 << 5000;
+    QTest::newRow("a clip silenced") << "this" << "setVolume" << 0.0 << 0 << 0;
+    QTest::newRow("a huge volume is bounded, not wrapped") << "this" << "setVolume" << 1e9 << 32767 << 32767;
+    QTest::newRow("the movie's volume") << "" << "setVolume" << 50.0 << 5000 << 5000;
+}
+
+// s = new Sound(target); s.attachSound("knock"); s.method(argument); s.start();
+void SwfSoundTest::clipSoundsAreHeardThroughTheirTransforms()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, method);
+    QFETCH(double, argument);
+    QFETCH(int, left);
+    QFETCH(int, right);
+    using namespace as;
+    const QByteArray callMethod = op(0x52), drop = op(0x17);
+    const auto onSound = [&](const QByteArray &name, const QByteArray &argsReversed, int count) {
+        return argsReversed + pushNumber(count) + getVariable("s") + pushString(name) + callMethod + drop;
+    };
+    const QByteArray given = target.isEmpty() ? pushNumber(0) : getVariable(target.toLatin1()) + pushNumber(1);
+    const QByteArray start = pushString("s") + given + pushString("Sound") + op(0x40) + op(0x1D) +
+                             onSound("attachSound", pushString("knock"), 1) +
+                             onSound(method.toLatin1(), pushNumber(argument), 1) + onSound("start", {}, 0);
+    const QByteArray file =
+        movie(snd::defineSound(1, {snd::Pcm, Rate}, 1000, snd::pcm16(std::vector<int16_t>(1000, 10000))) +
+              exportAssets(1, "knock") + doAction(start) + showFrame());
+    swf::MoviePlayer player;
+    swf::SoundMixer mixer;
+    player.setSoundMixer(&mixer);
+    QVERIFY(player.load(file, nullptr));
+    const std::vector<int16_t> out = mix(mixer, 100);
+    QCOMPARE(int(out[100]), left);
+    QCOMPARE(int(out[101]), right);
+}
+
+void SwfSoundTest::transformsOfNestedClipsCompose()
+{
+    swf::SoundTransform half;
+    half.volume = 50;
+    swf::SoundTransform right; // everything to the right, at half the volume
+    right.volume = 50;
+    right.ll = 0;
+    right.lr = 100;
+    const swf::SoundTransform both = swf::ComposeSoundTransforms(half, right);
+    QCOMPARE(both.volume, 25);
+    QCOMPARE(both.ll, 0);
+    QCOMPARE(both.lr, 100);
+    QCOMPARE(both.rr, 100);
+    // The inner transform acts first: swapping the sides twice gives them back.
+    swf::SoundTransform swapped;
+    swapped.ll = swapped.rr = 0;
+    swapped.lr = swapped.rl = 100;
+    const swf::SoundTransform twice = swf::ComposeSoundTransforms(swapped, swapped);
+    QVERIFY(swf::IsPlainSoundTransform(twice));
+}
+
 void SwfSoundTest::loadedSoundsAreHeard()
 {
     const QString folder = movieFolder();

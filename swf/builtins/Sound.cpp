@@ -79,6 +79,15 @@ Value construct(NativeCall &call)
     return sound;
 }
 
+// The clip a Sound acts on, or nullptr for the whole movie or a target gone.
+DisplayObject *targetOf(ScriptContext &cx, const SoundPayload &sound)
+{
+    if (sound.target != SoundTarget::Clip)
+        return nullptr;
+    DisplayObject *from = sound.fromTarget ? cx.targetClip() : nullptr;
+    return cx.player().resolveTarget(from ? *from : cx.player().root(), sound.path);
+}
+
 // The transform this Sound reads and sets, or nullptr when its target is gone.
 SoundTransform *transformOf(NativeCall &call)
 {
@@ -90,15 +99,22 @@ SoundTransform *transformOf(NativeCall &call)
     case SoundTarget::None: return nullptr;
     case SoundTarget::Clip: break;
     }
-    DisplayObject *from = sound->fromTarget ? call.cx.targetClip() : nullptr;
-    DisplayObject *clip = call.player().resolveTarget(from ? *from : call.player().root(), sound->path);
+    DisplayObject *clip = targetOf(call.cx, *sound);
     return clip ? &clip->sound : nullptr;
 }
+
 
 bool actsOnMovie(NativeCall &call)
 {
     const SoundPayload *sound = payloadOf(call);
     return sound && sound->target == SoundTarget::Movie;
+}
+
+// What a script changed of a clip's transform is heard from now on.
+void changed(NativeCall &call)
+{
+    if (!actsOnMovie(call))
+        call.player().clipSoundChanged();
 }
 
 // Levels are whole numbers as ToInt32 makes them: NaN and infinities are 0.
@@ -180,10 +196,12 @@ void play(ScriptContext &cx, ScriptObject *object, SoundPayload &sound, double o
         sound.offsetMs = std::min(qint64(offset * MsPerSecond), *duration);
     }
     info.loops = sound.loops = loops;
+    const DisplayObject *target = targetOf(cx, sound);
+    const void *owner = target ? target->alive.get() : nullptr;
     if (sound.loaded)
-        player.startLoadedSound(&sound, sound.loaded, info);
+        player.startLoadedSound(&sound, sound.loaded, info, owner);
     else
-        player.startExportedSound(sound.exportName, info);
+        player.startExportedSound(sound.exportName, info, owner);
     sound.startedMs = player.frameStartMs();
     sound.stopsAtStart = player.soundStops();
     awaitEnd(cx, object, sound, *duration);
@@ -344,7 +362,7 @@ Value getBytesTotal(NativeCall &call)
     return sound ? optionalNumber(sound->bytesTotal) : Value(Undefined{});
 }
 
-// Kept as given (the output clamps what it plays); only the movie's volume is heard.
+// Kept as given (the output clamps what it plays).
 Value setVolume(NativeCall &call)
 {
     SoundTransform *transform = transformOf(call);
@@ -355,6 +373,7 @@ Value setVolume(NativeCall &call)
         call.player().setSoundVolume(volume);
     else
         transform->volume = volume;
+    changed(call);
     return Undefined{};
 }
 
@@ -375,6 +394,7 @@ Value setPan(NativeCall &call)
     transform->ll = pan > 0 ? wrapped(Full - pan) : Full;
     transform->rr = pan < 0 ? wrapped(Full + pan) : Full;
     transform->lr = transform->rl = 0;
+    changed(call);
     return Undefined{};
 }
 
@@ -409,6 +429,7 @@ Value setTransform(NativeCall &call)
         return Undefined{};
     for (size_t i = 0; i < std::size(Channels); ++i)
         transform->*channel(i) = levelOf(call, call.cx.getMember(given, QString::fromLatin1(Channels[i])));
+    changed(call);
     return Undefined{};
 }
 
