@@ -132,7 +132,7 @@ QString playStream(const QString &file)
 QByteArray flvOfMetaData()
 {
     const auto text = [](const QByteArray &s) { return QByteArray(1, char(s.size() >> 8)) + char(s.size()) + s; };
-    const auto be = [](quint32 v, int bytes) {
+    const auto be = [](quint64 v, int bytes) {
         QByteArray out;
         for (int i = bytes - 1; i >= 0; --i)
             out += char(v >> (8 * i));
