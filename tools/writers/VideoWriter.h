@@ -15,7 +15,8 @@
 namespace VideoWriter {
 
 // The codec numbers of the tags, and the encoders that make them.
-enum Codec { H263 = 2, ScreenVideo = 3, ScreenVideo2 = 6 };
+// Any stream code may be written (tests write unknown ones too), hence the fixed type.
+enum Codec : int { H263 = 2, ScreenVideo = 3, ScreenVideo2 = 6 };
 inline QString encoderOf(Codec codec)
 {
     switch (codec) {
