@@ -7,6 +7,7 @@
 #include "swf/MoviePlayer.h"
 #include "swf/Renderer.h"
 #include "swf/SoundMixer.h"
+#include "swf/VideoDecoder.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -58,6 +59,12 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     QImage warm(8, 8, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&warm);
     painter.drawText(0, 8, QStringLiteral("warm"));
+    // GStreamer keeps what it sets up for its first pipeline of each decoder
+    // for the whole process: set it up now, not inside a fuzzed input.
+    const std::vector<swf::VideoPacket> garbage{{QByteArray(64, '\x01'), true}};
+    for (const swf::VideoCodec codec : {swf::VideoCodec::H263, swf::VideoCodec::ScreenVideo, swf::VideoCodec::Vp6,
+                                        swf::VideoCodec::Vp6Alpha, swf::VideoCodec::ScreenVideo2})
+        swf::VideoDecoder(int(codec)).picture(garbage, 0);
     makeLoadableFiles();
     return 0;
 }
