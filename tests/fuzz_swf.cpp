@@ -4,6 +4,7 @@
 // variables file beside it, so that its loads find something to read.
 #include "SwfWriter.h"
 #include "TestFiles.h"
+#include "VideoWriter.h"
 #include "swf/MoviePlayer.h"
 #include "swf/Renderer.h"
 #include "swf/SoundMixer.h"
@@ -51,6 +52,24 @@ void drawOnce(const swf::MoviePlayer &player, QImage &canvas)
 }
 } // namespace
 
+// GStreamer keeps what it sets up for the first picture each decoder turns
+// out, for the whole process: set that up now, not inside a fuzzed input.
+static void warmVideoDecoders()
+{
+    gst_init(nullptr, nullptr);
+    QTemporaryDir folder;
+    using VideoWriter::Codec;
+    for (const Codec codec : {Codec::H263, Codec::ScreenVideo, Codec::ScreenVideo2}) {
+        std::vector<swf::VideoPacket> packets;
+        for (const QByteArray &picture : VideoWriter::encodePictures(codec, Qt::red, QSize(16, 16), 1, folder.path()))
+            packets.push_back({picture, true});
+        swf::VideoDecoder(int(codec)).picture(packets, 0);
+    }
+    const std::vector<swf::VideoPacket> garbage{{QByteArray(64, '\x01'), true}};
+    for (const swf::VideoCodec codec : {swf::VideoCodec::Vp6, swf::VideoCodec::Vp6Alpha})
+        swf::VideoDecoder(int(codec)).picture(garbage, 0);
+}
+
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -59,12 +78,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     QImage warm(8, 8, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&warm);
     painter.drawText(0, 8, QStringLiteral("warm"));
-    // GStreamer keeps what it sets up for its first pipeline of each decoder
-    // for the whole process: set it up now, not inside a fuzzed input.
-    const std::vector<swf::VideoPacket> garbage{{QByteArray(64, '\x01'), true}};
-    for (const swf::VideoCodec codec : {swf::VideoCodec::H263, swf::VideoCodec::ScreenVideo, swf::VideoCodec::Vp6,
-                                        swf::VideoCodec::Vp6Alpha, swf::VideoCodec::ScreenVideo2})
-        swf::VideoDecoder(int(codec)).picture(garbage, 0);
+    warmVideoDecoders();
     makeLoadableFiles();
     return 0;
 }
