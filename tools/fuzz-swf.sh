@@ -21,5 +21,5 @@ ASAN_OPTIONS=detect_leaks=0 TESSARO_SEED_DIR="$seeds" QT_QPA_PLATFORM=offscreen 
 for folder in ../shared/swf-corpus/reference-images ../shared/swf-corpus/traces; do
   [ -d "$folder" ] && find "$folder" -name '*.swf' -size -64k -exec cp -n {} "$seeds/" \; 2>/dev/null || true
 done
-ASAN_OPTIONS=detect_leaks=1:fast_unwind_on_malloc=0 LSAN_OPTIONS=suppressions=tools/fuzz-lsan.supp build-fuzz/tests/fuzz_swf -max_total_time="$seconds" -rss_limit_mb=4096 \
+ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=tools/fuzz-lsan.supp build-fuzz/tests/fuzz_swf -max_total_time="$seconds" -rss_limit_mb=4096 \
   -timeout=10 -artifact_prefix=build-fuzz/crashes/ build-fuzz/corpus "$seeds"
