@@ -214,6 +214,7 @@ private slots:
         QTest::newRow("yz in 36") << "yz" << 36 << 1259.0;
         QTest::newRow("radix 37") << "yz" << 37 << kNaN;
         QTest::newRow("decimal accumulates") << "123456789012345678" << 0 << 123456789012345700.0;
+        QTest::newRow("decimal accumulates, as traced by players") << "64336512942563914" << 0 << 64336512942563920.0;
         QTest::newRow("hex rounds to nearest") << "0x1000000000000081" << 0 << 1152921504606847232.0;
         QTest::newRow("binary rounds to nearest")
             << "0000001000000001001000110100010101100111100010011010101111011" << 2 << 18054430506169724.0;
