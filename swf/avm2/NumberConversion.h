@@ -19,6 +19,7 @@ QString NumberToString(double v);
 // Number.prototype.toString(radix). Radix 10 is NumberToString; any other
 // radix (2..36) prints the integer part only, exactly, with a leading '-'
 // for negative values, as the player does (Math.PI.toString(16) is "3").
+// A radix outside 2..36 (the caller's RangeError) prints as radix 10.
 QString NumberToStringRadix(double v, int radix);
 
 // Number.prototype.toFixed(digits), digits 0..20. Values of 1e21 and above
