@@ -55,6 +55,8 @@ class TestAvm2Date : public QObject {
 private slots:
     void fields_data();
     void fields();
+    void hugeTimesStayInRange_data();
+    void hugeTimesStayInRange();
     void makeDay_data();
     void makeDay();
     void timeClip_data();
@@ -65,6 +67,9 @@ private slots:
     void textsInUtc();
     void textsOnPacificTime_data();
     void textsOnPacificTime();
+    void fieldsOnPacificTime_data();
+    void fieldsOnPacificTime();
+    void replacingAField();
     void parse_data();
     void parse();
     void parseOnPacificTime_data();
@@ -122,6 +127,27 @@ void TestAvm2Date::fields()
     QCOMPARE(DateMath::MsFromTime(t), ms);
     QCOMPARE(DateMath::InLeapYear(t), leap);
     QVERIFY(DateMath::TimeWithinDay(t) >= 0 && DateMath::TimeWithinDay(t) < DateMath::MsPerDay);
+}
+
+// Values no Date holds still answer fields in their ranges, without hanging.
+void TestAvm2Date::hugeTimesStayInRange_data()
+{
+    QTest::addColumn<double>("t");
+    QTest::newRow("1e300") << 1e300;
+    QTest::newRow("-1e300") << -1e300;
+    QTest::newRow("largest double") << std::numeric_limits<double>::max();
+    QTest::newRow("infinity") << Infinity;
+    QTest::newRow("NaN") << NaN;
+}
+
+void TestAvm2Date::hugeTimesStayInRange()
+{
+    QFETCH(double, t);
+    QVERIFY(DateMath::MonthFromTime(t) >= 0 && DateMath::MonthFromTime(t) <= 11);
+    QVERIFY(DateMath::DateFromTime(t) >= 0 && DateMath::DateFromTime(t) <= 31);
+    QVERIFY(DateMath::WeekDay(t) >= 0 && DateMath::WeekDay(t) <= 6);
+    QCOMPARE(DateMath::ToString(t), QStringLiteral("Invalid Date"));
+    QVERIFY(std::isnan(DateMath::TimeClip(DateMath::LocalTime(t))));
 }
 
 void TestAvm2Date::makeDay_data()
@@ -196,9 +222,10 @@ void TestAvm2Date::utcFields()
 {
     QFETCH(QList<double>, fields);
     QFETCH(double, t);
-    QVERIFY(sameTime(DateMath::UtcFromFields(fields[0], fields[1], fields[2], fields[3], fields[4], fields[5],
-                                             fields[6]),
-                     t));
+    const DateMath::Fields f{fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], fields[6]};
+    QVERIFY(sameTime(DateMath::UtcFromFields(f), t));
+    // In UTC the local fields are the same instant.
+    QVERIFY(sameTime(DateMath::LocalFromFields(f), t));
 }
 
 void TestAvm2Date::textsInUtc_data()
@@ -214,8 +241,8 @@ void TestAvm2Date::textsInUtc_data()
     QTest::newRow("epoch") << 0.0 << "Thu Jan 1 00:00:00 GMT+0000 1970" << "Thu Jan 1 1970" << "00:00:00 GMT+0000"
                            << "Thu Jan 1 00:00:00 1970 UTC" << "Thu Jan 1 1970 12:00:00 AM" << "12:00:00 AM";
     QTest::newRow("afternoon") << 951839999000.0 << "Tue Feb 29 15:59:59 GMT+0000 2000" << "Tue Feb 29 2000"
-                               << "15:59:59 GMT+0000" << "Tue Feb 29 15:59:59 2000 UTC" << "Tue Feb 29 2000 3:59:59 PM"
-                               << "3:59:59 PM";
+                               << "15:59:59 GMT+0000" << "Tue Feb 29 15:59:59 2000 UTC" << "Tue Feb 29 2000 03:59:59 PM"
+                               << "03:59:59 PM";
     QTest::newRow("noon") << 43200000.0 << "Thu Jan 1 12:00:00 GMT+0000 1970" << "Thu Jan 1 1970"
                           << "12:00:00 GMT+0000" << "Thu Jan 1 12:00:00 1970 UTC" << "Thu Jan 1 1970 12:00:00 PM"
                           << "12:00:00 PM";
@@ -224,6 +251,7 @@ void TestAvm2Date::textsInUtc_data()
                               << "12:00:00 AM";
     const QString invalid = QStringLiteral("Invalid Date");
     QTest::newRow("invalid") << NaN << invalid << invalid << invalid << invalid << invalid << invalid;
+    QTest::newRow("past the latest") << 1e300 << invalid << invalid << invalid << invalid << invalid << invalid;
 }
 
 void TestAvm2Date::textsInUtc()
@@ -269,6 +297,42 @@ void TestAvm2Date::textsOnPacificTime()
     QCOMPARE(DateMath::ToString(t), text);
     QCOMPARE(DateMath::Utc(DateMath::LocalTime(t)), t);
     QCOMPARE(DateMath::LocalTZA(), -8.0 * DateMath::MsPerHour);
+}
+
+void TestAvm2Date::fieldsOnPacificTime_data()
+{
+    QTest::addColumn<QList<double>>("fields");
+    QTest::addColumn<double>("t");
+
+    QTest::newRow("epoch") << QList<double>{1969, 11, 31, 16, 0, 0, 0} << 0.0;
+    QTest::newRow("local midnight 1970") << QList<double>{1970, 0, 1, 0, 0, 0, 0} << 28800000.0;
+    QTest::newRow("leap day") << QList<double>{2000, 1, 29, 0, 0, 0, 0} << 951811200000.0;
+    QTest::newRow("summer") << QList<double>{2025, 6, 23, 21, 59, 32, 0} << 1753333172000.0;
+    QTest::newRow("1998 spring, present rules") << QList<double>{1998, 2, 8, 12, 0, 0, 0} << 889383600000.0;
+}
+
+// The getters split local time into these fields, and the constructor joins them.
+void TestAvm2Date::fieldsOnPacificTime()
+{
+    QFETCH(QList<double>, fields);
+    QFETCH(double, t);
+    const ZoneScope zone(Pacific);
+    const DateMath::Fields f{fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], fields[6]};
+    QCOMPARE(DateMath::LocalFromFields(f), t);
+    const DateMath::Fields split = DateMath::Split(DateMath::LocalTime(t));
+    QCOMPARE(QList<double>({split.year, split.month, split.date, split.hours, split.minutes, split.seconds,
+                            split.ms}),
+             fields);
+}
+
+// setMonth(6) on new Date(0), seen from the Pacific: July 31 16:00, now in daylight time.
+void TestAvm2Date::replacingAField()
+{
+    const ZoneScope zone(Pacific);
+    DateMath::Fields f = DateMath::Split(DateMath::LocalTime(0));
+    f.month = 6;
+    QCOMPARE(DateMath::TimeClip(DateMath::Utc(DateMath::Join(f))), -13222800000.0);
+    QVERIFY(std::isnan(DateMath::Join(DateMath::Split(NaN))));
 }
 
 void TestAvm2Date::parse_data()

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <ctime>
@@ -52,9 +53,13 @@ const std::array<int, 13> &monthStarts(double t)
     return InLeapYear(t) ? LeapMonthStarts : CommonMonthStarts;
 }
 
+// Clamped, as a time value far past the valid range loses the exact day.
 int dayWithinYear(double t)
 {
-    return int(Day(t) - DayFromYear(YearFromTime(t)));
+    const double day = Day(t) - DayFromYear(YearFromTime(t));
+    if (!(day >= 0))
+        return 0;
+    return int(std::min(day, DaysPerCommonYear));
 }
 
 bool isLeap(double year)
@@ -99,6 +104,19 @@ double zoneOffset(double t)
     const double year = YearFromTime(t);
     const double shifted = t - TimeFromYear(year) + TimeFromYear(equivalentYear(year));
     return readZone(shifted).offset;
+}
+
+// Years 0..99 given as fields stand for 1900..1999.
+Fields withFullYear(Fields fields)
+{
+    constexpr double TwoDigitYearBase = 1900.0;
+    constexpr double LastTwoDigitYear = 99.0;
+    if (std::isfinite(fields.year)) {
+        const double whole = toInteger(fields.year);
+        if (whole >= 0 && whole <= LastTwoDigitYear)
+            fields.year = TwoDigitYearBase + whole;
+    }
+    return fields;
 }
 
 } // namespace
@@ -265,18 +283,27 @@ double TimeClip(double t)
     return toInteger(t);
 }
 
-double UtcFromFields(double year, double month, double date, double hours, double minutes, double seconds,
-                     double ms)
+Fields Split(double t)
 {
-    constexpr double TwoDigitYearBase = 1900.0;
-    constexpr double LastTwoDigitYear = 99.0;
-    double y = year;
-    if (std::isfinite(y)) {
-        const double whole = toInteger(y);
-        if (whole >= 0 && whole <= LastTwoDigitYear)
-            y = TwoDigitYearBase + whole;
-    }
-    return TimeClip(MakeDate(MakeDay(y, month, date), MakeTime(hours, minutes, seconds, ms)));
+    if (!std::isfinite(t))
+        return {NaN, NaN, NaN, NaN, NaN, NaN, NaN};
+    return {YearFromTime(t),   double(MonthFromTime(t)), double(DateFromTime(t)), HourFromTime(t),
+            MinFromTime(t),    SecFromTime(t),           MsFromTime(t)};
+}
+
+double Join(const Fields &f)
+{
+    return MakeDate(MakeDay(f.year, f.month, f.date), MakeTime(f.hours, f.minutes, f.seconds, f.ms));
+}
+
+double UtcFromFields(const Fields &fields)
+{
+    return TimeClip(Join(withFullYear(fields)));
+}
+
+double LocalFromFields(const Fields &fields)
+{
+    return TimeClip(Utc(Join(withFullYear(fields))));
 }
 
 double Now()

@@ -53,9 +53,26 @@ double MakeDay(double year, double month, double date);
 double MakeDate(double day, double time);
 double TimeClip(double t);
 
-// Date.UTC's arithmetic, all fields given: a year 0..99 means 1900 + year.
-double UtcFromFields(double year, double month, double date, double hours, double minutes, double seconds,
-                     double ms);
+// A time value's calendar and clock fields, for the getters and setters:
+// split a (local or UTC) time, replace some fields, join it again. A NaN
+// time value splits into NaN fields; any NaN field joins to NaN.
+struct Fields {
+    double year;
+    double month;
+    double date;
+    double hours;
+    double minutes;
+    double seconds;
+    double ms;
+};
+Fields Split(double t);
+double Join(const Fields &fields); // MakeDate(MakeDay(...), MakeTime(...)), not clipped
+
+// Date.UTC and new Date(year, month, ...), all fields given (the callers fill
+// the missing ones: date 1, the rest 0): a year 0..99 means 1900 + year.
+// The result is clipped.
+double UtcFromFields(const Fields &fields);
+double LocalFromFields(const Fields &fields);
 
 double Now();
 

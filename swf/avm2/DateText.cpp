@@ -30,6 +30,12 @@ QString invalidDate()
     return QStringLiteral("Invalid Date");
 }
 
+// Only clipped time values have texts; anything else is no date.
+bool isInvalid(double t)
+{
+    return !(std::fabs(t) <= MaxTimeValue);
+}
+
 QString twoDigits(double value)
 {
     return QString::number(int(value)).rightJustified(2, QLatin1Char('0'));
@@ -54,15 +60,13 @@ QString clockText(double t)
            twoDigits(SecFromTime(t));
 }
 
-// "4:05:09 PM": the hour unpadded, midnight and noon as 12.
+// "04:05:09 PM": midnight and noon as 12.
 QString clock12Text(double t)
 {
     const int hour = int(HourFromTime(t));
     const int shown = hour % HoursPerHalfDay == 0 ? HoursPerHalfDay : hour % HoursPerHalfDay;
-    return QStringLiteral("%1:%2:%3 %4")
-        .arg(shown)
-        .arg(twoDigits(MinFromTime(t)), twoDigits(SecFromTime(t)),
-             QLatin1String(hour < HoursPerHalfDay ? "AM" : "PM"));
+    return twoDigits(shown) + QLatin1Char(':') + twoDigits(MinFromTime(t)) + QLatin1Char(':') +
+           twoDigits(SecFromTime(t)) + QLatin1String(hour < HoursPerHalfDay ? " AM" : " PM");
 }
 
 // "GMT-0800": the zone's offset at instant t, daylight saving included.
@@ -332,7 +336,7 @@ private:
 
 QString ToString(double t)
 {
-    if (std::isnan(t))
+    if (isInvalid(t))
         return invalidDate();
     const double local = LocalTime(t);
     return dayText(local) + QLatin1Char(' ') + clockText(local) + QLatin1Char(' ') + zoneText(t) +
@@ -341,7 +345,7 @@ QString ToString(double t)
 
 QString ToDateString(double t)
 {
-    if (std::isnan(t))
+    if (isInvalid(t))
         return invalidDate();
     const double local = LocalTime(t);
     return dayText(local) + QLatin1Char(' ') + yearText(local);
@@ -349,14 +353,14 @@ QString ToDateString(double t)
 
 QString ToTimeString(double t)
 {
-    if (std::isnan(t))
+    if (isInvalid(t))
         return invalidDate();
     return clockText(LocalTime(t)) + QLatin1Char(' ') + zoneText(t);
 }
 
 QString ToLocaleString(double t)
 {
-    if (std::isnan(t))
+    if (isInvalid(t))
         return invalidDate();
     const double local = LocalTime(t);
     return dayText(local) + QLatin1Char(' ') + yearText(local) + QLatin1Char(' ') + clock12Text(local);
@@ -369,14 +373,14 @@ QString ToLocaleDateString(double t)
 
 QString ToLocaleTimeString(double t)
 {
-    if (std::isnan(t))
+    if (isInvalid(t))
         return invalidDate();
     return clock12Text(LocalTime(t));
 }
 
 QString ToUTCString(double t)
 {
-    if (std::isnan(t))
+    if (isInvalid(t))
         return invalidDate();
     return dayText(t) + QLatin1Char(' ') + clockText(t) + QLatin1Char(' ') + yearText(t) +
            QLatin1String(" UTC");
