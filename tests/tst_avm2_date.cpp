@@ -354,6 +354,14 @@ void TestAvm2Date::parse_data()
     QTest::newRow("month and slashes") << "Jan/1/1999" << 915148800000.0;
     QTest::newRow("day before month") << "Fri 1 Jan 00:30:00 GMT+0000 1999" << 915150600000.0;
     QTest::newRow("comma") << "Jan 1, 1999" << 915148800000.0;
+    QTest::newRow("time first") << "00:30:00 GMT+0000 Fri Jan/1/1999" << 915150600000.0;
+    QTest::newRow("offset with minutes") << "Jan 1 1999 06:00:00 UTC+0530" << 915150600000.0;
+    QTest::newRow("full names") << "Friday January 1 1999" << 915148800000.0;
+    QTest::newRow("locale text") << "Fri Jan 1 1999 12:30:00 AM" << 915150600000.0;
+    QTest::newRow("AM without a time") << "Jan 1 1999 AM" << NaN;
+    QTest::newRow("two zones") << "Jan 1 1999 GMT+0100 GMT+0200" << NaN;
+    QTest::newRow("unclosed bracket") << "Jan 1 1999 (PST" << NaN;
+    QTest::newRow("bracketed comment") << "Jan 1 1999 (any words)" << 915148800000.0;
     QTest::newRow("no year") << "Jan 1 00:00:00" << NaN;
     QTest::newRow("unknown word") << "Jan 1 1999 tomorrow" << NaN;
     QTest::newRow("empty") << "" << NaN;
@@ -407,6 +415,12 @@ void TestAvm2Date::parseReadsOwnTexts()
     const ZoneScope zone(Pacific);
     QCOMPARE(DateMath::Parse(DateMath::ToString(t)), t);
     QCOMPARE(DateMath::Parse(DateMath::ToUTCString(t)), t);
+    QCOMPARE(DateMath::Parse(DateMath::ToLocaleString(t)), t);
+    // The date alone reads as that day's local midnight.
+    const double local = DateMath::LocalTime(t);
+    const double midnight = DateMath::Utc(local - DateMath::TimeWithinDay(local));
+    QCOMPARE(DateMath::Parse(DateMath::ToDateString(t)), midnight);
+    QCOMPARE(DateMath::Parse(DateMath::ToLocaleDateString(t)), midnight);
 }
 
 QTEST_APPLESS_MAIN(TestAvm2Date)
