@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <array>
+
 namespace swf::avm2::DateMath {
 
 // A time value is a double: milliseconds since 1970-01-01 00:00 UTC, NaN for
@@ -14,6 +16,11 @@ constexpr double MsPerHour = 3600000.0;
 constexpr double MsPerDay = 86400000.0;
 // The largest distance from 1970 a time value may have, in either direction.
 constexpr double MaxTimeValue = 8.64e15;
+
+// The names the texts print and Date.parse reads (by their first three letters).
+inline constexpr std::array<const char *, 7> DayNames = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+inline constexpr std::array<const char *, 12> MonthNames = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 // Whole days since the epoch, and the milliseconds into that day (0 <= x < MsPerDay).
 double Day(double t);
