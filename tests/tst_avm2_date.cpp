@@ -373,6 +373,7 @@ void TestAvm2Date::parse_data()
     QTest::newRow("no year") << "Jan 1 00:00:00" << NaN;
     QTest::newRow("unknown word") << "Jan 1 1999 tomorrow" << NaN;
     QTest::newRow("empty") << "" << NaN;
+    QTest::newRow("digits of another script") << QString::fromUtf8("Jan \u0661 1999") << NaN;
     QTest::newRow("minute 60") << "1/1/1999 10:60" << NaN;
     QTest::newRow("month 13") << "13/1/1999" << NaN;
     QTest::newRow("huge number") << "1/1/99999999999999" << NaN;

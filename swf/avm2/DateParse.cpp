@@ -23,6 +23,11 @@ constexpr int MaxDigits = 9;
 // "YYYY/MM/DD" is told from "MM/DD/YYYY" by a first number of three digits or more.
 constexpr int MinYearDigits = 3;
 
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
 // Fields are checked once the whole text has been read.
 class DateParser {
 public:
@@ -64,7 +69,7 @@ private:
         const QChar c = peek();
         if (c.isLetter())
             return readWord();
-        if (c.isDigit())
+        if (isDigit(c))
             return readNumberToken();
         if (c == QLatin1Char('+') || c == QLatin1Char('-'))
             return readOffset();
@@ -77,7 +82,7 @@ private:
     bool readNumber(double &value, int *digits = nullptr)
     {
         const int start = m_pos;
-        while (m_pos < m_text.size() && m_text[m_pos].isDigit() && m_pos - start <= MaxDigits)
+        while (m_pos < m_text.size() && isDigit(m_text[m_pos]) && m_pos - start <= MaxDigits)
             ++m_pos;
         const int count = m_pos - start;
         if (count == 0 || count > MaxDigits)
