@@ -147,8 +147,18 @@ struct StreamHead {
     int samplesPerBlock = 0;
 };
 
+// An ActionScript 3 block (DoABC) and whether its scripts wait until a
+// definition of theirs is first used.
+struct AbcBlock {
+    QByteArray bytes;
+    bool lazy = false;
+};
+
 struct Frame {
     std::vector<DisplayCommand> display;
+    std::vector<AbcBlock> abcBlocks;
+    // SymbolClass: characters (0: the movie's root) and the classes they link to.
+    std::vector<std::pair<int, QString>> symbolClasses;
     std::vector<QByteArray> actions;
     std::vector<QByteArray> initActions; // run once, before the frame's first actions
     std::vector<SoundStart> sounds;
@@ -307,6 +317,8 @@ constexpr size_t MaxImports = 4096;
 struct MovieDef;
 struct MovieDef {
     int version = 0;
+    // FileAttributes asks for ActionScript 3: only DoABC code runs.
+    bool actionScript3 = false;
     QRectF frameRect;       // twips
     double frameRate = 12;
     int headerFrames = 0;

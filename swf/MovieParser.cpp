@@ -19,7 +19,7 @@ enum Tag {
     TagDefineBitsLossless2 = 36, TagDefineEditText = 37, TagDefineSprite = 39, TagFrameLabel = 43,
     TagSoundStreamHead2 = 45, TagDefineMorphShape = 46, TagDefineFont2 = 48, TagDoInitAction = 59, TagPlaceObject3 = 70,
     TagExportAssets = 56, TagImportAssets = 57, TagDefineVideoStream = 60, TagVideoFrame = 61, TagImportAssets2 = 71,
-    TagDefineFont3 = 75, TagDefineShape4 = 83, TagDefineMorphShape2 = 84, TagDefineBitsJPEG4 = 90,
+    TagDefineFont3 = 75, TagFileAttributes = 69, TagDoABCDefine = 72, TagSymbolClass = 76, TagDoABC = 82, TagDefineShape4 = 83, TagDefineMorphShape2 = 84, TagDefineBitsJPEG4 = 90,
 };
 
 // PlaceObject3's second flag byte.
@@ -27,6 +27,9 @@ enum PlaceFlags2 {
     PlaceHasFilters = 0x01, PlaceHasBlendMode = 0x02, PlaceHasCacheAsBitmap = 0x04, PlaceHasVisible = 0x20,
     PlaceHasOpaqueBackground = 0x40,
 };
+
+// FileAttributes' flag byte and DoABC's flags.
+enum { FileAttributeActionScript3 = 0x08, DoAbcLazyInitialize = 0x01 };
 
 // DefineVideoStream's flag byte.
 enum VideoFlags { VideoSmoothing = 0x01, VideoDeblockingShift = 1, VideoDeblockingMask = 0x07 };
@@ -158,6 +161,29 @@ struct Parser {
             case TagDoAction:
                 frame.actions.push_back(body.rest());
                 break;
+            case TagFileAttributes:
+                if (isRoot)
+                    movie.actionScript3 = body.u8() & FileAttributeActionScript3;
+                break;
+            case TagDoABC: {
+                const uint32_t flags = body.u32();
+                body.string(movie.version); // the block's name
+                frame.abcBlocks.push_back(AbcBlock{body.rest(), bool(flags & DoAbcLazyInitialize)});
+                break;
+            }
+            case TagDoABCDefine:
+                frame.abcBlocks.push_back(AbcBlock{body.rest(), false});
+                break;
+            case TagSymbolClass: {
+                const int count = body.u16();
+                for (int i = 0; i < count && !body.overrun(); ++i) {
+                    const int id = body.u16();
+                    const QString name = body.string(movie.version);
+                    if (!body.overrun())
+                        frame.symbolClasses.emplace_back(id, name);
+                }
+                break;
+            }
             case TagDoInitAction:
                 body.u16(); // the sprite it initialises: its code runs on this frame all the same
                 frame.initActions.push_back(body.rest());
@@ -207,8 +233,8 @@ struct Parser {
         }
         // A movie cut short plays the frames it has; one with no frame at all
         // still shows what it placed.
-        if (timeline.frames.empty() &&
-            (!frame.display.empty() || !frame.actions.empty() || !frame.initActions.empty()))
+        if (timeline.frames.empty() && (!frame.display.empty() || !frame.actions.empty() ||
+                                        !frame.initActions.empty() || !frame.abcBlocks.empty()))
             timeline.frames.push_back(std::move(frame));
     }
 

@@ -1,6 +1,7 @@
 #include "MoviePlayer.h"
 
 #include "swf/ImageMovie.h"
+#include "swf/avm2/As3Movie.h"
 #include "swf/LocalConnectionHub.h"
 #include "swf/MovieImports.h"
 #include "swf/MovieFiles.h"
@@ -124,6 +125,10 @@ qint64 DeclaredLength(const QByteArray &file)
 
 } // namespace
 
+MoviePlayer::MoviePlayer() = default;
+
+MoviePlayer::~MoviePlayer() = default;
+
 bool MoviePlayer::load(const QByteArray &file, QString *error)
 {
     unload();
@@ -140,6 +145,8 @@ bool MoviePlayer::load(const QByteArray &file, QString *error)
     m_root.playing = true;
     m_root.currentFrame = 0;
     m_script.reset(m_movie->version);
+    if (m_movie->actionScript3)
+        m_as3 = std::make_unique<avm2::As3Movie>(*this);
     if (m_sound)
         m_sound->setMovie(m_movie);
     if (m_root.timeline->hasStreamBlocks)
@@ -196,6 +203,7 @@ void MoviePlayer::unload()
     m_root.children.clear();
     m_root.object = ScriptObject();
     m_script.reset(0);
+    m_as3.reset();
     m_root.timeline = nullptr;
     m_root.currentFrame = 0;
     m_root.playing = false;
@@ -930,6 +938,12 @@ void MoviePlayer::enqueueFrameActions(DisplayObject &clip, int frame)
     if (!clip.isSprite() || frame < 0 || frame >= clip.frameCount())
         return;
     const Frame &f = clip.timeline->frames[size_t(frame)];
+    // An ActionScript 3 movie runs its blocks once, and no older actions.
+    if (m_as3) {
+        if ((!f.abcBlocks.empty() || !f.symbolClasses.empty()) && m_initialised.insert(&f).second)
+            m_as3->frameReached(clip, f);
+        return;
+    }
     // Init actions run before the events of the clips the frame places.
     if (!f.initActions.empty() && m_initialised.insert(&f).second)
         for (const QByteArray &actions : f.initActions)

@@ -19,6 +19,9 @@
 
 namespace swf {
 
+namespace avm2 {
+class As3Movie;
+}
 class SoundMixer;
 
 // A running movie: the display tree and its timelines, advanced one frame at
@@ -51,7 +54,10 @@ public:
     // Scripts remove only clips from depth 0 up to this, in their count.
     static constexpr int MaxRemovableDepth = 1048575;
 
-    MoviePlayer() = default;
+    MoviePlayer();
+    ~MoviePlayer();
+    MoviePlayer(const MoviePlayer &) = delete;
+    MoviePlayer &operator=(const MoviePlayer &) = delete;
 
     // Where the movie's sounds go; none by default, and the movie is silent.
     void setSoundMixer(SoundMixer *mixer) { m_sound = mixer; }
@@ -391,6 +397,8 @@ private:
     // Frames whose init actions have run: they run once per movie.
     std::set<const Frame *> m_initialised;
     ScriptEngine m_script;
+    // An ActionScript 3 movie's virtual machine; none for older movies.
+    std::unique_ptr<avm2::As3Movie> m_as3;
     SharedObjectStore m_sharedObjects;
     SoundMixer *m_sound = nullptr;
     SoundTransform m_soundTransform;

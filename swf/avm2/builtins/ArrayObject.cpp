@@ -1,0 +1,260 @@
+#include "swf/avm2/builtins/ArrayObject.h"
+
+#include "swf/avm2/Runtime.h"
+
+#include <cmath>
+
+namespace swf::avm2 {
+
+namespace {
+
+// Elements written this far past the dense run still extend it.
+constexpr uint32_t DenseSlack = 64;
+
+} // namespace
+
+void ArrayObject::setLength(uint32_t length)
+{
+    if (length < m_dense.size())
+        m_dense.resize(length);
+    m_sparse.erase(m_sparse.lower_bound(length), m_sparse.end());
+    m_length = length;
+}
+
+bool ArrayObject::get(uint32_t index, Value &out) const
+{
+    if (index < m_dense.size()) {
+        out = m_dense[index];
+        return true;
+    }
+    const auto it = m_sparse.find(index);
+    if (it == m_sparse.end())
+        return false;
+    out = it->second;
+    return true;
+}
+
+Value ArrayObject::at(uint32_t index) const
+{
+    Value v;
+    get(index, v);
+    return v;
+}
+
+bool ArrayObject::has(uint32_t index) const { return index < m_dense.size() || m_sparse.count(index); }
+
+void ArrayObject::set(uint32_t index, Value v)
+{
+    if (index < m_dense.size()) {
+        m_dense[index] = std::move(v);
+    } else if (index == m_dense.size() && (m_sparse.empty() || m_sparse.begin()->first > index)) {
+        m_dense.push_back(std::move(v));
+        absorbSparse();
+    } else {
+        m_sparse[index] = std::move(v);
+    }
+    if (index >= m_length)
+        m_length = index + 1;
+}
+
+void ArrayObject::absorbSparse()
+{
+    while (!m_sparse.empty() && m_sparse.begin()->first == m_dense.size()) {
+        m_dense.push_back(std::move(m_sparse.begin()->second));
+        m_sparse.erase(m_sparse.begin());
+    }
+}
+
+bool ArrayObject::remove(uint32_t index)
+{
+    if (index < m_dense.size()) {
+        // The elements after a hole are kept sparsely.
+        for (size_t i = index + 1; i < m_dense.size(); ++i)
+            m_sparse.emplace(uint32_t(i), std::move(m_dense[i]));
+        m_dense.resize(index);
+        return true;
+    }
+    return m_sparse.erase(index) > 0;
+}
+
+void ArrayObject::push(Value v)
+{
+    if (m_length == 0xFFFFFFFFu)
+        return;
+    set(m_length, std::move(v));
+}
+
+void ArrayObject::assign(std::vector<Value> elements)
+{
+    m_sparse.clear();
+    m_dense = std::move(elements);
+    m_length = uint32_t(m_dense.size());
+}
+
+std::vector<Value> ArrayObject::toVector() const
+{
+    if (m_length > Heap::MaxObjects * 4)
+        throw ScriptAbort{QStringLiteral("the array is too long to rearrange")};
+    std::vector<Value> out(m_dense);
+    out.resize(m_length);
+    for (const auto &[index, value] : m_sparse)
+        out[index] = value;
+    return out;
+}
+
+int64_t ArrayObject::indexOfKey(const Value &key)
+{
+    if (key.isInt())
+        return key.asInt() >= 0 ? key.asInt() : -1;
+    if (key.kind() == Value::Kind::Number) {
+        const double d = key.asNumber();
+        if (d >= 0 && d < 4294967295.0 && d == std::floor(d))
+            return int64_t(d);
+        return -1;
+    }
+    if (key.isString())
+        return ArrayIndexOf(key.asString());
+    return -1;
+}
+
+bool ArrayObject::getOwn(Runtime &rt, const Multiname &name, Value &out)
+{
+    if (!name.anyName && name.hasPublic() && !name.attribute) {
+        const int64_t index = ArrayIndexOf(name.name);
+        if (index >= 0)
+            return get(uint32_t(index), out);
+    }
+    return Object::getOwn(rt, name, out);
+}
+
+bool ArrayObject::setOwn(Runtime &rt, const Multiname &name, const Value &value)
+{
+    if (!name.anyName && name.hasPublic() && !name.attribute) {
+        const int64_t index = ArrayIndexOf(name.name);
+        if (index >= 0) {
+            set(uint32_t(index), value);
+            return true;
+        }
+    }
+    return Object::setOwn(rt, name, value);
+}
+
+bool ArrayObject::hasOwn(Runtime &rt, const Multiname &name)
+{
+    if (!name.anyName && name.hasPublic()) {
+        const int64_t index = ArrayIndexOf(name.name);
+        if (index >= 0)
+            return has(uint32_t(index));
+    }
+    return Object::hasOwn(rt, name);
+}
+
+bool ArrayObject::deleteOwn(Runtime &rt, const Multiname &name)
+{
+    if (!name.anyName && name.hasPublic()) {
+        const int64_t index = ArrayIndexOf(name.name);
+        if (index >= 0)
+            return remove(uint32_t(index));
+    }
+    return Object::deleteOwn(rt, name);
+}
+
+bool ArrayObject::getByKey(Runtime &, const Value &key, Value &out)
+{
+    const int64_t index = indexOfKey(key);
+    if (index < 0)
+        return false;
+    if (!get(uint32_t(index), out))
+        out = Value();
+    // A hole reads as undefined unless a prototype has the index.
+    return has(uint32_t(index)) || !prototype() || !prototype()->dynamics.size();
+}
+
+bool ArrayObject::setByKey(Runtime &, const Value &key, const Value &value)
+{
+    const int64_t index = indexOfKey(key);
+    if (index < 0)
+        return false;
+    set(uint32_t(index), value);
+    return true;
+}
+
+bool ArrayObject::hasByKey(Runtime &, const Value &key, bool &result)
+{
+    const int64_t index = indexOfKey(key);
+    if (index < 0 || !has(uint32_t(index)))
+        return false;
+    result = true;
+    return true;
+}
+
+bool ArrayObject::deleteByKey(Runtime &, const Value &key, bool &deleted)
+{
+    const int64_t index = indexOfKey(key);
+    if (index < 0)
+        return false;
+    remove(uint32_t(index));
+    deleted = true;
+    return true;
+}
+
+int ArrayObject::nextIndex(Runtime &rt, int index)
+{
+    const auto dense = int(m_dense.size());
+    const auto sparse = int(m_sparse.size());
+    if (index < dense)
+        return index + 1;
+    if (index < dense + sparse)
+        return index + 1;
+    const int next = Object::nextIndex(rt, index - dense - sparse);
+    return next ? next + dense + sparse : 0;
+}
+
+Value ArrayObject::nameAt(Runtime &rt, int index)
+{
+    const auto dense = int(m_dense.size());
+    const auto sparse = int(m_sparse.size());
+    if (index >= 1 && index <= dense)
+        return Value(index - 1);
+    if (index > dense && index <= dense + sparse) {
+        auto it = m_sparse.begin();
+        std::advance(it, index - dense - 1);
+        return Value::fromUint(it->first);
+    }
+    return Object::nameAt(rt, index - dense - sparse);
+}
+
+Value ArrayObject::valueAt(Runtime &rt, int index)
+{
+    const auto dense = int(m_dense.size());
+    const auto sparse = int(m_sparse.size());
+    if (index >= 1 && index <= dense)
+        return m_dense[size_t(index - 1)];
+    if (index > dense && index <= dense + sparse) {
+        auto it = m_sparse.begin();
+        std::advance(it, index - dense - 1);
+        return it->second;
+    }
+    return Object::valueAt(rt, index - dense - sparse);
+}
+
+bool ArrayObject::propertyIsEnumerable(const QString &name) const
+{
+    const int64_t index = ArrayIndexOf(name);
+    if (index >= 0)
+        return has(uint32_t(index));
+    return Object::propertyIsEnumerable(name);
+}
+
+void ArrayObject::mark(const Marker &marker) const
+{
+    Object::mark(marker);
+    for (const Value &v : m_dense)
+        if (v.isObject())
+            marker(v);
+    for (const auto &[index, v] : m_sparse)
+        if (v.isObject())
+            marker(v);
+}
+
+} // namespace swf::avm2

@@ -1,0 +1,10 @@
+// DisplayObjectContainer: placed in the display list by the movie's timeline or by scripts.
+#include "swf/avm2/NativeClass.h"
+
+namespace swf::avm2 {
+
+extern const NativeClass DisplayObjectContainerClass = {
+    "flash.display", "DisplayObjectContainer", "flash.display::InteractiveObject", 0, nullptr, nullptr, nullptr, {}, {},
+};
+
+} // namespace swf::avm2

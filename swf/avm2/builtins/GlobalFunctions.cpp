@@ -1,0 +1,78 @@
+// The top-level functions: trace, the number parsers and the URI codings.
+#include "swf/avm2/NumberConversion.h"
+#include "swf/avm2/UriCoding.h"
+#include "swf/avm2/builtins/NativeHelpers.h"
+
+#include <cmath>
+
+namespace swf::avm2 {
+
+namespace {
+
+constexpr int UriError = 1052;
+
+Value trace(Runtime &rt, const Value &, Args args)
+{
+    QString line;
+    for (int i = 0; i < args.count; ++i) {
+        if (i)
+            line += u' ';
+        line += rt.toString(args[i]);
+    }
+    if (rt.onTrace)
+        rt.onTrace(line);
+    return Value();
+}
+
+Value isNaN(Runtime &rt, const Value &, Args args) { return Value(std::isnan(rt.toNumber(args[0]))); }
+Value isFinite(Runtime &rt, const Value &, Args args) { return Value(std::isfinite(rt.toNumber(args[0]))); }
+
+Value parseInt(Runtime &rt, const Value &, Args args)
+{
+    const int radix = args[1].isUndefined() ? 0 : rt.toInt(args[1]);
+    return Value::number(ParseInt(rt.toString(args[0]), radix));
+}
+
+Value parseFloat(Runtime &rt, const Value &, Args args) { return Value::number(ParseFloat(rt.toString(args[0]))); }
+
+Value escape(Runtime &rt, const Value &, Args args)
+{
+    return Value(args.has(0) ? Escape(rt.toString(args[0])) : QStringLiteral("undefined"));
+}
+
+Value unescape(Runtime &rt, const Value &, Args args)
+{
+    return Value(args.has(0) ? Unescape(rt.toString(args[0])) : QStringLiteral("undefined"));
+}
+
+template <QString (*Coding)(const QString &, bool *)> Value uriCoding(Runtime &rt, const Value &, Args args)
+{
+    const QString input = args.has(0) ? rt.toString(args[0]) : QStringLiteral("undefined");
+    bool ok = true;
+    QString out = Coding(input, &ok);
+    if (!ok)
+        rt.throwError(ErrorType::URIError, UriError, QStringList{QStringLiteral("uri")});
+    return Value(out);
+}
+
+} // namespace
+
+const std::vector<NativeFunction> &BuiltinFunctions()
+{
+    static const std::vector<NativeFunction> functions = {
+        {"", "trace", trace, 1},
+        {"", "isNaN", isNaN, 1},
+        {"", "isFinite", isFinite, 1},
+        {"", "parseInt", parseInt, 2},
+        {"", "parseFloat", parseFloat, 1},
+        {"", "escape", escape, 1},
+        {"", "unescape", unescape, 1},
+        {"", "encodeURI", uriCoding<EncodeUri>, 1},
+        {"", "encodeURIComponent", uriCoding<EncodeUriComponent>, 1},
+        {"", "decodeURI", uriCoding<DecodeUri>, 1},
+        {"", "decodeURIComponent", uriCoding<DecodeUriComponent>, 1},
+    };
+    return functions;
+}
+
+} // namespace swf::avm2

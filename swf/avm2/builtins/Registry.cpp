@@ -1,0 +1,86 @@
+// Every built-in class, by the declaration its file holds.
+#include "swf/avm2/NativeClass.h"
+
+namespace swf::avm2 {
+
+extern const NativeClass ObjectClass;
+extern const NativeClass ClassClass;
+extern const NativeClass FunctionClass;
+extern const NativeClass StringClass;
+extern const NativeClass NumberClass;
+extern const NativeClass IntClass;
+extern const NativeClass UintClass;
+extern const NativeClass BooleanClass;
+extern const NativeClass ArrayClass;
+extern const NativeClass NamespaceClass;
+extern const NativeClass QNameClass;
+extern const NativeClass ErrorClass;
+extern const NativeClass TypeErrorClass;
+extern const NativeClass ReferenceErrorClass;
+extern const NativeClass RangeErrorClass;
+extern const NativeClass ArgumentErrorClass;
+extern const NativeClass SyntaxErrorClass;
+extern const NativeClass EvalErrorClass;
+extern const NativeClass URIErrorClass;
+extern const NativeClass VerifyErrorClass;
+extern const NativeClass SecurityErrorClass;
+extern const NativeClass DefinitionErrorClass;
+extern const NativeClass UninitializedErrorClass;
+extern const NativeClass IOErrorClass;
+extern const NativeClass EOFErrorClass;
+extern const NativeClass IllegalOperationErrorClass;
+extern const NativeClass MemoryErrorClass;
+extern const NativeClass StackOverflowErrorClass;
+extern const NativeClass ScriptTimeoutErrorClass;
+extern const NativeClass InvalidSWFErrorClass;
+extern const NativeClass EventDispatcherClass;
+extern const NativeClass DisplayObjectClass;
+extern const NativeClass InteractiveObjectClass;
+extern const NativeClass DisplayObjectContainerClass;
+extern const NativeClass SpriteClass;
+extern const NativeClass MovieClipClass;
+
+const std::vector<const NativeClass *> &BuiltinClasses()
+{
+    static const std::vector<const NativeClass *> classes = {
+        &ObjectClass,
+        &ClassClass,
+        &FunctionClass,
+        &StringClass,
+        &NumberClass,
+        &IntClass,
+        &UintClass,
+        &BooleanClass,
+        &ArrayClass,
+        &NamespaceClass,
+        &QNameClass,
+        &ErrorClass,
+        &TypeErrorClass,
+        &ReferenceErrorClass,
+        &RangeErrorClass,
+        &ArgumentErrorClass,
+        &SyntaxErrorClass,
+        &EvalErrorClass,
+        &URIErrorClass,
+        &VerifyErrorClass,
+        &SecurityErrorClass,
+        &DefinitionErrorClass,
+        &UninitializedErrorClass,
+        &IOErrorClass,
+        &EOFErrorClass,
+        &IllegalOperationErrorClass,
+        &MemoryErrorClass,
+        &StackOverflowErrorClass,
+        &ScriptTimeoutErrorClass,
+        &InvalidSWFErrorClass,
+        &EventDispatcherClass,
+        &DisplayObjectClass,
+        &InteractiveObjectClass,
+        &DisplayObjectContainerClass,
+        &SpriteClass,
+        &MovieClipClass,
+    };
+    return classes;
+}
+
+} // namespace swf::avm2
