@@ -149,6 +149,10 @@ void Avm2RegExpTest::exec_data()
     QTest::newRow("non-capturing") << "(?:ab)+(c)" << "" << "ababc" << 0 << 0 << QStringList{"ababc", "c"};
     QTest::newRow("forward reference is empty") << "\\1(a)" << "" << "a" << 0 << 0 << QStringList{"a", "a"};
     QTest::newRow("negative lookahead") << "(?!(a))b" << "" << "b" << 0 << 0 << QStringList{"b", kUndefined};
+    QTest::newRow("lookahead undone on backtrack") << "(?=(a))ax|ab" << "" << "ab" << 0 << 0
+                                                   << QStringList{"ab", kUndefined};
+    QTest::newRow("nested lookahead") << "(?=a(?=(b)))(?!ac)\\w+" << "" << "acab" << 0 << 2
+                                      << QStringList{"ab", "b"};
     QTest::newRow("two digit reference") << "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)\\10" << "" << "abcdefghijj" << 0 << 0
                                          << QStringList{"abcdefghijj", "a", "b", "c", "d", "e",
                                                         "f", "g", "h", "i", "j"};
