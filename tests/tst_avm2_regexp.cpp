@@ -75,6 +75,8 @@ private slots:
     void exec();
     void global_data();
     void global();
+    void anchored_data();
+    void anchored();
     void syntaxErrors_data();
     void syntaxErrors();
     void hostile_data();
@@ -212,6 +214,34 @@ void Avm2RegExpTest::global()
     auto program = compileOrFail(pattern, "g");
     QVERIFY(program);
     QCOMPARE(matchAll(*program, subject), expected);
+}
+
+// String.prototype.split tries the pattern at each position in turn.
+void Avm2RegExpTest::anchored_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("star at the start") << "a*" << "ab" << 0 << "a";
+    QTest::newRow("star matches empty") << "a*" << "ab" << 1 << "";
+    QTest::newRow("no search ahead") << "b" << "ab" << 0 << kNoMatch;
+    QTest::newRow("past the end") << "" << "ab" << 3 << kNoMatch;
+}
+
+void Avm2RegExpTest::anchored()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, subject);
+    QFETCH(int, start);
+    QFETCH(QString, expected);
+    auto program = compileOrFail(pattern, "");
+    QVERIFY(program);
+    std::vector<int> captures;
+    const bool found = program->matchAt(subject, start, captures);
+    QCOMPARE(found ? subject.mid(captures[0], captures[1] - captures[0]) : kNoMatch, expected);
+    if (found)
+        QCOMPARE(captures[0], start);
 }
 
 void Avm2RegExpTest::syntaxErrors_data()
