@@ -203,6 +203,13 @@ void Avm2RegExpTest::global_data()
     QTest::newRow("single digits") << "\\d{1}" << "123456abcde7890"
                                    << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9", "0"};
     QTest::newRow("digit pairs") << "\\d{2}" << "123456abcde7890" << QStringList{"12", "34", "56", "78", "90"};
+    // The examples of Adobe's guide to regular expressions.
+    QTest::newRow("guide back reference") << "(\\d) = \\1" << "1 = 1, 2 = 1 + 1, 3 = 1 + 1 + 1, 4 = 4"
+                                          << QStringList{"1 = 1", "4 = 4"};
+    QTest::newRow("guide plus") << "iss+" << "Mississippi" << QStringList{"iss", "iss"};
+    QTest::newRow("guide group plus") << "(iss)+" << "Mississippi" << QStringList{"ississ"};
+    QTest::newRow("guide alternation") << "re|ad" << "red is rad" << QStringList{"re", "ad"};
+    QTest::newRow("guide grouped alternation") << "r(e|a)d" << "red is rad" << QStringList{"red", "rad"};
     QTest::newRow("empty matches") << "a*" << "ab" << QStringList{"a", "", ""};
 }
 
