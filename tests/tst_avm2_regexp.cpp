@@ -140,6 +140,14 @@ void Avm2RegExpTest::exec_data()
     QTest::newRow("ignore case class") << "[a-z]+" << "i" << "HeLLo!" << 0 << 0 << QStringList{"HeLLo"};
     QTest::newRow("ignore case accent") << "\u00e9t\u00e9" << "i" << "\u00c9T\u00c9" << 0 << 0
                                         << QStringList{"\u00c9T\u00c9"};
+    // Folding goes through the upper case form: the Kelvin sign folds to
+    // itself, not to "K", while micro and mu share theirs.
+    QTest::newRow("kelvin sign is no letter") << "[a-z]" << "i" << "\u212a" << 0 << -1 << QStringList{kNoMatch};
+    QTest::newRow("kelvin sign is no k") << "k" << "i" << "\u212a" << 0 << -1 << QStringList{kNoMatch};
+    QTest::newRow("kelvin sign is a non-word") << "[^\\w]" << "i" << "\u212a" << 0 << 0
+                                               << QStringList{"\u212a"};
+    QTest::newRow("micro folds as mu") << "[\u00b5]" << "i" << "\u03bc" << 0 << 0 << QStringList{"\u03bc"};
+    QTest::newRow("y diaeresis") << "\u00ff" << "i" << "\u0178" << 0 << 0 << QStringList{"\u0178"};
     QTest::newRow("ignore case reference") << "(a)\\1" << "i" << "aA" << 0 << 0 << QStringList{"aA", "a"};
 
     // Quantifiers, groups and references.

@@ -2,6 +2,8 @@
 // white space, case folding and bracketed sets.
 #include "RegExpSyntax.h"
 
+#include <algorithm>
+
 namespace swf::avm2 {
 
 namespace {
@@ -58,16 +60,40 @@ bool RegExpClass::containsExactly(char16_t c) const
     return false;
 }
 
+namespace {
+
+constexpr int kCodeUnitCount = 0x10000;
+
+// Every character whose folded form is another character, ordered by that
+// folded form, so the characters folding to one form are found by search.
+const std::vector<std::pair<char16_t, char16_t>> &foldedPreimages()
+{
+    static const std::vector<std::pair<char16_t, char16_t>> table = [] {
+        std::vector<std::pair<char16_t, char16_t>> entries;
+        for (int u = 0; u < kCodeUnitCount; ++u) {
+            const char16_t folded = RegExpCanonicalize(char16_t(u));
+            if (folded != u)
+                entries.emplace_back(folded, char16_t(u));
+        }
+        std::sort(entries.begin(), entries.end());
+        return entries;
+    }();
+    return table;
+}
+
+} // namespace
+
 bool RegExpClass::contains(char16_t c, bool ignoreCase) const
 {
-    bool found = containsExactly(c);
-    if (!found && ignoreCase) {
-        // Approximates "some member folds to the same character" by trying
-        // the character's own upper and lower case forms.
-        const char16_t upper = RegExpCanonicalize(c);
-        const char16_t lower = QChar(c).toLower().unicode();
-        found = containsExactly(upper) || containsExactly(lower);
-    }
+    if (!ignoreCase)
+        return containsExactly(c) != negated;
+    // Without case, the set holds c when any member folds as c does.
+    const char16_t folded = RegExpCanonicalize(c);
+    bool found = RegExpCanonicalize(folded) == folded && containsExactly(folded);
+    const auto &table = foldedPreimages();
+    auto it = std::lower_bound(table.begin(), table.end(), std::make_pair(folded, char16_t(0)));
+    for (; !found && it != table.end() && it->first == folded; ++it)
+        found = containsExactly(it->second);
     return found != negated;
 }
 
