@@ -180,6 +180,8 @@ void Avm2RegExpTest::exec_data()
     QTest::newRow("control letter") << "\\cJ" << "" << "a\nb" << 0 << 1 << QStringList{"\n"};
     QTest::newRow("backspace in class") << "[\\b]" << "" << "a\bb" << 0 << 1 << QStringList{"\b"};
     QTest::newRow("octal without groups") << "\\11" << "" << "a\tb" << 0 << 1 << QStringList{"\t"};
+    QTest::newRow("number beyond the groups is octal") << "(a)\\10" << "" << "aa0a\b" << 0 << 3
+                                                       << QStringList{"a\b", "a"};
     QTest::newRow("eight is itself") << "\\8" << "" << "78" << 0 << 1 << QStringList{"8"};
     QTest::newRow("bad hex is the letter") << "\\xg" << "" << "xg" << 0 << 0 << QStringList{"xg"};
     QTest::newRow("lone brace") << "a{" << "" << "a{" << 0 << 0 << QStringList{"a{"};

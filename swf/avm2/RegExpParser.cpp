@@ -4,6 +4,8 @@
 // octal escape or the digit itself.
 #include "RegExpSyntax.h"
 
+#include <algorithm>
+
 namespace swf::avm2 {
 
 namespace {
@@ -15,7 +17,6 @@ constexpr int kHexDigitsShort = 2;
 constexpr int kHexDigitsLong = 4;
 constexpr int kMaxOctalValue = 0377;
 constexpr int kMaxOctalDigits = 3;
-constexpr int kMaxBackReferenceDigits = 2;
 constexpr char16_t kBackspace = 0x08;
 constexpr char16_t kVerticalTab = 0x0B;
 constexpr char16_t kFormFeed = 0x0C;
@@ -380,23 +381,21 @@ private:
         return std::make_unique<Node>(Node::Kind::Char, characterEscape());
     }
 
-    // The longest number of at most two digits naming an existing group, or
-    // 0 (position unchanged) when there is none.
+    // The whole decimal number after the backslash when it names an existing
+    // group; otherwise 0, position unchanged, and the digits are an octal
+    // escape or themselves.
     int backReferenceNumber()
     {
-        for (int digits = kMaxBackReferenceDigits; digits > 0; --digits) {
-            int value = 0;
-            int n = 0;
-            while (n < digits && isDigit(peek(n))) {
-                value = value * 10 + (peek(n).unicode() - '0');
-                ++n;
-            }
-            if (n == digits && value >= 1 && value <= m_totalGroups) {
-                m_pos += digits;
-                return value;
-            }
+        long long value = 0;
+        int n = 0;
+        while (isDigit(peek(n))) {
+            value = std::min<long long>(value * 10 + (peek(n).unicode() - '0'), kRegExpUnbounded);
+            ++n;
         }
-        return 0;
+        if (value < 1 || value > m_totalGroups)
+            return 0;
+        m_pos += n;
+        return int(value);
     }
 
     int octalEscape()
