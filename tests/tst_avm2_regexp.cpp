@@ -295,6 +295,7 @@ void Avm2RegExpTest::hostile_data()
     QTest::newRow("nested counts") << "((a{0,1000}){0,1000}){0,1000}b" << manyA;
     QTest::newRow("alternation blowup") << "(a|aa)+$" << manyA + 'b';
     QTest::newRow("huge count") << "(?:a{1000000000}){1000000000}" << manyA;
+    QTest::newRow("many groups, long subject") << "x" + QStringLiteral("()").repeated(50000) << QString(200000, 'a');
     QTest::newRow("url validator") << "^(((https?)|(ftp)):\\/\\/([\\-\\w]+\\.)+\\w{2,4}(\\/[%\\-\\w]+(\\.\\w{2,})?)*"
                                       "(([\\w\\-\\.\\?\\\\\\/+@&#;`~=%!]*)(\\.\\w{2,})?)*\\/?)$"
                                    << "http://www.example.com/" + QString(40, 'a') + " ";

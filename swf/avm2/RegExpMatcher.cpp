@@ -21,15 +21,15 @@ public:
     RegExpMatcher(const RegExpProgram &program, const QString &subject)
         : m_program(program), m_text(reinterpret_cast<const char16_t *>(subject.utf16())),
           m_length(int(subject.size())), m_ignoreCase(program.m_flags.ignoreCase),
-          m_multiline(program.m_flags.multiline)
+          m_multiline(program.m_flags.multiline), m_state(size_t(program.m_registerCount), -1)
     {
     }
 
     // True when a match begins at `start`; the captures are then in state().
     bool matchAt(int start)
     {
-        m_state.assign(size_t(m_program.m_registerCount), -1);
-        m_stack.clear();
+        // A failed attempt has undone all its changes on the way back, so the
+        // state is clean again without clearing every register per position.
         m_pc = 0;
         m_pos = start;
         while (m_steps++ < kMaxStepsPerExec && m_stack.size() < kMaxBacktrackEntries) {
