@@ -45,7 +45,6 @@ private:
         if (m_tooLarge)
             return;
         switch (node.kind) {
-        case RegExpNode::Kind::Empty: break;
         case RegExpNode::Kind::Sequence:
             for (const auto &child : node.children)
                 emitNode(*child);

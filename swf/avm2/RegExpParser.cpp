@@ -123,7 +123,6 @@ private:
     {
         if (depth > kRegExpMaxNesting)
             return fail(QStringLiteral("pattern nested too deeply"));
-        const int firstCapture = m_names.size();
         NodePtr first = alternative(depth);
         if (failed() || peek() != '|')
             return first;
@@ -133,8 +132,6 @@ private:
             ++m_pos;
             node->children.push_back(alternative(depth));
         }
-        node->firstCapture = firstCapture;
-        node->captureEnd = m_names.size();
         return failed() ? nullptr : std::move(node);
     }
 

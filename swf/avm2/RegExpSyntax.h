@@ -53,7 +53,6 @@ enum class RegExpAssertion : uint8_t { LineStart, LineEnd, WordBoundary, NotWord
 
 struct RegExpNode {
     enum class Kind : uint8_t {
-        Empty,
         Char,        // value: the character
         Any,         // "."
         Class,       // value: index into the class table
@@ -73,7 +72,7 @@ struct RegExpNode {
     int max = 0;
     bool greedy = true;
     bool negative = false;
-    // Captures numbered firstCapture..captureEnd-1 lie inside this node.
+    // Repeat: the groups numbered firstCapture + 1 to captureEnd lie inside it.
     int firstCapture = 0;
     int captureEnd = 0;
     std::vector<std::unique_ptr<RegExpNode>> children;
@@ -126,6 +125,7 @@ struct RegExpLoop {
     int startRegister = 0;
     int body = 0;
     int exit = 0;
+    // Groups firstCapture to captureEnd - 1, cleared on each iteration.
     int firstCapture = 0;
     int captureEnd = 0;
 };
