@@ -54,6 +54,7 @@ private:
     RegExpProgram();
     friend class RegExpCompiler;
     friend class RegExpMatcher;
+    int nextCandidate(const QString &subject, int pos) const;
 
     RegExpFlags m_flags;
     int m_captureCount = 0;

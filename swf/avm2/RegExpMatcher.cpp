@@ -325,10 +325,29 @@ void copyCaptures(const std::vector<int> &state, int captureCount, std::vector<i
 
 } // namespace
 
+// When every match must begin with one known character, the positions
+// without it need no attempt; returns the next candidate at or after pos.
+int RegExpProgram::nextCandidate(const QString &subject, int pos) const
+{
+    const bool leadsWithChar = m_code.size() > 1 && m_code[1].op == RegExpOp::Char;
+    if (!leadsWithChar)
+        return pos;
+    const int wanted = m_code[1].a;
+    const int length = int(subject.size());
+    while (pos < length) {
+        const char16_t c = subject[pos].unicode();
+        if ((m_flags.ignoreCase ? RegExpCanonicalize(c) : c) == wanted)
+            return pos;
+        ++pos;
+    }
+    return pos;
+}
+
 bool RegExpProgram::exec(const QString &subject, int start, std::vector<int> &captures) const
 {
     RegExpMatcher matcher(*this, subject);
     for (int pos = std::max(start, 0); pos <= subject.size() && !matcher.exhausted(); ++pos) {
+        pos = nextCandidate(subject, pos);
         if (matcher.matchAt(pos)) {
             copyCaptures(matcher.state(), m_captureCount, captures);
             return true;
