@@ -296,6 +296,7 @@ void Avm2RegExpTest::hostile_data()
     QTest::newRow("alternation blowup") << "(a|aa)+$" << manyA + 'b';
     QTest::newRow("huge count") << "(?:a{1000000000}){1000000000}" << manyA;
     QTest::newRow("many groups, long subject") << "x" + QStringLiteral("()").repeated(50000) << QString(200000, 'a');
+    QTest::newRow("long back references") << "(a+)\\1*b" << manyA;
     QTest::newRow("url validator") << "^(((https?)|(ftp)):\\/\\/([\\-\\w]+\\.)+\\w{2,4}(\\/[%\\-\\w]+(\\.\\w{2,})?)*"
                                       "(([\\w\\-\\.\\?\\\\\\/+@&#;`~=%!]*)(\\.\\w{2,})?)*\\/?)$"
                                    << "http://www.example.com/" + QString(40, 'a') + " ";

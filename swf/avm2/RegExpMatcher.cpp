@@ -150,6 +150,8 @@ private:
         const int length = end - begin;
         if (length > m_length - m_pos)
             return false;
+        // Comparing is work too: long references must use up the budget.
+        m_steps += length;
         for (int i = 0; i < length; ++i) {
             const char16_t a = m_text[begin + i];
             const char16_t b = m_text[m_pos + i];
