@@ -170,6 +170,9 @@ void Avm2RegExpTest::exec_data()
     QTest::newRow("empty pattern") << "" << "" << "abc" << 2 << 2 << QStringList{""};
 
     // Classes and escapes.
+    QTest::newRow("overlapping ranges") << "[x-zd-ha-e0]+" << "" << "ijabcfghzz0x" << 0 << 2
+                                        << QStringList{"abcfghzz0x"};
+    QTest::newRow("adjacent ranges") << "[^a-cd-f]" << "" << "abcdefg" << 0 << 6 << QStringList{"g"};
     QTest::newRow("negated range") << "[^a-c]+" << "" << "abcdef" << 0 << 3 << QStringList{"def"};
     QTest::newRow("class escape before dash") << "[\\d-z]+" << "" << "a1-z" << 0 << 1 << QStringList{"1-z"};
     QTest::newRow("trailing dash") << "[a-]+" << "" << "x-a" << 0 << 1 << QStringList{"-a"};
@@ -297,6 +300,7 @@ void Avm2RegExpTest::hostile_data()
     QTest::newRow("huge count") << "(?:a{1000000000}){1000000000}" << manyA;
     QTest::newRow("many groups, long subject") << "x" + QStringLiteral("()").repeated(50000) << QString(200000, 'a');
     QTest::newRow("long back references") << "(a+)\\1*b" << manyA;
+    QTest::newRow("long bracketed list") << "[" + QString(60000, 'b') + "]+c" << manyA + manyA;
     QTest::newRow("url validator") << "^(((https?)|(ftp)):\\/\\/([\\-\\w]+\\.)+\\w{2,4}(\\/[%\\-\\w]+(\\.\\w{2,})?)*"
                                       "(([\\w\\-\\.\\?\\\\\\/+@&#;`~=%!]*)(\\.\\w{2,})?)*\\/?)$"
                                    << "http://www.example.com/" + QString(40, 'a') + " ";

@@ -53,11 +53,23 @@ bool RegExpClass::containsExactly(char16_t c) const
         || ((builtins & Word) && word) || ((builtins & NotWord) && !word)
         || ((builtins & Space) && space) || ((builtins & NotSpace) && !space))
         return true;
+    // The first range starting beyond c; the one before it may hold c.
+    auto after = std::upper_bound(ranges.begin(), ranges.end(), c,
+                                  [](char16_t value, const auto &range) { return value < range.first; });
+    return after != ranges.begin() && c <= std::prev(after)->second;
+}
+
+void RegExpClass::normalize()
+{
+    std::sort(ranges.begin(), ranges.end());
+    std::vector<std::pair<char16_t, char16_t>> merged;
     for (const auto &range : ranges) {
-        if (c >= range.first && c <= range.second)
-            return true;
+        if (!merged.empty() && int(range.first) <= int(merged.back().second) + 1)
+            merged.back().second = std::max(merged.back().second, range.second);
+        else
+            merged.push_back(range);
     }
-    return false;
+    ranges = std::move(merged);
 }
 
 namespace {

@@ -336,6 +336,7 @@ private:
 
     NodePtr classNode(RegExpClass set)
     {
+        set.normalize();
         m_classes.push_back(std::move(set));
         return std::make_unique<Node>(Node::Kind::Class, int(m_classes.size()) - 1);
     }

@@ -44,6 +44,9 @@ struct RegExpClass {
     bool negated = false;
 
     bool contains(char16_t c, bool ignoreCase) const;
+    // Sorts and merges the ranges, so a lookup is a binary search however
+    // long the bracketed list was.
+    void normalize();
 
 private:
     bool containsExactly(char16_t c) const;
