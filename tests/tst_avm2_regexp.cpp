@@ -38,7 +38,7 @@ std::shared_ptr<const RegExpProgram> compileOrFail(const QString &pattern, const
 }
 
 // What exec() returns, as an AS3 result array prints: null, or each group's
-// text with "undefined" for groups that took no part.
+// text with "undefined" for groups left unmatched.
 QStringList execText(const RegExpProgram &program, const QString &subject, int start, int *index = nullptr)
 {
     std::vector<int> captures;

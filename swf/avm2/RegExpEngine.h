@@ -41,7 +41,7 @@ public:
 
     // Finds the first match starting at or after `start`. On success fills
     // `captures` with 2 * (captureCount() + 1) offsets, begin and end for the
-    // whole match and then for each group; -1 for a group that took no part.
+    // whole match and then for each group; -1 for a group left unmatched.
     bool exec(const QString &subject, int start, std::vector<int> &captures) const;
     // As exec, but only a match beginning exactly at `start`.
     bool matchAt(const QString &subject, int start, std::vector<int> &captures) const;

@@ -318,7 +318,7 @@ namespace {
 void copyCaptures(const std::vector<int> &state, int captureCount, std::vector<int> &captures)
 {
     captures.assign(state.begin(), state.begin() + 2 * (captureCount + 1));
-    // A group whose end was never reached did not take part.
+    // A group whose end was never reached is left unmatched.
     for (size_t i = 0; i + 1 < captures.size(); i += 2) {
         if (captures[i] < 0 || captures[i + 1] < 0)
             captures[i] = captures[i + 1] = -1;

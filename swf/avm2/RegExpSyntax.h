@@ -2,7 +2,7 @@
 
 // The pieces RegExpEngine.cpp and RegExpParser.cpp share: the character
 // rules of the pattern language, the parsed tree and the compiled program's
-// instruction set. Not part of the public API.
+// instruction set. Internal to the engine; users include RegExpEngine.h.
 
 #include "RegExpEngine.h"
 
