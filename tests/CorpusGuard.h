@@ -12,16 +12,20 @@
 // can be brought up to date.
 namespace CorpusGuard {
 
-// The corpus folder beside the project (absent in a checkout outside the workplace).
-inline QString folder(const QString &name)
+// A folder of the shared data beside the project (absent in a checkout
+// outside the workplace).
+inline QString sharedFolder(const QString &name)
 {
-    for (const char *parent : {"/../shared/swf-corpus/", "/../../shared/swf-corpus/"}) {
+    for (const char *parent : {"/../shared/", "/../../shared/"}) {
         const QString candidate = QStringLiteral(TESSARO_SOURCE_DIR) + parent + name;
         if (QDir(candidate).exists())
             return candidate;
     }
     return QString();
 }
+
+// A folder of the movie corpus beside the project.
+inline QString folder(const QString &name) { return sharedFolder(QStringLiteral("swf-corpus/") + name); }
 
 inline QString listPath(const QString &listName)
 {

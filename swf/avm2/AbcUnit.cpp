@@ -260,7 +260,7 @@ Class *AbcUnit::newClass(uint32_t index, Class *base, const SavedScope &scope)
         }
     }
     for (uint32_t ifaceName : inst.interfaces) {
-        Class *iface = resolveType(ifaceName);
+        Class *iface = m_rt.defineClass(multinames[ifaceName]);
         if (!iface)
             continue;
         if (!cls->implements(iface))

@@ -266,8 +266,16 @@ Value Runtime::add(const Value &a, const Value &b)
     }
     const Value pa = toPrimitive(a);
     const Value pb = toPrimitive(b);
-    if (pa.isString() || pb.isString())
-        return Value(toString(pa) + toString(pb));
+    if (pa.isString() || pb.isString()) {
+        QString left = toString(pa);
+        const QString right = toString(pb);
+        if (left.size() + right.size() > MaxStringLength)
+            throw ScriptAbort{QStringLiteral("a text grew past the longest the player keeps")};
+        // Copying counts against the script's budget, so a loop of growing
+        // concatenations ends in bounded time.
+        instructionsLeft -= (left.size() + right.size()) / CharactersPerInstruction;
+        return Value(left.append(right));
+    }
     return Value::number(toNumber(pa) + toNumber(pb));
 }
 

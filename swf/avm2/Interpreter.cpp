@@ -73,7 +73,10 @@ void bindArguments(Frame &f, const Value &self, Args args)
     const auto required = declared - std::min<uint32_t>(declared, uint32_t(info.optionals.size()));
     const bool rest = info.flags & MethodNeedRest;
     const bool arguments = info.flags & MethodNeedArguments;
-    if (uint32_t(args.count) < required || (uint32_t(args.count) > declared && !rest && !arguments))
+    // Plain functions take any number of arguments, as ECMAScript's do;
+    // methods of classes insist on theirs.
+    const bool strict = method->owner != nullptr;
+    if (strict && (uint32_t(args.count) < required || (uint32_t(args.count) > declared && !rest && !arguments)))
         rt.throwError(ErrorType::ArgumentError, ArgumentCountError,
                       QStringList{method->name.isEmpty() ? QStringLiteral("Function/<anonymous>()") : method->name,
                                   QString::number(required), QString::number(args.count)});
@@ -82,9 +85,11 @@ void bindArguments(Frame &f, const Value &self, Args args)
     f.locals[0] = self;
     resolveTypes(rt, method);
     for (uint32_t i = 0; i < declared; ++i) {
-        Value v = i < uint32_t(args.count)
-                      ? args[int(i)]
-                      : method->unit->constant(info.optionals[i - (declared - uint32_t(info.optionals.size()))]);
+        Value v;
+        if (i < uint32_t(args.count))
+            v = args[int(i)];
+        else if (i >= required)
+            v = method->unit->constant(info.optionals[i - required]);
         Class *type = i < method->paramTypes.size() ? method->paramTypes[i] : nullptr;
         f.locals[i + 1] = rt.coerce(v, type);
     }
@@ -109,7 +114,7 @@ const PreparedHandler *findHandler(Frame &f, int32_t ip, const Value &thrown)
         if (info.type == 0)
             return &handler;
         Class *type = f.unit->resolveType(info.type);
-        if (type && f.rt.isType(thrown, type))
+        if (type ? f.rt.isType(thrown, type) : f.rt.hasClassNamed(thrown, f.unit->multinames[info.type]))
             return &handler;
     }
     return nullptr;
@@ -221,11 +226,12 @@ Value Runtime::invoke(Method *method, const Value &self, Args args, const SavedS
 {
     if (!method)
         throwError(ErrorType::TypeError, 1006, QStringList{QStringLiteral("value")});
+    // Built-ins do not count: making the overflow's own error must not overflow.
+    if (method->native)
+        return method->native(*this, self, args);
     if (callDepth >= MaxCallDepth)
         throwError(ErrorType::Error, StackOverflowError, QStringList{});
     DepthGuard guard(callDepth);
-    if (method->native)
-        return method->native(*this, self, args);
     if (!method->body)
         throwError(ErrorType::VerifyError, 1011, QStringList{method->name, QString(), QString()});
     Frame f{*this, method, method->unit, prepare(*this, method), scope, callee, {}, {}, {}, 0, false, Value(), Value()};

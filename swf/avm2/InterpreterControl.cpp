@@ -5,12 +5,17 @@ namespace swf::avm2 {
 
 namespace {
 
-void jump(Frame &f, const PreparedInstruction &in) { f.ip = in.target; }
+void jump(Frame &f, const PreparedInstruction &in)
+{
+    if (in.target < 0)
+        f.throwVerify();
+    f.ip = in.target;
+}
 
 void branchIf(Frame &f, const PreparedInstruction &in, bool taken)
 {
     if (taken)
-        f.ip = in.target;
+        jump(f, in);
 }
 
 void ifTrue(Frame &f, const PreparedInstruction &in) { branchIf(f, in, f.rt.toBoolean(f.pop())); }

@@ -12,15 +12,9 @@ constexpr int InstanceOfError = 1040;
 constexpr int IsTypeError = 1041;
 constexpr int FilterError = 1123;
 
-// The class of the name, or nullptr; a name that no class answers yet
-// (a class whose script has not run) is matched by name.
-bool typeMatchesByName(Runtime &rt, const Value &v, const Multiname &name)
-{
-    for (Class *cls = rt.classOf(v); cls; cls = cls->superClass)
-        if (cls->name == name.name && name.matches(cls->ns))
-            return true;
-    return false;
-}
+// A name that no class answers yet (a class whose script has not run) is
+// matched by name.
+bool typeMatchesByName(Runtime &rt, const Value &v, const Multiname &name) { return rt.hasClassNamed(v, name); }
 
 Class *typeOperand(Frame &f, uint32_t index, bool &known)
 {

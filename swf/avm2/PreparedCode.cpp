@@ -55,7 +55,9 @@ std::unique_ptr<PreparedCode> PrepareCode(const AbcBody &body, int &errorId, int
         out.b = uint32_t(in.operands[1]);
         bool ok = true;
         if (isBranch(out.op)) {
-            ok = resolve(in.target(int32_t(in.operands[0])), out.target);
+            // Compilers leave unreachable branches past the end: refused only if taken.
+            if (!resolve(in.target(int32_t(in.operands[0])), out.target))
+                out.target = -1;
         } else if (out.op == Op::LookupSwitch) {
             out.cases = int32_t(prepared->caseTargets.size());
             int32_t target = 0;

@@ -28,6 +28,29 @@ Class *Runtime::resolveType(const Multiname &name)
     return nullptr;
 }
 
+Class *Runtime::defineClass(const Multiname &name)
+{
+    if (Class *cls = resolveType(name))
+        return cls;
+    Object *global = nullptr;
+    if (name.anyName || !lookupGlobal(name, global))
+        return nullptr;
+    return dynamic_cast<Class *>(getProperty(Value(global), name).asObject());
+}
+
+bool Runtime::hasClassNamed(const Value &v, const Multiname &name)
+{
+    Class *cls = classOf(v);
+    for (Class *c = cls; c; c = c->superClass)
+        if (c->name == name.name && name.matches(c->ns))
+            return true;
+    if (cls)
+        for (Class *iface : cls->interfaces)
+            if (iface->name == name.name && name.matches(iface->ns))
+                return true;
+    return false;
+}
+
 Class *Runtime::slotType(const SlotInfo &slot)
 {
     if (!slot.typeResolved) {

@@ -47,6 +47,10 @@ public:
     static constexpr int MaxCallDepth = 256;
     // Instructions all the scripts of one entry (a frame, an event) may run.
     static constexpr int64_t MaxInstructionsPerEntry = 100'000'000;
+    // Longest text a script may build, in UTF-16 units.
+    static constexpr qsizetype MaxStringLength = 1 << 26;
+    // Characters copied by a concatenation that cost as much as one instruction.
+    static constexpr qsizetype CharactersPerInstruction = 64;
 
     Runtime();
     ~Runtime();
@@ -76,6 +80,11 @@ public:
     Class *classOf(const Value &v);
     // The class a type name refers to (nullptr: any, or not defined yet).
     Class *resolveType(const Multiname &name);
+    // The class a name refers to, running the script that defines it if
+    // that has not run yet; nullptr when no class has the name.
+    Class *defineClass(const Multiname &name);
+    // Whether the value's class, or a class it extends, has the name.
+    bool hasClassNamed(const Value &v, const Multiname &name);
     // A slot's declared type, resolved once it exists.
     Class *slotType(const SlotInfo &slot);
     // Vector.<element> (element nullptr: Vector.<*>).
