@@ -1,0 +1,291 @@
+// The E4X tree behind ActionScript 3's XML and XMLList: what the Flash
+// player's parser makes of a text, what toXMLString() and toString() give
+// back, and the errors it raises on bad markup.
+#include "swf/avm2/XmlTree.h"
+
+#include <QtTest>
+
+using namespace swf::avm2;
+
+Q_DECLARE_METATYPE(swf::avm2::XmlSettings)
+
+namespace {
+
+XmlSettings Settings(bool prettyPrinting, int indent = 2)
+{
+    XmlSettings settings;
+    settings.prettyPrinting = prettyPrinting;
+    settings.prettyIndent = indent;
+    return settings;
+}
+
+XmlSettings Keeping()
+{
+    XmlSettings settings;
+    settings.ignoreComments = false;
+    settings.ignoreProcessingInstructions = false;
+    settings.prettyPrinting = false;
+    return settings;
+}
+
+XmlNodePtr Parse(const QString &text, const XmlSettings &settings = {})
+{
+    QString error;
+    XmlNodePtr node = ParseXml(text, settings, QString(), &error);
+    if (!node)
+        qWarning() << "parse failed:" << error;
+    return node;
+}
+
+XmlNameTest Named(const QString &local)
+{
+    return {QString(), local, true};
+}
+
+} // namespace
+
+class TestAvm2Xml : public QObject {
+    Q_OBJECT
+
+private slots:
+    void toXmlString_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<XmlSettings>("settings");
+        QTest::addColumn<QString>("expected");
+
+        const QString employees = QStringLiteral(
+            "<employees><employee id=\"1\"><firstname>John</firstname><lastname>Walton</lastname><age>25</age>"
+            "</employee></employees>");
+        QTest::newRow("flat") << employees << Settings(false) << employees;
+        QTest::newRow("pretty, nested") << QStringLiteral("<alpha><bravo>one</bravo><charlie><bravo>two</bravo></charlie></alpha>")
+                                        << Settings(true, 4)
+                                        << QStringLiteral("<alpha>\n    <bravo>one</bravo>\n    <charlie>\n        <bravo>two</bravo>\n    </charlie>\n</alpha>");
+        QTest::newRow("pretty, mixed content")
+            << QStringLiteral("<alpha><bravo>one</bravo><charlie>two<bravo/></charlie></alpha>") << Settings(true, 4)
+            << QStringLiteral("<alpha>\n    <bravo>one</bravo>\n    <charlie>\n        two\n        <bravo/>\n    </charlie>\n</alpha>");
+        QTest::newRow("pretty, default indent") << QStringLiteral("<a><b>x</b></a>") << Settings(true)
+                                                << QStringLiteral("<a>\n  <b>x</b>\n</a>");
+        QTest::newRow("empty element") << QStringLiteral("<alpha></alpha>") << Settings(true)
+                                       << QStringLiteral("<alpha/>");
+        QTest::newRow("namespaces after attributes")
+            << QStringLiteral("<ns2:table2 foo=\"5\" xmlns=\"http://www.w3schools.com/furniture\" ns2:bar=\"last\" "
+                              "xmlns:ns2=\"http://www.macromedia.com/home\"><ns2:name>African Coffee Table</ns2:name>"
+                              "<width>80</width></ns2:table2>")
+            << Settings(false)
+            << QStringLiteral("<ns2:table2 foo=\"5\" ns2:bar=\"last\" xmlns=\"http://www.w3schools.com/furniture\" "
+                              "xmlns:ns2=\"http://www.macromedia.com/home\"><ns2:name>African Coffee Table</ns2:name>"
+                              "<width>80</width></ns2:table2>");
+        QTest::newRow("written prefix kept")
+            << QStringLiteral("<abc:a xmlns:abc=\"http://www.zzz.com\"><abc:b xmlns:def=\"http://www.zzz.com\">c</abc:b></abc:a>")
+            << Settings(false)
+            << QStringLiteral("<abc:a xmlns:abc=\"http://www.zzz.com\"><abc:b xmlns:def=\"http://www.zzz.com\">c</abc:b></abc:a>");
+        QTest::newRow("single quotes become double") << QStringLiteral("<x attr='Tom &amp; Jerry'>b</x>") << Settings(false)
+                                                     << QStringLiteral("<x attr=\"Tom &amp; Jerry\">b</x>");
+        QTest::newRow("attribute escapes") << QStringLiteral("<x a='&#x9;&#xA;&#xD;&quot;&lt;>'>b</x>") << Settings(false)
+                                           << QStringLiteral("<x a=\"&#x9;&#xA;&#xD;&quot;&lt;>\">b</x>");
+        QTest::newRow("text escapes") << QStringLiteral("<b>&lt;&gt;&amp;&quot;&apos;&#65;&#x42;</b>") << Settings(false)
+                                      << QStringLiteral("<b>&lt;&gt;&amp;\"'AB</b>");
+        QTest::newRow("cdata kept") << QStringLiteral(" <![CDATA[ < some & > arbirary text ]]>") << Settings(true)
+                                    << QStringLiteral("<![CDATA[ < some & > arbirary text ]]>");
+        QTest::newRow("declaration dropped") << QStringLiteral("<?xml version=\"1.0\" ?><alpha><bravo>one</bravo></alpha>")
+                                             << Settings(false) << QStringLiteral("<alpha><bravo>one</bravo></alpha>");
+        QTest::newRow("comments kept") << QStringLiteral("<company><!-- This is Comment --><e/></company>") << Keeping()
+                                       << QStringLiteral("<company><!-- This is Comment --><e/></company>");
+        QTest::newRow("comments dropped") << QStringLiteral("<company><!-- This is Comment --><e/></company>")
+                                          << Settings(false) << QStringLiteral("<company><e/></company>");
+        QTest::newRow("instruction value trimmed") << QStringLiteral("<a><?foo              bar?></a>") << Keeping()
+                                                   << QStringLiteral("<a><?foo bar?></a>");
+        QTest::newRow("whitespace text dropped") << QStringLiteral("<a>\n  <b> x </b>\n</a>") << Settings(false)
+                                                 << QStringLiteral("<a><b>x</b></a>");
+        QTest::newRow("undeclared default namespace") << QStringLiteral("<a xmlns=\"http://foo\"><b xmlns=\"\">x</b></a>")
+                                                      << Settings(false)
+                                                      << QStringLiteral("<a xmlns=\"http://foo\"><b xmlns=\"\">x</b></a>");
+    }
+
+    void toXmlString()
+    {
+        QFETCH(QString, text);
+        QFETCH(XmlSettings, settings);
+        QFETCH(QString, expected);
+        const XmlNodePtr node = Parse(text, settings);
+        QVERIFY(node);
+        QCOMPARE(ToXmlString(*node, settings), expected);
+    }
+
+    void toString_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("simple content") << QStringLiteral("<a>A</a>") << QStringLiteral("A");
+        QTest::newRow("text only") << QStringLiteral("hello") << QStringLiteral("hello");
+        QTest::newRow("cdata text") << QStringLiteral("<t><![CDATA[ This <> is some cdata!]]></t>")
+                                    << QStringLiteral(" This <> is some cdata!");
+        QTest::newRow("complex content") << QStringLiteral("<a><b>A</b></a>") << QStringLiteral("<a>\n  <b>A</b>\n</a>");
+        QTest::newRow("nothing") << QString() << QString();
+    }
+
+    void toString()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        const XmlNodePtr node = Parse(text);
+        QVERIFY(node);
+        QCOMPARE(ToString(*node, XmlSettings()), expected);
+    }
+
+    void list_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("three nodes") << QStringLiteral("a<b/>c") << 3 << QStringLiteral("a\n<b/>\nc");
+        QTest::newRow("one line each") << QStringLiteral("<a><b>A</b><c>B</c></a><a><b>C</b><c>D</c></a>") << 2
+                                       << QStringLiteral("<a><b>A</b><c>B</c></a>\n<a><b>C</b><c>D</c></a>");
+        QTest::newRow("target-less instruction passed over")
+            << QStringLiteral("<? xm-xsl-param name='Name' value='Value' ?>") << 0 << QString();
+    }
+
+    void list()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, length);
+        QFETCH(QString, expected);
+        QString error;
+        const std::optional<XmlNodeList> nodes = ParseXmlList(text, Settings(false), QString(), &error);
+        QVERIFY2(nodes, qPrintable(error));
+        QCOMPARE(int(nodes->size()), length);
+        QCOMPARE(ToXmlString(*nodes, Settings(false)), expected);
+    }
+
+    void errors_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        const QString song = QStringLiteral("<song which='third'><cd>Blue Train</cd>");
+        QTest::newRow("unterminated attribute")
+            << QStringLiteral("<song which=\"third><cd>Blue Train</cd></song>")
+            << QStringLiteral("Error #1095: XML parser failure: Unterminated attribute");
+        QTest::newRow("unquoted attribute") << QStringLiteral("<song which=third><cd>Blue Train</cd></song>")
+                                            << QStringLiteral("Error #1090: XML parser failure: element is malformed");
+        QTest::newRow("unterminated cdata") << QStringLiteral("<s> <![CDATA[ x ]></s>")
+                                            << QStringLiteral("Error #1091: XML parser failure: Unterminated CDATA section");
+        QTest::newRow("unterminated comment") << QStringLiteral("<!-- Alex Homer's Book List with Linked Schema")
+                                              << QStringLiteral("Error #1094: XML parser failure: Unterminated comment");
+        QTest::newRow("unterminated doctype") << QStringLiteral("<!DOCTYPE PUBLIST [")
+                                              << QStringLiteral("Error #1093: XML parser failure: Unterminated DOCTYPE declaration");
+        QTest::newRow("unterminated declaration") << QStringLiteral("<?XML version='1.0'?")
+                                                  << QStringLiteral("Error #1092: XML parser failure: Unterminated XML declaration");
+        QTest::newRow("unterminated tag")
+            << QStringLiteral("<song which='third'><cd>Blue Train<title>Locomotion</title></song>")
+            << QStringLiteral("Error #1085: The element type \"cd\" must be terminated by the matching end-tag \"</cd>\".");
+        QTest::newRow("mismatched end tag")
+            << song + QStringLiteral("</title></song>")
+            << QStringLiteral("Error #1085: The element type \"song\" must be terminated by the matching end-tag \"</song>\".");
+        QTest::newRow("open at the end")
+            << QStringLiteral("<unterminated><terminated>text</terminated>")
+            << QStringLiteral("Error #1085: The element type \"unterminated\" must be terminated by the matching end-tag \"</unterminated>\".");
+        QTest::newRow("end tag after root") << QStringLiteral("<root><a><b>c</b></a></root></root>")
+                                            << QStringLiteral("Error #1088: The markup in the document following the root element must be well-formed.");
+        QTest::newRow("two roots") << QStringLiteral("<a>foo</a><b>bar</b>")
+                                   << QStringLiteral("Error #1088: The markup in the document following the root element must be well-formed.");
+        QTest::newRow("unbound prefix") << QStringLiteral("<ns:x><a>1</a></ns:x>")
+                                        << QStringLiteral("Error #1083: The prefix \"ns\" for element \"ns:x\" is not bound.");
+        QTest::newRow("unbound inner prefix") << QStringLiteral("<ns:b xmlns:ns=\"http://foo.bar\"><as:a>1</as:a></ns:b>")
+                                              << QStringLiteral("Error #1083: The prefix \"as\" for element \"as:a\" is not bound.");
+        QTest::newRow("empty prefix") << QStringLiteral("<:x>hi</x>")
+                                      << QStringLiteral("Error #1084: Element or attribute (\":x\") do not match QName production: QName::=(NCName':')?NCName");
+        QTest::newRow("empty attribute prefix") << QStringLiteral("<x :ns='attr'>hi</x>")
+                                                << QStringLiteral("Error #1084: Element or attribute (\":ns\") do not match QName production: QName::=(NCName':')?NCName");
+        QTest::newRow("attribute without value") << QStringLiteral("<song><cd name>Blue Train</cd></song>")
+                                                 << QStringLiteral("Error #1090: XML parser failure: element is malformed");
+        QTest::newRow("too deep") << QStringLiteral("<a>").repeated(kXmlMaxDepth + 1)
+                                  << QStringLiteral("Error #1090: XML parser failure: element is malformed");
+        QTest::newRow("cut tag") << QStringLiteral("<a b='1'")
+                                 << QStringLiteral("Error #1096: XML parser failure: Unterminated element");
+    }
+
+    void errors()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QString error;
+        QVERIFY(!ParseXml(text, XmlSettings(), QString(), &error));
+        QCOMPARE(error, expected);
+    }
+
+    void defaultNamespace()
+    {
+        QString error;
+        const XmlNodePtr node = ParseXml(QStringLiteral("<a><p:b xmlns:p='urn:p'/></a>"), XmlSettings(),
+                                         QStringLiteral("urn:d"), &error);
+        QVERIFY(node);
+        QCOMPARE(node->name.uri, QStringLiteral("urn:d"));
+        QCOMPARE(node->children.front()->name.uri, QStringLiteral("urn:p"));
+        QCOMPARE(ToXmlString(*node, Settings(false)), QStringLiteral("<a xmlns=\"urn:d\"><p:b xmlns:p=\"urn:p\"/></a>"));
+    }
+
+    void lookups()
+    {
+        const XmlNodePtr x = Parse(QStringLiteral("<a x='1'><b>one</b>t<c><b y='2'>two</b></c><!--k--></a>"), Keeping());
+        QVERIFY(x);
+        QCOMPARE(int(Children(*x, Named(QStringLiteral("b"))).size()), 1);
+        QCOMPARE(int(Children(*x, Named(QStringLiteral("*"))).size()), 4);
+        QCOMPARE(int(Elements(*x, Named(QStringLiteral("*"))).size()), 2);
+        QCOMPARE(int(Descendants(*x, Named(QStringLiteral("b")), false).size()), 2);
+        QCOMPARE(int(Descendants(*x, Named(QStringLiteral("*")), true).size()), 1);
+        QCOMPARE(int(Texts(*x).size()), 1);
+        QCOMPARE(int(Comments(*x).size()), 1);
+        QCOMPARE(ChildIndex(*x->children[2]), 2);
+        QCOMPARE(ChildIndex(*x), -1);
+        QVERIFY(HasComplexContent(*x));
+        QVERIFY(HasSimpleContent(*x->children[0]));
+    }
+
+    void changes()
+    {
+        const XmlNodePtr x = Parse(QStringLiteral("<a><b/><c/></a>"));
+        QVERIFY(x);
+        const XmlNodePtr b = x->children[0];
+        QVERIFY(InsertChildAfter(x, b, {MakeElement({QString(), QStringLiteral("d"), QString(), false})}));
+        QVERIFY(PrependChild(x, {MakeText(QStringLiteral("t"))}));
+        QVERIFY(AppendChild(x, {b}));
+        QCOMPARE(ToXmlString(*x, Settings(false)), QStringLiteral("<a>t<d/><c/><b/></a>"));
+        QVERIFY(!AppendChild(b, {x}));
+        QVERIFY(ReplaceChild(x, 1, {MakeText(QStringLiteral("u"))}));
+        Normalize(*x);
+        QCOMPARE(ToXmlString(*x, Settings(false)), QStringLiteral("<a>tu<c/><b/></a>"));
+        QVERIFY(SetChildren(x, {}));
+        QCOMPARE(ToXmlString(*x, Settings(false)), QStringLiteral("<a/>"));
+    }
+
+    void copiesAndEquality()
+    {
+        const XmlNodePtr x = Parse(QStringLiteral("<a q='1' r='2'><b>one</b></a>"));
+        QVERIFY(x);
+        const XmlNodePtr copy = DeepCopy(*x);
+        QVERIFY(XmlEquals(*x, *copy));
+        QVERIFY(XmlEquals(*x, *Parse(QStringLiteral("<a r='2' q='1'><b>one</b></a>"))));
+        copy->children[0]->children[0]->value = QStringLiteral("two");
+        QVERIFY(!XmlEquals(*x, *copy));
+        QCOMPARE(x->children[0]->children[0]->value, QStringLiteral("one"));
+    }
+
+    void namespaces()
+    {
+        const XmlNodePtr x = Parse(QStringLiteral("<a xmlns:p='urn:p'><b xmlns:q='urn:q'/></a>"));
+        QVERIFY(x);
+        const XmlNodePtr b = x->children[0];
+        QCOMPARE(int(InScopeNamespaces(*b).size()), 2);
+        QCOMPARE(int(NamespaceDeclarations(*b).size()), 1);
+        AddInScopeNamespace(*b, {QStringLiteral("p"), QStringLiteral("urn:p"), true});
+        QCOMPARE(int(NamespaceDeclarations(*b).size()), 1);
+        RemoveNamespace(*x, {QString(), QStringLiteral("urn:q"), false});
+        QCOMPARE(ToXmlString(*x, Settings(false)), QStringLiteral("<a xmlns:p=\"urn:p\"><b/></a>"));
+        SetName(*b, {QStringLiteral("urn:r"), QStringLiteral("c"), QStringLiteral("r"), true});
+        QCOMPARE(ToXmlString(*b, Settings(false)), QStringLiteral("<r:c xmlns:r=\"urn:r\"/>"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAvm2Xml)
+#include "tst_avm2_xml.moc"
