@@ -101,6 +101,28 @@ private slots:
         QTest::newRow("undeclared default namespace") << QStringLiteral("<a xmlns=\"http://foo\"><b xmlns=\"\">x</b></a>")
                                                       << Settings(false)
                                                       << QStringLiteral("<a xmlns=\"http://foo\"><b xmlns=\"\">x</b></a>");
+        QTest::newRow("bare ampersand") << QStringLiteral("abc & 123") << Settings(true)
+                                        << QStringLiteral("abc &amp; 123");
+        QTest::newRow("xml prefix never declared")
+            << QStringLiteral("<root><text xml:lang=\"en\">ECMAScript for XML</text></root>") << Settings(false)
+            << QStringLiteral("<root><text xml:lang=\"en\">ECMAScript for XML</text></root>");
+        QTest::newRow("negative indent is flat")
+            << QStringLiteral("<XML><TEAM>Giants</TEAM><CITY>San Francisco</CITY></XML>") << Settings(true, -5)
+            << QStringLiteral("<XML><TEAM>Giants</TEAM><CITY>San Francisco</CITY></XML>");
+        QTest::newRow("indent of one")
+            << QStringLiteral("<XML><TEAM>Giants</TEAM><CITY>San Francisco</CITY></XML>") << Settings(true, 1)
+            << QStringLiteral("<XML>\n <TEAM>Giants</TEAM>\n <CITY>San Francisco</CITY>\n</XML>");
+        QTest::newRow("attributes in pretty output")
+            << QStringLiteral("<XML><TEAM attr1=\"attr\" attr2=\"hi\">Giants</TEAM><CITY>SF</CITY></XML>") << Settings(true, 5)
+            << QStringLiteral("<XML>\n     <TEAM attr1=\"attr\" attr2=\"hi\">Giants</TEAM>\n     <CITY>SF</CITY>\n</XML>");
+        XmlSettings keepWhitespace = Settings(false);
+        keepWhitespace.ignoreWhitespace = false;
+        QTest::newRow("white space kept, line ends untouched")
+            << QStringLiteral("<a>\r\n<b>tab</b>\r\n</a>") << keepWhitespace << QStringLiteral("<a>\r\n<b>tab</b>\r\n</a>");
+        QTest::newRow("text trimmed") << QStringLiteral("<a>\n<b>\n\ntab</b>\n</a>") << Settings(false)
+                                      << QStringLiteral("<a><b>tab</b></a>");
+        QTest::newRow("attribute spacing") << QStringLiteral("<a><b      attr='1      2'>tab</b></a>") << Settings(false)
+                                           << QStringLiteral("<a><b attr=\"1      2\">tab</b></a>");
     }
 
     void toXmlString()
@@ -257,6 +279,56 @@ private slots:
         QCOMPARE(ToXmlString(*x, Settings(false)), QStringLiteral("<a>tu<c/><b/></a>"));
         QVERIFY(SetChildren(x, {}));
         QCOMPARE(ToXmlString(*x, Settings(false)), QStringLiteral("<a/>"));
+    }
+
+    void normalize()
+    {
+        XmlSettings settings = Settings(false);
+        settings.ignoreWhitespace = false;
+        const XmlNodePtr x = Parse(QStringLiteral("<alpha> <bravo> one </bravo> </alpha>"), settings);
+        QVERIFY(x);
+        QCOMPARE(ToXmlString(*x, settings), QStringLiteral("<alpha> <bravo> one </bravo> </alpha>"));
+        Normalize(*x);
+        QCOMPARE(ToXmlString(*x, settings), QStringLiteral("<alpha><bravo> one </bravo></alpha>"));
+
+        const XmlNodePtr y = Parse(QStringLiteral("<XML/>"));
+        QVERIFY(AppendChild(y, {MakeText(QStringLiteral("zero")), MakeText(QStringLiteral("one")),
+                                MakeText(QStringLiteral("two")), Parse(QStringLiteral("<foo>two</foo>"))}));
+        Normalize(*y);
+        QCOMPARE(ToString(*y, XmlSettings()), QStringLiteral("<XML>\n  zeroonetwo\n  <foo>two</foo>\n</XML>"));
+    }
+
+    void equality_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<bool>("equal");
+        QTest::newRow("same") << QStringLiteral("<alpha>one</alpha>") << QStringLiteral("<alpha>one</alpha>") << true;
+        QTest::newRow("attribute value") << QStringLiteral("<alpha attr1=\"value1\">one</alpha>")
+                                         << QStringLiteral("<alpha attr1=\"new value\">one</alpha>") << false;
+        QTest::newRow("attribute order")
+            << QStringLiteral("<alpha attr1=\"value1\" attr2=\"value2\">one<bravo attr3=\"value3\" attr4=\"value4\">two</bravo></alpha>")
+            << QStringLiteral("<alpha attr2=\"value2\" attr1=\"value1\">one<bravo attr4=\"value4\" attr3=\"value3\">two</bravo></alpha>")
+            << true;
+        QTest::newRow("white space") << QStringLiteral("<alpha> <bravo>one</bravo> </alpha>")
+                                     << QStringLiteral("<alpha><bravo>one</bravo></alpha>") << true;
+        QTest::newRow("prefixes") << QStringLiteral("<ns1:alpha xmlns:ns1=\"http://foo/\"><ns1:bravo>one</ns1:bravo></ns1:alpha>")
+                                  << QStringLiteral("<ns2:alpha xmlns:ns2=\"http://foo/\"><ns2:bravo>one</ns2:bravo></ns2:alpha>")
+                                  << true;
+        QTest::newRow("uris") << QStringLiteral("<ns1:alpha xmlns:ns1=\"http://foo/\"><ns1:bravo>one</ns1:bravo></ns1:alpha>")
+                              << QStringLiteral("<ns2:alpha xmlns:ns2=\"http://foo\"><ns2:bravo>one</ns2:bravo></ns2:alpha>")
+                              << false;
+    }
+
+    void equality()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(bool, equal);
+        const XmlNodePtr x = Parse(a);
+        const XmlNodePtr y = Parse(b);
+        QVERIFY(x && y);
+        QCOMPARE(XmlEquals(*x, *y), equal);
     }
 
     void copiesAndEquality()

@@ -140,6 +140,14 @@ void RemoveNamespaceAt(XmlNode &element, const XmlNamespace &ns, int depth)
     }
 }
 
+// The player's normalize() drops text of white space alone, whatever ignoreWhitespace says.
+bool IsBlank(const QString &text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+    });
+}
+
 void NormalizeAt(XmlNode &node, int depth)
 {
     auto &children = node.children;
@@ -154,7 +162,7 @@ void NormalizeAt(XmlNode &node, int depth)
             child->value += children[i + 1]->value;
             child->cdata = false;
             children.erase(children.begin() + int(i) + 1);
-        } else if (child->kind == XmlKind::Text && child->value.isEmpty()) {
+        } else if (child->kind == XmlKind::Text && IsBlank(child->value)) {
             children.erase(children.begin() + int(i));
         } else {
             ++i;

@@ -140,7 +140,7 @@ bool PrependChild(const XmlNodePtr &parent, const XmlNodeList &nodes);
 bool ReplaceChild(const XmlNodePtr &parent, int index, const XmlNodeList &nodes);
 bool SetChildren(const XmlNodePtr &parent, const XmlNodeList &nodes);
 void RemoveChild(XmlNode &parent, int index);
-// Joins neighbouring text nodes and drops empty ones, all the way down.
+// Joins neighbouring text nodes and drops those of white space alone, all the way down.
 void Normalize(XmlNode &node);
 
 // Declares ns on element; a binding of the same prefix to another URI is

@@ -7,6 +7,8 @@ namespace swf::avm2 {
 namespace {
 
 const QString kGeneratedPrefix = QStringLiteral("ns");
+const QString kXmlPrefix = QStringLiteral("xml");
+const QString kXmlNamespaceUri = QStringLiteral("http://www.w3.org/XML/1998/namespace");
 constexpr int kMaxIndent = 1024;
 
 struct Writer {
@@ -56,6 +58,9 @@ const XmlNamespace *BindingOf(const std::vector<XmlNamespace> &scope, const QStr
 // take the default namespace.
 std::optional<QString> FindPrefix(const XmlName &name, const std::vector<XmlNamespace> &scope, bool isElement)
 {
+    // xml: is bound everywhere and never declared.
+    if (name.uri == kXmlNamespaceUri)
+        return kXmlPrefix;
     if (name.hasPrefix && (isElement || !name.prefix.isEmpty())) {
         const XmlNamespace *bound = BindingOf(scope, name.prefix);
         if (bound && bound->uri == name.uri)
@@ -230,7 +235,10 @@ QString EscapeAttributeValue(const QString &text)
 
 QString ToXmlString(const XmlNode &node, const XmlSettings &settings)
 {
-    const Writer writer{settings, std::clamp(settings.prettyIndent, 0, kMaxIndent)};
+    // A negative indent turns pretty printing off, as the player does.
+    XmlSettings effective = settings;
+    effective.prettyPrinting = settings.prettyPrinting && settings.prettyIndent >= 0;
+    const Writer writer{effective, std::min(settings.prettyIndent, kMaxIndent)};
     const XmlNodePtr parent = node.parent.lock();
     return writer.write(node, parent ? AncestorScope(*parent) : std::vector<XmlNamespace>(), 0, 0);
 }
