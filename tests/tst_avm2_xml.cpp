@@ -247,6 +247,50 @@ private slots:
         QCOMPARE(ToXmlString(*node, Settings(false)), QStringLiteral("<a xmlns=\"urn:d\"><p:b xmlns:p=\"urn:p\"/></a>"));
     }
 
+    void subtree_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("defaultNamespace");
+        QTest::addColumn<QStringList>("path");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("ancestor's prefix declared")
+            << QStringLiteral("<Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+                              "soap:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\">\n    <Body>\n"
+                              "        <stock:GetLastTradePrice xmlns:stock=\"http://mycompany.com/stocks\">\n"
+                              "            <stock:symbol>DIS</stock:symbol>\n        </stock:GetLastTradePrice>\n"
+                              "    </Body>\n</Envelope>")
+            << QStringLiteral("http://schemas.xmlsoap.org/soap/envelope/") << QStringList{QStringLiteral("Body")}
+            << QStringLiteral("<soap:Body xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">\n"
+                              "    <stock:GetLastTradePrice xmlns:stock=\"http://mycompany.com/stocks\">\n"
+                              "        <stock:symbol>DIS</stock:symbol>\n    </stock:GetLastTradePrice>\n</soap:Body>");
+        QTest::newRow("every binding in scope, nearest first")
+            << QStringLiteral("<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body>"
+                              "<m:getLastTradePrice xmlns:m=\"http://mycompany.com/stocks\"><symbol>MYCO</symbol>"
+                              "</m:getLastTradePrice></soap:Body></soap:Envelope>")
+            << QString()
+            << QStringList{QStringLiteral("Body"), QStringLiteral("getLastTradePrice"), QStringLiteral("symbol")}
+            << QStringLiteral("<symbol xmlns:m=\"http://mycompany.com/stocks\" "
+                              "xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">MYCO</symbol>");
+    }
+
+    void subtree()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, defaultNamespace);
+        QFETCH(QStringList, path);
+        QFETCH(QString, expected);
+        QString error;
+        const XmlNodePtr root = ParseXml(text, XmlSettings(), defaultNamespace, &error);
+        QVERIFY2(root, qPrintable(error));
+        XmlNodePtr node = root;
+        for (const QString &step : path) {
+            const XmlNodeList found = Children(*node, Named(step));
+            QCOMPARE(int(found.size()), 1);
+            node = found.front();
+        }
+        QCOMPARE(ToXmlString(*node, Settings(true, 4)), expected);
+    }
+
     void lookups()
     {
         const XmlNodePtr x = Parse(QStringLiteral("<a x='1'><b>one</b>t<c><b y='2'>two</b></c><!--k--></a>"), Keeping());
@@ -355,7 +399,7 @@ private slots:
         RemoveNamespace(*x, {QString(), QStringLiteral("urn:q"), false});
         QCOMPARE(ToXmlString(*x, Settings(false)), QStringLiteral("<a xmlns:p=\"urn:p\"><b/></a>"));
         SetName(*b, {QStringLiteral("urn:r"), QStringLiteral("c"), QStringLiteral("r"), true});
-        QCOMPARE(ToXmlString(*b, Settings(false)), QStringLiteral("<r:c xmlns:r=\"urn:r\"/>"));
+        QCOMPARE(ToXmlString(*b, Settings(false)), QStringLiteral("<r:c xmlns:p=\"urn:p\" xmlns:r=\"urn:r\"/>"));
     }
 };
 

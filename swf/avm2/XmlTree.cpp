@@ -439,11 +439,11 @@ std::vector<XmlNamespace> InScopeNamespaces(const XmlNode &node)
     const XmlNode *current = &node;
     XmlNodePtr hold;
     for (int depth = 0; current && depth <= kXmlMaxDepth * kXmlMaxDepth; ++depth) {
-        for (auto it = current->namespaces.rbegin(); it != current->namespaces.rend(); ++it) {
+        for (const XmlNamespace &ns : current->namespaces) {
             const bool shadowed = std::any_of(out.begin(), out.end(),
-                                              [&](const XmlNamespace &seen) { return seen.prefix == it->prefix; });
+                                              [&](const XmlNamespace &seen) { return seen.prefix == ns.prefix; });
             if (!shadowed)
-                out.push_back(*it);
+                out.push_back(ns);
         }
         hold = current->parent.lock();
         current = hold.get();

@@ -133,8 +133,11 @@ QString Writer::write(const XmlNode &node, const std::vector<XmlNamespace> &ance
 QString Writer::writeElement(const XmlNode &node, const std::vector<XmlNamespace> &ancestors, int indent,
                              int depth) const
 {
+    // The node written first declares every binding in effect there, as
+    // nothing around it in the output does.
+    const std::vector<XmlNamespace> own = depth == 0 ? InScopeNamespaces(node) : node.namespaces;
     std::vector<XmlNamespace> declared;
-    for (const XmlNamespace &ns : node.namespaces) {
+    for (const XmlNamespace &ns : own) {
         const XmlNamespace *bound = BindingOf(ancestors, ns.prefix);
         if (ns.hasPrefix && (!bound || bound->uri != ns.uri))
             declared.push_back(ns);
@@ -182,13 +185,6 @@ QString Writer::writeChildren(const XmlNode &node, const std::vector<XmlNamespac
     if (pretty)
         s += u'\n' + Spaces(indent);
     return s;
-}
-
-std::vector<XmlNamespace> AncestorScope(const XmlNode &node)
-{
-    std::vector<XmlNamespace> scope = InScopeNamespaces(node);
-    // InScopeNamespaces lists nearest first; the writer wants nearest last.
-    return {scope.rbegin(), scope.rend()};
 }
 
 } // namespace
@@ -239,8 +235,7 @@ QString ToXmlString(const XmlNode &node, const XmlSettings &settings)
     XmlSettings effective = settings;
     effective.prettyPrinting = settings.prettyPrinting && settings.prettyIndent >= 0;
     const Writer writer{effective, std::min(settings.prettyIndent, kMaxIndent)};
-    const XmlNodePtr parent = node.parent.lock();
-    return writer.write(node, parent ? AncestorScope(*parent) : std::vector<XmlNamespace>(), 0, 0);
+    return writer.write(node, {}, 0, 0);
 }
 
 QString ToXmlString(const XmlNodeList &list, const XmlSettings &settings)
