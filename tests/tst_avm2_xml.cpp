@@ -101,6 +101,11 @@ private slots:
         QTest::newRow("undeclared default namespace") << QStringLiteral("<a xmlns=\"http://foo\"><b xmlns=\"\">x</b></a>")
                                                       << Settings(false)
                                                       << QStringLiteral("<a xmlns=\"http://foo\"><b xmlns=\"\">x</b></a>");
+        QTest::newRow("< and > in an attribute") << QStringLiteral("<x a=\"5 < 3 is false\">5 &lt; 3 is false</x>")
+                                                 << Settings(false)
+                                                 << QStringLiteral("<x a=\"5 &lt; 3 is false\">5 &lt; 3 is false</x>");
+        QTest::newRow("> in text") << QStringLiteral("<x a=\"5 > 3 is true\">5 > 3 is true</x>") << Settings(false)
+                                   << QStringLiteral("<x a=\"5 > 3 is true\">5 &gt; 3 is true</x>");
         QTest::newRow("bare ampersand") << QStringLiteral("abc & 123") << Settings(true)
                                         << QStringLiteral("abc &amp; 123");
         QTest::newRow("xml prefix never declared")
