@@ -380,6 +380,23 @@ private slots:
         QCOMPARE(XmlEquals(*x, *y), equal);
     }
 
+    void deepTrees()
+    {
+        // Built from the bottom up, as a script wrapping a node again and again would.
+        constexpr int kChain = 200000;
+        XmlNodePtr top = MakeElement({QString(), QStringLiteral("a"), QString(), false});
+        const XmlNodePtr bottom = top;
+        for (int i = 0; i < kChain; ++i) {
+            XmlNodePtr wrapper = MakeElement({QString(), QStringLiteral("a"), QString(), false});
+            QVERIFY(AppendChild(wrapper, {top}));
+            top = wrapper;
+        }
+        QVERIFY(!AppendChild(bottom, {top}));
+        QVERIFY(!ToXmlString(*top, Settings(false)).isEmpty());
+        QVERIFY(!XmlEquals(*top, *DeepCopy(*bottom)));
+        top.reset();
+    }
+
     void copiesAndEquality()
     {
         const XmlNodePtr x = Parse(QStringLiteral("<a q='1' r='2'><b>one</b></a>"));

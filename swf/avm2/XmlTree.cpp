@@ -36,12 +36,16 @@ void CollectDescendants(const XmlNode &node, const XmlNameTest &test, bool attri
     }
 }
 
+// Whether candidate is node or above it; a chain too long to walk counts as
+// yes, so no insertion can close a loop the walk did not see.
 bool IsAncestorOrSelf(const XmlNode *candidate, const XmlNode *node)
 {
-    for (int depth = 0; node && depth <= kXmlMaxDepth * kXmlMaxDepth; ++depth) {
-        if (node == candidate)
+    XmlNodePtr hold;
+    for (int depth = 0; node; ++depth) {
+        if (node == candidate || depth > kXmlMaxAncestors)
             return true;
-        node = node->parent.lock().get();
+        hold = node->parent.lock();
+        node = hold.get();
     }
     return false;
 }
@@ -171,6 +175,22 @@ void NormalizeAt(XmlNode &node, int depth)
 }
 
 } // namespace
+
+XmlNode::~XmlNode()
+{
+    XmlNodeList pending;
+    pending.swap(children);
+    pending.insert(pending.end(), attributes.begin(), attributes.end());
+    attributes.clear();
+    while (!pending.empty()) {
+        XmlNodePtr node = std::move(pending.back());
+        pending.pop_back();
+        if (node.use_count() != 1)
+            continue;
+        pending.insert(pending.end(), node->children.begin(), node->children.end());
+        node->children.clear();
+    }
+}
 
 XmlNodePtr MakeElement(const XmlName &name)
 {
@@ -438,7 +458,7 @@ std::vector<XmlNamespace> InScopeNamespaces(const XmlNode &node)
     std::vector<XmlNamespace> out;
     const XmlNode *current = &node;
     XmlNodePtr hold;
-    for (int depth = 0; current && depth <= kXmlMaxDepth * kXmlMaxDepth; ++depth) {
+    for (int depth = 0; current && depth <= kXmlMaxAncestors; ++depth) {
         for (const XmlNamespace &ns : current->namespaces) {
             const bool shadowed = std::any_of(out.begin(), out.end(),
                                               [&](const XmlNamespace &seen) { return seen.prefix == ns.prefix; });

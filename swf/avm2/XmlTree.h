@@ -56,6 +56,10 @@ using XmlNodeList = std::vector<XmlNodePtr>;
 class XmlNode {
 public:
     explicit XmlNode(XmlKind kind) : kind(kind) {}
+    // Takes a tree apart without recursion, so no depth exhausts the stack.
+    ~XmlNode();
+    XmlNode(const XmlNode &) = delete;
+    XmlNode &operator=(const XmlNode &) = delete;
 
     XmlKind kind;
     XmlName name;                       // element, attribute, processing instruction
@@ -130,7 +134,9 @@ int ChildIndex(const XmlNode &node);
 
 // Changes. A node put into a tree leaves the tree it was in. A change that
 // would make a node its own ancestor, or target a non-element, is refused
-// (false). Attributes cannot become children.
+// (false), as is one under a node with more than kXmlMaxAncestors above it.
+// Attributes cannot become children.
+constexpr int kXmlMaxAncestors = 65536;
 bool InsertChildAt(const XmlNodePtr &parent, int index, const XmlNodeList &nodes);
 bool InsertChildAfter(const XmlNodePtr &parent, const XmlNodePtr &ref, const XmlNodeList &nodes);
 bool InsertChildBefore(const XmlNodePtr &parent, const XmlNodePtr &ref, const XmlNodeList &nodes);
