@@ -228,6 +228,8 @@ private slots:
                                                  << QStringLiteral("Error #1090: XML parser failure: element is malformed");
         QTest::newRow("too deep") << QStringLiteral("<a>").repeated(kXmlMaxDepth + 1)
                                   << QStringLiteral("Error #1090: XML parser failure: element is malformed");
+        QTest::newRow("attribute twice") << QStringLiteral("<god firstname=\"Kibo\" firstname=\"Xibo\"/>")
+                                         << QStringLiteral("Error #1104: Attribute \"firstname\" was already specified for element \"god\".");
         QTest::newRow("cut tag") << QStringLiteral("<a b='1'")
                                  << QStringLiteral("Error #1096: XML parser failure: Unterminated element");
     }

@@ -90,7 +90,8 @@ enum XmlError {
     XmlUnterminatedComment = 1094,
     XmlUnterminatedAttribute = 1095,
     XmlUnterminatedElement = 1096,
-    XmlUnterminatedInstruction = 1097
+    XmlUnterminatedInstruction = 1097,
+    XmlDuplicateAttribute = 1104
 };
 
 // Parses text as the content of an element whose default namespace is

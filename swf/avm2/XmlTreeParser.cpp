@@ -1,5 +1,6 @@
 #include "swf/avm2/XmlTree.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace swf::avm2 {
@@ -415,10 +416,23 @@ private:
                                            .arg(SplitName(name).prefix, name, rawName);
                 return nullptr;
             }
+            if (hasAttribute(*element, attribute->name)) {
+                m_fault = ParseFault{XmlDuplicateAttribute,
+                                     QStringLiteral("Attribute \"%1\" was already specified for element \"%2\".")
+                                         .arg(name, rawName)};
+                return nullptr;
+            }
             attribute->parent = element;
             element->attributes.push_back(attribute);
         }
         return element;
+    }
+
+    static bool hasAttribute(const XmlNode &element, const XmlName &name)
+    {
+        return std::any_of(element.attributes.begin(), element.attributes.end(), [&](const XmlNodePtr &a) {
+            return a->name.uri == name.uri && a->name.localName == name.localName;
+        });
     }
 
     // Binds a written name to its URI through the declarations in scope.
