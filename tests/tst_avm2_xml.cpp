@@ -306,7 +306,10 @@ private slots:
         QCOMPARE(int(Children(*x, Named(QStringLiteral("*"))).size()), 4);
         QCOMPARE(int(Elements(*x, Named(QStringLiteral("*"))).size()), 2);
         QCOMPARE(int(Descendants(*x, Named(QStringLiteral("b")), false).size()), 2);
-        QCOMPARE(int(Descendants(*x, Named(QStringLiteral("*")), true).size()), 1);
+        QCOMPARE(int(Descendants(*x, Named(QStringLiteral("*")), true).size()), 2);
+        QCOMPARE(int(Descendants(*x, Named(QStringLiteral("y")), true).size()), 1);
+        // <b>, "one", "t", <c>, <b>, "two", the comment
+        QCOMPARE(int(Descendants(*x, Named(QStringLiteral("*")), false).size()), 7);
         QCOMPARE(int(Texts(*x).size()), 1);
         QCOMPARE(int(Comments(*x).size()), 1);
         QCOMPARE(ChildIndex(*x->children[2]), 2);

@@ -18,21 +18,23 @@ XmlNodeList Filter(const XmlNodeList &nodes, XmlKind kind)
     return out;
 }
 
+// x..@a starts with x's own attributes; x..* takes text, comments and
+// instructions too, while named lookups take only elements.
 void CollectDescendants(const XmlNode &node, const XmlNameTest &test, bool attributes, int depth,
                         XmlNodeList *out)
 {
+    if (attributes) {
+        const XmlNodeList matched = Attributes(node, test);
+        out->insert(out->end(), matched.begin(), matched.end());
+    }
     if (depth >= kXmlMaxDepth)
         return;
+    const bool everyKind = test.localName == kWildcard && (test.anyUri || test.uri == kWildcard);
     for (const XmlNodePtr &child : node.children) {
-        if (child->kind != XmlKind::Element)
-            continue;
-        if (attributes) {
-            const XmlNodeList matched = Attributes(*child, test);
-            out->insert(out->end(), matched.begin(), matched.end());
-        } else if (MatchesName(*child, test)) {
+        if (!attributes && (everyKind || (child->kind == XmlKind::Element && MatchesName(*child, test))))
             out->push_back(child);
-        }
-        CollectDescendants(*child, test, attributes, depth + 1, out);
+        if (child->kind == XmlKind::Element)
+            CollectDescendants(*child, test, attributes, depth + 1, out);
     }
 }
 

@@ -123,7 +123,8 @@ bool XmlEquals(const XmlNode &a, const XmlNode &b);
 bool MatchesName(const XmlNode &node, const XmlNameTest &test);
 XmlNodeList Children(const XmlNode &node, const XmlNameTest &test);
 XmlNodeList Attributes(const XmlNode &node, const XmlNameTest &test);
-// Elements (or, with attributes, attributes) below node matching test, in document order.
+// What node..name (or, with attributes, node..@name) selects, in document
+// order: node's own attributes come first.
 XmlNodeList Descendants(const XmlNode &node, const XmlNameTest &test, bool attributes);
 XmlNodeList Elements(const XmlNode &node, const XmlNameTest &test);
 XmlNodeList Texts(const XmlNode &node);
