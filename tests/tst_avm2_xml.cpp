@@ -88,6 +88,8 @@ private slots:
                                       << QStringLiteral("<b>&lt;&gt;&amp;\"'AB</b>");
         QTest::newRow("cdata kept") << QStringLiteral(" <![CDATA[ < some & > arbirary text ]]>") << Settings(true)
                                     << QStringLiteral("<![CDATA[ < some & > arbirary text ]]>");
+        QTest::newRow("cdata in any case") << QStringLiteral("<text><![Cdata[ This <> is some cdata!]]></text>") << Settings(true)
+                                           << QStringLiteral("<text><![CDATA[ This <> is some cdata!]]></text>");
         QTest::newRow("declaration dropped") << QStringLiteral("<?xml version=\"1.0\" ?><alpha><bravo>one</bravo></alpha>")
                                              << Settings(false) << QStringLiteral("<alpha><bravo>one</bravo></alpha>");
         QTest::newRow("comments kept") << QStringLiteral("<company><!-- This is Comment --><e/></company>") << Keeping()
@@ -201,6 +203,11 @@ private slots:
                                               << QStringLiteral("Error #1094: XML parser failure: Unterminated comment");
         QTest::newRow("unterminated doctype") << QStringLiteral("<!DOCTYPE PUBLIST [")
                                               << QStringLiteral("Error #1093: XML parser failure: Unterminated DOCTYPE declaration");
+        QTest::newRow("unterminated lower-case declaration")
+            << QStringLiteral("<?xml version='1.0'?")
+            << QStringLiteral("Error #1092: XML parser failure: Unterminated XML declaration");
+        QTest::newRow("unterminated instruction") << QStringLiteral("<a><?pi x</a>")
+                                                  << QStringLiteral("Error #1097: XML parser failure: Unterminated processing instruction");
         QTest::newRow("unterminated declaration") << QStringLiteral("<?XML version='1.0'?")
                                                   << QStringLiteral("Error #1092: XML parser failure: Unterminated XML declaration");
         QTest::newRow("unterminated tag")

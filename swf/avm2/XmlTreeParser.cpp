@@ -86,7 +86,7 @@ RawName SplitName(const QString &name)
     return raw;
 }
 
-// One open element with the bindings it declares.
+// An element whose end tag is still to come, and the name it was written with.
 struct OpenElement {
     XmlNodePtr node;
     QString rawName;
