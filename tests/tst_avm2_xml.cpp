@@ -250,6 +250,15 @@ private slots:
         QCOMPARE(error, expected);
     }
 
+    void oversizeText()
+    {
+        QString error;
+        const QString text = QString(kXmlMaxTextLength + 1, u'a');
+        QVERIFY(!ParseXmlList(text, XmlSettings(), QString(), &error));
+        QVERIFY(error.startsWith(QStringLiteral("Error #1090")));
+        QVERIFY(ParseXmlList(text.left(kXmlMaxTextLength), XmlSettings(), QString(), &error));
+    }
+
     void defaultNamespace()
     {
         QString error;
