@@ -237,6 +237,17 @@ private slots:
                                   << QStringLiteral("Error #1090: XML parser failure: element is malformed");
         QTest::newRow("attribute twice") << QStringLiteral("<god firstname=\"Kibo\" firstname=\"Xibo\"/>")
                                          << QStringLiteral("Error #1104: Attribute \"firstname\" was already specified for element \"god\".");
+        QString crowded = QStringLiteral("<a");
+        for (int i = 0; i <= kXmlMaxAttributes; ++i)
+            crowded += QStringLiteral(" a%1='1'").arg(i);
+        QTest::newRow("too many attributes") << crowded + QStringLiteral("/>")
+                                             << QStringLiteral("Error #1090: XML parser failure: element is malformed");
+        QString bound;
+        // Two declarations a level, so the count runs out well before the depth does.
+        for (int i = 0; i <= kXmlMaxBindings / 2; ++i)
+            bound += QStringLiteral("<a xmlns:p%1='u' xmlns:q%1='u'>").arg(i);
+        QTest::newRow("too many bindings") << bound
+                                           << QStringLiteral("Error #1090: XML parser failure: element is malformed");
         QTest::newRow("cut tag") << QStringLiteral("<a b='1'")
                                  << QStringLiteral("Error #1096: XML parser failure: Unterminated element");
     }

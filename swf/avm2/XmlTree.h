@@ -97,9 +97,14 @@ enum XmlError {
 // Parses text as the content of an element whose default namespace is
 // defaultNamespace, as XMLList("...") does; the nodes come without parent.
 // On failure gives nullopt, with "Error #n: message" in *error (when given).
-// Refuses texts over kXmlMaxTextLength and nesting deeper than kXmlMaxDepth.
+// Refuses texts over kXmlMaxTextLength, nesting deeper than kXmlMaxDepth,
+// elements with more than kXmlMaxAttributes attributes and declarations, and
+// more than kXmlMaxBindings declarations in effect at once, so that hostile
+// texts cost time in proportion to their length.
 constexpr int kXmlMaxTextLength = 16 * 1024 * 1024;
 constexpr int kXmlMaxDepth = 256;
+constexpr int kXmlMaxAttributes = 1024;
+constexpr int kXmlMaxBindings = 256;
 std::optional<XmlNodeList> ParseXmlList(const QString &text, const XmlSettings &settings,
                                         const QString &defaultNamespace, QString *error);
 // XML("..."): no node gives an empty text node, more than one an error.

@@ -1,6 +1,8 @@
 #include "swf/avm2/XmlTree.h"
 
-#include <algorithm>
+#include <QPair>
+#include <QSet>
+
 #include <utility>
 
 namespace swf::avm2 {
@@ -91,6 +93,8 @@ struct OpenElement {
     XmlNodePtr node;
     QString rawName;
 };
+
+using NameKey = QPair<QString, QString>;
 
 class Parser {
 public:
@@ -311,6 +315,7 @@ private:
             failUnterminated(m_open.back().rawName);
             return;
         }
+        m_bindings -= int(m_open.back().node->namespaces.size());
         m_open.pop_back();
     }
 
@@ -342,6 +347,10 @@ private:
             QString value;
             if (!readAttributeValue(&value))
                 return std::nullopt;
+            if (int(attributes->size()) >= kXmlMaxAttributes) {
+                fail(XmlMalformedElement);
+                return std::nullopt;
+            }
             attributes->emplace_back(name, value);
         }
     }
@@ -391,8 +400,10 @@ private:
         if (!element)
             return;
         add(element);
-        if (!*empty)
+        if (!*empty) {
+            m_bindings += int(element->namespaces.size());
             m_open.push_back({element, rawName});
+        }
     }
 
     XmlNodePtr buildElement(const QString &rawName, const RawAttributes &raw)
@@ -404,8 +415,13 @@ private:
             else if (name.startsWith(kXmlnsPrefix + u':'))
                 element->namespaces.push_back({name.mid(kXmlnsPrefix.size() + 1), value, true});
         }
+        if (m_bindings + int(element->namespaces.size()) > kXmlMaxBindings) {
+            fail(XmlMalformedElement);
+            return nullptr;
+        }
         if (!resolve(*element, rawName, true, &element->name))
             return nullptr;
+        QSet<NameKey> seen;
         for (const auto &[name, value] : raw) {
             if (name == kXmlnsPrefix || name.startsWith(kXmlnsPrefix + u':'))
                 continue;
@@ -416,23 +432,18 @@ private:
                                            .arg(SplitName(name).prefix, name, rawName);
                 return nullptr;
             }
-            if (hasAttribute(*element, attribute->name)) {
+            const NameKey key{attribute->name.uri, attribute->name.localName};
+            if (seen.contains(key)) {
                 m_fault = ParseFault{XmlDuplicateAttribute,
                                      QStringLiteral("Attribute \"%1\" was already specified for element \"%2\".")
                                          .arg(name, rawName)};
                 return nullptr;
             }
+            seen.insert(key);
             attribute->parent = element;
             element->attributes.push_back(attribute);
         }
         return element;
-    }
-
-    static bool hasAttribute(const XmlNode &element, const XmlName &name)
-    {
-        return std::any_of(element.attributes.begin(), element.attributes.end(), [&](const XmlNodePtr &a) {
-            return a->name.uri == name.uri && a->name.localName == name.localName;
-        });
     }
 
     // Binds a written name to its URI through the declarations in scope.
@@ -485,6 +496,7 @@ private:
     const QString &m_defaultNamespace;
     int m_pos = 0;
     std::vector<OpenElement> m_open;
+    int m_bindings = 0; // declarations made by the open elements
     XmlNodeList m_top;
     std::optional<ParseFault> m_fault;
 };
