@@ -111,17 +111,27 @@ std::optional<XmlNodeList> ParseXmlList(const QString &text, const XmlSettings &
 XmlNodePtr ParseXml(const QString &text, const XmlSettings &settings,
                     const QString &defaultNamespace, QString *error);
 
+// Text: < > & as entities. Attribute values: " < & and tab, CR, LF.
 QString EscapeElementValue(const QString &text);
 QString EscapeAttributeValue(const QString &text);
+// toXMLString(). The node written first declares every binding in scope
+// where it sits; attributes come before declarations; elements deeper
+// than kXmlMaxDepth are written empty. A negative prettyIndent writes flat.
 QString ToXmlString(const XmlNode &node, const XmlSettings &settings);
+// Items one a line, pretty printing or not.
 QString ToXmlString(const XmlNodeList &list, const XmlSettings &settings);
+// toString(): text of simple content (comments and instructions left out),
+// else toXMLString().
 QString ToString(const XmlNode &node, const XmlSettings &settings);
 QString ToString(const XmlNodeList &list, const XmlSettings &settings);
 
 bool HasSimpleContent(const XmlNode &node);
 bool HasComplexContent(const XmlNode &node);
 bool HasSimpleContent(const XmlNodeList &list);
+// A copy without parent; deeper than kXmlMaxDepth the copy's elements are empty.
 XmlNodePtr DeepCopy(const XmlNode &node);
+// XML's ==: kinds, names by URI and local name, values, attributes in any
+// order and children in order; prefixes and declarations do not count.
 bool XmlEquals(const XmlNode &a, const XmlNode &b);
 
 // Lookups. Trees deeper than kXmlMaxDepth are walked only that deep.
