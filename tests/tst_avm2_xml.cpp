@@ -108,6 +108,21 @@ private slots:
                                                  << QStringLiteral("<x a=\"5 &lt; 3 is false\">5 &lt; 3 is false</x>");
         QTest::newRow("> in text") << QStringLiteral("<x a=\"5 > 3 is true\">5 > 3 is true</x>") << Settings(false)
                                    << QStringLiteral("<x a=\"5 > 3 is true\">5 &gt; 3 is true</x>");
+        XmlSettings keepWhitespace = Settings(false);
+        keepWhitespace.ignoreWhitespace = false;
+        const QString mixed = QStringLiteral("<alpha>one<bravo>two</bravo><charlie/><delta>three<echo>four</echo></delta></alpha>");
+        QTest::newRow("mixed, indent 3") << mixed << Settings(true, 3)
+                                         << QStringLiteral("<alpha>\n   one\n   <bravo>two</bravo>\n   <charlie/>\n   <delta>\n"
+                                                           "      three\n      <echo>four</echo>\n   </delta>\n</alpha>");
+        QTest::newRow("mixed, indent 0") << mixed << Settings(true, 0)
+                                         << QStringLiteral("<alpha>\none\n<bravo>two</bravo>\n<charlie/>\n<delta>\nthree\n"
+                                                           "<echo>four</echo>\n</delta>\n</alpha>");
+        QTest::newRow("mixed, flat") << mixed << Settings(false) << mixed;
+        QTest::newRow("white space of every kind")
+            << QStringLiteral("<alpha> \t\r\n\r\n<bravo> \t\r\n\r\none</bravo> \t\r\n\r\n</alpha>") << Settings(true)
+            << QStringLiteral("<alpha>\n  <bravo>one</bravo>\n</alpha>");
+        QTest::newRow("white space kept") << QStringLiteral("<alpha> \n\n<bravo> \n\none</bravo> \n\n</alpha>") << keepWhitespace
+                                          << QStringLiteral("<alpha> \n\n<bravo> \n\none</bravo> \n\n</alpha>");
         QTest::newRow("bare ampersand") << QStringLiteral("abc & 123") << Settings(true)
                                         << QStringLiteral("abc &amp; 123");
         QTest::newRow("xml prefix never declared")
@@ -122,8 +137,6 @@ private slots:
         QTest::newRow("attributes in pretty output")
             << QStringLiteral("<XML><TEAM attr1=\"attr\" attr2=\"hi\">Giants</TEAM><CITY>SF</CITY></XML>") << Settings(true, 5)
             << QStringLiteral("<XML>\n     <TEAM attr1=\"attr\" attr2=\"hi\">Giants</TEAM>\n     <CITY>SF</CITY>\n</XML>");
-        XmlSettings keepWhitespace = Settings(false);
-        keepWhitespace.ignoreWhitespace = false;
         QTest::newRow("white space kept, line ends untouched")
             << QStringLiteral("<a>\r\n<b>tab</b>\r\n</a>") << keepWhitespace << QStringLiteral("<a>\r\n<b>tab</b>\r\n</a>");
         QTest::newRow("text trimmed") << QStringLiteral("<a>\n<b>\n\ntab</b>\n</a>") << Settings(false)
