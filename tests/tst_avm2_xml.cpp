@@ -338,6 +338,38 @@ private slots:
         QCOMPARE(ToXmlString(*node, Settings(true, 4)), expected);
     }
 
+    // An attribute moved into another namespace, as attribute.setNamespace() does.
+    void attributeNamespace_data()
+    {
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<QString>("uri");
+        QTest::addColumn<QString>("bravo");
+        QTest::newRow("new prefix") << QStringLiteral("zoo") << QStringLiteral("http://zoo/")
+                                    << QStringLiteral("<moo:bravo zoo:attr=\"1\" xmlns:zoo=\"http://zoo/\">one</moo:bravo>");
+        QTest::newRow("prefix bound above to another URI")
+            << QStringLiteral("moo") << QStringLiteral("http://bar/")
+            << QStringLiteral("<moo:bravo moo:attr=\"1\" xmlns:moo=\"http://bar/\">one</moo:bravo>");
+        QTest::newRow("URI bound above to another prefix")
+            << QStringLiteral("poo") << QStringLiteral("http://moo/")
+            << QStringLiteral("<moo:bravo poo:attr=\"1\" xmlns:poo=\"http://moo/\">one</moo:bravo>");
+        QTest::newRow("prefix bound above") << QStringLiteral("moo") << QStringLiteral("http://moo/")
+                                            << QStringLiteral("<moo:bravo moo:attr=\"1\">one</moo:bravo>");
+    }
+
+    void attributeNamespace()
+    {
+        QFETCH(QString, prefix);
+        QFETCH(QString, uri);
+        QFETCH(QString, bravo);
+        const XmlNodePtr alpha = Parse(QStringLiteral("<moo:alpha xmlns:moo=\"http://moo/\" xmlns:tar=\"http://tar/\">"
+                                                      "<moo:bravo attr=\"1\">one</moo:bravo></moo:alpha>"));
+        QVERIFY(alpha);
+        alpha->children.front()->attributes.front()->name = {uri, QStringLiteral("attr"), prefix, true};
+        QCOMPARE(ToXmlString(*alpha, Settings(true, 4)),
+                 QStringLiteral("<moo:alpha xmlns:moo=\"http://moo/\" xmlns:tar=\"http://tar/\">\n    ") + bravo +
+                     QStringLiteral("\n</moo:alpha>"));
+    }
+
     void lookups()
     {
         const XmlNodePtr x = Parse(QStringLiteral("<a x='1'><b>one</b>t<c><b y='2'>two</b></c><!--k--></a>"), Keeping());

@@ -462,17 +462,21 @@ private:
         out->hasPrefix = true;
         if (split.prefix.isEmpty() && !isElement)
             return true;
-        const std::optional<QString> uri = lookup(element, split.prefix);
+        bool fromDefault = false;
+        const std::optional<QString> uri = lookup(element, split.prefix, &fromDefault);
         if (!uri) {
             m_fault = ParseFault{XmlPrefixNotBound, QStringLiteral("The prefix \"%1\" for element \"%2\" is not bound.")
                                                         .arg(split.prefix, rawName)};
             return false;
         }
         out->uri = *uri;
+        // A name in the default namespace given from outside has no prefix
+        // of its own: the text form borrows one bound to its URI, if any.
+        out->hasPrefix = !fromDefault || uri->isEmpty();
         return true;
     }
 
-    std::optional<QString> lookup(const XmlNode &element, const QString &prefix) const
+    std::optional<QString> lookup(const XmlNode &element, const QString &prefix, bool *fromDefault) const
     {
         for (const XmlNamespace &ns : element.namespaces) {
             if (ns.prefix == prefix)
@@ -484,8 +488,10 @@ private:
                     return ns.uri;
             }
         }
-        if (prefix.isEmpty())
+        if (prefix.isEmpty()) {
+            *fromDefault = true;
             return m_defaultNamespace;
+        }
         if (prefix == kXmlPrefix)
             return kXmlNamespaceUri;
         return std::nullopt;

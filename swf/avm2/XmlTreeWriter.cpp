@@ -61,12 +61,15 @@ std::optional<QString> FindPrefix(const XmlName &name, const std::vector<XmlName
     // xml: is bound everywhere and never declared.
     if (name.uri == kXmlNamespaceUri)
         return kXmlPrefix;
+    // A name keeps the prefix it has: where that is bound elsewhere or not at
+    // all, the element declares it afresh rather than borrowing another.
     if (name.hasPrefix && (isElement || !name.prefix.isEmpty())) {
         const XmlNamespace *bound = BindingOf(scope, name.prefix);
         if (bound && bound->uri == name.uri)
             return name.prefix;
         if (!bound && name.prefix.isEmpty() && name.uri.isEmpty())
             return QString();
+        return std::nullopt;
     }
     for (auto it = scope.rbegin(); it != scope.rend(); ++it) {
         if (it->uri != name.uri || !it->hasPrefix || (!isElement && it->prefix.isEmpty()))
@@ -91,7 +94,7 @@ QString NewPrefix(const XmlName &name, const std::vector<XmlNamespace> &declared
     };
     if (name.hasPrefix && (isElement || !name.prefix.isEmpty()) && !taken(name.prefix))
         return name.prefix;
-    if (isElement && name.uri.isEmpty() && !taken(QString()))
+    if (isElement && !taken(QString()))
         return QString();
     QString prefix = kGeneratedPrefix;
     for (int n = 1; taken(prefix); ++n)
@@ -154,7 +157,8 @@ QString Writer::writeElement(const XmlNode &node, const std::vector<XmlNamespace
         return ns.prefix;
     };
 
-    QString s = u'<' + QualifiedName(prefixFor(node.name, true), node.name.localName);
+    const QString qualified = QualifiedName(prefixFor(node.name, true), node.name.localName);
+    QString s = u'<' + qualified;
     QString attributes;
     for (const XmlNodePtr &attribute : node.attributes) {
         attributes += u' ' + QualifiedName(prefixFor(attribute->name, false), attribute->name.localName) +
@@ -166,8 +170,7 @@ QString Writer::writeElement(const XmlNode &node, const std::vector<XmlNamespace
 
     if (node.children.empty() || depth >= kXmlMaxDepth)
         return s + QStringLiteral("/>");
-    return s + u'>' + writeChildren(node, scope, indent, depth) + QStringLiteral("</") +
-           QualifiedName(prefixFor(node.name, true), node.name.localName) + u'>';
+    return s + u'>' + writeChildren(node, scope, indent, depth) + QStringLiteral("</") + qualified + u'>';
 }
 
 QString Writer::writeChildren(const XmlNode &node, const std::vector<XmlNamespace> &scope, int indent,
