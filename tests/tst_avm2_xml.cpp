@@ -370,6 +370,17 @@ private slots:
                      QStringLiteral("\n</moo:alpha>"));
     }
 
+    void renamedIntoNamespace()
+    {
+        const XmlNodePtr x = Parse(QStringLiteral("<xsl:stylesheet xmlns:xsl=\"http://www.w3.org/TR/xsl\"><xsl:template match=\"/\">"
+                                                  "<html>body</html></xsl:template></xsl:stylesheet>"));
+        QVERIFY(x);
+        SetName(*x, {QStringLiteral("http://xyx.org/xml"), QStringLiteral("stylesheet"), QString(), false});
+        QCOMPARE(ToXmlString(*x, Settings(false)),
+                 QStringLiteral("<stylesheet xmlns:xsl=\"http://www.w3.org/TR/xsl\" xmlns=\"http://xyx.org/xml\"><xsl:template match=\"/\">"
+                                "<html>body</html></xsl:template></stylesheet>"));
+    }
+
     void lookups()
     {
         const XmlNodePtr x = Parse(QStringLiteral("<a x='1'><b>one</b>t<c><b y='2'>two</b></c><!--k--></a>"), Keeping());

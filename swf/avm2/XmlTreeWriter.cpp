@@ -61,14 +61,16 @@ std::optional<QString> FindPrefix(const XmlName &name, const std::vector<XmlName
     // xml: is bound everywhere and never declared.
     if (name.uri == kXmlNamespaceUri)
         return kXmlPrefix;
+    // No namespace is written unprefixed, and the player declares no xmlns=""
+    // for it, even under a default namespace.
+    if (name.uri.isEmpty())
+        return QString();
     // A name keeps the prefix it has: where that is bound elsewhere or not at
     // all, the element declares it afresh rather than borrowing another.
     if (name.hasPrefix && (isElement || !name.prefix.isEmpty())) {
         const XmlNamespace *bound = BindingOf(scope, name.prefix);
         if (bound && bound->uri == name.uri)
             return name.prefix;
-        if (!bound && name.prefix.isEmpty() && name.uri.isEmpty())
-            return QString();
         return std::nullopt;
     }
     for (auto it = scope.rbegin(); it != scope.rend(); ++it) {
@@ -77,8 +79,6 @@ std::optional<QString> FindPrefix(const XmlName &name, const std::vector<XmlName
         if (BindingOf(scope, it->prefix) == &*it)
             return it->prefix;
     }
-    if (name.uri.isEmpty() && (!isElement || !BindingOf(scope, QString())))
-        return QString();
     return std::nullopt;
 }
 
