@@ -149,9 +149,7 @@ void RemoveNamespaceAt(XmlNode &element, const XmlNamespace &ns, int depth)
 // The player's normalize() drops text of white space alone, whatever ignoreWhitespace says.
 bool IsBlank(const QString &text)
 {
-    return std::all_of(text.begin(), text.end(), [](QChar c) {
-        return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
-    });
+    return std::all_of(text.begin(), text.end(), IsXmlWhitespace);
 }
 
 void NormalizeAt(XmlNode &node, int depth)
@@ -177,6 +175,22 @@ void NormalizeAt(XmlNode &node, int depth)
 }
 
 } // namespace
+
+bool IsXmlWhitespace(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+}
+
+QString TrimXmlWhitespace(const QString &text)
+{
+    int start = 0;
+    int end = text.size();
+    while (start < end && IsXmlWhitespace(text[start]))
+        ++start;
+    while (end > start && IsXmlWhitespace(text[end - 1]))
+        --end;
+    return text.mid(start, end - start);
+}
 
 XmlNode::~XmlNode()
 {

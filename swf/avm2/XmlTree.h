@@ -71,6 +71,10 @@ public:
     std::vector<XmlNamespace> namespaces; // element only: those declared on it
 };
 
+// E4X's white space: space, tab, CR and LF.
+bool IsXmlWhitespace(QChar c);
+QString TrimXmlWhitespace(const QString &text);
+
 XmlNodePtr MakeElement(const XmlName &name);
 XmlNodePtr MakeText(const QString &text);
 XmlNodePtr MakeComment(const QString &text);

@@ -45,11 +45,6 @@ QString FaultText(XmlError number)
     }
 }
 
-bool IsXmlSpace(QChar c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
-}
-
 bool IsNameStart(QChar c)
 {
     return c.isLetter() || c == u'_' || c == u':' || c.unicode() > 0x7F;
@@ -58,17 +53,6 @@ bool IsNameStart(QChar c)
 bool IsNameChar(QChar c)
 {
     return IsNameStart(c) || c.isDigit() || c == u'.' || c == u'-';
-}
-
-QString TrimXmlSpace(const QString &text)
-{
-    int start = 0;
-    int end = text.size();
-    while (start < end && IsXmlSpace(text[start]))
-        ++start;
-    while (end > start && IsXmlSpace(text[end - 1]))
-        --end;
-    return text.mid(start, end - start);
 }
 
 // A raw name split at its colon; a colon with nothing on one side is no name.
@@ -168,7 +152,7 @@ private:
         QString text = decodeEntities(QStringView(m_text).mid(m_pos, end - m_pos));
         m_pos = end;
         if (m_settings.ignoreWhitespace)
-            text = TrimXmlSpace(text);
+            text = TrimXmlWhitespace(text);
         if (!text.isEmpty())
             add(MakeText(text));
     }
@@ -274,7 +258,7 @@ private:
         // "<? name ...?>" has no target; the player passes over it.
         if (declaration || target.isEmpty() || m_settings.ignoreProcessingInstructions)
             return;
-        add(MakeProcessingInstruction(target, TrimXmlSpace(body.mid(target.size()))));
+        add(MakeProcessingInstruction(target, TrimXmlWhitespace(body.mid(target.size()))));
     }
 
     QString readName()
@@ -289,7 +273,7 @@ private:
 
     void skipSpace()
     {
-        while (m_pos < m_text.size() && IsXmlSpace(m_text[m_pos]))
+        while (m_pos < m_text.size() && IsXmlWhitespace(m_text[m_pos]))
             ++m_pos;
     }
 

@@ -27,22 +27,6 @@ QString Spaces(int count)
     return QString(count, u' ');
 }
 
-bool IsXmlSpace(QChar c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
-}
-
-QString TrimXmlSpace(const QString &text)
-{
-    int start = 0;
-    int end = text.size();
-    while (start < end && IsXmlSpace(text[start]))
-        ++start;
-    while (end > start && IsXmlSpace(text[end - 1]))
-        --end;
-    return text.mid(start, end - start);
-}
-
 // The binding of prefix nearest in scope (later entries are nearer).
 const XmlNamespace *BindingOf(const std::vector<XmlNamespace> &scope, const QString &prefix)
 {
@@ -53,9 +37,9 @@ const XmlNamespace *BindingOf(const std::vector<XmlNamespace> &scope, const QStr
     return nullptr;
 }
 
-// The prefix a name is written with: the one it came with when that still
-// binds its URI, else any in-scope prefix bound to the URI. Attributes never
-// take the default namespace.
+// The prefix a name is written with, when the scope already binds one: its
+// own, or for a name without one any prefix bound to its URI. Attributes
+// never take the default namespace. Nothing means a declaration is needed.
 std::optional<QString> FindPrefix(const XmlName &name, const std::vector<XmlNamespace> &scope, bool isElement)
 {
     // xml: is bound everywhere and never declared.
@@ -120,7 +104,7 @@ QString Writer::write(const XmlNode &node, const std::vector<XmlNamespace> &ance
     case XmlKind::Text:
         if (node.cdata)
             return lead + QStringLiteral("<![CDATA[") + node.value + QStringLiteral("]]>");
-        return lead + EscapeElementValue(settings.prettyPrinting ? TrimXmlSpace(node.value) : node.value);
+        return lead + EscapeElementValue(settings.prettyPrinting ? TrimXmlWhitespace(node.value) : node.value);
     case XmlKind::Attribute:
         return lead + EscapeAttributeValue(node.value);
     case XmlKind::Comment:
