@@ -29,9 +29,9 @@ struct XmlNamespace {
     bool hasPrefix = true;
 };
 
-// An element, attribute or processing instruction's name. The prefix it was
-// written with is kept, so the text form prefers it when several prefixes
-// are bound to the same URI.
+// An element, attribute or processing instruction's name. The text form
+// writes a name with its own prefix (declaring it where it is not bound to
+// the URI); a name without one borrows a prefix bound to its URI.
 struct XmlName {
     QString uri;
     QString localName;
@@ -51,8 +51,9 @@ class XmlNode;
 using XmlNodePtr = std::shared_ptr<XmlNode>;
 using XmlNodeList = std::vector<XmlNodePtr>;
 
-// One node. Children and attributes are owned; the parent is observed, so a
-// tree is freed when its last outside reference goes.
+// One node. Children and attributes are owned; the parent is only observed,
+// so a tree lives as long as its root is held: whoever keeps a child and
+// wants its parent() must keep the root too.
 class XmlNode {
 public:
     explicit XmlNode(XmlKind kind) : kind(kind) {}
