@@ -39,7 +39,7 @@ struct XmlName {
     bool hasPrefix = false;
 };
 
-// What a child, attribute or descendant lookup selects: "*" for either part
+// What a child, attribute or descendant lookup selects: "*" as URI or local name
 // is a wildcard; anyUri matches every namespace (an unqualified x.*).
 struct XmlNameTest {
     QString uri;
