@@ -215,7 +215,7 @@ bool Runtime::deleteProperty(const Value &v, const Multiname &name)
         return true;
     if (object->deleteOwn(*this, name))
         return true;
-    return object->isDynamic() || !object->hasOwn(*this, name);
+    return object->isDynamic();
 }
 
 Value Runtime::callProperty(const Value &v, const Multiname &name, Args args, bool keepThis)

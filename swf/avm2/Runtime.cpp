@@ -68,10 +68,17 @@ void Runtime::bootstrap()
     for (Class *cls : {objectClass, classClass, functionClass})
         cls->setPrototype(classClass->prototypeObject);
     for (FunctionObject *fn : m_orphanFunctions)
-        fn->setPrototype(functionClass->prototypeObject);
+        if (fn != functionClass->prototypeObject)
+            fn->setPrototype(functionClass->prototypeObject);
     m_orphanFunctions.clear();
 
-    m_builtinGlobal = heap.make<GlobalObject>(objectClass);
+    // Global objects print as "[object global]": their class is a plain one of that name.
+    m_globalClass = heap.make<Class>(classClass);
+    m_globalClass->name = QStringLiteral("global");
+    m_globalClass->superClass = objectClass;
+    m_globalClass->sealed = false;
+    m_globalClass->prototypeObject = objectClass->prototypeObject;
+    m_builtinGlobal = heap.make<GlobalObject>(m_globalClass);
     m_builtinGlobal->setPrototype(objectClass->prototypeObject);
     stringClass = builtin("String");
     numberClass = builtin("Number");
@@ -129,7 +136,10 @@ void Runtime::fillBuiltin(Class *cls, const NativeClass &decl)
             if (!cls->implements(iface))
                 cls->interfaces.push_back(iface);
 
-    Object *proto = heap.make<Object>(objectClass);
+    // Function.prototype is itself a function, which does nothing.
+    Object *proto = cls == functionClass ? newFunction(makeNativeMethod(noConstruct, QString(), 0), nullptr)
+                                         : heap.make<Object>(objectClass);
+    proto->setObjectClass(cls == functionClass ? functionClass : objectClass);
     proto->setPrototype(base ? base->prototypeObject : nullptr);
     proto->dynamics.set(QStringLiteral("constructor"), Value(static_cast<Object *>(cls)), false);
     cls->prototypeObject = proto;
@@ -294,7 +304,7 @@ bool Runtime::loadAbc(const QByteArray &bytes, bool lazy, QString *error)
         auto script = std::make_unique<Script>();
         script->unit = unit;
         script->index = uint32_t(i);
-        auto *global = heap.make<GlobalObject>(objectClass);
+        auto *global = heap.make<GlobalObject>(m_globalClass);
         global->setPrototype(objectClass->prototypeObject);
         script->global = global;
         auto scope = std::make_shared<ScopeChain>(ScopeChain{ScopeEntry{Value(static_cast<Object *>(global)), false}});
@@ -491,6 +501,7 @@ void Runtime::collect(const std::function<void(const Marker &)> &roots)
     heap.collect([&](const Marker &mark) {
         roots(mark);
         mark(Value(m_builtinGlobal));
+        mark(Value(static_cast<Object *>(m_globalClass)));
         for (Class *cls : m_classes)
             mark(Value(static_cast<Object *>(cls)));
         for (Class *cls : m_vectors)

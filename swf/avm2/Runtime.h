@@ -194,6 +194,7 @@ private:
     QHash<Class *, Class *> m_vectors;
     Class *m_vectorObjectClass = nullptr;
     Object *m_builtinGlobal = nullptr;
+    Class *m_globalClass = nullptr;
     std::vector<std::unique_ptr<AbcUnit>> m_units;
     std::vector<std::unique_ptr<Script>> m_scripts;
     std::vector<std::unique_ptr<Method>> m_nativeMethods;

@@ -64,6 +64,9 @@ Value call(Runtime &rt, const Value &, Args args)
     return args[0];
 }
 
+// new Object(v) gives v itself, as Object(v) does.
+Value make(Runtime &rt, const Value &, Args args) { return call(rt, Value(), args); }
+
 } // namespace
 
 extern const NativeClass ObjectClass = {
@@ -78,6 +81,7 @@ extern const NativeClass ObjectClass = {
         {"valueOf", MemberKind::Method, valueOf, 0, MemberPrototype},
     },
     {{"length", 1}},
+    nullptr, {}, make,
 };
 
 } // namespace swf::avm2
