@@ -102,6 +102,29 @@ std::vector<Value> ArrayObject::toVector() const
     return out;
 }
 
+std::vector<ArrayObject::Entry> ArrayObject::entries(uint32_t begin, uint32_t end) const
+{
+    std::vector<Entry> out;
+    for (size_t i = begin; i < m_dense.size() && i < end; ++i)
+        out.emplace_back(uint32_t(i), m_dense[i]);
+    for (auto it = m_sparse.lower_bound(begin); it != m_sparse.end() && it->first < end; ++it)
+        out.emplace_back(it->first, it->second);
+    return out;
+}
+
+void ArrayObject::rebuild(std::vector<Entry> entries, uint32_t length)
+{
+    m_dense.clear();
+    m_sparse.clear();
+    for (Entry &entry : entries) {
+        if (entry.first == m_dense.size() && m_sparse.empty())
+            m_dense.push_back(std::move(entry.second));
+        else
+            m_sparse.emplace(entry.first, std::move(entry.second));
+    }
+    m_length = length;
+}
+
 int64_t ArrayObject::indexOfKey(const Value &key)
 {
     if (key.isInt())

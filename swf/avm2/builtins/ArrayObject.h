@@ -28,6 +28,14 @@ public:
     std::vector<Value> toVector() const;
     bool isDense() const { return m_sparse.empty() && m_dense.size() == m_length; }
 
+    // The elements from begin up to end, holes left out, in index order: the
+    // methods that move elements work on these, so their cost follows the
+    // elements there are, not the length.
+    using Entry = std::pair<uint32_t, Value>;
+    std::vector<Entry> entries(uint32_t begin, uint32_t end) const;
+    // Replaces every element by entries (in index order, each below length).
+    void rebuild(std::vector<Entry> entries, uint32_t length);
+
     bool getOwn(Runtime &rt, const Multiname &name, Value &out) override;
     bool setOwn(Runtime &rt, const Multiname &name, const Value &value) override;
     bool hasOwn(Runtime &rt, const Multiname &name) override;
