@@ -164,6 +164,20 @@ Value splice(Runtime &rt, const Value &self, Args args)
     return Value(static_cast<Object *>(result));
 }
 
+Value insertAt(Runtime &rt, const Value &self, Args args)
+{
+    const Value argv[] = {Value(rt.toInt(args[0])), Value(0), args[1]};
+    splice(rt, self, Args{argv, 3});
+    return Value();
+}
+
+Value removeAt(Runtime &rt, const Value &self, Args args)
+{
+    const Value argv[] = {Value(rt.toInt(args[0])), Value(1)};
+    const Value removed = splice(rt, self, Args{argv, 2});
+    return static_cast<ArrayObject *>(removed.asObject())->at(0);
+}
+
 Value indexOf(Runtime &rt, const Value &self, Args args)
 {
     ArrayElements elements(rt, self);

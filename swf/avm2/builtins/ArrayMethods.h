@@ -15,6 +15,8 @@ Value reverse(Runtime &rt, const Value &self, Args args);
 Value concat(Runtime &rt, const Value &self, Args args);
 Value slice(Runtime &rt, const Value &self, Args args);
 Value splice(Runtime &rt, const Value &self, Args args);
+Value insertAt(Runtime &rt, const Value &self, Args args);
+Value removeAt(Runtime &rt, const Value &self, Args args);
 Value indexOf(Runtime &rt, const Value &self, Args args);
 Value lastIndexOf(Runtime &rt, const Value &self, Args args);
 

@@ -154,10 +154,8 @@ bool ArrayObject::setOwn(Runtime &rt, const Multiname &name, const Value &value)
 {
     if (!name.anyName && name.hasPublic() && !name.attribute) {
         const int64_t index = ArrayIndexOf(name.name);
-        if (index >= 0) {
-            set(uint32_t(index), value);
-            return true;
-        }
+        if (index >= 0)
+            return setIndex(uint32_t(index), value);
     }
     return Object::setOwn(rt, name, value);
 }
@@ -196,9 +194,15 @@ bool ArrayObject::getByKey(Runtime &, const Value &key, Value &out)
 bool ArrayObject::setByKey(Runtime &, const Value &key, const Value &value)
 {
     const int64_t index = indexOfKey(key);
-    if (index < 0)
+    return index >= 0 && setIndex(uint32_t(index), value);
+}
+
+bool ArrayObject::setIndex(uint32_t index, const Value &value)
+{
+    // A sealed subclass keeps the elements it has but gets no new ones.
+    if (!isDynamic() && !has(index))
         return false;
-    set(uint32_t(index), value);
+    set(index, value);
     return true;
 }
 

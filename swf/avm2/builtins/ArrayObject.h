@@ -53,6 +53,7 @@ public:
 private:
     // The index a key names, or -1.
     static int64_t indexOfKey(const Value &key);
+    bool setIndex(uint32_t index, const Value &value);
     void absorbSparse();
 
     std::vector<Value> m_dense;
