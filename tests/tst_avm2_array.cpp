@@ -49,6 +49,7 @@ private slots:
     void genericObject();
     void hugeSparseArrays();
     void compareFunctionAnswersAnything();
+    void enumerateSparse();
 };
 
 void TestAvm2Array::methods_data()
@@ -171,6 +172,25 @@ void TestAvm2Array::compareFunctionAnswersAnything()
     const Value compare(static_cast<Object *>(rt.newNativeFunction(coinFlip, QStringLiteral("f"), 2)));
     callMethod(rt, array, "sort", {compare});
     QCOMPARE(static_cast<ArrayObject *>(array.asObject())->length(), 100u);
+}
+
+void TestAvm2Array::enumerateSparse()
+{
+    // for-in over many sparse elements takes one step each.
+    constexpr uint32_t Count = 200000;
+    Runtime rt;
+    ArrayObject *array = rt.newArray();
+    for (uint32_t i = 0; i < Count; ++i)
+        array->set(i * 2 + 1, Value(int(i)));
+    uint32_t seen = 0;
+    double sum = 0;
+    for (int index = array->nextIndex(rt, 0); index; index = array->nextIndex(rt, index)) {
+        QCOMPARE(rt.toNumber(array->nameAt(rt, index)), double(seen * 2 + 1));
+        sum += rt.toNumber(array->valueAt(rt, index));
+        ++seen;
+    }
+    QCOMPARE(seen, Count);
+    QCOMPARE(sum, double(Count) * (Count - 1) / 2);
 }
 
 QTEST_GUILESS_MAIN(TestAvm2Array)

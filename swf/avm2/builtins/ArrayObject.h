@@ -55,10 +55,17 @@ private:
     static int64_t indexOfKey(const Value &key);
     bool setIndex(uint32_t index, const Value &value);
     void absorbSparse();
+    // The sparse element at a position in index order. Enumeration asks for
+    // them one after another, so the last place found is kept: each step is
+    // one move, not a walk from the start.
+    std::map<uint32_t, Value>::const_iterator sparseAt(int position) const;
 
     std::vector<Value> m_dense;
     std::map<uint32_t, Value> m_sparse;
     uint32_t m_length = 0;
+    static constexpr int NoCursor = -1;
+    mutable int m_cursorPosition = NoCursor; // any change of the sparse part clears it
+    mutable std::map<uint32_t, Value>::const_iterator m_cursor;
 };
 
 } // namespace swf::avm2
