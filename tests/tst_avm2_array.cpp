@@ -50,6 +50,8 @@ private slots:
     void hugeSparseArrays();
     void compareFunctionAnswersAnything();
     void enumerateSparse();
+    void sortOn();
+    void callbacks();
 };
 
 void TestAvm2Array::methods_data()
@@ -191,6 +193,50 @@ void TestAvm2Array::enumerateSparse()
     }
     QCOMPARE(seen, Count);
     QCOMPARE(sum, double(Count) * (Count - 1) / 2);
+}
+
+void TestAvm2Array::sortOn()
+{
+    Runtime rt;
+    const char *rows[][2] = {{"b", "2"}, {"a", "10"}, {"b", "1"}, {"a", "9"}};
+    std::vector<Value> people;
+    for (const auto &row : rows) {
+        const Value person(rt.newObject());
+        rt.set(person, QStringLiteral("name"), Value(QString::fromLatin1(row[0])));
+        rt.set(person, QStringLiteral("age"), Value::number(QByteArray(row[1]).toDouble()));
+        people.push_back(person);
+    }
+    const Value array(static_cast<Object *>(rt.newArray(people)));
+    const auto ages = [&] {
+        QStringList out;
+        for (uint32_t i = 0; i < 4; ++i)
+            out << rt.toString(rt.get(static_cast<ArrayObject *>(array.asObject())->at(i), QStringLiteral("age")));
+        return out.join(QLatin1Char(' '));
+    };
+    callMethod(rt, array, "sortOn", {Value("age")});
+    QCOMPARE(ages(), QStringLiteral("1 10 2 9"));
+    const Value names(static_cast<Object *>(rt.newArray({Value("name"), Value("age")})));
+    const Value options(static_cast<Object *>(rt.newArray({Value(int(Descending)), Value(int(Numeric))})));
+    callMethod(rt, array, "sortOn", {names, options});
+    QCOMPARE(ages(), QStringLiteral("1 2 9 10"));
+    const Value indices = callMethod(rt, array, "sortOn", {Value("age"), Value(int(Numeric | ReturnIndexedArray))});
+    QCOMPARE(rt.toString(indices), QStringLiteral("0,1,2,3"));
+}
+
+void TestAvm2Array::callbacks()
+{
+    Runtime rt;
+    const Value array(static_cast<Object *>(rt.newArray(valuesOf("1,2,3,4"))));
+    const NativeFn isEven = [](Runtime &rt, const Value &, Args args) {
+        return Value(int(rt.toNumber(args[0])) % 2 == 0);
+    };
+    const Value even(static_cast<Object *>(rt.newNativeFunction(isEven, QStringLiteral("even"), 3)));
+    QCOMPARE(rt.toString(callMethod(rt, array, "filter", {even})), QStringLiteral("2,4"));
+    QCOMPARE(rt.toString(callMethod(rt, array, "map", {even})), QStringLiteral("false,true,false,true"));
+    QVERIFY(rt.toBoolean(callMethod(rt, array, "some", {even})));
+    QVERIFY(!rt.toBoolean(callMethod(rt, array, "every", {even})));
+    QVERIFY(rt.toBoolean(callMethod(rt, array, "every", {Value::null()})));
+    QVERIFY_THROWS_EXCEPTION(Exception, callMethod(rt, array, "forEach", {Value(3)}));
 }
 
 QTEST_GUILESS_MAIN(TestAvm2Array)
