@@ -18,6 +18,7 @@ void ArrayObject::setLength(uint32_t length)
     if (length < m_dense.size())
         m_dense.resize(length);
     m_sparse.erase(m_sparse.lower_bound(length), m_sparse.end());
+    m_cursorPosition = NoCursor;
     m_length = length;
 }
 
@@ -51,7 +52,10 @@ void ArrayObject::set(uint32_t index, Value v)
         m_dense.push_back(std::move(v));
         absorbSparse();
     } else {
-        m_sparse[index] = std::move(v);
+        const auto [it, added] = m_sparse.try_emplace(index);
+        it->second = std::move(v);
+        if (added)
+            m_cursorPosition = NoCursor;
     }
     if (index >= m_length)
         m_length = index + 1;
@@ -62,11 +66,13 @@ void ArrayObject::absorbSparse()
     while (!m_sparse.empty() && m_sparse.begin()->first == m_dense.size()) {
         m_dense.push_back(std::move(m_sparse.begin()->second));
         m_sparse.erase(m_sparse.begin());
+        m_cursorPosition = NoCursor;
     }
 }
 
 bool ArrayObject::remove(uint32_t index)
 {
+    m_cursorPosition = NoCursor;
     if (index < m_dense.size()) {
         // The elements after a hole are kept sparsely.
         for (size_t i = index + 1; i < m_dense.size(); ++i)
@@ -87,6 +93,7 @@ void ArrayObject::push(Value v)
 void ArrayObject::assign(std::vector<Value> elements)
 {
     m_sparse.clear();
+    m_cursorPosition = NoCursor;
     m_dense = std::move(elements);
     m_length = uint32_t(m_dense.size());
 }
@@ -100,6 +107,30 @@ std::vector<Value> ArrayObject::toVector() const
     for (const auto &[index, value] : m_sparse)
         out[index] = value;
     return out;
+}
+
+std::vector<ArrayObject::Entry> ArrayObject::entries(uint32_t begin, uint32_t end) const
+{
+    std::vector<Entry> out;
+    for (size_t i = begin; i < m_dense.size() && i < end; ++i)
+        out.emplace_back(uint32_t(i), m_dense[i]);
+    for (auto it = m_sparse.lower_bound(begin); it != m_sparse.end() && it->first < end; ++it)
+        out.emplace_back(it->first, it->second);
+    return out;
+}
+
+void ArrayObject::rebuild(std::vector<Entry> entries, uint32_t length)
+{
+    m_dense.clear();
+    m_sparse.clear();
+    m_cursorPosition = NoCursor;
+    for (Entry &entry : entries) {
+        if (entry.first == m_dense.size() && m_sparse.empty())
+            m_dense.push_back(std::move(entry.second));
+        else
+            m_sparse.emplace(entry.first, std::move(entry.second));
+    }
+    m_length = length;
 }
 
 int64_t ArrayObject::indexOfKey(const Value &key)
@@ -131,10 +162,8 @@ bool ArrayObject::setOwn(Runtime &rt, const Multiname &name, const Value &value)
 {
     if (!name.anyName && name.hasPublic() && !name.attribute) {
         const int64_t index = ArrayIndexOf(name.name);
-        if (index >= 0) {
-            set(uint32_t(index), value);
-            return true;
-        }
+        if (index >= 0)
+            return setIndex(uint32_t(index), value);
     }
     return Object::setOwn(rt, name, value);
 }
@@ -173,9 +202,15 @@ bool ArrayObject::getByKey(Runtime &, const Value &key, Value &out)
 bool ArrayObject::setByKey(Runtime &, const Value &key, const Value &value)
 {
     const int64_t index = indexOfKey(key);
-    if (index < 0)
+    return index >= 0 && setIndex(uint32_t(index), value);
+}
+
+bool ArrayObject::setIndex(uint32_t index, const Value &value)
+{
+    // A sealed subclass keeps the elements it has but gets no new ones.
+    if (!isDynamic() && !has(index))
         return false;
-    set(uint32_t(index), value);
+    set(index, value);
     return true;
 }
 
@@ -217,9 +252,7 @@ Value ArrayObject::nameAt(Runtime &rt, int index)
     if (index >= 1 && index <= dense)
         return Value(index - 1);
     if (index > dense && index <= dense + sparse) {
-        auto it = m_sparse.begin();
-        std::advance(it, index - dense - 1);
-        return Value::fromUint(it->first);
+        return Value::fromUint(sparseAt(index - dense - 1)->first);
     }
     return Object::nameAt(rt, index - dense - sparse);
 }
@@ -231,11 +264,20 @@ Value ArrayObject::valueAt(Runtime &rt, int index)
     if (index >= 1 && index <= dense)
         return m_dense[size_t(index - 1)];
     if (index > dense && index <= dense + sparse) {
-        auto it = m_sparse.begin();
-        std::advance(it, index - dense - 1);
-        return it->second;
+        return sparseAt(index - dense - 1)->second;
     }
     return Object::valueAt(rt, index - dense - sparse);
+}
+
+std::map<uint32_t, Value>::const_iterator ArrayObject::sparseAt(int position) const
+{
+    if (m_cursorPosition == NoCursor || position < m_cursorPosition) {
+        m_cursor = m_sparse.begin();
+        m_cursorPosition = 0;
+    }
+    std::advance(m_cursor, position - m_cursorPosition);
+    m_cursorPosition = position;
+    return m_cursor;
 }
 
 bool ArrayObject::propertyIsEnumerable(const QString &name) const

@@ -28,6 +28,14 @@ public:
     std::vector<Value> toVector() const;
     bool isDense() const { return m_sparse.empty() && m_dense.size() == m_length; }
 
+    // The elements from begin up to end, holes left out, in index order: the
+    // methods that move elements work on these, so their cost follows the
+    // elements there are, not the length.
+    using Entry = std::pair<uint32_t, Value>;
+    std::vector<Entry> entries(uint32_t begin, uint32_t end) const;
+    // Replaces every element by entries (in index order, each below length).
+    void rebuild(std::vector<Entry> entries, uint32_t length);
+
     bool getOwn(Runtime &rt, const Multiname &name, Value &out) override;
     bool setOwn(Runtime &rt, const Multiname &name, const Value &value) override;
     bool hasOwn(Runtime &rt, const Multiname &name) override;
@@ -45,11 +53,19 @@ public:
 private:
     // The index a key names, or -1.
     static int64_t indexOfKey(const Value &key);
+    bool setIndex(uint32_t index, const Value &value);
     void absorbSparse();
+    // The sparse element at a position in index order. Enumeration asks for
+    // them one after another, so the last place found is kept: each step is
+    // one move, not a walk from the start.
+    std::map<uint32_t, Value>::const_iterator sparseAt(int position) const;
 
     std::vector<Value> m_dense;
     std::map<uint32_t, Value> m_sparse;
     uint32_t m_length = 0;
+    static constexpr int NoCursor = -1;
+    mutable int m_cursorPosition = NoCursor; // any change of the sparse part clears it
+    mutable std::map<uint32_t, Value>::const_iterator m_cursor;
 };
 
 } // namespace swf::avm2
