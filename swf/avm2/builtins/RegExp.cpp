@@ -130,7 +130,8 @@ RegExpObject *ToRegExp(Runtime &rt, const Value &pattern)
 {
     if (RegExpObject *re = AsRegExp(pattern))
         return re;
-    const Value text = pattern.isUndefined() ? pattern : Value(rt.toString(pattern));
+    // Unlike new RegExp(undefined), a pattern argument of undefined reads "undefined".
+    const Value text(rt.toString(pattern));
     return static_cast<RegExpObject *>(rt.constructClass(rt.builtin("RegExp"), Args{&text, 1}));
 }
 

@@ -33,13 +33,17 @@ QString replacementFor(Runtime &rt, const Value &replacement, const QString &sub
     return rt.toString(rt.call(replacement, Value::null(), Args{args.data(), int(args.size())}));
 }
 
-// Every match of re in subject (only the first unless it is global).
+// Every match of re in subject (only the first unless it is global). Like
+// the player, only the first match may lie at the very end of the text, so
+// /^ */gm finds nothing after a final line end.
 std::vector<std::vector<int>> matchesOf(const RegExpObject &re, const QString &subject)
 {
     std::vector<std::vector<int>> matches;
     std::vector<int> captures;
     int start = 0;
     while (start <= subject.size() && re.find(subject, start, captures)) {
+        if (!matches.empty() && captures[0] >= subject.size())
+            break;
         matches.push_back(captures);
         if (!re.flags.global)
             break;
