@@ -33,6 +33,7 @@ QString Runtime::errorText(int id)
         {1069, "Property %1 not found on %2 and there is no default value."},
         {1074, "Illegal write to read-only property %1 on %2."},
         {1077, "Illegal read of write-only property %1 on %2."},
+        {1100, "Cannot supply flags when constructing one RegExp from another."},
         {1103, "Class %1 cannot extend final base class."},
         {1112, "Argument count mismatch on class coercion.  Expected 1, got %2."},
         {1116, "second argument to Function.prototype.apply must be an array."},

@@ -17,7 +17,7 @@
 namespace swf::avm2 {
 
 // Limits that keep a hostile pattern from exhausting memory or the stack.
-constexpr int kRegExpMaxNesting = 256;
+constexpr int kRegExpMaxNesting = 512;
 constexpr int kRegExpMaxProgramSize = 1 << 18;
 constexpr int kRegExpMaxPatternLength = 1 << 20;
 constexpr int kRegExpUnbounded = INT_MAX;

@@ -7,6 +7,7 @@ extern const NativeClass ObjectClass;
 extern const NativeClass ClassClass;
 extern const NativeClass FunctionClass;
 extern const NativeClass StringClass;
+extern const NativeClass RegExpClass;
 extern const NativeClass NumberClass;
 extern const NativeClass IntClass;
 extern const NativeClass UintClass;
@@ -47,6 +48,7 @@ const std::vector<const NativeClass *> &BuiltinClasses()
         &ClassClass,
         &FunctionClass,
         &StringClass,
+        &RegExpClass,
         &NumberClass,
         &IntClass,
         &UintClass,
