@@ -73,7 +73,8 @@ void bindArguments(Frame &f, const Value &self, Args args)
     const auto required = declared - std::min<uint32_t>(declared, uint32_t(info.optionals.size()));
     const bool rest = info.flags & MethodNeedRest;
     const bool arguments = info.flags & MethodNeedArguments;
-    if (uint32_t(args.count) < required || (uint32_t(args.count) > declared && !rest && !arguments))
+    const bool countMismatch = uint32_t(args.count) < required || (uint32_t(args.count) > declared && !rest && !arguments);
+    if (countMismatch && !method->anyArgumentCount)
         rt.throwError(ErrorType::ArgumentError, ArgumentCountError,
                       QStringList{method->name.isEmpty() ? QStringLiteral("Function/<anonymous>()") : method->name,
                                   QString::number(required), QString::number(args.count)});
@@ -82,9 +83,9 @@ void bindArguments(Frame &f, const Value &self, Args args)
     f.locals[0] = self;
     resolveTypes(rt, method);
     for (uint32_t i = 0; i < declared; ++i) {
-        Value v = i < uint32_t(args.count)
-                      ? args[int(i)]
-                      : method->unit->constant(info.optionals[i - (declared - uint32_t(info.optionals.size()))]);
+        Value v = i < uint32_t(args.count) ? args[int(i)]
+                  : i < required           ? Value()
+                                           : method->unit->constant(info.optionals[i - required]);
         Class *type = i < method->paramTypes.size() ? method->paramTypes[i] : nullptr;
         f.locals[i + 1] = rt.coerce(v, type);
     }

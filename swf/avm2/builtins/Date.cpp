@@ -23,9 +23,33 @@ constexpr std::array<double Fields::*, FieldCount> FieldMembers = {
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 constexpr int DateLength = 7;
 
-DateObject *thisDate(Runtime &rt, const Value &self) { return ThisAs<DateObject>(rt, self, "Date"); }
+// Date.prototype is itself a Date, of no valid time. Its methods, borrowed
+// by objects that are no Date, work on the prototype's time value, as they
+// do in the player.
+DateObject *thisDate(Runtime &rt, const Value &self)
+{
+    if (auto *date = dynamic_cast<DateObject *>(self.asObject()))
+        return date;
+    Class *cls = rt.builtin("Date");
+    return ThisAs<DateObject>(rt, Value(cls ? cls->prototypeObject : nullptr), "Date");
+}
 
 double thisTime(Runtime &rt, const Value &self) { return thisDate(rt, self)->time; }
+
+double store(Runtime &rt, const Value &self, double time)
+{
+    thisDate(rt, self)->time = time;
+    return time;
+}
+
+void makePrototypeADate(Runtime &rt, Class *cls)
+{
+    Object *plain = cls->prototypeObject;
+    auto *proto = rt.heap.make<DateObject>(cls);
+    proto->setPrototype(plain->prototype());
+    proto->dynamics = plain->dynamics;
+    cls->prototypeObject = proto;
+}
 
 // Fields given as arguments; the ones left out are the first day of the
 // month at midnight (a missing month is no date).
@@ -54,7 +78,7 @@ double timeFromArguments(Runtime &rt, Args args)
 
 Value construct(Runtime &rt, const Value &self, Args args)
 {
-    thisDate(rt, self)->time = timeFromArguments(rt, args);
+    ThisAs<DateObject>(rt, self, "Date")->time = timeFromArguments(rt, args);
     return Value();
 }
 
@@ -86,9 +110,7 @@ Value getTimezoneOffset(Runtime &rt, const Value &self, Args)
 
 Value setTime(Runtime &rt, const Value &self, Args args)
 {
-    DateObject *date = thisDate(rt, self);
-    date->time = DateMath::TimeClip(rt.toNumber(args[0]));
-    return Value::number(date->time);
+    return Value::number(store(rt, self, DateMath::TimeClip(rt.toNumber(args[0]))));
 }
 
 // set<Field>(first [, next ...]): the first field is always replaced (a
@@ -96,8 +118,7 @@ Value setTime(Runtime &rt, const Value &self, Args args)
 // of an invalid date starts from 1970.
 template <int First, int Count, bool Utc> Value setFields(Runtime &rt, const Value &self, Args args)
 {
-    DateObject *date = thisDate(rt, self);
-    double t = date->time;
+    double t = thisTime(rt, self);
     if (First == Year && std::isnan(t))
         t = 0;
     else if (!Utc)
@@ -107,8 +128,7 @@ template <int First, int Count, bool Utc> Value setFields(Runtime &rt, const Val
     for (int i = 0; i < given; ++i)
         fields.*FieldMembers[size_t(First + i)] = rt.toNumber(args[i]);
     const double joined = DateMath::Join(fields);
-    date->time = DateMath::TimeClip(Utc ? joined : DateMath::Utc(joined));
-    return Value::number(date->time);
+    return Value::number(store(rt, self, DateMath::TimeClip(Utc ? joined : DateMath::Utc(joined))));
 }
 
 template <QString (*Text)(double)> Value text(Runtime &rt, const Value &self, Args)
@@ -222,7 +242,7 @@ std::vector<NativeMember> dateMembers()
 
 extern const NativeClass DateClass = {
     "", "Date", "Object", ClassDynamic | ClassFinal, CreateNative<DateObject>, construct, callAsFunction,
-    dateMembers(), {{"length", DateLength}}, nullptr, {}, nullptr,
+    dateMembers(), {{"length", DateLength}}, makePrototypeADate, {}, nullptr,
 };
 
 } // namespace swf::avm2
