@@ -32,6 +32,8 @@ QString Runtime::errorText(int id)
         {1066, "The form function('function body') is not supported."},
         {1069, "Property %1 not found on %2 and there is no default value."},
         {1074, "Illegal write to read-only property %1 on %2."},
+        {1075, "Math is not a function."},
+        {1076, "Math is not a constructor."},
         {1077, "Illegal read of write-only property %1 on %2."},
         {1100, "Cannot supply flags when constructing one RegExp from another."},
         {1103, "Class %1 cannot extend final base class."},

@@ -55,6 +55,9 @@ struct Method {
     // The class whose method this is (super calls and protected names).
     Class *owner = nullptr;
     bool isStatic = false;
+    // The body of a function closure (newfunction), which the player calls
+    // with any number of arguments: missing ones are undefined.
+    bool anyArgumentCount = false;
     // The scope its code finds names in, when it is a class's or a script's method.
     SavedScope scope;
     // Decoded on the first call.

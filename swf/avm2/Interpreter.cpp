@@ -73,10 +73,8 @@ void bindArguments(Frame &f, const Value &self, Args args)
     const auto required = declared - std::min<uint32_t>(declared, uint32_t(info.optionals.size()));
     const bool rest = info.flags & MethodNeedRest;
     const bool arguments = info.flags & MethodNeedArguments;
-    // Plain functions take any number of arguments, as ECMAScript's do;
-    // methods of classes insist on theirs.
-    const bool strict = method->owner != nullptr;
-    if (strict && (uint32_t(args.count) < required || (uint32_t(args.count) > declared && !rest && !arguments)))
+    const bool countMismatch = uint32_t(args.count) < required || (uint32_t(args.count) > declared && !rest && !arguments);
+    if (countMismatch && !method->anyArgumentCount)
         rt.throwError(ErrorType::ArgumentError, ArgumentCountError,
                       QStringList{method->name.isEmpty() ? QStringLiteral("Function/<anonymous>()") : method->name,
                                   QString::number(required), QString::number(args.count)});
@@ -85,11 +83,9 @@ void bindArguments(Frame &f, const Value &self, Args args)
     f.locals[0] = self;
     resolveTypes(rt, method);
     for (uint32_t i = 0; i < declared; ++i) {
-        Value v;
-        if (i < uint32_t(args.count))
-            v = args[int(i)];
-        else if (i >= required)
-            v = method->unit->constant(info.optionals[i - required]);
+        Value v = i < uint32_t(args.count) ? args[int(i)]
+                  : i < required           ? Value()
+                                           : method->unit->constant(info.optionals[i - required]);
         Class *type = i < method->paramTypes.size() ? method->paramTypes[i] : nullptr;
         f.locals[i + 1] = rt.coerce(v, type);
     }

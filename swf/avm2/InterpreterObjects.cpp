@@ -97,6 +97,7 @@ void newFunction(Frame &f, const PreparedInstruction &in)
     Method *method = f.unit->method(in.a);
     if (!method || !method->body)
         f.throwVerify();
+    method->anyArgumentCount = true;
     FunctionObject *fn = f.rt.newFunction(method, f.capture());
     Object *proto = f.rt.newObject();
     proto->dynamics.set(QStringLiteral("constructor"), Value(static_cast<Object *>(fn)), false);

@@ -73,7 +73,17 @@ struct NativeFunction {
     int length = 0;
 };
 
+// A package-level constant (NaN, Infinity, undefined): a number, or
+// undefined when isUndefined is set.
+struct NativeGlobalConstant {
+    const char *package;
+    const char *name;
+    double number = 0;
+    bool isUndefined = false;
+};
+
 const std::vector<const NativeClass *> &BuiltinClasses();
 const std::vector<NativeFunction> &BuiltinFunctions();
+const std::vector<NativeGlobalConstant> &BuiltinConstants();
 
 } // namespace swf::avm2

@@ -64,7 +64,8 @@ Object *Runtime::prototypeOf(const Value &v)
 {
     if (Object *object = v.asObject())
         return object->prototype();
-    Class *cls = classOf(v);
+    // Every number, integral or not, finds Number.prototype, as in the player.
+    Class *cls = v.isNumber() ? numberClass : classOf(v);
     return cls ? cls->prototypeObject : nullptr;
 }
 

@@ -35,6 +35,14 @@ const char *errorClassName(ErrorType type)
 
 Value noConstruct(Runtime &, const Value &, Args) { return Value(); }
 
+const NativeGlobalConstant *findBuiltinConstant(const QString &qualifiedName)
+{
+    for (const NativeGlobalConstant &constant : BuiltinConstants())
+        if (qualify(QString::fromLatin1(constant.package), QString::fromLatin1(constant.name)) == qualifiedName)
+            return &constant;
+    return nullptr;
+}
+
 } // namespace
 
 Runtime::Runtime()
@@ -253,6 +261,8 @@ bool Runtime::materialize(const Multiname &name)
         } else if (const NativeFunction *fn = m_nativeFunctions.value(qualified)) {
             value = Value(static_cast<Object *>(
                 newNativeFunction(fn->fn, QString::fromLatin1(fn->name), fn->length)));
+        } else if (const NativeGlobalConstant *constant = findBuiltinConstant(qualified)) {
+            value = constant->isUndefined ? Value() : Value::number(constant->number);
         } else {
             return false;
         }

@@ -1,9 +1,11 @@
-// The top-level functions: trace, the number parsers and the URI codings.
+// The top-level functions (trace, the number parsers, the URI codings) and
+// constants (NaN, Infinity, undefined).
 #include "swf/avm2/NumberConversion.h"
 #include "swf/avm2/UriCoding.h"
 #include "swf/avm2/builtins/NativeHelpers.h"
 
 #include <cmath>
+#include <limits>
 
 namespace swf::avm2 {
 
@@ -73,6 +75,16 @@ const std::vector<NativeFunction> &BuiltinFunctions()
         {"", "decodeURIComponent", uriCoding<DecodeUriComponent>, 1},
     };
     return functions;
+}
+
+const std::vector<NativeGlobalConstant> &BuiltinConstants()
+{
+    static const std::vector<NativeGlobalConstant> constants = {
+        {"", "NaN", std::numeric_limits<double>::quiet_NaN()},
+        {"", "Infinity", std::numeric_limits<double>::infinity()},
+        {"", "undefined", 0, true},
+    };
+    return constants;
 }
 
 } // namespace swf::avm2

@@ -10,7 +10,10 @@ namespace swf::avm2 {
 
 namespace {
 
+constexpr int PrecisionError = 1002;
 constexpr int RadixError = 1003;
+constexpr int MaxFractionDigits = 20;
+constexpr int MaxPrecision = 21;
 constexpr int MinRadix = 2;
 constexpr int MaxRadix = 36;
 constexpr int DecimalRadix = 10;
@@ -33,6 +36,39 @@ Value toStringMethod(Runtime &rt, const Value &self, Args args)
     return Value(radix == DecimalRadix ? NumberToString(v) : NumberToStringRadix(v, radix));
 }
 
+// The digit count of toFixed, toExponential and toPrecision, or RangeError
+// #1002 outside first..last.
+int digitCount(Runtime &rt, const Value &arg, int first, int last)
+{
+    const double count = ToInteger(rt.toNumber(arg));
+    if (count < first || count > last)
+        rt.throwError(ErrorType::RangeError, PrecisionError,
+                      QStringList{NumberToString(count), QString::number(first), QString::number(last)});
+    return int(count);
+}
+
+Value toFixed(Runtime &rt, const Value &self, Args args)
+{
+    const double v = numberOf(rt, self, "Number.prototype.toFixed");
+    return Value(NumberToFixed(v, digitCount(rt, args[0], 0, MaxFractionDigits)));
+}
+
+// Without a count, as many digits as the value needs.
+Value toExponential(Runtime &rt, const Value &self, Args args)
+{
+    const double v = numberOf(rt, self, "Number.prototype.toExponential");
+    const int digits = args[0].isUndefined() ? -1 : digitCount(rt, args[0], 0, MaxFractionDigits);
+    return Value(NumberToExponential(v, digits));
+}
+
+Value toPrecision(Runtime &rt, const Value &self, Args args)
+{
+    const double v = numberOf(rt, self, "Number.prototype.toPrecision");
+    if (args[0].isUndefined())
+        return Value(NumberToString(v));
+    return Value(NumberToPrecision(v, digitCount(rt, args[0], 1, MaxPrecision)));
+}
+
 Value valueOf(Runtime &rt, const Value &self, Args)
 {
     return Value::number(numberOf(rt, self, "Number.prototype.valueOf"));
@@ -51,9 +87,12 @@ Value callUint(Runtime &rt, const Value &, Args args)
 std::vector<NativeMember> numberMembers()
 {
     return {
-        {"toString", MemberKind::Method, toStringMethod, 1, MemberPrototype},
+        {"toString", MemberKind::Method, toStringMethod, 1, MemberAs3},
         {"toLocaleString", MemberKind::Method, toStringMethod, 1, MemberPrototype},
-        {"valueOf", MemberKind::Method, valueOf, 0, MemberPrototype},
+        {"valueOf", MemberKind::Method, valueOf, 0, MemberAs3},
+        {"toFixed", MemberKind::Method, toFixed, 1, MemberAs3},
+        {"toExponential", MemberKind::Method, toExponential, 1, MemberAs3},
+        {"toPrecision", MemberKind::Method, toPrecision, 1, MemberAs3},
     };
 }
 

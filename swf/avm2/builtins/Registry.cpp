@@ -40,6 +40,8 @@ extern const NativeClass InteractiveObjectClass;
 extern const NativeClass DisplayObjectContainerClass;
 extern const NativeClass SpriteClass;
 extern const NativeClass MovieClipClass;
+extern const NativeClass DateClass;
+extern const NativeClass MathClass;
 
 const std::vector<const NativeClass *> &BuiltinClasses()
 {
@@ -81,6 +83,8 @@ const std::vector<const NativeClass *> &BuiltinClasses()
         &DisplayObjectContainerClass,
         &SpriteClass,
         &MovieClipClass,
+        &DateClass,
+        &MathClass,
     };
     return classes;
 }

@@ -1,0 +1,139 @@
+// Math: constants and functions on Numbers, following ECMAScript's rules for
+// NaN, infinities and signed zeros. A class of statics only.
+#include "swf/avm2/builtins/NativeHelpers.h"
+
+#include <QRandomGenerator>
+
+#include <cmath>
+#include <limits>
+
+namespace swf::avm2 {
+
+namespace {
+
+constexpr int NotAFunctionError = 1075;
+constexpr int NotAConstructorError = 1076;
+constexpr double Infinity = std::numeric_limits<double>::infinity();
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+// From here on every double is an integer, and adding a half would round.
+constexpr double FirstIntegralMagnitude = 4503599627370496.0; // 2^52
+
+template <double (*F)(double)> Value unary(Runtime &rt, const Value &, Args args)
+{
+    return Value::number(F(rt.toNumber(args[0])));
+}
+
+double abs(double x) { return std::fabs(x); }
+double acos(double x) { return std::acos(x); }
+double asin(double x) { return std::asin(x); }
+double atan(double x) { return std::atan(x); }
+double ceil(double x) { return std::ceil(x); }
+double cos(double x) { return std::cos(x); }
+double exp(double x) { return std::exp(x); }
+double floor(double x) { return std::floor(x); }
+double log(double x) { return std::log(x); }
+double sin(double x) { return std::sin(x); }
+double sqrt(double x) { return std::sqrt(x); }
+double tan(double x) { return std::tan(x); }
+
+// Halves round up; -0.5 <= x < 0 gives -0.
+double round(double x)
+{
+    if (!std::isfinite(x) || std::fabs(x) >= FirstIntegralMagnitude)
+        return x;
+    double r = std::floor(x);
+    if (x - r >= 0.5)
+        r += 1;
+    return r == 0 && std::signbit(x) ? -0.0 : r;
+}
+
+Value atan2(Runtime &rt, const Value &, Args args)
+{
+    const double y = rt.toNumber(args[0]);
+    return Value::number(std::atan2(y, rt.toNumber(args[1])));
+}
+
+// Any y of zero gives 1 even for NaN; |x| = 1 to an infinite power is NaN,
+// where C gives 1.
+Value pow(Runtime &rt, const Value &, Args args)
+{
+    const double x = rt.toNumber(args[0]);
+    const double y = rt.toNumber(args[1]);
+    if (std::isnan(y))
+        return Value(NaN);
+    if (y == 0)
+        return Value(1);
+    if (std::isinf(y) && std::fabs(x) == 1)
+        return Value(NaN);
+    return Value::number(std::pow(x, y));
+}
+
+// Every argument is converted; NaN wins, and +0 is larger than -0.
+template <bool Max> Value extreme(Runtime &rt, const Value &, Args args)
+{
+    double best = Max ? -Infinity : Infinity;
+    bool sawNaN = false;
+    for (int i = 0; i < args.count; ++i) {
+        const double x = rt.toNumber(args[i]);
+        if (std::isnan(x)) {
+            sawNaN = true;
+            continue;
+        }
+        const bool better = Max ? (x > best || (x == 0 && best == 0 && !std::signbit(x)))
+                                : (x < best || (x == 0 && best == 0 && std::signbit(x)));
+        if (better)
+            best = x;
+    }
+    return Value::number(sawNaN ? NaN : best);
+}
+
+Value random(Runtime &, const Value &, Args) { return Value(QRandomGenerator::global()->generateDouble()); }
+
+Value callAsFunction(Runtime &rt, const Value &, Args)
+{
+    rt.throwError(ErrorType::TypeError, NotAFunctionError, QStringList{});
+}
+
+Value makeInstance(Runtime &rt, const Value &, Args)
+{
+    rt.throwError(ErrorType::TypeError, NotAConstructorError, QStringList{});
+}
+
+} // namespace
+
+extern const NativeClass MathClass = {
+    "", "Math", "Object", ClassFinal, nullptr, nullptr, callAsFunction,
+    {
+        {"abs", MemberKind::Method, unary<abs>, 1, MemberStatic},
+        {"acos", MemberKind::Method, unary<acos>, 1, MemberStatic},
+        {"asin", MemberKind::Method, unary<asin>, 1, MemberStatic},
+        {"atan", MemberKind::Method, unary<atan>, 1, MemberStatic},
+        {"atan2", MemberKind::Method, atan2, 2, MemberStatic},
+        {"ceil", MemberKind::Method, unary<ceil>, 1, MemberStatic},
+        {"cos", MemberKind::Method, unary<cos>, 1, MemberStatic},
+        {"exp", MemberKind::Method, unary<exp>, 1, MemberStatic},
+        {"floor", MemberKind::Method, unary<floor>, 1, MemberStatic},
+        {"log", MemberKind::Method, unary<log>, 1, MemberStatic},
+        {"max", MemberKind::Method, extreme<true>, 2, MemberStatic},
+        {"min", MemberKind::Method, extreme<false>, 2, MemberStatic},
+        {"pow", MemberKind::Method, pow, 2, MemberStatic},
+        {"random", MemberKind::Method, random, 0, MemberStatic},
+        {"round", MemberKind::Method, unary<round>, 1, MemberStatic},
+        {"sin", MemberKind::Method, unary<sin>, 1, MemberStatic},
+        {"sqrt", MemberKind::Method, unary<sqrt>, 1, MemberStatic},
+        {"tan", MemberKind::Method, unary<tan>, 1, MemberStatic},
+    },
+    {
+        {"E", M_E},
+        {"LN10", M_LN10},
+        {"LN2", M_LN2},
+        {"LOG10E", M_LOG10E},
+        {"LOG2E", M_LOG2E},
+        {"PI", M_PI},
+        {"SQRT1_2", M_SQRT1_2},
+        {"SQRT2", M_SQRT2},
+    },
+    nullptr, {}, makeInstance,
+};
+
+} // namespace swf::avm2
