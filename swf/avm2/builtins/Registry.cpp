@@ -39,6 +39,12 @@ extern const NativeClass InteractiveObjectClass;
 extern const NativeClass DisplayObjectContainerClass;
 extern const NativeClass SpriteClass;
 extern const NativeClass MovieClipClass;
+extern const NativeClass VectorClass;
+extern const NativeClass VectorIntClass;
+extern const NativeClass VectorUintClass;
+extern const NativeClass VectorDoubleClass;
+extern const NativeClass VectorObjectClass;
+extern const NativeClass DictionaryClass;
 
 const std::vector<const NativeClass *> &BuiltinClasses()
 {
@@ -79,6 +85,12 @@ const std::vector<const NativeClass *> &BuiltinClasses()
         &DisplayObjectContainerClass,
         &SpriteClass,
         &MovieClipClass,
+        &VectorClass,
+        &VectorIntClass,
+        &VectorUintClass,
+        &VectorDoubleClass,
+        &VectorObjectClass,
+        &DictionaryClass,
     };
     return classes;
 }
