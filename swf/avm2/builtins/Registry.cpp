@@ -45,6 +45,8 @@ extern const NativeClass VectorUintClass;
 extern const NativeClass VectorDoubleClass;
 extern const NativeClass VectorObjectClass;
 extern const NativeClass DictionaryClass;
+extern const NativeClass ByteArrayClass;
+extern const NativeClass CompressionAlgorithmClass;
 
 const std::vector<const NativeClass *> &BuiltinClasses()
 {
@@ -91,6 +93,8 @@ const std::vector<const NativeClass *> &BuiltinClasses()
         &VectorDoubleClass,
         &VectorObjectClass,
         &DictionaryClass,
+        &ByteArrayClass,
+        &CompressionAlgorithmClass,
     };
     return classes;
 }
