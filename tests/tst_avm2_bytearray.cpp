@@ -1,6 +1,7 @@
 // flash.utils.ByteArray on a runtime of its own: byte orders, texts, the
 // end-of-file and length checks, indexed bytes and compression round trips.
 #include "swf/avm2/Runtime.h"
+#include "swf/avm2/builtins/ArrayObject.h"
 #include "swf/avm2/builtins/ByteArrayObject.h"
 
 #include <QtTest>
@@ -45,6 +46,7 @@ private slots:
     void endOfFile();
     void texts();
     void indexed();
+    void objects();
     void compression_data();
     void compression();
 };
@@ -122,6 +124,29 @@ void Avm2ByteArrayTest::indexed()
     QCOMPARE(f.rt.toNumber(out), 255.0);
     QVERIFY(f.array->getByKey(f.rt, Value(9), out));
     QVERIFY(out.isUndefined());
+}
+
+void Avm2ByteArrayTest::objects()
+{
+    Fixture f;
+    Object *inner = f.rt.newArray({Value(1), Value(-300000000), Value(2.5)});
+    Object *outer = f.rt.newObject();
+    f.rt.set(Value(outer), QStringLiteral("list"), Value(inner));
+    f.rt.set(Value(outer), QStringLiteral("again"), Value(inner));
+    f.rt.set(Value(outer), QStringLiteral("name"), Value("amf"));
+    f.call("writeObject", {Value(outer)});
+    // Marker, inline dynamic traits, the anonymous class name, then "list".
+    QCOMPARE(f.array->bytes.left(4), QByteArray("\x0A\x0B\x01\x09", 4));
+    f.array->position = 0;
+    const Value back = f.call("readObject");
+    const Value list = f.rt.get(back, QStringLiteral("list"));
+    QCOMPARE(f.rt.toString(list), QStringLiteral("1,-300000000,2.5"));
+    QVERIFY(f.rt.get(back, QStringLiteral("again")).asObject() == list.asObject()); // by reference
+    QCOMPARE(f.rt.toString(f.rt.get(back, QStringLiteral("name"))), QStringLiteral("amf"));
+    QCOMPARE(f.array->available(), 0u);
+    f.array->bytes = QByteArray("\x09\x7F", 2); // claims more elements than bytes follow
+    f.array->position = 0;
+    QCOMPARE(f.thrownId([&] { f.call("readObject"); }), 2030);
 }
 
 void Avm2ByteArrayTest::compression_data()

@@ -267,6 +267,8 @@ extern const NativeClass ByteArrayClass = {
         {"writeUTF", MemberKind::Method, ByteArrayWriteUTF, 1},
         {"writeUTFBytes", MemberKind::Method, ByteArrayWriteUTFBytes, 1},
         {"writeMultiByte", MemberKind::Method, ByteArrayWriteMultiByte, 2},
+        {"readObject", MemberKind::Method, ByteArrayReadObject},
+        {"writeObject", MemberKind::Method, ByteArrayWriteObject, 1},
         {"compress", MemberKind::Method, ByteArrayCompress},
         {"uncompress", MemberKind::Method, ByteArrayUncompress},
         {"deflate", MemberKind::Method, ByteArrayDeflate},
