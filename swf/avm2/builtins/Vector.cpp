@@ -196,6 +196,22 @@ Value slice(Runtime &rt, const Value &self, Args args)
     return Value(static_cast<Object *>(made));
 }
 
+// Vector.<A> takes a Vector.<B> when B is an A; the numeric vectors take
+// only their own kind.
+bool concatenates(Runtime &rt, const VectorObject *to, const VectorObject *from)
+{
+    if (from->objectClass() == to->objectClass())
+        return true;
+    auto numeric = [&](const Class *type) {
+        return type == rt.intClass || type == rt.uintClass || type == rt.numberClass;
+    };
+    Class *target = to->elementType();
+    Class *source = from->elementType();
+    if (numeric(target) || numeric(source))
+        return false;
+    return !target || (source && source->isSubclassOf(target));
+}
+
 Value concat(Runtime &rt, const Value &self, Args args)
 {
     VectorObject *vector = ThisVector(rt, self);
@@ -203,7 +219,7 @@ Value concat(Runtime &rt, const Value &self, Args args)
     made->elements = vector->elements;
     for (int i = 0; i < args.count; ++i) {
         auto *other = dynamic_cast<VectorObject *>(args[i].asObject());
-        if (!other || !rt.isType(args[i], vector->objectClass()))
+        if (!other || !concatenates(rt, vector, other))
             rt.throwError(ErrorType::TypeError, 1034,
                           QStringList{rt.describe(args[i]), vector->objectClass()->qualifiedName()});
         if (made->length() + uint64_t(other->length()) > VectorObject::MaxLength)
@@ -288,6 +304,12 @@ Value lastIndexOf(Runtime &rt, const Value &self, Args args)
     return Value(-1);
 }
 
+// The generic itself is no class of vectors: only Vector.<T> makes them.
+Value makeUnspecialised(Runtime &rt, const Value &, Args)
+{
+    rt.throwError(ErrorType::TypeError, 1007, QStringList{});
+}
+
 void nameSpecialisation(Runtime &rt, Class *cls, Class *element, const char *elementName)
 {
     cls->name = QStringLiteral("Vector.<%1>").arg(QLatin1String(elementName));
@@ -332,7 +354,7 @@ const std::vector<NativeMember> VectorMembers = {
 } // namespace
 
 extern const NativeClass VectorClass = {
-    "__AS3__.vec", "Vector", "Object", ClassFinal, nullptr, nullptr, nullptr, {}, {}, nullptr, {}, nullptr,
+    "__AS3__.vec", "Vector", "Object", ClassFinal, nullptr, nullptr, nullptr, {}, {}, nullptr, {}, makeUnspecialised,
 };
 
 extern const NativeClass VectorIntClass = {
