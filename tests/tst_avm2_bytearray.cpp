@@ -94,6 +94,12 @@ void Avm2ByteArrayTest::endOfFile()
     QCOMPARE(f.array->position, 1u); // a failed read moves nothing
     QCOMPARE(f.thrownId([&] { f.set("endian", Value("middle")); }), 2008);
     QCOMPARE(f.thrownId([&] { f.set("length", Value(4294967295.0)); }), 1000);
+    QCOMPARE(f.thrownId([&] { f.set("objectEncoding", Value(2)); }), 2008);
+    Class *cls = f.rt.findClass("flash.utils::ByteArray");
+    f.rt.set(Value(static_cast<Object *>(cls)), QStringLiteral("defaultObjectEncoding"), Value(0));
+    auto *fresh = dynamic_cast<ByteArrayObject *>(f.rt.constructClass(cls, Args{}));
+    QCOMPARE(fresh->objectEncoding, 0u);
+    QCOMPARE(Fixture().array->objectEncoding, 3u); // another movie keeps its own default
 }
 
 void Avm2ByteArrayTest::texts()

@@ -17,14 +17,24 @@ constexpr int BadIndex = 2006;
 constexpr int NotAcceptedValue = 2008;
 constexpr int ShortBytes = 2, IntBytes = 4, DoubleBytes = 8;
 constexpr uint32_t Amf0 = 0, Amf3 = 3;
-uint32_t defaultObjectEncoding = Amf3;
 
 const QString BigEndian = QStringLiteral("bigEndian");
 const QString LittleEndian = QStringLiteral("littleEndian");
 
+// ByteArray.defaultObjectEncoding lives on the class object, hidden behind
+// the accessor of the same name, so that each movie has its own.
+const QString DefaultEncodingName = QStringLiteral("defaultObjectEncoding");
+
+uint32_t defaultObjectEncoding(Runtime &rt)
+{
+    Class *cls = rt.builtin("flash.utils::ByteArray");
+    const Value *stored = cls ? cls->dynamics.find(DefaultEncodingName) : nullptr;
+    return stored ? rt.toUint(*stored) : Amf3;
+}
+
 Value construct(Runtime &rt, const Value &self, Args)
 {
-    ThisByteArray(rt, self)->objectEncoding = defaultObjectEncoding;
+    ThisByteArray(rt, self)->objectEncoding = defaultObjectEncoding(rt);
     return Value();
 }
 
@@ -77,11 +87,13 @@ Value setObjectEncoding(Runtime &rt, const Value &self, Args args)
     return Value();
 }
 
-Value getDefaultObjectEncoding(Runtime &, const Value &, Args) { return Value::fromUint(defaultObjectEncoding); }
+Value getDefaultObjectEncoding(Runtime &rt, const Value &, Args) { return Value::fromUint(defaultObjectEncoding(rt)); }
 
 Value setDefaultObjectEncoding(Runtime &rt, const Value &, Args args)
 {
-    defaultObjectEncoding = checkedEncoding(rt, args[0]);
+    const uint32_t encoding = checkedEncoding(rt, args[0]);
+    if (Class *cls = rt.builtin("flash.utils::ByteArray"))
+        cls->dynamics.set(DefaultEncodingName, Value::fromUint(encoding), false);
     return Value();
 }
 
