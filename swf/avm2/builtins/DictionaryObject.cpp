@@ -134,9 +134,11 @@ bool DictionaryObject::setByKey(Runtime &rt, const Value &key, const Value &valu
 
 bool DictionaryObject::hasByKey(Runtime &rt, const Value &key, bool &has)
 {
-    if (!key.isObject() && find(rt, key) < 0)
+    const bool found = find(rt, key) >= 0;
+    // A missing text key may still name a prototype's property.
+    if (!key.isObject() && !found)
         return false;
-    has = find(rt, key) >= 0;
+    has = found;
     return true;
 }
 

@@ -169,7 +169,7 @@ Value splice(Runtime &rt, const Value &self, Args args)
     double count = args.has(1) ? std::trunc(rt.toNumber(args[1])) : double(length);
     count = std::isnan(count) || count < 0 ? 0 : std::min(count, double(length - start));
     const Args items = args.from(2);
-    if ((count != items.count) && vector->fixed)
+    if (count != items.count)
         vector->checkResizable(rt);
     if (length - count + items.count > VectorObject::MaxLength)
         throw ScriptAbort{QStringLiteral("a vector grew too long")};
