@@ -53,16 +53,10 @@ public:
     // compilers write negative pushshort values in full.
     uint32_t u30() { return variable(nullptr); }
 
-    // Sign-extended from the last bit stored.
-    int32_t s32()
-    {
-        int bits = 0;
-        const uint32_t value = variable(&bits);
-        if (bits >= 32)
-            return int32_t(value);
-        const uint32_t sign = 1u << (bits - 1);
-        return int32_t((value ^ sign) - sign);
-    }
+    // The u32's bits as they are: the player does not sign-extend shorter
+    // encodings (compilers write negative values in all five bytes), so
+    // 0x0FFFFFFF in four bytes is 268435455.
+    int32_t s32() { return int32_t(variable(nullptr)); }
 
     // Branch offsets: three bytes, little-endian, signed.
     int32_t s24()

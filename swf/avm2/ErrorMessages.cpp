@@ -6,6 +6,7 @@ namespace swf::avm2 {
 QString Runtime::errorText(int id)
 {
     static const QHash<int, const char *> texts = {
+        {1000, "The system is out of memory."},
         {1002, "The precision argument must be between %2 and %3; %1 is invalid."},
         {1003, "The radix argument must be between 2 and 36; got %1."},
         {1004, "Method %1 was invoked on an incompatible object."},
@@ -45,8 +46,12 @@ QString Runtime::errorText(int id)
         {1128, "Incorrect number of type parameters for %1. Expected %2, got %3."},
         {1502, "A script has executed for longer than the default timeout period of 15 seconds."},
         {1506, "The specified range is invalid."},
+        {2006, "The supplied index is out of bounds."},
         {2007, "Parameter %1 must be non-null."},
+        {2008, "Parameter %1 must be one of the accepted values."},
         {2023, "Class %1 must inherit from Sprite to link to the root."},
+        {2030, "End of file was encountered."},
+        {2058, "There was an error decompressing the data."},
     };
     return QString::fromLatin1(texts.value(id, ""));
 }

@@ -16,8 +16,11 @@ Class *Runtime::resolveType(const Multiname &name)
 {
     if (name.anyName)
         return nullptr;
-    if (!name.typeParams.empty())
-        return vectorOf(resolveType(name.typeParams[0]));
+    if (!name.typeParams.empty()) {
+        // Vector.<A> before A exists is not yet Vector.<*>.
+        Class *element = resolveType(name.typeParams[0]);
+        return element || name.typeParams[0].anyName ? vectorOf(element) : nullptr;
+    }
     if (name.anyNamespace)
         return findClass(name.name);
     for (const Namespace *ns : name.namespaces) {

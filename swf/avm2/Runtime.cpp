@@ -232,7 +232,7 @@ Class *Runtime::vectorOf(Class *element)
     cls->setPrototype(classClass->prototypeObject);
     cls->name = QStringLiteral("Vector.<%1>").arg(element->qualifiedName());
     cls->ns = base->ns;
-    cls->superClass = base->superClass;
+    cls->superClass = base; // Vector.<Sprite> is a Vector.<*>
     cls->native = base->native;
     cls->creator = base->creator;
     cls->instanceTraits = base->instanceTraits;

@@ -42,6 +42,14 @@ extern const NativeClass SpriteClass;
 extern const NativeClass MovieClipClass;
 extern const NativeClass DateClass;
 extern const NativeClass MathClass;
+extern const NativeClass VectorClass;
+extern const NativeClass VectorIntClass;
+extern const NativeClass VectorUintClass;
+extern const NativeClass VectorDoubleClass;
+extern const NativeClass VectorObjectClass;
+extern const NativeClass DictionaryClass;
+extern const NativeClass ByteArrayClass;
+extern const NativeClass CompressionAlgorithmClass;
 
 const std::vector<const NativeClass *> &BuiltinClasses()
 {
@@ -85,6 +93,14 @@ const std::vector<const NativeClass *> &BuiltinClasses()
         &MovieClipClass,
         &DateClass,
         &MathClass,
+        &VectorClass,
+        &VectorIntClass,
+        &VectorUintClass,
+        &VectorDoubleClass,
+        &VectorObjectClass,
+        &DictionaryClass,
+        &ByteArrayClass,
+        &CompressionAlgorithmClass,
     };
     return classes;
 }
