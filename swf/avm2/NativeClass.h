@@ -75,5 +75,7 @@ struct NativeFunction {
 
 const std::vector<const NativeClass *> &BuiltinClasses();
 const std::vector<NativeFunction> &BuiltinFunctions();
+// flash.utils's, which BuiltinFunctions includes.
+const std::vector<NativeFunction> &UtilsFunctions();
 
 } // namespace swf::avm2

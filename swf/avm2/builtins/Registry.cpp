@@ -39,6 +39,7 @@ extern const NativeClass InteractiveObjectClass;
 extern const NativeClass DisplayObjectContainerClass;
 extern const NativeClass SpriteClass;
 extern const NativeClass MovieClipClass;
+extern const NativeClass JSONClass;
 
 const std::vector<const NativeClass *> &BuiltinClasses()
 {
@@ -79,6 +80,7 @@ const std::vector<const NativeClass *> &BuiltinClasses()
         &DisplayObjectContainerClass,
         &SpriteClass,
         &MovieClipClass,
+        &JSONClass,
     };
     return classes;
 }
