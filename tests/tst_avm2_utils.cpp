@@ -36,6 +36,33 @@ Value callUtil(Runtime &rt, const char *name, std::vector<Value> args)
     return rt.callProperty(Value(global), fn, Args{args.data(), int(args.size())});
 }
 
+// A Proxy subclass's overrides: every property reads as its name in
+// capitals, calls answer with the name and the argument count.
+Value proxyGet(Runtime &rt, const Value &, Args args) { return Value(rt.toString(args[0]).toUpper()); }
+Value proxyCall(Runtime &rt, const Value &, Args args)
+{
+    return Value(rt.toString(args[0]) + QString::number(args.count - 1));
+}
+
+Class *proxySubclass(Runtime &rt)
+{
+    Class *proxy = rt.builtin("flash.utils::Proxy");
+    Class *sub = rt.heap.make<Class>(rt.classClass);
+    sub->name = QStringLiteral("Upper");
+    sub->superClass = proxy;
+    sub->creator = proxy->creator;
+    sub->instanceTraits = proxy->instanceTraits;
+    sub->prototypeObject = proxy->prototypeObject;
+    sub->instanceInit = proxy->instanceInit;
+    const Namespace *ns = rt.namespaces.intern(NamespaceKind::Namespace,
+                                               QStringLiteral("http://www.adobe.com/2006/actionscript/flash/proxy"));
+    sub->instanceTraits.bind(QStringLiteral("getProperty"), ns).method =
+        rt.makeNativeMethod(proxyGet, QStringLiteral("getProperty"), 1);
+    sub->instanceTraits.bind(QStringLiteral("callProperty"), ns).method =
+        rt.makeNativeMethod(proxyCall, QStringLiteral("callProperty"), 1);
+    return sub;
+}
+
 int g_calls = 0;
 Value countCall(Runtime &, const Value &, Args)
 {
@@ -59,6 +86,8 @@ private slots:
     void qualifiedClassNames();
     void definitionByName();
     void timersRunWhenDue();
+    void timerCountsItsTicks();
+    void proxyRoutesProperties();
 };
 
 void TestAvm2Utils::jsonRoundTrip_data()
@@ -203,6 +232,45 @@ void TestAvm2Utils::timersRunWhenDue()
     for (int i = 0; i < TimerQueue::MaxPending; ++i)
         rt.timers.add(fn, Value::null(), {}, 1, false);
     QCOMPARE(rt.timers.add(fn, Value::null(), {}, 1, false), 0u);
+}
+
+void TestAvm2Utils::timerCountsItsTicks()
+{
+    Runtime rt;
+    int64_t now = 0;
+    rt.timers.clock = [&now] { return now; };
+    const Value timerClass(static_cast<Object *>(rt.builtin("flash.utils::Timer")));
+    const Value negative(-1);
+    QCOMPARE(outcome(rt, [&] { return rt.construct(timerClass, Args{&negative, 1}); }),
+             QStringLiteral("RangeError: Error #2066: The Timer delay specified is out of range."));
+    const Value args[] = {Value(10), Value(2)};
+    const Value timer = rt.construct(timerClass, Args{args, 2});
+    QCOMPARE(rt.toString(rt.get(timer, QStringLiteral("running"))), QStringLiteral("false"));
+    rt.callProperty(timer, rt.publicName(QStringLiteral("start")), Args{});
+    QCOMPARE(rt.toString(rt.get(timer, QStringLiteral("running"))), QStringLiteral("true"));
+    for (now = 10; now <= 50; now += 10)
+        rt.timers.runDue(rt, now);
+    // Two ticks, then it stops by itself.
+    QCOMPARE(rt.toInt(rt.get(timer, QStringLiteral("currentCount"))), 2);
+    QCOMPARE(rt.toString(rt.get(timer, QStringLiteral("running"))), QStringLiteral("false"));
+    rt.callProperty(timer, rt.publicName(QStringLiteral("reset")), Args{});
+    QCOMPARE(rt.toInt(rt.get(timer, QStringLiteral("currentCount"))), 0);
+}
+
+void TestAvm2Utils::proxyRoutesProperties()
+{
+    Runtime rt;
+    const Value plain(rt.allocate(rt.builtin("flash.utils::Proxy")));
+    QCOMPARE(outcome(rt, [&] { return rt.get(plain, QStringLiteral("x")); }),
+             QStringLiteral("IllegalOperationError: Error #2088: The Proxy class does not implement getProperty. It "
+                            "must be overridden by a subclass."));
+    const Value upper(rt.allocate(proxySubclass(rt)));
+    QCOMPARE(rt.toString(rt.get(upper, QStringLiteral("abc"))), QStringLiteral("ABC"));
+    const Value args[] = {Value(1), Value(2)};
+    QCOMPARE(rt.toString(rt.callProperty(upper, rt.publicName(QStringLiteral("go")), Args{args, 2})),
+             QStringLiteral("go2"));
+    QCOMPARE(outcome(rt, [&] { rt.set(upper, QStringLiteral("y"), Value(1)); return Value(); }).left(35),
+             QStringLiteral("IllegalOperationError: Error #2088:"));
 }
 
 QTEST_GUILESS_MAIN(TestAvm2Utils)

@@ -47,6 +47,8 @@ QString Runtime::errorText(int id)
         {1506, "The specified range is invalid."},
         {2007, "Parameter %1 must be non-null."},
         {2023, "Class %1 must inherit from Sprite to link to the root."},
+        {2066, "The Timer delay specified is out of range."},
+        {2088, "The Proxy class does not implement %1. It must be overridden by a subclass."},
     };
     return QString::fromLatin1(texts.value(id, ""));
 }

@@ -18,6 +18,9 @@ constexpr int NotConstructorError = 1007;
 constexpr int ReplacerError = 1131;
 constexpr int MaxGap = 10;
 constexpr int MaxReviverNesting = 5000;
+// Parsed arrays are no longer than their text; a reviver that lengthens
+// one past this is stopped rather than walked.
+constexpr uint32_t MaxRevivedLength = 1u << 24;
 
 bool isFunction(const Value &v) { return dynamic_cast<FunctionObject *>(v.asObject()) != nullptr; }
 
@@ -25,6 +28,8 @@ QStringList ownKeys(Runtime &rt, Object *object)
 {
     QStringList keys;
     if (auto *array = dynamic_cast<ArrayObject *>(object)) {
+        if (array->length() > MaxRevivedLength)
+            throw ScriptAbort{QStringLiteral("JSON.parse: the reviver made an array too long")};
         for (uint32_t i = 0; i < array->length(); ++i)
             keys.push_back(QString::number(i));
         return keys;

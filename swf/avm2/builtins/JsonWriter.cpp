@@ -16,7 +16,10 @@ constexpr int CyclicStructureError = 1129;
 constexpr int StackOverflowError = 1023;
 // Deeper structures stop with the player's stack overflow error, as its
 // recursive writer does.
-constexpr int MaxNesting = 5000;
+constexpr int MaxNesting = 2000;
+// Shared branches are written once per use, so a small structure can ask
+// for enormous text; past this many characters the script is stopped.
+constexpr qsizetype MaxTextLength = qsizetype(1) << 24;
 constexpr int HexRadix = 16;
 constexpr int UnicodeEscapeDigits = 4;
 
@@ -130,6 +133,7 @@ private:
         const QString outer = m_indent;
         m_indent += m_style.gap;
         QStringList members;
+        qsizetype written = 0;
         for (const QString &key : keysOf(value)) {
             const Multiname name = m_rt.publicName(key);
             if (!m_rt.hasProperty(value, name))
@@ -137,8 +141,11 @@ private:
             QString member = QuoteJson(key) + u':';
             if (!m_style.gap.isEmpty())
                 member += u' ';
-            if (write(key, value, m_rt.getProperty(value, name), member))
+            if (write(key, value, m_rt.getProperty(value, name), member)) {
+                written += member.size() + 1;
+                checkLength(written);
                 members.push_back(member);
+            }
         }
         out += join(members, u'{', u'}', outer);
         m_indent = outer;
@@ -150,18 +157,25 @@ private:
         m_indent += m_style.gap;
         const uint32_t length = m_rt.toUint(m_rt.get(value, QStringLiteral("length")));
         QStringList elements;
+        qsizetype written = 0;
         for (uint32_t i = 0; i < length; ++i) {
-            m_rt.instructionsLeft -= 1;
-            if (m_rt.instructionsLeft < 0)
-                throw ScriptAbort{QStringLiteral("JSON.stringify ran past the budget")};
             const Value index = Value::fromUint(i);
             QString element;
             if (!write(m_rt.toString(index), value, m_rt.getKeyed(value, index, m_rt.publicName(m_rt.toString(index))), element))
                 element = QStringLiteral("null");
+            written += element.size() + 1;
+            checkLength(written);
             elements.push_back(element);
         }
         out += join(elements, u'[', u']', outer);
         m_indent = outer;
+    }
+
+    // Each element is at least "null", so this also bounds a long array.
+    static void checkLength(qsizetype written)
+    {
+        if (written > MaxTextLength)
+            throw ScriptAbort{QStringLiteral("JSON.stringify: the text grew too long")};
     }
 
     QString join(const QStringList &parts, QChar open, QChar close, const QString &outer) const

@@ -40,6 +40,9 @@ extern const NativeClass DisplayObjectContainerClass;
 extern const NativeClass SpriteClass;
 extern const NativeClass MovieClipClass;
 extern const NativeClass JSONClass;
+extern const NativeClass TimerClass;
+extern const NativeClass TimerEventClass;
+extern const NativeClass ProxyClass;
 
 const std::vector<const NativeClass *> &BuiltinClasses()
 {
@@ -81,6 +84,9 @@ const std::vector<const NativeClass *> &BuiltinClasses()
         &SpriteClass,
         &MovieClipClass,
         &JSONClass,
+        &TimerClass,
+        &TimerEventClass,
+        &ProxyClass,
     };
     return classes;
 }

@@ -113,6 +113,10 @@ const std::vector<NativeFunction> &UtilsFunctions()
         {"flash.utils", "setInterval", schedule<true>, 2},
         {"flash.utils", "clearTimeout", clearTimer, 1},
         {"flash.utils", "clearInterval", clearTimer, 1},
+        // The shell's package has the same class names; the player answers
+        // movies written for the shell.
+        {"avmplus", "getQualifiedClassName", getQualifiedClassName, 1},
+        {"avmplus", "getQualifiedSuperclassName", getQualifiedSuperclassName, 1},
     };
     return functions;
 }
