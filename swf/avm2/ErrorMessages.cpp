@@ -46,6 +46,7 @@ QString Runtime::errorText(int id)
         {1502, "A script has executed for longer than the default timeout period of 15 seconds."},
         {1506, "The specified range is invalid."},
         {2007, "Parameter %1 must be non-null."},
+        {2012, "%1 class cannot be instantiated."},
         {2023, "Class %1 must inherit from Sprite to link to the root."},
         {2066, "The Timer delay specified is out of range."},
         {2088, "The Proxy class does not implement %1. It must be overridden by a subclass."},

@@ -14,7 +14,7 @@ namespace {
 
 constexpr int CoercionError = 1034;
 constexpr int StackOverflowError = 1023;
-constexpr int NotConstructorError = 1007;
+constexpr int NotInstantiableError = 2012;
 constexpr int ReplacerError = 1131;
 constexpr int MaxGap = 10;
 constexpr int MaxReviverNesting = 5000;
@@ -113,9 +113,10 @@ Value stringify(Runtime &rt, const Value &, Args args)
     return StringifyJson(rt, args[0], style);
 }
 
+// JSON only holds its two functions; the player refuses to make one.
 Value construct(Runtime &rt, const Value &, Args)
 {
-    rt.throwError(ErrorType::TypeError, NotConstructorError);
+    rt.throwError(ErrorType::ArgumentError, NotInstantiableError, QStringList{QStringLiteral("JSON")});
 }
 
 } // namespace
