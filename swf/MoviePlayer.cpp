@@ -283,6 +283,8 @@ void MoviePlayer::advance()
     for (const ScriptEngine::Interval &interval : m_script.takeDueIntervals(m_frameStartMs))
         RunInterval(*this, m_root, interval);
     runTimedWork();
+    if (m_as3)
+        m_as3->runTimers(m_frameStartMs);
     DeliverLocalConnections(*this);
     ++m_frames;
     m_levelLoads.completeDue(m_frames);

@@ -14,6 +14,7 @@ constexpr int RootClassError = 2023;
 As3Movie::As3Movie(MoviePlayer &player) : m_player(player), m_rt(std::make_unique<Runtime>())
 {
     m_rt->onTrace = [this](const QString &line) { m_player.trace(line); };
+    m_rt->timers.clock = [this] { return int64_t(m_player.elapsedMs()); };
 }
 
 As3Movie::~As3Movie() = default;
@@ -26,6 +27,8 @@ void As3Movie::frameReached(DisplayObject &, const Frame &frame)
         if (id == 0)
             linkRootClass(name);
 }
+
+void As3Movie::runTimers(qint64 frameStartMs) { m_rt->timers.runDue(*m_rt, frameStartMs); }
 
 void As3Movie::linkRootClass(const QString &className)
 {

@@ -27,6 +27,8 @@ public:
     // Loads the frame's blocks, then makes the classes it links: the
     // document class (character 0) becomes the root's.
     void frameReached(DisplayObject &clip, const Frame &frame);
+    // Once a frame, as it begins: the timers whose time has come.
+    void runTimers(qint64 frameStartMs);
 
 private:
     void linkRootClass(const QString &className);

@@ -44,14 +44,20 @@ QString Runtime::errorText(int id)
         {1125, "The index %1 is out of range %2."},
         {1126, "Cannot change the length of a fixed Vector."},
         {1128, "Incorrect number of type parameters for %1. Expected %2, got %3."},
+        {1129, "Cyclic structure cannot be converted to JSON string."},
+        {1131, "Replacer argument to JSON stringifier must be an array or a two parameter function."},
+        {1132, "Invalid JSON parse input."},
         {1502, "A script has executed for longer than the default timeout period of 15 seconds."},
         {1506, "The specified range is invalid."},
         {2006, "The supplied index is out of bounds."},
         {2007, "Parameter %1 must be non-null."},
         {2008, "Parameter %1 must be one of the accepted values."},
+        {2012, "%1 class cannot be instantiated."},
         {2023, "Class %1 must inherit from Sprite to link to the root."},
         {2030, "End of file was encountered."},
         {2058, "There was an error decompressing the data."},
+        {2066, "The Timer delay specified is out of range."},
+        {2088, "The Proxy class does not implement %1. It must be overridden by a subclass."},
     };
     return QString::fromLatin1(texts.value(id, ""));
 }

@@ -85,5 +85,7 @@ struct NativeGlobalConstant {
 const std::vector<const NativeClass *> &BuiltinClasses();
 const std::vector<NativeFunction> &BuiltinFunctions();
 const std::vector<NativeGlobalConstant> &BuiltinConstants();
+// flash.utils's, which BuiltinFunctions includes.
+const std::vector<NativeFunction> &UtilsFunctions();
 
 } // namespace swf::avm2

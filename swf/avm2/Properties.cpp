@@ -2,6 +2,7 @@
 // object's own dynamic properties, then the prototype chain.
 #include "swf/avm2/NumberConversion.h"
 #include "swf/avm2/Runtime.h"
+#include "swf/avm2/builtins/ProxyObject.h"
 
 namespace swf::avm2 {
 
@@ -228,6 +229,8 @@ Value Runtime::callProperty(const Value &v, const Multiname &name, Args args, bo
     const TraitBinding *binding = findBinding(*this, v, name);
     if (binding && binding->kind == TraitBinding::Kind::Method)
         return callMethod(binding->method, v, args);
+    if (auto *proxy = dynamic_cast<ProxyObject *>(v.asObject()); proxy && !binding)
+        return proxy->callOwn(*this, name, args);
     const Value fn = binding ? readTrait(v.asObject(), *binding, v) : getProperty(v, name);
     Object *target = fn.asObject();
     if (!target || (!dynamic_cast<FunctionObject *>(target) && !dynamic_cast<Class *>(target)))

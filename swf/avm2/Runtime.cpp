@@ -520,6 +520,7 @@ void Runtime::collect(const std::function<void(const Marker &)> &roots)
             mark(Value(script->global));
         for (const auto &unit : m_units)
             unit->mark(mark);
+        timers.mark(mark);
     });
 }
 

@@ -3,6 +3,7 @@
 #include "swf/avm2/Class.h"
 #include "swf/avm2/Heap.h"
 #include "swf/avm2/NativeClass.h"
+#include "swf/avm2/TimerQueue.h"
 
 #include <QHash>
 
@@ -60,6 +61,8 @@ public:
     Heap heap;
     NamespacePool namespaces;
     std::function<void(const QString &)> onTrace;
+    // setTimeout, setInterval and Timer calls waiting for their time.
+    TimerQueue timers;
 
     // Blocks.
     // Reads a block and runs its last script unless lazy; false when the

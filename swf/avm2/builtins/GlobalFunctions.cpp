@@ -57,11 +57,9 @@ template <QString (*Coding)(const QString &, bool *)> Value uriCoding(Runtime &r
     return Value(out);
 }
 
-} // namespace
-
-const std::vector<NativeFunction> &BuiltinFunctions()
+std::vector<NativeFunction> topLevelFunctions()
 {
-    static const std::vector<NativeFunction> functions = {
+    return {
         {"", "trace", trace, 1},
         {"", "isNaN", isNaN, 1},
         {"", "isFinite", isFinite, 1},
@@ -74,6 +72,18 @@ const std::vector<NativeFunction> &BuiltinFunctions()
         {"", "decodeURI", uriCoding<DecodeUri>, 1},
         {"", "decodeURIComponent", uriCoding<DecodeUriComponent>, 1},
     };
+}
+
+} // namespace
+
+const std::vector<NativeFunction> &BuiltinFunctions()
+{
+    static const std::vector<NativeFunction> functions = [] {
+        std::vector<NativeFunction> all = topLevelFunctions();
+        const std::vector<NativeFunction> &utils = UtilsFunctions();
+        all.insert(all.end(), utils.begin(), utils.end());
+        return all;
+    }();
     return functions;
 }
 

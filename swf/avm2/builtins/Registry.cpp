@@ -50,6 +50,10 @@ extern const NativeClass VectorObjectClass;
 extern const NativeClass DictionaryClass;
 extern const NativeClass ByteArrayClass;
 extern const NativeClass CompressionAlgorithmClass;
+extern const NativeClass JSONClass;
+extern const NativeClass TimerClass;
+extern const NativeClass TimerEventClass;
+extern const NativeClass ProxyClass;
 
 const std::vector<const NativeClass *> &BuiltinClasses()
 {
@@ -101,6 +105,10 @@ const std::vector<const NativeClass *> &BuiltinClasses()
         &DictionaryClass,
         &ByteArrayClass,
         &CompressionAlgorithmClass,
+        &JSONClass,
+        &TimerClass,
+        &TimerEventClass,
+        &ProxyClass,
     };
     return classes;
 }
