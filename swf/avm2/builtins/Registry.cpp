@@ -39,6 +39,8 @@ extern const NativeClass InteractiveObjectClass;
 extern const NativeClass DisplayObjectContainerClass;
 extern const NativeClass SpriteClass;
 extern const NativeClass MovieClipClass;
+extern const NativeClass XMLClass;
+extern const NativeClass XMLListClass;
 
 const std::vector<const NativeClass *> &BuiltinClasses()
 {
@@ -79,6 +81,8 @@ const std::vector<const NativeClass *> &BuiltinClasses()
         &DisplayObjectContainerClass,
         &SpriteClass,
         &MovieClipClass,
+        &XMLClass,
+        &XMLListClass,
     };
     return classes;
 }
