@@ -523,6 +523,12 @@ bool XmlListObject::setByKey(Runtime &rt, const Value &key, const Value &value)
         return true;
     }
     auto *parent = dynamic_cast<XmlObject *>(target.asObject());
+    if (std::optional<XmlNodeList> nodes = NodesOf(value); nodes && !parent) {
+        // A list of its own (a filter's result) gathers the nodes themselves.
+        for (const XmlNodePtr &node : *nodes)
+            items.push_back(Hold(node));
+        return true;
+    }
     if (!parent || targetName.anyName)
         rt.throwError(ErrorType::TypeError, 1089, QStringList{});
     if (targetName.attribute) {
