@@ -40,6 +40,7 @@ QString Runtime::errorText(int id)
         {1103, "Class %1 cannot extend final base class."},
         {1112, "Argument count mismatch on class coercion.  Expected 1, got %2."},
         {1116, "second argument to Function.prototype.apply must be an array."},
+        {1117, "Invalid XML name: %1."},
         {1118, "Illegal cyclical loop between nodes."},
         {1123, "Filter operator not supported on type %1."},
         {1125, "The index %1 is out of range %2."},

@@ -53,6 +53,9 @@ XmlName ToXmlName(Runtime &rt, const Value &value)
 
 namespace {
 
+constexpr int CyclicalLoop = 1118;
+constexpr int InvalidName = 1117;
+
 XmlObject *xmlOf(Runtime &rt, const Value &self)
 {
     XmlObject *object = ThisAs<XmlObject>(rt, self, "XML");
@@ -92,7 +95,7 @@ XmlNodeList insertable(Runtime &rt, const Value &value)
 void refused(Runtime &rt, bool ok)
 {
     if (!ok)
-        rt.throwError(ErrorType::TypeError, 1118, QStringList{});
+        rt.throwError(ErrorType::TypeError, CyclicalLoop, QStringList{});
 }
 
 Value addNamespace(Runtime &rt, const Value &self, Args args)
@@ -125,8 +128,10 @@ Value insertChildAfter(Runtime &rt, const Value &self, Args args)
 {
     if (nodeOf(rt, self).kind != XmlKind::Element)
         return Value();
-    if (args[0].isNull())
-        return PrependChild(ptrOf(rt, self), insertable(rt, args[1])) ? self : Value();
+    if (args[0].isNull()) {
+        refused(rt, PrependChild(ptrOf(rt, self), insertable(rt, args[1])));
+        return self;
+    }
     XmlNodePtr ref = referenceNode(args[0]);
     return ref && InsertChildAfter(ptrOf(rt, self), ref, insertable(rt, args[1])) ? self : Value();
 }
@@ -135,8 +140,10 @@ Value insertChildBefore(Runtime &rt, const Value &self, Args args)
 {
     if (nodeOf(rt, self).kind != XmlKind::Element)
         return Value();
-    if (args[0].isNull())
-        return AppendChild(ptrOf(rt, self), insertable(rt, args[1])) ? self : Value();
+    if (args[0].isNull()) {
+        refused(rt, AppendChild(ptrOf(rt, self), insertable(rt, args[1])));
+        return self;
+    }
     XmlNodePtr ref = referenceNode(args[0]);
     return ref && InsertChildBefore(ptrOf(rt, self), ref, insertable(rt, args[1])) ? self : Value();
 }
@@ -335,12 +342,23 @@ Value setChildren(Runtime &rt, const Value &self, Args args)
     return self;
 }
 
+// A name XML can carry: a letter or _ first, then letters, digits, . - _.
+void checkName(Runtime &rt, const QString &name)
+{
+    bool valid = !name.isEmpty() && (name[0].isLetter() || name[0] == QLatin1Char('_'));
+    for (QChar c : name)
+        valid = valid && (c.isLetterOrNumber() || c == QLatin1Char('.') || c == QLatin1Char('-') || c == QLatin1Char('_'));
+    if (!valid)
+        rt.throwError(ErrorType::TypeError, InvalidName, QStringList{name});
+}
+
 Value setLocalName(Runtime &rt, const Value &self, Args args)
 {
     XmlNode &node = nodeOf(rt, self);
     if (isNamed(node)) {
         XmlName renamed = node.name;
         renamed.localName = ToXmlName(rt, args[0]).localName;
+        checkName(rt, renamed.localName);
         SetName(node, renamed);
     }
     return Value();
@@ -351,6 +369,7 @@ Value setName(Runtime &rt, const Value &self, Args args)
     XmlNode &node = nodeOf(rt, self);
     if (isNamed(node)) {
         XmlName renamed = ToXmlName(rt, args[0]);
+        checkName(rt, renamed.localName);
         if (node.kind == XmlKind::ProcessingInstruction || node.kind == XmlKind::Attribute)
             renamed.uri.clear();
         SetName(node, renamed);
