@@ -87,6 +87,11 @@ private slots:
         QVERIFY(rt.looseEquals(Xml(rt, "<a><b c='1'/></a>"), Xml(rt, "<a><b c='1'/></a>")));
         QVERIFY(!rt.looseEquals(Xml(rt, "<a><b/></a>"), Xml(rt, "<a><c/></a>")));
         QVERIFY(rt.looseEquals(Xml(rt, "<a>5</a>"), Value(5)));
+        // contains() takes XML only, unlike ==.
+        const Value five(QStringLiteral("5"));
+        QVERIFY(!rt.toBoolean(CallAs3(rt, Xml(rt, "<a>5</a>"), "contains", Args{&five, 1})));
+        const Value same = Xml(rt, "<a>5</a>");
+        QVERIFY(rt.toBoolean(CallAs3(rt, Xml(rt, "<a>5</a>"), "contains", Args{&same, 1})));
     }
 
     void concatenation()

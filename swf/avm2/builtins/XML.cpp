@@ -184,7 +184,11 @@ Value children(Runtime &rt, const Value &self, Args)
     return NewXmlList(rt, nodeOf(rt, self).children, self, all);
 }
 Value comments(Runtime &rt, const Value &self, Args) { return list(rt, Comments(nodeOf(rt, self))); }
-Value contains(Runtime &rt, const Value &self, Args args) { return Value(rt.looseEquals(self, args[0])); }
+// Only XML is contained: a text never equals a node here.
+Value contains(Runtime &rt, const Value &self, Args args)
+{
+    return Value(NodesOf(args[0]) && rt.looseEquals(self, args[0]));
+}
 Value copy(Runtime &rt, const Value &self, Args) { return NewXml(rt, DeepCopy(nodeOf(rt, self))); }
 
 Value descendants(Runtime &rt, const Value &self, Args args)

@@ -56,6 +56,8 @@ Value text(Runtime &rt, const Value &self, Args args) { return eachItem(rt, self
 
 Value contains(Runtime &rt, const Value &self, Args args)
 {
+    if (!NodesOf(args[0]))
+        return Value(false);
     for (const HeldNode &item : listOf(rt, self)->items)
         if (rt.looseEquals(NewXml(rt, item.node), args[0]))
             return Value(true);
