@@ -94,6 +94,24 @@ private slots:
         QVERIFY(rt.toBoolean(CallAs3(rt, Xml(rt, "<a>5</a>"), "contains", Args{&same, 1})));
     }
 
+    void settings()
+    {
+        Runtime rt;
+        const Value xmlClass(static_cast<Object *>(rt.builtin("XML")));
+        rt.set(xmlClass, QStringLiteral("ignoreComments"), Value(false));
+        QVERIFY(!rt.xmlSettings.ignoreComments);
+        const Value settings = rt.callProperty(xmlClass, rt.publicName(QStringLiteral("settings")), Args{});
+        QCOMPARE(rt.toBoolean(rt.get(settings, QStringLiteral("ignoreComments"))), false);
+        QCOMPARE(rt.toInt(rt.get(settings, QStringLiteral("prettyIndent"))), 2);
+        rt.set(settings, QStringLiteral("prettyPrinting"), Value(false));
+        rt.set(settings, QStringLiteral("prettyIndent"), Value(4));
+        rt.callProperty(xmlClass, rt.publicName(QStringLiteral("setSettings")), Args{&settings, 1});
+        QVERIFY(!rt.xmlSettings.prettyPrinting);
+        QCOMPARE(rt.xmlSettings.prettyIndent, 4);
+        rt.callProperty(xmlClass, rt.publicName(QStringLiteral("setSettings")), Args{});
+        QVERIFY(rt.xmlSettings.prettyPrinting);
+    }
+
     void concatenation()
     {
         Runtime rt;
