@@ -60,6 +60,8 @@ Value Runtime::toPrimitive(const Value &v, bool preferString)
     Object *object = v.asObject();
     if (!object)
         return v;
+    if (Value own; object->toPrimitiveValue(*this, own))
+        return own;
     // Dates are strings first, as in ECMAScript.
     if (!preferString && object->objectClass() && object->objectClass()->qualifiedName() == QLatin1String("Date"))
         preferString = true;

@@ -205,13 +205,15 @@ void dxns(Frame &f, const PreparedInstruction &in)
 {
     if (in.a >= f.unit->file.strings.size())
         f.throwVerify();
-    f.defaultXmlNamespace = f.rt.newNamespace(f.rt.namespaces.intern(NamespaceKind::Namespace, f.unit->file.strings[in.a]));
+    f.rt.defaultXmlNamespace = f.unit->file.strings[in.a];
+    f.defaultXmlNamespace = f.rt.newNamespace(f.rt.namespaces.intern(NamespaceKind::Namespace, f.rt.defaultXmlNamespace));
 }
 
 void dxnsLate(Frame &f, const PreparedInstruction &)
 {
     const Value uri = f.pop();
-    f.defaultXmlNamespace = f.rt.newNamespace(f.rt.namespaces.intern(NamespaceKind::Namespace, f.rt.toString(uri)));
+    f.rt.defaultXmlNamespace = f.rt.toString(uri);
+    f.defaultXmlNamespace = f.rt.newNamespace(f.rt.namespaces.intern(NamespaceKind::Namespace, f.rt.defaultXmlNamespace));
 }
 
 } // namespace

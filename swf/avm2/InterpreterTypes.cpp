@@ -1,7 +1,7 @@
 // Conversions and type tests.
 #include "swf/avm2/Interpreter.h"
 
-#include "swf/avm2/XmlEscape.h"
+#include "swf/avm2/builtins/XmlObject.h"
 
 namespace swf::avm2 {
 
@@ -163,13 +163,17 @@ void checkFilter(Frame &f, const PreparedInstruction &)
 void escXElem(Frame &f, const PreparedInstruction &)
 {
     Value &v = f.top();
-    v = Value(EscapeXmlElementValue(f.rt, v));
+    // XML placed into a literal keeps its markup.
+    if (std::optional<XmlNodeList> nodes = NodesOf(v))
+        v = Value(ToXmlString(*nodes, f.rt.xmlSettings));
+    else
+        v = Value(EscapeElementValue(f.rt.toString(v)));
 }
 
 void escXAttr(Frame &f, const PreparedInstruction &)
 {
     Value &v = f.top();
-    v = Value(EscapeXmlAttributeValue(f.rt.toString(v)));
+    v = Value(EscapeAttributeValue(f.rt.toString(v)));
 }
 
 void sxi1(Frame &f, const PreparedInstruction &)

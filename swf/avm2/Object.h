@@ -106,6 +106,16 @@ public:
         return false;
     }
 
+    // XML: a name read, written or deleted means a child even where a
+    // method trait has it; traits are reached only by calls.
+    virtual bool namesChildren() const { return false; }
+    // The primitive value (XML's text) when the object gives it directly.
+    virtual bool toPrimitiveValue(Runtime &rt, Value &out)
+    {
+        (void)rt, (void)out;
+        return false;
+    }
+
     // The descendants operator (x..name), which only XML answers.
     virtual bool descendants(Runtime &rt, const Multiname &name, Value &out)
     {

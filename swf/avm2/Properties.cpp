@@ -84,12 +84,23 @@ static const Traits *traitsFor(Runtime &rt, const Value &v)
 // Class objects also answer to Class's own members (prototype), functions to Function's.
 static const TraitBinding *findBinding(Runtime &rt, const Value &v, const Multiname &name)
 {
+    if (Object *object = v.asObject(); object && object->namesChildren())
+        return nullptr;
     const Traits *traits = traitsFor(rt, v);
     if (const TraitBinding *binding = traits ? traits->find(name) : nullptr)
         return binding;
     if (Object *object = v.asObject(); object && dynamic_cast<Class *>(object) && rt.classClass)
         return rt.classClass->instanceTraits.find(name);
     return nullptr;
+}
+
+// Calls reach XML's methods, which its property reads do not.
+static const TraitBinding *findCallBinding(Runtime &rt, const Value &v, const Multiname &name)
+{
+    const Traits *traits = traitsFor(rt, v);
+    if (const TraitBinding *binding = traits ? traits->find(name) : nullptr)
+        return binding;
+    return findBinding(rt, v, name);
 }
 
 Value Runtime::readTrait(Object *object, const TraitBinding &binding, const Value &self)
@@ -226,7 +237,7 @@ bool Runtime::deleteProperty(const Value &v, const Multiname &name)
 Value Runtime::callProperty(const Value &v, const Multiname &name, Args args, bool keepThis)
 {
     checkNotNullish(*this, v);
-    const TraitBinding *binding = findBinding(*this, v, name);
+    const TraitBinding *binding = findCallBinding(*this, v, name);
     if (binding && binding->kind == TraitBinding::Kind::Method)
         return callMethod(binding->method, v, args);
     if (auto *proxy = dynamic_cast<ProxyObject *>(v.asObject()); proxy && !binding)

@@ -4,6 +4,7 @@
 #include "swf/avm2/Heap.h"
 #include "swf/avm2/NativeClass.h"
 #include "swf/avm2/TimerQueue.h"
+#include "swf/avm2/XmlTree.h"
 
 #include <QHash>
 
@@ -171,6 +172,11 @@ public:
     // The bytes Alchemy's memory instructions work on (ApplicationDomain.domainMemory).
     QByteArray *domainMemory = nullptr;
     int64_t instructionsLeft = MaxInstructionsPerEntry;
+    // The URI the last dxns instruction made the default XML namespace,
+    // which XML() and unqualified XML names use.
+    QString defaultXmlNamespace;
+    // XML's class-wide settings (XML.ignoreComments, XML.prettyPrinting...).
+    XmlSettings xmlSettings;
 
     // Frees every object the roots and the runtime's own objects do not
     // reach; call only between entries.

@@ -54,6 +54,8 @@ extern const NativeClass JSONClass;
 extern const NativeClass TimerClass;
 extern const NativeClass TimerEventClass;
 extern const NativeClass ProxyClass;
+extern const NativeClass XMLClass;
+extern const NativeClass XMLListClass;
 
 const std::vector<const NativeClass *> &BuiltinClasses()
 {
@@ -109,6 +111,8 @@ const std::vector<const NativeClass *> &BuiltinClasses()
         &TimerClass,
         &TimerEventClass,
         &ProxyClass,
+        &XMLClass,
+        &XMLListClass,
     };
     return classes;
 }
