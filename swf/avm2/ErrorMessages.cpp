@@ -42,8 +42,15 @@ QString Runtime::errorText(int id)
         {1128, "Incorrect number of type parameters for %1. Expected %2, got %3."},
         {1502, "A script has executed for longer than the default timeout period of 15 seconds."},
         {1506, "The specified range is invalid."},
+        {2006, "The supplied index is out of bounds."},
         {2007, "Parameter %1 must be non-null."},
+        {2008, "Parameter %1 must be one of the accepted values."},
+        {2012, "%1 class cannot be instantiated."},
         {2023, "Class %1 must inherit from Sprite to link to the root."},
+        {2024, "An object cannot be added as a child of itself."},
+        {2025, "The supplied DisplayObject must be a child of the caller."},
+        {2109, "Frame label %1 not found in scene %2."},
+        {2150, "An object cannot be added as a child of one of it's children (or children's children, etc.)."},
     };
     return QString::fromLatin1(texts.value(id, ""));
 }

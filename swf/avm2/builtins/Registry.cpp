@@ -39,6 +39,22 @@ extern const NativeClass InteractiveObjectClass;
 extern const NativeClass DisplayObjectContainerClass;
 extern const NativeClass SpriteClass;
 extern const NativeClass MovieClipClass;
+extern const NativeClass EventClass;
+extern const NativeClass IEventDispatcherClass;
+extern const NativeClass MouseEventClass;
+extern const NativeClass KeyboardEventClass;
+extern const NativeClass FocusEventClass;
+extern const NativeClass TextEventClass;
+extern const NativeClass ErrorEventClass;
+extern const NativeClass IOErrorEventClass;
+extern const NativeClass SecurityErrorEventClass;
+extern const NativeClass ProgressEventClass;
+extern const NativeClass NetStatusEventClass;
+extern const NativeClass GraphicsClass;
+extern const NativeClass ShapeClass;
+extern const NativeClass StageClass;
+extern const NativeClass TextFormatClass;
+extern const NativeClass TextFieldClass;
 
 const std::vector<const NativeClass *> &BuiltinClasses()
 {
@@ -79,6 +95,22 @@ const std::vector<const NativeClass *> &BuiltinClasses()
         &DisplayObjectContainerClass,
         &SpriteClass,
         &MovieClipClass,
+        &EventClass,
+        &IEventDispatcherClass,
+        &MouseEventClass,
+        &KeyboardEventClass,
+        &FocusEventClass,
+        &TextEventClass,
+        &ErrorEventClass,
+        &IOErrorEventClass,
+        &SecurityErrorEventClass,
+        &ProgressEventClass,
+        &NetStatusEventClass,
+        &GraphicsClass,
+        &ShapeClass,
+        &StageClass,
+        &TextFormatClass,
+        &TextFieldClass,
     };
     return classes;
 }

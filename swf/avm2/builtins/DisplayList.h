@@ -1,0 +1,31 @@
+#pragma once
+
+#include <vector>
+
+namespace swf {
+struct DisplayObject;
+}
+
+namespace swf::avm2 {
+
+class DisplayObjectNative;
+class Runtime;
+
+// The display list as DisplayObjectContainer works on it: children by
+// index, which are the engine's children in depth order (those waiting to
+// unload left out). Adding keeps the depths the timeline gave, moving later
+// children up only as far as a new one needs.
+std::vector<swf::DisplayObject *> ChildNodes(swf::DisplayObject &parent);
+// Puts child into parent at index (0..count): taken from where it was, then
+// told it was added (and to the stage, with what it holds, when on it).
+void InsertChild(Runtime &rt, DisplayObjectNative &parent, DisplayObjectNative &child, int index);
+// Takes child out of its parent after telling it, and what it holds, so.
+void RemoveChild(Runtime &rt, DisplayObjectNative &child);
+// Moves a child to another index of its parent, untold.
+void MoveChild(DisplayObjectNative &child, int index);
+void SwapChildren(swf::DisplayObject &a, swf::DisplayObject &b);
+bool IsAncestorOf(const swf::DisplayObject &ancestor, const swf::DisplayObject &node);
+// Sends an event of type to the object and everything under it, parents first.
+void BroadcastToTree(Runtime &rt, DisplayObjectNative &object, const char *type);
+
+} // namespace swf::avm2
