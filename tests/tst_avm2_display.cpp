@@ -111,6 +111,8 @@ private slots:
     void geometry();
     void textField();
     void frameBroadcasts();
+    void pointerAndKeys();
+    void documentClassIsRoot();
 };
 
 void TestAvm2Display::eventText_data()
@@ -328,6 +330,52 @@ void TestAvm2Display::frameBroadcasts()
     f.movie.clipEnteredFrame(f.player.root(), 0);
     f.movie.advanceFrame();
     QCOMPARE(g_log, QStringList({"enterFrame", "frameConstructed", "script root1", "exitFrame"}));
+}
+
+void TestAvm2Display::pointerAndKeys()
+{
+    Fixture f;
+    const Value root = f.root();
+    const Value button = f.named("flash.display::Sprite", "button");
+    f.call(f.get(button, "graphics"), "beginFill", {Value(0)});
+    f.call(f.get(button, "graphics"), "drawRect", {Value(0), Value(0), Value(10), Value(10)});
+    f.rt.set(button, QStringLiteral("x"), Value(100));
+    f.call(root, "addChild", {button});
+    for (const char *type : {"mouseDown", "mouseUp", "click"})
+        f.call(root, "addEventListener", {Value(type), f.fn(typeListener)});
+    // Pressed and released over the button: its events bubble up to the root.
+    const QPointF over(105 * 20, 5 * 20);
+    f.movie.pointerPressed(over);
+    f.movie.pointerReleased(over);
+    QCOMPARE(g_log, QStringList({"mouseDown", "mouseUp", "click"}));
+    g_log.clear();
+    // Released elsewhere: no click.
+    f.movie.pointerPressed(over);
+    f.movie.pointerReleased(QPointF(0, 0));
+    QCOMPARE(g_log, QStringList({"mouseDown"}));
+    g_log.clear();
+    const Value stage(static_cast<Object *>(f.movie.stage()));
+    f.call(stage, "addEventListener", {Value("keyDown"), f.fn(typeListener)});
+    f.movie.keyChanged(true, 65, 97);
+    QCOMPARE(g_log, QStringList({"keyDown"}));
+}
+
+void TestAvm2Display::documentClassIsRoot()
+{
+    const QString movie = QStringLiteral("/work/shared/avm2-corpus/as3/Array/regress_733384/test.swf");
+    QFile file(movie);
+    if (!file.open(QIODevice::ReadOnly))
+        QSKIP("the ActionScript 3 corpus is not here");
+    swf::MoviePlayer player;
+    QVERIFY(player.load(file.readAll(), nullptr));
+    QVERIFY(player.as3());
+    DisplayObjectNative *root = player.as3()->rootObject();
+    QVERIFY(root);
+    QVERIFY(root->peek() == &player.root());
+    Runtime &rt = player.as3()->runtime();
+    const Value self(static_cast<Object *>(root));
+    QVERIFY(rt.get(self, QStringLiteral("stage")).asObject() == player.as3()->stage());
+    QCOMPARE(rt.toInt(rt.get(self, QStringLiteral("currentFrame"))), 1);
 }
 
 QTEST_GUILESS_MAIN(TestAvm2Display)

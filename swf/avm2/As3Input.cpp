@@ -76,8 +76,43 @@ void As3Movie::dispatchMouse(DisplayObjectNative &target, const char *type, cons
     m_player.markChanged();
 }
 
+QPointF As3Movie::pointerIn(const DisplayObject &node) const
+{
+    bool invertible = false;
+    const QPointF local = StageTransformOf(node).inverted(&invertible).map(m_player.pointer());
+    return invertible ? local / Twips : QPointF();
+}
+
+void As3Movie::startDrag(DisplayObjectNative &object, bool lockCenter)
+{
+    m_dragged = &object;
+    const DisplayObject &node = object.node();
+    const QTransform parentToStage = node.parent ? StageTransformOf(*node.parent) : QTransform();
+    bool invertible = false;
+    const QPointF pointer = parentToStage.inverted(&invertible).map(m_player.pointer());
+    m_dragOffset = lockCenter || !invertible ? QPointF() : QPointF(node.matrix.dx(), node.matrix.dy()) - pointer;
+}
+
+void As3Movie::stopDrag() { m_dragged = nullptr; }
+
+void As3Movie::followPointer()
+{
+    DisplayObject *node = m_dragged ? m_dragged->peek() : nullptr;
+    if (!node)
+        return;
+    const QTransform parentToStage = node->parent ? StageTransformOf(*node->parent) : QTransform();
+    bool invertible = false;
+    const QPointF at = parentToStage.inverted(&invertible).map(m_player.pointer()) + m_dragOffset;
+    if (!invertible)
+        return;
+    const QTransform &m = node->matrix;
+    node->matrix = QTransform(m.m11(), m.m12(), m.m21(), m.m22(), at.x(), at.y());
+    m_player.markChanged();
+}
+
 void As3Movie::pointerMoved(const QPointF &point)
 {
+    followPointer();
     if (DisplayObjectNative *target = objectAt(point))
         dispatchMouse(*target, "mouseMove", point);
 }

@@ -53,7 +53,7 @@ void As3Movie::linkRootClass(const QString &className)
             return;
         const Value value = m_rt->getProperty(Value(global), name);
         auto *cls = dynamic_cast<Class *>(value.asObject());
-        if (!cls)
+        if (!cls || !cls->instanceInit)
             return;
         Class *sprite = m_rt->builtin("flash.display::Sprite");
         if (!sprite || !cls->isSubclassOf(sprite))

@@ -52,6 +52,13 @@ public:
     void pointerReleased(const QPointF &point);
     void keyChanged(bool down, int code, int ascii);
 
+    // Sprite.startDrag: the object follows the pointer, keeping its offset
+    // from it (none: its origin under the pointer), until stopDrag.
+    void startDrag(DisplayObjectNative &object, bool lockCenter);
+    void stopDrag();
+    // Where the pointer is in the object's space, in pixels.
+    QPointF pointerIn(const DisplayObject &node) const;
+
     // Objects listening for the events every display object hears (enterFrame, exitFrame...).
     void addBroadcastTarget(DisplayObjectNative &object);
     // Sends an event of type to every object listening for it.
@@ -77,6 +84,9 @@ private:
     // Where the pointer was pressed, for click; and whether it is down.
     DisplayObjectNative *m_pressed = nullptr;
     bool m_buttonDown = false;
+    DisplayObjectNative *m_dragged = nullptr;
+    QPointF m_dragOffset; // twips, in the dragged object's parent's space
+    void followPointer();
 };
 
 } // namespace swf::avm2

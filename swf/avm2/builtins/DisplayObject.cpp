@@ -3,6 +3,7 @@
 #include "swf/avm2/builtins/DisplayObjectNative.h"
 
 #include "swf/DisplayObject.h"
+#include "swf/avm2/As3Movie.h"
 #include "swf/avm2/builtins/NativeHelpers.h"
 #include "swf/script/ClipProperties.h"
 
@@ -230,6 +231,15 @@ Value setMask(Runtime &rt, const Value &self, Args args)
     return Value();
 }
 
+// Where the pointer is in the object's space; nowhere to be without a movie.
+QPointF pointerIn(Runtime &rt, const Value &self)
+{
+    const swf::DisplayObject &n = nodeOf(rt, self);
+    return rt.movie ? rt.movie->pointerIn(n) : QPointF();
+}
+Value getMouseX(Runtime &rt, const Value &self, Args) { return Value::number(pointerIn(rt, self).x()); }
+Value getMouseY(Runtime &rt, const Value &self, Args) { return Value::number(pointerIn(rt, self).y()); }
+
 // hitTestPoint(x, y, shapeFlag): whether the stage point is within the
 // object's bounds on the stage.
 Value hitTestPoint(Runtime &rt, const Value &self, Args args)
@@ -271,6 +281,8 @@ extern const NativeClass DisplayObjectClass = {
         {"mask", MemberKind::Getter, getMask},
         {"mask", MemberKind::Setter, setMask},
         {"hitTestPoint", MemberKind::Method, hitTestPoint, 2},
+        {"mouseX", MemberKind::Getter, getMouseX},
+        {"mouseY", MemberKind::Getter, getMouseY},
     },
     {},
     nullptr,

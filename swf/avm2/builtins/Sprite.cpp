@@ -2,6 +2,8 @@
 #include "swf/avm2/builtins/DisplayObjectNative.h"
 #include "swf/avm2/builtins/GraphicsObject.h"
 
+#include "swf/avm2/As3Movie.h"
+
 namespace swf::avm2 {
 
 namespace {
@@ -16,6 +18,23 @@ Value setButtonMode(Runtime &rt, const Value &self, Args args)
     return Value();
 }
 
+// startDrag(lockCenter = false, bounds = null); without a movie there is no pointer to follow.
+Value startDrag(Runtime &rt, const Value &self, Args args)
+{
+    DisplayObjectNative *sprite = DisplayThis(rt, self);
+    if (rt.movie)
+        rt.movie->startDrag(*sprite, rt.toBoolean(args[0]));
+    return Value();
+}
+
+Value stopDrag(Runtime &rt, const Value &self, Args)
+{
+    DisplayThis(rt, self);
+    if (rt.movie)
+        rt.movie->stopDrag();
+    return Value();
+}
+
 } // namespace
 
 extern const NativeClass SpriteClass = {
@@ -24,6 +43,8 @@ extern const NativeClass SpriteClass = {
         {"graphics", MemberKind::Getter, graphics},
         {"buttonMode", MemberKind::Getter, getButtonMode},
         {"buttonMode", MemberKind::Setter, setButtonMode},
+        {"startDrag", MemberKind::Method, startDrag},
+        {"stopDrag", MemberKind::Method, stopDrag},
     },
     {},
     nullptr,
