@@ -82,9 +82,7 @@ public:
     Value root()
     {
         const Value object = make("flash.display::MovieClip");
-        auto *native = static_cast<DisplayObjectNative *>(object.asObject());
-        native->bind(player.root());
-        native->stageAbove = movie.stage();
+        movie.bindRoot(*static_cast<DisplayObjectNative *>(object.asObject()));
         rt.set(object, QStringLiteral("name"), Value("root1"));
         return object;
     }
@@ -112,6 +110,7 @@ private slots:
     void textField();
     void frameBroadcasts();
     void pointerAndKeys();
+    void stageChildren();
     void documentClassIsRoot();
 };
 
@@ -358,6 +357,28 @@ void TestAvm2Display::pointerAndKeys()
     f.call(stage, "addEventListener", {Value("keyDown"), f.fn(typeListener)});
     f.movie.keyChanged(true, 65, 97);
     QCOMPARE(g_log, QStringList({"keyDown"}));
+}
+
+void TestAvm2Display::stageChildren()
+{
+    Fixture f;
+    const Value root = f.root();
+    const Value stage(static_cast<Object *>(f.movie.stage()));
+    const Value over = f.named("flash.display::Sprite", "over");
+    const Value under = f.named("flash.display::Sprite", "under");
+    f.call(root, "addChild", {under});
+    f.call(stage, "addChild", {over});
+    // The root comes first among the stage's children; the stage's own are drawn above the root's.
+    QCOMPARE(f.rt.toInt(f.get(stage, "numChildren")), 2);
+    QVERIFY(f.call(stage, "getChildAt", {Value(0)}).asObject() == root.asObject());
+    QVERIFY(f.get(over, "parent").asObject() == stage.asObject());
+    QCOMPARE(f.rt.toInt(f.get(root, "numChildren")), 1);
+    QVERIFY(f.node(over).depth > f.node(under).depth);
+    QVERIFY(f.get(over, "stage").asObject() == stage.asObject());
+    QVERIFY(f.rt.toBoolean(f.call(stage, "contains", {under})));
+    f.call(stage, "removeChild", {over});
+    QCOMPARE(f.rt.toInt(f.get(stage, "numChildren")), 1);
+    QVERIFY(f.get(over, "parent").isNull());
 }
 
 void TestAvm2Display::documentClassIsRoot()

@@ -31,7 +31,9 @@ DisplayObject *hitNode(DisplayObject &node, const QPointF &stage, const QTransfo
 {
     if (!node.visible || nesting > MaxHitNesting)
         return nullptr;
-    const std::vector<DisplayObject *> children = ChildNodes(node);
+    std::vector<DisplayObject *> children = ChildNodes(node);
+    for (DisplayObject *child : ChildNodes(node, true))
+        children.push_back(child);
     for (auto it = children.rbegin(); it != children.rend(); ++it)
         if (DisplayObject *hit = hitNode(**it, stage, (*it)->matrix * toStage, nesting + 1))
             return hit;

@@ -60,11 +60,16 @@ void As3Movie::linkRootClass(const QString &className)
             m_rt->throwError(ErrorType::TypeError, RootClassError, QStringList{cls->qualifiedName() + u'$'});
         // The root is on the stage while its constructor runs.
         auto *root = static_cast<DisplayObjectNative *>(m_rt->allocate(cls));
-        root->bind(m_player.root());
-        root->stageAbove = stage();
-        m_rootObject = root;
+        bindRoot(*root);
         m_rt->callMethod(cls->instanceInit, Value(static_cast<Object *>(root)), Args{});
     });
+}
+
+void As3Movie::bindRoot(DisplayObjectNative &root)
+{
+    root.bind(m_player.root());
+    root.stageAbove = stage();
+    m_rootObject = &root;
 }
 
 void As3Movie::clipEnteredFrame(DisplayObject &clip, int frame)

@@ -45,6 +45,8 @@ public:
     // The stage and the root's script object, once the document class made it.
     DisplayObjectNative *stage();
     DisplayObjectNative *rootObject() const { return m_rootObject; }
+    // Makes the object the root: bound to the player's root, on the stage.
+    void bindRoot(DisplayObjectNative &root);
     // Input, as the player gets it (stage points in twips): mouse events on
     // the interactive object under the pointer, key events on the stage.
     void pointerMoved(const QPointF &point);

@@ -1,6 +1,7 @@
 #include "swf/avm2/builtins/DisplayList.h"
 
 #include "swf/DisplayObject.h"
+#include "swf/avm2/As3Movie.h"
 #include "swf/avm2/builtins/DisplayObjectNative.h"
 #include "swf/avm2/builtins/EventObject.h"
 
@@ -45,11 +46,11 @@ std::unique_ptr<swf::DisplayObject> takeFromParent(swf::DisplayObject &node)
 }
 
 // Puts the engine object at index among the parent's children.
-void place(swf::DisplayObject &parent, std::unique_ptr<swf::DisplayObject> node, int index)
+void place(swf::DisplayObject &parent, std::unique_ptr<swf::DisplayObject> node, int index, bool stageLayer)
 {
-    std::vector<swf::DisplayObject *> order = ChildNodes(parent);
+    std::vector<swf::DisplayObject *> order = ChildNodes(parent, stageLayer);
     index = std::clamp(index, 0, int(order.size()));
-    int depth = order.empty() ? 0 : order.back()->depth + 1;
+    int depth = order.empty() ? (stageLayer ? StageDepths : 0) : order.back()->depth + 1;
     if (index < int(order.size())) {
         depth = order[size_t(index)]->depth;
         // Later children move up only while they collide.
@@ -76,15 +77,48 @@ void dispatchNew(Runtime &rt, DisplayObjectNative &object, const char *type, boo
     DispatchEvent(rt, object, event);
 }
 
+// Where the stage's children go: the root's engine object, once the document class has one.
+swf::DisplayObject *stageHolder(Runtime &rt, DisplayObjectNative &container)
+{
+    DisplayObjectNative *root = container.isStage() && rt.movie ? rt.movie->rootObject() : nullptr;
+    return root ? root->peek() : nullptr;
+}
+
+// Where a container keeps its children, in which layer, and how many of
+// the indices scripts use come before them (the stage's root).
+struct Holder {
+    swf::DisplayObject *node;
+    bool stageLayer;
+    int firstIndex;
+};
+
+Holder holderOf(Runtime &rt, DisplayObjectNative &container)
+{
+    if (swf::DisplayObject *root = stageHolder(rt, container))
+        return {root, true, 1};
+    return {&container.node(), false, 0};
+}
+
 } // namespace
 
-std::vector<swf::DisplayObject *> ChildNodes(swf::DisplayObject &parent)
+std::vector<swf::DisplayObject *> ChildNodes(swf::DisplayObject &parent, bool stageLayer)
 {
     std::vector<swf::DisplayObject *> nodes;
     for (const auto &[depth, child] : parent.children)
-        if (depth >= 0 && !child->removed)
+        if (depth >= 0 && (depth >= StageDepths) == stageLayer && !child->removed)
             nodes.push_back(child.get());
     return nodes;
+}
+
+std::vector<swf::DisplayObject *> ContainerChildren(Runtime &rt, DisplayObjectNative &container)
+{
+    if (swf::DisplayObject *root = stageHolder(rt, container)) {
+        std::vector<swf::DisplayObject *> nodes{root};
+        for (swf::DisplayObject *child : ChildNodes(*root, true))
+            nodes.push_back(child);
+        return nodes;
+    }
+    return ChildNodes(container.node());
 }
 
 bool IsAncestorOf(const swf::DisplayObject &ancestor, const swf::DisplayObject &node)
@@ -98,16 +132,20 @@ bool IsAncestorOf(const swf::DisplayObject &ancestor, const swf::DisplayObject &
 
 void InsertChild(Runtime &rt, DisplayObjectNative &parent, DisplayObjectNative &child, int index)
 {
-    swf::DisplayObject &parentNode = parent.node();
+    const Holder holder = holderOf(rt, parent);
+    swf::DisplayObject &parentNode = *holder.node;
     swf::DisplayObject &childNode = child.node();
-    if (&parentNode == &childNode)
+    if (&parent == &child)
         rt.throwError(ErrorType::ArgumentError, ChildOfItselfError);
-    if (IsAncestorOf(childNode, parentNode) || child.isStage())
+    if (child.isStage() || (!holder.stageLayer && IsAncestorOf(childNode, parentNode)))
         rt.throwError(ErrorType::ArgumentError, ChildOfDescendantError);
+    // The root is the stage's already, and stays at the bottom.
+    if (holder.stageLayer && &childNode == &parentNode)
+        return;
     if (nestingOf(parentNode) + 1 + treeHeight(childNode, MaxNesting) > MaxNesting)
         throw ScriptAbort{QStringLiteral("display list nested too deep")};
-    if (childNode.parent == &parentNode) {
-        MoveChild(child, index);
+    if (childNode.parent == &parentNode && (childNode.depth >= StageDepths) == holder.stageLayer) {
+        MoveChild(rt, child, index);
         return;
     }
     if (childNode.parent)
@@ -115,7 +153,7 @@ void InsertChild(Runtime &rt, DisplayObjectNative &parent, DisplayObjectNative &
     std::unique_ptr<swf::DisplayObject> taken = child.ownsNode() ? child.release() : nullptr;
     if (!taken)
         return;
-    place(parentNode, std::move(taken), index);
+    place(parentNode, std::move(taken), index - holder.firstIndex, holder.stageLayer);
     dispatchNew(rt, child, "added", true);
     if (StageOf(rt, child))
         BroadcastToTree(rt, child, "addedToStage");
@@ -136,14 +174,16 @@ void RemoveChild(Runtime &rt, DisplayObjectNative &child)
         child.adopt(std::move(taken));
 }
 
-void MoveChild(DisplayObjectNative &child, int index)
+void MoveChild(Runtime &rt, DisplayObjectNative &child, int index)
 {
     swf::DisplayObject *node = child.peek();
     if (!node || !node->parent)
         return;
     swf::DisplayObject &parent = *node->parent;
+    const bool stageLayer = node->depth >= StageDepths;
+    const int first = stageLayer && ParentOf(rt, child) && ParentOf(rt, child)->isStage() ? 1 : 0;
     if (std::unique_ptr<swf::DisplayObject> taken = takeFromParent(*node))
-        place(parent, std::move(taken), index);
+        place(parent, std::move(taken), index - first, stageLayer);
 }
 
 void SwapChildren(swf::DisplayObject &a, swf::DisplayObject &b)

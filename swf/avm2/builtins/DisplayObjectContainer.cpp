@@ -21,7 +21,7 @@ DisplayObjectNative *childArgument(Runtime &rt, const Value &v)
 
 std::vector<swf::DisplayObject *> childrenOf(Runtime &rt, const Value &self)
 {
-    return ChildNodes(DisplayThis(rt, self)->node());
+    return ContainerChildren(rt, *DisplayThis(rt, self));
 }
 
 // The index of a child of self, or Error #2025.
@@ -101,7 +101,7 @@ Value setChildIndex(Runtime &rt, const Value &self, Args args)
     DisplayObjectNative *child = childArgument(rt, args[0]);
     const int count = int(childrenOf(rt, self).size());
     indexOf(rt, self, *child);
-    MoveChild(*child, indexArgument(rt, args[1], count - 1));
+    MoveChild(rt, *child, indexArgument(rt, args[1], count - 1));
     return Value();
 }
 
@@ -109,8 +109,12 @@ Value contains(Runtime &rt, const Value &self, Args args)
 {
     if (args[0].isNullish())
         return Value(false);
-    swf::DisplayObject *child = DisplayThis(rt, args[0])->peek();
-    return Value(child && IsAncestorOf(DisplayThis(rt, self)->node(), *child));
+    DisplayObjectNative *container = DisplayThis(rt, self);
+    DisplayObjectNative *object = DisplayThis(rt, args[0]);
+    if (container->isStage())
+        return Value(StageOf(rt, *object) == container);
+    swf::DisplayObject *child = object->peek();
+    return Value(child && IsAncestorOf(container->node(), *child));
 }
 
 Value swapChildren(Runtime &rt, const Value &self, Args args)

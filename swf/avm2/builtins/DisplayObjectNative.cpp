@@ -2,6 +2,7 @@
 
 #include "swf/DisplayObject.h"
 #include "swf/avm2/As3Movie.h"
+#include "swf/avm2/builtins/DisplayList.h"
 #include "swf/avm2/builtins/NativeHelpers.h"
 
 namespace swf::avm2 {
@@ -138,7 +139,11 @@ DisplayObjectNative *ParentOf(Runtime &rt, DisplayObjectNative &object)
         return nullptr;
     if (!n->parent)
         return object.stageAbove;
-    return ScriptObjectOf(rt, *n->parent);
+    DisplayObjectNative *parent = ScriptObjectOf(rt, *n->parent);
+    // The stage's children sit in the root's engine object.
+    if (parent && parent->stageAbove && n->depth >= StageDepths)
+        return parent->stageAbove;
+    return parent;
 }
 
 DisplayObjectNative *StageOf(Runtime &rt, DisplayObjectNative &object)
