@@ -5,7 +5,7 @@
 #include "swf/avm2/builtins/EventObject.h"
 #include "swf/avm2/builtins/MovieClipObject.h"
 
-#include <algorithm>
+#include <utility>
 
 namespace swf::avm2 {
 
@@ -104,7 +104,7 @@ void As3Movie::advanceFrame()
 
 void As3Movie::addBroadcastTarget(DisplayObjectNative &object)
 {
-    if (std::find(m_broadcastTargets.begin(), m_broadcastTargets.end(), &object) == m_broadcastTargets.end())
+    if (!std::exchange(object.hearsBroadcasts, true))
         m_broadcastTargets.push_back(&object);
 }
 

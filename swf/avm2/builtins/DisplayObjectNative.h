@@ -33,6 +33,8 @@ public:
     bool doubleClickEnabled = false;
     bool buttonMode = false;
     bool mouseChildren = true;
+    // Listed with the movie for the frame's broadcasts.
+    bool hearsBroadcasts = false;
 
     swf::DisplayObject &node();
     // Binds to an object the display list made (the root, a timeline's child).
