@@ -11,6 +11,9 @@
 
 namespace swf {
 
+namespace avm2 {
+class DisplayObjectNative;
+}
 class TextFieldState;
 
 // What a place command sets on an object at a depth.
@@ -156,6 +159,9 @@ struct DisplayObject : DisplayProperties {
     } scriptGeometry;
     // The player's count of live objects, kept by construction and destruction.
     int *liveCount = nullptr;
+    // An ActionScript 3 movie's script object for it, once scripts saw it;
+    // that object clears this as it goes.
+    avm2::DisplayObjectNative *as3Object = nullptr;
 
     DisplayObject() = default;
     DisplayObject(const DisplayObject &) = delete;

@@ -158,6 +158,8 @@ bool MoviePlayer::load(const QByteArray &file, QString *error)
         enterPlacedClips(created);
         queueLifecycleEvent(m_root, ClipAction::Load, "onLoad", m_queue);
         runQueue();
+        if (m_as3)
+            m_as3->runFrameScripts();
     }
     updateStreams();
     m_changed = true;
@@ -290,6 +292,8 @@ void MoviePlayer::advance()
     m_levelLoads.completeDue(m_frames);
     enterLoadedLevels();
     runFrames();
+    if (m_as3)
+        m_as3->advanceFrame();
     queueLevelInits();
     // Loads complete once every clip has moved on, so a loaded movie shows
     // its first frame now and moves on with the next.
@@ -944,6 +948,7 @@ void MoviePlayer::enqueueFrameActions(DisplayObject &clip, int frame)
     if (m_as3) {
         if ((!f.abcBlocks.empty() || !f.symbolClasses.empty()) && m_initialised.insert(&f).second)
             m_as3->frameReached(clip, f);
+        m_as3->clipEnteredFrame(clip, frame);
         return;
     }
     // Init actions run before the events of the clips the frame places.
@@ -1380,6 +1385,8 @@ void MoviePlayer::pointerMove(const QPointF &stage)
     if (!m_movie)
         return;
     m_pointer = stage;
+    if (m_as3)
+        m_as3->pointerMoved(stage);
     broadcastClipEvent(ClipAction::MouseMove, QStringLiteral("onMouseMove"), QStringLiteral("Mouse"));
     DisplayObject *under = buttonOnStage(stage);
     DisplayObject *hover = m_hover.get();
@@ -1402,6 +1409,8 @@ void MoviePlayer::pointerPress(const QPointF &stage)
     pointerMove(stage);
     if (!m_movie)
         return;
+    if (m_as3)
+        m_as3->pointerPressed(stage);
     broadcastClipEvent(ClipAction::MouseDown, QStringLiteral("onMouseDown"), QStringLiteral("Mouse"));
     focusFieldAt(stage);
     if (DisplayObject *hover = m_hover.get()) {
@@ -1417,6 +1426,8 @@ void MoviePlayer::pointerRelease(const QPointF &stage)
     pointerMove(stage);
     if (!m_movie)
         return;
+    if (m_as3)
+        m_as3->pointerReleased(stage);
     broadcastClipEvent(ClipAction::MouseUp, QStringLiteral("onMouseUp"), QStringLiteral("Mouse"));
     DisplayObject *pressed = m_pressed.get();
     m_pressed.set(nullptr);
@@ -1438,6 +1449,8 @@ void MoviePlayer::keyDown(int code, int pressCode, int ascii)
     m_keysDown.insert(code);
     m_lastKey = code;
     m_lastAscii = ascii;
+    if (m_as3)
+        m_as3->keyChanged(true, code, ascii);
     broadcastClipEvent(ClipAction::KeyDown, QStringLiteral("onKeyDown"), QStringLiteral("Key"));
     if (pressCode != 0) {
         // Key-press handlers of clips, and buttons whose conditions name the key
@@ -1467,6 +1480,8 @@ void MoviePlayer::keyUp(int code)
         return;
     m_keysDown.erase(code);
     m_lastKey = code;
+    if (m_as3)
+        m_as3->keyChanged(false, code, 0);
     broadcastClipEvent(ClipAction::KeyUp, QStringLiteral("onKeyUp"), QStringLiteral("Key"));
     runQueue();
 }

@@ -253,6 +253,8 @@ public:
     int version() const { return m_movie ? m_movie->version : 0; }
     // The movie's script objects and globals.
     ScriptEngine &script() { return m_script; }
+    // An ActionScript 3 movie's side; none for older movies.
+    avm2::As3Movie *as3() { return m_as3.get(); }
     // Where the movie's shared objects are kept between runs.
     SharedObjectStore &sharedObjects() { return m_sharedObjects; }
     // A script changed what is drawn.

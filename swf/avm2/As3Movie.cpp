@@ -2,6 +2,10 @@
 
 #include "swf/MoviePlayer.h"
 #include "swf/avm2/Runtime.h"
+#include "swf/avm2/builtins/EventObject.h"
+#include "swf/avm2/builtins/MovieClipObject.h"
+
+#include <utility>
 
 namespace swf::avm2 {
 
@@ -13,6 +17,7 @@ constexpr int RootClassError = 2023;
 
 As3Movie::As3Movie(MoviePlayer &player) : m_player(player), m_rt(std::make_unique<Runtime>())
 {
+    m_rt->movie = this;
     m_rt->onTrace = [this](const QString &line) { m_player.trace(line); };
     m_rt->timers.clock = [this] { return int64_t(m_player.elapsedMs()); };
 }
@@ -29,6 +34,12 @@ void As3Movie::frameReached(DisplayObject &, const Frame &frame)
 }
 
 void As3Movie::runTimers(qint64 frameStartMs) { m_rt->timers.runDue(*m_rt, frameStartMs); }
+DisplayObjectNative *As3Movie::stage()
+{
+    if (!m_stage)
+        m_stage = static_cast<DisplayObjectNative *>(m_rt->allocate(m_rt->builtin("flash.display::Stage")));
+    return m_stage;
+}
 
 void As3Movie::linkRootClass(const QString &className)
 {
@@ -44,13 +55,76 @@ void As3Movie::linkRootClass(const QString &className)
             return;
         const Value value = m_rt->getProperty(Value(global), name);
         auto *cls = dynamic_cast<Class *>(value.asObject());
-        if (!cls)
+        if (!cls || !cls->instanceInit)
             return;
         Class *sprite = m_rt->builtin("flash.display::Sprite");
         if (!sprite || !cls->isSubclassOf(sprite))
             m_rt->throwError(ErrorType::TypeError, RootClassError, QStringList{cls->qualifiedName() + u'$'});
-        m_rt->constructClass(cls, Args{});
+        // The root is on the stage while its constructor runs.
+        auto *root = static_cast<DisplayObjectNative *>(m_rt->allocate(cls));
+        bindRoot(*root);
+        m_rt->callMethod(cls->instanceInit, Value(static_cast<Object *>(root)), Args{});
     });
+}
+
+void As3Movie::bindRoot(DisplayObjectNative &root)
+{
+    root.bind(m_player.root());
+    root.stageAbove = stage();
+    m_rootObject = &root;
+}
+
+void As3Movie::clipEnteredFrame(DisplayObject &clip, int frame)
+{
+    m_frameScripts.push_back({&clip, clip.alive, frame});
+}
+
+void As3Movie::runFrameScripts()
+{
+    const std::vector<FrameScript> due = std::exchange(m_frameScripts, {});
+    for (const FrameScript &entry : due) {
+        if (entry.alive.expired())
+            continue;
+        auto *clip = dynamic_cast<MovieClipObject *>(entry.clip->as3Object);
+        if (!clip)
+            continue;
+        const auto script = clip->frameScripts.find(entry.frame);
+        if (script == clip->frameScripts.end())
+            continue;
+        const Value function = script->second;
+        m_rt->runEntry([&] { m_rt->call(function, Value(static_cast<Object *>(clip)), Args{}); });
+    }
+}
+
+void As3Movie::advanceFrame()
+{
+    broadcast("enterFrame");
+    broadcast("frameConstructed");
+    runFrameScripts();
+    broadcast("exitFrame");
+}
+
+void As3Movie::addBroadcastTarget(DisplayObjectNative &object)
+{
+    if (!std::exchange(object.hearsBroadcasts, true))
+        m_broadcastTargets.push_back(&object);
+}
+
+void As3Movie::broadcast(const char *type)
+{
+    const QString name = QString::fromLatin1(type);
+    // Listeners may add and remove others: those listening as it begins hear it.
+    std::vector<DisplayObjectNative *> targets;
+    for (DisplayObjectNative *object : m_broadcastTargets)
+        if (object->listensTo(name))
+            targets.push_back(object);
+    for (DisplayObjectNative *object : targets)
+        m_rt->runEntry([&] {
+            EventObject *event = NewEvent(*m_rt, "flash.events::Event", name);
+            DispatchToTarget(*m_rt, *object, *event);
+        });
+    if (!targets.empty())
+        m_player.markChanged();
 }
 
 } // namespace swf::avm2

@@ -60,10 +60,14 @@ QString Runtime::errorText(int id)
         {2008, "Parameter %1 must be one of the accepted values."},
         {2012, "%1 class cannot be instantiated."},
         {2023, "Class %1 must inherit from Sprite to link to the root."},
+        {2024, "An object cannot be added as a child of itself."},
+        {2025, "The supplied DisplayObject must be a child of the caller."},
         {2030, "End of file was encountered."},
         {2058, "There was an error decompressing the data."},
         {2066, "The Timer delay specified is out of range."},
         {2088, "The Proxy class does not implement %1. It must be overridden by a subclass."},
+        {2109, "Frame label %1 not found in scene %2."},
+        {2150, "An object cannot be added as a child of one of it's children (or children's children, etc.)."},
     };
     return QString::fromLatin1(texts.value(id, ""));
 }

@@ -16,6 +16,7 @@ namespace swf::avm2 {
 
 class AbcUnit;
 class ArrayObject;
+class As3Movie;
 
 // A thrown ActionScript value travelling up the C++ stack to the nearest
 // handler of the code that called.
@@ -61,6 +62,8 @@ public:
 
     Heap heap;
     NamespacePool namespaces;
+    // The movie this machine runs, for the display classes; none when used alone.
+    As3Movie *movie = nullptr;
     std::function<void(const QString &)> onTrace;
     // setTimeout, setInterval and Timer calls waiting for their time.
     TimerQueue timers;

@@ -56,6 +56,22 @@ extern const NativeClass TimerEventClass;
 extern const NativeClass ProxyClass;
 extern const NativeClass XMLClass;
 extern const NativeClass XMLListClass;
+extern const NativeClass EventClass;
+extern const NativeClass IEventDispatcherClass;
+extern const NativeClass MouseEventClass;
+extern const NativeClass KeyboardEventClass;
+extern const NativeClass FocusEventClass;
+extern const NativeClass TextEventClass;
+extern const NativeClass ErrorEventClass;
+extern const NativeClass IOErrorEventClass;
+extern const NativeClass SecurityErrorEventClass;
+extern const NativeClass ProgressEventClass;
+extern const NativeClass NetStatusEventClass;
+extern const NativeClass GraphicsClass;
+extern const NativeClass ShapeClass;
+extern const NativeClass StageClass;
+extern const NativeClass TextFormatClass;
+extern const NativeClass TextFieldClass;
 
 const std::vector<const NativeClass *> &BuiltinClasses()
 {
@@ -113,6 +129,22 @@ const std::vector<const NativeClass *> &BuiltinClasses()
         &ProxyClass,
         &XMLClass,
         &XMLListClass,
+        &EventClass,
+        &IEventDispatcherClass,
+        &MouseEventClass,
+        &KeyboardEventClass,
+        &FocusEventClass,
+        &TextEventClass,
+        &ErrorEventClass,
+        &IOErrorEventClass,
+        &SecurityErrorEventClass,
+        &ProgressEventClass,
+        &NetStatusEventClass,
+        &GraphicsClass,
+        &ShapeClass,
+        &StageClass,
+        &TextFormatClass,
+        &TextFieldClass,
     };
     return classes;
 }
