@@ -145,7 +145,8 @@ public:
         constexpr int ByteMin = -128, ByteMax = 127;
         if (v >= ByteMin && v <= ByteMax)
             return op(Op::PushByte, {uint32_t(v & 0xFF)});
-        return op(Op::PushShort, {uint32_t(v) & 0x3FFFFFFF});
+        constexpr uint32_t ShortBits = 0xFFFF; // the player sign-extends them
+        return op(Op::PushShort, {uint32_t(v) & ShortBits});
     }
 
     // A label to place later (a forward branch's target).
@@ -172,14 +173,16 @@ public:
         return *this;
     }
     Code &jumpTo(Label target) { return jumpTo(Op::Jump, target); }
-    // lookupswitch: its offsets count from the instruction's own byte.
+    // lookupswitch: its offsets count from the instruction's own byte. It
+    // stores at least one case: without any, case 0 goes where others go.
     Code &lookupSwitch(Label otherwise, const std::vector<Label> &cases)
     {
+        const std::vector<Label> stored = cases.empty() ? std::vector<Label>{otherwise} : cases;
         const int base = int(m_bytes.out.size());
         op(Op::LookupSwitch);
         offsetTo(otherwise, base);
-        emitU30(uint32_t(cases.size() - 1));
-        for (const Label &l : cases)
+        emitU30(uint32_t(stored.size() - 1));
+        for (const Label &l : stored)
             offsetTo(l, base);
         return *this;
     }
