@@ -1,6 +1,7 @@
 // The ABC writer the tools make ActionScript 3 movies with: the engine's
 // reader reads back what it writes, and the programs it assembles run.
 #include "../tools/MovieAbcBlocks.h"
+#include "../tools/demo/As3Cartoon.h"
 #include "AbcWriter.h"
 #include "swf/avm2/AbcDisassembler.h"
 #include "swf/avm2/Runtime.h"
@@ -248,6 +249,27 @@ private slots:
         QCOMPARE(blocks.size(), size_t(1));
         QCOMPARE(blocks[0].name, QString("main"));
         QCOMPARE(blocks[0].bytes, block);
+    }
+
+    // The demo's cartoon: one block whose scripts define the document class
+    // over Sprite and the chime's class over Sound, linked by SymbolClass.
+    void demoCartoon()
+    {
+        const QByteArray movie = As3Cartoon::movie(std::vector<int16_t>(64, 0));
+        const auto blocks = MovieAbcBlocks::read(movie);
+        QCOMPARE(blocks.size(), size_t(1));
+        const auto abc = swf::avm2::ReadAbc(blocks[0].bytes);
+        QVERIFY(abc);
+        QCOMPARE(abc->scripts.size(), size_t(2));
+        const auto className = [&](const AbcInstance &in, uint32_t multiname) {
+            return abc->strings[abc->multinames[multiname].name] + "<" + abc->strings[abc->multinames[in.superName].name];
+        };
+        QCOMPARE(className(abc->instances[0], abc->instances[0].name), QString("CartoonChime<Sound"));
+        QCOMPARE(className(abc->instances[1], abc->instances[1].name), QString("Cartoon<Sprite"));
+        QVERIFY(movie.contains(symbolClass({{As3Cartoon::ChimeId, "CartoonChime"}, {0, "Cartoon"}})));
+        const QString code = swf::avm2::DisassembleAbc(*abc);
+        for (const char *call : {"addEventListener 2", "drawCircle 3", "drawRect 4", "flash.utils::Timer 1", "::play 0"})
+            QVERIFY2(code.contains(QLatin1String(call)), call);
     }
 };
 
