@@ -19,6 +19,7 @@ private slots:
     void firstRunPlacesAndTheNextStart();
     void playingTheDemoPlaylist();
     void nightWalkCartoon();
+    void actionScript3Cartoon();
     void embeddedVideo();
     void barsAndHotkeys();
     void playlistWindowDocksAndSnaps();
@@ -93,6 +94,8 @@ void EndToEndTest::playingTheDemoPlaylist()
     QTRY_VERIFY_WITH_TIMEOUT(playerTitle().endsWith("Sunny Hill.swf"), 10000);
     click(Next);
     QTRY_VERIFY_WITH_TIMEOUT(playerTitle().endsWith("Night Walk.swf"), 10000);
+    click(Next);
+    QTRY_VERIFY_WITH_TIMEOUT(playerTitle().endsWith("Bouncing Script.swf"), 10000);
     click(Next);
     QTRY_VERIFY_WITH_TIMEOUT(playerTitle().endsWith("Music Box.mid"), 10000);
     // The tune, then the H.264 video, end by themselves.
@@ -169,6 +172,46 @@ void EndToEndTest::nightWalkCartoon()
     QVERIFY2(later.meanX > first.meanX + 5 || later.meanX < first.meanX - 100,
              qPrintable(QString("cat at %1, then %2").arg(first.meanX).arg(later.meanX)));
     QVERIFY(captionPixels(shot()) > 30);
+    QCOMPARE(stop(SIGTERM), 0);
+}
+
+namespace {
+
+// Pixels of the ActionScript 3 cartoon's sky (0x3366CC), which its script
+// draws on every frame over the movie's darker background.
+int skyPixels(const QImage &image)
+{
+    int pixels = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            pixels += std::abs(c.red() - 0x33) < 12 && std::abs(c.green() - 0x66) < 12 && std::abs(c.blue() - 0xCC) < 12;
+        }
+    return pixels;
+}
+
+} // namespace
+
+// The third cartoon is all ActionScript 3: its document class redraws the
+// stage with the drawing API on every frame, moving a ball, and its timer
+// recolours it and recaptions the scene each second.
+void EndToEndTest::actionScript3Cartoon()
+{
+    prepareFolder("as3-cartoon");
+    TestFiles::write(m_folder + "/default.pls", (m_dir.filePath("demo/Bouncing Script.swf") + "\r\n").toUtf8());
+    QVERIFY(start());
+    click(PlayerButton);
+    key("ctrl+Home");
+    QTRY_VERIFY_WITH_TIMEOUT(playerTitle().endsWith("Bouncing Script.swf"), 10000);
+    const QString player = xdotool({"search", "--name", "Bouncing Script"}).section('\n', 0, 0);
+    QVERIFY(!player.isEmpty());
+    const auto shot = [&] { return screen().copy(geometry(player)); };
+    QTRY_VERIFY_WITH_TIMEOUT(skyPixels(shot()) > 5000, 10000);
+    const QImage first = shot();
+    QTest::qWait(700);
+    const QImage later = shot();
+    QVERIFY(skyPixels(later) > 5000);
+    QVERIFY2(later != first, "the cartoon's picture stays the same");
     QCOMPARE(stop(SIGTERM), 0);
 }
 

@@ -21,7 +21,7 @@ struct Args {
 
     const Value &operator[](int i) const
     {
-        static const Value undefined;
+        static const Value undefined{};
         return i >= 0 && i < count ? data[i] : undefined;
     }
     bool has(int i) const { return i >= 0 && i < count; }

@@ -43,6 +43,13 @@ const NativeGlobalConstant *findBuiltinConstant(const QString &qualifiedName)
     return nullptr;
 }
 
+// Fuzzing builds give each entry a small budget, so that every input ends quickly.
+#ifdef TESSARO_FUZZ_ENTRY_BUDGET
+constexpr int64_t EntryBudget = TESSARO_FUZZ_ENTRY_BUDGET;
+#else
+constexpr int64_t EntryBudget = Runtime::MaxInstructionsPerEntry;
+#endif
+
 } // namespace
 
 Runtime::Runtime()
@@ -343,7 +350,7 @@ void Runtime::runScript(Script &script)
 
 void Runtime::runEntry(const std::function<void()> &f)
 {
-    instructionsLeft = MaxInstructionsPerEntry;
+    instructionsLeft = EntryBudget;
     const int depth = callDepth;
     try {
         f();

@@ -2,9 +2,11 @@
 // video with sound (AVI), a MIDI tune, a small animated Flash movie with a
 // streaming MP3 soundtrack, a bounce sound, a frame label and an fscommand, a
 // second one whose script loads its walking cat from a movie of its own and
-// captions the scene with the time, plus a playlist of them.
+// captions the scene with the time, a third written in ActionScript 3 that
+// draws its frames from its script (As3Cartoon.h), plus a playlist of them.
 //   make_demo FOLDER PLAYLIST
 #include "ActionAssembler.h"
+#include "As3Cartoon.h"
 #include "MediaFiles.h"
 #include "SoundWriter.h"
 #include "SwfWriter.h"
@@ -315,6 +317,7 @@ int main(int argc, char **argv)
     const QString midi = folder + "/Music Box.mid";
     const QString swf = folder + "/Sunny Hill.swf";
     const QString walk = folder + "/Night Walk.swf";
+    const QString as3 = folder + "/Bouncing Script.swf";
     const QString characters = folder + "/characters";
 
     const bool made =
@@ -341,7 +344,8 @@ int main(int argc, char **argv)
                              " ! filesink location=\"%1\"",
                          soundtrackMp3) &&
         writeFile(swf, cartoon(readFile(soundtrackMp3))) && QDir().mkpath(characters) &&
-        writeFile(characters + "/cat.swf", cat()) && writeFile(walk, nightWalk());
+        writeFile(characters + "/cat.swf", cat()) && writeFile(walk, nightWalk()) &&
+        writeFile(as3, As3Cartoon::movie(melody({523.25, 659.25, 783.99}, 0.15, 22050, 8)));
     for (const QString &scratch : {wav, soundtrackWavFile, soundtrackMp3})
         QFile::remove(scratch);
     if (!made) {
@@ -349,7 +353,7 @@ int main(int argc, char **argv)
         return 1;
     }
     const QByteArray playlist =
-        (music + "\r\n" + video + "\r\n" + swf + "\r\n" + walk + "\r\n" + midi + "\r\n" + mp4 + "\r\n" + flac + "\r\n").toUtf8();
+        (music + "\r\n" + video + "\r\n" + swf + "\r\n" + walk + "\r\n" + as3 + "\r\n" + midi + "\r\n" + mp4 + "\r\n" + flac + "\r\n").toUtf8();
     if (!writeFile(QString::fromLocal8Bit(argv[2]), playlist)) {
         std::fprintf(stderr, "make_demo: could not write the playlist\n");
         return 1;
