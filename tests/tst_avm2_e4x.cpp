@@ -62,22 +62,29 @@ private slots:
 
     void assign_data()
     {
+        QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("attribute");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("new child") << "c" << false << "<a><b>1</b><c>v</c></a>";
-        QTest::newRow("replaced child") << "b" << false << "<a><b>v</b></a>";
-        QTest::newRow("new attribute") << "id" << true << "<a id=\"v\"><b>1</b></a>";
+        const QString b = QStringLiteral("<a><b>1</b></a>");
+        QTest::newRow("new child") << b << "c" << false << "<a><b>1</b><c>v</c></a>";
+        QTest::newRow("replaced child") << b << "b" << false << "<a><b>v</b></a>";
+        QTest::newRow("new attribute") << b << "id" << true << "<a id=\"v\"><b>1</b></a>";
+        // Every attribute matches @*: the first takes the value, the rest go.
+        QTest::newRow("attributes matching a wildcard") << "<a x='1' y='2' z='3'/>" << "*" << true << "<a x=\"v\"/>";
     }
     void assign()
     {
+        QFETCH(QString, source);
         QFETCH(QString, name);
         QFETCH(bool, attribute);
         QFETCH(QString, expected);
         Runtime rt;
         rt.xmlSettings.prettyPrinting = false;
-        const Value x = Xml(rt, QStringLiteral("<a><b>1</b></a>"));
-        rt.setProperty(x, Name(rt, name, attribute), Value(QStringLiteral("v")));
+        const Value x = Xml(rt, source);
+        Multiname target = Name(rt, name, attribute);
+        target.anyName = name == QLatin1String("*");
+        rt.setProperty(x, target, Value(QStringLiteral("v")));
         QCOMPARE(rt.toString(CallAs3(rt, x, "toXMLString")), expected);
     }
 

@@ -85,15 +85,19 @@ void assignAttribute(Runtime &rt, XmlNode &element, const Multiname &name, const
 {
     const std::vector<XmlNameTest> tests = NameTests(rt, name);
     const QString text = attributeText(rt, value);
+    // The first matching attribute takes the value; any others go.
     bool kept = false;
-    for (size_t i = element.attributes.size(); i-- > 0;) {
+    for (size_t i = 0; i < element.attributes.size();) {
         XmlNode &attribute = *element.attributes[i];
-        if (!MatchesAny(attribute, tests))
-            continue;
-        if (kept)
+        if (!MatchesAny(attribute, tests)) {
+            ++i;
+        } else if (kept) {
             element.attributes.erase(element.attributes.begin() + long(i));
-        attribute.value = text;
-        kept = true;
+        } else {
+            attribute.value = text;
+            kept = true;
+            ++i;
+        }
     }
     if (kept || tests.empty() || name.anyName)
         return;
