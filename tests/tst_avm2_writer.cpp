@@ -212,6 +212,16 @@ private slots:
             code.op(Op::CallPropVoid, {trace, 1});
             return std::vector<AbcTrait>{classTrait(name, cls)};
         }) << QStringList{"hi42"};
+        // Slots belong to objects: malformed code reaching for one on a
+        // primitive fails to verify instead of reading through nothing.
+        QTest::newRow("getslot on a number") << ScriptBuilder([](Abc &, Code &code, uint32_t) {
+            code.pushSmall(5).op(Op::GetSlot, {1}).op(Op::Pop);
+            return std::vector<AbcTrait>{};
+        }) << QStringList{"VerifyError: Error #1011: Method  contained illegal opcode 108 at offset 4."};
+        QTest::newRow("setslot on a string") << ScriptBuilder([](Abc &abc, Code &code, uint32_t) {
+            code.op(Op::PushString, {abc.string("s")}).pushSmall(1).op(Op::SetSlot, {1});
+            return std::vector<AbcTrait>{};
+        }) << QStringList{"VerifyError: Error #1011: Method  contained illegal opcode 109 at offset 6."};
     }
 
     void programsRun()

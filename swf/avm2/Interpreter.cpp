@@ -177,7 +177,15 @@ Value Frame::globalObject() const
     return scopes.empty() ? Value() : scopes.front().object;
 }
 
-void Frame::throwVerify() { rt.throwError(ErrorType::VerifyError, 1011, QStringList{method->name, QString(), QString()}); }
+void Frame::throwVerify()
+{
+    // ip has moved past the instruction that failed.
+    const bool inCode = code && ip > 0 && size_t(ip) <= code->instructions.size();
+    const PreparedInstruction *at = inCode ? &code->instructions[size_t(ip) - 1] : nullptr;
+    rt.throwError(ErrorType::VerifyError, 1011,
+                  QStringList{method->name, at ? QString::number(int(at->op)) : QString(),
+                              at ? QString::number(at->offset) : QString()});
+}
 
 void PopName(Frame &f, uint32_t index, NameOperand &out)
 {

@@ -137,8 +137,9 @@ void inOp(Frame &f, const PreparedInstruction &)
 void getSlot(Frame &f, const PreparedInstruction &in)
 {
     const Value object = f.pop();
+    // Primitives have no slots: code that reaches one here is malformed.
     Object *o = f.rt.toObject(object);
-    if (in.a == 0 || in.a > o->slotValues.size())
+    if (!o || in.a == 0 || in.a > o->slotValues.size())
         f.throwVerify();
     f.push(o->slotValues[in.a - 1]);
 }
@@ -147,8 +148,9 @@ void setSlot(Frame &f, const PreparedInstruction &in)
 {
     Value value = f.pop();
     const Value object = f.pop();
+    // Primitives have no slots: code that reaches one here is malformed.
     Object *o = f.rt.toObject(object);
-    if (in.a == 0 || in.a > o->slotValues.size())
+    if (!o || in.a == 0 || in.a > o->slotValues.size())
         f.throwVerify();
     const Traits *traits = o->traits();
     Class *type = traits && in.a <= traits->slotTable.size() ? f.rt.slotType(traits->slotTable[in.a - 1]) : nullptr;

@@ -47,18 +47,9 @@ struct Bytes {
             u8(v ? low | 0x80 : low);
         } while (v);
     }
-    void s32(int32_t v)
-    {
-        constexpr int MaxBytes = 5;
-        for (int i = 0; i < MaxBytes; ++i) {
-            const uint8_t low = v & 0x7F;
-            v >>= 7; // arithmetic: the sign stays
-            const bool done = (v == 0 && !(low & 0x40)) || (v == -1 && (low & 0x40));
-            u8(done ? low : low | 0x80);
-            if (done)
-                break;
-        }
-    }
+    // Readers take an s32 as the u32 of its bits, so negative values
+    // take all five bytes.
+    void s32(int32_t v) { u30(uint32_t(v)); }
     void s24(int32_t v)
     {
         u8(v);
