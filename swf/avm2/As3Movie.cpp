@@ -15,7 +15,7 @@ constexpr int RootClassError = 2023;
 
 } // namespace
 
-As3Movie::As3Movie(MoviePlayer &player) : m_player(player), m_rt(std::make_unique<Runtime>())
+As3Movie::As3Movie(MoviePlayer &player) : m_player(player), m_rt(std::make_unique<Runtime>(player.version()))
 {
     m_rt->movie = this;
     m_rt->onTrace = [this](const QString &line) { m_player.trace(line); };

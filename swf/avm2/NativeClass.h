@@ -27,6 +27,8 @@ struct NativeMember {
     NativeFn fn;
     int length = 0;
     uint8_t flags = 0;
+    // The first file version that has it; 0: all.
+    uint8_t sinceVersion = 0;
 };
 
 // A static constant: a number, or a text when text is set.
@@ -34,6 +36,8 @@ struct NativeConstant {
     const char *name;
     double number = 0;
     const char *text = nullptr;
+    uint8_t flags = 0; // MemberAs3: in the AS3 namespace
+    uint8_t sinceVersion = 0;
 };
 
 enum NativeClassFlags : uint8_t {

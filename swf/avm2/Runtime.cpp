@@ -52,7 +52,7 @@ constexpr int64_t EntryBudget = Runtime::MaxInstructionsPerEntry;
 
 } // namespace
 
-Runtime::Runtime()
+Runtime::Runtime(int swfVersion) : swfVersion(swfVersion)
 {
     for (const NativeClass *decl : BuiltinClasses())
         m_nativeDecls.insert(qualify(QString::fromLatin1(decl->package), QString::fromLatin1(decl->name)), decl);
@@ -176,12 +176,15 @@ void Runtime::installMembers(Class *cls, const NativeClass &decl)
     for (const NativeMember &member : decl.members) {
         const QString name = QString::fromLatin1(member.name);
         const bool isStatic = member.flags & MemberStatic;
+        if (member.sinceVersion > swfVersion)
+            continue;
         Traits &traits = isStatic ? cls->classTraits : cls->instanceTraits;
         Method *method = makeNativeMethod(member.fn, name, member.length);
         method->owner = cls;
         method->isStatic = isStatic;
         if (member.kind == MemberKind::Method) {
-            if (member.flags & (MemberAs3 | MemberPrototype)) {
+            // AS3 statics are traits only, as Number's are.
+            if ((member.flags & MemberPrototype) || ((member.flags & MemberAs3) && !isStatic)) {
                 FunctionObject *fn = newFunction(method, nullptr);
                 Object *target = isStatic ? static_cast<Object *>(cls) : cls->prototypeObject;
                 target->dynamics.set(name, Value(static_cast<Object *>(fn)), false);
@@ -201,11 +204,14 @@ void Runtime::installMembers(Class *cls, const NativeClass &decl)
         (member.kind == MemberKind::Getter ? binding.getter : binding.setter) = method;
     }
     for (const NativeConstant &constant : decl.constants) {
+        if (constant.sinceVersion > swfVersion)
+            continue;
         SlotInfo info;
         info.type.anyName = true;
         info.typeResolved = true;
         info.initial = constant.text ? Value(QString::fromLatin1(constant.text)) : Value::number(constant.number);
-        cls->classTraits.addSlot(QString::fromLatin1(constant.name), publicNs, true, std::move(info));
+        cls->classTraits.addSlot(QString::fromLatin1(constant.name),
+                                 (constant.flags & MemberAs3) ? namespaces.as3() : publicNs, true, std::move(info));
     }
 }
 

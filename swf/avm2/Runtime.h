@@ -55,7 +55,10 @@ public:
     // Characters copied by a concatenation that cost as much as one instruction.
     static constexpr qsizetype CharactersPerInstruction = 64;
 
-    Runtime();
+    // The newest file version; what a machine without a movie behaves as.
+    static constexpr int LatestSwfVersion = 44;
+
+    explicit Runtime(int swfVersion = LatestSwfVersion);
     ~Runtime();
     Runtime(const Runtime &) = delete;
     Runtime &operator=(const Runtime &) = delete;
@@ -64,6 +67,8 @@ public:
     NamespacePool namespaces;
     // The movie this machine runs, for the display classes; none when used alone.
     As3Movie *movie = nullptr;
+    // The movie's file version: some classes differ from one version to the next.
+    const int swfVersion;
     std::function<void(const QString &)> onTrace;
     // setTimeout, setInterval and Timer calls waiting for their time.
     TimerQueue timers;

@@ -28,8 +28,8 @@ Value call(Runtime &rt, const Value &, Args args) { return Value(rt.toBoolean(ar
 extern const NativeClass BooleanClass = {
     "", "Boolean", "Object", ClassFinal, nullptr, nullptr, call,
     {
-        {"toString", MemberKind::Method, toStringMethod, 0, MemberPrototype},
-        {"valueOf", MemberKind::Method, valueOf, 0, MemberPrototype},
+        {"toString", MemberKind::Method, toStringMethod, 0, MemberAs3},
+        {"valueOf", MemberKind::Method, valueOf, 0, MemberAs3},
     },
     {{"length", 1}},
     nullptr, {}, call,

@@ -1,5 +1,6 @@
 // Math: constants and functions on Numbers, following ECMAScript's rules for
 // NaN, infinities and signed zeros. A class of statics only.
+#include "swf/avm2/builtins/MathFunctions.h"
 #include "swf/avm2/builtins/NativeHelpers.h"
 
 #include <QRandomGenerator>
@@ -36,8 +37,32 @@ double sin(double x) { return std::sin(x); }
 double sqrt(double x) { return std::sqrt(x); }
 double tan(double x) { return std::tan(x); }
 
+Value atan2(Runtime &rt, const Value &, Args args)
+{
+    const double y = rt.toNumber(args[0]);
+    return Value::number(std::atan2(y, rt.toNumber(args[1])));
+}
+
+Value pow(Runtime &rt, const Value &, Args args)
+{
+    const double x = rt.toNumber(args[0]);
+    return Value::number(MathPow(x, rt.toNumber(args[1])));
+}
+
+Value callAsFunction(Runtime &rt, const Value &, Args)
+{
+    rt.throwError(ErrorType::TypeError, NotAFunctionError, QStringList{});
+}
+
+Value makeInstance(Runtime &rt, const Value &, Args)
+{
+    rt.throwError(ErrorType::TypeError, NotAConstructorError, QStringList{});
+}
+
+} // namespace
+
 // Halves round up; -0.5 <= x < 0 gives -0.
-double round(double x)
+double MathRound(double x)
 {
     if (!std::isfinite(x) || std::fabs(x) >= FirstIntegralMagnitude)
         return x;
@@ -47,26 +72,20 @@ double round(double x)
     return r == 0 && std::signbit(x) ? -0.0 : r;
 }
 
-Value atan2(Runtime &rt, const Value &, Args args)
-{
-    const double y = rt.toNumber(args[0]);
-    return Value::number(std::atan2(y, rt.toNumber(args[1])));
-}
-
 // Any y of zero gives 1 even for NaN; |x| = 1 to an infinite power is NaN,
 // where C gives 1.
-Value pow(Runtime &rt, const Value &, Args args)
+double MathPow(double x, double y)
 {
-    const double x = rt.toNumber(args[0]);
-    const double y = rt.toNumber(args[1]);
     if (std::isnan(y))
-        return Value(NaN);
+        return NaN;
     if (y == 0)
-        return Value(1);
+        return 1;
     if (std::isinf(y) && std::fabs(x) == 1)
-        return Value(NaN);
-    return Value::number(std::pow(x, y));
+        return NaN;
+    return std::pow(x, y);
 }
+
+namespace {
 
 // Every argument is converted; NaN wins, and +0 is larger than -0.
 template <bool Max> Value extreme(Runtime &rt, const Value &, Args args)
@@ -87,19 +106,11 @@ template <bool Max> Value extreme(Runtime &rt, const Value &, Args args)
     return Value::number(sawNaN ? NaN : best);
 }
 
-Value random(Runtime &, const Value &, Args) { return Value(QRandomGenerator::global()->generateDouble()); }
-
-Value callAsFunction(Runtime &rt, const Value &, Args)
-{
-    rt.throwError(ErrorType::TypeError, NotAFunctionError, QStringList{});
-}
-
-Value makeInstance(Runtime &rt, const Value &, Args)
-{
-    rt.throwError(ErrorType::TypeError, NotAConstructorError, QStringList{});
-}
-
 } // namespace
+
+Value MathMax(Runtime &rt, const Value &self, Args args) { return extreme<true>(rt, self, args); }
+Value MathMin(Runtime &rt, const Value &self, Args args) { return extreme<false>(rt, self, args); }
+Value MathRandom(Runtime &, const Value &, Args) { return Value(QRandomGenerator::global()->generateDouble()); }
 
 extern const NativeClass MathClass = {
     "", "Math", "Object", ClassFinal, nullptr, nullptr, callAsFunction,
@@ -114,11 +125,11 @@ extern const NativeClass MathClass = {
         {"exp", MemberKind::Method, unary<exp>, 1, MemberStatic},
         {"floor", MemberKind::Method, unary<floor>, 1, MemberStatic},
         {"log", MemberKind::Method, unary<log>, 1, MemberStatic},
-        {"max", MemberKind::Method, extreme<true>, 2, MemberStatic},
-        {"min", MemberKind::Method, extreme<false>, 2, MemberStatic},
+        {"max", MemberKind::Method, MathMax, 2, MemberStatic},
+        {"min", MemberKind::Method, MathMin, 2, MemberStatic},
         {"pow", MemberKind::Method, pow, 2, MemberStatic},
-        {"random", MemberKind::Method, random, 0, MemberStatic},
-        {"round", MemberKind::Method, unary<round>, 1, MemberStatic},
+        {"random", MemberKind::Method, MathRandom, 0, MemberStatic},
+        {"round", MemberKind::Method, unary<MathRound>, 1, MemberStatic},
         {"sin", MemberKind::Method, unary<sin>, 1, MemberStatic},
         {"sqrt", MemberKind::Method, unary<sqrt>, 1, MemberStatic},
         {"tan", MemberKind::Method, unary<tan>, 1, MemberStatic},

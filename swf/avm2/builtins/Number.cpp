@@ -1,5 +1,6 @@
 // Number, int and uint: the numeric classes, whose values are plain numbers.
 #include "swf/avm2/NumberConversion.h"
+#include "swf/avm2/builtins/MathFunctions.h"
 #include "swf/avm2/builtins/NativeHelpers.h"
 
 #include <cfloat>
@@ -17,6 +18,10 @@ constexpr int MaxPrecision = 21;
 constexpr int MinRadix = 2;
 constexpr int MaxRadix = 36;
 constexpr int DecimalRadix = 10;
+constexpr int ArgumentCountError = 1063;
+// Files from this version on have Number's own Math functions and constants.
+constexpr uint8_t MathStaticsVersion = 16;
+constexpr uint8_t As3Static = MemberStatic | MemberAs3;
 
 double numberOf(Runtime &rt, const Value &self, const char *method)
 {
@@ -84,6 +89,97 @@ Value callUint(Runtime &rt, const Value &, Args args)
     return args.has(0) ? Value::fromUint(rt.toUint(args[0])) : Value(0);
 }
 
+// Number's Math functions are declared with fixed parameters, unlike Math's:
+// other argument counts are an ArgumentError.
+void checkCount(Runtime &rt, Args args, const char *name, int count)
+{
+    if (args.count != count)
+        rt.throwError(ErrorType::ArgumentError, ArgumentCountError,
+                      QStringList{QStringLiteral("Number$/%1()").arg(QLatin1String(name)), QString::number(count),
+                                  QString::number(args.count)});
+}
+
+constexpr char AbsName[] = "abs", AcosName[] = "acos", AsinName[] = "asin", AtanName[] = "atan",
+               CeilName[] = "ceil", CosName[] = "cos", ExpName[] = "exp", FloorName[] = "floor",
+               LogName[] = "log", RoundName[] = "round", SinName[] = "sin", SqrtName[] = "sqrt",
+               TanName[] = "tan", Atan2Name[] = "atan2", PowName[] = "pow", RandomName[] = "random";
+
+template <const char *Name, double (*F)(double)> Value unaryStatic(Runtime &rt, const Value &, Args args)
+{
+    checkCount(rt, args, Name, 1);
+    return Value::number(F(rt.toNumber(args[0])));
+}
+
+template <const char *Name, double (*F)(double, double)> Value binaryStatic(Runtime &rt, const Value &, Args args)
+{
+    checkCount(rt, args, Name, 2);
+    const double x = rt.toNumber(args[0]);
+    return Value::number(F(x, rt.toNumber(args[1])));
+}
+
+double abs(double x) { return std::fabs(x); }
+double acos(double x) { return std::acos(x); }
+double asin(double x) { return std::asin(x); }
+double atan(double x) { return std::atan(x); }
+double ceil(double x) { return std::ceil(x); }
+double cos(double x) { return std::cos(x); }
+double exp(double x) { return std::exp(x); }
+double floor(double x) { return std::floor(x); }
+double log(double x) { return std::log(x); }
+double sin(double x) { return std::sin(x); }
+double sqrt(double x) { return std::sqrt(x); }
+double tan(double x) { return std::tan(x); }
+double atan2(double y, double x) { return std::atan2(y, x); }
+
+} // namespace
+
+// Number.round is floor(x + 0.5) without its rounding slips: a zero is +0.
+double NumberRound(double x)
+{
+    const double r = MathRound(x);
+    return r == 0 ? 0.0 : r;
+}
+
+// Number.pow gives -0 for negative powers of -Infinity.
+double NumberPow(double x, double y)
+{
+    if (std::isinf(x) && x < 0 && y < 0)
+        return -0.0;
+    return MathPow(x, y);
+}
+
+namespace {
+
+Value randomStatic(Runtime &rt, const Value &self, Args args)
+{
+    checkCount(rt, args, RandomName, 0);
+    return MathRandom(rt, self, args);
+}
+
+std::vector<NativeMember> mathStatics()
+{
+    return {
+        {"abs", MemberKind::Method, unaryStatic<AbsName, abs>, 1, As3Static, MathStaticsVersion},
+        {"acos", MemberKind::Method, unaryStatic<AcosName, acos>, 1, As3Static, MathStaticsVersion},
+        {"asin", MemberKind::Method, unaryStatic<AsinName, asin>, 1, As3Static, MathStaticsVersion},
+        {"atan", MemberKind::Method, unaryStatic<AtanName, atan>, 1, As3Static, MathStaticsVersion},
+        {"atan2", MemberKind::Method, binaryStatic<Atan2Name, atan2>, 2, As3Static, MathStaticsVersion},
+        {"ceil", MemberKind::Method, unaryStatic<CeilName, ceil>, 1, As3Static, MathStaticsVersion},
+        {"cos", MemberKind::Method, unaryStatic<CosName, cos>, 1, As3Static, MathStaticsVersion},
+        {"exp", MemberKind::Method, unaryStatic<ExpName, exp>, 1, As3Static, MathStaticsVersion},
+        {"floor", MemberKind::Method, unaryStatic<FloorName, floor>, 1, As3Static, MathStaticsVersion},
+        {"log", MemberKind::Method, unaryStatic<LogName, log>, 1, As3Static, MathStaticsVersion},
+        {"max", MemberKind::Method, MathMax, 2, As3Static, MathStaticsVersion},
+        {"min", MemberKind::Method, MathMin, 2, As3Static, MathStaticsVersion},
+        {"pow", MemberKind::Method, binaryStatic<PowName, NumberPow>, 2, As3Static, MathStaticsVersion},
+        {"random", MemberKind::Method, randomStatic, 0, As3Static, MathStaticsVersion},
+        {"round", MemberKind::Method, unaryStatic<RoundName, NumberRound>, 1, As3Static, MathStaticsVersion},
+        {"sin", MemberKind::Method, unaryStatic<SinName, sin>, 1, As3Static, MathStaticsVersion},
+        {"sqrt", MemberKind::Method, unaryStatic<SqrtName, sqrt>, 1, As3Static, MathStaticsVersion},
+        {"tan", MemberKind::Method, unaryStatic<TanName, tan>, 1, As3Static, MathStaticsVersion},
+    };
+}
+
 std::vector<NativeMember> numberMembers()
 {
     return {
@@ -96,11 +192,28 @@ std::vector<NativeMember> numberMembers()
     };
 }
 
+// Number has the Math functions too; int and uint do not.
+std::vector<NativeMember> numberClassMembers()
+{
+    std::vector<NativeMember> members = numberMembers();
+    const std::vector<NativeMember> statics = mathStatics();
+    members.insert(members.end(), statics.begin(), statics.end());
+    return members;
+}
+
 } // namespace
 
 extern const NativeClass NumberClass = {
-    "", "Number", "Object", ClassFinal, nullptr, nullptr, callNumber, numberMembers(),
+    "", "Number", "Object", ClassFinal, nullptr, nullptr, callNumber, numberClassMembers(),
     {
+        {"E", M_E, nullptr, MemberAs3, MathStaticsVersion},
+        {"LN10", M_LN10, nullptr, MemberAs3, MathStaticsVersion},
+        {"LN2", M_LN2, nullptr, MemberAs3, MathStaticsVersion},
+        {"LOG10E", M_LOG10E, nullptr, MemberAs3, MathStaticsVersion},
+        {"LOG2E", M_LOG2E, nullptr, MemberAs3, MathStaticsVersion},
+        {"PI", M_PI, nullptr, MemberAs3, MathStaticsVersion},
+        {"SQRT1_2", M_SQRT1_2, nullptr, MemberAs3, MathStaticsVersion},
+        {"SQRT2", M_SQRT2, nullptr, MemberAs3, MathStaticsVersion},
         {"length", 1},
         {"MAX_VALUE", DBL_MAX},
         {"MIN_VALUE", std::numeric_limits<double>::denorm_min()},

@@ -223,8 +223,8 @@ extern const NativeClass StringClass = {
     "", "String", "Object", ClassFinal, nullptr, nullptr, call,
     {
         {"length", MemberKind::Getter, length},
-        {"toString", MemberKind::Method, toStringMethod, 0, MemberPrototype},
-        {"valueOf", MemberKind::Method, valueOf, 0, MemberPrototype},
+        {"toString", MemberKind::Method, toStringMethod, 0, MemberAs3},
+        {"valueOf", MemberKind::Method, valueOf, 0, MemberAs3},
         {"charAt", MemberKind::Method, charAt, 1, MemberAs3},
         {"charCodeAt", MemberKind::Method, charCodeAt, 1, MemberAs3},
         {"concat", MemberKind::Method, concat, 0, MemberAs3},

@@ -1,0 +1,120 @@
+// Behaviours the conformance movies showed us getting wrong, checked on a
+// runtime of their own: each row runs one operation and compares the value
+// it gives (as text) or the error it throws.
+#include "swf/avm2/Runtime.h"
+#include "swf/avm2/builtins/MathFunctions.h"
+
+#include <QtTest>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+
+using namespace swf::avm2;
+
+namespace {
+
+constexpr int MathStaticsVersion = 16;
+constexpr double Infinity = std::numeric_limits<double>::infinity();
+
+// A name as code compiled with the AS3 namespace open looks it up.
+Multiname openAs3(Runtime &rt, const char *name)
+{
+    Multiname m = rt.publicName(QString::fromLatin1(name));
+    m.namespaces.push_back(rt.namespaces.as3());
+    return m;
+}
+
+Value callAs3(Runtime &rt, const char *cls, const char *method, std::vector<Value> args)
+{
+    return rt.callProperty(Value(static_cast<Object *>(rt.builtin(cls))), openAs3(rt, method),
+                           Args{args.data(), int(args.size())});
+}
+
+Value assignAs3(Runtime &rt, const Value &target, const char *name)
+{
+    rt.setProperty(target, openAs3(rt, name), Value(QStringLiteral("replacement")));
+    return Value(QStringLiteral("assigned"));
+}
+
+struct Case {
+    const char *name;
+    int swfVersion;
+    std::function<Value(Runtime &)> run;
+    const char *expected;
+};
+
+const std::vector<Case> &cases()
+{
+    static const std::vector<Case> all = {
+        {"Number.abs from SWF 16", MathStaticsVersion,
+         [](Runtime &rt) { return callAs3(rt, "Number", "abs", {Value(-2.5)}); }, "2.5"},
+        {"no Number.abs before SWF 16", MathStaticsVersion - 1,
+         [](Runtime &rt) { return callAs3(rt, "Number", "abs", {Value(-2.5)}); },
+         "TypeError: Error #1006: abs is not a function."},
+        {"Number.E", MathStaticsVersion,
+         [](Runtime &rt) { return rt.getProperty(Value(rt.builtin("Number")), openAs3(rt, "E")); },
+         "2.718281828459045"},
+        {"Number.sqrt checks its argument count", MathStaticsVersion,
+         [](Runtime &rt) { return callAs3(rt, "Number", "sqrt", {}); },
+         "ArgumentError: Error #1063: Argument count mismatch on Number$/sqrt(). Expected 1, got 0."},
+        {"Number.max takes any count", MathStaticsVersion,
+         [](Runtime &rt) { return callAs3(rt, "Number", "max", {Value(1), Value(7), Value(3)}); }, "7"},
+        {"Number.round of a small negative is +0", MathStaticsVersion,
+         [](Runtime &rt) { return Value(1 / rt.toNumber(callAs3(rt, "Number", "round", {Value(-0.25)}))); },
+         "Infinity"},
+        {"Number.pow of -Infinity to a negative power is -0", MathStaticsVersion,
+         [](Runtime &rt) {
+             return Value(1 / rt.toNumber(callAs3(rt, "Number", "pow", {Value(-Infinity), Value(-2)})));
+         },
+         "-Infinity"},
+        {"assigning Boolean's toString", Runtime::LatestSwfVersion,
+         [](Runtime &rt) { return assignAs3(rt, Value(true), "toString"); },
+         "ReferenceError: Error #1037: Cannot assign to a method toString on Boolean."},
+        {"assigning String's valueOf", Runtime::LatestSwfVersion,
+         [](Runtime &rt) { return assignAs3(rt, Value(QStringLiteral("a")), "valueOf"); },
+         "ReferenceError: Error #1037: Cannot assign to a method valueOf on String."},
+    };
+    return all;
+}
+
+} // namespace
+
+class TestAvm2Conformance : public QObject {
+    Q_OBJECT
+
+private slots:
+    void behaviour_data()
+    {
+        QTest::addColumn<int>("index");
+        for (size_t i = 0; i < cases().size(); ++i)
+            QTest::newRow(cases()[i].name) << int(i);
+    }
+
+    void behaviour()
+    {
+        QFETCH(int, index);
+        const Case &c = cases()[size_t(index)];
+        Runtime rt(c.swfVersion);
+        QString got;
+        try {
+            got = rt.toString(c.run(rt));
+        } catch (const Exception &e) {
+            got = rt.toString(e.value);
+        }
+        QCOMPARE(got, QString::fromLatin1(c.expected));
+    }
+
+    // Math keeps ECMAScript's signed zeros where Number's versions do not.
+    void zeroSigns()
+    {
+        QVERIFY(std::signbit(MathRound(-0.25)));
+        QVERIFY(!std::signbit(NumberRound(-0.25)));
+        QVERIFY(!std::signbit(MathPow(-Infinity, -2)));
+        QVERIFY(std::signbit(NumberPow(-Infinity, -2)));
+        QCOMPARE(NumberRound(2.5), 3.0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAvm2Conformance)
+#include "tst_avm2_conformance.moc"
