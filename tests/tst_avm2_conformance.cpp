@@ -74,6 +74,21 @@ const std::vector<Case> &cases()
         {"assigning String's valueOf", Runtime::LatestSwfVersion,
          [](Runtime &rt) { return assignAs3(rt, Value(QStringLiteral("a")), "valueOf"); },
          "ReferenceError: Error #1037: Cannot assign to a method valueOf on String."},
+        {"new Function() is a function", Runtime::LatestSwfVersion,
+         [](Runtime &rt) { return Value(rt.typeOf(rt.construct(Value(rt.builtin("Function")), Args{}))); },
+         "function"},
+        {"Object.prototype.toString on a function", Runtime::LatestSwfVersion,
+         [](Runtime &rt) {
+             const Value fn = rt.construct(Value(rt.builtin("Function")), Args{});
+             const Value toString = rt.get(Value(rt.objectClass->prototypeObject), QStringLiteral("toString"));
+             return Value(rt.toString(rt.call(toString, fn, Args{})).startsWith(QStringLiteral("[object Function-")));
+         },
+         "true"},
+        {"super call of a prototype function", Runtime::LatestSwfVersion,
+         [](Runtime &rt) {
+             return rt.callSuper(Value(true), rt.booleanClass, rt.publicName(QStringLiteral("toString")), Args{});
+         },
+         "ReferenceError: Error #1070: Method toString not found on Object"},
     };
     return all;
 }

@@ -32,6 +32,7 @@ QString Runtime::errorText(int id)
         {1065, "Variable %1 is not defined."},
         {1066, "The form function('function body') is not supported."},
         {1069, "Property %1 not found on %2 and there is no default value."},
+        {1070, "Method %1 not found on %2"},
         {1074, "Illegal write to read-only property %1 on %2."},
         {1075, "Math is not a function."},
         {1076, "Math is not a constructor."},

@@ -10,6 +10,7 @@ namespace {
 
 // Longest prototype chain followed: chains are built by scripts.
 constexpr int MaxPrototypeChain = 10000;
+constexpr int CallNotFoundError = 1070;
 
 } // namespace
 
@@ -310,6 +311,9 @@ Value Runtime::callSuper(const Value &self, Class *from, const Multiname &name, 
                 return callMethod(binding->method, self, args);
             return call(readTrait(self.asObject(), *binding, self), self, args);
         }
+    // super.f() reaches only the base class's methods, never dynamic or prototype ones.
+    if (base)
+        throwError(ErrorType::ReferenceError, CallNotFoundError, QStringList{name.displayName(), base->qualifiedName()});
     return callProperty(self, name, args);
 }
 

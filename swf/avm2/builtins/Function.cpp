@@ -83,6 +83,7 @@ extern const NativeClass FunctionClass = {
         {"toLocaleString", MemberKind::Method, toStringMethod, 0, MemberPrototype},
     },
     {{"length", 1}},
+    nullptr, {}, callFunction,
 };
 
 } // namespace swf::avm2

@@ -48,6 +48,9 @@ Value toStringMethod(Runtime &rt, const Value &self, Args)
 {
     if (auto *cls = dynamic_cast<Class *>(self.asObject()))
         return Value(QStringLiteral("[class %1]").arg(cls->name));
+    // The player names a function's class after its method's number in the block.
+    if (auto *fn = dynamic_cast<FunctionObject *>(self.asObject()); fn && fn->method)
+        return Value(QStringLiteral("[object Function-%1]").arg(fn->method->index));
     Class *cls = rt.classOf(self);
     return Value(QStringLiteral("[object %1]").arg(cls ? cls->name : QStringLiteral("Object")));
 }
