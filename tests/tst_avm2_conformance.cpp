@@ -37,6 +37,30 @@ Value assignAs3(Runtime &rt, const Value &target, const char *name)
     return Value(QStringLiteral("assigned"));
 }
 
+Value callGlobal(Runtime &rt, const char *name, std::vector<Value> args)
+{
+    const Multiname fn = rt.publicName(QString::fromLatin1(name));
+    Object *global = nullptr;
+    if (!rt.lookupGlobal(fn, global))
+        return Value();
+    return rt.callProperty(Value(global), fn, Args{args.data(), int(args.size())});
+}
+
+Value giveThis(Runtime &, const Value &self, Args) { return self; }
+
+// apply(null) on a closure over a scope whose outermost object is a marked one.
+Value applyWithNullThis(Runtime &rt)
+{
+    Object *outer = rt.newObject();
+    outer->dynamics.set(QStringLiteral("mark"), Value(QStringLiteral("outer")), true);
+    auto scope = std::make_shared<ScopeChain>(ScopeChain{ScopeEntry{Value(outer)}});
+    auto *fn = rt.heap.make<FunctionObject>(rt.functionClass, rt.makeNativeMethod(giveThis, QString(), 0), scope);
+    fn->setPrototype(rt.functionClass->prototypeObject);
+    const Value none[] = {Value::null()};
+    const Value self = rt.callProperty(Value(static_cast<Object *>(fn)), openAs3(rt, "apply"), Args{none, 1});
+    return rt.get(self, QStringLiteral("mark"));
+}
+
 struct Case {
     const char *name;
     int swfVersion;
@@ -89,6 +113,21 @@ const std::vector<Case> &cases()
              return rt.callSuper(Value(true), rt.booleanClass, rt.publicName(QStringLiteral("toString")), Args{});
          },
          "ReferenceError: Error #1070: Method toString not found on Object"},
+        {"apply with a null this", Runtime::LatestSwfVersion, applyWithNullThis, "outer"},
+        {"escape(undefined)", Runtime::LatestSwfVersion,
+         [](Runtime &rt) { return callGlobal(rt, "escape", {Value()}); }, "null"},
+        {"JSON.stringify(undefined)", Runtime::LatestSwfVersion,
+         [](Runtime &rt) {
+             const Value nothing[] = {Value()};
+             return rt.callProperty(Value(static_cast<Object *>(rt.builtin("JSON"))),
+                                    rt.publicName(QStringLiteral("stringify")), Args{nothing, 1});
+         },
+         "null"},
+        {"deleting a string's length", Runtime::LatestSwfVersion,
+         [](Runtime &rt) {
+             return Value(rt.deleteProperty(Value(QStringLiteral("abc")), rt.publicName(QStringLiteral("length"))));
+         },
+         "ReferenceError: Error #1120: Cannot delete property length on String."},
     };
     return all;
 }

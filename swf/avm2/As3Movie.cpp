@@ -18,7 +18,11 @@ constexpr int RootClassError = 2023;
 As3Movie::As3Movie(MoviePlayer &player) : m_player(player), m_rt(std::make_unique<Runtime>(player.version()))
 {
     m_rt->movie = this;
-    m_rt->onTrace = [this](const QString &line) { m_player.trace(line); };
+    // The player's log ends lines the one way, whatever a script traced.
+    m_rt->onTrace = [this](const QString &line) {
+        QString text = line;
+        m_player.trace(text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n'));
+    };
     m_rt->timers.clock = [this] { return int64_t(m_player.elapsedMs()); };
 }
 

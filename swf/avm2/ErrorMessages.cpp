@@ -47,6 +47,7 @@ QString Runtime::errorText(int id)
         {1116, "second argument to Function.prototype.apply must be an array."},
         {1117, "Invalid XML name: %1."},
         {1118, "Illegal cyclical loop between nodes."},
+        {1120, "Cannot delete property %1 on %2."},
         {1123, "Filter operator not supported on type %1."},
         {1125, "The index %1 is out of range %2."},
         {1126, "Cannot change the length of a fixed Vector."},

@@ -11,6 +11,7 @@ namespace {
 // Longest prototype chain followed: chains are built by scripts.
 constexpr int MaxPrototypeChain = 10000;
 constexpr int CallNotFoundError = 1070;
+constexpr int DeleteSealedError = 1120;
 
 } // namespace
 
@@ -225,11 +226,12 @@ bool Runtime::hasProperty(const Value &v, const Multiname &name)
 bool Runtime::deleteProperty(const Value &v, const Multiname &name)
 {
     checkNotNullish(*this, v);
+    Object *object = v.asObject();
+    // A string, number or boolean has nothing of its own to delete.
+    if (!object)
+        throwError(ErrorType::ReferenceError, DeleteSealedError, QStringList{name.displayName(), describe(v)});
     if (findBinding(*this, v, name))
         return false;
-    Object *object = v.asObject();
-    if (!object)
-        return true;
     if (object->deleteOwn(*this, name))
         return true;
     return object->isDynamic();

@@ -39,12 +39,18 @@ Value parseFloat(Runtime &rt, const Value &, Args args) { return Value::number(P
 
 Value escape(Runtime &rt, const Value &, Args args)
 {
-    return Value(args.has(0) ? Escape(rt.toString(args[0])) : QStringLiteral("undefined"));
+    if (!args.has(0))
+        return Value(QStringLiteral("undefined"));
+    // A null or undefined argument coerces to the String parameter's null, which reads "null".
+    return Value(Escape(args[0].isNullish() ? QStringLiteral("null") : rt.toString(args[0])));
 }
 
 Value unescape(Runtime &rt, const Value &, Args args)
 {
-    return Value(args.has(0) ? Unescape(rt.toString(args[0])) : QStringLiteral("undefined"));
+    if (!args.has(0))
+        return Value(QStringLiteral("undefined"));
+    // A null or undefined argument coerces to the String parameter's null, which reads "null".
+    return Value(Unescape(args[0].isNullish() ? QStringLiteral("null") : rt.toString(args[0])));
 }
 
 template <QString (*Coding)(const QString &, bool *)> Value uriCoding(Runtime &rt, const Value &, Args args)

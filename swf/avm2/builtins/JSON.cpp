@@ -110,7 +110,9 @@ Value stringify(Runtime &rt, const Value &, Args args)
         rt.throwError(ErrorType::TypeError, ReplacerError);
     }
     style.gap = gapOf(rt, args[2]);
-    return StringifyJson(rt, args[0], style);
+    // Nothing to write (undefined, a function) gives "null", as a null would.
+    const Value text = StringifyJson(rt, args[0], style);
+    return text.isUndefined() ? Value(QStringLiteral("null")) : text;
 }
 
 // JSON only holds its two functions; the player refuses to make one.
