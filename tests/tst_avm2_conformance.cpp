@@ -61,6 +61,20 @@ Value applyWithNullThis(Runtime &rt)
     return rt.get(self, QStringLiteral("mark"));
 }
 
+// A Vector.<int> (or of the element class given) holding the numbers.
+Value vectorOf(Runtime &rt, std::vector<Value> items, Class *element = nullptr)
+{
+    const Value vector = rt.construct(Value(rt.vectorOf(element ? element : rt.intClass)), Args{});
+    rt.callProperty(vector, openAs3(rt, "push"), Args{items.data(), int(items.size())});
+    return vector;
+}
+
+Value concatThree(Runtime &rt)
+{
+    const Value lists[] = {vectorOf(rt, {Value(2)}), vectorOf(rt, {Value(3)})};
+    return rt.callProperty(vectorOf(rt, {Value(1)}), openAs3(rt, "concat"), Args{lists, 2});
+}
+
 struct Case {
     const char *name;
     int swfVersion;
@@ -128,6 +142,17 @@ const std::vector<Case> &cases()
              return Value(rt.deleteProperty(Value(QStringLiteral("abc")), rt.publicName(QStringLiteral("length"))));
          },
          "ReferenceError: Error #1120: Cannot delete property length on String."},
+        {"popping an empty Vector.<Object>", Runtime::LatestSwfVersion,
+         [](Runtime &rt) { return rt.callProperty(vectorOf(rt, {}, rt.objectClass), openAs3(rt, "pop"), Args{}); },
+         "undefined"},
+        {"removeAt before the first element", Runtime::LatestSwfVersion,
+         [](Runtime &rt) {
+             const Value at[] = {Value(-5)};
+             return rt.callProperty(vectorOf(rt, {Value(7), Value(8)}), openAs3(rt, "removeAt"), Args{at, 1});
+         },
+         "7"},
+        {"Vector concat in order", 11, concatThree, "1,2,3"},
+        {"Vector concat last first up to SWF 10", 10, concatThree, "1,3,2"},
     };
     return all;
 }

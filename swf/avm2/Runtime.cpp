@@ -478,8 +478,12 @@ Value Runtime::callMethod(Method *method, const Value &self, Args args)
 Value Runtime::call(const Value &function, const Value &self, Args args)
 {
     Object *object = function.asObject();
-    if (auto *fn = dynamic_cast<FunctionObject *>(object))
+    if (auto *fn = dynamic_cast<FunctionObject *>(object)) {
+        // A closure called on null or undefined runs on its global object.
+        if (!fn->bound && self.isNullish() && fn->scope && !fn->scope->empty())
+            return invoke(fn->method, fn->scope->front().object, args, fn->scope, fn);
         return invoke(fn->method, fn->bound ? fn->boundThis : self, args, fn->scope, fn);
+    }
     if (auto *cls = dynamic_cast<Class *>(object)) {
         if (cls->native && cls->native->call)
             return cls->native->call(*this, Value(object), args);

@@ -8,20 +8,9 @@ namespace {
 
 constexpr int ApplyArgumentError = 1116;
 
-// call and apply with a null or undefined this run a closure on its global object.
-Value receiverFor(const Value &function, const Value &thisArg)
-{
-    if (!thisArg.isNullish())
-        return thisArg;
-    auto *fn = dynamic_cast<FunctionObject *>(function.asObject());
-    if (fn && fn->scope && !fn->scope->empty())
-        return fn->scope->front().object;
-    return Value();
-}
-
 Value call(Runtime &rt, const Value &self, Args args)
 {
-    return rt.call(self, receiverFor(self, args[0]), args.from(1));
+    return rt.call(self, args[0].isNullish() ? Value() : args[0], args.from(1));
 }
 
 Value apply(Runtime &rt, const Value &self, Args args)
@@ -33,7 +22,7 @@ Value apply(Runtime &rt, const Value &self, Args args)
             rt.throwError(ErrorType::TypeError, ApplyArgumentError, QStringList{});
         list = array->toVector();
     }
-    return rt.call(self, receiverFor(self, args[0]), Args{list.data(), int(list.size())});
+    return rt.call(self, args[0].isNullish() ? Value() : args[0], Args{list.data(), int(list.size())});
 }
 
 Value getPrototype(Runtime &rt, const Value &self, Args)

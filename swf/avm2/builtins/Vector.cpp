@@ -12,6 +12,7 @@ namespace swf::avm2 {
 namespace {
 
 constexpr double MaxIndexArgument = 4294967295.0;
+constexpr int LastFirstConcatVersion = 10;
 
 } // namespace
 
@@ -103,8 +104,11 @@ Value pop(Runtime &rt, const Value &self, Args)
 {
     VectorObject *vector = ThisVector(rt, self);
     vector->checkResizable(rt);
-    if (vector->elements.empty())
-        return vector->defaultElement(rt);
+    // Popping an empty Vector.<Object> (or of any class) gives undefined, not its null.
+    if (vector->elements.empty()) {
+        const Value empty = vector->defaultElement(rt);
+        return empty.isNull() ? Value() : empty;
+    }
     Value last = vector->elements.back();
     vector->elements.pop_back();
     return last;
@@ -151,9 +155,10 @@ Value removeAt(Runtime &rt, const Value &self, Args args)
     VectorObject *vector = ThisVector(rt, self);
     vector->checkResizable(rt);
     double index = double(rt.toInt(args[0]));
+    // Counting from the end goes no further back than the first element.
     if (index < 0)
-        index += vector->length();
-    if (index < 0 || index >= vector->length())
+        index = std::max(0.0, index + vector->length());
+    if (index >= vector->length())
         rt.throwError(ErrorType::RangeError, 1125,
                       QStringList{QString::number(rt.toInt(args[0])), QString::number(vector->length())});
     Value removed = vector->elements[size_t(index)];
@@ -217,7 +222,10 @@ Value concat(Runtime &rt, const Value &self, Args args)
     VectorObject *vector = ThisVector(rt, self);
     VectorObject *made = NewVectorLike(rt, vector);
     made->elements = vector->elements;
-    for (int i = 0; i < args.count; ++i) {
+    // Files up to version 10 had the vectors added last to first.
+    const bool lastFirst = rt.swfVersion <= LastFirstConcatVersion;
+    for (int n = 0; n < args.count; ++n) {
+        const int i = lastFirst ? args.count - 1 - n : n;
         auto *other = dynamic_cast<VectorObject *>(args[i].asObject());
         if (!other || !concatenates(rt, vector, other))
             rt.throwError(ErrorType::TypeError, 1034,
