@@ -2,6 +2,7 @@
 // runtime of their own: each row runs one operation and compares the value
 // it gives (as text) or the error it throws.
 #include "swf/avm2/Runtime.h"
+#include "swf/avm2/builtins/ArrayObject.h"
 #include "swf/avm2/builtins/MathFunctions.h"
 
 #include <QtTest>
@@ -153,6 +154,20 @@ const std::vector<Case> &cases()
          "7"},
         {"Vector concat in order", 11, concatThree, "1,2,3"},
         {"Vector concat last first up to SWF 10", 10, concatThree, "1,3,2"},
+        {"a wildcard read on an array", Runtime::LatestSwfVersion,
+         [](Runtime &rt) {
+             Multiname any;
+             any.anyName = true;
+             any.namespaces.push_back(rt.namespaces.publicNs());
+             return rt.getProperty(Value(static_cast<Object *>(rt.newArray({Value(1)}))), any);
+         },
+         "ReferenceError: Error #1081: Property * not found on Array and there is no default value."},
+        {"Array.prototype.unshift.length", Runtime::LatestSwfVersion,
+         [](Runtime &rt) {
+             const Value unshift = rt.get(Value(rt.arrayClass->prototypeObject), QStringLiteral("unshift"));
+             return rt.get(unshift, QStringLiteral("length"));
+         },
+         "0"},
     };
     return all;
 }

@@ -37,6 +37,7 @@ QString Runtime::errorText(int id)
         {1075, "Math is not a function."},
         {1076, "Math is not a constructor."},
         {1077, "Illegal read of write-only property %1 on %2."},
+        {1081, "Property %1 not found on %2 and there is no default value."},
         {1086, "The %1 method only works on lists containing one item."},
         {1087, "Assignment to indexed XML is not allowed."},
         {1088, "The markup in the document following the root element must be well-formed."},

@@ -12,6 +12,7 @@ namespace {
 constexpr int MaxPrototypeChain = 10000;
 constexpr int CallNotFoundError = 1070;
 constexpr int DeleteSealedError = 1120;
+constexpr int ReadSealedNsError = 1081;
 
 } // namespace
 
@@ -193,6 +194,9 @@ Value Runtime::getProperty(const Value &v, const Multiname &name)
     out = getFromPrototypes(object ? object->prototype() : prototypeOf(v), name, v, found);
     if (found)
         return out;
+    // On an object, wildcards and attributes name nothing outside XML.
+    if (object && (name.anyName || name.attribute))
+        throwError(ErrorType::ReferenceError, ReadSealedNsError, QStringList{name.displayName(), describe(v)});
     if (!object || !object->isDynamic())
         throwError(ErrorType::ReferenceError, 1069, QStringList{name.displayName(), describe(v)});
     return Value();

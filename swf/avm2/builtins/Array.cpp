@@ -123,7 +123,7 @@ extern const NativeClass ArrayClass = {
         {"sort", MemberKind::Method, arraymethods::sort, 0, MemberAs3},
         {"sortOn", MemberKind::Method, arraymethods::sortOn, 2, MemberAs3},
         {"splice", MemberKind::Method, arraymethods::splice, 2, MemberAs3},
-        {"unshift", MemberKind::Method, arraymethods::unshift, 1, MemberAs3},
+        {"unshift", MemberKind::Method, arraymethods::unshift, 0, MemberAs3},
         // The player has these on the prototype only, so a script may replace them.
         {"toString", MemberKind::Method, toStringMethod, 0, MemberPrototype},
         {"toLocaleString", MemberKind::Method, toLocaleString, 0, MemberPrototype},
