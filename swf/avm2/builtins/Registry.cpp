@@ -72,6 +72,14 @@ extern const NativeClass ShapeClass;
 extern const NativeClass StageClass;
 extern const NativeClass TextFormatClass;
 extern const NativeClass TextFieldClass;
+extern const NativeClass CapabilitiesClass;
+extern const NativeClass ApplicationDomainClass;
+extern const NativeClass SecurityClass;
+extern const NativeClass SystemClass;
+extern const NativeClass KeyboardClass;
+extern const NativeClass MouseClass;
+extern const NativeClass MouseCursorClass;
+extern const NativeClass EndianClass;
 
 const std::vector<const NativeClass *> &BuiltinClasses()
 {
@@ -145,6 +153,14 @@ const std::vector<const NativeClass *> &BuiltinClasses()
         &StageClass,
         &TextFormatClass,
         &TextFieldClass,
+        &CapabilitiesClass,
+        &ApplicationDomainClass,
+        &SecurityClass,
+        &SystemClass,
+        &KeyboardClass,
+        &MouseClass,
+        &MouseCursorClass,
+        &EndianClass,
     };
     return classes;
 }

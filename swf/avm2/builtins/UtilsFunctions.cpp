@@ -1,6 +1,7 @@
 // The package functions of flash.utils: class names and definitions by
 // name, the movie's clock, and the calls made later (setTimeout and
 // setInterval) that the runtime's timer queue keeps.
+#include "swf/avm2/builtins/Definitions.h"
 #include "swf/avm2/builtins/NativeHelpers.h"
 
 namespace swf::avm2 {
@@ -68,19 +69,7 @@ Multiname definitionName(Runtime &rt, const QString &text)
     return name;
 }
 
-Value getDefinitionByName(Runtime &rt, const Value &, Args args)
-{
-    if (args[0].isNullish())
-        rt.throwError(ErrorType::TypeError, NullArgumentError, QStringList{QStringLiteral("name")});
-    const QString text = rt.toString(args[0]);
-    const Multiname name = definitionName(rt, text);
-    Object *global = nullptr;
-    if (!name.name.isEmpty() && rt.lookupGlobal(name, global))
-        return rt.getProperty(Value(global), name);
-    if (Class *cls = rt.findClass(text))
-        return Value(static_cast<Object *>(cls));
-    rt.throwError(ErrorType::ReferenceError, UndefinedVariableError, QStringList{text});
-}
+Value getDefinitionByName(Runtime &rt, const Value &, Args args) { return DefinitionNamed(rt, args[0]); }
 
 Value getTimer(Runtime &rt, const Value &, Args) { return Value::number(double(rt.timers.now())); }
 
@@ -101,6 +90,32 @@ Value clearTimer(Runtime &rt, const Value &, Args args)
 }
 
 } // namespace
+
+bool FindDefinition(Runtime &rt, const QString &text, Value &out)
+{
+    const Multiname name = definitionName(rt, text);
+    Object *global = nullptr;
+    if (!name.name.isEmpty() && rt.lookupGlobal(name, global)) {
+        out = rt.getProperty(Value(global), name);
+        return true;
+    }
+    if (Class *cls = rt.findClass(text)) {
+        out = Value(static_cast<Object *>(cls));
+        return true;
+    }
+    return false;
+}
+
+Value DefinitionNamed(Runtime &rt, const Value &name)
+{
+    if (name.isNullish())
+        rt.throwError(ErrorType::TypeError, NullArgumentError, QStringList{QStringLiteral("name")});
+    const QString text = rt.toString(name);
+    Value found;
+    if (!FindDefinition(rt, text, found))
+        rt.throwError(ErrorType::ReferenceError, UndefinedVariableError, QStringList{text});
+    return found;
+}
 
 const std::vector<NativeFunction> &UtilsFunctions()
 {
