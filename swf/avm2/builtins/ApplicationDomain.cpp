@@ -110,7 +110,7 @@ void setup(Runtime &rt, Class *cls) { AddStaticSlot(rt, cls, StateNamespace, Cur
 extern const NativeClass ApplicationDomainClass = {
     "flash.system",
     "ApplicationDomain",
-    nullptr,
+    "Object",
     ClassFinal,
     CreateNative<ApplicationDomainObject>,
     construct,

@@ -60,7 +60,7 @@ std::vector<NativeMember> members()
 } // namespace
 
 extern const NativeClass CapabilitiesClass = {
-    "flash.system", "Capabilities", nullptr, ClassFinal, nullptr, nullptr, nullptr, members(), {}, nullptr, {},
+    "flash.system", "Capabilities", "Object", ClassFinal, nullptr, nullptr, nullptr, members(), {}, nullptr, {},
 };
 
 } // namespace swf::avm2

@@ -4,7 +4,7 @@
 namespace swf::avm2 {
 
 extern const NativeClass EndianClass = {
-    "flash.utils", "Endian", nullptr, ClassFinal, nullptr, nullptr, nullptr, {},
+    "flash.utils", "Endian", "Object", ClassFinal, nullptr, nullptr, nullptr, {},
     {
         {"BIG_ENDIAN", 0, "bigEndian"},
         {"LITTLE_ENDIAN", 0, "littleEndian"},

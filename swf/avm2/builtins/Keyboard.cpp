@@ -17,7 +17,7 @@ Value isAccessible(Runtime &, const Value &, Args) { return Value(false); }
 extern const NativeClass KeyboardClass = {
     "flash.ui",
     "Keyboard",
-    nullptr,
+    "Object",
     ClassFinal,
     nullptr,
     nullptr,

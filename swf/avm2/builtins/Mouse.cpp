@@ -56,7 +56,7 @@ void setup(Runtime &rt, Class *cls)
 extern const NativeClass MouseClass = {
     "flash.ui",
     "Mouse",
-    nullptr,
+    "Object",
     ClassFinal,
     nullptr,
     nullptr,

@@ -17,7 +17,7 @@ std::vector<NativeConstant> constants()
 } // namespace
 
 extern const NativeClass MouseCursorClass = {
-    "flash.ui", "MouseCursor", nullptr, ClassFinal, nullptr, nullptr, nullptr, {}, constants(), nullptr, {},
+    "flash.ui", "MouseCursor", "Object", ClassFinal, nullptr, nullptr, nullptr, {}, constants(), nullptr, {},
 };
 
 } // namespace swf::avm2

@@ -80,6 +80,12 @@ extern const NativeClass KeyboardClass;
 extern const NativeClass MouseClass;
 extern const NativeClass MouseCursorClass;
 extern const NativeClass EndianClass;
+extern const NativeClass URLRequestClass;
+extern const NativeClass URLRequestMethodClass;
+extern const NativeClass URLVariablesClass;
+extern const NativeClass URLLoaderClass;
+extern const NativeClass URLLoaderDataFormatClass;
+extern const NativeClass SharedObjectClass;
 
 const std::vector<const NativeClass *> &BuiltinClasses()
 {
@@ -161,6 +167,12 @@ const std::vector<const NativeClass *> &BuiltinClasses()
         &MouseClass,
         &MouseCursorClass,
         &EndianClass,
+        &URLRequestClass,
+        &URLRequestMethodClass,
+        &URLVariablesClass,
+        &URLLoaderClass,
+        &URLLoaderDataFormatClass,
+        &SharedObjectClass,
     };
     return classes;
 }

@@ -23,7 +23,7 @@ Value exactSettings(Runtime &, const Value &, Args) { return Value(true); }
 extern const NativeClass SecurityClass = {
     "flash.system",
     "Security",
-    nullptr,
+    "Object",
     ClassFinal,
     nullptr,
     nullptr,

@@ -14,4 +14,10 @@ void AddStaticSlot(Runtime &rt, Class *cls, const QString &owner, const QString 
 // when cls is not a class that added one (a method called on another object).
 Value &StaticSlot(Runtime &rt, const Value &cls, const QString &owner, const QString &name);
 
+// The same for state each instance keeps (a URLLoader's data), in a
+// private slot of the instances, over whatever native object the class's
+// ancestors make.
+void AddInstanceSlot(Runtime &rt, Class *cls, const QString &owner, const QString &name, const Value &initial);
+Value &InstanceSlot(Runtime &rt, const Value &object, const QString &owner, const QString &name);
+
 } // namespace swf::avm2

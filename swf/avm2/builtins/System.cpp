@@ -69,7 +69,7 @@ bool UsesCodePage(Runtime &rt)
 extern const NativeClass SystemClass = {
     "flash.system",
     "System",
-    nullptr,
+    "Object",
     ClassFinal,
     nullptr,
     nullptr,

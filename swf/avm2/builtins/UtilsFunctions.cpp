@@ -2,6 +2,7 @@
 // name, the movie's clock, and the calls made later (setTimeout and
 // setInterval) that the runtime's timer queue keeps.
 #include "swf/avm2/builtins/Definitions.h"
+#include "swf/avm2/builtins/DescribeType.h"
 #include "swf/avm2/builtins/NativeHelpers.h"
 
 namespace swf::avm2 {
@@ -71,6 +72,12 @@ Multiname definitionName(Runtime &rt, const QString &text)
 
 Value getDefinitionByName(Runtime &rt, const Value &, Args args) { return DefinitionNamed(rt, args[0]); }
 
+Value describeType(Runtime &rt, const Value &, Args args) { return DescribeType(rt, args[0], DescribeFlash10); }
+Value describeTypeWithFlags(Runtime &rt, const Value &, Args args)
+{
+    return DescribeType(rt, args[0], rt.toUint(args[1]));
+}
+
 Value getTimer(Runtime &rt, const Value &, Args) { return Value::number(double(rt.timers.now())); }
 
 template <bool Repeat> Value schedule(Runtime &rt, const Value &, Args args)
@@ -124,6 +131,7 @@ const std::vector<NativeFunction> &UtilsFunctions()
         {"flash.utils", "getQualifiedSuperclassName", getQualifiedSuperclassName, 1},
         {"flash.utils", "getDefinitionByName", getDefinitionByName, 1},
         {"flash.utils", "getTimer", getTimer, 0},
+        {"flash.utils", "describeType", describeType, 1},
         {"flash.utils", "setTimeout", schedule<false>, 2},
         {"flash.utils", "setInterval", schedule<true>, 2},
         {"flash.utils", "clearTimeout", clearTimer, 1},
@@ -132,6 +140,7 @@ const std::vector<NativeFunction> &UtilsFunctions()
         // movies written for the shell.
         {"avmplus", "getQualifiedClassName", getQualifiedClassName, 1},
         {"avmplus", "getQualifiedSuperclassName", getQualifiedSuperclassName, 1},
+        {"avmplus", "describeType", describeTypeWithFlags, 2},
     };
     return functions;
 }
