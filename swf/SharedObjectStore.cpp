@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QtEndian>
 
 namespace swf {
 
@@ -14,6 +15,10 @@ namespace {
 // Characters the reference player refuses in an object's name.
 const QString RefusedInNames = QStringLiteral("~%&\\;:\"',<>?# ");
 const QString StoredExtension = QStringLiteral(".sol");
+// The file layout: a 2-byte mark, the size of the rest, a signature and
+// the object's name, then the format of the members.
+const QByteArray FileMark = QByteArray::fromHex("00BF");
+const QByteArray Signature = QByteArray::fromHex("5443534F000400000000"); // "TCSO", 00 04, 0
 // The site a local movie's objects belong to.
 const QString LocalSite = QStringLiteral("localhost");
 
@@ -25,6 +30,12 @@ bool plainSegments(const QString &path)
             return false;
     }
     return true;
+}
+
+template <typename T> void appendBigEndian(QByteArray &out, T value)
+{
+    const T big = qToBigEndian(value);
+    out.append(reinterpret_cast<const char *>(&big), sizeof big);
 }
 
 bool validName(const QString &name)
@@ -84,6 +95,31 @@ bool SharedObjectStore::write(const QString &file, const QByteArray &bytes)
 void SharedObjectStore::remove(const QString &file)
 {
     QFile::remove(file);
+}
+
+QByteArray SharedObjectStore::pack(const QString &name, quint32 format, const QByteArray &members)
+{
+    const QByteArray utf8Name = name.toUtf8();
+    QByteArray rest = Signature;
+    appendBigEndian(rest, quint16(utf8Name.size()));
+    rest += utf8Name;
+    appendBigEndian(rest, format);
+    rest += members;
+    QByteArray file = FileMark;
+    appendBigEndian(file, quint32(rest.size()));
+    return file + rest;
+}
+
+QByteArray SharedObjectStore::unpack(const QByteArray &file, quint32 format)
+{
+    const qsizetype nameAt = FileMark.size() + 4 + Signature.size();
+    if (file.size() < nameAt + 2 || !file.startsWith(FileMark) || file.mid(FileMark.size() + 4, Signature.size()) != Signature)
+        return {};
+    const qsizetype nameSize = qFromBigEndian<quint16>(file.constData() + nameAt);
+    const qsizetype membersAt = nameAt + 2 + nameSize + 4;
+    if (file.size() < membersAt || qFromBigEndian<quint32>(file.constData() + membersAt - 4) != format)
+        return {};
+    return file.mid(membersAt);
 }
 
 } // namespace swf

@@ -34,6 +34,15 @@ public:
     static bool write(const QString &file, const QByteArray &bytes);
     static void remove(const QString &file);
 
+    // The reference player's file layout: a header naming the object, the
+    // format its members are in (AMF 0 for ActionScript 1 and 2 movies,
+    // AMF 3 for ActionScript 3 ones), then the members.
+    static constexpr quint32 Amf0Format = 0;
+    static constexpr quint32 Amf3Format = 3;
+    static QByteArray pack(const QString &name, quint32 format, const QByteArray &members);
+    // The members part of a stored file; empty for another layout or format.
+    static QByteArray unpack(const QByteArray &file, quint32 format);
+
 private:
     QString m_folder;
     QString m_movie;

@@ -66,10 +66,15 @@ QString Runtime::errorText(int id)
         {2024, "An object cannot be added as a child of itself."},
         {2025, "The supplied DisplayObject must be a child of the caller."},
         {2030, "End of file was encountered."},
+        {2032, "Stream Error. URL: %1"},
+        {2048, "Security sandbox violation: %1 cannot load data from %2."},
         {2058, "There was an error decompressing the data."},
         {2066, "The Timer delay specified is out of range."},
         {2088, "The Proxy class does not implement %1. It must be overridden by a subclass."},
+        {2101, "The String passed to URLVariables.decode() must be a URL-encoded query string containing name/value pairs."},
         {2109, "Frame label %1 not found in scene %2."},
+        {2130, "Unable to flush SharedObject."},
+        {2134, "Cannot create SharedObject."},
         {2150, "An object cannot be added as a child of one of it's children (or children's children, etc.)."},
     };
     return QString::fromLatin1(texts.value(id, ""));

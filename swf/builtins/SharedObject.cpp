@@ -9,17 +9,10 @@
 #include "swf/SharedObjectStore.h"
 #include "swf/script/ScriptEngine.h"
 
-#include <QtEndian>
-
 namespace swf {
 
 namespace {
 
-// The file layout: a 2-byte mark, the size of the rest, a signature and
-// the object's name, then the format of the members (0: AMF0).
-const QByteArray FileMark = QByteArray::fromHex("00BF");
-const QByteArray Signature = QByteArray::fromHex("5443534F000400000000"); // "TCSO", 00 04, 0
-constexpr quint32 Amf0Format = 0;
 // Where getLocal's objects are kept alive, by file.
 const QString KeptPrefix = QStringLiteral("SharedObject ");
 
@@ -33,38 +26,6 @@ const QString &dataName()
 {
     static const QString name = QStringLiteral("data");
     return name;
-}
-
-template <typename T> void appendBigEndian(QByteArray &out, T value)
-{
-    const T big = qToBigEndian(value);
-    out.append(reinterpret_cast<const char *>(&big), sizeof big);
-}
-
-QByteArray fileBytes(const QString &name, const QByteArray &members)
-{
-    const QByteArray utf8Name = name.toUtf8();
-    QByteArray rest = Signature;
-    appendBigEndian(rest, quint16(utf8Name.size()));
-    rest += utf8Name;
-    appendBigEndian(rest, Amf0Format);
-    rest += members;
-    QByteArray file = FileMark;
-    appendBigEndian(file, quint32(rest.size()));
-    return file + rest;
-}
-
-// The members part of a stored file; empty for one of another layout.
-QByteArray storedMembers(const QByteArray &file)
-{
-    const qsizetype nameAt = FileMark.size() + 4 + Signature.size();
-    if (file.size() < nameAt + 2 || !file.startsWith(FileMark) || file.mid(FileMark.size() + 4, Signature.size()) != Signature)
-        return {};
-    const qsizetype nameSize = qFromBigEndian<quint16>(file.constData() + nameAt);
-    const qsizetype membersAt = nameAt + 2 + nameSize + 4;
-    if (file.size() < membersAt || qFromBigEndian<quint32>(file.constData() + membersAt - 4) != Amf0Format)
-        return {};
-    return file.mid(membersAt);
 }
 
 SharedObjectPayload *sharedOf(const NativeCall &call)
@@ -89,7 +50,7 @@ bool encodedData(const ScriptObject &data, QByteArray &members)
 bool write(const SharedObjectPayload &shared, const ScriptObject &data)
 {
     QByteArray members;
-    return encodedData(data, members) && SharedObjectStore::write(shared.file, fileBytes(shared.name, members));
+    return encodedData(data, members) && SharedObjectStore::write(shared.file, SharedObjectStore::pack(shared.name, SharedObjectStore::Amf0Format, members));
 }
 
 ScriptObject *sharedObjectPrototype(NativeCall &call)
@@ -120,7 +81,7 @@ Value getLocal(NativeCall &call)
     shared->payload = std::make_unique<SharedObjectPayload>(file, call.string(0));
     shared->set(call.key(dataName()), dataName(), data, DontDelete);
     if (const std::optional<QByteArray> stored = SharedObjectStore::read(file))
-        Amf0::decodeMembers(call.engine(), storedMembers(*stored), *data);
+        Amf0::decodeMembers(call.engine(), SharedObjectStore::unpack(*stored, SharedObjectStore::Amf0Format), *data);
     call.engine().keep(KeptPrefix + file, shared);
     return shared;
 }

@@ -2,6 +2,7 @@
 // constants (NaN, Infinity, undefined).
 #include "swf/avm2/NumberConversion.h"
 #include "swf/avm2/UriCoding.h"
+#include "swf/avm2/builtins/DescribeType.h"
 #include "swf/avm2/builtins/NativeHelpers.h"
 
 #include <cmath>
@@ -99,6 +100,19 @@ const std::vector<NativeGlobalConstant> &BuiltinConstants()
         {"", "NaN", std::numeric_limits<double>::quiet_NaN()},
         {"", "Infinity", std::numeric_limits<double>::infinity()},
         {"", "undefined", 0, true},
+        // The parts avmplus.describeType describes.
+        {"avmplus", "HIDE_NSURI_METHODS", DescribeHideNsUriMethods},
+        {"avmplus", "INCLUDE_BASES", DescribeBases},
+        {"avmplus", "INCLUDE_INTERFACES", DescribeInterfaces},
+        {"avmplus", "INCLUDE_VARIABLES", DescribeVariables},
+        {"avmplus", "INCLUDE_ACCESSORS", DescribeAccessors},
+        {"avmplus", "INCLUDE_METHODS", DescribeMethods},
+        {"avmplus", "INCLUDE_METADATA", DescribeMetadata},
+        {"avmplus", "INCLUDE_CONSTRUCTOR", DescribeConstructor},
+        {"avmplus", "INCLUDE_TRAITS", DescribeTraits},
+        {"avmplus", "USE_ITRAITS", DescribeUseInstanceTraits},
+        {"avmplus", "HIDE_OBJECT", DescribeHideObject},
+        {"avmplus", "FLASH10_FLAGS", DescribeFlash10},
     };
     return constants;
 }

@@ -72,6 +72,20 @@ extern const NativeClass ShapeClass;
 extern const NativeClass StageClass;
 extern const NativeClass TextFormatClass;
 extern const NativeClass TextFieldClass;
+extern const NativeClass CapabilitiesClass;
+extern const NativeClass ApplicationDomainClass;
+extern const NativeClass SecurityClass;
+extern const NativeClass SystemClass;
+extern const NativeClass KeyboardClass;
+extern const NativeClass MouseClass;
+extern const NativeClass MouseCursorClass;
+extern const NativeClass EndianClass;
+extern const NativeClass URLRequestClass;
+extern const NativeClass URLRequestMethodClass;
+extern const NativeClass URLVariablesClass;
+extern const NativeClass URLLoaderClass;
+extern const NativeClass URLLoaderDataFormatClass;
+extern const NativeClass SharedObjectClass;
 
 const std::vector<const NativeClass *> &BuiltinClasses()
 {
@@ -145,6 +159,20 @@ const std::vector<const NativeClass *> &BuiltinClasses()
         &StageClass,
         &TextFormatClass,
         &TextFieldClass,
+        &CapabilitiesClass,
+        &ApplicationDomainClass,
+        &SecurityClass,
+        &SystemClass,
+        &KeyboardClass,
+        &MouseClass,
+        &MouseCursorClass,
+        &EndianClass,
+        &URLRequestClass,
+        &URLRequestMethodClass,
+        &URLVariablesClass,
+        &URLLoaderClass,
+        &URLLoaderDataFormatClass,
+        &SharedObjectClass,
     };
     return classes;
 }

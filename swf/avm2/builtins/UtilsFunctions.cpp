@@ -1,6 +1,8 @@
 // The package functions of flash.utils: class names and definitions by
 // name, the movie's clock, and the calls made later (setTimeout and
 // setInterval) that the runtime's timer queue keeps.
+#include "swf/avm2/builtins/Definitions.h"
+#include "swf/avm2/builtins/DescribeType.h"
 #include "swf/avm2/builtins/NativeHelpers.h"
 
 namespace swf::avm2 {
@@ -68,18 +70,12 @@ Multiname definitionName(Runtime &rt, const QString &text)
     return name;
 }
 
-Value getDefinitionByName(Runtime &rt, const Value &, Args args)
+Value getDefinitionByName(Runtime &rt, const Value &, Args args) { return DefinitionNamed(rt, args[0]); }
+
+Value describeType(Runtime &rt, const Value &, Args args) { return DescribeType(rt, args[0], DescribeFlash10); }
+Value describeTypeWithFlags(Runtime &rt, const Value &, Args args)
 {
-    if (args[0].isNullish())
-        rt.throwError(ErrorType::TypeError, NullArgumentError, QStringList{QStringLiteral("name")});
-    const QString text = rt.toString(args[0]);
-    const Multiname name = definitionName(rt, text);
-    Object *global = nullptr;
-    if (!name.name.isEmpty() && rt.lookupGlobal(name, global))
-        return rt.getProperty(Value(global), name);
-    if (Class *cls = rt.findClass(text))
-        return Value(static_cast<Object *>(cls));
-    rt.throwError(ErrorType::ReferenceError, UndefinedVariableError, QStringList{text});
+    return DescribeType(rt, args[0], rt.toUint(args[1]));
 }
 
 Value getTimer(Runtime &rt, const Value &, Args) { return Value::number(double(rt.timers.now())); }
@@ -102,6 +98,32 @@ Value clearTimer(Runtime &rt, const Value &, Args args)
 
 } // namespace
 
+bool FindDefinition(Runtime &rt, const QString &text, Value &out)
+{
+    const Multiname name = definitionName(rt, text);
+    Object *global = nullptr;
+    if (!name.name.isEmpty() && rt.lookupGlobal(name, global)) {
+        out = rt.getProperty(Value(global), name);
+        return true;
+    }
+    if (Class *cls = rt.findClass(text)) {
+        out = Value(static_cast<Object *>(cls));
+        return true;
+    }
+    return false;
+}
+
+Value DefinitionNamed(Runtime &rt, const Value &name)
+{
+    if (name.isNullish())
+        rt.throwError(ErrorType::TypeError, NullArgumentError, QStringList{QStringLiteral("name")});
+    const QString text = rt.toString(name);
+    Value found;
+    if (!FindDefinition(rt, text, found))
+        rt.throwError(ErrorType::ReferenceError, UndefinedVariableError, QStringList{text});
+    return found;
+}
+
 const std::vector<NativeFunction> &UtilsFunctions()
 {
     static const std::vector<NativeFunction> functions = {
@@ -109,6 +131,7 @@ const std::vector<NativeFunction> &UtilsFunctions()
         {"flash.utils", "getQualifiedSuperclassName", getQualifiedSuperclassName, 1},
         {"flash.utils", "getDefinitionByName", getDefinitionByName, 1},
         {"flash.utils", "getTimer", getTimer, 0},
+        {"flash.utils", "describeType", describeType, 1},
         {"flash.utils", "setTimeout", schedule<false>, 2},
         {"flash.utils", "setInterval", schedule<true>, 2},
         {"flash.utils", "clearTimeout", clearTimer, 1},
@@ -117,6 +140,7 @@ const std::vector<NativeFunction> &UtilsFunctions()
         // movies written for the shell.
         {"avmplus", "getQualifiedClassName", getQualifiedClassName, 1},
         {"avmplus", "getQualifiedSuperclassName", getQualifiedSuperclassName, 1},
+        {"avmplus", "describeType", describeTypeWithFlags, 2},
     };
     return functions;
 }
