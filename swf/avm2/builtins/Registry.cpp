@@ -71,6 +71,17 @@ extern const NativeClass GraphicsClass;
 extern const NativeClass ShapeClass;
 extern const NativeClass StageClass;
 extern const NativeClass TextFormatClass;
+extern const NativeClass PointClass;
+extern const NativeClass RectangleClass;
+extern const NativeClass MatrixClass;
+extern const NativeClass ColorTransformClass;
+extern const NativeClass TransformClass;
+extern const NativeClass BitmapFilterClass;
+extern const NativeClass BlurFilterClass;
+extern const NativeClass GlowFilterClass;
+extern const NativeClass DropShadowFilterClass;
+extern const NativeClass BevelFilterClass;
+extern const NativeClass ColorMatrixFilterClass;
 extern const NativeClass TextFieldClass;
 
 const std::vector<const NativeClass *> &BuiltinClasses()
@@ -144,6 +155,17 @@ const std::vector<const NativeClass *> &BuiltinClasses()
         &ShapeClass,
         &StageClass,
         &TextFormatClass,
+        &PointClass,
+        &RectangleClass,
+        &MatrixClass,
+        &ColorTransformClass,
+        &TransformClass,
+        &BitmapFilterClass,
+        &BlurFilterClass,
+        &GlowFilterClass,
+        &DropShadowFilterClass,
+        &BevelFilterClass,
+        &ColorMatrixFilterClass,
         &TextFieldClass,
     };
     return classes;

@@ -1,0 +1,69 @@
+// flash.filters.ColorMatrixFilter(matrix = null): 4 rows of 5 numbers, the
+// red, green, blue and alpha each made of the pixel's four and an offset.
+#include "swf/avm2/builtins/FilterObject.h"
+
+#include "swf/avm2/builtins/ArrayObject.h"
+
+namespace swf::avm2 {
+
+namespace {
+
+constexpr uint32_t MatrixSize = 20;
+
+std::vector<double> identity() { return {1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0}; }
+
+FilterState defaults()
+{
+    FilterState state;
+    state.matrix = identity();
+    return state;
+}
+
+// A copy: changing the array changes nothing until it is set again.
+Value getMatrix(Runtime &rt, const Value &self, Args)
+{
+    const std::vector<double> &matrix = FilterStateOf(rt, self).matrix;
+    std::vector<Value> elements;
+    for (double v : matrix)
+        elements.push_back(Value::number(v));
+    return Value(static_cast<Object *>(rt.newArray(std::move(elements))));
+}
+
+// What the array lacks of the 20 counts as 0; null is the identity.
+Value setMatrix(Runtime &rt, const Value &self, Args args)
+{
+    std::vector<double> matrix;
+    if (args[0].isNullish()) {
+        matrix = identity();
+    } else {
+        auto *array = dynamic_cast<ArrayObject *>(args[0].asObject());
+        if (!array)
+            rt.throwError(ErrorType::TypeError, 1034, QStringList{rt.describe(args[0]), QStringLiteral("Array")});
+        const uint32_t given = std::min(array->length(), MatrixSize);
+        for (uint32_t i = 0; i < given; ++i)
+            matrix.push_back(rt.toNumber(array->at(i)));
+        matrix.resize(MatrixSize, 0);
+    }
+    FilterStateOf(rt, self).matrix = std::move(matrix);
+    return Value();
+}
+
+const std::vector<FilterField> &fields()
+{
+    static const std::vector<FilterField> list{{"matrix", getMatrix, setMatrix}};
+    return list;
+}
+
+Value construct(Runtime &rt, const Value &self, Args args)
+{
+    return ConstructFilter(rt, self, args, Filter::ColorMatrix, defaults(), fields());
+}
+
+} // namespace
+
+extern const NativeClass ColorMatrixFilterClass = {
+    "flash.filters", "ColorMatrixFilter", "flash.filters::BitmapFilter", ClassFinal, nullptr, construct, nullptr,
+    FilterMembers(fields()), {}, nullptr, {}, nullptr,
+};
+
+} // namespace swf::avm2

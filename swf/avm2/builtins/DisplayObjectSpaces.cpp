@@ -1,0 +1,137 @@
+#include "swf/avm2/builtins/DisplayObjectSpaces.h"
+
+#include "swf/DisplayObject.h"
+#include "swf/builtins/MovieClipGeometry.h"
+#include "swf/avm2/builtins/DisplayObjectNative.h"
+#include "swf/avm2/builtins/GeomObjects.h"
+#include "swf/script/ClipProperties.h"
+
+namespace swf::avm2 {
+
+namespace {
+
+constexpr double Twips = 20;
+constexpr int MaxFillNesting = 64;
+constexpr int NullParameterError = 2007;
+
+QPointF toTwips(QPointF pixels) { return pixels * Twips; }
+QPointF toPixels(QPointF twips) { return twips / Twips; }
+
+geom::Rect rectInPixels(const QRectF &twips)
+{
+    if (twips.isNull())
+        return {};
+    return {twips.x() / Twips, twips.y() / Twips, twips.width() / Twips, twips.height() / Twips};
+}
+
+DisplayObjectNative &displayArgument(Runtime &rt, const Value &v, const char *parameter)
+{
+    if (v.isNullish())
+        rt.throwError(ErrorType::TypeError, NullParameterError, QStringList{QString::fromLatin1(parameter)});
+    return *DisplayThis(rt, v);
+}
+
+// The bounds in the target's space: the object's own when none is given.
+Value boundsIn(Runtime &rt, const Value &self, const Value &target, const QRectF &own)
+{
+    DisplayObjectNative &object = *DisplayThis(rt, self);
+    DisplayObjectNative &space = target.isNullish() ? object : *DisplayThis(rt, target);
+    if (own.isNull())
+        return NewRectangle(rt, {});
+    const QTransform m = ToStage(object) * ToStage(space).inverted();
+    return NewRectangle(rt, rectInPixels(m.mapRect(own)));
+}
+
+QRectF stageBounds(DisplayObjectNative &object)
+{
+    const QRectF own = ClipBounds(object.node());
+    return own.isNull() ? QRectF() : ToStage(object).mapRect(own);
+}
+
+} // namespace
+
+QTransform ToStage(DisplayObjectNative &object)
+{
+    swf::DisplayObject &node = object.node();
+    if (!node.parent && !object.stageAbove && !object.isStage())
+        return node.matrix;
+    return StageTransformOf(node);
+}
+
+QRectF FillBounds(const swf::DisplayObject &node, int nesting)
+{
+    if (const auto *shape = dynamic_cast<const ShapeDef *>(node.character))
+        return shape->outline.boundingRect();
+    // Text, bitmaps and video have no strokes to leave out.
+    if (node.character && !node.isSprite() && node.children.empty())
+        return ClipBounds(node);
+    QRectF bounds = node.drawing ? node.drawing->outline().boundingRect() : QRectF();
+    if (nesting >= MaxFillNesting)
+        return bounds;
+    for (const auto &[depth, child] : node.children) {
+        const QRectF inner = FillBounds(*child, nesting + 1);
+        if (!inner.isNull())
+            bounds = bounds.united(child->matrix.mapRect(inner));
+    }
+    return bounds;
+}
+
+Value DisplayLocalToGlobal(Runtime &rt, const Value &self, Args args)
+{
+    const QPointF p = PointArgument(rt, args[0], "point");
+    return NewPoint(rt, toPixels(ToStage(*DisplayThis(rt, self)).map(toTwips(p))));
+}
+
+Value DisplayGlobalToLocal(Runtime &rt, const Value &self, Args args)
+{
+    const QPointF p = PointArgument(rt, args[0], "point");
+    return NewPoint(rt, toPixels(ToStage(*DisplayThis(rt, self)).inverted().map(toTwips(p))));
+}
+
+Value DisplayGetBounds(Runtime &rt, const Value &self, Args args)
+{
+    return boundsIn(rt, self, args[0], ClipBounds(DisplayThis(rt, self)->node()));
+}
+
+Value DisplayGetRect(Runtime &rt, const Value &self, Args args)
+{
+    return boundsIn(rt, self, args[0], FillBounds(DisplayThis(rt, self)->node()));
+}
+
+// hitTestPoint(x, y, shapeFlag): within the bounds on the stage, or within
+// what the object draws.
+Value DisplayHitTestPoint(Runtime &rt, const Value &self, Args args)
+{
+    DisplayObjectNative &object = *DisplayThis(rt, self);
+    const QPointF point(rt.toNumber(args[0]) * Twips, rt.toNumber(args[1]) * Twips);
+    if (rt.toBoolean(args[2]))
+        return Value(ShapeContains(object.node(), point, ToStage(object)));
+    return Value(stageBounds(object).contains(point));
+}
+
+Value DisplayHitTestObject(Runtime &rt, const Value &self, Args args)
+{
+    DisplayObjectNative &other = displayArgument(rt, args[0], "obj");
+    return Value(stageBounds(*DisplayThis(rt, self)).intersects(stageBounds(other)));
+}
+
+Value DisplayGetTransform(Runtime &rt, const Value &self, Args) { return NewTransform(rt, self); }
+
+// Takes the other transform's matrix and colour transform.
+Value DisplaySetTransform(Runtime &rt, const Value &self, Args args)
+{
+    if (args[0].isNullish())
+        rt.throwError(ErrorType::TypeError, NullParameterError, QStringList{QStringLiteral("transform")});
+    auto *from = dynamic_cast<TransformObject *>(args[0].asObject());
+    if (!from)
+        rt.throwError(ErrorType::TypeError, 1034, QStringList{rt.describe(args[0]), QStringLiteral("flash.geom.Transform")});
+    const swf::DisplayObject &source = DisplayThis(rt, from->target)->node();
+    const QTransform matrix = source.matrix;
+    const ColorTransform cxform = source.cxform;
+    swf::DisplayObject &node = DisplayThis(rt, self)->node();
+    node.matrix = matrix;
+    node.cxform = cxform;
+    return Value();
+}
+
+} // namespace swf::avm2
