@@ -1,6 +1,7 @@
 // flash.geom and flash.filters in ActionScript 3 movies: the arithmetic on
 // its own, the classes as scripts call them, DisplayObject's transform,
 // spaces and hit tests, and filters reaching the engine and the picture.
+#include "AbcWriter.h"
 #include "swf/DisplayObject.h"
 #include "swf/MoviePlayer.h"
 #include "swf/Renderer.h"
@@ -82,6 +83,26 @@ public:
     Runtime &rt;
 };
 
+// Runs a script that traces what the builder leaves, one trace a call.
+QStringList runScript(const std::function<void(AbcWriter::Abc &, AbcWriter::Code &, uint32_t trace)> &build)
+{
+    using namespace AbcWriter;
+    Abc abc;
+    Code code;
+    const uint32_t trace = abc.qname("", "trace");
+    code.op(Op::GetLocal0).op(Op::PushScope);
+    build(abc, code, trace);
+    code.op(Op::ReturnVoid);
+    abc.script(abc.method(0, code, {8, 3, 0, 2}), {});
+    QStringList lines;
+    Runtime rt;
+    rt.onTrace = [&lines](const QString &line) { lines << line; };
+    QString error;
+    if (!rt.loadAbc(abc.bytes(), false, &error))
+        lines << "refused: " + error;
+    return lines;
+}
+
 bool near(double a, double b) { return std::abs(a - b) < 1e-9; }
 
 } // namespace
@@ -97,6 +118,7 @@ private slots:
     void colorTransformMaths();
     void texts_data();
     void texts();
+    void fromScripts();
     void pointAndRectangleMethods();
     void nullArguments();
     void transformCopies();
@@ -104,6 +126,7 @@ private slots:
     void hitTests();
     void filterDefaults_data();
     void filterDefaults();
+    void filterArrays();
     void filtersReachTheEngine();
     void glowIsDrawn();
 };
@@ -214,6 +237,38 @@ void TestAvm2Geom::texts()
         QCOMPARE(f.text(f.call(f.call(object, "clone"), "toString")), expected);
 }
 
+void TestAvm2Geom::fromScripts()
+{
+    using namespace AbcWriter;
+    const QStringList lines = runScript([](Abc &abc, Code &code, uint32_t trace) {
+        const uint32_t point = abc.qname("flash.geom", "Point"), matrix = abc.qname("flash.geom", "Matrix");
+        const uint32_t glow = abc.qname("flash.filters", "GlowFilter");
+        // trace(new Point(1, 2).add(new Point(0.5, -1)))
+        code.op(Op::FindPropStrict, {trace});
+        code.op(Op::FindPropStrict, {point}).op(Op::PushByte, {1}).op(Op::PushByte, {2});
+        code.op(Op::ConstructProp, {point, 2});
+        code.op(Op::FindPropStrict, {point}).op(Op::PushDouble, {abc.number(0.5)}).op(Op::PushDouble, {abc.number(-1)});
+        code.op(Op::ConstructProp, {point, 2});
+        code.op(Op::CallProperty, {abc.qname("", "add"), 1}).op(Op::CallPropVoid, {trace, 1});
+        // var m = new Matrix(); m.rotate(Math.PI / 2); trace(m)
+        code.op(Op::FindPropStrict, {matrix}).op(Op::ConstructProp, {matrix, 0}).op(Op::SetLocal1);
+        code.op(Op::GetLocal1).op(Op::PushDouble, {abc.number(M_PI / 2)});
+        code.op(Op::CallPropVoid, {abc.qname("", "rotate"), 1});
+        code.op(Op::FindPropStrict, {trace}).op(Op::GetLocal1).op(Op::CallPropVoid, {trace, 1});
+        // trace(new GlowFilter(0x336699).clone().color)
+        code.op(Op::FindPropStrict, {trace});
+        code.op(Op::FindPropStrict, {glow}).op(Op::PushInt, {abc.integer(0x336699)}).op(Op::ConstructProp, {glow, 1});
+        code.op(Op::CallProperty, {abc.qname("", "clone"), 0}).op(Op::GetProperty, {abc.qname("", "color")});
+        code.op(Op::CallPropVoid, {trace, 1});
+        // trace(Point.polar(2, 0))
+        code.op(Op::FindPropStrict, {trace}).op(Op::GetLex, {point});
+        code.op(Op::PushByte, {2}).op(Op::PushByte, {0}).op(Op::CallProperty, {abc.qname("", "polar"), 2});
+        code.op(Op::CallPropVoid, {trace, 1});
+    });
+    QCOMPARE(lines, QStringList({"(x=1.5, y=1)", "(a=6.123233995736766e-17, b=1, c=-1, d=6.123233995736766e-17, tx=0, ty=0)",
+                                 QString::number(0x336699), "(x=2, y=0)"}));
+}
+
 void TestAvm2Geom::pointAndRectangleMethods()
 {
     Fixture f;
@@ -266,7 +321,7 @@ void TestAvm2Geom::nullArguments()
     Fixture f;
     const Value p = f.make("flash.geom::Point");
     QCOMPARE(f.errorOf([&] { f.call(p, "add", {Value::null()}); }),
-             QStringLiteral("TypeError: Error #2007: Parameter v must be non-null."));
+             QStringLiteral("TypeError: Error #1009: Cannot access a property or method of a null object reference."));
     const Value r = f.make("flash.geom::Rectangle");
     QVERIFY(f.errorOf([&] { f.call(r, "union", {Value("x")}); }).startsWith("TypeError: Error #1034"));
     const Value sprite = f.make("flash.display::Sprite");
@@ -365,6 +420,9 @@ void TestAvm2Geom::filterDefaults_data()
     QTest::newRow("shadow hides") << "DropShadowFilter" << "hideObject" << "false";
     QTest::newRow("bevel highlight") << "BevelFilter" << "highlightColor" << "16777215";
     QTest::newRow("bevel type") << "BevelFilter" << "type" << "inner";
+    QTest::newRow("convolution divisor") << "ConvolutionFilter" << "divisor" << "1";
+    QTest::newRow("convolution alpha") << "ConvolutionFilter" << "alpha" << "0";
+    QTest::newRow("convolution keeps alpha") << "ConvolutionFilter" << "preserveAlpha" << "true";
     QTest::newRow("colour matrix") << "ColorMatrixFilter" << "matrix" << "1,0,0,0,0,0,1,0,0,0,0,0,1,0,0,0,0,0,1,0";
 }
 
@@ -377,6 +435,31 @@ void TestAvm2Geom::filterDefaults()
     const Value filter = f.rt.construct(Value(static_cast<Object *>(f.rt.findClass("flash.filters::" + cls))), Args{});
     QCOMPARE(f.text(f.get(filter, property.toLatin1().constData())), expected);
     QCOMPARE(f.text(f.get(f.call(filter, "clone"), property.toLatin1().constData())), expected);
+}
+
+void TestAvm2Geom::filterArrays()
+{
+    Fixture f;
+    // A kernel holds matrixX by matrixY numbers, padded with 0 or cut.
+    const Value kernel = f.array({Value(1), Value(2), Value(3)});
+    const Value convolution = f.make("flash.filters::ConvolutionFilter", {Value(2), Value(2), kernel});
+    QCOMPARE(f.text(f.get(convolution, "matrix")), QStringLiteral("1,2,3,0"));
+    f.set(convolution, "matrixX", Value(1));
+    QCOMPARE(f.text(f.get(convolution, "matrix")), QStringLiteral("1,2"));
+    f.set(convolution, "matrixY", Value(1000));
+    QCOMPARE(f.number(convolution, "matrixY"), 15.0);
+    // The array read is a copy.
+    f.rt.setKeyed(f.get(convolution, "matrix"), Value(0), f.rt.publicName(QString()), Value(9));
+    QCOMPARE(f.text(f.get(convolution, "matrix")).left(2), QStringLiteral("1,"));
+    const Value colour = f.make("flash.filters::ColorMatrixFilter", {f.array({Value(0.5), Value(2)})});
+    QCOMPARE(f.text(f.get(colour, "matrix")), QStringLiteral("0.5,2,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0"));
+    QVERIFY(f.errorOf([&] { f.set(colour, "matrix", Value(3)); }).startsWith("TypeError: Error #1034"));
+    const Value sprite = f.make("flash.display::Sprite");
+    f.set(sprite, "filters", f.array({convolution, colour}));
+    QCOMPARE(f.node(sprite).filters->at(0).kernel.size(), size_t(15));
+    QCOMPARE(f.node(sprite).filters->at(1).colorMatrix[0], 0.5f);
+    QCOMPARE(f.text(f.get(f.rt.getKeyed(f.get(sprite, "filters"), Value(1), f.rt.publicName(QString())), "matrix")),
+             QStringLiteral("0.5,2,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0"));
 }
 
 void TestAvm2Geom::filtersReachTheEngine()

@@ -2,8 +2,6 @@
 // red, green, blue and alpha each made of the pixel's four and an offset.
 #include "swf/avm2/builtins/FilterObject.h"
 
-#include "swf/avm2/builtins/ArrayObject.h"
-
 namespace swf::avm2 {
 
 namespace {
@@ -20,30 +18,13 @@ FilterState defaults()
 }
 
 // A copy: changing the array changes nothing until it is set again.
-Value getMatrix(Runtime &rt, const Value &self, Args)
-{
-    const std::vector<double> &matrix = FilterStateOf(rt, self).matrix;
-    std::vector<Value> elements;
-    for (double v : matrix)
-        elements.push_back(Value::number(v));
-    return Value(static_cast<Object *>(rt.newArray(std::move(elements))));
-}
+Value getMatrix(Runtime &rt, const Value &self, Args) { return NumbersValue(rt, FilterStateOf(rt, self).matrix); }
 
 // What the array lacks of the 20 counts as 0; null is the identity.
 Value setMatrix(Runtime &rt, const Value &self, Args args)
 {
-    std::vector<double> matrix;
-    if (args[0].isNullish()) {
-        matrix = identity();
-    } else {
-        auto *array = dynamic_cast<ArrayObject *>(args[0].asObject());
-        if (!array)
-            rt.throwError(ErrorType::TypeError, 1034, QStringList{rt.describe(args[0]), QStringLiteral("Array")});
-        const uint32_t given = std::min(array->length(), MatrixSize);
-        for (uint32_t i = 0; i < given; ++i)
-            matrix.push_back(rt.toNumber(array->at(i)));
-        matrix.resize(MatrixSize, 0);
-    }
+    std::vector<double> matrix = args[0].isNullish() ? identity() : NumbersArgument(rt, args[0], MatrixSize);
+    matrix.resize(MatrixSize, 0);
     FilterStateOf(rt, self).matrix = std::move(matrix);
     return Value();
 }

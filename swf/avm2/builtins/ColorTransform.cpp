@@ -7,8 +7,6 @@ namespace swf::avm2 {
 
 namespace {
 
-constexpr int NullParameterError = 2007;
-
 geom::ColorTerms &termsOf(Runtime &rt, const Value &self)
 {
     return ThisAs<ColorTransformObject>(rt, self, "flash.geom.ColorTransform")->terms;
@@ -47,7 +45,7 @@ Value setColor(Runtime &rt, const Value &self, Args args)
 
 Value concat(Runtime &rt, const Value &self, Args args)
 {
-    const geom::ColorTerms second = ColorTransformArgument(rt, args[0], "second");
+    const geom::ColorTerms second = ColorTransformArgument(rt, args[0]);
     geom::ColorTerms &t = termsOf(rt, self);
     t = geom::Concat(t, second);
     return Value();
@@ -76,8 +74,7 @@ Value NewColorTransform(Runtime &rt, const geom::ColorTerms &terms)
 
 geom::ColorTerms ColorTransformArgument(Runtime &rt, const Value &v, const char *parameter)
 {
-    if (v.isNullish())
-        rt.throwError(ErrorType::TypeError, NullParameterError, QStringList{QString::fromLatin1(parameter)});
+    CheckGeomArgument(rt, v, parameter);
     return ThisAs<ColorTransformObject>(rt, v, "flash.geom.ColorTransform")->terms;
 }
 

@@ -15,6 +15,7 @@ namespace {
 constexpr double MaxStrength = 255;
 constexpr uint32_t RgbMask = 0xFFFFFF;
 constexpr int IncorrectTypeError = 2005;
+constexpr int CoercionError = 1034;
 
 // The classes scripts see an engine filter as, by its type code.
 const char *const ClassNames[] = {
@@ -98,7 +99,7 @@ FilterList EngineFilters(Runtime &rt, const Value &array)
 {
     auto *list = dynamic_cast<ArrayObject *>(array.asObject());
     if (!list)
-        rt.throwError(ErrorType::TypeError, 1034, QStringList{rt.describe(array), QStringLiteral("Array")});
+        rt.throwError(ErrorType::TypeError, CoercionError, QStringList{rt.describe(array), QStringLiteral("Array")});
     FilterList filters;
     const uint32_t count = std::min(list->length(), uint32_t(MaxFilters));
     for (uint32_t i = 0; i < count; ++i) {
@@ -140,6 +141,26 @@ double StrengthArgument(Runtime &rt, const Value &v) { return clampKeepingNaN(rt
 double AlphaArgument(Runtime &rt, const Value &v) { return clampKeepingNaN(rt.toNumber(v), 0, 1); }
 double ColorArgument(Runtime &rt, const Value &v) { return double(rt.toUint(v) & RgbMask); }
 double NumberArgument(Runtime &rt, const Value &v) { return rt.toNumber(v); }
+
+std::vector<double> NumbersArgument(Runtime &rt, const Value &array, uint32_t limit)
+{
+    auto *list = dynamic_cast<ArrayObject *>(array.asObject());
+    if (!list)
+        rt.throwError(ErrorType::TypeError, CoercionError, QStringList{rt.describe(array), QStringLiteral("Array")});
+    std::vector<double> numbers;
+    const uint32_t count = std::min(list->length(), limit);
+    for (uint32_t i = 0; i < count; ++i)
+        numbers.push_back(rt.toNumber(list->at(i)));
+    return numbers;
+}
+
+Value NumbersValue(Runtime &rt, const std::vector<double> &numbers)
+{
+    std::vector<Value> elements;
+    for (double v : numbers)
+        elements.push_back(Value::number(v));
+    return Value(static_cast<Object *>(rt.newArray(std::move(elements))));
+}
 
 using S = FilterState;
 

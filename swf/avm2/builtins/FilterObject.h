@@ -54,6 +54,10 @@ double StrengthArgument(Runtime &rt, const Value &v); // 0..255; NaN stays
 double AlphaArgument(Runtime &rt, const Value &v);    // 0..1; NaN stays
 double ColorArgument(Runtime &rt, const Value &v);    // the low 24 bits of a uint
 double NumberArgument(Runtime &rt, const Value &v);   // any number
+// The first numbers of an Array (anything else is Error #1034), and a new
+// Array of numbers.
+std::vector<double> NumbersArgument(Runtime &rt, const Value &array, uint32_t limit);
+Value NumbersValue(Runtime &rt, const std::vector<double> &numbers);
 
 template <double FilterState::*Field> Value GetFilterNumber(Runtime &rt, const Value &self, Args)
 {

@@ -51,12 +51,16 @@ Value NewMatrix(Runtime &rt, const geom::Affine &matrix);
 Value NewColorTransform(Runtime &rt, const geom::ColorTerms &terms);
 Value NewTransform(Runtime &rt, const Value &target);
 
-// The argument as the class, or the player's TypeError for anything else;
-// null is Error #2007 naming the parameter.
-QPointF PointArgument(Runtime &rt, const Value &v, const char *parameter);
-geom::Rect RectangleArgument(Runtime &rt, const Value &v, const char *parameter);
-geom::Affine MatrixArgument(Runtime &rt, const Value &v, const char *parameter);
-geom::ColorTerms ColorTransformArgument(Runtime &rt, const Value &v, const char *parameter);
+// The argument as the class, or the player's TypeError for anything else.
+// The player writes the geometry classes in ActionScript, so their methods
+// meet null as a null reference (Error #1009); its native methods (given a
+// parameter name) say the parameter must be non-null (Error #2007).
+QPointF PointArgument(Runtime &rt, const Value &v, const char *parameter = nullptr);
+geom::Rect RectangleArgument(Runtime &rt, const Value &v, const char *parameter = nullptr);
+geom::Affine MatrixArgument(Runtime &rt, const Value &v, const char *parameter = nullptr);
+geom::ColorTerms ColorTransformArgument(Runtime &rt, const Value &v, const char *parameter = nullptr);
+// Throws the error above for null.
+void CheckGeomArgument(Runtime &rt, const Value &v, const char *parameter);
 
 // A number as "(x=" + x + ")" writes it into toString's text.
 QString GeomNumber(Runtime &rt, double value);

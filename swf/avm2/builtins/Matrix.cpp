@@ -8,8 +8,6 @@ namespace swf::avm2 {
 
 namespace {
 
-constexpr int NullParameterError = 2007;
-
 geom::Affine &matrixOf(Runtime &rt, const Value &self)
 {
     return ThisAs<MatrixObject>(rt, self, "flash.geom.Matrix")->matrix;
@@ -66,7 +64,7 @@ Value rotate(Runtime &rt, const Value &self, Args args)
 }
 Value concat(Runtime &rt, const Value &self, Args args)
 {
-    then(rt, self, MatrixArgument(rt, args[0], "m"));
+    then(rt, self, MatrixArgument(rt, args[0]));
     return Value();
 }
 Value invert(Runtime &rt, const Value &self, Args)
@@ -78,11 +76,11 @@ Value invert(Runtime &rt, const Value &self, Args)
 
 Value transformPoint(Runtime &rt, const Value &self, Args args)
 {
-    return NewPoint(rt, geom::Transform(matrixOf(rt, self), PointArgument(rt, args[0], "point")));
+    return NewPoint(rt, geom::Transform(matrixOf(rt, self), PointArgument(rt, args[0])));
 }
 Value deltaTransformPoint(Runtime &rt, const Value &self, Args args)
 {
-    return NewPoint(rt, geom::DeltaTransform(matrixOf(rt, self), PointArgument(rt, args[0], "point")));
+    return NewPoint(rt, geom::DeltaTransform(matrixOf(rt, self), PointArgument(rt, args[0])));
 }
 
 // createBox(scaleX, scaleY, rotation = 0, tx = 0, ty = 0).
@@ -109,7 +107,7 @@ Value setTo(Runtime &rt, const Value &self, Args args)
 }
 Value copyFrom(Runtime &rt, const Value &self, Args args)
 {
-    matrixOf(rt, self) = MatrixArgument(rt, args[0], "sourceMatrix");
+    matrixOf(rt, self) = MatrixArgument(rt, args[0]);
     return Value();
 }
 
@@ -134,8 +132,7 @@ Value NewMatrix(Runtime &rt, const geom::Affine &matrix)
 
 geom::Affine MatrixArgument(Runtime &rt, const Value &v, const char *parameter)
 {
-    if (v.isNullish())
-        rt.throwError(ErrorType::TypeError, NullParameterError, QStringList{QString::fromLatin1(parameter)});
+    CheckGeomArgument(rt, v, parameter);
     return ThisAs<MatrixObject>(rt, v, "flash.geom.Matrix")->matrix;
 }
 

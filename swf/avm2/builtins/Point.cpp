@@ -9,8 +9,6 @@ namespace swf::avm2 {
 
 namespace {
 
-constexpr int NullParameterError = 2007;
-
 QPointF &pointOf(Runtime &rt, const Value &self) { return ThisAs<PointObject>(rt, self, "flash.geom.Point")->point; }
 
 Value construct(Runtime &rt, const Value &self, Args args)
@@ -40,17 +38,17 @@ Value getLength(Runtime &rt, const Value &self, Args)
 
 Value add(Runtime &rt, const Value &self, Args args)
 {
-    return NewPoint(rt, pointOf(rt, self) + PointArgument(rt, args[0], "v"));
+    return NewPoint(rt, pointOf(rt, self) + PointArgument(rt, args[0]));
 }
 Value subtract(Runtime &rt, const Value &self, Args args)
 {
-    return NewPoint(rt, pointOf(rt, self) - PointArgument(rt, args[0], "v"));
+    return NewPoint(rt, pointOf(rt, self) - PointArgument(rt, args[0]));
 }
 Value clone(Runtime &rt, const Value &self, Args) { return NewPoint(rt, pointOf(rt, self)); }
 
 Value equals(Runtime &rt, const Value &self, Args args)
 {
-    const QPointF p = pointOf(rt, self), q = PointArgument(rt, args[0], "toCompare");
+    const QPointF p = pointOf(rt, self), q = PointArgument(rt, args[0]);
     return Value(p.x() == q.x() && p.y() == q.y());
 }
 
@@ -79,7 +77,7 @@ Value setTo(Runtime &rt, const Value &self, Args args)
 
 Value copyFrom(Runtime &rt, const Value &self, Args args)
 {
-    pointOf(rt, self) = PointArgument(rt, args[0], "sourcePoint");
+    pointOf(rt, self) = PointArgument(rt, args[0]);
     return Value();
 }
 
@@ -91,14 +89,14 @@ Value toString(Runtime &rt, const Value &self, Args)
 
 Value distance(Runtime &rt, const Value &, Args args)
 {
-    const QPointF d = PointArgument(rt, args[0], "pt1") - PointArgument(rt, args[1], "pt2");
+    const QPointF d = PointArgument(rt, args[0]) - PointArgument(rt, args[1]);
     return Value::number(std::hypot(d.x(), d.y()));
 }
 
 // f = 1 gives the first point, 0 the second.
 Value interpolate(Runtime &rt, const Value &, Args args)
 {
-    const QPointF p1 = PointArgument(rt, args[0], "pt1"), p2 = PointArgument(rt, args[1], "pt2");
+    const QPointF p1 = PointArgument(rt, args[0]), p2 = PointArgument(rt, args[1]);
     const double f = rt.toNumber(args[2]);
     return NewPoint(rt, QPointF(p2.x() + f * (p1.x() - p2.x()), p2.y() + f * (p1.y() - p2.y())));
 }
@@ -120,9 +118,19 @@ Value NewPoint(Runtime &rt, QPointF point)
 
 QPointF PointArgument(Runtime &rt, const Value &v, const char *parameter)
 {
-    if (v.isNullish())
-        rt.throwError(ErrorType::TypeError, NullParameterError, QStringList{QString::fromLatin1(parameter)});
+    CheckGeomArgument(rt, v, parameter);
     return ThisAs<PointObject>(rt, v, "flash.geom.Point")->point;
+}
+
+void CheckGeomArgument(Runtime &rt, const Value &v, const char *parameter)
+{
+    constexpr int NullReferenceError = 1009;
+    constexpr int NullParameterError = 2007;
+    if (!v.isNullish())
+        return;
+    if (!parameter)
+        rt.throwError(ErrorType::TypeError, NullReferenceError);
+    rt.throwError(ErrorType::TypeError, NullParameterError, QStringList{QString::fromLatin1(parameter)});
 }
 
 QString GeomNumber(Runtime &rt, double value) { return rt.toString(Value::number(value)); }

@@ -8,8 +8,6 @@ namespace swf::avm2 {
 
 namespace {
 
-constexpr int NullParameterError = 2007;
-
 geom::Rect &rectOf(Runtime &rt, const Value &self)
 {
     return ThisAs<RectangleObject>(rt, self, "flash.geom.Rectangle")->rect;
@@ -82,7 +80,7 @@ Value getSize(Runtime &rt, const Value &self, Args)
 }
 Value setTopLeft(Runtime &rt, const Value &self, Args args)
 {
-    const QPointF p = PointArgument(rt, args[0], "value");
+    const QPointF p = PointArgument(rt, args[0]);
     geom::Rect &r = rectOf(rt, self);
     r.width -= p.x() - r.x;
     r.height -= p.y() - r.y;
@@ -92,7 +90,7 @@ Value setTopLeft(Runtime &rt, const Value &self, Args args)
 }
 Value setBottomRight(Runtime &rt, const Value &self, Args args)
 {
-    const QPointF p = PointArgument(rt, args[0], "value");
+    const QPointF p = PointArgument(rt, args[0]);
     geom::Rect &r = rectOf(rt, self);
     r.width = p.x() - r.x;
     r.height = p.y() - r.y;
@@ -100,7 +98,7 @@ Value setBottomRight(Runtime &rt, const Value &self, Args args)
 }
 Value setSize(Runtime &rt, const Value &self, Args args)
 {
-    const QPointF p = PointArgument(rt, args[0], "value");
+    const QPointF p = PointArgument(rt, args[0]);
     geom::Rect &r = rectOf(rt, self);
     r.width = p.x();
     r.height = p.y();
@@ -113,24 +111,24 @@ Value contains(Runtime &rt, const Value &self, Args args)
 }
 Value containsPoint(Runtime &rt, const Value &self, Args args)
 {
-    const QPointF p = PointArgument(rt, args[0], "point");
+    const QPointF p = PointArgument(rt, args[0]);
     return Value(geom::Contains(rectOf(rt, self), p.x(), p.y()));
 }
 Value containsRect(Runtime &rt, const Value &self, Args args)
 {
-    return Value(geom::ContainsRect(rectOf(rt, self), RectangleArgument(rt, args[0], "rect")));
+    return Value(geom::ContainsRect(rectOf(rt, self), RectangleArgument(rt, args[0])));
 }
 Value intersects(Runtime &rt, const Value &self, Args args)
 {
-    return Value(!geom::IsEmpty(geom::Intersection(rectOf(rt, self), RectangleArgument(rt, args[0], "toIntersect"))));
+    return Value(!geom::IsEmpty(geom::Intersection(rectOf(rt, self), RectangleArgument(rt, args[0]))));
 }
 Value intersection(Runtime &rt, const Value &self, Args args)
 {
-    return NewRectangle(rt, geom::Intersection(rectOf(rt, self), RectangleArgument(rt, args[0], "toIntersect")));
+    return NewRectangle(rt, geom::Intersection(rectOf(rt, self), RectangleArgument(rt, args[0])));
 }
 Value unionWith(Runtime &rt, const Value &self, Args args)
 {
-    return NewRectangle(rt, geom::Union(rectOf(rt, self), RectangleArgument(rt, args[0], "toUnion")));
+    return NewRectangle(rt, geom::Union(rectOf(rt, self), RectangleArgument(rt, args[0])));
 }
 
 void inflateBy(geom::Rect &r, double dx, double dy)
@@ -147,7 +145,7 @@ Value inflate(Runtime &rt, const Value &self, Args args)
 }
 Value inflatePoint(Runtime &rt, const Value &self, Args args)
 {
-    const QPointF p = PointArgument(rt, args[0], "point");
+    const QPointF p = PointArgument(rt, args[0]);
     inflateBy(rectOf(rt, self), p.x(), p.y());
     return Value();
 }
@@ -161,7 +159,7 @@ Value offset(Runtime &rt, const Value &self, Args args)
 }
 Value offsetPoint(Runtime &rt, const Value &self, Args args)
 {
-    const QPointF p = PointArgument(rt, args[0], "point");
+    const QPointF p = PointArgument(rt, args[0]);
     geom::Rect &r = rectOf(rt, self);
     r.x += p.x();
     r.y += p.y();
@@ -178,7 +176,7 @@ Value setEmpty(Runtime &rt, const Value &self, Args)
 Value equals(Runtime &rt, const Value &self, Args args)
 {
     const geom::Rect &r = rectOf(rt, self);
-    const geom::Rect s = RectangleArgument(rt, args[0], "toCompare");
+    const geom::Rect s = RectangleArgument(rt, args[0]);
     return Value(r.x == s.x && r.y == s.y && r.width == s.width && r.height == s.height);
 }
 
@@ -191,7 +189,7 @@ Value setTo(Runtime &rt, const Value &self, Args args)
 }
 Value copyFrom(Runtime &rt, const Value &self, Args args)
 {
-    rectOf(rt, self) = RectangleArgument(rt, args[0], "sourceRect");
+    rectOf(rt, self) = RectangleArgument(rt, args[0]);
     return Value();
 }
 
@@ -215,8 +213,7 @@ Value NewRectangle(Runtime &rt, const geom::Rect &rect)
 
 geom::Rect RectangleArgument(Runtime &rt, const Value &v, const char *parameter)
 {
-    if (v.isNullish())
-        rt.throwError(ErrorType::TypeError, NullParameterError, QStringList{QString::fromLatin1(parameter)});
+    CheckGeomArgument(rt, v, parameter);
     return ThisAs<RectangleObject>(rt, v, "flash.geom.Rectangle")->rect;
 }
 

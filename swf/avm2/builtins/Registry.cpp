@@ -82,6 +82,7 @@ extern const NativeClass GlowFilterClass;
 extern const NativeClass DropShadowFilterClass;
 extern const NativeClass BevelFilterClass;
 extern const NativeClass ColorMatrixFilterClass;
+extern const NativeClass ConvolutionFilterClass;
 extern const NativeClass TextFieldClass;
 
 const std::vector<const NativeClass *> &BuiltinClasses()
@@ -166,6 +167,7 @@ const std::vector<const NativeClass *> &BuiltinClasses()
         &DropShadowFilterClass,
         &BevelFilterClass,
         &ColorMatrixFilterClass,
+        &ConvolutionFilterClass,
         &TextFieldClass,
     };
     return classes;
