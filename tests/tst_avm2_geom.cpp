@@ -380,6 +380,14 @@ void TestAvm2Geom::spaces()
     f.call(f.get(lined, "graphics"), "drawRect", {Value(0), Value(0), Value(10), Value(10)});
     QCOMPARE(f.text(f.call(lined, "getRect", {lined})), QStringLiteral("(x=0, y=0, w=10, h=10)"));
     QVERIFY(f.number(f.call(lined, "getBounds", {lined}), "width") > 10);
+    // Off the display list, an object stands where its own matrix and its
+    // parents' put it.
+    const Value loose = f.make("flash.display::Sprite");
+    f.set(loose, "x", Value(10));
+    const Value child = f.make("flash.display::Sprite");
+    f.set(child, "y", Value(5));
+    f.call(loose, "addChild", {child});
+    QCOMPARE(f.text(f.call(child, "localToGlobal", {f.make("flash.geom::Point")})), QStringLiteral("(x=10, y=5)"));
     // Nothing drawn: an empty rectangle.
     QCOMPARE(f.text(f.call(f.make("flash.display::Sprite"), "getBounds", {root})),
              QStringLiteral("(x=0, y=0, w=0, h=0)"));
@@ -460,6 +468,17 @@ void TestAvm2Geom::filterArrays()
     QCOMPARE(f.node(sprite).filters->at(1).colorMatrix[0], 0.5f);
     QCOMPARE(f.text(f.get(f.rt.getKeyed(f.get(sprite, "filters"), Value(1), f.rt.publicName(QString())), "matrix")),
              QStringLiteral("0.5,2,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0"));
+    // Gradient colours keep their low 24 bits; ratios stay within 0..255.
+    const Value gradient = f.make("flash.filters::GradientGlowFilter",
+                                  {Value(0), Value(0), f.array({Value(-1), Value(0x0000FF)}),
+                                   f.array({Value(1), Value(0.5)}), f.array({Value(-5), Value(300)})});
+    QCOMPARE(f.text(f.get(gradient, "colors")), QStringLiteral("16777215,255"));
+    QCOMPARE(f.text(f.get(gradient, "ratios")), QStringLiteral("0,255"));
+    f.set(sprite, "filters", f.array({gradient}));
+    QCOMPARE(f.node(sprite).filters->at(0).gradient.size(), 2);
+    const Value back = f.rt.getKeyed(f.get(sprite, "filters"), Value(0), f.rt.publicName(QString()));
+    QVERIFY(f.rt.isType(back, f.rt.builtin("flash.filters::GradientGlowFilter")));
+    QCOMPARE(f.text(f.get(back, "colors")), QStringLiteral("16777215,255"));
 }
 
 void TestAvm2Geom::filtersReachTheEngine()

@@ -1,6 +1,8 @@
 #include "swf/avm2/builtins/DisplayObjectSpaces.h"
 
 #include "swf/DisplayObject.h"
+#include "swf/MoviePlayer.h"
+#include "swf/avm2/As3Movie.h"
 #include "swf/builtins/MovieClipGeometry.h"
 #include "swf/avm2/builtins/DisplayObjectNative.h"
 #include "swf/avm2/builtins/GeomObjects.h"
@@ -12,6 +14,7 @@ namespace {
 
 constexpr double Twips = 20;
 constexpr int MaxFillNesting = 64;
+constexpr int MaxAncestors = 1000;
 constexpr int NullParameterError = 2007;
 
 QPointF toTwips(QPointF pixels) { return pixels * Twips; }
@@ -38,24 +41,28 @@ Value boundsIn(Runtime &rt, const Value &self, const Value &target, const QRectF
     DisplayObjectNative &space = target.isNullish() ? object : *DisplayThis(rt, target);
     if (own.isNull())
         return NewRectangle(rt, {});
-    const QTransform m = ToStage(object) * ToStage(space).inverted();
+    const QTransform m = ToStage(rt, object) * ToStage(rt, space).inverted();
     return NewRectangle(rt, rectInPixels(m.mapRect(own)));
 }
 
-QRectF stageBounds(DisplayObjectNative &object)
+QRectF stageBounds(Runtime &rt, DisplayObjectNative &object)
 {
     const QRectF own = ClipBounds(object.node());
-    return own.isNull() ? QRectF() : ToStage(object).mapRect(own);
+    return own.isNull() ? QRectF() : ToStage(rt, object).mapRect(own);
 }
 
 } // namespace
 
-QTransform ToStage(DisplayObjectNative &object)
+QTransform ToStage(Runtime &rt, DisplayObjectNative &object)
 {
-    swf::DisplayObject &node = object.node();
-    if (!node.parent && !object.stageAbove && !object.isStage())
-        return node.matrix;
-    return StageTransformOf(node);
+    // The player's root draws its children where they are: its own matrix
+    // is no part of the way to the stage.
+    const swf::DisplayObject *root = rt.movie ? &rt.movie->player().root() : nullptr;
+    QTransform m;
+    int steps = 0;
+    for (const swf::DisplayObject *p = &object.node(); p && p != root && steps < MaxAncestors; p = p->parent, ++steps)
+        m *= p->matrix;
+    return m;
 }
 
 QRectF FillBounds(const swf::DisplayObject &node, int nesting)
@@ -79,13 +86,13 @@ QRectF FillBounds(const swf::DisplayObject &node, int nesting)
 Value DisplayLocalToGlobal(Runtime &rt, const Value &self, Args args)
 {
     const QPointF p = PointArgument(rt, args[0], "point");
-    return NewPoint(rt, toPixels(ToStage(*DisplayThis(rt, self)).map(toTwips(p))));
+    return NewPoint(rt, toPixels(ToStage(rt, *DisplayThis(rt, self)).map(toTwips(p))));
 }
 
 Value DisplayGlobalToLocal(Runtime &rt, const Value &self, Args args)
 {
     const QPointF p = PointArgument(rt, args[0], "point");
-    return NewPoint(rt, toPixels(ToStage(*DisplayThis(rt, self)).inverted().map(toTwips(p))));
+    return NewPoint(rt, toPixels(ToStage(rt, *DisplayThis(rt, self)).inverted().map(toTwips(p))));
 }
 
 Value DisplayGetBounds(Runtime &rt, const Value &self, Args args)
@@ -105,14 +112,14 @@ Value DisplayHitTestPoint(Runtime &rt, const Value &self, Args args)
     DisplayObjectNative &object = *DisplayThis(rt, self);
     const QPointF point(rt.toNumber(args[0]) * Twips, rt.toNumber(args[1]) * Twips);
     if (rt.toBoolean(args[2]))
-        return Value(ShapeContains(object.node(), point, ToStage(object)));
-    return Value(stageBounds(object).contains(point));
+        return Value(ShapeContains(object.node(), point, ToStage(rt, object)));
+    return Value(stageBounds(rt, object).contains(point));
 }
 
 Value DisplayHitTestObject(Runtime &rt, const Value &self, Args args)
 {
     DisplayObjectNative &other = displayArgument(rt, args[0], "obj");
-    return Value(stageBounds(*DisplayThis(rt, self)).intersects(stageBounds(other)));
+    return Value(stageBounds(rt, *DisplayThis(rt, self)).intersects(stageBounds(rt, other)));
 }
 
 Value DisplayGetTransform(Runtime &rt, const Value &self, Args) { return NewTransform(rt, self); }

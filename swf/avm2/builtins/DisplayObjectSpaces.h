@@ -14,9 +14,9 @@ namespace swf::avm2 {
 
 class DisplayObjectNative;
 
-// From the object's space to the stage's, in twips; an object off the
-// display list stands on its own matrix.
-QTransform ToStage(DisplayObjectNative &object);
+// From the object's space to the stage's, in twips; off the display list,
+// to the space of the topmost object it is under.
+QTransform ToStage(Runtime &rt, DisplayObjectNative &object);
 
 Value DisplayLocalToGlobal(Runtime &rt, const Value &self, Args args);
 Value DisplayGlobalToLocal(Runtime &rt, const Value &self, Args args);

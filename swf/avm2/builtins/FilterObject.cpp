@@ -67,6 +67,32 @@ Value setType(Runtime &rt, const Value &self, Args args)
     return Value();
 }
 
+// A gradient holds at most as many colours as movie files can store.
+constexpr uint32_t MaxGradientColors = 16;
+constexpr double MaxRatio = 255;
+
+double gradientColor(Runtime &rt, double v) { return double(uint32_t(rt.toUint(Value::number(v))) & RgbMask); }
+double gradientAlpha(Runtime &, double v) { return clampKeepingNaN(v, 0, 1); }
+double gradientRatio(Runtime &, double v) { return clampKeepingNaN(v, 0, MaxRatio); }
+
+template <std::vector<double> FilterState::*Field> Value getArray(Runtime &rt, const Value &self, Args)
+{
+    return NumbersValue(rt, FilterStateOf(rt, self).*Field);
+}
+
+// null empties the list.
+template <std::vector<double> FilterState::*Field, double (*Convert)(Runtime &, double)>
+Value setArray(Runtime &rt, const Value &self, Args args)
+{
+    std::vector<double> numbers;
+    if (!args[0].isNullish())
+        numbers = NumbersArgument(rt, args[0], MaxGradientColors);
+    for (double &v : numbers)
+        v = Convert(rt, v);
+    FilterStateOf(rt, self).*Field = std::move(numbers);
+    return Value();
+}
+
 } // namespace
 
 FilterState &FilterStateOf(Runtime &rt, const Value &self) { return filterOf(rt, self)->state; }
@@ -187,5 +213,22 @@ FilterField AlphaField(const char *name)
 FilterField InnerField() { return {"inner", GetFilterBool<&S::inner>, SetFilterBool<&S::inner>}; }
 FilterField KnockoutField() { return {"knockout", GetFilterBool<&S::knockout>, SetFilterBool<&S::knockout>}; }
 FilterField TypeField() { return {"type", getType, setType}; }
+
+std::vector<FilterField> GradientFilterFields()
+{
+    return {
+        DistanceField(),
+        AngleField(),
+        {"colors", getArray<&S::colors>, setArray<&S::colors, gradientColor>},
+        {"alphas", getArray<&S::alphas>, setArray<&S::alphas, gradientAlpha>},
+        {"ratios", getArray<&S::ratios>, setArray<&S::ratios, gradientRatio>},
+        BlurXField(),
+        BlurYField(),
+        StrengthField(),
+        QualityField(),
+        TypeField(),
+        KnockoutField(),
+    };
+}
 
 } // namespace swf::avm2

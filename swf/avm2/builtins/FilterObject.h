@@ -93,5 +93,9 @@ FilterField InnerField();
 FilterField KnockoutField();
 // A bevel's "inner", "outer" or "full".
 FilterField TypeField();
+// Gradient glows' and bevels' fields, in their constructors' order:
+// distance, angle, colors, alphas, ratios, blurX, blurY, strength, quality,
+// type, knockout.
+std::vector<FilterField> GradientFilterFields();
 
 } // namespace swf::avm2

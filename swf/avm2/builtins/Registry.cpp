@@ -83,6 +83,8 @@ extern const NativeClass DropShadowFilterClass;
 extern const NativeClass BevelFilterClass;
 extern const NativeClass ColorMatrixFilterClass;
 extern const NativeClass ConvolutionFilterClass;
+extern const NativeClass GradientGlowFilterClass;
+extern const NativeClass GradientBevelFilterClass;
 extern const NativeClass TextFieldClass;
 
 const std::vector<const NativeClass *> &BuiltinClasses()
@@ -168,6 +170,8 @@ const std::vector<const NativeClass *> &BuiltinClasses()
         &BevelFilterClass,
         &ColorMatrixFilterClass,
         &ConvolutionFilterClass,
+        &GradientGlowFilterClass,
+        &GradientBevelFilterClass,
         &TextFieldClass,
     };
     return classes;

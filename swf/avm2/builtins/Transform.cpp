@@ -54,7 +54,7 @@ Value setColorTransform(Runtime &rt, const Value &self, Args args)
 
 Value getConcatenatedMatrix(Runtime &rt, const Value &self, Args)
 {
-    return NewMatrix(rt, geom::FromEngine(ToStage(targetOf(rt, self))));
+    return NewMatrix(rt, geom::FromEngine(ToStage(rt, targetOf(rt, self))));
 }
 
 // The bounds on the stage, out to whole pixels.
@@ -64,7 +64,7 @@ Value getPixelBounds(Runtime &rt, const Value &self, Args)
     const QRectF own = ClipBounds(object.node());
     if (own.isNull())
         return NewRectangle(rt, {});
-    const QRectF stage = ToStage(object).mapRect(own);
+    const QRectF stage = ToStage(rt, object).mapRect(own);
     const QRect pixels = QRectF(stage.topLeft() / Twips, stage.bottomRight() / Twips).toAlignedRect();
     return NewRectangle(rt, {double(pixels.x()), double(pixels.y()), double(pixels.width()), double(pixels.height())});
 }
