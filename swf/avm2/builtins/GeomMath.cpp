@@ -32,7 +32,7 @@ Affine Inverted(const Affine &m)
 {
     const double det = m.a * m.d - m.b * m.c;
     if (det == 0 || !std::isfinite(det))
-        return {};
+        return {0, 0, 0, 0, -m.tx, -m.ty};
     Affine inverse{m.d / det, -m.b / det, -m.c / det, m.a / det, 0, 0};
     inverse.tx = -(inverse.a * m.tx + inverse.c * m.ty);
     inverse.ty = -(inverse.b * m.tx + inverse.d * m.ty);

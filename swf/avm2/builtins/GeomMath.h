@@ -17,7 +17,8 @@ struct Affine {
 
 // m then n: what m.concat(n) leaves in m.
 Affine Concat(const Affine &m, const Affine &n);
-// The inverse; a matrix that flattens the plane becomes the identity.
+// The inverse; a matrix that flattens the plane keeps only its translation,
+// reversed, as the player leaves it.
 Affine Inverted(const Affine &m);
 QPointF Transform(const Affine &m, QPointF p);
 QPointF DeltaTransform(const Affine &m, QPointF p);
