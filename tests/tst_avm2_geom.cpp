@@ -388,6 +388,13 @@ void TestAvm2Geom::spaces()
     f.set(child, "y", Value(5));
     f.call(loose, "addChild", {child});
     QCOMPARE(f.text(f.call(child, "localToGlobal", {f.make("flash.geom::Point")})), QStringLiteral("(x=10, y=5)"));
+    // The scroll rectangle is kept in twips and read back as a copy.
+    QVERIFY(f.get(outer, "scrollRect").isNull());
+    f.set(outer, "scrollRect", f.make("flash.geom::Rectangle", {Value(1.5), Value(2), Value(qInf()), Value(-4)}));
+    QCOMPARE(*f.node(outer).scrollRect, QRectF(30, 40, 0, 0));
+    QCOMPARE(f.text(f.get(outer, "scrollRect")), QStringLiteral("(x=1.5, y=2, w=0, h=0)"));
+    f.set(outer, "scrollRect", Value::null());
+    QVERIFY(!f.node(outer).scrollRect);
     // Nothing drawn: an empty rectangle.
     QCOMPARE(f.text(f.call(f.make("flash.display::Sprite"), "getBounds", {root})),
              QStringLiteral("(x=0, y=0, w=0, h=0)"));

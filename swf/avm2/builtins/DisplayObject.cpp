@@ -281,6 +281,8 @@ extern const NativeClass DisplayObjectClass = {
         {"getRect", MemberKind::Method, DisplayGetRect, 1},
         {"transform", MemberKind::Getter, DisplayGetTransform},
         {"transform", MemberKind::Setter, DisplaySetTransform},
+        {"scrollRect", MemberKind::Getter, DisplayGetScrollRect},
+        {"scrollRect", MemberKind::Setter, DisplaySetScrollRect},
         {"filters", MemberKind::Getter, DisplayGetFilters},
         {"filters", MemberKind::Setter, DisplaySetFilters},
         {"mouseX", MemberKind::Getter, getMouseX},

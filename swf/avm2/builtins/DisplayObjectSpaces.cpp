@@ -8,6 +8,9 @@
 #include "swf/avm2/builtins/GeomObjects.h"
 #include "swf/script/ClipProperties.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace swf::avm2 {
 
 namespace {
@@ -15,6 +18,9 @@ namespace {
 constexpr double Twips = 20;
 constexpr int MaxFillNesting = 64;
 constexpr int MaxAncestors = 1000;
+// Farthest a scroll rectangle's edges may lie, in pixels: well past any
+// stage, and still exact in twips.
+constexpr double MaxScrollPixels = 1e7;
 constexpr int NullParameterError = 2007;
 
 QPointF toTwips(QPointF pixels) { return pixels * Twips; }
@@ -22,8 +28,6 @@ QPointF toPixels(QPointF twips) { return twips / Twips; }
 
 geom::Rect rectInPixels(const QRectF &twips)
 {
-    if (twips.isNull())
-        return {};
     return {twips.x() / Twips, twips.y() / Twips, twips.width() / Twips, twips.height() / Twips};
 }
 
@@ -120,6 +124,28 @@ Value DisplayHitTestObject(Runtime &rt, const Value &self, Args args)
 {
     DisplayObjectNative &other = displayArgument(rt, args[0], "obj");
     return Value(stageBounds(rt, *DisplayThis(rt, self)).intersects(stageBounds(rt, other)));
+}
+
+// A copy of the part that shows, or null when all of it does.
+Value DisplayGetScrollRect(Runtime &rt, const Value &self, Args)
+{
+    const std::optional<QRectF> &scroll = DisplayThis(rt, self)->node().scrollRect;
+    return scroll ? NewRectangle(rt, rectInPixels(*scroll)) : Value::null();
+}
+
+Value DisplaySetScrollRect(Runtime &rt, const Value &self, Args args)
+{
+    swf::DisplayObject &node = DisplayThis(rt, self)->node();
+    if (args[0].isNullish()) {
+        node.scrollRect.reset();
+        return Value();
+    }
+    const geom::Rect r = RectangleArgument(rt, args[0], "value");
+    const auto twips = [](double pixels) {
+        return std::isfinite(pixels) ? std::clamp(pixels, -MaxScrollPixels, MaxScrollPixels) * Twips : 0.0;
+    };
+    node.scrollRect = QRectF(twips(r.x), twips(r.y), std::max(0.0, twips(r.width)), std::max(0.0, twips(r.height)));
+    return Value();
 }
 
 Value DisplayGetTransform(Runtime &rt, const Value &self, Args) { return NewTransform(rt, self); }

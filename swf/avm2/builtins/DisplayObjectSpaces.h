@@ -24,6 +24,8 @@ Value DisplayGetBounds(Runtime &rt, const Value &self, Args args);
 Value DisplayGetRect(Runtime &rt, const Value &self, Args args);
 Value DisplayHitTestPoint(Runtime &rt, const Value &self, Args args);
 Value DisplayHitTestObject(Runtime &rt, const Value &self, Args args);
+Value DisplayGetScrollRect(Runtime &rt, const Value &self, Args args);
+Value DisplaySetScrollRect(Runtime &rt, const Value &self, Args args);
 Value DisplayGetTransform(Runtime &rt, const Value &self, Args args);
 Value DisplaySetTransform(Runtime &rt, const Value &self, Args args);
 
