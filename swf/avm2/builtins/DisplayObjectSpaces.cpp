@@ -3,9 +3,10 @@
 #include "swf/DisplayObject.h"
 #include "swf/MoviePlayer.h"
 #include "swf/avm2/As3Movie.h"
-#include "swf/builtins/MovieClipGeometry.h"
 #include "swf/avm2/builtins/DisplayObjectNative.h"
 #include "swf/avm2/builtins/GeomObjects.h"
+#include "swf/avm2/builtins/NativeHelpers.h"
+#include "swf/builtins/MovieClipGeometry.h"
 #include "swf/script/ClipProperties.h"
 
 #include <algorithm>
@@ -21,7 +22,6 @@ constexpr int MaxAncestors = 1000;
 // Farthest a scroll rectangle's edges may lie, in pixels: well past any
 // stage, and still exact in twips.
 constexpr double MaxScrollPixels = 1e7;
-constexpr int NullParameterError = 2007;
 
 QPointF toTwips(QPointF pixels) { return pixels * Twips; }
 QPointF toPixels(QPointF twips) { return twips / Twips; }
@@ -33,8 +33,7 @@ geom::Rect rectInPixels(const QRectF &twips)
 
 DisplayObjectNative &displayArgument(Runtime &rt, const Value &v, const char *parameter)
 {
-    if (v.isNullish())
-        rt.throwError(ErrorType::TypeError, NullParameterError, QStringList{QString::fromLatin1(parameter)});
+    CheckGeomArgument(rt, v, parameter);
     return *DisplayThis(rt, v);
 }
 
@@ -153,11 +152,8 @@ Value DisplayGetTransform(Runtime &rt, const Value &self, Args) { return NewTran
 // Takes the other transform's matrix and colour transform.
 Value DisplaySetTransform(Runtime &rt, const Value &self, Args args)
 {
-    if (args[0].isNullish())
-        rt.throwError(ErrorType::TypeError, NullParameterError, QStringList{QStringLiteral("transform")});
-    auto *from = dynamic_cast<TransformObject *>(args[0].asObject());
-    if (!from)
-        rt.throwError(ErrorType::TypeError, 1034, QStringList{rt.describe(args[0]), QStringLiteral("flash.geom.Transform")});
+    CheckGeomArgument(rt, args[0], "transform");
+    const auto *from = ThisAs<TransformObject>(rt, args[0], "flash.geom.Transform");
     const swf::DisplayObject &source = DisplayThis(rt, from->target)->node();
     const QTransform matrix = source.matrix;
     const ColorTransform cxform = source.cxform;

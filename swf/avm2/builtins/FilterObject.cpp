@@ -34,22 +34,6 @@ FilterObject *filterOf(Runtime &rt, const Value &self)
     return ThisAs<FilterObject>(rt, self, "flash.filters.BitmapFilter");
 }
 
-} // namespace
-
-Value NewFilter(Runtime &rt, std::optional<Filter::Type> type, const FilterState &state)
-{
-    Class *cls = rt.builtin(type ? ClassNames[*type] : "flash.filters::BitmapFilter");
-    if (!cls)
-        return Value::null();
-    Object *object = rt.constructClass(cls, Args{});
-    auto *filter = static_cast<FilterObject *>(object);
-    filter->type = type;
-    filter->state = state;
-    return Value(object);
-}
-
-namespace {
-
 Value getQuality(Runtime &rt, const Value &self, Args) { return Value(int32_t(FilterStateOf(rt, self).quality)); }
 Value setQuality(Runtime &rt, const Value &self, Args args)
 {
@@ -94,6 +78,18 @@ Value setArray(Runtime &rt, const Value &self, Args args)
 }
 
 } // namespace
+
+Value NewFilter(Runtime &rt, std::optional<Filter::Type> type, const FilterState &state)
+{
+    Class *cls = rt.builtin(type ? ClassNames[*type] : "flash.filters::BitmapFilter");
+    if (!cls)
+        return Value::null();
+    Object *object = rt.constructClass(cls, Args{});
+    auto *filter = static_cast<FilterObject *>(object);
+    filter->type = type;
+    filter->state = state;
+    return Value(object);
+}
 
 FilterState &FilterStateOf(Runtime &rt, const Value &self) { return filterOf(rt, self)->state; }
 

@@ -13,18 +13,16 @@ namespace swf::avm2 {
 namespace {
 
 constexpr double Twips = 20;
-constexpr int NullParameterError = 2007;
 
 DisplayObjectNative &targetOf(Runtime &rt, const Value &self)
 {
     return *DisplayThis(rt, ThisAs<TransformObject>(rt, self, "flash.geom.Transform")->target);
 }
 
-// new Transform(displayObject).
+// new Transform(displayObject): of a display object only.
 Value construct(Runtime &rt, const Value &self, Args args)
 {
-    if (args[0].isNullish())
-        rt.throwError(ErrorType::TypeError, NullParameterError, QStringList{QStringLiteral("displayObject")});
+    CheckGeomArgument(rt, args[0], "displayObject");
     DisplayThis(rt, args[0]);
     ThisAs<TransformObject>(rt, self, "flash.geom.Transform")->target = args[0];
     return Value();
