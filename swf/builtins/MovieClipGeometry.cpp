@@ -117,6 +117,11 @@ bool containsInclusive(const QRectF &r, const QPointF &p)
 
 } // namespace
 
+bool ShapeContains(const DisplayObject &clip, const QPointF &stage, const QTransform &toStage)
+{
+    return shapeContains(clip, stage, toStage, 0);
+}
+
 Value ClipLocalToGlobal(NativeCall &call) { return mapPoint(call, false); }
 Value ClipGlobalToLocal(NativeCall &call) { return mapPoint(call, true); }
 

@@ -1,6 +1,8 @@
 // flash.display.DisplayObject: where an object sits (pixels, as scripts
 // give them; twips in the engine), how it shows, and its place in the tree.
 #include "swf/avm2/builtins/DisplayObjectNative.h"
+#include "swf/avm2/builtins/DisplayObjectSpaces.h"
+#include "swf/avm2/builtins/FilterObject.h"
 
 #include "swf/DisplayObject.h"
 #include "swf/avm2/As3Movie.h"
@@ -240,15 +242,6 @@ QPointF pointerIn(Runtime &rt, const Value &self)
 Value getMouseX(Runtime &rt, const Value &self, Args) { return Value::number(pointerIn(rt, self).x()); }
 Value getMouseY(Runtime &rt, const Value &self, Args) { return Value::number(pointerIn(rt, self).y()); }
 
-// hitTestPoint(x, y, shapeFlag): whether the stage point is within the
-// object's bounds on the stage.
-Value hitTestPoint(Runtime &rt, const Value &self, Args args)
-{
-    const swf::DisplayObject &n = nodeOf(rt, self);
-    const QPointF point(rt.toNumber(args[0]) * Twips, rt.toNumber(args[1]) * Twips);
-    return Value(StageTransformOf(n).mapRect(ClipBounds(n)).contains(point));
-}
-
 } // namespace
 
 extern const NativeClass DisplayObjectClass = {
@@ -280,7 +273,18 @@ extern const NativeClass DisplayObjectClass = {
         {"root", MemberKind::Getter, getRoot},
         {"mask", MemberKind::Getter, getMask},
         {"mask", MemberKind::Setter, setMask},
-        {"hitTestPoint", MemberKind::Method, hitTestPoint, 2},
+        {"hitTestPoint", MemberKind::Method, DisplayHitTestPoint, 2},
+        {"hitTestObject", MemberKind::Method, DisplayHitTestObject, 1},
+        {"localToGlobal", MemberKind::Method, DisplayLocalToGlobal, 1},
+        {"globalToLocal", MemberKind::Method, DisplayGlobalToLocal, 1},
+        {"getBounds", MemberKind::Method, DisplayGetBounds, 1},
+        {"getRect", MemberKind::Method, DisplayGetRect, 1},
+        {"transform", MemberKind::Getter, DisplayGetTransform},
+        {"transform", MemberKind::Setter, DisplaySetTransform},
+        {"scrollRect", MemberKind::Getter, DisplayGetScrollRect},
+        {"scrollRect", MemberKind::Setter, DisplaySetScrollRect},
+        {"filters", MemberKind::Getter, DisplayGetFilters},
+        {"filters", MemberKind::Setter, DisplaySetFilters},
         {"mouseX", MemberKind::Getter, getMouseX},
         {"mouseY", MemberKind::Getter, getMouseY},
     },

@@ -71,6 +71,20 @@ extern const NativeClass GraphicsClass;
 extern const NativeClass ShapeClass;
 extern const NativeClass StageClass;
 extern const NativeClass TextFormatClass;
+extern const NativeClass PointClass;
+extern const NativeClass RectangleClass;
+extern const NativeClass MatrixClass;
+extern const NativeClass ColorTransformClass;
+extern const NativeClass TransformClass;
+extern const NativeClass BitmapFilterClass;
+extern const NativeClass BlurFilterClass;
+extern const NativeClass GlowFilterClass;
+extern const NativeClass DropShadowFilterClass;
+extern const NativeClass BevelFilterClass;
+extern const NativeClass ColorMatrixFilterClass;
+extern const NativeClass ConvolutionFilterClass;
+extern const NativeClass GradientGlowFilterClass;
+extern const NativeClass GradientBevelFilterClass;
 extern const NativeClass TextFieldClass;
 extern const NativeClass CapabilitiesClass;
 extern const NativeClass ApplicationDomainClass;
@@ -158,6 +172,20 @@ const std::vector<const NativeClass *> &BuiltinClasses()
         &ShapeClass,
         &StageClass,
         &TextFormatClass,
+        &PointClass,
+        &RectangleClass,
+        &MatrixClass,
+        &ColorTransformClass,
+        &TransformClass,
+        &BitmapFilterClass,
+        &BlurFilterClass,
+        &GlowFilterClass,
+        &DropShadowFilterClass,
+        &BevelFilterClass,
+        &ColorMatrixFilterClass,
+        &ConvolutionFilterClass,
+        &GradientGlowFilterClass,
+        &GradientBevelFilterClass,
         &TextFieldClass,
         &CapabilitiesClass,
         &ApplicationDomainClass,
