@@ -72,6 +72,10 @@ extern const NativeClass ShapeClass;
 extern const NativeClass StageClass;
 extern const NativeClass TextFormatClass;
 extern const NativeClass TextFieldClass;
+extern const NativeClass SoundTransformClass;
+extern const NativeClass SoundChannelClass;
+extern const NativeClass SoundClass;
+extern const NativeClass SoundMixerClass;
 
 const std::vector<const NativeClass *> &BuiltinClasses()
 {
@@ -145,6 +149,10 @@ const std::vector<const NativeClass *> &BuiltinClasses()
         &StageClass,
         &TextFormatClass,
         &TextFieldClass,
+        &SoundTransformClass,
+        &SoundChannelClass,
+        &SoundClass,
+        &SoundMixerClass,
     };
     return classes;
 }
