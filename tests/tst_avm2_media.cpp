@@ -44,7 +44,8 @@ QByteArray dingMovie()
     Abc abc;
     As3Cartoon::Names n{abc};
     const uint32_t sound = n.in("flash.media", "Sound");
-    const uint32_t ding = abc.addClass(n("Ding"), sound, As3Cartoon::superOnlyConstructor(abc), As3Cartoon::emptyMethod(abc));
+    const uint32_t ding =
+        abc.addClass(n("Ding"), sound, As3Cartoon::superOnlyConstructor(abc), As3Cartoon::emptyMethod(abc));
     As3Cartoon::classScript(abc, n("Ding"), ding, {n("Object"), n.in("flash.events", "EventDispatcher"), sound});
     namespace snd = SwfWriter::sound;
     QByteArray tags = fileAttributes() +
@@ -54,6 +55,27 @@ QByteArray dingMovie()
     for (int f = 0; f < 40; ++f)
         tags += SwfWriter::showFrame();
     return SwfWriter::movie(tags, 10, QSize(100, 100), FrameRate);
+}
+
+// An ID3v2.3 tag holding one text frame.
+QByteArray id3Tag(const char *frame, const QByteArray &text)
+{
+    const QByteArray body = QByteArray(1, '\0') + text;
+    QByteArray frameBytes = QByteArray(frame) + QByteArray(3, '\0') + char(body.size()) + QByteArray(2, '\0') + body;
+    return QByteArray("ID3\x03\x00\x00", 6) + QByteArray(3, '\0') + char(frameBytes.size()) + frameBytes;
+}
+
+// Silent MPEG-1 layer III frames, 128 kbit/s at 44.1 kHz, mono: a header,
+// and side information and data all zero.
+QByteArray silentMp3(int frames)
+{
+    constexpr int FrameBytes = 417;
+    QByteArray frame(FrameBytes, '\0');
+    frame[0] = char(0xFF);
+    frame[1] = char(0xFB);
+    frame[2] = char(0x90);
+    frame[3] = char(0xC0);
+    return frame.repeated(frames);
 }
 
 class Fixture {
@@ -75,7 +97,8 @@ public:
         const QString qualified = QString::fromLatin1(cls);
         const int colons = qualified.indexOf(QStringLiteral("::"));
         name.name = colons < 0 ? qualified : qualified.mid(colons + 2);
-        name.namespaces.push_back(rt().namespaces.intern(NamespaceKind::Package, colons < 0 ? QString() : qualified.left(colons)));
+        const QString package = colons < 0 ? QString() : qualified.left(colons);
+        name.namespaces.push_back(rt().namespaces.intern(NamespaceKind::Package, package));
         Class *c = rt().defineClass(name);
         const std::vector<Value> list(args);
         return c ? rt().construct(Value(static_cast<Object *>(c)), Args{list.data(), int(list.size())}) : Value();
@@ -83,7 +106,8 @@ public:
     Value call(const Value &object, const char *method, std::initializer_list<Value> args = {})
     {
         const std::vector<Value> list(args);
-        return rt().callProperty(object, rt().publicName(QString::fromLatin1(method)), Args{list.data(), int(list.size())});
+        const Multiname name = rt().publicName(QString::fromLatin1(method));
+        return rt().callProperty(object, name, Args{list.data(), int(list.size())});
     }
     Value get(const Value &object, const char *name) { return rt().get(object, QString::fromLatin1(name)); }
     void listen(const Value &object, const char *type, NativeFn fn)
@@ -135,6 +159,7 @@ private slots:
     void stopAllSilencesEverything();
     void badArguments();
     void failedLoadsTellIoError();
+    void loadedFileTellsItsTags();
     void demoCartoonChimes();
 };
 
@@ -292,7 +317,8 @@ void TestAvm2Media::badArguments()
     const Value channel = f.call(ding, "play", {Value::number(NAN), Value(-5)});
     QCOMPARE(f.heard(), std::make_pair(int(Level), int(Level)));
     QCOMPARE(f.errorOf([&] { f.rt().set(channel, QStringLiteral("soundTransform"), Value("loud")); }),
-             QStringLiteral("TypeError: Error #1034: Type Coercion failed: cannot convert String to flash.media.SoundTransform."));
+             QStringLiteral("TypeError: Error #1034: Type Coercion failed: cannot convert String to "
+                            "flash.media.SoundTransform."));
     QCOMPARE(f.errorOf([&] { f.call(ding, "play", {Value(0), Value(0), Value(3)}); }).left(16),
              QStringLiteral("TypeError: Error"));
     // Past the end: nothing to hear, and done at once.
@@ -321,7 +347,8 @@ void TestAvm2Media::failedLoadsTellIoError()
         f.listen(sound, "complete", logType);
         QCOMPARE(f.rt().toString(f.get(sound, "url")), QString::fromLatin1(url));
         QCOMPARE(f.errorOf([&] { f.call(sound, "load", {request}); }),
-                 QStringLiteral("Error: Error #2037: Functions called in incorrect sequence, or earlier call was unsuccessful."));
+                 QStringLiteral("Error: Error #2037: Functions called in incorrect sequence, or earlier call "
+                                "was unsuccessful."));
     }
     // A load given up says nothing.
     f.rt().set(request, QStringLiteral("url"), Value("closed.mp3"));
@@ -329,8 +356,35 @@ void TestAvm2Media::failedLoadsTellIoError()
     f.listen(closed, "ioError", logText);
     f.call(closed, "close");
     f.advance(4);
-    QCOMPARE(g_heard, (QStringList{"Error #2032: Stream Error. URL: none.mp3", "Error #2032: Stream Error. URL: ../outside.mp3",
+    QCOMPARE(g_heard, (QStringList{"Error #2032: Stream Error. URL: none.mp3",
+                                   "Error #2032: Stream Error. URL: ../outside.mp3",
                                    "Error #2032: Stream Error. URL: http://example.com/a.mp3"}));
+}
+
+void TestAvm2Media::loadedFileTellsItsTags()
+{
+    QTemporaryDir dir;
+    const QByteArray file = id3Tag("TIT2", "Ding") + silentMp3(20);
+    QFile out(dir.filePath(QStringLiteral("ding.mp3")));
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
+    out.close();
+    Fixture f(dir.filePath(QStringLiteral("test.swf")));
+    const Value request(f.rt().newObject());
+    f.rt().set(request, QStringLiteral("url"), Value("ding.mp3"));
+    const Value sound = f.make("flash.media::Sound");
+    f.listen(sound, "id3", logType);
+    f.listen(sound, "complete", logType);
+    f.listen(sound, "ioError", logText);
+    f.call(sound, "load", {request});
+    QVERIFY(f.call(sound, "play").isNull());
+    f.advance(4);
+    QCOMPARE(g_heard, (QStringList{"id3", "complete"}));
+    QCOMPARE(f.rt().toNumber(f.get(sound, "bytesTotal")), double(file.size()));
+    QCOMPARE(f.rt().toString(f.get(f.get(sound, "id3"), "songName")), QStringLiteral("Ding"));
+    QCOMPARE(f.rt().toString(f.get(f.get(sound, "id3"), "TIT2")), QStringLiteral("Ding"));
+    QVERIFY(f.rt().toNumber(f.get(sound, "length")) > 400);
+    QVERIFY(dynamic_cast<SoundChannelObject *>(f.call(sound, "play").asObject()));
+    QVERIFY(f.mixer.active());
 }
 
 void TestAvm2Media::demoCartoonChimes()

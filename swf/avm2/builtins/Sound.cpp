@@ -56,9 +56,10 @@ void dispatchIoError(Runtime &rt, SoundObject &sound)
     const QString text = QStringLiteral("Error #%1: %2 URL: %3")
                              .arg(StreamError)
                              .arg(Runtime::errorText(StreamError), rt.toString(sound.url));
-    const Value args[] = {Value(QStringLiteral("ioError")), Value(false), Value(false), Value(text), Value(StreamError)};
-    auto *event = static_cast<EventObject *>(rt.constructClass(rt.builtin("flash.events::IOErrorEvent"), Args{args, 5}));
-    DispatchEvent(rt, sound, event);
+    const Value args[] = {Value(QStringLiteral("ioError")), Value(false), Value(false), Value(text),
+                          Value(StreamError)};
+    Class *eventClass = rt.builtin("flash.events::IOErrorEvent");
+    DispatchEvent(rt, sound, static_cast<EventObject *>(rt.constructClass(eventClass, Args{args, 5})));
 }
 
 // The file's samples, as long as an event sound may be; the ID3v2 tag
@@ -116,7 +117,25 @@ Value loadRefused(Runtime &rt, const Value &self, Args args)
     return Value();
 }
 
-// Reads the file the request's url names beside the movie, at a later frame.
+// Asks the player for the file, beside the movie; false when it cannot even be asked for.
+bool askForFile(Runtime &rt, SoundObject &sound, const QString &url, int load)
+{
+    MoviePlayer *player = rt.movie ? &rt.movie->player() : nullptr;
+    if (!player)
+        return false;
+    const quint64 generation = player->generation();
+    SoundObject *target = &sound;
+    auto done = [player, generation, target, load](ScriptContext &, const MovieFile &file) {
+        // The movie that asked may have given way to another meanwhile.
+        if (player->generation() != generation || !player->as3())
+            return;
+        Runtime &later = player->as3()->runtime();
+        later.runEntry([&] { loaded(later, *target, load, file); });
+    };
+    return player->loadFile(player->root(), url, std::move(done));
+}
+
+// Reads the file the request's url names, at a later frame.
 void startLoad(Runtime &rt, SoundObject &sound, const Value &request)
 {
     if (request.isNullish())
@@ -128,23 +147,11 @@ void startLoad(Runtime &rt, SoundObject &sound, const Value &request)
     sound.loading = true;
     sound.bytesLoaded = sound.bytesTotal = 0;
     const int load = ++sound.loads;
-    MoviePlayer *player = rt.movie ? &rt.movie->player() : nullptr;
-    const Value self(static_cast<Object *>(&sound));
-    if (player) {
-        const quint64 generation = player->generation();
-        SoundObject *target = &sound;
-        const bool asked = player->loadFile(player->root(), url, [player, generation, target, load](ScriptContext &, const MovieFile &file) {
-            if (player->generation() != generation || !player->as3())
-                return;
-            Runtime &later = player->as3()->runtime();
-            later.runEntry([&] { loaded(later, *target, load, file); });
-        });
-        if (asked)
-            return;
-    }
-    // A load that cannot even be asked for fails as the next frame begins.
+    if (askForFile(rt, sound, url, load))
+        return;
+    // A load that cannot be asked for fails as the next frame begins.
     const Value refused(static_cast<Object *>(rt.newNativeFunction(loadRefused, QStringLiteral("ioError"), 1)));
-    rt.timers.add(refused, self, {Value(load)}, 0, false);
+    rt.timers.add(refused, Value(static_cast<Object *>(&sound)), {Value(load)}, 0, false);
 }
 
 // Sound(stream = null, context = null)
@@ -192,7 +199,8 @@ Value play(Runtime &rt, const Value &self, Args args)
     const SoundLevels *given = SoundLevelsOf(rt, args[2]);
     if (!samples || samples->empty())
         return Value::null();
-    return PlayChannel(rt, std::move(samples), rt.toNumber(args[0]), rt.toInt(args[1]), given ? *given : SoundLevels{});
+    return PlayChannel(rt, std::move(samples), rt.toNumber(args[0]), rt.toInt(args[1]),
+                       given ? *given : SoundLevels{});
 }
 
 // In milliseconds: of the file's samples, or as the library sound declares itself.
@@ -207,8 +215,15 @@ Value getLength(Runtime &rt, const Value &self, Args)
     return Value::number(double(def->sampleCount) * MsPerSecond / def->format.rate);
 }
 
-Value getBytesLoaded(Runtime &rt, const Value &self, Args) { return Value::number(double(soundOf(rt, self)->bytesLoaded)); }
-Value getBytesTotal(Runtime &rt, const Value &self, Args) { return Value::number(double(soundOf(rt, self)->bytesTotal)); }
+Value getBytesLoaded(Runtime &rt, const Value &self, Args)
+{
+    return Value::number(double(soundOf(rt, self)->bytesLoaded));
+}
+
+Value getBytesTotal(Runtime &rt, const Value &self, Args)
+{
+    return Value::number(double(soundOf(rt, self)->bytesTotal));
+}
 Value getUrl(Runtime &rt, const Value &self, Args) { return soundOf(rt, self)->url; }
 
 Value getId3(Runtime &rt, const Value &self, Args)
