@@ -30,15 +30,17 @@ void As3Movie::frameReached(DisplayObject &, const Frame &frame)
 {
     for (const AbcBlock &block : frame.abcBlocks)
         m_rt->loadAbc(block.bytes, block.lazy);
+    // Every link is known before the document class's constructor runs, so
+    // that it finds its sounds wherever the tag lists it.
     for (const auto &[id, name] : frame.symbolClasses) {
-        if (id == 0) {
-            linkRootClass(name);
-            continue;
-        }
         // SymbolClass names classes as "package.Name".
         const int dot = name.lastIndexOf(u'.');
-        m_linkedCharacters[dot < 0 ? name : name.left(dot) + QStringLiteral("::") + name.mid(dot + 1)] = id;
+        if (id != 0)
+            m_linkedCharacters[dot < 0 ? name : name.left(dot) + QStringLiteral("::") + name.mid(dot + 1)] = id;
     }
+    for (const auto &[id, name] : frame.symbolClasses)
+        if (id == 0)
+            linkRootClass(name);
 }
 
 const SoundDef *As3Movie::linkedSound(const Class &cls) const
