@@ -195,6 +195,7 @@ void MoviePlayer::unload()
     m_initialised.clear();
     m_soundTransform = {};
     m_clipSoundsSet = m_clipSoundsChanged = false;
+    m_ownSoundTransforms.clear();
     if (m_sound)
         m_sound->setTransforms({});
     m_keysDown.clear();
@@ -375,11 +376,23 @@ void MoviePlayer::clipSoundChanged()
     m_clipSoundsSet = m_clipSoundsChanged = true;
 }
 
+void MoviePlayer::setOwnSoundTransform(const void *owner, std::optional<SoundTransform> transform)
+{
+    if (transform)
+        m_ownSoundTransforms[owner] = *transform;
+    else
+        m_ownSoundTransforms.erase(owner);
+    clipSoundChanged();
+}
+
 void MoviePlayer::shareSoundTransforms()
 {
     m_clipSoundsChanged = false;
-    if (m_sound && m_clipSoundsSet)
-        m_sound->setTransforms(HeardSoundTransforms(levels()));
+    if (!m_sound || !m_clipSoundsSet)
+        return;
+    std::map<const void *, SoundTransform> heard = HeardSoundTransforms(levels());
+    heard.insert(m_ownSoundTransforms.begin(), m_ownSoundTransforms.end());
+    m_sound->setTransforms(std::move(heard));
 }
 
 void MoviePlayer::shareChangedSoundTransforms()

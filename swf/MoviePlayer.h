@@ -172,6 +172,9 @@ public:
                           const void *owner = nullptr);
     // A Sound changed a clip's transform: the clips' sounds are heard through it from now on.
     void clipSoundChanged();
+    // A transform of a script's own for the sounds started under owner (an
+    // ActionScript 3 sound channel); none forgets it.
+    void setOwnSoundTransform(const void *owner, std::optional<SoundTransform> transform);
     void stopLoadedSound(const void *key);
     // Counts stopSounds calls: a sound started before the count changed was stopped.
     quint64 soundStops() const { return m_soundStops; }
@@ -408,6 +411,7 @@ private:
     // shared with the mixer as sounds start and as each frame ends.
     bool m_clipSoundsSet = false;
     bool m_clipSoundsChanged = false;
+    std::map<const void *, SoundTransform> m_ownSoundTransforms;
     void shareSoundTransforms();
     void shareChangedSoundTransforms();
     std::set<int> m_keysDown;

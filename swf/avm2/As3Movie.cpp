@@ -1,6 +1,8 @@
 #include "swf/avm2/As3Movie.h"
 
 #include "swf/MoviePlayer.h"
+#include "swf/SoundDecoder.h"
+#include "swf/SoundMixer.h"
 #include "swf/avm2/Runtime.h"
 #include "swf/avm2/builtins/EventObject.h"
 #include "swf/avm2/builtins/MovieClipObject.h"
@@ -32,9 +34,38 @@ void As3Movie::frameReached(DisplayObject &, const Frame &frame)
 {
     for (const AbcBlock &block : frame.abcBlocks)
         m_rt->loadAbc(block.bytes, block.lazy);
+    // Every link is known before the document class's constructor runs, so
+    // that it finds its sounds wherever the tag lists it.
+    for (const auto &[id, name] : frame.symbolClasses) {
+        // SymbolClass names classes as "package.Name".
+        const int dot = name.lastIndexOf(u'.');
+        if (id != 0)
+            m_linkedCharacters[dot < 0 ? name : name.left(dot) + QStringLiteral("::") + name.mid(dot + 1)] = id;
+    }
     for (const auto &[id, name] : frame.symbolClasses)
         if (id == 0)
             linkRootClass(name);
+}
+
+const SoundDef *As3Movie::linkedSound(const Class &cls) const
+{
+    const MovieDef *movie = m_player.movie();
+    if (!movie)
+        return nullptr;
+    for (const Class *c = &cls; c; c = c->superClass) {
+        const auto it = m_linkedCharacters.find(c->qualifiedName());
+        if (it != m_linkedCharacters.end())
+            return dynamic_cast<const SoundDef *>(movie->character(it->second));
+    }
+    return nullptr;
+}
+
+std::shared_ptr<const std::vector<int16_t>> As3Movie::decodedSound(const SoundDef &sound)
+{
+    auto &decoded = m_decodedSounds[&sound];
+    if (!decoded)
+        decoded = std::make_shared<const std::vector<int16_t>>(DecodeSound(sound, SoundMixer::MaxEventFrames));
+    return decoded;
 }
 
 void As3Movie::runTimers(qint64 frameStartMs) { m_rt->timers.runDue(*m_rt, frameStartMs); }

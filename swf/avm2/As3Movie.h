@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <map>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -11,10 +12,12 @@ namespace swf {
 class MoviePlayer;
 struct DisplayObject;
 struct Frame;
+struct SoundDef;
 } // namespace swf
 
 namespace swf::avm2 {
 
+class Class;
 class DisplayObjectNative;
 class Runtime;
 
@@ -68,6 +71,12 @@ public:
     // Sends an event of type to every object listening for it.
     void broadcast(const char *type);
 
+    // The embedded sound the SymbolClass tags linked the class (or the
+    // nearest class it extends) to, or nullptr.
+    const SoundDef *linkedSound(const Class &cls) const;
+    // A library sound's samples as the mixer plays them, decoded once.
+    std::shared_ptr<const std::vector<int16_t>> decodedSound(const SoundDef &sound);
+
 private:
     void linkRootClass(const QString &className);
     // The interactive object the pointer is over, or the stage.
@@ -79,6 +88,9 @@ private:
     DisplayObjectNative *m_stage = nullptr;
     DisplayObjectNative *m_rootObject = nullptr;
     std::vector<DisplayObjectNative *> m_broadcastTargets;
+    // Characters linked to classes, by the class's qualified name ("pkg::Name").
+    std::map<QString, int> m_linkedCharacters;
+    std::map<const SoundDef *, std::shared_ptr<const std::vector<int16_t>>> m_decodedSounds;
     struct FrameScript {
         DisplayObject *clip;
         std::weak_ptr<char> alive;

@@ -100,6 +100,10 @@ extern const NativeClass URLVariablesClass;
 extern const NativeClass URLLoaderClass;
 extern const NativeClass URLLoaderDataFormatClass;
 extern const NativeClass SharedObjectClass;
+extern const NativeClass SoundTransformClass;
+extern const NativeClass SoundChannelClass;
+extern const NativeClass SoundClass;
+extern const NativeClass SoundMixerClass;
 
 const std::vector<const NativeClass *> &BuiltinClasses()
 {
@@ -201,6 +205,10 @@ const std::vector<const NativeClass *> &BuiltinClasses()
         &URLLoaderClass,
         &URLLoaderDataFormatClass,
         &SharedObjectClass,
+        &SoundTransformClass,
+        &SoundChannelClass,
+        &SoundClass,
+        &SoundMixerClass,
     };
     return classes;
 }
