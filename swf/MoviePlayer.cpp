@@ -179,6 +179,8 @@ void MoviePlayer::replaceMovie()
 void MoviePlayer::unload()
 {
     FlushSharedObjects(m_script);
+    if (m_as3)
+        m_as3->flushSharedObjects();
     LocalConnectionHub::shared().forget(*this);
     m_queue.clear();
     m_initQueue.clear();

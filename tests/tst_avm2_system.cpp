@@ -116,6 +116,7 @@ private slots:
     void loaderRefusesOutsideTheFolder_data();
     void loaderRefusesOutsideTheFolder();
     void sharedObjectSurvivesTheMovie();
+    void sharedObjectWrittenAsTheMovieCloses();
     void sharedObjectRefusesBadNames();
     void definitionsByName();
     void domainMemoryWantsRoom();
@@ -254,6 +255,21 @@ void TestAvm2System::sharedObjectSurvivesTheMovie()
     QVERIFY(rt.get(node, QStringLiteral("me")).asObject() == node.asObject());
     again.call(so, "clear");
     QVERIFY(rt.get(rt.get(so, QStringLiteral("data")), QStringLiteral("best")).isUndefined());
+}
+
+void TestAvm2System::sharedObjectWrittenAsTheMovieCloses()
+{
+    {
+        MovieFixture f(folder());
+        QVERIFY(f.ok);
+        const Value so = f.call(f.classValue("flash.net::SharedObject"), "getLocal", {Value("progress")});
+        f.rt().set(f.rt().get(so, QStringLiteral("data")), QStringLiteral("level"), Value(7));
+        f.player.unload(); // no flush: closing the movie writes it
+    }
+    MovieFixture again(folder());
+    QVERIFY(again.ok);
+    const Value so = again.call(again.classValue("flash.net::SharedObject"), "getLocal", {Value("progress")});
+    QCOMPARE(again.rt().toInt(again.rt().get(again.rt().get(so, QStringLiteral("data")), QStringLiteral("level"))), 7);
 }
 
 void TestAvm2System::sharedObjectRefusesBadNames()

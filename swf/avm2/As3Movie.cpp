@@ -1,4 +1,5 @@
 #include "swf/avm2/As3Movie.h"
+#include "swf/avm2/builtins/SharedObject.h"
 
 #include "swf/MoviePlayer.h"
 #include "swf/SoundDecoder.h"
@@ -160,6 +161,11 @@ void As3Movie::broadcast(const char *type)
         });
     if (!targets.empty())
         m_player.markChanged();
+}
+
+void As3Movie::flushSharedObjects()
+{
+    m_rt->runEntry([this] { FlushSharedObjects(*m_rt); });
 }
 
 } // namespace swf::avm2

@@ -46,6 +46,8 @@ public:
     void advanceFrame();
     // The frame scripts queued so far (the first frame's, after the document class).
     void runFrameScripts();
+    // The movie closes: its shared objects are written.
+    void flushSharedObjects();
 
     // The stage and the root's script object, once the document class made it.
     DisplayObjectNative *stage();

@@ -68,7 +68,7 @@ QString Runtime::errorText(int id)
         {2025, "The supplied DisplayObject must be a child of the caller."},
         {2029, "This URLStream object does not have a stream opened."},
         {2030, "End of file was encountered."},
-        {2032, "Stream Error."},
+        {2032, "Stream Error. URL: %1"},
         {2037, "Functions called in incorrect sequence, or earlier call was unsuccessful."},
         {2048, "Security sandbox violation: %1 cannot load data from %2."},
         {2058, "There was an error decompressing the data."},

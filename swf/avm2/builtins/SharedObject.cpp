@@ -3,6 +3,8 @@
 // per object in the reference player's layout, the members of an
 // ActionScript 3 movie in AMF 3 as ByteArray.writeObject writes them, each
 // with its name and a closing zero byte.
+#include "swf/avm2/builtins/SharedObject.h"
+
 #include "swf/avm2/As3Movie.h"
 #include "swf/avm2/builtins/ByteArrayMethods.h"
 #include "swf/avm2/builtins/NativeHelpers.h"
@@ -206,6 +208,24 @@ void setup(Runtime &rt, Class *cls)
 }
 
 } // namespace
+
+void FlushSharedObjects(Runtime &rt)
+{
+    Class *cls = rt.builtin("flash.net::SharedObject");
+    if (!cls)
+        return;
+    // A copy: writing may run scripts that open more.
+    const std::vector<DynamicProperties::Entry> opened = openedObjects(rt, cls)->dynamics.entries();
+    for (const DynamicProperties::Entry &entry : opened) {
+        if (entry.deleted)
+            continue;
+        const Value &shared = entry.value;
+        // A cleared object with nothing new stays cleared.
+        QByteArray members;
+        if (encodeMembers(rt, field(rt, shared, Field::Data), members) && !members.isEmpty())
+            write(rt, shared);
+    }
+}
 
 extern const NativeClass SharedObjectClass = {
     "flash.net",

@@ -53,9 +53,8 @@ void dispatch(Runtime &rt, SoundObject &sound, const char *type)
 
 void dispatchIoError(Runtime &rt, SoundObject &sound)
 {
-    const QString text = QStringLiteral("Error #%1: %2 URL: %3")
-                             .arg(StreamError)
-                             .arg(Runtime::errorText(StreamError), rt.toString(sound.url));
+    const QString text = QStringLiteral("Error #%1: ").arg(StreamError) +
+                         Runtime::errorText(StreamError).arg(rt.toString(sound.url));
     const Value args[] = {Value(QStringLiteral("ioError")), Value(false), Value(false), Value(text),
                           Value(StreamError)};
     Class *eventClass = rt.builtin("flash.events::IOErrorEvent");
