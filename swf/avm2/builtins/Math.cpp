@@ -24,18 +24,6 @@ template <double (*F)(double)> Value unary(Runtime &rt, const Value &, Args args
     return Value::number(F(rt.toNumber(args[0])));
 }
 
-double abs(double x) { return std::fabs(x); }
-double acos(double x) { return std::acos(x); }
-double asin(double x) { return std::asin(x); }
-double atan(double x) { return std::atan(x); }
-double ceil(double x) { return std::ceil(x); }
-double cos(double x) { return std::cos(x); }
-double exp(double x) { return std::exp(x); }
-double floor(double x) { return std::floor(x); }
-double log(double x) { return std::log(x); }
-double sin(double x) { return std::sin(x); }
-double sqrt(double x) { return std::sqrt(x); }
-double tan(double x) { return std::tan(x); }
 
 Value atan2(Runtime &rt, const Value &, Args args)
 {
@@ -115,24 +103,24 @@ Value MathRandom(Runtime &, const Value &, Args) { return Value(QRandomGenerator
 extern const NativeClass MathClass = {
     "", "Math", "Object", ClassFinal, nullptr, nullptr, callAsFunction,
     {
-        {"abs", MemberKind::Method, unary<abs>, 1, MemberStatic},
-        {"acos", MemberKind::Method, unary<acos>, 1, MemberStatic},
-        {"asin", MemberKind::Method, unary<asin>, 1, MemberStatic},
-        {"atan", MemberKind::Method, unary<atan>, 1, MemberStatic},
+        {"abs", MemberKind::Method, unary<MathOf::abs>, 1, MemberStatic},
+        {"acos", MemberKind::Method, unary<MathOf::acos>, 1, MemberStatic},
+        {"asin", MemberKind::Method, unary<MathOf::asin>, 1, MemberStatic},
+        {"atan", MemberKind::Method, unary<MathOf::atan>, 1, MemberStatic},
         {"atan2", MemberKind::Method, atan2, 2, MemberStatic},
-        {"ceil", MemberKind::Method, unary<ceil>, 1, MemberStatic},
-        {"cos", MemberKind::Method, unary<cos>, 1, MemberStatic},
-        {"exp", MemberKind::Method, unary<exp>, 1, MemberStatic},
-        {"floor", MemberKind::Method, unary<floor>, 1, MemberStatic},
-        {"log", MemberKind::Method, unary<log>, 1, MemberStatic},
+        {"ceil", MemberKind::Method, unary<MathOf::ceil>, 1, MemberStatic},
+        {"cos", MemberKind::Method, unary<MathOf::cos>, 1, MemberStatic},
+        {"exp", MemberKind::Method, unary<MathOf::exp>, 1, MemberStatic},
+        {"floor", MemberKind::Method, unary<MathOf::floor>, 1, MemberStatic},
+        {"log", MemberKind::Method, unary<MathOf::log>, 1, MemberStatic},
         {"max", MemberKind::Method, MathMax, 2, MemberStatic},
         {"min", MemberKind::Method, MathMin, 2, MemberStatic},
         {"pow", MemberKind::Method, pow, 2, MemberStatic},
         {"random", MemberKind::Method, MathRandom, 0, MemberStatic},
         {"round", MemberKind::Method, unary<MathRound>, 1, MemberStatic},
-        {"sin", MemberKind::Method, unary<sin>, 1, MemberStatic},
-        {"sqrt", MemberKind::Method, unary<sqrt>, 1, MemberStatic},
-        {"tan", MemberKind::Method, unary<tan>, 1, MemberStatic},
+        {"sin", MemberKind::Method, unary<MathOf::sin>, 1, MemberStatic},
+        {"sqrt", MemberKind::Method, unary<MathOf::sqrt>, 1, MemberStatic},
+        {"tan", MemberKind::Method, unary<MathOf::tan>, 1, MemberStatic},
     },
     {
         {"E", M_E},

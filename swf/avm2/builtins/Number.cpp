@@ -117,19 +117,6 @@ template <const char *Name, double (*F)(double, double)> Value binaryStatic(Runt
     return Value::number(F(x, rt.toNumber(args[1])));
 }
 
-double abs(double x) { return std::fabs(x); }
-double acos(double x) { return std::acos(x); }
-double asin(double x) { return std::asin(x); }
-double atan(double x) { return std::atan(x); }
-double ceil(double x) { return std::ceil(x); }
-double cos(double x) { return std::cos(x); }
-double exp(double x) { return std::exp(x); }
-double floor(double x) { return std::floor(x); }
-double log(double x) { return std::log(x); }
-double sin(double x) { return std::sin(x); }
-double sqrt(double x) { return std::sqrt(x); }
-double tan(double x) { return std::tan(x); }
-double atan2(double y, double x) { return std::atan2(y, x); }
 
 } // namespace
 
@@ -159,24 +146,24 @@ Value randomStatic(Runtime &rt, const Value &self, Args args)
 std::vector<NativeMember> mathStatics()
 {
     return {
-        {"abs", MemberKind::Method, unaryStatic<AbsName, abs>, 1, As3Static, MathStaticsVersion},
-        {"acos", MemberKind::Method, unaryStatic<AcosName, acos>, 1, As3Static, MathStaticsVersion},
-        {"asin", MemberKind::Method, unaryStatic<AsinName, asin>, 1, As3Static, MathStaticsVersion},
-        {"atan", MemberKind::Method, unaryStatic<AtanName, atan>, 1, As3Static, MathStaticsVersion},
-        {"atan2", MemberKind::Method, binaryStatic<Atan2Name, atan2>, 2, As3Static, MathStaticsVersion},
-        {"ceil", MemberKind::Method, unaryStatic<CeilName, ceil>, 1, As3Static, MathStaticsVersion},
-        {"cos", MemberKind::Method, unaryStatic<CosName, cos>, 1, As3Static, MathStaticsVersion},
-        {"exp", MemberKind::Method, unaryStatic<ExpName, exp>, 1, As3Static, MathStaticsVersion},
-        {"floor", MemberKind::Method, unaryStatic<FloorName, floor>, 1, As3Static, MathStaticsVersion},
-        {"log", MemberKind::Method, unaryStatic<LogName, log>, 1, As3Static, MathStaticsVersion},
+        {"abs", MemberKind::Method, unaryStatic<AbsName, MathOf::abs>, 1, As3Static, MathStaticsVersion},
+        {"acos", MemberKind::Method, unaryStatic<AcosName, MathOf::acos>, 1, As3Static, MathStaticsVersion},
+        {"asin", MemberKind::Method, unaryStatic<AsinName, MathOf::asin>, 1, As3Static, MathStaticsVersion},
+        {"atan", MemberKind::Method, unaryStatic<AtanName, MathOf::atan>, 1, As3Static, MathStaticsVersion},
+        {"atan2", MemberKind::Method, binaryStatic<Atan2Name, MathOf::atan2>, 2, As3Static, MathStaticsVersion},
+        {"ceil", MemberKind::Method, unaryStatic<CeilName, MathOf::ceil>, 1, As3Static, MathStaticsVersion},
+        {"cos", MemberKind::Method, unaryStatic<CosName, MathOf::cos>, 1, As3Static, MathStaticsVersion},
+        {"exp", MemberKind::Method, unaryStatic<ExpName, MathOf::exp>, 1, As3Static, MathStaticsVersion},
+        {"floor", MemberKind::Method, unaryStatic<FloorName, MathOf::floor>, 1, As3Static, MathStaticsVersion},
+        {"log", MemberKind::Method, unaryStatic<LogName, MathOf::log>, 1, As3Static, MathStaticsVersion},
         {"max", MemberKind::Method, MathMax, 2, As3Static, MathStaticsVersion},
         {"min", MemberKind::Method, MathMin, 2, As3Static, MathStaticsVersion},
         {"pow", MemberKind::Method, binaryStatic<PowName, NumberPow>, 2, As3Static, MathStaticsVersion},
         {"random", MemberKind::Method, randomStatic, 0, As3Static, MathStaticsVersion},
         {"round", MemberKind::Method, unaryStatic<RoundName, NumberRound>, 1, As3Static, MathStaticsVersion},
-        {"sin", MemberKind::Method, unaryStatic<SinName, sin>, 1, As3Static, MathStaticsVersion},
-        {"sqrt", MemberKind::Method, unaryStatic<SqrtName, sqrt>, 1, As3Static, MathStaticsVersion},
-        {"tan", MemberKind::Method, unaryStatic<TanName, tan>, 1, As3Static, MathStaticsVersion},
+        {"sin", MemberKind::Method, unaryStatic<SinName, MathOf::sin>, 1, As3Static, MathStaticsVersion},
+        {"sqrt", MemberKind::Method, unaryStatic<SqrtName, MathOf::sqrt>, 1, As3Static, MathStaticsVersion},
+        {"tan", MemberKind::Method, unaryStatic<TanName, MathOf::tan>, 1, As3Static, MathStaticsVersion},
     };
 }
 
