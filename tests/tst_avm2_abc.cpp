@@ -395,6 +395,9 @@ void Avm2AbcTest::refusals_data()
         const QByteArray body = b.bodies.mid(1);
         b.bodies = Writer().u30(2).raw(body).raw(body).bytes;
     });
+    QTest::newRow("registers past the limit") << "too many registers" << with([](Block &b) {
+        b.bodies = b.bodies.left(3) + Writer().u30(0x10000000).bytes + b.bodies.mid(4);
+    });
     QTest::newRow("code past the end") << "body runs past" << with([](Block &b) { b.bodies[6] = 0x7F; });
     QTest::newRow("handler past the code") << "outside its code" << with([](Block &b) { b.bodies[20] = 10; });
     QTest::newRow("handler range reversed") << "outside its code" << with([](Block &b) { b.bodies[18] = 5; b.bodies[19] = 4; });

@@ -17,6 +17,9 @@ constexpr int MinMethodBytes = 4;   // parameter count, return type, name, flags
 constexpr int MinInstanceBytes = 6; // name, super, flags, interfaces, iinit, traits
 constexpr int MinBodyBytes = 9;     // method, four sizes, code length, exceptions, traits
 constexpr int MinExceptionBytes = 5;
+// Registers a body may ask for: far past what compilers write, and each
+// call allocates them.
+constexpr uint32_t MaxLocalCount = 1u << 16;
 constexpr int MinTraitBytes = 3; // name, kind and at least one field
 
 class Reader {
@@ -513,6 +516,8 @@ private:
         b.localCount = r.u30();
         b.initScopeDepth = r.u30();
         b.maxScopeDepth = r.u30();
+        if (b.localCount > MaxLocalCount)
+            return fail("a method body asks for too many registers");
         const uint32_t codeLength = r.u30();
         if (!ok() || codeLength > uint32_t(r.remaining()))
             return fail("a method body runs past the end of the block");
