@@ -3,9 +3,7 @@
 
 namespace swf::avm2 {
 
-namespace {
-
-const EventFields &fields()
+const EventFields &ErrorEventFields()
 {
     static const EventFields list = {
         {"text", EventField::Kind::String, 0, ""},
@@ -13,6 +11,10 @@ const EventFields &fields()
     };
     return list;
 }
+
+namespace {
+
+const EventFields &fields() { return ErrorEventFields(); }
 
 Value construct(Runtime &rt, const Value &self, Args args)
 {

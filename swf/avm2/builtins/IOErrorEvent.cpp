@@ -5,14 +5,7 @@ namespace swf::avm2 {
 
 namespace {
 
-const EventFields &fields()
-{
-    static const EventFields list = {
-        {"text", EventField::Kind::String, 0, ""},
-        {"errorID", EventField::Kind::Int, 0},
-    };
-    return list;
-}
+const EventFields &fields() { return ErrorEventFields(); }
 
 Value construct(Runtime &rt, const Value &self, Args args)
 {
