@@ -222,6 +222,14 @@ private slots:
             code.op(Op::PushString, {abc.string("s")}).pushSmall(1).op(Op::SetSlot, {1});
             return std::vector<AbcTrait>{};
         }) << QStringList{"VerifyError: Error #1011: Method  contained illegal opcode 109 at offset 6."};
+        // A slot's default is coerced to its type as the block loads; one that
+        // cannot be is reported and the block refused, the script never run.
+        QTest::newRow("slot default its type cannot hold") << ScriptBuilder([](Abc &abc, Code &code, uint32_t trace) {
+            traceString(abc, code, trace, "ran");
+            return std::vector<AbcTrait>{slot(abc.qname("", "e"), 1, abc.qname("", "Error"),
+                                              {ConstantKind::Utf8, abc.string("text")})};
+        }) << QStringList{"TypeError: Error #1034: Type Coercion failed: cannot convert String to Error.",
+                          "refused: a script's slot has a default value its type cannot hold"};
     }
 
     void programsRun()

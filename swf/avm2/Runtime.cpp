@@ -321,23 +321,35 @@ bool Runtime::loadAbc(const QByteArray &bytes, bool lazy, QString *error)
     if (!file)
         return false;
     m_units.push_back(std::make_unique<AbcUnit>(*this, std::move(*file)));
+    // The unit stays even when its scripts are refused: functions made while binding point into it.
     AbcUnit *unit = m_units.back().get();
-    Script *last = nullptr;
-    for (size_t i = 0; i < unit->file.scripts.size(); ++i) {
-        auto script = std::make_unique<Script>();
-        script->unit = unit;
-        script->index = uint32_t(i);
-        auto *global = heap.make<GlobalObject>(m_globalClass);
-        global->setPrototype(objectClass->prototypeObject);
-        script->global = global;
-        auto scope = std::make_shared<ScopeChain>(ScopeChain{ScopeEntry{Value(static_cast<Object *>(global)), false}});
-        unit->bindTraits(global->ownTraits, unit->file.scripts[i].traits, nullptr, false, scope);
-        initSlots(global, global->ownTraits);
-        if (Method *init = unit->method(unit->file.scripts[i].init))
-            init->scope = scope;
-        last = script.get();
-        m_scripts.push_back(std::move(script));
+    std::vector<std::unique_ptr<Script>> scripts;
+    try {
+        for (size_t i = 0; i < unit->file.scripts.size(); ++i) {
+            auto script = std::make_unique<Script>();
+            script->unit = unit;
+            script->index = uint32_t(i);
+            auto *global = heap.make<GlobalObject>(m_globalClass);
+            global->setPrototype(objectClass->prototypeObject);
+            script->global = global;
+            auto scope =
+                std::make_shared<ScopeChain>(ScopeChain{ScopeEntry{Value(static_cast<Object *>(global)), false}});
+            unit->bindTraits(global->ownTraits, unit->file.scripts[i].traits, nullptr, false, scope);
+            initSlots(global, global->ownTraits);
+            if (Method *init = unit->method(unit->file.scripts[i].init))
+                init->scope = scope;
+            scripts.push_back(std::move(script));
+        }
+    } catch (const Exception &e) {
+        // A slot whose default value does not fit its type: the block is refused as a whole.
+        reportUncaught(e.value);
+        if (error)
+            *error = QStringLiteral("a script's slot has a default value its type cannot hold");
+        return false;
     }
+    Script *last = scripts.empty() ? nullptr : scripts.back().get();
+    for (auto &script : scripts)
+        m_scripts.push_back(std::move(script));
     if (!lazy && last)
         runEntry([&] { runScript(*last); });
     return true;
