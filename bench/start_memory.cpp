@@ -70,7 +70,8 @@ int main(int argc, char **argv)
                         residentKilobytes() - first);
     }
     FreeGraph(DSMP);
-    std::printf("after the last: %ld kB resident; freeing an item took at most %.1f ms\n", residentKilobytes(),
-                slowestFree);
+    const long last = residentKilobytes();
+    std::printf("after the last: %ld kB resident, %+ld kB over the first item; freeing an item took at most %.1f ms\n",
+                last, last - first, slowestFree);
     return 0;
 }
