@@ -56,7 +56,7 @@ inline QString redPicture(const QString &encodeAndMux, const QString &encodeSoun
 inline const QString Avi = redPicture(QStringLiteral("jpegenc ! queue ! avimux name=mux"), QString());
 inline const QString Mpg =
     QStringLiteral("videotestsrc num-buffers=50 ! video/x-raw,width=352,height=288,framerate=25/1"
-                   " ! mpeg2enc format=0 ! queue ! mplex format=0 name=mux ! filesink location=\"%1\" ") +
+                   " ! mpeg2enc format=0 ! queue ! mpegpsmux name=mux ! filesink location=\"%1\" ") +
     tone(2) + QStringLiteral(" ! twolamemp2enc ! mpegaudioparse ! queue ! mux.");
 // Bare MP3 frames with no header that tells the length.
 inline const QString BareMp3 = tone(2) + QStringLiteral(" ! lamemp3enc ! filesink location=\"%1\"");
