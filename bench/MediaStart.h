@@ -8,7 +8,6 @@
 #include <QTimer>
 
 #include <algorithm>
-
 #include <memory>
 #include <optional>
 

@@ -59,9 +59,9 @@ void ConstructEvent(Runtime &rt, const Value &self, Args args, bool bubblesByDef
 QString EventText(Runtime &rt, const Value &event, const QString &className, const QStringList &names);
 // Event's own properties and then the class's, by name, for toString.
 QStringList EventFieldNames(const EventFields &fields);
+QStringList EventFieldNames(std::initializer_list<const char *> names);
 // ErrorEvent's fields (text, errorID), which its subclasses share.
 const EventFields &ErrorEventFields();
-QStringList EventFieldNames(std::initializer_list<const char *> names);
 // A copy of the event as the class it is: type, flags and fields.
 Value CloneEvent(Runtime &rt, const Value &self);
 
